@@ -1,0 +1,38 @@
+#include "FetchJob.h"
+
+#include <QMetaObject>
+
+#include <utility>
+
+QString failureDescription(const FetchResult &result)
+{
+    struct Visitor {
+        QString operator()(const ProviderUsageResponse &) const { return {}; }
+        QString operator()(const ProviderError &error) const { return error.errorDescription(); }
+        QString operator()(const TransportError &error) const { return error.description(); }
+        QString operator()(const OtherError &error) const { return error.description; }
+    };
+    return std::visit(Visitor{}, result);
+}
+
+void FetchJob::abort()
+{
+    if (m_aborted || m_finished)
+        return;
+    m_aborted = true;
+    onAbort();
+}
+
+void FetchJob::finish(FetchResult result)
+{
+    if (m_aborted || m_finished)
+        return;
+    m_finished = true;
+    Q_EMIT finished(result);
+}
+
+void FetchJob::finishLater(FetchResult result)
+{
+    QMetaObject::invokeMethod(
+        this, [this, result = std::move(result)]() mutable { finish(std::move(result)); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,80 @@
+#include "Preferences.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSettings>
+
+DisplayMode displayModeFromSetting(const QVariant &value)
+{
+    return value.toString() == SettingsKeys::SessionMode ? DisplayMode::Session : DisplayMode::Weekly;
+}
+
+QString settingForDisplayMode(DisplayMode mode)
+{
+    return mode == DisplayMode::Session ? QString(SettingsKeys::SessionMode) : QString(SettingsKeys::WeeklyMode);
+}
+
+Preferences::Preferences(QSettings *settings, QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_watcher(new QFileSystemWatcher(this))
+{
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &Preferences::onFileEvent);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &Preferences::onFileEvent);
+    watchFile();
+    m_snapshot = snapshot();
+}
+
+DisplayMode Preferences::displayMode() const
+{
+    return displayModeFromSetting(m_settings->value(SettingsKeys::MenuBarDisplayMode));
+}
+
+void Preferences::setDisplayMode(DisplayMode mode)
+{
+    m_settings->setValue(SettingsKeys::MenuBarDisplayMode, settingForDisplayMode(mode));
+    m_settings->sync();
+    watchFile(); // the first write may have created the file
+    m_snapshot = snapshot();
+    Q_EMIT changed();
+}
+
+QVariant Preferences::refreshIntervalValue() const
+{
+    return m_settings->value(SettingsKeys::RefreshInterval);
+}
+
+void Preferences::watchFile()
+{
+    // Editors and QSettings itself replace the file, so the folder is watched too.
+    const QFileInfo file(m_settings->fileName());
+    if (file.absolutePath().isEmpty())
+        return;
+    QDir().mkpath(file.absolutePath());
+    if (!m_watcher->directories().contains(file.absolutePath()))
+        m_watcher->addPath(file.absolutePath());
+    if (file.exists() && !m_watcher->files().contains(file.absoluteFilePath()))
+        m_watcher->addPath(file.absoluteFilePath());
+}
+
+void Preferences::onFileEvent()
+{
+    watchFile();
+    m_settings->sync();
+    // Our own writes touch the file as well; only a change of content is announced.
+    QVariantMap current = snapshot();
+    if (current == m_snapshot)
+        return;
+    m_snapshot = std::move(current);
+    Q_EMIT changed();
+}
+
+QVariantMap Preferences::snapshot() const
+{
+    QVariantMap values;
+    const QStringList keys = m_settings->allKeys();
+    for (const QString &key : keys)
+        values.insert(key, m_settings->value(key));
+    return values;
+}

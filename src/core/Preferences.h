@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+class QFileSystemWatcher;
+class QSettings;
+
+// Which limit the tray shows per provider.
+enum class DisplayMode {
+    Session, // stored as "session", the five-hour window
+    Weekly,  // stored as "weekly"; also the default and any other stored text
+};
+
+namespace SettingsKeys {
+inline constexpr QLatin1StringView Organization{"Quotix"};
+inline constexpr QLatin1StringView Application{"Quotix"};
+inline constexpr QLatin1StringView RefreshInterval{"refreshInterval"};
+inline constexpr QLatin1StringView MenuBarDisplayMode{"menuBarDisplayMode"};
+inline constexpr QLatin1StringView SessionMode{"session"};
+inline constexpr QLatin1StringView WeeklyMode{"weekly"};
+}
+
+DisplayMode displayModeFromSetting(const QVariant &value);
+QString settingForDisplayMode(DisplayMode mode);
+
+// The user's settings with one change signal: for writes made here and for
+// edits of the settings file made by anyone else.
+class Preferences : public QObject
+{
+    Q_OBJECT
+public:
+    // settings must outlive this object.
+    explicit Preferences(QSettings *settings, QObject *parent = nullptr);
+
+    DisplayMode displayMode() const;
+    void setDisplayMode(DisplayMode mode);
+    QVariant refreshIntervalValue() const;
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    void watchFile();
+    void onFileEvent();
+    QVariantMap snapshot() const;
+
+    QSettings *m_settings;
+    QFileSystemWatcher *m_watcher;
+    QVariantMap m_snapshot;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// The one error type of the usage providers; every case has a fixed message.
+class ProviderError
+{
+public:
+    enum class Kind {
+        NotLoggedIn,
+        ScopeError,
+        NetworkError,
+        ApiError,
+        DecodingError,
+        InvalidResponse,
+    };
+
+    static ProviderError notLoggedIn(const QString &provider);
+    static ProviderError scopeError(const QString &provider);
+    static ProviderError networkError(const QString &message);
+    static ProviderError apiError(int statusCode);
+    static ProviderError decodingError(const QString &message);
+    static ProviderError invalidResponse();
+
+    Kind kind() const { return m_kind; }
+    // The provider name, or the free text of networkError and decodingError.
+    QString text() const { return m_text; }
+    int statusCode() const { return m_statusCode; }
+
+    QString errorDescription() const;
+
+private:
+    ProviderError(Kind kind, QString text, int statusCode);
+
+    Kind m_kind;
+    QString m_text;
+    int m_statusCode = 0;
+};

@@ -1,0 +1,233 @@
+#include "UsageManager.h"
+
+#include "FetchJob.h"
+#include "NotificationManager.h"
+#include "ThresholdAlerts.h"
+#include "UsageProvider.h"
+
+#include <QMetaObject>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
+
+// One refresh run: a fetch per available provider, all at once, each with its
+// own retries. A superseded run is cancelled: its requests are aborted, its
+// pauses stopped, and it never reports to the manager again.
+class RefreshRun : public QObject
+{
+public:
+    explicit RefreshRun(UsageManager *manager)
+        : QObject(manager)
+        , m_manager(manager)
+    {
+    }
+
+    void start()
+    {
+        if (m_cancelled)
+            return;
+        const ProviderList providers = m_manager->availableProviders();
+        m_pending = providers.size();
+        m_manager->beginRun(this, providers);
+        if (m_pending == 0) {
+            m_manager->endRun(this);
+            return;
+        }
+        for (const auto &provider : providers)
+            attempt(provider, UsageManager::RetryAllowance);
+    }
+
+    void cancel()
+    {
+        m_cancelled = true;
+        const auto jobs = findChildren<FetchJob *>(Qt::FindDirectChildrenOnly);
+        for (FetchJob *job : jobs)
+            job->abort();
+        const auto pauses = findChildren<QTimer *>(Qt::FindDirectChildrenOnly);
+        for (QTimer *pause : pauses)
+            pause->stop();
+        deleteLater();
+    }
+
+private:
+    void attempt(const std::shared_ptr<UsageProvider> &provider, int retriesRemaining)
+    {
+        FetchJob *job = provider->fetchUsage(this);
+        connect(job, &FetchJob::finished, this, [this, job, provider, retriesRemaining](const FetchResult &result) {
+            job->deleteLater();
+            onResult(provider, retriesRemaining, result);
+        });
+    }
+
+    void onResult(const std::shared_ptr<UsageProvider> &provider, int retriesRemaining, const FetchResult &result)
+    {
+        if (m_cancelled)
+            return;
+        const auto *transport = std::get_if<TransportError>(&result);
+        if (transport && transport->isRetryable() && retriesRemaining >= 1) {
+            auto *pause = new QTimer(this);
+            pause->setSingleShot(true);
+            connect(pause, &QTimer::timeout, this, [this, pause, provider, retriesRemaining] {
+                pause->deleteLater();
+                attempt(provider, retriesRemaining - 1);
+            });
+            pause->start(m_manager->m_timing.retryPause);
+            return;
+        }
+
+        if (const auto *usage = std::get_if<ProviderUsageResponse>(&result))
+            m_manager->applyOutcome(this, provider->id(), *usage, {});
+        else
+            m_manager->applyOutcome(this, provider->id(), std::nullopt, failureDescription(result));
+
+        if (--m_pending == 0)
+            m_manager->endRun(this);
+    }
+
+    UsageManager *m_manager;
+    qsizetype m_pending = 0;
+    bool m_cancelled = false;
+};
+
+UsageManager::UsageManager(ProviderList providers, NotificationManager *notifications, Timing timing, QObject *parent)
+    : QObject(parent)
+    , m_providers(std::move(providers))
+    , m_notificationManager(notifications)
+    , m_timing(timing)
+{
+    for (const auto &provider : std::as_const(m_providers))
+        m_providerStates.insert(provider->id(), ProviderState{provider, std::nullopt, std::nullopt, std::nullopt, false});
+    startRefreshTimer();
+    m_notificationManager->requestPermission();
+}
+
+UsageManager::UsageManager(ProviderList providers, NotificationManager *notifications, QObject *parent)
+    : UsageManager(std::move(providers), notifications, Timing{}, parent)
+{
+}
+
+UsageManager::~UsageManager() = default;
+
+const QList<int> &UsageManager::thresholds()
+{
+    static const QList<int> values{80, 90};
+    return values;
+}
+
+ProviderList UsageManager::availableProviders() const
+{
+    ProviderList available;
+    for (const auto &provider : m_providers) {
+        if (provider->isAvailable())
+            available.append(provider);
+    }
+    return available;
+}
+
+NamedColor UsageManager::statusColor() const
+{
+    std::optional<double> highest;
+    for (const ProviderState &state : m_providerStates) {
+        if (!state.usage)
+            continue;
+        const double value = state.usage->maxUtilization();
+        if (!highest || value > *highest)
+            highest = value;
+    }
+    return highest ? bandColor(*highest) : NamedColor::Green;
+}
+
+void UsageManager::refresh()
+{
+    if (m_refreshTask)
+        m_refreshTask->cancel();
+    auto *run = new RefreshRun(this);
+    m_refreshTask = run;
+    QMetaObject::invokeMethod(run, [run] { run->start(); }, Qt::QueuedConnection);
+}
+
+void UsageManager::startRefreshTimer()
+{
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setInterval(m_timing.refreshInterval);
+    // The tick only queues the refresh, so it never runs inside the timer callback.
+    connect(m_refreshTimer, &QTimer::timeout, this, [this] {
+        QMetaObject::invokeMethod(this, &UsageManager::refresh, Qt::QueuedConnection);
+    });
+    m_refreshTimer->start();
+}
+
+void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
+{
+    if (run != m_refreshTask)
+        return;
+    setLoading(true);
+
+    // Mark exactly the providers this run fetches; a superseded run may have
+    // marked others that are no longer available.
+    bool changed = false;
+    for (auto it = m_providerStates.begin(); it != m_providerStates.end(); ++it) {
+        const bool fetching = std::any_of(fetched.cbegin(), fetched.cend(), [&](const auto &p) { return p->id() == it.key(); });
+        if (it->isLoading != fetching) {
+            it->isLoading = fetching;
+            changed = true;
+        }
+    }
+    if (changed)
+        Q_EMIT providerStatesChanged();
+}
+
+void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
+                                const QString &error)
+{
+    if (run != m_refreshTask)
+        return;
+    const auto found = m_providerStates.constFind(id);
+    if (found == m_providerStates.constEnd())
+        return;
+
+    ProviderState state = *found;
+    if (usage) {
+        state.usage = usage;
+        state.lastUpdated = QDateTime::currentDateTimeUtc();
+        state.error.reset();
+        checkThresholds(id, state.provider->name(), *usage);
+    } else {
+        state.error = error;
+    }
+    state.isLoading = false;
+    m_providerStates.insert(id, state);
+    Q_EMIT providerStatesChanged();
+}
+
+void UsageManager::endRun(RefreshRun *run)
+{
+    if (run != m_refreshTask)
+        return;
+    m_refreshTask.clear();
+    run->deleteLater();
+    m_lastUpdated = QDateTime::currentDateTimeUtc();
+    Q_EMIT lastUpdatedChanged();
+    setLoading(false);
+    Q_EMIT refreshFinished();
+}
+
+void UsageManager::setLoading(bool loading)
+{
+    if (m_isLoading == loading)
+        return;
+    m_isLoading = loading;
+    Q_EMIT isLoadingChanged(loading);
+}
+
+void UsageManager::checkThresholds(const QString &providerId, const QString &providerName, const ProviderUsageResponse &usage)
+{
+    const double highest = usage.maxUtilization();
+    ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, thresholds());
+    for (int crossed : std::as_const(check.crossed)) {
+        Q_UNUSED(crossed);
+        m_notificationManager->sendNotification(alertTitle(providerName), alertBody(highest));
+    }
+    m_notifiedThresholds.insert(providerId, std::move(check.notified));
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Bands.h"
+#include "NamedColor.h"
+#include "UsageModel.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class NotificationManager;
+class QTimer;
+class RefreshRun;
+class UsageProvider;
+
+using ProviderList = QList<std::shared_ptr<UsageProvider>>;
+
+// The single coordinator: one state per provider, refresh runs that fetch every
+// available provider at once, retries of transient transport failures, the
+// refresh timer and the threshold alerts. Lives on the main thread.
+//
+// Every change is stored before its signal is emitted, so a receiver, queued
+// or direct, always reads the value that was announced.
+class UsageManager : public QObject
+{
+    Q_OBJECT
+public:
+    struct Timing
+    {
+        std::chrono::milliseconds refreshInterval{120'000};
+        std::chrono::milliseconds retryPause{3'000};
+    };
+
+    // Providers in display order. notifications must outlive the manager.
+    UsageManager(ProviderList providers, NotificationManager *notifications, Timing timing, QObject *parent = nullptr);
+    UsageManager(ProviderList providers, NotificationManager *notifications, QObject *parent = nullptr);
+    ~UsageManager() override;
+
+    const QHash<QString, ProviderState> &providerStates() const { return m_providerStates; }
+    bool isLoading() const { return m_isLoading; }
+    std::optional<QDateTime> lastUpdated() const { return m_lastUpdated; }
+    const ProviderList &providers() const { return m_providers; }
+
+    // Asks every provider again; may do I/O.
+    ProviderList availableProviders() const;
+    NamedColor statusColor() const;
+
+    // Attempts per fetch: the first and this many retries.
+    static constexpr int RetryAllowance = 3;
+    static const QList<int> &thresholds();
+
+public Q_SLOTS:
+    // Supersedes the run in progress, if any, and starts a new one. Returns at once.
+    void refresh();
+
+Q_SIGNALS:
+    void providerStatesChanged();
+    void isLoadingChanged(bool isLoading);
+    void lastUpdatedChanged();
+    // A run ended (was not superseded); isLoading is false by now.
+    void refreshFinished();
+
+private:
+    friend class RefreshRun;
+
+    void startRefreshTimer();
+    void beginRun(RefreshRun *run, const ProviderList &fetched);
+    void applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
+                      const QString &error);
+    void endRun(RefreshRun *run);
+    void setLoading(bool loading);
+    void checkThresholds(const QString &providerId, const QString &providerName, const ProviderUsageResponse &usage);
+
+    ProviderList m_providers;
+    QHash<QString, ProviderState> m_providerStates;
+    bool m_isLoading = false;
+    std::optional<QDateTime> m_lastUpdated;
+    QTimer *m_refreshTimer = nullptr;
+    QPointer<RefreshRun> m_refreshTask;
+    NotificationManager *m_notificationManager;
+    QHash<QString, QSet<int>> m_notifiedThresholds;
+    Timing m_timing;
+};

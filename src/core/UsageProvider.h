@@ -1,0 +1,29 @@
+#pragma once
+
+#include "NamedColor.h"
+
+#include <QString>
+
+#include <optional>
+
+class FetchJob;
+class QObject;
+
+// The contract of a usage source. Identity members are constant after
+// construction; isAvailable() is asked anew on every read and may do I/O.
+class UsageProvider
+{
+public:
+    virtual ~UsageProvider() = default;
+
+    virtual QString id() const = 0;
+    virtual QString name() const = 0;
+    virtual QString icon() const = 0;
+    virtual std::optional<QString> iconName() const = 0;
+    virtual NamedColor accentColor() const = 0;
+    virtual bool isAvailable() const = 0;
+
+    // Starts one attempt. The job is a child of parent; see FetchJob for how it ends.
+    // Transport failures come back as TransportError, unchanged, so that only they are retried.
+    virtual FetchJob *fetchUsage(QObject *parent) = 0;
+};
