@@ -1,0 +1,186 @@
+// The pure rules of the usage model: messages, retry codes, bands, the
+// interval setting, reset countdowns and the alert state machine.
+#include "Bands.h"
+#include "Preferences.h"
+#include "ProviderError.h"
+#include "RefreshInterval.h"
+#include "ThresholdAlerts.h"
+#include "TimeFormat.h"
+#include "TransportError.h"
+#include "UsageModel.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+class CoreRulesTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void errorMessages_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("not logged in") << ProviderError::notLoggedIn(u"Codex"_s).errorDescription() << u"Not logged in to Codex."_s;
+        QTest::newRow("scope") << ProviderError::scopeError(u"Claude"_s).errorDescription() << u"Claude token missing required scope."_s;
+        QTest::newRow("network") << ProviderError::networkError(u"offline"_s).errorDescription() << u"Network error: offline"_s;
+        QTest::newRow("401 reads as expired") << ProviderError::apiError(401).errorDescription() << u"Authentication expired."_s;
+        QTest::newRow("403") << ProviderError::apiError(403).errorDescription() << u"API error (code: 403)"_s;
+        QTest::newRow("0") << ProviderError::apiError(0).errorDescription() << u"API error (code: 0)"_s;
+        QTest::newRow("negative") << ProviderError::apiError(-7).errorDescription() << u"API error (code: -7)"_s;
+        QTest::newRow("decoding keeps its trailing space") << ProviderError::decodingError({}).errorDescription() << u"Failed to parse response: "_s;
+        QTest::newRow("invalid response has no full stop") << ProviderError::invalidResponse().errorDescription() << u"Invalid response from API"_s;
+    }
+    void errorMessages()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, expected);
+        QCOMPARE(message, expected);
+    }
+
+    void onlyTransientTransportErrorsAreRetryable()
+    {
+        const QList<TransportError::Code> retryable{TransportError::NotConnectedToInternet, TransportError::NetworkConnectionLost,
+                                                    TransportError::DnsLookupFailed,        TransportError::CannotFindHost,
+                                                    TransportError::CannotConnectToHost,    TransportError::TimedOut,
+                                                    TransportError::SecureConnectionFailed};
+        for (auto code : retryable)
+            QVERIFY2(TransportError(code, {}).isRetryable(), qPrintable(QString::number(code)));
+        QVERIFY(!TransportError(TransportError::Cancelled, {}).isRetryable());
+        QVERIFY(!TransportError(TransportError::Unknown, {}).isRetryable());
+        QCOMPARE(int(TransportError::Cancelled), -999);
+        QCOMPARE(int(TransportError::TimedOut), -1001);
+    }
+
+    void maxUtilizationIsTheLargestLimit()
+    {
+        QCOMPARE(ProviderUsageResponse{}.maxUtilization(), 0.0);
+        ProviderUsageResponse response;
+        response.limits = {{u"a"_s, 92.0, {}}, {u"b"_s, 35.5, {}}};
+        QCOMPARE(response.maxUtilization(), 92.0);
+        std::reverse(response.limits.begin(), response.limits.end());
+        QCOMPARE(response.maxUtilization(), 92.0);
+        response.limits = {{u"a"_s, -5.0, {}}, {u"b"_s, -2.0, {}}};
+        QCOMPARE(response.maxUtilization(), -2.0);
+    }
+
+    void bandsAndPercentText_data()
+    {
+        QTest::addColumn<double>("utilization");
+        QTest::addColumn<int>("color");
+        QTest::addColumn<QString>("text");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("69.99") << 69.99 << int(NamedColor::Green) << u"69%"_s;
+        QTest::newRow("70") << 70.0 << int(NamedColor::Yellow) << u"70%"_s;
+        QTest::newRow("89.99") << 89.99 << int(NamedColor::Yellow) << u"89%"_s;
+        QTest::newRow("90") << 90.0 << int(NamedColor::Red) << u"90%"_s;
+        QTest::newRow("100.7") << 100.7 << int(NamedColor::Red) << u"100%"_s;
+        QTest::newRow("0.6") << 0.6 << int(NamedColor::Green) << u"0%"_s;
+        QTest::newRow("-0.5 truncates to 0") << -0.5 << int(NamedColor::Green) << u"0%"_s;
+        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << int(NamedColor::Green) << u"--%"_s;
+        QTest::newRow("infinity") << inf << int(NamedColor::Red) << u"--%"_s;
+        QTest::newRow("beyond 64 bits") << 1e300 << int(NamedColor::Red) << u"--%"_s;
+    }
+    void bandsAndPercentText()
+    {
+        QFETCH(double, utilization);
+        QFETCH(int, color);
+        QFETCH(QString, text);
+        QCOMPARE(int(bandColor(utilization)), color);
+        QCOMPARE(percentText(utilization), text);
+    }
+
+    void refreshIntervalRule_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<qint64>("expectedMs");
+        QTest::newRow("missing") << QVariant() << qint64(120'000);
+        QTest::newRow("30") << QVariant(30) << qint64(30'000);
+        QTest::newRow("text from the settings file") << QVariant(u"30"_s) << qint64(30'000);
+        QTest::newRow("half a second") << QVariant(0.5) << qint64(500);
+        QTest::newRow("zero") << QVariant(0) << qint64(120'000);
+        QTest::newRow("negative") << QVariant(-10) << qint64(120'000);
+        QTest::newRow("not a number") << QVariant(u"soon"_s) << qint64(120'000);
+        QTest::newRow("too long for a timer is kept within one") << QVariant(1e12) << qint64(std::numeric_limits<int>::max());
+        QTest::newRow("tiny stays at least a millisecond") << QVariant(1e-9) << qint64(1);
+    }
+    void refreshIntervalRule()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(qint64, expectedMs);
+        QCOMPARE(refreshIntervalFromSetting(stored).count(), expectedMs);
+    }
+
+    void timeRemaining_data()
+    {
+        QTest::addColumn<qint64>("msAhead");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("5 s past") << qint64(-5000) << u"now"_s;
+        QTest::newRow("exactly now") << qint64(0) << u"now"_s;
+        QTest::newRow("0.4 s") << qint64(400) << u"in 0m"_s;
+        QTest::newRow("59 s") << qint64(59'000) << u"in 0m"_s;
+        QTest::newRow("an hour less a tenth") << qint64(3'599'900) << u"in 59m"_s;
+        QTest::newRow("an hour") << qint64(3'600'000) << u"in 1h 0m"_s;
+        QTest::newRow("24 h 30 m") << qint64((24 * 3600 + 1800) * 1000LL) << u"in 24h 30m"_s;
+        QTest::newRow("25 h less a second") << qint64(89'999'000) << u"in 24h 59m"_s;
+        QTest::newRow("25 h") << qint64(90'000'000) << u"in 1d 1h"_s;
+        QTest::newRow("200000 s") << qint64(200'000'000) << u"in 2d 7h"_s;
+    }
+    void timeRemaining()
+    {
+        QFETCH(qint64, msAhead);
+        QFETCH(QString, expected);
+        const QDateTime now = QDateTime::fromMSecsSinceEpoch(1'765'000'000'000, QTimeZone::utc());
+        QCOMPARE(formatTimeRemaining(now.addMSecs(msAhead), now), expected);
+    }
+
+    void alertsFollowTheClimbAndTheFall()
+    {
+        struct Step
+        {
+            double max;
+            QList<int> crossed;
+            QSet<int> after;
+        };
+        const QList<int> thresholds{80, 90};
+        const QList<Step> climb{
+            {85.0, {80}, {80}},
+            {85.9, {}, {80}},
+            {92.0, {90}, {80, 90}},
+            {85.0, {}, {80, 90}},
+            {95.0, {}, {80, 90}},
+            {79.9, {}, {}},
+            {80.0, {80}, {80}},
+            {10.0, {}, {}},
+            {100.0, {80, 90}, {80, 90}},
+        };
+        QSet<int> notified;
+        for (const Step &step : climb) {
+            const ThresholdCheck check = checkThresholds(notified, step.max, thresholds);
+            QCOMPARE(check.crossed, step.crossed);
+            QCOMPARE(check.notified, step.after);
+            notified = check.notified;
+        }
+        QCOMPARE(alertTitle(u"Claude"_s), u"Claude Usage Alert"_s);
+        QCOMPARE(alertBody(85.9), u"Usage is at 85%"_s);
+        QCOMPARE(alertBody(100.0), u"Usage is at 100%"_s);
+    }
+
+    void displayModeSetting()
+    {
+        QCOMPARE(displayModeFromSetting(QVariant()), DisplayMode::Weekly);
+        QCOMPARE(displayModeFromSetting(u"session"_s), DisplayMode::Session);
+        QCOMPARE(displayModeFromSetting(u"Session"_s), DisplayMode::Weekly);
+        QCOMPARE(displayModeFromSetting(u"hourly"_s), DisplayMode::Weekly);
+        QCOMPARE(settingForDisplayMode(DisplayMode::Session), u"session"_s);
+        QCOMPARE(settingForDisplayMode(DisplayMode::Weekly), u"weekly"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(CoreRulesTest)
+#include "test_corerules.moc"

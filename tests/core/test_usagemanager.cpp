@@ -1,0 +1,326 @@
+// The coordinator driven through a real event loop by scripted providers.
+#include "ScriptedProvider.h"
+#include "UsageManager.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto ShortPause = 20ms;
+
+TransportError timedOut(const QString &text = u"The request timed out."_s)
+{
+    return TransportError(TransportError::TimedOut, text);
+}
+
+struct Fixture
+{
+    std::shared_ptr<ScriptedProvider> first = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+    std::shared_ptr<ScriptedProvider> second = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
+    RecordingNotifications notifications;
+    UsageManager manager{{first, second}, &notifications, UsageManager::Timing{1h, ShortPause}};
+
+    // Runs one refresh to its end.
+    bool refreshAndWait(int timeoutMs = 5000)
+    {
+        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        manager.refresh();
+        return finished.wait(timeoutMs);
+    }
+    const ProviderState &state(const QString &id) const { return manager.providerStates().find(id).value(); }
+};
+
+} // namespace
+
+class UsageManagerTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsWithAStatePerProviderAndNoRun()
+    {
+        Fixture f;
+        QCOMPARE(f.manager.providerStates().size(), 2);
+        QVERIFY(!f.state(u"claude"_s).usage && !f.state(u"claude"_s).error && !f.state(u"claude"_s).isLoading);
+        QVERIFY(!f.manager.isLoading());
+        QVERIFY(!f.manager.lastUpdated());
+        QCOMPARE(f.notifications.permissionRequests, 1);
+        QTest::qWait(30);
+        QVERIFY(f.first->attemptTimes.isEmpty());
+        QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Green));
+    }
+
+    void runWithoutAvailableProvidersStillEnds()
+    {
+        Fixture f;
+        f.first->available = false;
+        f.second->available = false;
+        QVERIFY(f.manager.availableProviders().isEmpty());
+        QSignalSpy loading(&f.manager, &UsageManager::isLoadingChanged);
+        QSignalSpy states(&f.manager, &UsageManager::providerStatesChanged);
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(loading.size(), 2);
+        QCOMPARE(loading.at(0).at(0).toBool(), true);
+        QCOMPARE(loading.at(1).at(0).toBool(), false);
+        QVERIFY(f.manager.lastUpdated());
+        QCOMPARE(states.size(), 0);
+    }
+
+    void onlyAvailableProvidersAreFetchedInListOrder()
+    {
+        Fixture f;
+        f.first->available = false;
+        const ProviderList available = f.manager.availableProviders();
+        QCOMPARE(available.size(), 1);
+        QCOMPARE(available.first()->id(), u"codex"_s);
+        f.second->script({{usageOf({{"5 Hour", 12}}), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        QVERIFY(f.first->attemptTimes.isEmpty());
+        QVERIFY(!f.state(u"claude"_s).usage && !f.state(u"claude"_s).error);
+        QVERIFY(f.state(u"codex"_s).usage);
+    }
+
+    void outcomesArePublishedInCompletionOrder()
+    {
+        Fixture f;
+        f.first->script({{usageOf({{"Weekly (7d)", 10}}), 150ms}});
+        f.second->script({{usageOf({{"Weekly", 20}}), 10ms}});
+        QStringList order;
+        connect(&f.manager, &UsageManager::providerStatesChanged, this, [&] {
+            for (const QString &id : {u"claude"_s, u"codex"_s}) {
+                if (f.state(id).usage && !order.contains(id))
+                    order.append(id);
+            }
+        });
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(order, (QStringList{u"codex"_s, u"claude"_s}));
+        QVERIFY(!f.state(u"claude"_s).isLoading && !f.state(u"codex"_s).isLoading);
+    }
+
+    void fetchedProvidersAreMarkedWhileTheRunIsUnderWay()
+    {
+        Fixture f;
+        f.second->available = false;
+        f.first->script({{usageOf({{"a", 1}}), 100ms}});
+        f.manager.refresh();
+        QTRY_VERIFY(f.manager.isLoading());
+        QVERIFY(f.state(u"claude"_s).isLoading);
+        QVERIFY(!f.state(u"codex"_s).isLoading);
+        QTRY_VERIFY(!f.manager.isLoading());
+        QVERIFY(!f.state(u"claude"_s).isLoading);
+    }
+
+    void transientTransportErrorsAreRetriedThreeTimes()
+    {
+        Fixture f;
+        f.second->available = false;
+        f.first->script({{timedOut(u"first"_s), 0ms}, {timedOut(u"second"_s), 0ms}, {timedOut(u"third"_s), 0ms}, {timedOut(u"fourth"_s), 0ms}});
+        f.first->clock.start();
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.first->attemptTimes.size(), 4);
+        for (int i = 1; i < 4; ++i)
+            QVERIFY(f.first->attemptTimes[i] - f.first->attemptTimes[i - 1] >= ShortPause.count() - 1);
+        QCOMPARE(f.state(u"claude"_s).error, u"fourth"_s);
+    }
+
+    void otherFailuresEndTheFetchAtOnce_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("api error") << 0 << u"API error (code: 500)"_s;
+        QTest::newRow("not logged in") << 1 << u"Not logged in to Claude."_s;
+        QTest::newRow("cancelled request") << 2 << u"Operation canceled"_s;
+        QTest::newRow("unknown transport code") << 3 << u"Protocol error"_s;
+        QTest::newRow("parser error") << 4 << u"illegal value"_s;
+    }
+    void otherFailuresEndTheFetchAtOnce()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, message);
+        const QList<FetchResult> results{ProviderError::apiError(500), ProviderError::notLoggedIn(u"Claude"_s),
+                                         TransportError(TransportError::Cancelled, u"Operation canceled"_s),
+                                         TransportError(TransportError::Unknown, u"Protocol error"_s), OtherError{u"illegal value"_s}};
+        Fixture f;
+        f.second->available = false;
+        f.first->script({{results[kind], 0ms}, {usageOf({{"never", 1}}), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.first->attemptTimes.size(), 1);
+        QCOMPARE(f.state(u"claude"_s).error, message);
+        QVERIFY(!f.state(u"claude"_s).usage);
+    }
+
+    void aRetryThatSucceedsStoresTheUsage()
+    {
+        Fixture f;
+        f.second->available = false;
+        f.first->script({{TransportError(TransportError::NetworkConnectionLost, u"lost"_s), 0ms}, {usageOf({{"a", 42}}), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.first->attemptTimes.size(), 2);
+        QVERIFY(!f.state(u"claude"_s).error);
+        QCOMPARE(f.state(u"claude"_s).usage->maxUtilization(), 42.0);
+    }
+
+    void lastGoodUsageStaysBesideALaterError()
+    {
+        Fixture f;
+        f.second->available = false;
+        f.first->script({{usageOf({{"a", 95}}), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        const QDateTime firstSuccess = *f.state(u"claude"_s).lastUpdated;
+        const QDateTime firstRun = *f.manager.lastUpdated();
+
+        QTest::qWait(5);
+        f.first->script({{ProviderError::apiError(503), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.state(u"claude"_s).usage->maxUtilization(), 95.0);
+        QCOMPARE(*f.state(u"claude"_s).lastUpdated, firstSuccess);
+        QCOMPARE(f.state(u"claude"_s).error, u"API error (code: 503)"_s);
+        QVERIFY(*f.manager.lastUpdated() > firstRun);
+        QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Red)); // the old figures still count
+
+        f.first->script({{usageOf({{"a", 12}}), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        QVERIFY(!f.state(u"claude"_s).error);
+        QVERIFY(*f.state(u"claude"_s).lastUpdated > firstSuccess);
+    }
+
+    void aSupersededRunAppliesNothing()
+    {
+        Fixture f;
+        f.second->available = false;
+        f.first->script({{usageOf({{"old", 80}}), 200ms}, {usageOf({{"new", 10}}), 40ms}});
+        QSignalSpy loading(&f.manager, &UsageManager::isLoadingChanged);
+        QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
+        QSignalSpy stamped(&f.manager, &UsageManager::lastUpdatedChanged);
+
+        f.manager.refresh();
+        QTRY_COMPARE(f.first->attemptTimes.size(), 1);
+        f.manager.refresh();
+        QVERIFY(finished.wait());
+        QTest::qWait(300); // past the old run's answer
+
+        QCOMPARE(f.first->aborts, 1);
+        QCOMPARE(f.first->attemptTimes.size(), 2);
+        QCOMPARE(f.state(u"claude"_s).usage->limits.first().name, u"new"_s);
+        QVERIFY(!f.state(u"claude"_s).error); // the aborted request left no error behind
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(stamped.size(), 1);
+        QCOMPARE(loading.size(), 2); // true once, false once: the old run never cleared it
+        QVERIFY(f.notifications.sent.isEmpty());
+    }
+
+    void aSupersededRunStopsItsRetryPause()
+    {
+        auto slow = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        RecordingNotifications notifications;
+        UsageManager manager({slow}, &notifications, UsageManager::Timing{1h, 150ms});
+        slow->script({{timedOut(), 0ms}, {usageOf({{"fresh", 5}}), 0ms}});
+        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        manager.refresh();
+        QTRY_COMPARE(slow->attemptTimes.size(), 1);
+        QTest::qWait(20); // now inside the old run's pause
+        manager.refresh();
+        QVERIFY(finished.wait());
+        QTest::qWait(250); // the old pause would have ended by now
+        QCOMPARE(slow->attemptTimes.size(), 2);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(manager.providerStates().value(u"claude"_s).usage->limits.first().name, u"fresh"_s);
+    }
+
+    void refreshTwiceInARowRunsOnce()
+    {
+        Fixture f;
+        QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
+        f.manager.refresh();
+        f.manager.refresh();
+        QVERIFY(finished.wait());
+        QTest::qWait(30);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(f.first->attemptTimes.size(), 1);
+    }
+
+    void receiversReadTheAnnouncedValue()
+    {
+        Fixture f;
+        f.second->available = false;
+        f.first->script({{usageOf({{"a", 33}}), 0ms}});
+        QList<bool> directLoading;
+        int queuedSawUsage = 0;
+        connect(&f.manager, &UsageManager::isLoadingChanged, this, [&](bool value) { directLoading.append(value == f.manager.isLoading()); });
+        connect(
+            &f.manager, &UsageManager::providerStatesChanged, this,
+            [&] {
+                if (f.state(u"claude"_s).usage)
+                    ++queuedSawUsage;
+            },
+            Qt::QueuedConnection);
+        connect(&f.manager, &UsageManager::lastUpdatedChanged, this, [&] { QVERIFY(f.manager.lastUpdated()); });
+        QVERIFY(f.refreshAndWait());
+        QTRY_COMPARE(queuedSawUsage, 1);
+        QCOMPARE(directLoading, (QList<bool>{true, true}));
+    }
+
+    void timerRefreshesEveryPeriod()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        RecordingNotifications notifications;
+        UsageManager manager({provider}, &notifications, UsageManager::Timing{40ms, ShortPause});
+        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        QTest::qWait(20);
+        QCOMPARE(finished.size(), 0); // no tick at creation
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() >= 3, 2000);
+    }
+
+    void alertsGoOutOncePerThresholdAndProvider()
+    {
+        Fixture f;
+        f.first->script({{usageOf({{"a", 10}}), 0ms}, {usageOf({{"a", 10}}), 0ms}});
+        f.second->script({{usageOf({{"5 Hour", 95}, {"Weekly", 40}}), 0ms}, {ProviderError::apiError(500), 0ms}, {usageOf({{"5 Hour", 96}}), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        using Sent = QList<std::pair<QString, QString>>;
+        const Sent expected{{u"Codex Usage Alert"_s, u"Usage is at 95%"_s}, {u"Codex Usage Alert"_s, u"Usage is at 95%"_s}};
+        QCOMPARE(f.notifications.sent, expected);
+
+        // A failure neither alerts nor re-arms; the next success at 96 stays quiet.
+        QVERIFY(f.refreshAndWait());
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.notifications.sent, expected);
+    }
+
+    void anAlertGoesOutBeforeTheStateIsPublished()
+    {
+        Fixture f;
+        f.second->available = false;
+        f.first->script({{usageOf({{"a", 85}}), 0ms}});
+        qsizetype sentWhenPublished = -1;
+        connect(&f.manager, &UsageManager::providerStatesChanged, this, [&] {
+            if (f.state(u"claude"_s).usage)
+                sentWhenPublished = f.notifications.sent.size();
+        });
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(sentWhenPublished, 1);
+    }
+
+    void statusColorSummarisesEveryProvider()
+    {
+        Fixture f;
+        f.first->script({{usageOf({{"a", 69.9}}), 0ms}, {usageOf({{"a", 70}}), 0ms}, {ProviderUsageResponse{}, 0ms}});
+        f.second->script({{ProviderError::apiError(500), 0ms}, {ProviderError::apiError(500), 0ms}, {usageOf({{"b", 90}}), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Green));
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Yellow));
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Red));
+        // A provider that is no longer available keeps counting with its last usage.
+        f.second->available = false;
+        QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Red));
+    }
+};
+
+QTEST_GUILESS_MAIN(UsageManagerTest)
+#include "test_usagemanager.moc"

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "FetchJob.h"
+#include "NotificationManager.h"
+#include "UsageProvider.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QTimer>
+
+#include <chrono>
+
+// A provider whose attempts end as the test scripted them, after a chosen delay.
+class ScriptedProvider : public UsageProvider
+{
+public:
+    struct Step
+    {
+        FetchResult result;
+        std::chrono::milliseconds delay{0};
+    };
+
+    ScriptedProvider(QString id, QString name)
+        : m_id(std::move(id))
+        , m_name(std::move(name))
+    {
+    }
+
+    QString id() const override { return m_id; }
+    QString name() const override { return m_name; }
+    QString icon() const override { return QStringLiteral("*"); }
+    std::optional<QString> iconName() const override { return std::nullopt; }
+    NamedColor accentColor() const override { return NamedColor::Green; }
+    bool isAvailable() const override { return available; }
+
+    FetchJob *fetchUsage(QObject *parent) override
+    {
+        attemptTimes.append(clock.isValid() ? clock.elapsed() : 0);
+        const Step step = steps.isEmpty() ? fallback : steps.takeFirst();
+        auto *job = new Job(parent, this);
+        job->timer.setSingleShot(true);
+        QObject::connect(&job->timer, &QTimer::timeout, job, [job, result = step.result] { job->complete(result); });
+        job->timer.start(step.delay);
+        return job;
+    }
+
+    void script(QList<Step> list) { steps = std::move(list); }
+
+    bool available = true;
+    QList<Step> steps;
+    Step fallback{ProviderUsageResponse{}, std::chrono::milliseconds(0)};
+    QList<qint64> attemptTimes; // ms on clock, when clock is started
+    QElapsedTimer clock;
+    int aborts = 0;
+
+private:
+    class Job : public FetchJob
+    {
+    public:
+        Job(QObject *parent, ScriptedProvider *owner)
+            : FetchJob(parent)
+            , m_owner(owner)
+        {
+        }
+        void complete(const FetchResult &result) { finish(result); }
+        QTimer timer;
+
+    protected:
+        void onAbort() override
+        {
+            timer.stop();
+            ++m_owner->aborts;
+        }
+
+    private:
+        ScriptedProvider *m_owner;
+    };
+
+    QString m_id;
+    QString m_name;
+};
+
+inline ProviderUsageResponse usageOf(std::initializer_list<std::pair<const char *, double>> limits)
+{
+    ProviderUsageResponse response;
+    for (const auto &[name, utilization] : limits)
+        response.limits.append(UsageLimit{QString::fromUtf8(name), utilization, std::nullopt});
+    return response;
+}
+
+class RecordingNotifications : public NotificationManager
+{
+public:
+    void requestPermission() override { ++permissionRequests; }
+    void sendNotification(const QString &title, const QString &body) override { sent.append({title, body}); }
+
+    int permissionRequests = 0;
+    QList<std::pair<QString, QString>> sent;
+};
