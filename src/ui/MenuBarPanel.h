@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class LaunchAtLogin;
+class MenuBarView;
 class Preferences;
 class UsageManager;
 
@@ -22,8 +23,22 @@ public:
     // one, fully on screen. An empty trayGeometry places it at point instead.
     void showAnchored(const QRect &trayGeometry, const QPoint &point);
 
+    MenuBarView *view() const { return m_view; }
+
 Q_SIGNALS:
     void quitRequested();
     // The panel hid itself, whatever the reason.
     void closed();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void place();
+
+    MenuBarView *m_view;
+    QRect m_trayGeometry;
+    QPoint m_point;
 };

@@ -1,0 +1,233 @@
+#include "MenuBarView.h"
+
+#include "BusyIndicator.h"
+#include "Divider.h"
+#include "ErrorView.h"
+#include "LaunchAtLogin.h"
+#include "PanelLabel.h"
+#include "PanelStyle.h"
+#include "Preferences.h"
+#include "ProviderSection.h"
+#include "RefreshButton.h"
+#include "SegmentedPicker.h"
+#include "StatusDot.h"
+#include "UiResources.h"
+#include "UsageManager.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QKeySequence quitShortcut()
+{
+    // Some platform themes (the offscreen one among them) bind nothing to Quit.
+    const QList<QKeySequence> bound = QKeySequence::keyBindings(QKeySequence::Quit);
+    return bound.isEmpty() ? QKeySequence(Qt::CTRL | Qt::Key_Q) : bound.first();
+}
+
+} // namespace
+
+MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin, QWidget *parent)
+    : QWidget(parent)
+    , m_manager(manager)
+    , m_preferences(preferences)
+    , m_launchAtLoginSwitch(launchAtLogin)
+    , m_refreshButton(new RefreshButton(this))
+    , m_content(new QWidget(this))
+    , m_contentLayout(new QVBoxLayout(m_content))
+    , m_loading(new QWidget(m_content))
+    , m_emptyState(new ErrorView(EmptyStateMessage, m_content))
+    , m_footer(new QWidget(m_content))
+    , m_statusDot(new StatusDot(m_footer))
+    , m_footerText(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_footer))
+    , m_picker(new SegmentedPicker({WeeklySegmentLabel, SessionSegmentLabel}, this))
+    , m_launchAtLogin(new QCheckBox(u"Launch at Login"_s, this))
+    , m_quit(new QPushButton(u"Quit"_s, this))
+    , m_renderSoon(new QTimer(this))
+    , m_clock(new QTimer(this))
+{
+    initUiResources();
+    setFixedWidth(PanelStyle::Width);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding);
+    layout->setSpacing(PanelStyle::StackSpacing);
+
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(0, 0, 0, 4);
+    header->addWidget(new PanelLabel(u"Quotix"_s, PanelStyle::headline(), PanelLabel::Tone::Primary, this));
+    header->addStretch(1);
+    header->addWidget(m_refreshButton);
+    layout->addLayout(header);
+    layout->addWidget(new Divider(this));
+
+    // The content blocks sit in a stack of their own with the same spacing;
+    // it is hidden as a whole when it has nothing to show.
+    m_contentLayout->setContentsMargins(0, 0, 0, 0);
+    m_contentLayout->setSpacing(PanelStyle::StackSpacing);
+    auto *loadingRow = new QHBoxLayout(m_loading);
+    loadingRow->setContentsMargins(PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding);
+    loadingRow->addStretch(1);
+    loadingRow->addWidget(new BusyIndicator(13, m_loading));
+    loadingRow->addWidget(new PanelLabel(u"Loading..."_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
+    loadingRow->addStretch(1);
+    auto *footerRow = new QHBoxLayout(m_footer);
+    footerRow->setContentsMargins(0, 4, 0, 0);
+    footerRow->addWidget(m_statusDot);
+    footerRow->addWidget(m_footerText, 1);
+    m_contentLayout->addWidget(m_loading);
+    m_contentLayout->addWidget(m_emptyState);
+    m_contentLayout->addWidget(m_footer);
+    layout->addWidget(m_content);
+    layout->addWidget(new Divider(this));
+
+    auto *display = new QVBoxLayout;
+    display->setSpacing(8);
+    display->addWidget(new PanelLabel(u"Menu Bar Display"_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
+    display->addWidget(m_picker);
+    layout->addLayout(display);
+
+    m_launchAtLogin->setFont(PanelStyle::caption());
+    layout->addWidget(m_launchAtLogin, 0, Qt::AlignLeft);
+    layout->addWidget(new Divider(this));
+    layout->addWidget(m_quit, 0, Qt::AlignLeft);
+
+    auto *quit = new QShortcut(quitShortcut(), this);
+    quit->setContext(Qt::WindowShortcut);
+    m_quit->setToolTip(quit->key().toString(QKeySequence::NativeText));
+    connect(quit, &QShortcut::activated, this, &MenuBarView::quitRequested);
+    connect(m_quit, &QPushButton::clicked, this, &MenuBarView::quitRequested);
+
+    connect(m_refreshButton, &RefreshButton::clicked, m_manager, &UsageManager::refresh);
+    connect(m_picker, &SegmentedPicker::indexChosen, this,
+            [this](int index) { m_preferences->setDisplayMode(displayModeForPickerIndex(index)); });
+    // clicked, not toggled: only the user's own switching reaches the login item.
+    connect(m_launchAtLogin, &QCheckBox::clicked, m_launchAtLoginSwitch, &LaunchAtLogin::setEnabled);
+    connect(m_launchAtLoginSwitch, &LaunchAtLogin::enabledChanged, m_launchAtLogin, &QCheckBox::setChecked);
+
+    m_renderSoon->setSingleShot(true);
+    m_renderSoon->setInterval(0);
+    connect(m_renderSoon, &QTimer::timeout, this, &MenuBarView::render);
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &MenuBarView::updateFooterText);
+
+    connect(m_manager, &UsageManager::providerStatesChanged, this, &MenuBarView::scheduleRender);
+    connect(m_manager, &UsageManager::isLoadingChanged, this, &MenuBarView::scheduleRender);
+    connect(m_manager, &UsageManager::lastUpdatedChanged, this, &MenuBarView::scheduleRender);
+    connect(m_preferences, &Preferences::changed, this, &MenuBarView::scheduleRender);
+
+    render();
+}
+
+MenuBarView::~MenuBarView() = default;
+
+void MenuBarView::render()
+{
+    m_renderSoon->stop();
+    const PanelModel model
+        = buildPanelModel(panelInputFrom(*m_manager, m_preferences->displayMode()), QDateTime::currentDateTimeUtc());
+
+    // One repaint for the whole change, not one per widget.
+    setUpdatesEnabled(false);
+    const RefreshButtonState &refresh = model.refreshButton;
+    m_refreshButton->setState(refresh.enabled, refresh.opacity, refresh.spinning);
+
+    m_loading->setVisible(model.content == ContentBranch::LoadingPlaceholder);
+    syncSections(model.sections);
+    m_emptyState->setVisible(model.showsEmptyState);
+    m_footer->setVisible(model.footer.has_value());
+    if (model.footer) {
+        m_statusDot->setColor(model.footer->statusColor);
+        m_footerText->setText(model.footer->text);
+    }
+    const bool hasContent = model.content == ContentBranch::LoadingPlaceholder || !model.sections.isEmpty()
+        || model.showsEmptyState || model.footer;
+    m_content->setVisible(hasContent);
+
+    m_picker->setCurrentIndex(pickerIndex(model.pickerSelection));
+    m_launchAtLogin->setChecked(m_launchAtLoginSwitch->isEnabled());
+    setUpdatesEnabled(true);
+    Q_EMIT contentChanged();
+}
+
+void MenuBarView::syncSections(const QList<SectionModel> &sections)
+{
+    while (m_sections.size() < sections.size()) {
+        auto *section = new ProviderSection(m_content);
+        m_contentLayout->insertWidget(m_contentLayout->indexOf(m_emptyState), section);
+        m_sections.append(section);
+    }
+    while (m_sections.size() > sections.size()) {
+        ProviderSection *section = m_sections.takeLast();
+        m_contentLayout->removeWidget(section);
+        section->hide();
+        section->deleteLater();
+    }
+    for (qsizetype i = 0; i < sections.size(); ++i) {
+        m_sections.at(i)->setModel(sections.at(i));
+        m_sections.at(i)->show();
+    }
+}
+
+void MenuBarView::scheduleRender()
+{
+    // Reading the providers may do I/O, so a hidden view waits until it is shown
+    // (showing renders anyway), and a burst of changes in one turn of the event
+    // loop is drawn once.
+    if (isVisible())
+        m_renderSoon->start();
+}
+
+void MenuBarView::updateFooterText()
+{
+    if (const auto lastUpdated = m_manager->lastUpdated())
+        m_footerText->setText(::footerText(*lastUpdated, QDateTime::currentDateTimeUtc()));
+}
+
+void MenuBarView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Credentials may have come or gone and times have moved on since the last look.
+    render();
+    m_clock->start();
+}
+
+void MenuBarView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    m_clock->stop();
+    m_renderSoon->stop();
+}
+
+QList<ProviderSection *> MenuBarView::visibleSections() const
+{
+    return m_sections;
+}
+
+bool MenuBarView::showsLoadingPlaceholder() const
+{
+    return !m_loading->isHidden();
+}
+
+bool MenuBarView::showsEmptyState() const
+{
+    return !m_emptyState->isHidden();
+}
+
+bool MenuBarView::showsFooter() const
+{
+    return !m_footer->isHidden() && !m_content->isHidden();
+}
+
+QString MenuBarView::footerText() const
+{
+    return m_footerText->text();
+}

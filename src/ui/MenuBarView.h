@@ -1,0 +1,81 @@
+#pragma once
+
+#include "PanelModel.h"
+
+#include <QList>
+#include <QWidget>
+
+class BusyIndicator;
+class ErrorView;
+class LaunchAtLogin;
+class PanelLabel;
+class Preferences;
+class ProviderSection;
+class QCheckBox;
+class QPushButton;
+class QTimer;
+class QVBoxLayout;
+class RefreshButton;
+class SegmentedPicker;
+class StatusDot;
+class UsageManager;
+
+// The panel's content: header with refresh, the providers (or the loading or
+// empty state), the last update, the display setting, launch at login, Quit.
+// It draws a PanelModel, when shown and on every change while shown.
+class MenuBarView : public QWidget
+{
+    Q_OBJECT
+public:
+    // All three must outlive the view.
+    MenuBarView(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin, QWidget *parent = nullptr);
+    ~MenuBarView() override;
+
+    // Draws the current state at once, visible or not: reads the providers
+    // (which may do I/O) and the clock.
+    void render();
+
+    RefreshButton *refreshButton() const { return m_refreshButton; }
+    SegmentedPicker *picker() const { return m_picker; }
+    QCheckBox *launchAtLoginBox() const { return m_launchAtLogin; }
+    QPushButton *quitButton() const { return m_quit; }
+    QList<ProviderSection *> visibleSections() const;
+    bool showsLoadingPlaceholder() const;
+    bool showsEmptyState() const;
+    bool showsFooter() const;
+    QString footerText() const;
+
+Q_SIGNALS:
+    void quitRequested();
+    // The content changed in a way that may change the view's size.
+    void contentChanged();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void scheduleRender();
+    void syncSections(const QList<SectionModel> &sections);
+    void updateFooterText();
+
+    UsageManager *m_manager;
+    Preferences *m_preferences;
+    LaunchAtLogin *m_launchAtLoginSwitch;
+
+    RefreshButton *m_refreshButton;
+    QWidget *m_content;
+    QVBoxLayout *m_contentLayout;
+    QWidget *m_loading;
+    QList<ProviderSection *> m_sections;
+    ErrorView *m_emptyState;
+    QWidget *m_footer;
+    StatusDot *m_statusDot;
+    PanelLabel *m_footerText;
+    SegmentedPicker *m_picker;
+    QCheckBox *m_launchAtLogin;
+    QPushButton *m_quit;
+
+    QTimer *m_renderSoon;
+    QTimer *m_clock; // the footer's elapsed time, only while shown
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "NamedColor.h"
+
+#include <QLabel>
+
+// A label whose colour is a tone of the panel, worked out again whenever the
+// desktop's palette changes.
+class PanelLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    enum class Tone {
+        Primary,
+        Secondary,
+        Named, // one of the band colours
+    };
+
+    PanelLabel(const QString &text, const QFont &font, Tone tone, QWidget *parent = nullptr);
+
+    void setTone(Tone tone);
+    void setNamedColor(NamedColor color);
+    Tone tone() const { return m_tone; }
+    NamedColor namedColor() const { return m_named; }
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void applyColor();
+
+    Tone m_tone;
+    NamedColor m_named = NamedColor::Green;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class QSvgRenderer;
+
+// The provider's image at 16 x 16, or its text symbol when there is no image.
+class ProviderIcon : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ProviderIcon(QWidget *parent = nullptr);
+
+    void setIcon(const std::optional<QString> &iconName, const QString &fallbackText);
+    bool showsImage() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QSvgRenderer *m_renderer;
+    std::optional<QString> m_iconName;
+    QString m_text;
+    bool m_hasImage = false;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "PanelModel.h"
+
+#include <QList>
+#include <QWidget>
+
+class BusyIndicator;
+class PanelLabel;
+class ProviderIcon;
+class QVBoxLayout;
+class UsageRow;
+
+// One provider: icon, name and a busy indicator, then its error, its limits or "Loading...".
+class ProviderSection : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ProviderSection(QWidget *parent = nullptr);
+
+    // Reuses the rows it already has, so a refresh rebuilds nothing.
+    void setModel(const SectionModel &section);
+
+    QString title() const;
+    bool showsBusyIndicator() const;
+    bool showsError() const;
+    QString errorText() const;
+    bool showsWaitingText() const;
+    QList<UsageRow *> visibleRows() const;
+
+private:
+    QVBoxLayout *m_layout;
+    ProviderIcon *m_icon;
+    PanelLabel *m_name;
+    BusyIndicator *m_busy;
+    PanelLabel *m_error;
+    PanelLabel *m_waiting;
+    QList<UsageRow *> m_rows;
+};

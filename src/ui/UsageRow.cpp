@@ -1,0 +1,56 @@
+#include "UsageRow.h"
+
+#include "PanelLabel.h"
+#include "PanelStyle.h"
+#include "UsageBar.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+UsageRow::UsageRow(QWidget *parent)
+    : QWidget(parent)
+    , m_title(new PanelLabel({}, PanelStyle::systemFont(12), PanelLabel::Tone::Primary, this))
+    , m_percent(new PanelLabel({}, PanelStyle::monospaced(12, QFont::DemiBold), PanelLabel::Tone::Named, this))
+    , m_bar(new UsageBar(this))
+    , m_reset(new PanelLabel({}, PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+
+    auto *line = new QHBoxLayout;
+    line->setContentsMargins(0, 0, 0, 0);
+    // A long limit name wraps beside the percentage; it is shown in full.
+    m_title->setWordWrap(true);
+    m_percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line->addWidget(m_title, 1);
+    line->addWidget(m_percent);
+    layout->addLayout(line);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_reset);
+}
+
+void UsageRow::setModel(const RowModel &row)
+{
+    m_title->setText(row.title);
+    m_percent->setText(row.percentText);
+    m_percent->setNamedColor(row.color);
+    m_bar->setValue(row.filledFraction, row.color);
+    m_reset->setText(row.resetText.value_or(QString()));
+    m_reset->setVisible(row.resetText.has_value());
+}
+
+QString UsageRow::titleText() const
+{
+    return m_title->text();
+}
+
+QString UsageRow::percentText() const
+{
+    return m_percent->text();
+}
+
+QString UsageRow::resetText() const
+{
+    return m_reset->isHidden() ? QString() : m_reset->text();
+}
