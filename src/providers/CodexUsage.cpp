@@ -1,0 +1,229 @@
+#include "CodexUsage.h"
+
+#include "StrictJson.h"
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QStringList>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString describeType(const QJsonValue &value)
+{
+    switch (value.type()) {
+    case QJsonValue::Null:
+        return u"null"_s;
+    case QJsonValue::Bool:
+        return u"a boolean"_s;
+    case QJsonValue::Double:
+        return u"a number"_s;
+    case QJsonValue::String:
+        return u"a string"_s;
+    case QJsonValue::Array:
+        return u"an array"_s;
+    case QJsonValue::Object:
+        return u"an object"_s;
+    case QJsonValue::Undefined:
+        break;
+    }
+    return u"nothing"_s;
+}
+
+// Walks the document, remembering where it is, and keeps the first error.
+class Decoder
+{
+public:
+    bool failed() const { return !m_error.isEmpty(); }
+    QString error() const { return m_error; }
+
+    // The value of a member, or absent when it may be skipped. For a required
+    // member a missing key or null is an error.
+    std::optional<QJsonValue> member(const QJsonObject &object, QLatin1StringView key, const char *expected,
+                                     bool required)
+    {
+        if (failed())
+            return std::nullopt;
+        const auto it = object.constFind(key);
+        if (it == object.constEnd()) {
+            if (required)
+                fail(u"Key '%1' not found at %2"_s.arg(key, where()));
+            return std::nullopt;
+        }
+        const QJsonValue value = it.value();
+        if (value.isNull()) {
+            if (required)
+                fail(u"Value not found at %1: expected %2, found null"_s.arg(where(key), QLatin1StringView(expected)));
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    void mismatch(QLatin1StringView key, const char *expected, const QString &found)
+    {
+        fail(u"Type mismatch at %1: expected %2, found %3"_s.arg(where(key), QLatin1StringView(expected), found));
+    }
+
+    void enter(QLatin1StringView key) { m_path.append(key); }
+    void leave() { m_path.removeLast(); }
+
+    void fail(const QString &message)
+    {
+        if (!failed())
+            m_error = message;
+    }
+
+private:
+    // "top level" or 'a.b' for the object being read; with a key, its member.
+    QString where(QLatin1StringView key = {}) const
+    {
+        QStringList path = m_path;
+        if (!key.isEmpty())
+            path.append(key);
+        if (path.isEmpty())
+            return u"top level"_s;
+        return u"'"_s + path.join(u'.') + u"'"_s;
+    }
+
+    QStringList m_path;
+    QString m_error;
+};
+
+std::optional<double> readDouble(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required)
+{
+    const auto value = d.member(o, key, "Double", required);
+    if (!value)
+        return std::nullopt;
+    if (!value->isDouble()) {
+        d.mismatch(key, "Double", describeType(*value));
+        return std::nullopt;
+    }
+    return value->toDouble();
+}
+
+std::optional<qint64> readInt64(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required)
+{
+    const auto value = d.member(o, key, "Int64", required);
+    if (!value)
+        return std::nullopt;
+    if (!value->isDouble()) {
+        d.mismatch(key, "Int64", describeType(*value));
+        return std::nullopt;
+    }
+    // toInteger() falls back to its argument when the number is not an
+    // integral value within range; two different fallbacks tell that apart
+    // from a genuine value.
+    const qint64 a = value->toInteger(0);
+    const qint64 b = value->toInteger(1);
+    if (a != b) {
+        const double number = value->toDouble();
+        const bool fractional = std::isfinite(number) && std::trunc(number) != number;
+        d.mismatch(key, "Int64", fractional ? u"a number with a fraction"_s : u"a number outside its range"_s);
+        return std::nullopt;
+    }
+    return a;
+}
+
+std::optional<bool> readBool(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required)
+{
+    const auto value = d.member(o, key, "Bool", required);
+    if (!value)
+        return std::nullopt;
+    if (!value->isBool()) {
+        d.mismatch(key, "Bool", describeType(*value));
+        return std::nullopt;
+    }
+    return value->toBool();
+}
+
+std::optional<QString> readString(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required)
+{
+    const auto value = d.member(o, key, "String", required);
+    if (!value)
+        return std::nullopt;
+    if (!value->isString()) {
+        d.mismatch(key, "String", describeType(*value));
+        return std::nullopt;
+    }
+    return value->toString();
+}
+
+// Reads a nested record with read(); absent when skipped or failed.
+template<typename Record, typename Read>
+std::optional<Record> readRecord(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required, Read read)
+{
+    const auto value = d.member(o, key, "an object", required);
+    if (!value)
+        return std::nullopt;
+    if (!value->isObject()) {
+        d.mismatch(key, "an object", describeType(*value));
+        return std::nullopt;
+    }
+    d.enter(key);
+    Record record = read(d, value->toObject());
+    d.leave();
+    if (d.failed())
+        return std::nullopt;
+    return record;
+}
+
+CodexWindow readWindow(Decoder &d, const QJsonObject &o)
+{
+    CodexWindow window;
+    window.usedPercent = readDouble(d, o, "used_percent"_L1, true).value_or(0.0);
+    window.limitWindowSeconds = readInt64(d, o, "limit_window_seconds"_L1, true).value_or(0);
+    window.resetAfterSeconds = readInt64(d, o, "reset_after_seconds"_L1, true).value_or(0);
+    window.resetAt = readInt64(d, o, "reset_at"_L1, true).value_or(0);
+    return window;
+}
+
+CodexRateLimit readRateLimit(Decoder &d, const QJsonObject &o)
+{
+    CodexRateLimit limit;
+    limit.allowed = readBool(d, o, "allowed"_L1, false);
+    limit.limitReached = readBool(d, o, "limit_reached"_L1, false);
+    limit.primaryWindow = readRecord<CodexWindow>(d, o, "primary_window"_L1, false, readWindow);
+    limit.secondaryWindow = readRecord<CodexWindow>(d, o, "secondary_window"_L1, false, readWindow);
+    return limit;
+}
+
+CodexCredits readCredits(Decoder &d, const QJsonObject &o)
+{
+    CodexCredits credits;
+    credits.hasCredits = readBool(d, o, "has_credits"_L1, false);
+    credits.unlimited = readBool(d, o, "unlimited"_L1, false);
+    credits.balance = readString(d, o, "balance"_L1, false);
+    return credits;
+}
+
+} // namespace
+
+std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &json)
+{
+    QJsonParseError parseError{};
+    const std::optional<QJsonDocument> document = parseStrictJson(json, &parseError);
+    if (!document) {
+        return u"The data is not valid JSON: %1 at offset %2"_s.arg(parseError.errorString())
+            .arg(parseError.offset);
+    }
+    if (!document->isObject())
+        return u"Type mismatch at top level: expected an object, found an array"_s;
+
+    Decoder d;
+    const QJsonObject root = document->object();
+    CodexUsageResponse response;
+    response.planType = readString(d, root, "plan_type"_L1, false);
+    const std::optional<CodexRateLimit> rateLimit =
+        readRecord<CodexRateLimit>(d, root, "rate_limit"_L1, true, readRateLimit);
+    if (rateLimit)
+        response.rateLimit = *rateLimit;
+    response.codeReviewRateLimit =
+        readRecord<CodexRateLimit>(d, root, "code_review_rate_limit"_L1, false, readRateLimit);
+    response.credits = readRecord<CodexCredits>(d, root, "credits"_L1, false, readCredits);
+    if (d.failed())
+        return d.error();
+    return response;
+}

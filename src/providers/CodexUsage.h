@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <variant>
+
+// The typed form of the ChatGPT backend's usage answer. Decode-only.
+
+struct CodexWindow
+{
+    double usedPercent = 0.0;       // "used_percent"
+    qint64 limitWindowSeconds = 0;  // "limit_window_seconds"
+    qint64 resetAfterSeconds = 0;   // "reset_after_seconds"
+    qint64 resetAt = 0;             // "reset_at", seconds since 1970 UTC
+};
+
+struct CodexRateLimit
+{
+    std::optional<bool> allowed;                // "allowed"
+    std::optional<bool> limitReached;           // "limit_reached"
+    std::optional<CodexWindow> primaryWindow;   // "primary_window"
+    std::optional<CodexWindow> secondaryWindow; // "secondary_window"
+};
+
+struct CodexCredits
+{
+    std::optional<bool> hasCredits;  // "has_credits"
+    std::optional<bool> unlimited;   // "unlimited"
+    std::optional<QString> balance;  // "balance"
+};
+
+struct CodexUsageResponse
+{
+    std::optional<QString> planType;                   // "plan_type"
+    CodexRateLimit rateLimit;                          // "rate_limit"
+    std::optional<CodexRateLimit> codeReviewRateLimit; // "code_review_rate_limit"
+    std::optional<CodexCredits> credits;               // "credits"
+};
+
+// Decodes the whole document or describes the first problem met, with its
+// path. Required members must be present, non-null and of their type;
+// optional members may be missing or null but never of another type. Nothing
+// is coerced: 1 is no Bool, 5 is no String, 1.5 is no Int64.
+//
+// Integers: Qt's parser keeps integer literals that fit in 64 bits exactly,
+// and stores everything else as a double; a double is accepted as Int64 only
+// when it is integral and inside the signed 64-bit range (so 12.0 is 12,
+// 1e300 fails). An integer literal beyond that range therefore fails too.
+std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &json);

@@ -1,0 +1,15 @@
+#include "CredentialFileKeychain.h"
+#include "PlatformKeychain.h"
+
+#include <QDir>
+#include <QtGlobal>
+
+using namespace Qt::StringLiterals;
+
+std::unique_ptr<KeychainTool> createPlatformKeychain()
+{
+    QString configDir = qEnvironmentVariable("CLAUDE_CONFIG_DIR");
+    if (configDir.isEmpty())
+        configDir = QDir::home().filePath(u".claude"_s);
+    return std::make_unique<CredentialFileKeychain>(QDir(configDir).absolutePath());
+}
