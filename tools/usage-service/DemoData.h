@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+
+class UsageService;
+
+// Realistic answers of both usage services for the demo: every window the
+// providers read, reset times relative to now, Claude's weekly window in the
+// orange band.
+namespace DemoData {
+
+QByteArray claudeDocument(const QDateTime &now);
+QByteArray codexDocument(const QDateTime &now);
+
+// Makes both paths of the service answer with the demo documents, built
+// afresh for every request so the reset times keep moving with the clock.
+void serveDemoDocuments(UsageService &service);
+
+} // namespace DemoData

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class UsageService;
+
+// Scenario files of the quotix-usage-service program: one JSON object keyed by
+// path, each with a "default" answer and/or a "queue" of one-off answers.
+// An answer is {"status", "body" (text as is, any other JSON value written
+// compactly), "delayMs", "fault": "drop"|"truncate", "headers": {name: value}
+// or [[name, value], ...]}; every member is optional.
+namespace ServiceScenario {
+
+// Configures the service from the document; on a fault returns false, says
+// why in *error and leaves the service's answers as they were.
+bool apply(const QByteArray &document, UsageService &service, QString *error);
+
+} // namespace ServiceScenario

@@ -1,0 +1,129 @@
+// quotix-usage-service: the substitute usage service as a program of its own,
+// for tests that run in another process, the benchmarks and trying the demo.
+
+#include "DemoData.h"
+#include "ServiceScenario.h"
+#include "UsageService.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    // Only async-signal-safe work here; the event loop does the rest.
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+bool installTerminationHandlers(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return false;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
+        notifier->setEnabled(false);
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+QJsonObject requestToJson(const RecordedRequest &request)
+{
+    QJsonArray headers;
+    for (const auto &[name, value] : request.headers)
+        headers.append(QJsonArray{QString::fromLatin1(name), QString::fromLatin1(value)});
+    return QJsonObject{
+        {u"method"_s, QString::fromLatin1(request.method)},
+        {u"path"_s, QString::fromLatin1(request.path)},
+        {u"headers"_s, headers},
+        {u"body"_s, QString::fromUtf8(request.body)},
+    };
+}
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "quotix-usage-service: %s\n", qUtf8Printable(message));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"quotix-usage-service"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Serves substitute answers for the Claude (%1) and Codex (%2) usage endpoints on 127.0.0.1.\n"
+        "Prints \"listening on PORT\" once bound; stops on SIGTERM or SIGINT."_s.arg(UsageService::ClaudePath,
+                                                                                    UsageService::CodexPath));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption portOption(u"port"_s, u"Port to bind on 127.0.0.1 (0: any free port)."_s, u"N"_s, u"0"_s);
+    const QCommandLineOption scenarioOption(u"scenario"_s, u"JSON file with the answers per path."_s, u"FILE"_s);
+    const QCommandLineOption demoOption(u"demo"_s, u"Answer both paths with the demo documents."_s);
+    const QCommandLineOption recordOption(u"record"_s, u"Append each request received to FILE as one JSON line."_s,
+                                          u"FILE"_s);
+    parser.addOptions({portOption, scenarioOption, demoOption, recordOption});
+    parser.process(app);
+
+    bool portOk = false;
+    const uint port = parser.value(portOption).toUInt(&portOk);
+    if (!portOk || port > 65535)
+        return fail(u"--port must be a number from 0 to 65535"_s);
+
+    UsageService service;
+    service.setKeepsRequests(false); // requests go to the record file, if anywhere
+    if (parser.isSet(demoOption))
+        DemoData::serveDemoDocuments(service);
+    if (parser.isSet(scenarioOption)) {
+        QFile file(parser.value(scenarioOption));
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(u"cannot read %1: %2"_s.arg(file.fileName(), file.errorString()));
+        QString error;
+        if (!ServiceScenario::apply(file.readAll(), service, &error))
+            return fail(u"%1: %2"_s.arg(file.fileName(), error));
+    }
+
+    QFile record;
+    if (parser.isSet(recordOption)) {
+        record.setFileName(parser.value(recordOption));
+        if (!record.open(QIODevice::WriteOnly | QIODevice::Append))
+            return fail(u"cannot write %1: %2"_s.arg(record.fileName(), record.errorString()));
+        QObject::connect(&service, &UsageService::requestReceived, &app, [&record](const RecordedRequest &request) {
+            record.write(QJsonDocument(requestToJson(request)).toJson(QJsonDocument::Compact) + '\n');
+            record.flush();
+        });
+    }
+
+    if (!installTerminationHandlers(app))
+        return fail(u"cannot install the signal handlers"_s);
+    if (!service.listen(static_cast<quint16>(port)))
+        return fail(u"cannot listen on 127.0.0.1:%1: %2"_s.arg(port).arg(service.errorString()));
+
+    std::printf("listening on %u\n", static_cast<unsigned>(service.port()));
+    std::fflush(stdout);
+    return app.exec();
+}
