@@ -1,0 +1,22 @@
+#pragma once
+
+#include "LaunchAtLogin.h"
+#include "NotificationManager.h"
+#include "TrayHost.h"
+#include "UptimeSource.h"
+#include "WakeMonitor.h"
+
+#include <memory>
+
+// What the tray application takes from the operating system. Each platform
+// builds its own in one place (platform/linux, platform/macos).
+struct PlatformServices
+{
+    std::unique_ptr<NotificationManager> notifications;
+    std::unique_ptr<LoginItemService> loginItems;
+    std::unique_ptr<UptimeSource> uptime;
+    std::unique_ptr<WakeMonitor> wakeMonitor;
+};
+
+PlatformServices makePlatformServices();
+std::unique_ptr<TrayHost> makeTrayHost();

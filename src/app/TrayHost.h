@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class TrayItem;
+
+// The desktop's tray, as far as this platform can find one.
+class TrayHost
+{
+public:
+    virtual ~TrayHost() = default;
+
+    // An item in the tray that is present now; null while there is none.
+    virtual std::unique_ptr<TrayItem> createItem() = 0;
+    // What to tell the user when no tray turned up, naming the fix.
+    virtual QString missingHostMessage() const = 0;
+};

@@ -1,0 +1,32 @@
+#include "PlatformServices.h"
+
+#include "MacLoginItemService.h"
+#include "MacTrayHost.h"
+#include "MacUptime.h"
+
+namespace {
+
+// Until the UserNotifications bridge exists alerts are dropped, as they are
+// when the user has not granted permission.
+class DroppedNotifications : public NotificationManager
+{
+public:
+    void sendNotification(const QString &, const QString &) override {}
+};
+
+} // namespace
+
+PlatformServices makePlatformServices()
+{
+    PlatformServices services;
+    services.notifications = std::make_unique<DroppedNotifications>();
+    services.loginItems = std::make_unique<MacLoginItemService>();
+    services.uptime = std::make_unique<MacUptime>();
+    services.wakeMonitor = std::make_unique<WakeMonitor>(); // the workspace wake bridge is still to come
+    return services;
+}
+
+std::unique_ptr<TrayHost> makeTrayHost()
+{
+    return std::make_unique<MacTrayHost>();
+}
