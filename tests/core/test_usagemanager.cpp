@@ -231,18 +231,6 @@ private Q_SLOTS:
         QCOMPARE(manager.providerStates().value(u"claude"_s).usage->limits.first().name, u"fresh"_s);
     }
 
-    void refreshTwiceInARowRunsOnce()
-    {
-        Fixture f;
-        QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
-        f.manager.refresh();
-        f.manager.refresh();
-        QVERIFY(finished.wait());
-        QTest::qWait(30);
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(f.first->attemptTimes.size(), 1);
-    }
-
     void receiversReadTheAnnouncedValue()
     {
         Fixture f;
@@ -289,20 +277,6 @@ private Q_SLOTS:
         QVERIFY(f.refreshAndWait());
         QVERIFY(f.refreshAndWait());
         QCOMPARE(f.notifications.sent, expected);
-    }
-
-    void anAlertGoesOutBeforeTheStateIsPublished()
-    {
-        Fixture f;
-        f.second->available = false;
-        f.first->script({{usageOf({{"a", 85}}), 0ms}});
-        qsizetype sentWhenPublished = -1;
-        connect(&f.manager, &UsageManager::providerStatesChanged, this, [&] {
-            if (f.state(u"claude"_s).usage)
-                sentWhenPublished = f.notifications.sent.size();
-        });
-        QVERIFY(f.refreshAndWait());
-        QCOMPARE(sentWhenPublished, 1);
     }
 
     void statusColorSummarisesEveryProvider()
