@@ -130,8 +130,8 @@ bool apply(const QByteArray &document, UsageService &service, QString *error)
             *error = u"\""_s + entry.path + u"\" must be a path starting with / and hold an object"_s;
             return false;
         }
-        const QJsonObject spec = it.value().toObject();
-        for (auto member = spec.begin(); member != spec.end(); ++member) {
+        const QJsonObject answers = it.value().toObject();
+        for (auto member = answers.begin(); member != answers.end(); ++member) {
             if (member.key() == "default"_L1) {
                 entry.defaultAnswer = readAnswer(member.value(), entry.path + u" default"_s, error);
                 if (!entry.defaultAnswer)
