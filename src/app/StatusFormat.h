@@ -26,10 +26,6 @@ struct StatusSnapshot
     QList<ProviderStatus> providers; // every provider, in the coordinator's order
 };
 
-// Shown when no provider has credentials.
-inline constexpr QLatin1StringView NoProvidersMessage{
-    "No providers configured.\nRun 'claude' or 'codex' in Terminal to log in."};
-
 // UTC ISO 8601 with milliseconds and "Z"; what the JSON output uses for instants.
 QString isoTimestamp(const QDateTime &moment);
 

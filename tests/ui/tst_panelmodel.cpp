@@ -12,29 +12,16 @@ namespace {
 
 const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
 
-std::shared_ptr<UsageProvider> provider(const char *id)
+// A state described in one word: "none", "usage", "error", "error+usage" (an error beside old usage).
+ProviderState state(const QString &id, const QString &kind)
 {
-    const QString name = QString::fromLatin1(id);
-    return std::make_shared<ScriptedProvider>(name, name.left(1).toUpper() + name.mid(1));
-}
-
-// A state described in one word: "none", "usage", "error", "both" (error beside old usage).
-ProviderState state(const std::shared_ptr<UsageProvider> &owner, const QString &kind, bool isLoading = false)
-{
-    ProviderState result{owner, std::nullopt, std::nullopt, std::nullopt, isLoading};
-    if (kind == u"usage"_s || kind == u"both"_s)
+    ProviderState result;
+    result.provider = std::make_shared<ScriptedProvider>(id, id);
+    if (kind.contains(u"usage"_s))
         result.usage = usageOf({{"Session (5h)", 42.0}, {"Weekly (7d)", 17.5}});
-    if (kind == u"error"_s || kind == u"both"_s)
-        result.error = u"Not logged in to Claude"_s;
+    if (kind.contains(u"error"_s))
+        result.error = u"Not logged in"_s;
     return result;
-}
-
-QStringList sectionIds(const PanelModel &model)
-{
-    QStringList ids;
-    for (const SectionModel &section : model.sections)
-        ids.append(section.id);
-    return ids;
 }
 
 } // namespace
@@ -46,137 +33,89 @@ class PanelModelTest : public QObject
 private Q_SLOTS:
     void panelBranches_data();
     void panelBranches();
-    void refreshButtonFollowsLoading();
     void sectionBodies_data();
     void sectionBodies();
     void rows_data();
     void rows();
-    void resetLine();
-    void footerElapsedTime_data();
-    void footerElapsedTime();
-    void pickerSegments();
+    void timeLines();
 };
 
 void PanelModelTest::panelBranches_data()
 {
-    QTest::addColumn<QStringList>("available");  // provider ids, in list order
-    QTest::addColumn<QStringList>("states");     // "id:kind" for each state held
+    QTest::addColumn<QString>("available"); // provider ids, in list order
+    QTest::addColumn<QString>("states");    // "id:kind" for each state held
     QTest::addColumn<bool>("isLoading");
     QTest::addColumn<bool>("hasLastUpdated");
-    QTest::addColumn<bool>("placeholder");
-    QTest::addColumn<QStringList>("sections");
-    QTest::addColumn<bool>("emptyState");
+    QTest::addColumn<QString>("shown"); // top to bottom
 
-    const QStringList both{u"claude"_s, u"codex"_s};
-    QTest::newRow("first refresh, no states") << both << QStringList{} << true << false << true << QStringList{} << false;
-    QTest::newRow("first refresh, nothing fetched yet")
-        << both << QStringList{u"claude:none"_s, u"codex:none"_s} << true << false << true << QStringList{} << false;
-    QTest::newRow("refresh after every provider failed")
-        << both << QStringList{u"claude:error"_s, u"codex:error"_s} << true << true << true << QStringList{} << false;
-    QTest::newRow("refresh keeps earlier figures up")
-        << both << QStringList{u"claude:usage"_s, u"codex:none"_s} << true << true << false << both << false;
-    QTest::newRow("idle, no states, no update yet")
-        << both << QStringList{} << false << false << false << QStringList{} << false;
-    QTest::newRow("idle, every kind of state")
-        << both << QStringList{u"claude:both"_s, u"codex:error"_s} << false << true << false << both << false;
-    QTest::newRow("sections follow the provider list, not the states")
-        << QStringList{u"codex"_s, u"claude"_s} << QStringList{u"claude:usage"_s, u"codex:usage"_s} << false << true
-        << false << QStringList{u"codex"_s, u"claude"_s} << false;
-    QTest::newRow("available provider without a state is skipped")
-        << QStringList{u"claude"_s, u"ghost"_s, u"codex"_s} << QStringList{u"claude:usage"_s, u"codex:usage"_s}
-        << false << true << false << both << false;
-    QTest::newRow("unavailable provider with usage is not listed")
-        << QStringList{u"codex"_s} << QStringList{u"claude:usage"_s, u"codex:none"_s} << false << true << false
-        << QStringList{u"codex"_s} << false;
-    QTest::newRow("no provider available, states with usage")
-        << QStringList{} << QStringList{u"claude:usage"_s, u"codex:usage"_s} << false << true << false << QStringList{}
-        << true;
-    QTest::newRow("no provider available, during a refresh after usage")
-        << QStringList{} << QStringList{u"claude:usage"_s} << true << true << false << QStringList{} << true;
+    QTest::newRow("first refresh: the placeholder stands alone")
+        << u"claude,codex"_s << u"claude:none codex:error"_s << true << true << u"placeholder"_s;
+    QTest::newRow("a refresh keeps earlier figures up")
+        << u"claude,codex"_s << u"claude:usage codex:none"_s << true << true << u"claude, codex, Updated 5 sec ago"_s;
+    QTest::newRow("sections follow the provider list and skip the rest; no update yet")
+        << u"codex,ghost,claude"_s << u"claude:error+usage codex:error gone:usage"_s << false << false
+        << u"codex, claude"_s;
+    QTest::newRow("no provider available, even during a refresh after usage")
+        << QString() << u"claude:usage"_s << true << true << u"empty state, Updated 5 sec ago"_s;
 }
 
 void PanelModelTest::panelBranches()
 {
-    QFETCH(QStringList, available);
-    QFETCH(QStringList, states);
+    QFETCH(QString, available);
+    QFETCH(QString, states);
     QFETCH(bool, isLoading);
     QFETCH(bool, hasLastUpdated);
-    QFETCH(bool, placeholder);
-    QFETCH(QStringList, sections);
-    QFETCH(bool, emptyState);
+    QFETCH(QString, shown);
 
-    QHash<QString, std::shared_ptr<UsageProvider>> providers;
-    auto providerFor = [&](const QString &id) {
-        if (!providers.contains(id))
-            providers.insert(id, provider(id.toLatin1().constData()));
-        return providers.value(id);
-    };
     PanelInput input;
-    for (const QString &id : available)
-        input.availableProviders.append(providerFor(id));
-    for (const QString &entry : states) {
+    for (const QString &id : available.split(u',', Qt::SkipEmptyParts))
+        input.availableProviders.append(std::make_shared<ScriptedProvider>(id, id));
+    for (const QString &entry : states.split(u' ', Qt::SkipEmptyParts)) {
         const QString id = entry.section(u':', 0, 0);
-        input.providerStates.insert(id, state(providerFor(id), entry.section(u':', 1, 1)));
+        input.providerStates.insert(id, state(id, entry.section(u':', 1, 1)));
     }
     input.isLoading = isLoading;
-    input.statusColor = NamedColor::Yellow;
     if (hasLastUpdated)
         input.lastUpdated = Now.addSecs(-5);
 
     const PanelModel model = buildPanelModel(input, Now);
-    QCOMPARE(model.content == ContentBranch::LoadingPlaceholder, placeholder);
-    QCOMPARE(sectionIds(model), sections);
-    QCOMPARE(model.showsEmptyState, emptyState);
-    // The footer belongs to the provider list; the placeholder stands alone.
-    QCOMPARE(model.footer.has_value(), hasLastUpdated && !placeholder);
-    if (model.footer) {
-        QCOMPARE(model.footer->statusColor, NamedColor::Yellow);
-        QCOMPARE(model.footer->text, u"Updated 5 sec ago"_s);
-    }
+    QStringList parts;
+    if (model.content == ContentBranch::LoadingPlaceholder)
+        parts.append(u"placeholder"_s);
+    for (const SectionModel &section : model.sections)
+        parts.append(section.id);
+    if (model.showsEmptyState)
+        parts.append(u"empty state"_s);
+    if (model.footer)
+        parts.append(model.footer->text);
+    QCOMPARE(parts.join(u", "_s), shown);
     QCOMPARE(EmptyStateMessage, "No providers configured.\nRun 'claude' or 'codex' in Terminal to log in."_L1);
-}
-
-void PanelModelTest::refreshButtonFollowsLoading()
-{
-    const RefreshButtonState loading = buildPanelModel(PanelInput{{}, {}, true, {}, {}, {}}, Now).refreshButton;
-    QVERIFY(!loading.enabled);
-    QCOMPARE(loading.opacity, 0.7);
-    QVERIFY(loading.spinning);
-
-    const RefreshButtonState idle = buildPanelModel(PanelInput{}, Now).refreshButton;
-    QVERIFY(idle.enabled);
-    QCOMPARE(idle.opacity, 1.0);
-    QVERIFY(!idle.spinning);
+    QCOMPARE(model.refreshButton.enabled, !isLoading);
+    QCOMPARE(model.refreshButton.spinning, isLoading);
+    QCOMPARE(model.refreshButton.opacity, isLoading ? 0.7 : 1.0);
 }
 
 void PanelModelTest::sectionBodies_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("isLoading");
     QTest::addColumn<SectionBody>("body");
     QTest::addColumn<int>("rows");
 
-    QTest::newRow("never fetched, loading") << u"none"_s << true << SectionBody::Waiting << 0;
-    QTest::newRow("never fetched, idle") << u"none"_s << false << SectionBody::Waiting << 0;
-    QTest::newRow("usage") << u"usage"_s << false << SectionBody::Rows << 2;
-    QTest::newRow("usage, loading") << u"usage"_s << true << SectionBody::Rows << 2;
-    QTest::newRow("error only") << u"error"_s << false << SectionBody::Error << 0;
-    QTest::newRow("error hides earlier usage") << u"both"_s << true << SectionBody::Error << 0;
+    QTest::newRow("never fetched: \"Loading...\"") << u"none"_s << SectionBody::Waiting << 0;
+    QTest::newRow("usage") << u"usage"_s << SectionBody::Rows << 2;
+    QTest::newRow("an error hides earlier usage") << u"error+usage"_s << SectionBody::Error << 0;
 }
 
 void PanelModelTest::sectionBodies()
 {
     QFETCH(QString, kind);
-    QFETCH(bool, isLoading);
     QFETCH(SectionBody, body);
     QFETCH(int, rows);
 
-    const SectionModel section = sectionModel(state(provider("claude"), kind, isLoading), Now);
+    const SectionModel section = sectionModel(state(u"claude"_s, kind), Now);
     QCOMPARE(section.title, u"CLAUDE"_s);
-    QCOMPARE(section.isLoading, isLoading);
     QCOMPARE(section.body, body);
     QCOMPARE(section.rows.size(), rows);
-    QCOMPARE(section.errorText, body == SectionBody::Error ? u"Not logged in to Claude"_s : QString());
 }
 
 void PanelModelTest::rows_data()
@@ -186,7 +125,6 @@ void PanelModelTest::rows_data()
     QTest::addColumn<NamedColor>("color");
     QTest::addColumn<double>("fill");
 
-    const double inf = std::numeric_limits<double>::infinity();
     QTest::newRow("69.99") << 69.99 << u"69%"_s << NamedColor::Green << 0.6999;
     QTest::newRow("70") << 70.0 << u"70%"_s << NamedColor::Yellow << 0.70;
     QTest::newRow("89.99") << 89.99 << u"89%"_s << NamedColor::Yellow << 0.8999;
@@ -195,9 +133,7 @@ void PanelModelTest::rows_data()
     QTest::newRow("0.6 is a sliver") << 0.6 << u"0%"_s << NamedColor::Green << 0.006;
     QTest::newRow("negative draws empty") << -12.5 << u"-12%"_s << NamedColor::Green << 0.0;
     QTest::newRow("NaN") << std::nan("") << u"--%"_s << NamedColor::Green << 0.0;
-    QTest::newRow("infinity") << inf << u"--%"_s << NamedColor::Red << 1.0;
-    QTest::newRow("minus infinity") << -inf << u"--%"_s << NamedColor::Green << 0.0;
-    QTest::newRow("beyond 64 bits") << 1e300 << u"--%"_s << NamedColor::Red << 1.0;
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << u"--%"_s << NamedColor::Red << 1.0;
 }
 
 void PanelModelTest::rows()
@@ -208,62 +144,27 @@ void PanelModelTest::rows()
     QFETCH(double, fill);
 
     const RowModel row = rowModel(UsageLimit{u"Weekly (7d)"_s, utilization, std::nullopt}, Now);
-    QCOMPARE(row.title, u"Weekly (7d)"_s);
     QCOMPARE(row.percentText, percent);
     QCOMPARE(row.color, color);
     QVERIFY2(std::abs(row.filledFraction - fill) < 1e-9, qPrintable(QString::number(row.filledFraction)));
-    QVERIFY(!row.resetText);
 }
 
-void PanelModelTest::resetLine()
+void PanelModelTest::timeLines()
 {
-    auto resetIn = [](qint64 seconds) {
-        return rowModel(UsageLimit{u"5 Hour"_s, 10.0, Now.addSecs(seconds)}, Now).resetText.value_or(u"<none>"_s);
+    auto reset = [](std::optional<QDateTime> when) {
+        return rowModel(UsageLimit{u"5 Hour"_s, 10.0, when}, Now).resetText.value_or(u"<none>"_s);
     };
-    QCOMPARE(resetIn(-1), u"Resets now"_s);
-    QCOMPARE(resetIn(24 * 3600 + 30 * 60), u"Resets in 24h 30m"_s);
-    QCOMPARE(resetIn(25 * 3600), u"Resets in 1d 1h"_s);
-
+    QCOMPARE(reset(Now.addSecs(-1)), u"Resets now"_s);
     // The far end of what a date can hold still gives a line, not a failure.
-    const QDateTime farAway = QDateTime::fromMSecsSinceEpoch(std::numeric_limits<qint64>::max() / 2, Qt::UTC);
-    const auto far = rowModel(UsageLimit{u"5 Hour"_s, 10.0, farAway}, Now).resetText;
-    QVERIFY(far && far->startsWith(u"Resets in "_s) && far->endsWith(u"h"_s));
-}
+    const QString far = reset(QDateTime::fromMSecsSinceEpoch(std::numeric_limits<qint64>::max() / 2, Qt::UTC));
+    QVERIFY2(far.startsWith(u"Resets in "_s) && far.endsWith(u"h"_s), qPrintable(far));
 
-void PanelModelTest::footerElapsedTime_data()
-{
-    QTest::addColumn<qint64>("secondsAgo");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("just now") << qint64(0) << u"Updated 0 sec ago"_s;
-    QTest::newRow("59 s") << qint64(59) << u"Updated 59 sec ago"_s;
-    QTest::newRow("1 min") << qint64(60) << u"Updated 1 min ago"_s;
-    QTest::newRow("2 min") << qint64(179) << u"Updated 2 min ago"_s;
-    QTest::newRow("59 min") << qint64(3599) << u"Updated 59 min ago"_s;
-    QTest::newRow("1 hr") << qint64(3600) << u"Updated 1 hr ago"_s;
-    QTest::newRow("1 hr 5 min") << qint64(3900) << u"Updated 1 hr, 5 min ago"_s;
-    QTest::newRow("1 day") << qint64(86400 + 7200) << u"Updated 1 day ago"_s;
-    QTest::newRow("3 days") << qint64(3 * 86400) << u"Updated 3 days ago"_s;
-    QTest::newRow("clock set back") << qint64(-30) << u"Updated 0 sec ago"_s;
-}
-
-void PanelModelTest::footerElapsedTime()
-{
-    QFETCH(qint64, secondsAgo);
-    QFETCH(QString, text);
-    QCOMPARE(footerText(Now.addSecs(-secondsAgo), Now), text);
-}
-
-void PanelModelTest::pickerSegments()
-{
-    QCOMPARE(WeeklySegmentLabel, "Weekly"_L1);
-    QCOMPARE(SessionSegmentLabel, "5 Hour"_L1);
-    QCOMPARE(settingForDisplayMode(displayModeForPickerIndex(0)), u"weekly"_s);
-    QCOMPARE(settingForDisplayMode(displayModeForPickerIndex(1)), u"session"_s);
-    // Nothing stored reads as weekly: the first segment is selected.
-    QCOMPARE(buildPanelModel(PanelInput{}, Now).pickerSelection, displayModeFromSetting(QVariant()));
-    QCOMPARE(pickerIndex(displayModeFromSetting(QVariant())), 0);
-    QCOMPARE(pickerIndex(DisplayMode::Session), 1);
+    // The footer's elapsed time; a clock set back puts the last update ahead, which reads as just now.
+    const QList<std::pair<qint64, QString>> elapsed{
+        {-30, u"0 sec"_s},  {59, u"59 sec"_s},       {179, u"2 min"_s},          {3599, u"59 min"_s},
+        {3600, u"1 hr"_s}, {3900, u"1 hr, 5 min"_s}, {86400 + 7200, u"1 day"_s}, {3 * 86400, u"3 days"_s}};
+    for (const auto &[secondsAgo, text] : elapsed)
+        QCOMPARE(footerText(Now.addSecs(-secondsAgo), Now), u"Updated "_s + text + u" ago"_s);
 }
 
 QTEST_GUILESS_MAIN(PanelModelTest)
