@@ -1,61 +1,39 @@
 #pragma once
 
-#include "UsageManager.h"
-#include "UsageProvider.h"
-
-#include <QHash>
+#include "../support/ScriptedProvider.h"
+#include "TitleLayout.h"
 
 #include <memory>
 
-// A provider with the identity the title reads; never fetched.
-class TitleTestProvider : public UsageProvider
+// A provider with the identity the title reads.
+struct TitleTestProvider : ScriptedProvider
 {
-public:
     TitleTestProvider(QString id, QString name, QString icon, std::optional<QString> iconName)
-        : m_id(std::move(id))
-        , m_name(std::move(name))
-        , m_icon(std::move(icon))
-        , m_iconName(std::move(iconName))
+        : ScriptedProvider(std::move(id), std::move(name)), m_icon(std::move(icon)), m_iconName(std::move(iconName))
     {
     }
-
-    QString id() const override { return m_id; }
-    QString name() const override { return m_name; }
     QString icon() const override { return m_icon; }
     std::optional<QString> iconName() const override { return m_iconName; }
-    NamedColor accentColor() const override { return NamedColor::Orange; }
-    bool isAvailable() const override { return true; }
-    FetchJob *fetchUsage(QObject *) override { return nullptr; }
-
-private:
-    QString m_id;
-    QString m_name;
     QString m_icon;
     std::optional<QString> m_iconName;
 };
 
-inline std::shared_ptr<UsageProvider> claudeLike()
-{
-    return std::make_shared<TitleTestProvider>(QStringLiteral("claude"), QStringLiteral("Claude"),
-                                               QStringLiteral("\U0001F916"), QStringLiteral("claude-icon"));
-}
-
-inline std::shared_ptr<UsageProvider> codexLike()
-{
-    return std::make_shared<TitleTestProvider>(QStringLiteral("codex"), QStringLiteral("Codex"),
-                                               QStringLiteral("\u26A1"), QStringLiteral("codex-icon"));
-}
-
-inline ProviderUsageResponse limits(std::initializer_list<std::pair<const char *, double>> list)
-{
-    ProviderUsageResponse response;
-    for (const auto &[name, utilization] : list)
-        response.limits.append(UsageLimit{QString::fromUtf8(name), utilization, std::nullopt});
-    return response;
-}
+inline const std::shared_ptr<UsageProvider> claude = std::make_shared<TitleTestProvider>(
+    QStringLiteral("claude"), QStringLiteral("Claude"), QStringLiteral("\U0001F916"), QStringLiteral("claude-icon"));
+inline const std::shared_ptr<UsageProvider> codex = std::make_shared<TitleTestProvider>(
+    QStringLiteral("codex"), QStringLiteral("Codex"), QStringLiteral("\u26A1"), QStringLiteral("codex-icon"));
 
 inline ProviderState stateWith(const std::shared_ptr<UsageProvider> &provider,
                                std::optional<ProviderUsageResponse> usage, std::optional<QString> error = {})
 {
     return ProviderState{provider, std::move(usage), std::nullopt, std::move(error), false};
+}
+
+// Claude and, if given, Codex with one weekly limit each.
+inline TitleLayout weeklyTitle(double first, std::optional<double> second = {})
+{
+    QHash<QString, ProviderState> states{{claude->id(), stateWith(claude, usageOf({{"Weekly (7d)", first}}))}};
+    if (second)
+        states.insert(codex->id(), stateWith(codex, usageOf({{"Weekly", *second}})));
+    return layoutTitle({claude, codex}, states, false, DisplayMode::Weekly);
 }
