@@ -11,6 +11,12 @@ QUOTIX_PACKAGES=(
     dbus dbus-x11 xvfb xauth trayer x11-utils xdotool
 )
 
+# Only the fuzz build needs these: clang with its libFuzzer and sanitizer
+# runtimes, and the symbolizer for readable stacks.
+QUOTIX_FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm-14)
+# Only scripts/bench.sh needs these: repeated timings, peak memory, system calls.
+QUOTIX_BENCH_PACKAGES=(hyperfine time strace libxcb1-dev)
+
 quotix_install_packages() {
     local missing=()
     local pkg

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Bands.h"
+#include "FetchJob.h"
+#include "ThresholdAlerts.h"
+#include "TimeFormat.h"
+#include "UsageManager.h"
+
+#include <QByteArray>
+#include <QDateTime>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+// A broken invariant is a finding like a crash: libFuzzer saves the input.
+#define FUZZ_CHECK(condition)                                                                                  \
+    do {                                                                                                       \
+        if (!(condition)) {                                                                                    \
+            std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition);            \
+            std::abort();                                                                                      \
+        }                                                                                                      \
+    } while (false)
+
+namespace fuzz {
+
+// The input without a copy, so that the sanitizers see reads past its end.
+inline QByteArray bytes(const uint8_t *data, size_t size)
+{
+    return QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+}
+
+// Everything the faces derive from a parsed answer, so that a value the
+// parser lets through (a huge or negative percentage, a far-off reset time)
+// is carried as far as the user would see it.
+inline void checkAsShown(const FetchResult &result)
+{
+    const auto *usage = std::get_if<ProviderUsageResponse>(&result);
+    if (!usage) {
+        FUZZ_CHECK(!failureDescription(result).isEmpty());
+        return;
+    }
+    FUZZ_CHECK(usage->limits.size() <= 3);
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(1'750'000'000, Qt::UTC);
+    for (const UsageLimit &limit : usage->limits) {
+        FUZZ_CHECK(!limit.name.isEmpty());
+        FUZZ_CHECK(percentText(limit.utilization).endsWith(u'%'));
+        (void)bandColor(limit.utilization);
+        if (limit.resetTime) {
+            FUZZ_CHECK(limit.resetTime->isValid());
+            FUZZ_CHECK(!formatTimeRemaining(*limit.resetTime, now).isEmpty());
+        }
+    }
+    const double highest = usage->maxUtilization();
+    const ThresholdCheck check = checkThresholds({}, highest, UsageManager::thresholds());
+    FUZZ_CHECK(check.crossed.size() <= UsageManager::thresholds().size());
+    if (!check.crossed.isEmpty())
+        FUZZ_CHECK(!alertBody(highest).isEmpty());
+}
+
+} // namespace fuzz

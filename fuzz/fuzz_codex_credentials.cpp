@@ -1,0 +1,23 @@
+// Both places the Codex token comes from: the keychain item's plain text and
+// the tool's auth.json. One input feeds both readers.
+#include "CredentialParsing.h"
+#include "FuzzCheck.h"
+#include "StrictJson.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray input = fuzz::bytes(data, size);
+
+    const std::optional<QString> fromKeychain = codexTokenFromKeychainOutput(input);
+    if (fromKeychain) {
+        // Invalid UTF-8 anywhere, a cut-off sequence at the end included, is no token.
+        FUZZ_CHECK(isValidUtf8(input));
+        FUZZ_CHECK(!fromKeychain->isEmpty());
+        FUZZ_CHECK(*fromKeychain == fromKeychain->trimmed());
+    }
+
+    const std::optional<QString> fromFile = codexTokenFromAuthFile(input);
+    if (fromFile)
+        FUZZ_CHECK(isValidUtf8(input));
+    return 0;
+}
