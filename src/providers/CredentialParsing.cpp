@@ -4,7 +4,6 @@
 
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QStringDecoder>
 
 using namespace Qt::StringLiterals;
 
@@ -14,11 +13,11 @@ namespace {
 // breaks (QChar::isSpace covers the full Unicode set of both).
 std::optional<QString> trimmedUtf8(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
+    // A sequence cut off at the end is invalid too, which a streaming decoder
+    // would keep pending instead of reporting.
+    if (!isValidUtf8(bytes))
         return std::nullopt;
-    text = text.trimmed();
+    const QString text = QString::fromUtf8(bytes).trimmed();
     if (text.isEmpty())
         return std::nullopt;
     return text;

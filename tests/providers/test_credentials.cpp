@@ -122,6 +122,8 @@ void TestCredentials::readingRules_data()
     row("codex keychain: token and newline", CodexKeychain, "eyJ.codex\n", u"eyJ.codex"_s);
     row("codex keychain: blanks only", CodexKeychain, " \t\r\n", {});
     row("codex keychain: invalid UTF-8", CodexKeychain, "tok\xfe", {});
+    row("codex keychain: sequence cut off at the end", CodexKeychain, "c\xc5", {});
+    row("claude: sequence cut off at the end", ClaudeKeychain, claudeDocument("") + "\xde", {});
     row("codex file: nested wins", CodexAuthFile, R"({"access_token": "top", "tokens": {"access_token": "nested"}})",
         u"nested"_s);
     row("codex file: tokens a string", CodexAuthFile, R"({"tokens": "nested", "access_token": "top"})", u"top"_s);
