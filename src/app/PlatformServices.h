@@ -7,6 +7,7 @@
 #include "WakeMonitor.h"
 
 #include <memory>
+#include <optional>
 
 // What the tray application takes from the operating system. Each platform
 // builds its own in one place (platform/linux, platform/macos).
@@ -20,3 +21,6 @@ struct PlatformServices
 
 PlatformServices makePlatformServices();
 std::unique_ptr<TrayHost> makeTrayHost();
+// Why no graphical session can be reached, before the GUI tries and aborts;
+// nothing when one may be there.
+std::optional<QString> missingDisplayReason();

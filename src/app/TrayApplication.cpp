@@ -99,6 +99,11 @@ int runTrayApplication(int argc, char **argv)
         }
     }
 
+    if (const auto reason = missingDisplayReason()) {
+        QTextStream(stderr) << *reason << Qt::endl;
+        return 1;
+    }
+
     QApplication app(argc, argv);
     switch (parseArguments(QCoreApplication::arguments(), &demo)) {
     case ParseOutcome::ExitSuccess:

@@ -30,3 +30,8 @@ std::unique_ptr<TrayHost> makeTrayHost()
 {
     return std::make_unique<MacTrayHost>();
 }
+
+std::optional<QString> missingDisplayReason()
+{
+    return std::nullopt; // the window server is always there for a logged-in user
+}
