@@ -1,4 +1,4 @@
-# Shared by run.sh, test.sh and bench.sh: install what the build needs, then build.
+# Shared by run.sh, test.sh, fuzz.sh and bench.sh: install what the build needs, then build.
 set -euo pipefail
 
 QUOTIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -1,7 +1,7 @@
 #include "StatusFormat.h"
 
 #include "Bands.h"
-#include "PanelModel.h"
+#include "EmptyState.h"
 #include "TimeFormat.h"
 
 #include <QLocale>
@@ -179,7 +179,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool co
     const bool anyAvailable = std::any_of(snapshot.providers.cbegin(), snapshot.providers.cend(),
                                           [](const ProviderStatus &p) { return p.available; });
     if (!anyAvailable) {
-        lines.append(EmptyStateMessage); // the panel's own words
+        lines.append(EmptyStateMessage);
     } else {
         // One column for the limit names and one for the percentages, across all providers.
         qsizetype nameWidth = 0;

@@ -1,14 +1,13 @@
 #include "Commands.h"
+#include "GuiLauncher.h"
 
 #include <cstring>
 
-// The first word picks the face: "status" and "screenshot" are one-shot
-// commands that need no tray; anything else starts the tray application.
+// "status" is answered here, with Core and Network alone; the tray and the
+// screenshot command live in quotix-gui, which this process becomes.
 int main(int argc, char **argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "status") == 0)
         return runStatusCommand(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "screenshot") == 0)
-        return runScreenshotCommand(argc, argv);
-    return runTrayApplication(argc, argv);
+    return execGuiFaces(argv);
 }

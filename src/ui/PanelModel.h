@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Bands.h"
+#include "EmptyState.h"
 #include "NamedColor.h"
 #include "Preferences.h"
 #include "UsageManager.h"
@@ -16,9 +17,6 @@
 
 // What the panel shows, decided without any widget: the widgets only draw a
 // PanelModel, so every branch below is testable without a display.
-
-inline constexpr QLatin1StringView EmptyStateMessage{
-    "No providers configured.\nRun 'claude' or 'codex' in Terminal to log in."};
 
 enum class ContentBranch {
     LoadingPlaceholder, // nothing fetched yet and a refresh is under way

@@ -2,6 +2,7 @@
 
 #include "BootClockUptime.h"
 #include "FreedesktopNotifications.h"
+#include "GuiLauncher.h"
 #include "LinuxTrayHost.h"
 #include "LogindWakeMonitor.h"
 #include "XdgAutostartService.h"
@@ -17,8 +18,10 @@ PlatformServices makePlatformServices()
 {
     PlatformServices services;
     services.notifications = std::make_unique<FreedesktopNotifications>(QDBusConnection::sessionBus());
-    services.loginItems = std::make_unique<XdgAutostartService>(XdgAutostartService::defaultFolder(),
-                                                                QCoreApplication::applicationFilePath());
+    // The desktop should start the launcher the user started, not quotix-gui behind it.
+    const QString launcher = qEnvironmentVariable(LauncherPathVariable);
+    services.loginItems = std::make_unique<XdgAutostartService>(
+        XdgAutostartService::defaultFolder(), launcher.isEmpty() ? QCoreApplication::applicationFilePath() : launcher);
     services.uptime = std::make_unique<BootClockUptime>();
     services.wakeMonitor = std::make_unique<LogindWakeMonitor>(QDBusConnection::systemBus());
     return services;

@@ -1,0 +1,106 @@
+// Whether the providers' fetches overlap. The substitute service holds each
+// answer for D; a run should then take about D, not 2 × D. And with one
+// provider's connection dropped every time, the other's state should be
+// published at about D, not after the dropped one's retries.
+//
+// Prints: concurrency_run_ms, concurrency_other_published_ms,
+// concurrency_dropped_run_ms (each: median min max ms).
+#include "BenchSupport.h"
+#include "ClaudeProvider.h"
+#include "CodexCredentialService.h"
+#include "CodexProvider.h"
+#include "DemoData.h"
+#include "KeychainService.h"
+#include "UsageManager.h"
+#include "UsageService.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto Delay = 400ms;
+
+struct Measured
+{
+    double runMs = 0;
+    double claudePublishedMs = 0;
+};
+
+// One refresh run with the production timing (3 s retry pauses).
+Measured measureRun(UsageManager &manager)
+{
+    Measured measured;
+    QElapsedTimer clock;
+    QEventLoop loop;
+    const std::optional<QDateTime> claudeBefore = manager.providerStates().value(u"claude"_s).lastUpdated;
+    const auto published = QObject::connect(&manager, &UsageManager::providerStatesChanged, &loop, [&] {
+        const std::optional<QDateTime> now = manager.providerStates().value(u"claude"_s).lastUpdated;
+        if (measured.claudePublishedMs == 0 && now != claudeBefore)
+            measured.claudePublishedMs = double(clock.nsecsElapsed()) / 1e6;
+    });
+    const auto done = QObject::connect(&manager, &UsageManager::isLoadingChanged, &loop, [&](bool loading) {
+        if (!loading) {
+            measured.runMs = double(clock.nsecsElapsed()) / 1e6;
+            loop.quit();
+        }
+    });
+    clock.start();
+    manager.refresh();
+    loop.exec();
+    QObject::disconnect(published);
+    QObject::disconnect(done);
+    return measured;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int repeats = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
+    const int droppedRepeats = argc > 2 ? QByteArray(argv[2]).toInt() : 5;
+
+    UsageService service;
+    service.setKeepsRequests(false);
+    if (!service.listen())
+        return 1;
+    const auto keychain = std::make_shared<bench::BenchKeychain>();
+    const ProviderList providers{
+        std::make_shared<ClaudeProvider>(KeychainService(keychain), service.url(UsageService::ClaudePath)),
+        std::make_shared<CodexProvider>(CodexCredentialService(keychain, u"/nonexistent/auth.json"_s),
+                                        service.url(UsageService::CodexPath)),
+    };
+    bench::SilentNotifications notifications;
+    UsageManager manager(providers, &notifications);
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    ServiceAnswer claude{200, DemoData::claudeDocument(now), {}, Delay, ServiceAnswer::Fault::None};
+    ServiceAnswer codex{200, DemoData::codexDocument(now), {}, Delay, ServiceAnswer::Fault::None};
+    service.setDefaultAnswer(UsageService::ClaudePath, claude);
+    service.setDefaultAnswer(UsageService::CodexPath, codex);
+
+    measureRun(manager); // connections, TLS-free sessions and caches warmed
+    QList<double> runs;
+    for (int i = 0; i < repeats; ++i)
+        runs.append(measureRun(manager).runMs);
+    bench::report("concurrency_run_ms", runs, "ms");
+
+    ServiceAnswer dropped;
+    dropped.fault = ServiceAnswer::Fault::DropConnection;
+    service.setDefaultAnswer(UsageService::CodexPath, dropped);
+    QList<double> published;
+    QList<double> droppedRuns;
+    for (int i = 0; i < droppedRepeats; ++i) {
+        const Measured measured = measureRun(manager);
+        published.append(measured.claudePublishedMs);
+        droppedRuns.append(measured.runMs);
+    }
+    bench::report("concurrency_other_published_ms", published, "ms");
+    bench::report("concurrency_dropped_run_ms", droppedRuns, "ms");
+    return 0;
+}
