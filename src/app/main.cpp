@@ -1,13 +1,11 @@
-#include "Commands.h"
-#include "GuiLauncher.h"
+#include "Launcher.h"
 
 #include <cstring>
 
-// "status" is answered here, with Core and Network alone; the tray and the
-// screenshot command live in quotix-gui, which this process becomes.
-int main(int argc, char **argv)
+// quotix itself links no Qt at all: it only picks the face and becomes it, so
+// neither the one-shot command nor the tray pays for the other's libraries.
+int main(int, char **argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], "status") == 0)
-        return runStatusCommand(argc, argv);
-    return execGuiFaces(argv);
+    const bool status = argv[0] && argv[1] && std::strcmp(argv[1], "status") == 0;
+    return execFace(status ? "quotix-status" : "quotix-gui", argv);
 }

@@ -2,7 +2,7 @@
 
 #include "BootClockUptime.h"
 #include "FreedesktopNotifications.h"
-#include "GuiLauncher.h"
+#include "Launcher.h"
 #include "LinuxTrayHost.h"
 #include "LogindWakeMonitor.h"
 #include "XdgAutostartService.h"
