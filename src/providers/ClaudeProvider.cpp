@@ -95,22 +95,14 @@ bool ClaudeProvider::isAvailable() const
 
 FetchJob *ClaudeProvider::fetchUsage(QObject *parent)
 {
-    auto *job = new UsageRequest(parent);
-    const std::optional<QByteArray> authorization = bearerAuthorization(m_keychainService.getAccessToken());
-    if (!authorization) {
-        job->failLater(ProviderError::notLoggedIn(name()));
-        return job;
-    }
     const HeaderList headers = {
-        {"Authorization"_ba, *authorization},
         {"Accept"_ba, "application/json"_ba},
         {"Content-Type"_ba, "application/json"_ba},
         {"User-Agent"_ba, "Quotix/1.0"_ba},
         {"anthropic-beta"_ba, "oauth-2025-04-20"_ba},
     };
-    job->start(m_session.manager(), m_endpoint, headers, m_options,
-               [providerName = name()](int status, const QByteArray &body) {
-                   return claudeResultFor(status, body, providerName);
-               });
-    return job;
+    return UsageRequest::send(parent, m_session, m_keychainService.getAccessToken(), name(), m_endpoint, headers, m_options,
+                              [providerName = name()](int status, const QByteArray &body) {
+                                  return claudeResultFor(status, body, providerName);
+                              });
 }

@@ -77,20 +77,12 @@ bool CodexProvider::isAvailable() const
 
 FetchJob *CodexProvider::fetchUsage(QObject *parent)
 {
-    auto *job = new UsageRequest(parent);
-    const std::optional<QByteArray> authorization = bearerAuthorization(m_credentialService.getAccessToken());
-    if (!authorization) {
-        job->failLater(ProviderError::notLoggedIn(name()));
-        return job;
-    }
     const HeaderList headers = {
-        {"Authorization"_ba, *authorization},
         {"Accept"_ba, "application/json"_ba},
         {"User-Agent"_ba, "Quotix/1.0"_ba},
     };
-    job->start(m_session.manager(), m_endpoint, headers, m_options,
-               [providerName = name()](int status, const QByteArray &body) {
-                   return codexResultFor(status, body, providerName);
-               });
-    return job;
+    return UsageRequest::send(parent, m_session, m_credentialService.getAccessToken(), name(), m_endpoint, headers, m_options,
+                              [providerName = name()](int status, const QByteArray &body) {
+                                  return codexResultFor(status, body, providerName);
+                              });
 }

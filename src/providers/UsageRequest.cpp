@@ -1,6 +1,7 @@
 #include "UsageRequest.h"
 
 #include "NetworkErrors.h"
+#include "NetworkSession.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -32,6 +33,21 @@ UsageRequest::UsageRequest(QObject *parent)
 UsageRequest::~UsageRequest()
 {
     dropReply();
+}
+
+FetchJob *UsageRequest::send(QObject *parent, NetworkSession &session, const std::optional<QString> &token,
+                            const QString &providerName, const QUrl &url, const HeaderList &otherHeaders,
+                            const HttpOptions &options, Interpreter interpret)
+{
+    auto *job = new UsageRequest(parent);
+    const std::optional<QByteArray> authorization = bearerAuthorization(token);
+    if (!authorization) {
+        job->failLater(ProviderError::notLoggedIn(providerName));
+        return job;
+    }
+    const HeaderList headers = HeaderList{{"Authorization"_ba, *authorization}} + otherHeaders;
+    job->start(session.manager(), url, headers, options, std::move(interpret));
+    return job;
 }
 
 void UsageRequest::start(QNetworkAccessManager *manager, const QUrl &url, const HeaderList &headers,

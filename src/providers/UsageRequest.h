@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 
+class NetworkSession;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
@@ -35,6 +36,12 @@ public:
 
     explicit UsageRequest(QObject *parent = nullptr);
     ~UsageRequest() override;
+
+    // One provider's fetch: the bearer header goes first, then the others in
+    // order. Without a usable token it ends as not logged in and sends nothing.
+    static FetchJob *send(QObject *parent, NetworkSession &session, const std::optional<QString> &token,
+                          const QString &providerName, const QUrl &url, const HeaderList &otherHeaders,
+                          const HttpOptions &options, Interpreter interpret);
 
     // Sends the request; headers are sent in the order given.
     void start(QNetworkAccessManager *manager, const QUrl &url, const HeaderList &headers, const HttpOptions &options,
