@@ -37,7 +37,7 @@ constexpr int Runs = 2000;
 constexpr int WarmUpRuns = 200;
 constexpr quint32 Seed = 20250615;
 // Longer than the shortened idle timeout, so the client gives up first.
-constexpr auto SlowDelay = 400ms;
+constexpr auto SlowDelay = 900ms;
 constexpr qint64 MaxGrowthBytes = 8 * 1024 * 1024;
 
 enum class Fault {
@@ -338,8 +338,8 @@ void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
     service.setDefaultAnswerFactory(UsageService::CodexPath, [this] { return serve(u"codex"_s); });
 
     HttpOptions shortened;
-    shortened.idleTimeout = 150ms;
-    shortened.totalTimeout = 300ms;
+    shortened.idleTimeout = 300ms; // room for a loaded CI machine
+    shortened.totalTimeout = 600ms;
     const ProviderList providers{
         std::make_shared<ClaudeProvider>(KeychainService(keychain), service.url(UsageService::ClaudePath), shortened),
         std::make_shared<CodexProvider>(CodexCredentialService(keychain, m_home.filePath(u"no-auth.json"_s)),
