@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KeychainTool.h"
-#include "NotificationManager.h"
+#include "core/os/KeychainTool.h"
+#include "core/os/NotificationManager.h"
 
 #include <QFile>
 #include <QList>

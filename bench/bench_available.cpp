@@ -2,12 +2,12 @@
 // credential lookups as on Linux, from real credential files in a temporary
 // home. Prints available_us (median min max) and available_p99_us.
 #include "BenchSupport.h"
-#include "ClaudeProvider.h"
-#include "CodexCredentialService.h"
-#include "CodexProvider.h"
-#include "KeychainService.h"
-#include "PlatformKeychain.h"
-#include "UsageManager.h"
+#include "providers/ClaudeProvider.h"
+#include "providers/CodexCredentialService.h"
+#include "providers/CodexProvider.h"
+#include "providers/KeychainService.h"
+#include "providers/PlatformKeychain.h"
+#include "core/UsageManager.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Bands.h"
-#include "FetchJob.h"
-#include "ThresholdAlerts.h"
-#include "TimeFormat.h"
-#include "UsageManager.h"
+#include "core/Bands.h"
+#include "core/FetchJob.h"
+#include "core/ThresholdAlerts.h"
+#include "presentation/TimeFormat.h"
+#include "core/UsageManager.h"
 
 #include <QByteArray>
 #include <QDateTime>

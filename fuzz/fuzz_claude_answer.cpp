@@ -1,6 +1,6 @@
 // The Claude usage answer: status mapping, the scope test on error bodies,
 // the strict JSON parse and the window parser with its RFC 3339 dates.
-#include "ClaudeProvider.h"
+#include "providers/ClaudeProvider.h"
 #include "FuzzCheck.h"
 
 #include <iterator>

@@ -1,7 +1,7 @@
 // The Codex usage answer: the strict typed decoder and the status mapping
 // around it.
-#include "CodexProvider.h"
-#include "CodexUsage.h"
+#include "providers/CodexProvider.h"
+#include "providers/CodexUsage.h"
 #include "FuzzCheck.h"
 
 #include <iterator>

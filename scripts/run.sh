@@ -13,4 +13,4 @@ if [ $# -eq 0 ]; then
         set -- --demo
     fi
 fi
-exec "$QUOTIX_ROOT/build/src/app/quotix" "$@"
+exec "$QUOTIX_ROOT/build/bin/quotix" "$@"

@@ -1,4 +1,4 @@
-#include "Bands.h"
+#include "core/Bands.h"
 
 #include <cmath>
 

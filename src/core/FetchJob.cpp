@@ -1,4 +1,4 @@
-#include "FetchJob.h"
+#include "core/FetchJob.h"
 
 #include <QMetaObject>
 

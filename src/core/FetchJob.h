@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ProviderError.h"
-#include "TransportError.h"
-#include "UsageModel.h"
+#include "core/ProviderError.h"
+#include "core/TransportError.h"
+#include "core/UsageModel.h"
 
 #include <QObject>
 

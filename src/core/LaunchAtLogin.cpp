@@ -1,4 +1,4 @@
-#include "LaunchAtLogin.h"
+#include "core/LaunchAtLogin.h"
 
 #include <QTextStream>
 

@@ -1,21 +1,11 @@
 #pragma once
 
+#include "core/os/LoginItemService.h"
+
 #include <QObject>
 #include <QString>
 
 #include <optional>
-
-// The platform's registration of this application as a login item.
-class LoginItemService
-{
-public:
-    virtual ~LoginItemService() = default;
-
-    virtual bool isEnabled() const = 0;
-    // Each returns the failure's description, or nothing on success.
-    virtual std::optional<QString> registerItem() = 0;
-    virtual std::optional<QString> unregisterItem() = 0;
-};
 
 // Mirrors one switch onto the login-item registration. The registration is
 // read once, at construction; afterwards the switch shows what was asked for.

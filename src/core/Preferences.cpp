@@ -1,4 +1,4 @@
-#include "Preferences.h"
+#include "core/Preferences.h"
 
 #include <QDir>
 #include <QFileInfo>

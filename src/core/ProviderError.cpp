@@ -1,4 +1,4 @@
-#include "ProviderError.h"
+#include "core/ProviderError.h"
 
 #include <utility>
 

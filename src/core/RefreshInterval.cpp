@@ -1,4 +1,4 @@
-#include "RefreshInterval.h"
+#include "core/RefreshInterval.h"
 
 #include <algorithm>
 #include <cmath>

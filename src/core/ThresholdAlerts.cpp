@@ -1,6 +1,6 @@
-#include "ThresholdAlerts.h"
+#include "core/ThresholdAlerts.h"
 
-#include "Bands.h"
+#include "core/Bands.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "TransportError.h"
+#include "core/TransportError.h"
 
 #include <utility>
 

@@ -1,9 +1,9 @@
-#include "UsageManager.h"
+#include "core/UsageManager.h"
 
-#include "FetchJob.h"
-#include "NotificationManager.h"
-#include "ThresholdAlerts.h"
-#include "UsageProvider.h"
+#include "core/FetchJob.h"
+#include "core/os/NotificationManager.h"
+#include "core/ThresholdAlerts.h"
+#include "core/UsageProvider.h"
 
 #include <QMetaObject>
 #include <QTimer>

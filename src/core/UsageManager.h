@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Bands.h"
-#include "NamedColor.h"
-#include "UsageModel.h"
+#include "core/Bands.h"
+#include "core/NamedColor.h"
+#include "core/UsageModel.h"
 
 #include <QDateTime>
 #include <QHash>

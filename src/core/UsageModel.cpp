@@ -1,4 +1,4 @@
-#include "UsageModel.h"
+#include "core/UsageModel.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "ClaudeProvider.h"
+#include "providers/ClaudeProvider.h"
 
-#include "Rfc3339.h"
-#include "StrictJson.h"
-#include "UsageRequest.h"
+#include "providers/Rfc3339.h"
+#include "providers/StrictJson.h"
+#include "providers/UsageRequest.h"
 
 #include <QJsonValue>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FetchJob.h"
-#include "HttpOptions.h"
-#include "KeychainService.h"
-#include "NetworkSession.h"
-#include "UsageProvider.h"
+#include "core/FetchJob.h"
+#include "providers/HttpOptions.h"
+#include "providers/KeychainService.h"
+#include "providers/NetworkSession.h"
+#include "core/UsageProvider.h"
 
 #include <QByteArray>
 #include <QJsonObject>

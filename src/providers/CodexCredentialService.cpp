@@ -1,7 +1,7 @@
-#include "CodexCredentialService.h"
+#include "providers/CodexCredentialService.h"
 
-#include "CredentialParsing.h"
-#include "SmallFile.h"
+#include "providers/CredentialParsing.h"
+#include "providers/SmallFile.h"
 
 #include <utility>
 

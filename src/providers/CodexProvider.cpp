@@ -1,6 +1,6 @@
-#include "CodexProvider.h"
+#include "providers/CodexProvider.h"
 
-#include "UsageRequest.h"
+#include "providers/UsageRequest.h"
 
 #include <QDate>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CodexCredentialService.h"
-#include "CodexUsage.h"
-#include "FetchJob.h"
-#include "HttpOptions.h"
-#include "NetworkSession.h"
-#include "UsageProvider.h"
+#include "providers/CodexCredentialService.h"
+#include "providers/CodexUsage.h"
+#include "core/FetchJob.h"
+#include "providers/HttpOptions.h"
+#include "providers/NetworkSession.h"
+#include "core/UsageProvider.h"
 
 #include <QByteArray>
 #include <QUrl>

@@ -1,6 +1,6 @@
-#include "CodexUsage.h"
+#include "providers/CodexUsage.h"
 
-#include "StrictJson.h"
+#include "providers/StrictJson.h"
 
 #include <QJsonObject>
 #include <QJsonValue>

@@ -1,6 +1,6 @@
-#include "CredentialFileKeychain.h"
+#include "providers/CredentialFileKeychain.h"
 
-#include "SmallFile.h"
+#include "providers/SmallFile.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeychainTool.h"
+#include "core/os/KeychainTool.h"
 
 // Where there is no login keychain, Claude Code keeps the document that the
 // keychain item "Claude Code-credentials" would hold in

@@ -1,6 +1,6 @@
-#include "CredentialParsing.h"
+#include "providers/CredentialParsing.h"
 
-#include "StrictJson.h"
+#include "providers/StrictJson.h"
 
 #include <QJsonObject>
 #include <QJsonValue>

@@ -1,6 +1,6 @@
-#include "KeychainService.h"
+#include "providers/KeychainService.h"
 
-#include "CredentialParsing.h"
+#include "providers/CredentialParsing.h"
 
 #include <utility>
 

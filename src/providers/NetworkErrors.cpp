@@ -1,4 +1,4 @@
-#include "NetworkErrors.h"
+#include "providers/NetworkErrors.h"
 
 using namespace Qt::StringLiterals;
 

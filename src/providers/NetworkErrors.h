@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TransportError.h"
+#include "core/TransportError.h"
 
 #include <QNetworkReply>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "NetworkSession.h"
+#include "providers/NetworkSession.h"
 
 #include <QNetworkAccessManager>
 

@@ -1,4 +1,4 @@
-#include "PlatformKeychain.h"
+#include "providers/PlatformKeychain.h"
 
 #include <QDir>
 #include <QtGlobal>

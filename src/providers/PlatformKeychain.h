@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeychainTool.h"
+#include "core/os/KeychainTool.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "CredentialFileKeychain.h"
-#include "PlatformKeychain.h"
+#include "providers/CredentialFileKeychain.h"
+#include "providers/PlatformKeychain.h"
 
 #include <QDir>
 #include <QtGlobal>

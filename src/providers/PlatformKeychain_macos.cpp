@@ -1,5 +1,5 @@
-#include "PlatformKeychain.h"
-#include "SecurityToolKeychain.h"
+#include "providers/PlatformKeychain.h"
+#include "providers/SecurityToolKeychain.h"
 
 std::unique_ptr<KeychainTool> createPlatformKeychain()
 {

@@ -1,4 +1,4 @@
-#include "Rfc3339.h"
+#include "providers/Rfc3339.h"
 
 #include <QDate>
 #include <QTime>

@@ -1,4 +1,4 @@
-#include "SecurityToolKeychain.h"
+#include "providers/SecurityToolKeychain.h"
 
 #include <QProcess>
 

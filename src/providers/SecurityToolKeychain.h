@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeychainTool.h"
+#include "core/os/KeychainTool.h"
 
 // Runs the system's `security` tool as a child process, once per lookup.
 // Blocking; each call has its own process, so any thread may call it.

@@ -1,4 +1,4 @@
-#include "SmallFile.h"
+#include "providers/SmallFile.h"
 
 #include <QFile>
 #include <QFileInfo>

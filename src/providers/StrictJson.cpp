@@ -1,4 +1,4 @@
-#include "StrictJson.h"
+#include "providers/StrictJson.h"
 
 #include <QUtf8StringView>
 

@@ -1,7 +1,7 @@
-#include "UsageRequest.h"
+#include "providers/UsageRequest.h"
 
-#include "NetworkErrors.h"
-#include "NetworkSession.h"
+#include "providers/NetworkErrors.h"
+#include "providers/NetworkSession.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

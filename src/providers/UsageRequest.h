@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FetchJob.h"
-#include "HttpOptions.h"
+#include "core/FetchJob.h"
+#include "providers/HttpOptions.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "BusyIndicator.h"
+#include "ui/BusyIndicator.h"
 
-#include "PanelStyle.h"
-#include "Spinner.h"
+#include "ui/PanelStyle.h"
+#include "ui/Spinner.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "Divider.h"
+#include "ui/Divider.h"
 
-#include "PanelStyle.h"
+#include "ui/PanelStyle.h"
 
 #include <QPainter>
 

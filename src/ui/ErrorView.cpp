@@ -1,8 +1,8 @@
-#include "ErrorView.h"
+#include "ui/ErrorView.h"
 
-#include "PanelLabel.h"
-#include "PanelStyle.h"
-#include "WarningSign.h"
+#include "ui/PanelLabel.h"
+#include "ui/PanelStyle.h"
+#include "ui/WarningSign.h"
 
 #include <QVBoxLayout>
 

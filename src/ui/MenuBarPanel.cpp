@@ -1,8 +1,8 @@
-#include "MenuBarPanel.h"
+#include "ui/MenuBarPanel.h"
 
-#include "MenuBarView.h"
-#include "PanelGeometry.h"
-#include "PanelStyle.h"
+#include "ui/MenuBarView.h"
+#include "presentation/PanelGeometry.h"
+#include "ui/PanelStyle.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PanelModel.h"
+#include "presentation/PanelModel.h"
 
 #include <QList>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "PanelLabel.h"
+#include "ui/PanelLabel.h"
 
-#include "PanelStyle.h"
+#include "ui/PanelStyle.h"
 
 #include <QEvent>
 

@@ -1,4 +1,4 @@
-#include "PanelStyle.h"
+#include "ui/PanelStyle.h"
 
 #include <QGuiApplication>
 #include <QPalette>

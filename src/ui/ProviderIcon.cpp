@@ -1,7 +1,7 @@
-#include "ProviderIcon.h"
+#include "ui/ProviderIcon.h"
 
-#include "PanelStyle.h"
-#include "UiResources.h"
+#include "ui/PanelStyle.h"
+#include "ui/UiResources.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

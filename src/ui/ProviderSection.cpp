@@ -1,10 +1,10 @@
-#include "ProviderSection.h"
+#include "ui/ProviderSection.h"
 
-#include "BusyIndicator.h"
-#include "PanelLabel.h"
-#include "PanelStyle.h"
-#include "ProviderIcon.h"
-#include "UsageRow.h"
+#include "ui/BusyIndicator.h"
+#include "ui/PanelLabel.h"
+#include "ui/PanelStyle.h"
+#include "ui/ProviderIcon.h"
+#include "ui/UsageRow.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

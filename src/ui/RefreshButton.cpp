@@ -1,7 +1,7 @@
-#include "RefreshButton.h"
+#include "ui/RefreshButton.h"
 
-#include "PanelStyle.h"
-#include "Spinner.h"
+#include "ui/PanelStyle.h"
+#include "ui/Spinner.h"
 
 #include <QPainter>
 

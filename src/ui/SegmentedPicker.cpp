@@ -1,6 +1,6 @@
-#include "SegmentedPicker.h"
+#include "ui/SegmentedPicker.h"
 
-#include "PanelStyle.h"
+#include "ui/PanelStyle.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

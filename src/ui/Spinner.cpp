@@ -1,4 +1,4 @@
-#include "Spinner.h"
+#include "ui/Spinner.h"
 
 #include <QVariantAnimation>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "StatusDot.h"
+#include "ui/StatusDot.h"
 
-#include "PanelStyle.h"
+#include "ui/PanelStyle.h"
 
 #include <QPainter>
 

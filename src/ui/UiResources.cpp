@@ -1,4 +1,4 @@
-#include "UiResources.h"
+#include "ui/UiResources.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
-#include "UsageBar.h"
+#include "ui/UsageBar.h"
 
-#include "PanelStyle.h"
+#include "ui/PanelStyle.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NamedColor.h"
+#include "core/NamedColor.h"
 
 #include <QWidget>
 

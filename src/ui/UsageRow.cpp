@@ -1,8 +1,8 @@
-#include "UsageRow.h"
+#include "ui/UsageRow.h"
 
-#include "PanelLabel.h"
-#include "PanelStyle.h"
-#include "UsageBar.h"
+#include "ui/PanelLabel.h"
+#include "ui/PanelStyle.h"
+#include "ui/UsageBar.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
-#include "WarningSign.h"
+#include "ui/WarningSign.h"
 
-#include "PanelStyle.h"
+#include "ui/PanelStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,13 +1,13 @@
 // The pure rules of the usage model: messages, retry codes, bands, the
 // interval setting, reset countdowns and the alert state machine.
-#include "Bands.h"
-#include "Preferences.h"
-#include "ProviderError.h"
-#include "RefreshInterval.h"
-#include "ThresholdAlerts.h"
-#include "TimeFormat.h"
-#include "TransportError.h"
-#include "UsageModel.h"
+#include "core/Bands.h"
+#include "core/Preferences.h"
+#include "core/ProviderError.h"
+#include "core/RefreshInterval.h"
+#include "core/ThresholdAlerts.h"
+#include "presentation/TimeFormat.h"
+#include "core/TransportError.h"
+#include "core/UsageModel.h"
 
 #include <QTest>
 #include <QTimeZone>

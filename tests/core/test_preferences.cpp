@@ -1,7 +1,7 @@
 // Settings changes reach their listeners, whoever writes them; the login-item
 // switch asks the system on every assignment and reports failures.
-#include "LaunchAtLogin.h"
-#include "Preferences.h"
+#include "core/LaunchAtLogin.h"
+#include "core/Preferences.h"
 
 #include <QFile>
 #include <QSettings>

@@ -1,6 +1,6 @@
 // The coordinator driven through a real event loop by scripted providers.
-#include "ScriptedProvider.h"
-#include "UsageManager.h"
+#include "support/ScriptedProvider.h"
+#include "core/UsageManager.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -21,7 +21,7 @@ done
 
 # A session bus of our own, so no StatusNotifierWatcher of the desktop interferes.
 if [ -z "${QUOTIX_E2E_ON_PRIVATE_BUS:-}" ]; then
-    QUOTIX_E2E_ON_PRIVATE_BUS=1 exec dbus-run-session -- sh "$0" "$@"
+    QUOTIX_E2E_ON_PRIVATE_BUS=1 exec dbus-run-session --config-file="$(dirname "$0")/../dbus-session.conf" -- sh "$0" "$@"
 fi
 
 work=$(mktemp -d)

@@ -1,5 +1,5 @@
-#include "ClaudeProvider.h"
-#include "Rfc3339.h"
+#include "providers/ClaudeProvider.h"
+#include "providers/Rfc3339.h"
 
 #include <QJsonDocument>
 #include <QTest>

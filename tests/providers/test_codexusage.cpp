@@ -1,5 +1,5 @@
-#include "CodexProvider.h"
-#include "CodexUsage.h"
+#include "providers/CodexProvider.h"
+#include "providers/CodexUsage.h"
 
 #include <QFile>
 #include <QTest>

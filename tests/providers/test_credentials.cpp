@@ -1,8 +1,8 @@
-#include "CodexCredentialService.h"
-#include "CredentialParsing.h"
-#include "KeychainService.h"
-#include "PlatformKeychain.h"
-#include "SecurityToolKeychain.h"
+#include "providers/CodexCredentialService.h"
+#include "providers/CredentialParsing.h"
+#include "providers/KeychainService.h"
+#include "providers/PlatformKeychain.h"
+#include "providers/SecurityToolKeychain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "ClaudeProvider.h"
-#include "CodexProvider.h"
-#include "CredentialFileKeychain.h"
-#include "UsageService.h"
+#include "providers/ClaudeProvider.h"
+#include "providers/CodexProvider.h"
+#include "providers/CredentialFileKeychain.h"
+#include "demo/UsageService.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,14 +2,14 @@
 // substitute service, each answer drawn at random (fixed seed) from the faults
 // a usage service can show. After every run each provider's state must agree
 // with the last answer it was given.
-#include "ClaudeProvider.h"
-#include "CodexCredentialService.h"
-#include "CodexProvider.h"
-#include "KeychainService.h"
-#include "KeychainTool.h"
-#include "NotificationManager.h"
-#include "UsageManager.h"
-#include "UsageService.h"
+#include "providers/ClaudeProvider.h"
+#include "providers/CodexCredentialService.h"
+#include "providers/CodexProvider.h"
+#include "providers/KeychainService.h"
+#include "core/os/KeychainTool.h"
+#include "core/os/NotificationManager.h"
+#include "core/UsageManager.h"
+#include "demo/UsageService.h"
 
 #include <QEventLoop>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FetchJob.h"
-#include "NotificationManager.h"
-#include "UsageProvider.h"
+#include "core/FetchJob.h"
+#include "core/os/NotificationManager.h"
+#include "core/UsageProvider.h"
 
 #include <QElapsedTimer>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "ServiceScenario.h"
+#include "usage-service/ServiceScenario.h"
 
-#include "UsageService.h"
+#include "demo/UsageService.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

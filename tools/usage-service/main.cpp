@@ -1,9 +1,9 @@
 // quotix-usage-service: the substitute usage service as a program of its own,
 // for tests that run in another process, the benchmarks and trying the demo.
 
-#include "DemoData.h"
-#include "ServiceScenario.h"
-#include "UsageService.h"
+#include "demo/DemoData.h"
+#include "usage-service/ServiceScenario.h"
+#include "demo/UsageService.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

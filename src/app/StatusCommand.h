@@ -1,9 +1,0 @@
-#pragma once
-
-#include "StatusFormat.h"
-
-class UsageManager;
-
-// The coordinator's state as `quotix status` shows it. Reads every
-// provider's availability once, which may do I/O.
-StatusSnapshot takeStatusSnapshot(const UsageManager &manager);

@@ -1,6 +1,0 @@
-#include "Commands.h"
-
-int main(int argc, char **argv)
-{
-    return runStatusCommand(argc, argv);
-}

@@ -1,0 +1,124 @@
+#include "cli/StatusCommand.h"
+
+#include "core/os/NotificationManager.h"
+#include "demo/DemoSetup.h"
+#include "core/UsageManager.h"
+#include "core/UsageProvider.h"
+#include "demo/UsageService.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A one-shot command has no business popping up desktop alerts.
+class SilentNotificationManager : public NotificationManager
+{
+public:
+    void sendNotification(const QString &, const QString &) override {}
+};
+
+void write(std::FILE *stream, const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+constexpr int InvalidInvocation = 2;
+
+} // namespace
+
+StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
+{
+    const ProviderList available = manager.availableProviders();
+    StatusSnapshot snapshot;
+    snapshot.lastUpdated = manager.lastUpdated();
+    snapshot.statusColor = manager.statusColor();
+    for (const auto &provider : manager.providers()) {
+        ProviderStatus status;
+        status.id = provider->id();
+        status.name = provider->name();
+        status.available = available.contains(provider);
+        status.state = manager.providerStates().value(status.id);
+        snapshot.providers.append(status);
+    }
+    return snapshot;
+}
+
+int runStatusCommand(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"quotix"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
+        "Posts no desktop alerts: those belong to the tray application.\n"
+        "\n"
+        "Exit status: 0 when at least one provider is available and none of them failed;\n"
+        "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
+        "\n"
+        "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
+        "numbers the services sent, and a number that is not finite is written as null.\n"
+        "\n"
+        "Environment:\n"
+        "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
+        "      (https, or http to a loopback address only)\n"
+        "  NO_COLOR  no colours in the terminal output"_s);
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
+    const QCommandLineOption demoOption(
+        u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s);
+    parser.addOptions({jsonOption, demoOption});
+    parser.addPositionalArgument(u"status"_s, u"Print the current usage."_s);
+
+    const auto usageError = [](const QString &message) {
+        write(stderr, (u"quotix status: "_s + message + u"\nTry 'quotix status --help'.\n"_s).toUtf8());
+        return InvalidInvocation;
+    };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        // The usage line would show argv[0] with its full path.
+        QString help = parser.helpText();
+        help.replace(u"Usage: "_s + QCoreApplication::arguments().constFirst(), u"Usage: quotix"_s);
+        write(stdout, help.toUtf8());
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        write(stdout, (u"quotix "_s + QCoreApplication::applicationVersion() + u'\n').toUtf8());
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional != QStringList{u"status"_s})
+        return usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
+
+    QString error;
+    std::optional<ProviderSetup> setup = makeProviderSetup(parser.isSet(demoOption), &error);
+    if (!setup) {
+        write(stderr, (error + u'\n').toUtf8());
+        return InvalidInvocation;
+    }
+
+    SilentNotificationManager notifications;
+    UsageManager manager(setup->providers, &notifications);
+    QObject::connect(&manager, &UsageManager::refreshFinished, &app, &QCoreApplication::quit);
+    manager.refresh();
+    QCoreApplication::exec();
+
+    const StatusSnapshot snapshot = takeStatusSnapshot(manager);
+    if (parser.isSet(jsonOption)) {
+        write(stdout, statusJson(snapshot));
+    } else {
+        const bool colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
+        write(stdout, statusText(snapshot, QDateTime::currentDateTimeUtc(), colour).toUtf8());
+    }
+    return statusExitCode(snapshot);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/LaunchAtLogin.h"
+#include "core/os/NotificationManager.h"
+#include "core/os/TrayHost.h"
+#include "core/os/UptimeSource.h"
+#include "core/os/WakeMonitor.h"
+
+#include <memory>
+#include <optional>
+
+// What the tray application takes from the operating system. Each platform
+// builds its own in one place (platform/linux, platform/macos).
+struct PlatformServices
+{
+    std::unique_ptr<NotificationManager> notifications;
+    std::unique_ptr<LoginItemService> loginItems;
+    std::unique_ptr<UptimeSource> uptime;
+    std::unique_ptr<WakeMonitor> wakeMonitor;
+};
+
+PlatformServices makePlatformServices();
+std::unique_ptr<TrayHost> makeTrayHost();
+// Why no graphical session can be reached, before the GUI tries and aborts;
+// nothing when one may be there.
+std::optional<QString> missingDisplayReason();

@@ -1,0 +1,95 @@
+#include "demo/DemoData.h"
+
+#include "demo/UsageService.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 Minute = 60;
+constexpr qint64 Hour = 60 * Minute;
+constexpr qint64 Day = 24 * Hour;
+
+// RFC 3339 with microseconds and a numeric offset, as the Claude service writes it.
+QString rfc3339(const QDateTime &moment)
+{
+    return moment.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss.zzz"_s) + u"417+00:00"_s;
+}
+
+QJsonObject claudeWindow(double utilization, const QDateTime &resetsAt)
+{
+    return QJsonObject{{u"utilization"_s, utilization}, {u"resets_at"_s, rfc3339(resetsAt)}};
+}
+
+QJsonObject codexWindow(double usedPercent, qint64 windowSeconds, qint64 resetAfter, const QDateTime &now)
+{
+    return QJsonObject{
+        {u"used_percent"_s, usedPercent},
+        {u"limit_window_seconds"_s, windowSeconds},
+        {u"reset_after_seconds"_s, resetAfter},
+        {u"reset_at"_s, now.toSecsSinceEpoch() + resetAfter},
+    };
+}
+
+ServiceAnswer jsonAnswer(const QByteArray &body)
+{
+    ServiceAnswer answer;
+    answer.body = body;
+    return answer;
+}
+
+} // namespace
+
+namespace DemoData {
+
+QByteArray claudeDocument(const QDateTime &now)
+{
+    const QDateTime weeklyReset = now.addSecs(3 * Day + 4 * Hour + 12 * Minute);
+    const QJsonObject document{
+        {u"five_hour"_s, claudeWindow(34.0, now.addSecs(2 * Hour + 17 * Minute))},
+        {u"seven_day"_s, claudeWindow(76.0, weeklyReset)},
+        {u"seven_day_oauth_apps"_s, QJsonValue::Null},
+        {u"seven_day_opus"_s, QJsonValue::Null},
+        {u"sonnet_only"_s, claudeWindow(18.0, weeklyReset)},
+    };
+    return QJsonDocument(document).toJson(QJsonDocument::Compact);
+}
+
+QByteArray codexDocument(const QDateTime &now)
+{
+    const QJsonObject document{
+        {u"plan_type"_s, u"plus"_s},
+        {u"rate_limit"_s,
+         QJsonObject{
+             {u"allowed"_s, true},
+             {u"limit_reached"_s, false},
+             {u"primary_window"_s, codexWindow(22.0, 5 * Hour, 2 * Hour + 44 * Minute, now)},
+             {u"secondary_window"_s, codexWindow(41.0, 7 * Day, 4 * Day + 2 * Hour + 30 * Minute, now)},
+         }},
+        {u"code_review_rate_limit"_s,
+         QJsonObject{
+             {u"allowed"_s, true},
+             {u"limit_reached"_s, false},
+             {u"primary_window"_s, codexWindow(6.0, 7 * Day, 5 * Day + 9 * Hour, now)},
+             {u"secondary_window"_s, QJsonValue::Null},
+         }},
+        {u"credits"_s,
+         QJsonObject{{u"has_credits"_s, false}, {u"unlimited"_s, false}, {u"balance"_s, u"0"_s}}},
+    };
+    return QJsonDocument(document).toJson(QJsonDocument::Compact);
+}
+
+void serveDemoDocuments(UsageService &service)
+{
+    service.setDefaultAnswerFactory(UsageService::ClaudePath, [] {
+        return jsonAnswer(claudeDocument(QDateTime::currentDateTimeUtc()));
+    });
+    service.setDefaultAnswerFactory(UsageService::CodexPath, [] {
+        return jsonAnswer(codexDocument(QDateTime::currentDateTimeUtc()));
+    });
+}
+
+} // namespace DemoData

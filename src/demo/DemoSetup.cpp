@@ -1,0 +1,63 @@
+#include "demo/DemoSetup.h"
+
+#include "demo/DemoData.h"
+#include "demo/UsageService.h"
+#include "providers/ClaudeProvider.h"
+#include "providers/CodexCredentialService.h"
+#include "providers/CodexProvider.h"
+#include "providers/KeychainService.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The demo's credential store: it knows only the demo's own items, so the
+// demo can never pick up, or send, the user's tokens.
+class DemoKeychain : public KeychainTool
+{
+public:
+    ToolResult findGenericPassword(const QString &service) const override
+    {
+        if (service == "Claude Code-credentials"_L1)
+            return {true, 0, R"({"claudeAiOauth":{"accessToken":"quotix-demo-claude-token","scopes":["user:inference","user:profile"],"subscriptionType":"max"}})"_ba};
+        if (service == "Codex Auth"_L1)
+            return {true, 0, "quotix-demo-codex-token\n"_ba};
+        return {true, 44, {}}; // the security tool's "item not found"
+    }
+};
+
+// Never a file: /dev/null is not a folder. The demo keychain answers first
+// anyway; this only makes sure no user file could ever be read instead.
+const QString DemoAuthFilePath = u"/dev/null/quotix-demo/auth.json"_s;
+
+} // namespace
+
+std::optional<ProviderSetup> makeDemoProviderSetup(QString *error)
+{
+    // Checked even for the demo, which does not use them: a bad value is a
+    // configuration fault the user should hear about either way.
+    if (!endpointOverrides(error))
+        return std::nullopt;
+
+    auto service = std::make_unique<UsageService>();
+    service->setKeepsRequests(false);
+    DemoData::serveDemoDocuments(*service);
+    if (!service->listen()) {
+        *error = u"quotix: cannot start the demo service on 127.0.0.1: "_s + service->errorString();
+        return std::nullopt;
+    }
+    const auto keychain = std::make_shared<const DemoKeychain>();
+    ProviderSetup setup;
+    setup.providers = {
+        std::make_shared<ClaudeProvider>(KeychainService(keychain), service->url(UsageService::ClaudePath)),
+        std::make_shared<CodexProvider>(CodexCredentialService(keychain, DemoAuthFilePath),
+                                        service->url(UsageService::CodexPath)),
+    };
+    setup.demoService = std::move(service);
+    return setup;
+}
+
+std::optional<ProviderSetup> makeProviderSetup(bool demo, QString *error)
+{
+    return demo ? makeDemoProviderSetup(error) : makeProviderSetup(error);
+}

@@ -1,0 +1,165 @@
+#include "platform/linux/StatusNotifierItem.h"
+
+#include "platform/linux/DBusMenuExporter.h"
+#include "platform/linux/StatusNotifierItemAdaptor.h"
+#include "presentation/TitleLayout.h"
+#include "ui/TrayIconPainter.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusServiceWatcher>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QPalette>
+
+#include <atomic>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int IconSize = 22;
+
+enum MenuId {
+    ShowUsageId = 1,
+    RefreshId,
+    SeparatorId,
+    QuitId,
+};
+
+// Several items may live in one process (tests do this); each needs a name of its own.
+int nextItemNumber()
+{
+    static std::atomic_int counter{0};
+    return ++counter;
+}
+
+// GNOME's top bar is dark whatever the application palette says; elsewhere
+// the panel follows the desktop theme, which the palette reflects.
+QColor statusNotifierTextColor()
+{
+    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP").toUpper();
+    if (desktop.contains("GNOME") || desktop.contains("UNITY"))
+        return Qt::white;
+    return panelTextColor(QGuiApplication::palette());
+}
+
+} // namespace
+
+StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
+    : TrayItem(parent)
+    , m_bus(std::move(bus))
+    , m_serviceName(u"org.kde.StatusNotifierItem-%1-%2"_s.arg(QCoreApplication::applicationPid()).arg(nextItemNumber()))
+{
+    registerStatusNotifierTypes();
+    m_adaptor = new StatusNotifierItemAdaptor(this);
+    m_menu = new DBusMenuExporter(m_bus, QString(MenuPath),
+                                  {{ShowUsageId, QString(TrayMenuText::ShowUsage), false},
+                                   {RefreshId, QString(TrayMenuText::Refresh), false},
+                                   {SeparatorId, QString(), true},
+                                   {QuitId, QString(TrayMenuText::Quit), false}},
+                                  this);
+    connect(m_menu, &DBusMenuExporter::triggered, this, [this](int id) {
+        if (id == ShowUsageId)
+            Q_EMIT showRequested();
+        else if (id == RefreshId)
+            Q_EMIT refreshRequested();
+        else if (id == QuitId)
+            Q_EMIT quitRequested();
+    });
+
+    setTitle(loadingTitle(), {});
+    m_published = m_bus.isConnected() && m_menu->isExported() && m_bus.registerObject(QString(ItemPath), this)
+        && m_bus.registerService(m_serviceName);
+    if (!m_published)
+        return;
+
+    // A host that restarts brings its watcher back empty: register again.
+    m_watcher = new QDBusServiceWatcher(QString(WatcherService), m_bus, QDBusServiceWatcher::WatchForRegistration, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::registerWithWatcher);
+    registerWithWatcher();
+}
+
+StatusNotifierItem::~StatusNotifierItem()
+{
+    if (!m_published)
+        return;
+    m_bus.unregisterService(m_serviceName);
+    m_bus.unregisterObject(QString(ItemPath));
+}
+
+void StatusNotifierItem::registerWithWatcher()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QString(WatcherService), QString(WatcherPath),
+                                                       QString(WatcherService), u"RegisterStatusNotifierItem"_s);
+    call << m_serviceName;
+    // The answer changes nothing: with no watcher there is nobody to show us.
+    m_bus.asyncCall(call);
+}
+
+SniToolTip StatusNotifierItem::toolTip() const
+{
+    return SniToolTip{QString(), m_iconPixmap, m_toolTipTitle, m_toolTipText};
+}
+
+void StatusNotifierItem::setTitle(const TitleLayout &title, const QStringList &details)
+{
+    const QColor text = statusNotifierTextColor();
+    SniIconPixmapList pixmaps;
+    for (qreal ratio : {1.0, 2.0})
+        pixmaps.append(sniIconPixmap(paintTrayIcon(title, IconSize, ratio, text)));
+
+    const QString label = title.text();
+    const QString guide = title.widestText();
+    const QString toolTipText = details.join(u'\n');
+
+    const bool labelChanged = label != m_label || guide != m_labelGuide;
+    bool iconChanged = pixmaps.size() != m_iconPixmap.size();
+    for (qsizetype i = 0; !iconChanged && i < pixmaps.size(); ++i)
+        iconChanged = pixmaps.at(i).bytes != m_iconPixmap.at(i).bytes;
+    const bool toolTipChanged = iconChanged || label != m_toolTipTitle || toolTipText != m_toolTipText;
+
+    m_label = label;
+    m_labelGuide = guide;
+    m_iconPixmap = pixmaps;
+    m_toolTipTitle = label;
+    m_toolTipText = toolTipText;
+    if (!m_published)
+        return;
+
+    // Hosts listen either to the item's own signals or to PropertiesChanged: send both.
+    QVariantMap changed;
+    if (labelChanged) {
+        changed.insert(u"XAyatanaLabel"_s, m_label);
+        changed.insert(u"XAyatanaLabelGuide"_s, m_labelGuide);
+        Q_EMIT m_adaptor->XAyatanaNewLabel(m_label, m_labelGuide);
+    }
+    if (iconChanged) {
+        changed.insert(u"IconPixmap"_s, QVariant::fromValue(m_iconPixmap));
+        Q_EMIT m_adaptor->NewIcon();
+    }
+    if (toolTipChanged) {
+        changed.insert(u"ToolTip"_s, QVariant::fromValue(toolTip()));
+        Q_EMIT m_adaptor->NewToolTip();
+    }
+    sendPropertiesChanged(changed);
+}
+
+void StatusNotifierItem::sendPropertiesChanged(const QVariantMap &changed)
+{
+    if (changed.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(QString(ItemPath), u"org.freedesktop.DBus.Properties"_s,
+                                                     u"PropertiesChanged"_s);
+    signal << u"org.kde.StatusNotifierItem"_s << changed << QStringList();
+    m_bus.send(signal);
+}
+
+void StatusNotifierItem::activate(int x, int y)
+{
+    // After the D-Bus call has been answered, from the event loop.
+    QMetaObject::invokeMethod(
+        this, [this, x, y] { Q_EMIT activated(QRect(), QPoint(x, y)); }, Qt::QueuedConnection);
+}

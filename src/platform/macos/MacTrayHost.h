@@ -1,0 +1,11 @@
+#pragma once
+
+#include "core/os/TrayHost.h"
+
+// The menu bar is always there.
+class MacTrayHost : public TrayHost
+{
+public:
+    std::unique_ptr<TrayItem> createItem() override;
+    QString missingHostMessage() const override;
+};

@@ -1,0 +1,140 @@
+#include "presentation/PanelModel.h"
+
+#include "presentation/TimeFormat.h"
+#include "core/UsageProvider.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
+{
+    PanelModel model;
+    model.refreshButton = refreshButtonState(input.isLoading);
+    model.pickerSelection = input.displayMode;
+    model.content = contentBranch(input.isLoading, input.providerStates);
+    if (model.content == ContentBranch::LoadingPlaceholder)
+        return model;
+
+    for (const auto &provider : input.availableProviders) {
+        const auto state = input.providerStates.constFind(provider->id());
+        if (state == input.providerStates.cend())
+            continue;
+        model.sections.append(sectionModel(*state, now));
+    }
+    model.showsEmptyState = input.availableProviders.isEmpty();
+    if (input.lastUpdated)
+        model.footer = FooterModel{input.statusColor, footerText(*input.lastUpdated, now)};
+    return model;
+}
+
+PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode)
+{
+    return PanelInput{manager.availableProviders(), manager.providerStates(), manager.isLoading(),
+                      manager.lastUpdated(),        manager.statusColor(),    displayMode};
+}
+
+ContentBranch contentBranch(bool isLoading, const QHash<QString, ProviderState> &states)
+{
+    if (!isLoading)
+        return ContentBranch::ProviderList;
+    // During a refresh the last figures stay up; the placeholder is only for a first fetch.
+    for (const ProviderState &state : states) {
+        if (state.usage)
+            return ContentBranch::ProviderList;
+    }
+    return ContentBranch::LoadingPlaceholder;
+}
+
+RefreshButtonState refreshButtonState(bool isLoading)
+{
+    if (isLoading)
+        return RefreshButtonState{false, 0.7, true};
+    return RefreshButtonState{true, 1.0, false};
+}
+
+SectionBody sectionBody(const ProviderState &state)
+{
+    if (state.error)
+        return SectionBody::Error;
+    if (state.usage)
+        return SectionBody::Rows;
+    return SectionBody::Waiting;
+}
+
+SectionModel sectionModel(const ProviderState &state, const QDateTime &now)
+{
+    SectionModel section;
+    if (state.provider) {
+        section.id = state.provider->id();
+        section.title = state.provider->name().toUpper();
+        section.iconText = state.provider->icon();
+        section.iconName = state.provider->iconName();
+    }
+    section.isLoading = state.isLoading;
+    section.body = sectionBody(state);
+    if (section.body == SectionBody::Error) {
+        section.errorText = *state.error;
+    } else if (section.body == SectionBody::Rows) {
+        for (const UsageLimit &limit : state.usage->limits)
+            section.rows.append(rowModel(limit, now));
+    }
+    return section;
+}
+
+RowModel rowModel(const UsageLimit &limit, const QDateTime &now)
+{
+    RowModel row;
+    row.title = limit.name;
+    row.percentText = percentText(limit.utilization);
+    row.color = bandColor(limit.utilization);
+    row.filledFraction = filledFraction(limit.utilization);
+    if (limit.resetTime)
+        row.resetText = resetText(*limit.resetTime, now);
+    return row;
+}
+
+double filledFraction(double utilization)
+{
+    if (!(utilization > 0.0)) // also NaN
+        return 0.0;
+    return std::min(utilization / 100.0, 1.0);
+}
+
+QString resetText(const QDateTime &resetTime, const QDateTime &now)
+{
+    return u"Resets "_s + formatTimeRemaining(resetTime, now);
+}
+
+QString elapsedText(const QDateTime &since, const QDateTime &now)
+{
+    // A clock set back makes the last update lie ahead; that reads as just now.
+    const qint64 seconds = std::max<qint64>(since.secsTo(now), 0);
+    if (seconds < 60)
+        return u"%1 sec"_s.arg(seconds);
+    const qint64 minutes = seconds / 60;
+    if (minutes < 60)
+        return u"%1 min"_s.arg(minutes);
+    const qint64 hours = minutes / 60;
+    if (hours < 24) {
+        const qint64 rest = minutes % 60;
+        return rest == 0 ? u"%1 hr"_s.arg(hours) : u"%1 hr, %2 min"_s.arg(hours).arg(rest);
+    }
+    const qint64 days = hours / 24;
+    return days == 1 ? u"1 day"_s : u"%1 days"_s.arg(days);
+}
+
+QString footerText(const QDateTime &lastUpdated, const QDateTime &now)
+{
+    return u"Updated "_s + elapsedText(lastUpdated, now) + u" ago"_s;
+}
+
+int pickerIndex(DisplayMode mode)
+{
+    return mode == DisplayMode::Session ? 1 : 0;
+}
+
+DisplayMode displayModeForPickerIndex(int index)
+{
+    return index == 1 ? DisplayMode::Session : DisplayMode::Weekly;
+}

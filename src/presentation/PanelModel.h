@@ -1,0 +1,107 @@
+#pragma once
+
+#include "core/Bands.h"
+#include "presentation/EmptyState.h"
+#include "core/NamedColor.h"
+#include "core/Preferences.h"
+#include "core/UsageManager.h"
+#include "core/UsageModel.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// What the panel shows, decided without any widget: the widgets only draw a
+// PanelModel, so every branch below is testable without a display.
+
+enum class ContentBranch {
+    LoadingPlaceholder, // nothing fetched yet and a refresh is under way
+    ProviderList,
+};
+
+enum class SectionBody {
+    Error,
+    Rows,
+    Waiting, // "Loading..."
+};
+
+struct RefreshButtonState
+{
+    bool enabled = true;
+    qreal opacity = 1.0;
+    bool spinning = false;
+};
+
+struct RowModel
+{
+    QString title;
+    QString percentText;
+    NamedColor color = NamedColor::Green;
+    double filledFraction = 0.0; // always within [0, 1]
+    std::optional<QString> resetText;
+};
+
+struct SectionModel
+{
+    QString id;
+    QString title; // the name in upper case
+    QString iconText;
+    std::optional<QString> iconName;
+    bool isLoading = false;
+    SectionBody body = SectionBody::Waiting;
+    QString errorText;
+    QList<RowModel> rows;
+};
+
+struct FooterModel
+{
+    NamedColor statusColor = NamedColor::Green;
+    QString text;
+};
+
+// The manager's state and the settings, as read once per render.
+struct PanelInput
+{
+    ProviderList availableProviders;
+    QHash<QString, ProviderState> providerStates;
+    bool isLoading = false;
+    std::optional<QDateTime> lastUpdated;
+    NamedColor statusColor = NamedColor::Green;
+    DisplayMode displayMode = DisplayMode::Weekly;
+};
+
+struct PanelModel
+{
+    ContentBranch content = ContentBranch::ProviderList;
+    QList<SectionModel> sections;
+    bool showsEmptyState = false;
+    std::optional<FooterModel> footer;
+    RefreshButtonState refreshButton;
+    DisplayMode pickerSelection = DisplayMode::Weekly;
+};
+
+PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now);
+PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode);
+
+ContentBranch contentBranch(bool isLoading, const QHash<QString, ProviderState> &states);
+RefreshButtonState refreshButtonState(bool isLoading);
+SectionModel sectionModel(const ProviderState &state, const QDateTime &now);
+SectionBody sectionBody(const ProviderState &state);
+RowModel rowModel(const UsageLimit &limit, const QDateTime &now);
+
+// u / 100 capped at 1; negative and NaN draw as empty.
+double filledFraction(double utilization);
+QString resetText(const QDateTime &resetTime, const QDateTime &now);
+// "5 sec", "2 min", "1 hr, 5 min", "3 days": the bare time since a moment.
+QString elapsedText(const QDateTime &since, const QDateTime &now);
+QString footerText(const QDateTime &lastUpdated, const QDateTime &now);
+
+// The picker's two segments, left to right.
+inline constexpr QLatin1StringView WeeklySegmentLabel{"Weekly"};
+inline constexpr QLatin1StringView SessionSegmentLabel{"5 Hour"};
+int pickerIndex(DisplayMode mode);
+DisplayMode displayModeForPickerIndex(int index);

@@ -1,0 +1,250 @@
+#include "presentation/StatusFormat.h"
+
+#include "core/Bands.h"
+#include "presentation/EmptyState.h"
+#include "presentation/TimeFormat.h"
+
+#include <QLocale>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A minimal JSON writer that keeps members in the order given; QJsonObject
+// would sort them, and would not let us decide how non-finite numbers look.
+QString indent(int level)
+{
+    return QString(level * 2, u' ');
+}
+
+QString jsonString(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += u'"';
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"': out += u"\\\""_s; break;
+        case u'\\': out += u"\\\\"_s; break;
+        case u'\n': out += u"\\n"_s; break;
+        case u'\r': out += u"\\r"_s; break;
+        case u'\t': out += u"\\t"_s; break;
+        case u'\b': out += u"\\b"_s; break;
+        case u'\f': out += u"\\f"_s; break;
+        default:
+            if (c.unicode() < 0x20)
+                out += u"\\u%1"_s.arg(uint(c.unicode()), 4, 16, QChar(u'0'));
+            else
+                out += c;
+        }
+    }
+    out += u'"';
+    return out;
+}
+
+QString jsonNumber(double value)
+{
+    if (!std::isfinite(value))
+        return u"null"_s;
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString jsonTime(const std::optional<QDateTime> &moment)
+{
+    if (!moment || !moment->isValid())
+        return u"null"_s;
+    return jsonString(isoTimestamp(*moment));
+}
+
+QString jsonBool(bool value)
+{
+    return value ? u"true"_s : u"false"_s;
+}
+
+using Members = QList<std::pair<QString, QString>>;
+
+// Values are already written for the level inside this object.
+QString jsonObject(const Members &members, int level)
+{
+    QStringList lines;
+    for (const auto &[key, value] : members)
+        lines.append(indent(level + 1) + jsonString(key) + u": "_s + value);
+    return u"{\n"_s + lines.join(u",\n"_s) + u"\n"_s + indent(level) + u"}"_s;
+}
+
+QString jsonArray(const QStringList &items, int level)
+{
+    if (items.isEmpty())
+        return u"[]"_s;
+    QStringList lines;
+    for (const QString &item : items)
+        lines.append(indent(level + 1) + item);
+    return u"[\n"_s + lines.join(u",\n"_s) + u"\n"_s + indent(level) + u"]"_s;
+}
+
+QString colourName(NamedColor colour)
+{
+    switch (colour) {
+    case NamedColor::Green: return u"green"_s;
+    case NamedColor::Yellow: return u"yellow"_s;
+    case NamedColor::Orange: return u"orange"_s;
+    case NamedColor::Red: return u"red"_s;
+    }
+    return u"green"_s;
+}
+
+QString usageJson(const ProviderUsageResponse &usage, int level)
+{
+    QStringList limits;
+    for (const UsageLimit &limit : usage.limits) {
+        limits.append(jsonObject({{u"name"_s, jsonString(limit.name)},
+                                  {u"utilization"_s, jsonNumber(limit.utilization)},
+                                  {u"resetTime"_s, jsonTime(limit.resetTime)}},
+                                 level + 2));
+    }
+    return jsonObject({{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())},
+                       {u"limits"_s, jsonArray(limits, level + 1)}},
+                      level);
+}
+
+QString providerJson(const ProviderStatus &provider, int level)
+{
+    const ProviderState &state = provider.state;
+    return jsonObject({{u"id"_s, jsonString(provider.id)},
+                       {u"name"_s, jsonString(provider.name)},
+                       {u"available"_s, jsonBool(provider.available)},
+                       {u"usage"_s, state.usage ? usageJson(*state.usage, level + 1) : u"null"_s},
+                       {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
+                       {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s}},
+                      level);
+}
+
+// ANSI select graphic rendition codes.
+const QString Reset = u"\x1b[0m"_s;
+const QString Bold = u"\x1b[1m"_s;
+const QString Dim = u"\x1b[2m"_s;
+
+QString ansiColour(NamedColor colour)
+{
+    switch (colour) {
+    case NamedColor::Green: return u"\x1b[32m"_s;
+    case NamedColor::Yellow:
+    case NamedColor::Orange: return u"\x1b[33m"_s;
+    case NamedColor::Red: return u"\x1b[31m"_s;
+    }
+    return {};
+}
+
+QString paint(const QString &text, const QString &style, bool colour)
+{
+    return colour ? style + text + Reset : text;
+}
+
+} // namespace
+
+QString isoTimestamp(const QDateTime &moment)
+{
+    return moment.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QByteArray statusJson(const StatusSnapshot &snapshot)
+{
+    QStringList providers;
+    for (const ProviderStatus &provider : snapshot.providers)
+        providers.append(providerJson(provider, 2));
+    const QString document = jsonObject({{u"lastUpdated"_s, jsonTime(snapshot.lastUpdated)},
+                                         {u"statusColor"_s, jsonString(colourName(snapshot.statusColor))},
+                                         {u"providers"_s, jsonArray(providers, 1)}},
+                                        0);
+    return document.toUtf8() + '\n';
+}
+
+QString usageBar(double utilization, int width)
+{
+    int filled = 0;
+    if (utilization > 0) { // also false for NaN
+        const double fraction = std::min(utilization / 100.0, 1.0);
+        filled = std::clamp(static_cast<int>(fraction * width), 1, width);
+    }
+    return QString(filled, QChar(0x2588)) + QString(width - filled, QChar(0x2591)); // █ and ░
+}
+
+QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool colour)
+{
+    QStringList lines;
+    const bool anyAvailable = std::any_of(snapshot.providers.cbegin(), snapshot.providers.cend(),
+                                          [](const ProviderStatus &p) { return p.available; });
+    if (!anyAvailable) {
+        lines.append(EmptyStateMessage);
+    } else {
+        // One column for the limit names and one for the percentages, across all providers.
+        qsizetype nameWidth = 0;
+        qsizetype percentWidth = 0;
+        for (const ProviderStatus &provider : snapshot.providers) {
+            if (!provider.available || !provider.state.usage)
+                continue;
+            for (const UsageLimit &limit : provider.state.usage->limits) {
+                nameWidth = std::max(nameWidth, limit.name.size());
+                percentWidth = std::max(percentWidth, percentText(limit.utilization).size());
+            }
+        }
+
+        bool first = true;
+        for (const ProviderStatus &provider : snapshot.providers) {
+            if (!first)
+                lines.append(QString());
+            first = false;
+            lines.append(paint(provider.name, Bold, colour));
+            const ProviderState &state = provider.state;
+            if (!provider.available) {
+                lines.append(u"  "_s + paint(u"Not available (not logged in)"_s, Dim, colour));
+            } else if (state.error) {
+                // Several lines of an error each get the indent.
+                const QStringList errorLines = state.error->split(u'\n');
+                for (const QString &line : errorLines)
+                    lines.append(u"  "_s + paint(line, ansiColour(NamedColor::Red), colour));
+            } else if (!state.usage) {
+                lines.append(u"  No usage yet"_s);
+            } else if (state.usage->limits.isEmpty()) {
+                lines.append(u"  No limits reported"_s);
+            } else {
+                for (const UsageLimit &limit : state.usage->limits) {
+                    const QString band = ansiColour(bandColor(limit.utilization));
+                    QString line = u"  "_s + limit.name.leftJustified(nameWidth) + u"  "_s
+                        + paint(percentText(limit.utilization).rightJustified(percentWidth), band, colour) + u"  "_s
+                        + paint(usageBar(limit.utilization), band, colour);
+                    if (limit.resetTime)
+                        line += u"  Resets "_s + formatTimeRemaining(*limit.resetTime, now);
+                    lines.append(line);
+                }
+            }
+        }
+    }
+    if (snapshot.lastUpdated && snapshot.lastUpdated->isValid()) {
+        lines.append(QString());
+        lines.append(paint(u"Updated "_s + snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s), Dim, colour));
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
+bool shouldUseColour(bool stdoutIsTerminal, const QByteArray &noColorValue)
+{
+    return stdoutIsTerminal && noColorValue.isEmpty();
+}
+
+int statusExitCode(const StatusSnapshot &snapshot)
+{
+    bool anyAvailable = false;
+    for (const ProviderStatus &provider : snapshot.providers) {
+        if (!provider.available)
+            continue;
+        anyAvailable = true;
+        if (provider.state.error)
+            return 1;
+    }
+    return anyAvailable ? 0 : 1;
+}

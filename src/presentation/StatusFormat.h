@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/NamedColor.h"
+#include "core/UsageModel.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// What `quotix status` prints, taken from the coordinator once its run ended.
+struct ProviderStatus
+{
+    QString id;
+    QString name;
+    bool available = false;
+    ProviderState state;
+};
+
+struct StatusSnapshot
+{
+    std::optional<QDateTime> lastUpdated;
+    NamedColor statusColor = NamedColor::Green;
+    QList<ProviderStatus> providers; // every provider, in the coordinator's order
+};
+
+// UTC ISO 8601 with milliseconds and "Z"; what the JSON output uses for instants.
+QString isoTimestamp(const QDateTime &moment);
+
+// The snapshot as one JSON object, keys in a fixed order, ending in a newline.
+// Numbers are written as received; one that is not finite is written as null,
+// since JSON has no spelling for it. An invalid date is null as well.
+QByteArray statusJson(const StatusSnapshot &snapshot);
+
+// The snapshot for a terminal: per available provider its limits with
+// percentage, bar and reset countdown, or its error; the empty-state message
+// when none is available; then the time of the update. colour adds ANSI band
+// colours.
+QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool colour);
+
+// A text bar of the given width: filled cells for utilization / 100, capped
+// at full; a positive value below one cell still shows one.
+QString usageBar(double utilization, int width = 20);
+
+// Colours only for a terminal, and never when NO_COLOR holds a value.
+bool shouldUseColour(bool stdoutIsTerminal, const QByteArray &noColorValue);
+
+// 0 when some provider is available and none of the available ones ended
+// with an error; 1 otherwise.
+int statusExitCode(const StatusSnapshot &snapshot);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/Bands.h"
+#include "core/Preferences.h"
+#include "core/UsageManager.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One piece of the tray title, in reading order. Icon pieces carry the
+// provider's icon text as well, for faces that can only show text.
+struct TitlePiece
+{
+    enum class Kind {
+        IconImage, // iconName names the artwork; text is its plain-text stand-in
+        IconText,
+        Separator,
+        Percentage,
+        Glyph, // "⏳" or "❌": nothing to show
+    };
+
+    Kind kind = Kind::Glyph;
+    QString text;
+    QString iconName;
+    Band band = Band::Low;
+};
+
+struct TitleLayout
+{
+    QList<TitlePiece> pieces;
+
+    // The title as plain text, e.g. "🤖 42%  ⚡ 17%", "⏳" or "❌". Every icon is
+    // followed by one space.
+    QString text() const;
+    // The same title with every percentage at its widest ("100%"), so a panel
+    // can keep its width while the numbers change.
+    QString widestText() const;
+    // True when at least one provider's percentage is shown.
+    bool hasUsage() const;
+    QList<TitlePiece> percentages() const;
+};
+
+inline constexpr QStringView LoadingGlyph = u"\u23F3";
+inline constexpr QStringView NoUsageGlyph = u"\u274C";
+
+// The title before the first render.
+TitleLayout loadingTitle();
+
+// For each available provider with usage: its icon and the percentage of the
+// limit the display mode picks, separated by two spaces. No provider to show:
+// "⏳" while loading, else "❌".
+TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, ProviderState> &states, bool isLoading,
+                        DisplayMode mode);
+
+// One line per available provider for tooltips: "Claude — Weekly (7d): 42%",
+// or the provider's error when it has no usage to show.
+QStringList providerSummaryLines(const ProviderList &available, const QHash<QString, ProviderState> &states,
+                                 DisplayMode mode);

@@ -1,0 +1,82 @@
+#include "providers/ProviderSetup.h"
+
+#include "providers/ClaudeProvider.h"
+#include "providers/CodexCredentialService.h"
+#include "providers/CodexProvider.h"
+#include "providers/KeychainService.h"
+#include "core/os/KeychainTool.h"
+#include "providers/PlatformKeychain.h"
+
+#include <QHostAddress>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isLoopbackHost(const QString &host)
+{
+    if (host.compare("localhost"_L1, Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+} // namespace
+
+bool isAcceptableEndpoint(const QUrl &url)
+{
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
+        return false;
+    // User info is never wanted here, and "http://127.0.0.1@elsewhere" is a
+    // classic way to dress up another host as this one.
+    if (!url.userInfo().isEmpty() || url.authority().contains(u'@'))
+        return false;
+    const QString scheme = url.scheme();
+    if (scheme == "https"_L1)
+        return true;
+    return scheme == "http"_L1 && isLoopbackHost(url.host());
+}
+
+std::optional<QUrl> endpointOverride(const char *variable, QString *error)
+{
+    const QString value = qEnvironmentVariable(variable);
+    if (value.isEmpty())
+        return std::nullopt;
+    const QUrl url(value, QUrl::StrictMode);
+    if (!isAcceptableEndpoint(url)) {
+        *error = u"quotix: %1 must be an https URL, or http to a loopback address (got \"%2\")"_s.arg(
+            QLatin1StringView(variable), value);
+        return std::nullopt;
+    }
+    return url;
+}
+
+std::optional<ProviderSetup> makeProviderSetup(QString *error)
+{
+    std::optional<EndpointOverrides> overrides = endpointOverrides(error);
+    if (!overrides)
+        return std::nullopt;
+    std::shared_ptr<const KeychainTool> keychain = createPlatformKeychain();
+    ProviderSetup setup;
+    setup.providers = {
+        std::make_shared<ClaudeProvider>(KeychainService(keychain),
+                                         overrides->claude.value_or(ClaudeProvider::defaultEndpoint())),
+        std::make_shared<CodexProvider>(CodexCredentialService(keychain, codexAuthFilePath()),
+                                        overrides->codex.value_or(CodexProvider::defaultEndpoint())),
+    };
+    return setup;
+}
+
+std::optional<EndpointOverrides> endpointOverrides(QString *error)
+{
+    EndpointOverrides overrides;
+    QString overrideError;
+    overrides.claude = endpointOverride(ClaudeUsageUrlVariable, &overrideError);
+    if (overrideError.isEmpty())
+        overrides.codex = endpointOverride(CodexUsageUrlVariable, &overrideError);
+    if (!overrideError.isEmpty()) {
+        *error = overrideError;
+        return std::nullopt;
+    }
+    return overrides;
+}

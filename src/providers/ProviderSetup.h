@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/UsageManager.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+// The providers the application fetches, and what they need to stay alive.
+struct ProviderSetup
+{
+    ProviderList providers;
+    // Set only for the demo: the in-process service the providers talk to.
+    std::unique_ptr<QObject> demoService;
+};
+
+// The environment variables that replace the usage endpoints (the full URL).
+inline constexpr char ClaudeUsageUrlVariable[] = "QUOTIX_CLAUDE_USAGE_URL";
+inline constexpr char CodexUsageUrlVariable[] = "QUOTIX_CODEX_USAGE_URL";
+
+// Whether a replacement endpoint may receive a token: https anywhere, plain
+// http only to this machine (127.0.0.0/8, ::1, localhost). No user info.
+bool isAcceptableEndpoint(const QUrl &url);
+
+// The endpoint given in the environment variable. Absent when the variable
+// is unset or empty; absent with *error set when its value is not acceptable.
+std::optional<QUrl> endpointOverride(const char *variable, QString *error);
+
+// Both endpoint overrides, each absent when its variable is unset or empty.
+struct EndpointOverrides
+{
+    std::optional<QUrl> claude;
+    std::optional<QUrl> codex;
+};
+// Absent with *error set when either variable holds an unacceptable value.
+std::optional<EndpointOverrides> endpointOverrides(QString *error);
+
+// Both providers with the platform's credential store, at their endpoints or
+// the overrides. Absent with *error set when an override is invalid.
+std::optional<ProviderSetup> makeProviderSetup(QString *error);

@@ -1,0 +1,105 @@
+#include "tray/AppDelegate.h"
+
+#include "core/LaunchAtLogin.h"
+#include "ui/MenuBarPanel.h"
+#include "core/Preferences.h"
+#include "core/RefreshInterval.h"
+#include "tray/RefreshScheduler.h"
+#include "presentation/TitleLayout.h"
+#include "tray/TitleObserver.h"
+#include "core/os/TrayItem.h"
+
+#include <QCursor>
+
+AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent)
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_timing(timing)
+    , m_settings(QString(SettingsKeys::Organization), QString(SettingsKeys::Application))
+    , m_preferences(std::make_unique<Preferences>(&m_settings))
+{
+    UsageManager::Timing managerTiming;
+    managerTiming.refreshInterval = refreshIntervalFromSetting(m_preferences->refreshIntervalValue());
+    m_usageManager = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(),
+                                                    managerTiming);
+    m_launchAtLogin = std::make_unique<LaunchAtLogin>(m_services.loginItems.get());
+}
+
+AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, QObject *parent)
+    : AppDelegate(std::move(providers), std::move(services), Timing{}, parent)
+{
+}
+
+// Members go in reverse order: the observer, the panel and the item, which
+// read the coordinator, before it; the coordinator before the services it uses.
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::finishLaunching(std::unique_ptr<TrayItem> item)
+{
+    // Same order as on every platform; the "accessory" step needs nothing here:
+    // the application has no main window and the panel is a popup.
+    setupStatusItem(std::move(item));
+    setupPopover();
+    setupWakeNotification();
+    setupUsageObserver();
+    startFetching();
+}
+
+void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
+{
+    m_statusItem = std::move(item);
+    m_statusItem->setTitle(loadingTitle(), {});
+    connect(m_statusItem.get(), &TrayItem::activated, this, &AppDelegate::togglePopover);
+    connect(m_statusItem.get(), &TrayItem::showRequested, this, [this] {
+        if (!m_popover || !m_popover->isVisible())
+            togglePopover(QRect(), QCursor::pos());
+    });
+    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refresh);
+    connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
+}
+
+void AppDelegate::setupPopover()
+{
+    m_popover = std::make_unique<MenuBarPanel>(m_usageManager.get(), m_preferences.get(), m_launchAtLogin.get());
+    connect(m_popover.get(), &MenuBarPanel::closed, this, [this] { m_sinceClosed.start(); });
+    connect(m_popover.get(), &MenuBarPanel::quitRequested, this, &AppDelegate::quitRequested);
+}
+
+void AppDelegate::setupWakeNotification()
+{
+    m_scheduler = std::make_unique<RefreshScheduler>(m_services.uptime.get(), m_services.wakeMonitor.get(),
+                                                     RefreshScheduler::Timing{m_timing.wakePause});
+    connect(m_scheduler.get(), &RefreshScheduler::refreshRequested, m_usageManager.get(), &UsageManager::refresh);
+}
+
+void AppDelegate::setupUsageObserver()
+{
+    m_titleObserver = std::make_unique<TitleObserver>(m_usageManager.get(), m_preferences.get());
+    connect(m_titleObserver.get(), &TitleObserver::titleChanged, this, &AppDelegate::updateStatusItem);
+}
+
+void AppDelegate::startFetching()
+{
+    m_scheduler->startFetching();
+}
+
+void AppDelegate::updateStatusItem(const TitleLayout &title, const QStringList &details)
+{
+    if (m_statusItem)
+        m_statusItem->setTitle(title, details);
+}
+
+void AppDelegate::togglePopover(const QRect &trayGeometry, const QPoint &point)
+{
+    if (!m_popover)
+        return;
+    if (m_popover->isVisible()) {
+        m_popover->close();
+        return;
+    }
+    if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < m_timing.reopenGuard.count())
+        return;
+    m_popover->showAnchored(trayGeometry, point);
+    m_popover->raise();
+    m_popover->activateWindow();
+}

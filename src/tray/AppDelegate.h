@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/os/PlatformServices.h"
+#include "core/UsageManager.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSettings>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+
+class LaunchAtLogin;
+class MenuBarPanel;
+class Preferences;
+class RefreshScheduler;
+class TitleObserver;
+class TrayItem;
+struct TitleLayout;
+
+// Owns everything the tray application is made of: the settings, the one
+// coordinator, the login-item switch, the tray item and the panel under it.
+// Constructing it starts the coordinator (and with it the refresh timer);
+// finishLaunching() puts the item in the tray and starts fetching.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+public:
+    struct Timing
+    {
+        std::chrono::milliseconds wakePause{3'000};
+        // A host may deliver the click that closed the panel as an activation
+        // a few milliseconds later; that one must not reopen it.
+        std::chrono::milliseconds reopenGuard{300};
+    };
+
+    AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent = nullptr);
+    AppDelegate(ProviderList providers, PlatformServices services, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // The launch sequence, once a tray host has been found.
+    void finishLaunching(std::unique_ptr<TrayItem> item);
+
+Q_SIGNALS:
+    void quitRequested();
+
+private:
+    void setupStatusItem(std::unique_ptr<TrayItem> item);
+    void setupPopover();
+    void setupWakeNotification();
+    void setupUsageObserver();
+    void startFetching();
+    void updateStatusItem(const TitleLayout &title, const QStringList &details);
+    void togglePopover(const QRect &trayGeometry, const QPoint &point);
+
+    PlatformServices m_services;
+    Timing m_timing;
+    QSettings m_settings;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<UsageManager> m_usageManager;
+    std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
+    std::unique_ptr<TrayItem> m_statusItem;
+    std::unique_ptr<MenuBarPanel> m_popover;
+    std::unique_ptr<RefreshScheduler> m_scheduler;
+    std::unique_ptr<TitleObserver> m_titleObserver;
+    QElapsedTimer m_sinceClosed;
+};

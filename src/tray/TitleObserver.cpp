@@ -1,0 +1,25 @@
+#include "tray/TitleObserver.h"
+
+#include "core/Preferences.h"
+#include "presentation/TitleLayout.h"
+#include "core/UsageManager.h"
+
+TitleObserver::TitleObserver(UsageManager *manager, Preferences *preferences, QObject *parent)
+    : QObject(parent)
+    , m_manager(manager)
+    , m_preferences(preferences)
+{
+    connect(m_manager, &UsageManager::providerStatesChanged, this, &TitleObserver::render, Qt::QueuedConnection);
+    connect(m_manager, &UsageManager::isLoadingChanged, this, &TitleObserver::render, Qt::QueuedConnection);
+    connect(m_preferences, &Preferences::changed, this, &TitleObserver::render, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &TitleObserver::render, Qt::QueuedConnection);
+}
+
+void TitleObserver::render()
+{
+    // availableProviders() may do I/O: read it once per render.
+    const ProviderList available = m_manager->availableProviders();
+    const DisplayMode mode = m_preferences->displayMode();
+    const TitleLayout title = layoutTitle(available, m_manager->providerStates(), m_manager->isLoading(), mode);
+    Q_EMIT titleChanged(title, providerSummaryLines(available, m_manager->providerStates(), mode));
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QLatin1StringView>
+
+#include <chrono>
+
+// How long a start from autostart waits for the desktop's tray to appear.
+inline constexpr std::chrono::milliseconds TrayHostPatience{10'000};
+inline constexpr std::chrono::milliseconds TrayHostPollInterval{250};
+
+namespace TrayApplicationText {
+inline constexpr QLatin1StringView AlreadyRunning{"Quotix is already running: look for its icon in the system tray."};
+inline constexpr QLatin1StringView Description{
+    "Shows how much of your Claude and ChatGPT (Codex) subscription limits you have used, in the system tray.\n"
+    "Other commands: \"quotix status\" prints the usage; \"quotix screenshot [--demo] DIR\" saves pictures of the tray item and the panel."};
+}
+
+// Runs the tray application to its exit status.
+int runTrayApplication(int argc, char **argv);

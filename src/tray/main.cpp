@@ -1,0 +1,16 @@
+#include "cli/StatusCommand.h"
+#include "tray/ScreenshotCommand.h"
+#include "tray/TrayApplication.h"
+
+#include <cstring>
+
+// The first word picks the face: "status" and "screenshot" are one-shot
+// commands that need no tray; anything else starts the tray application.
+int main(int argc, char **argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "status") == 0)
+        return runStatusCommand(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "screenshot") == 0)
+        return runScreenshotCommand(argc, argv);
+    return runTrayApplication(argc, argv);
+}

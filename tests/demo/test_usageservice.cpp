@@ -1,0 +1,181 @@
+#include "usage-service/ServiceScenario.h"
+#include "demo/UsageService.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Reply
+{
+    int status = 0;
+    QByteArray body;
+};
+
+// Sends bytes on a raw connection and collects everything until the service
+// closes it; the event loop keeps running so the service can answer.
+QByteArray exchangeRaw(quint16 port, const QByteArray &bytes)
+{
+    QTcpSocket socket;
+    QByteArray received;
+    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { received += socket.readAll(); });
+    QSignalSpy closed(&socket, &QTcpSocket::disconnected);
+    socket.connectToHost(u"127.0.0.1"_s, port);
+    socket.write(bytes); // sent once connected
+    if (!closed.wait(5000))
+        return "still open"_ba;
+    return received + socket.readAll();
+}
+
+} // namespace
+
+class TestUsageService : public QObject
+{
+    Q_OBJECT
+
+private:
+    QNetworkAccessManager m_network;
+    std::unique_ptr<UsageService> m_service;
+
+    Reply get(const QUrl &url)
+    {
+        std::unique_ptr<QNetworkReply> reply(m_network.get(QNetworkRequest(url)));
+        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+        finished.wait(5000); // if it never ends: status 0
+        return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll()};
+    }
+
+    Reply get(const QString &path) { return get(m_service->url(path)); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_service = std::make_unique<UsageService>();
+        QVERIFY(m_service->listen());
+    }
+
+    void answersFromQueueThenDefaultThen404()
+    {
+        const QString path = UsageService::ClaudePath;
+        m_service->enqueue(path, ServiceAnswer{500, "first"_ba, {}, {}, {}});
+        m_service->enqueue(path, ServiceAnswer{429, "second"_ba, {}, {}, {}});
+        m_service->setDefaultAnswer(path, ServiceAnswer{200, "default"_ba, {}, {}, {}});
+        for (int status : {500, 429, 200})
+            QCOMPARE(get(path).status, status);
+        QCOMPARE(get(path).body, "default"_ba);
+
+        const Reply missing = get(UsageService::CodexPath);
+        QCOMPARE(missing.status, 404);
+        QVERIFY(QJsonDocument::fromJson(missing.body).isObject());
+    }
+
+    void delayedAnswerDoesNotBlockOthers()
+    {
+        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, "slow"_ba, {}, 200ms, {}});
+        m_service->setDefaultAnswer(UsageService::CodexPath, ServiceAnswer{200, "fast"_ba, {}, {}, {}});
+
+        std::unique_ptr<QNetworkReply> slowReply(m_network.get(QNetworkRequest(m_service->url(UsageService::ClaudePath))));
+        QCOMPARE(get(UsageService::CodexPath).body, "fast"_ba);
+        QVERIFY(!slowReply->isFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(slowReply->isFinished(), 5000);
+        QCOMPARE(slowReply->readAll(), "slow"_ba);
+    }
+
+    void faultsBreakTheExchangeAndRequestsAreRecorded()
+    {
+        m_service->enqueue(UsageService::ClaudePath, ServiceAnswer{200, "never sent"_ba, {}, {}, ServiceAnswer::Fault::DropConnection});
+        m_service->enqueue(UsageService::ClaudePath, ServiceAnswer{200, "0123456789"_ba, {}, {}, ServiceAnswer::Fault::TruncateBody});
+
+        const QByteArray request = "GET /api/oauth/usage HTTP/1.1\r\nX-First: 1\r\nAuthorization: Bearer s\r\n\r\n"_ba;
+        QCOMPARE(exchangeRaw(m_service->port(), request), QByteArray());
+        const QByteArray truncated = exchangeRaw(m_service->port(), request);
+        QVERIFY2(truncated.contains("Content-Length: 10\r\n"_ba), truncated.constData());
+        QVERIFY(truncated.endsWith("\r\n\r\n01234"_ba));
+
+        const QList<RecordedRequest> requests = m_service->requests();
+        QCOMPARE(requests.size(), 2);
+        QCOMPARE(requests[0].method + ' ' + requests[0].path, "GET /api/oauth/usage"_ba);
+        QCOMPARE(requests[0].header("authorization"_ba), "Bearer s"_ba);
+        QCOMPARE(requests[0].headers.value(0), qMakePair("X-First"_ba, "1"_ba)); // in the order received
+    }
+
+    void refusesMalformedRequestsAndKeepsServing()
+    {
+        const QList<std::pair<QByteArray, QByteArray>> cases{
+            {"GARBAGE\r\n\r\n"_ba, "400"_ba},
+            {QByteArray("\x00\xff\x01 \x02 \x03\r\n\r\n", 12), "400"_ba},
+            {"POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n"_ba, "501"_ba},
+            {"GET / HTTP/1.1\r\nX: "_ba + QByteArray(70 * 1024, 'a'), "431"_ba},
+            {"POST / HTTP/1.1\r\nContent-Length: 99999999\r\n\r\n"_ba, "413"_ba},
+        };
+        for (const auto &[bytes, status] : cases) {
+            const QByteArray received = exchangeRaw(m_service->port(), bytes);
+            QVERIFY2(received.startsWith("HTTP/1.1 "_ba + status + ' '), received.left(80).constData());
+        }
+        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, "ok"_ba, {}, {}, {}});
+        QCOMPARE(get(UsageService::ClaudePath).body, "ok"_ba);
+    }
+
+    void badScenarioDocumentsChangeNothing()
+    {
+        m_service->setDefaultAnswer(u"/c"_s, ServiceAnswer{200, "kept"_ba, {}, {}, {}});
+        const QList<QByteArray> bad{"{"_ba, "[]"_ba, R"({"a": {}})"_ba, R"({"/c": {"default": {"stauts": 200}}})"_ba,
+                                    R"({"/c": {"queue": [{"fault": "explode"}]}})"_ba, R"({"/c": {"default": {"status": "200"}}})"_ba};
+        for (const QByteArray &document : bad) {
+            QString error;
+            QVERIFY2(!ServiceScenario::apply(document, *m_service, &error) && !error.isEmpty(), document.constData());
+            QCOMPARE(get(u"/c"_s).body, "kept"_ba);
+        }
+    }
+
+    void programPrintsItsPortAndRecordsToAFile()
+    {
+        QTemporaryDir dir;
+        QFile scenario(dir.filePath(u"scenario.json"_s));
+        QVERIFY(scenario.open(QIODevice::WriteOnly));
+        scenario.write(R"({"/api/oauth/usage": {"queue": [{"status": 401, "body": {"e": [1]}}]}})"_ba);
+        scenario.close();
+        const QString recordPath = dir.filePath(u"requests.jsonl"_s);
+
+        QProcess program;
+        program.start(QStringLiteral(QUOTIX_USAGE_SERVICE),
+                      {u"--demo"_s, u"--scenario"_s, scenario.fileName(), u"--record"_s, recordPath});
+        QTRY_VERIFY_WITH_TIMEOUT(program.canReadLine(), 10000);
+        const QByteArray line = program.readLine().trimmed();
+        QVERIFY2(line.startsWith("listening on "_ba), line.constData());
+        const QUrl url(u"http://127.0.0.1:%1/api/oauth/usage"_s.arg(line.mid(13).toUShort()));
+        const Reply first = get(url); // the scenario first, then the demo documents
+        QCOMPARE(first.status, 401);
+        QCOMPARE(first.body, R"({"e":[1]})"_ba);
+        QCOMPARE(get(url).status, 200);
+
+        QFile record(recordPath);
+        QVERIFY(record.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = record.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        const QJsonObject recorded = QJsonDocument::fromJson(lines.first()).object();
+        QCOMPARE(recorded.value(u"path"_s).toString(), u"/api/oauth/usage"_s);
+        QVERIFY(recorded.value(u"headers"_s).toArray().contains(QJsonArray{u"Host"_s, url.authority()}));
+
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUsageService)
+#include "test_usageservice.moc"

@@ -1,0 +1,103 @@
+// Launch at login as an XDG autostart entry: what counts as enabled, the
+// entry we write and remove, and the line printed when that fails.
+#include "core/LaunchAtLogin.h"
+#include "platform/linux/XdgAutostartService.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+class TestAutostart : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    const QString m_folder = m_home.filePath(u"config/autostart"_s);
+    const QString m_entry = m_folder + u"/quotix.desktop"_s;
+
+    void writeEntry(const QByteArray &content)
+    {
+        QDir().mkpath(m_folder);
+        QFile file(m_entry);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(u"config"_s)));
+        QCOMPARE(XdgAutostartService::defaultFolder(), m_folder);
+    }
+    void cleanup()
+    {
+        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir(m_folder).removeRecursively();
+    }
+
+    void enableWritesTheEntryDisableRemovesIt()
+    {
+        // The path needs quotes, and escapes both inside them and for the file's own syntax.
+        XdgAutostartService service(m_folder, u"/opt/My Apps/100%/a$b\"c\\d/quotix"_s);
+        QVERIFY(!service.isEnabled());
+        QVERIFY(!service.registerItem());
+        QFile entry(m_entry);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(entry.readAll()).split(u'\n');
+        for (const QString &line : {u"[Desktop Entry]"_s, u"Type=Application"_s, u"Name=Quotix"_s,
+                                    u"Exec=\"/opt/My Apps/100%%/a\\\\$b\\\\\"c\\\\\\\\d/quotix\""_s,
+                                    u"X-GNOME-Autostart-enabled=true"_s})
+            QVERIFY2(lines.contains(line), qPrintable(line));
+        QVERIFY(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled()); // read again at the next start
+
+        QVERIFY(!service.unregisterItem());
+        QVERIFY(!QFile::exists(m_entry));
+        QVERIFY(!service.unregisterItem()); // nothing left to remove is no failure
+    }
+
+    void whatCountsAsEnabled()
+    {
+        for (const auto &[entry, enabled] :
+             {std::pair{"Exec=quotix\n", true}, {"Hidden=true\n", false}, {"Hidden = true\n", false},
+              {"X-GNOME-Autostart-enabled=false\n", false}, {"Exec=quotix\n[Desktop Action x]\nHidden=true\n", true}}) {
+            writeEntry("[Desktop Entry]\n"_ba + entry);
+            QVERIFY2(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled() == enabled, entry);
+        }
+    }
+
+    void readOnlyFolderPrintsTheFailure()
+    {
+        if (geteuid() == 0) // root writes into read-only folders, but not over a folder
+            QVERIFY(QDir().mkpath(m_entry + u"/x"_s));
+        else
+            writeEntry("[Desktop Entry]\nExec=quotix\n"_ba);
+        QVERIFY(QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner));
+        XdgAutostartService service(m_folder, u"/usr/bin/quotix"_s);
+        LaunchAtLogin launch(&service);
+
+        QTemporaryFile out;
+        QVERIFY(out.open());
+        std::fflush(stdout);
+        const int saved = dup(STDOUT_FILENO);
+        dup2(out.handle(), STDOUT_FILENO);
+        launch.setEnabled(false);
+        launch.setEnabled(true);
+        std::fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+        QVERIFY(out.seek(0));
+        const QString printed = QString::fromUtf8(out.readAll());
+        static const QRegularExpression lines(u"^Failed to disable launch at login: .+\n"
+                                              "Failed to enable launch at login: .+\n$"_s);
+        QVERIFY2(lines.match(printed).hasMatch(), qPrintable(printed));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAutostart)
+#include "test_autostart.moc"

@@ -1,0 +1,86 @@
+#include "core/FetchJob.h"
+#include "demo/DemoSetup.h"
+#include "core/UsageProvider.h"
+#include "demo/UsageService.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestProviderSetup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        qunsetenv(ClaudeUsageUrlVariable);
+        qunsetenv(CodexUsageUrlVariable);
+    }
+
+    void overrideRule_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("https anywhere") << u"https://example.com:8443/u?x=1"_s << true;
+        QTest::newRow("http 127.255.0.9") << u"http://127.255.0.9/x"_s << true;
+        QTest::newRow("http LOCALHOST") << u"http://LOCALHOST:9/x"_s << true;
+        QTest::newRow("http ::1") << u"http://[::1]:9/x"_s << true;
+        QTest::newRow("http elsewhere") << u"http://192.168.1.2/x"_s << false;
+        QTest::newRow("userinfo trick") << u"http://127.0.0.1:80@evil.com/x"_s << false;
+        QTest::newRow("userinfo on https") << u"https://user:pw@example.com/x"_s << false;
+        QTest::newRow("localhost lookalike") << u"http://localhost.evil.com/x"_s << false;
+        QTest::newRow("no host") << u"https:///x"_s << false;
+        QTest::newRow("not a URL") << u"yes please"_s << false;
+        QTest::newRow("empty: the default") << QString() << false;
+    }
+
+    void overrideRule()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, accepted);
+        qputenv(CodexUsageUrlVariable, value.toUtf8());
+        QString error;
+        const std::optional<QUrl> url = endpointOverride(CodexUsageUrlVariable, &error);
+        QCOMPARE(url ? url->toString() : QString(), accepted ? QUrl(value).toString() : QString());
+        QCOMPARE(error.isEmpty(), accepted || value.isEmpty()); // the exact message: test_statuscommand
+    }
+
+    void badOverrideStopsEvenTheDemo()
+    {
+        qputenv(CodexUsageUrlVariable, "http://10.0.0.1/"_ba);
+        QString error;
+        QVERIFY(!makeProviderSetup(true, &error));
+        QVERIFY2(error.contains(u"QUOTIX_CODEX_USAGE_URL"_s), qPrintable(error));
+    }
+
+    void demoLeavesTheUsersCredentialsAlone()
+    {
+        // The user's own credentials are at hand; the demo must not send them.
+        qputenv("CLAUDE_CONFIG_DIR", QUOTIX_TEST_DATA "/status/home");
+        qputenv("CODEX_HOME", QUOTIX_TEST_DATA "/status/home");
+        QString error;
+        std::optional<ProviderSetup> setup = makeProviderSetup(true, &error);
+        QVERIFY2(setup && setup->demoService, qPrintable(error));
+        auto *service = qobject_cast<UsageService *>(setup->demoService.get());
+        QVERIFY(service);
+        service->setKeepsRequests(true);
+        for (const auto &provider : std::as_const(setup->providers)) {
+            std::optional<FetchResult> result;
+            connect(provider->fetchUsage(this), &FetchJob::finished, this, [&](const FetchResult &r) { result = r; });
+            QTRY_VERIFY_WITH_TIMEOUT(result, 10000);
+            const auto *usage = std::get_if<ProviderUsageResponse>(&*result);
+            QVERIFY2(usage && usage->limits.size() == 3, qPrintable(provider->id()));
+            for (const UsageLimit &limit : usage->limits) // made afresh, so never in the past
+                QVERIFY(limit.resetTime && *limit.resetTime > QDateTime::currentDateTimeUtc());
+        }
+
+        const QList<RecordedRequest> requests = service->requests();
+        QCOMPARE(requests.size(), 2);
+        for (const RecordedRequest &request : requests)
+            QVERIFY2(request.header("Authorization"_ba).startsWith("Bearer quotix-demo-"_ba), request.header("Authorization"_ba).constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProviderSetup)
+#include "test_providersetup.moc"

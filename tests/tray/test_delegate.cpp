@@ -1,0 +1,117 @@
+// The delegate's launch sequence and its wiring: the first title, the first
+// refresh, wakes, the menu, and a panel that a click toggles
+// but a late echo of the closing click does not reopen.
+#include "tray/AppDelegate.h"
+#include "ui/MenuBarPanel.h"
+#include "support/ScriptedProvider.h"
+#include "presentation/TitleLayout.h"
+#include "core/os/TrayItem.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct FakeTrayItem : TrayItem
+{
+    void setTitle(const TitleLayout &title, const QStringList &) override { titles.append(title.text()); }
+    QStringList titles;
+};
+
+struct FixedUptime : UptimeSource
+{
+    explicit FixedUptime(double seconds) : m_seconds(seconds) {}
+    std::optional<double> seconds() const override { return m_seconds; }
+    double m_seconds;
+};
+
+struct NoLoginItems : LoginItemService
+{
+    bool isEnabled() const override { return false; }
+    std::optional<QString> registerItem() override { return {}; }
+    std::optional<QString> unregisterItem() override { return {}; }
+};
+
+struct Launch
+{
+    explicit Launch(double uptime)
+    {
+        provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
+        PlatformServices services{std::make_unique<RecordingNotifications>(), std::make_unique<NoLoginItems>(),
+                                  std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
+        wake = services.wakeMonitor.get();
+        delegate = std::make_unique<AppDelegate>(ProviderList{provider}, std::move(services),
+                                                 AppDelegate::Timing{20ms, 150ms});
+        delegate->finishLaunching(std::unique_ptr<TrayItem>(item = new FakeTrayItem));
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            panel = panel ? panel : qobject_cast<MenuBarPanel *>(widget);
+    }
+
+    std::shared_ptr<ScriptedProvider> provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+    WakeMonitor *wake = nullptr;
+    FakeTrayItem *item = nullptr;
+    MenuBarPanel *panel = nullptr;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace
+
+class TestDelegate : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_config;
+
+private Q_SLOTS:
+    // The delegate opens the user's settings: make them ours before any QSettings exists.
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path())); }
+
+    void launchShowsHourglassThenRefreshesAtOnceUnlessFreshlyBooted()
+    {
+        Launch launch(3600);
+        QCOMPARE(launch.item->titles, QStringList{u"\u23F3"_s});
+        QVERIFY(launch.panel && !launch.panel->isVisible());
+        QTRY_COMPARE(launch.item->titles.constLast(), u"* 42%"_s);
+
+        Launch fresh(12); // the first refresh is 18 s away, but a wake brings it
+        QTest::qWait(100);
+        QCOMPARE(fresh.provider->attemptTimes.size(), 0);
+        Q_EMIT fresh.wake->woke();
+        QTRY_COMPARE(fresh.provider->attemptTimes.size(), 1);
+        QCOMPARE(launch.provider->attemptTimes.size(), 1);
+    }
+
+    void panelAndMenu()
+    {
+        Launch launch(12);
+        const auto click = [&] { Q_EMIT launch.item->activated(QRect(100, 0, 22, 22), QPoint(110, 11)); };
+        Q_EMIT launch.item->showRequested();
+        Q_EMIT launch.item->showRequested(); // the menu's entry shows, never toggles closed
+        QVERIFY(launch.panel->isVisible());
+        // The popup closes itself on a click on the icon; the host's activation follows a moment later.
+        launch.panel->hide();
+        Q_EMIT launch.panel->closed();
+        click();
+        QVERIFY(!launch.panel->isVisible());
+        QTest::qWait(200); // past the guard: a click opens it, the next closes it
+        click();
+        QVERIFY(launch.panel->isVisible());
+        click();
+        QVERIFY(!launch.panel->isVisible());
+
+        QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
+        Q_EMIT launch.item->refreshRequested();
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 1);
+        Q_EMIT launch.item->quitRequested();
+        Q_EMIT launch.panel->quitRequested();
+        QCOMPARE(quit.size(), 2);
+    }
+};
+
+QTEST_MAIN(TestDelegate)
+#include "test_delegate.moc"

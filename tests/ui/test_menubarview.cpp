@@ -1,0 +1,165 @@
+#include "core/LaunchAtLogin.h"
+#include "ui/MenuBarPanel.h"
+#include "ui/MenuBarView.h"
+#include "ui/ProviderSection.h"
+#include "ui/RefreshButton.h"
+#include "support/ScriptedProvider.h"
+#include "ui/SegmentedPicker.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct RecordingLoginItems : LoginItemService
+{
+    bool isEnabled() const override { return false; }
+    std::optional<QString> registerItem() override { return record(u"register"_s); }
+    std::optional<QString> unregisterItem() override { return record(u"unregister"_s); }
+    std::optional<QString> record(const QString &call)
+    {
+        calls.append(call);
+        return std::nullopt;
+    }
+    QStringList calls;
+};
+
+// A real manager over scripted providers, its settings in a temporary file.
+struct Fixture
+{
+    bool refreshAndWait()
+    {
+        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        manager.refresh();
+        return finished.wait(5000);
+    }
+
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath(u"quotix.ini"_s), QSettings::IniFormat};
+    Preferences preferences{&settings};
+    RecordingLoginItems loginItems;
+    LaunchAtLogin launchAtLogin{&loginItems};
+    RecordingNotifications notifications;
+    std::shared_ptr<ScriptedProvider> claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+    std::shared_ptr<ScriptedProvider> codex = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
+    UsageManager manager{ProviderList{claude, codex}, &notifications, UsageManager::Timing{1h, 1ms}};
+    MenuBarView view{&manager, &preferences, &launchAtLogin};
+};
+
+} // namespace
+
+class MenuBarViewTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void errorHidesRows();
+    void loadingThenFooter();
+    void controlsWriteThrough();
+    void panelKeys();
+};
+
+void MenuBarViewTest::errorHidesRows()
+{
+    Fixture f;
+    f.claude->script({{usageOf({{"Session (5h)", 42.9}, {"Weekly (7d)", 91.0}})}, {ProviderError::apiError(500)}});
+    f.view.show();
+
+    QVERIFY(f.refreshAndWait());
+    QTRY_COMPARE(f.view.visibleSections().size(), 2);
+    ProviderSection *section = f.view.visibleSections().first();
+    QCOMPARE(section->visibleRows().size(), 2);
+
+    QVERIFY(f.refreshAndWait());
+    QTRY_VERIFY(section->showsError());
+    QCOMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
+    QVERIFY(section->visibleRows().isEmpty());
+}
+
+void MenuBarViewTest::loadingThenFooter()
+{
+    Fixture f;
+    f.claude->fallback = {usageOf({{"Weekly (7d)", 10.0}}), 150ms};
+    f.codex->fallback = {ProviderUsageResponse{}, 150ms};
+    f.view.show();
+    RefreshButton *button = f.view.refreshButton();
+    QVERIFY(!f.view.showsFooter());
+
+    QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
+    f.manager.refresh();
+    QTRY_VERIFY(f.view.showsLoadingPlaceholder());
+    QVERIFY(!button->isEnabled());
+    QVERIFY(button->isSpinning());
+    QVERIFY(finished.wait(5000));
+    QTRY_VERIFY(button->isEnabled());
+    QCOMPARE(f.view.visibleSections().size(), 2);
+    QVERIFY(f.view.showsFooter());
+    QVERIFY2(f.view.footerText().endsWith(u" sec ago"_s), qPrintable(f.view.footerText()));
+
+    // The button starts the next run; the old figures stay up meanwhile.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY(!button->isEnabled());
+    QCOMPARE(f.view.visibleSections().size(), 2);
+    QVERIFY(finished.wait(5000));
+}
+
+void MenuBarViewTest::controlsWriteThrough()
+{
+    Fixture f;
+    f.view.show();
+    SegmentedPicker *picker = f.view.picker();
+    QCOMPARE(picker->segment(0)->text(), u"Weekly"_s);
+    QCOMPARE(picker->segment(1)->text(), u"5 Hour"_s);
+    QCOMPARE(picker->currentIndex(), 0); // nothing stored reads as weekly
+    QTest::mouseClick(picker->segment(1), Qt::LeftButton);
+    QCOMPARE(f.settings.value("menuBarDisplayMode"_L1).toString(), u"session"_s);
+    QTest::mouseClick(picker->segment(0), Qt::LeftButton);
+    QCOMPARE(f.settings.value("menuBarDisplayMode"_L1).toString(), u"weekly"_s);
+
+    QCheckBox *box = f.view.launchAtLoginBox();
+    QCOMPARE(box->text(), u"Launch at Login"_s);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(f.loginItems.calls, (QStringList{u"register"_s, u"unregister"_s}));
+
+    // Changes made elsewhere show, without the box calling the service again.
+    f.preferences.setDisplayMode(DisplayMode::Session);
+    f.launchAtLogin.setEnabled(true);
+    QTRY_COMPARE(picker->currentIndex(), 1);
+    QVERIFY(box->isChecked());
+    QCOMPARE(f.loginItems.calls.size(), 3);
+}
+
+void MenuBarViewTest::panelKeys()
+{
+    Fixture f;
+    MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
+    QSignalSpy quit(&panel, &MenuBarPanel::quitRequested);
+    QSignalSpy closed(&panel, &MenuBarPanel::closed);
+    panel.showAnchored(QRect(), QPoint(100, 5));
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    const int emptyHeight = panel.height();
+
+    // The height follows the content.
+    QVERIFY(f.refreshAndWait());
+    QTRY_VERIFY(panel.height() > emptyHeight);
+
+    QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
+    QTest::mouseClick(panel.view()->quitButton(), Qt::LeftButton);
+    QCOMPARE(quit.size(), 2);
+
+    QTest::keyClick(&panel, Qt::Key_Escape);
+    QTRY_VERIFY(!panel.isVisible());
+    QCOMPARE(closed.size(), 1);
+}
+
+QTEST_MAIN(MenuBarViewTest)
+#include "test_menubarview.moc"
