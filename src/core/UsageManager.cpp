@@ -96,8 +96,11 @@ UsageManager::UsageManager(ProviderList providers, NotificationManager *notifica
     , m_notificationManager(notifications)
     , m_timing(timing)
 {
-    for (const auto &provider : std::as_const(m_providers))
-        m_providerStates.insert(provider->id(), ProviderState{provider, std::nullopt, std::nullopt, std::nullopt, false});
+    for (const auto &provider : std::as_const(m_providers)) {
+        ProviderState state;
+        state.provider = provider;
+        m_providerStates.insert(provider->id(), state);
+    }
     startRefreshTimer();
     m_notificationManager->requestPermission();
 }

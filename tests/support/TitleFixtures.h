@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../support/ScriptedProvider.h"
+#include "support/ScriptedProvider.h"
 #include "presentation/TitleLayout.h"
 
 #include <memory>
@@ -26,7 +26,11 @@ inline const std::shared_ptr<UsageProvider> codex = std::make_shared<TitleTestPr
 inline ProviderState stateWith(const std::shared_ptr<UsageProvider> &provider,
                                std::optional<ProviderUsageResponse> usage, std::optional<QString> error = {})
 {
-    return ProviderState{provider, std::move(usage), std::nullopt, std::move(error), false};
+    ProviderState state;
+    state.provider = provider;
+    state.usage = std::move(usage);
+    state.error = std::move(error);
+    return state;
 }
 
 // Claude and, if given, Codex with one weekly limit each.
