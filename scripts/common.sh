@@ -3,12 +3,14 @@ set -euo pipefail
 
 QUOTIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Debian 12 packages: build, run, and the test suite's desktop stand-ins.
+# Debian 12 packages: build, run, the test suite's desktop stand-ins, and
+# what cpack needs for the Debian package (dpkg-shlibdeps, file).
 QUOTIX_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
     libgl-dev fonts-dejavu-core
     dbus dbus-x11 xvfb xauth trayer x11-utils xdotool
+    dpkg-dev file
 )
 
 # Only the fuzz build needs these: clang with its libFuzzer and sanitizer
