@@ -36,7 +36,7 @@ struct Fixture
 
 } // namespace
 
-class UsageManagerTest : public QObject
+class TestUsageManager : public QObject
 {
     Q_OBJECT
 
@@ -296,5 +296,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(UsageManagerTest)
+QTEST_GUILESS_MAIN(TestUsageManager)
 #include "test_usagemanager.moc"

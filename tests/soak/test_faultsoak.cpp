@@ -134,7 +134,7 @@ struct Tracked
 
 } // namespace
 
-class FaultSoakTest : public QObject
+class TestFaultSoak : public QObject
 {
     Q_OBJECT
 
@@ -163,14 +163,14 @@ private:
     QSet<QString> m_transportTexts;
 };
 
-void FaultSoakTest::initTestCase()
+void TestFaultSoak::initTestCase()
 {
     QVERIFY(m_home.isValid());
     // A JSON object just past the providers' 1 MiB cap.
     m_oversized = R"({"pad":")"_ba + QByteArray(1024 * 1024 + 512, 'x') + R"("})"_ba;
 }
 
-Fault FaultSoakTest::drawFault()
+Fault TestFaultSoak::drawFault()
 {
     if (m_storm) {
         static const Fault storm[] = {Fault::Drop, Fault::Drop, Fault::Truncated, Fault::Truncated, Fault::Valid};
@@ -187,7 +187,7 @@ Fault FaultSoakTest::drawFault()
     return Fault::Valid;
 }
 
-ServiceAnswer FaultSoakTest::serve(const QString &providerId)
+ServiceAnswer TestFaultSoak::serve(const QString &providerId)
 {
     Served served;
     served.fault = drawFault();
@@ -240,7 +240,7 @@ ServiceAnswer FaultSoakTest::serve(const QString &providerId)
     return answer;
 }
 
-void FaultSoakTest::checkProvider(const QString &id, bool wasAvailable)
+void TestFaultSoak::checkProvider(const QString &id, bool wasAvailable)
 {
     const ProviderState &state = *m_manager->providerStates().constFind(id);
     Tracked &tracked = m_tracked[id];
@@ -328,7 +328,7 @@ void FaultSoakTest::checkProvider(const QString &id, bool wasAvailable)
     ++m_outcomeErrors;
 }
 
-void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
+void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
 {
     const auto keychain = std::make_shared<SoakKeychain>();
     UsageService service;
@@ -395,5 +395,5 @@ void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
 #endif
 }
 
-QTEST_GUILESS_MAIN(FaultSoakTest)
+QTEST_GUILESS_MAIN(TestFaultSoak)
 #include "test_faultsoak.moc"

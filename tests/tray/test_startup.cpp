@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-class StartupTest : public QObject
+class TestStartup : public QObject
 {
     Q_OBJECT
 
@@ -36,5 +36,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(StartupTest)
+QTEST_GUILESS_MAIN(TestStartup)
 #include "test_startup.moc"

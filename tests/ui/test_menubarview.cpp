@@ -56,7 +56,7 @@ struct Fixture
 
 } // namespace
 
-class MenuBarViewTest : public QObject
+class TestMenuBarView : public QObject
 {
     Q_OBJECT
 
@@ -67,7 +67,7 @@ private Q_SLOTS:
     void panelKeys();
 };
 
-void MenuBarViewTest::errorHidesRows()
+void TestMenuBarView::errorHidesRows()
 {
     Fixture f;
     f.claude->script({{usageOf({{"Session (5h)", 42.9}, {"Weekly (7d)", 91.0}})}, {ProviderError::apiError(500)}});
@@ -84,7 +84,7 @@ void MenuBarViewTest::errorHidesRows()
     QVERIFY(section->visibleRows().isEmpty());
 }
 
-void MenuBarViewTest::loadingThenFooter()
+void TestMenuBarView::loadingThenFooter()
 {
     Fixture f;
     f.claude->fallback = {usageOf({{"Weekly (7d)", 10.0}}), 150ms};
@@ -111,7 +111,7 @@ void MenuBarViewTest::loadingThenFooter()
     QVERIFY(finished.wait(5000));
 }
 
-void MenuBarViewTest::controlsWriteThrough()
+void TestMenuBarView::controlsWriteThrough()
 {
     Fixture f;
     f.view.show();
@@ -138,7 +138,7 @@ void MenuBarViewTest::controlsWriteThrough()
     QCOMPARE(f.loginItems.calls.size(), 3);
 }
 
-void MenuBarViewTest::panelKeys()
+void TestMenuBarView::panelKeys()
 {
     Fixture f;
     MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
@@ -161,5 +161,5 @@ void MenuBarViewTest::panelKeys()
     QCOMPARE(closed.size(), 1);
 }
 
-QTEST_MAIN(MenuBarViewTest)
+QTEST_MAIN(TestMenuBarView)
 #include "test_menubarview.moc"
