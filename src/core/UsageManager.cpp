@@ -1,6 +1,6 @@
 #include "core/UsageManager.h"
 
-#include "core/FetchJob.h"
+#include "core/RefreshRun.h"
 #include "core/os/NotificationManager.h"
 #include "core/ThresholdAlerts.h"
 #include "core/UsageProvider.h"
@@ -10,85 +10,6 @@
 
 #include <algorithm>
 #include <utility>
-
-// One refresh run: a fetch per available provider, all at once, each with its
-// own retries. A superseded run is cancelled: its requests are aborted, its
-// pauses stopped, and it never reports to the manager again.
-class RefreshRun : public QObject
-{
-public:
-    explicit RefreshRun(UsageManager *manager)
-        : QObject(manager)
-        , m_manager(manager)
-    {
-    }
-
-    void start()
-    {
-        if (m_cancelled)
-            return;
-        const ProviderList providers = m_manager->availableProviders();
-        m_pending = providers.size();
-        m_manager->beginRun(this, providers);
-        if (m_pending == 0) {
-            m_manager->endRun(this);
-            return;
-        }
-        for (const auto &provider : providers)
-            attempt(provider, UsageManager::RetryAllowance);
-    }
-
-    void cancel()
-    {
-        m_cancelled = true;
-        const auto jobs = findChildren<FetchJob *>(Qt::FindDirectChildrenOnly);
-        for (FetchJob *job : jobs)
-            job->abort();
-        const auto pauses = findChildren<QTimer *>(Qt::FindDirectChildrenOnly);
-        for (QTimer *pause : pauses)
-            pause->stop();
-        deleteLater();
-    }
-
-private:
-    void attempt(const std::shared_ptr<UsageProvider> &provider, int retriesRemaining)
-    {
-        FetchJob *job = provider->fetchUsage(this);
-        connect(job, &FetchJob::finished, this, [this, job, provider, retriesRemaining](const FetchResult &result) {
-            job->deleteLater();
-            onResult(provider, retriesRemaining, result);
-        });
-    }
-
-    void onResult(const std::shared_ptr<UsageProvider> &provider, int retriesRemaining, const FetchResult &result)
-    {
-        if (m_cancelled)
-            return;
-        const auto *transport = std::get_if<TransportError>(&result);
-        if (transport && transport->isRetryable() && retriesRemaining >= 1) {
-            auto *pause = new QTimer(this);
-            pause->setSingleShot(true);
-            connect(pause, &QTimer::timeout, this, [this, pause, provider, retriesRemaining] {
-                pause->deleteLater();
-                attempt(provider, retriesRemaining - 1);
-            });
-            pause->start(m_manager->m_timing.retryPause);
-            return;
-        }
-
-        if (const auto *usage = std::get_if<ProviderUsageResponse>(&result))
-            m_manager->applyOutcome(this, provider->id(), *usage, {});
-        else
-            m_manager->applyOutcome(this, provider->id(), std::nullopt, failureDescription(result));
-
-        if (--m_pending == 0)
-            m_manager->endRun(this);
-    }
-
-    UsageManager *m_manager;
-    qsizetype m_pending = 0;
-    bool m_cancelled = false;
-};
 
 UsageManager::UsageManager(ProviderList providers, NotificationManager *notifications, Timing timing, QObject *parent)
     : QObject(parent)
@@ -143,11 +64,19 @@ NamedColor UsageManager::statusColor() const
 
 void UsageManager::refresh()
 {
-    if (m_refreshTask)
+    if (m_refreshTask) {
         m_refreshTask->cancel();
-    auto *run = new RefreshRun(this);
+        m_refreshTask->deleteLater();
+    }
+    auto *run = new RefreshRun(m_providers, RetryAllowance, m_timing.retryPause, this);
     m_refreshTask = run;
-    QMetaObject::invokeMethod(run, [run] { run->start(); }, Qt::QueuedConnection);
+    connect(run, &RefreshRun::started, this, [this, run](const ProviderList &fetched) { beginRun(run, fetched); });
+    connect(run, &RefreshRun::outcome, this,
+            [this, run](const QString &id, const std::optional<ProviderUsageResponse> &usage, const QString &error) {
+                applyOutcome(run, id, usage, error);
+            });
+    connect(run, &RefreshRun::finished, this, [this, run] { endRun(run); });
+    QMetaObject::invokeMethod(run, &RefreshRun::start, Qt::QueuedConnection);
 }
 
 void UsageManager::startRefreshTimer()

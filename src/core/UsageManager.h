@@ -68,8 +68,6 @@ Q_SIGNALS:
     void refreshFinished();
 
 private:
-    friend class RefreshRun;
-
     void startRefreshTimer();
     void beginRun(RefreshRun *run, const ProviderList &fetched);
     void applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
