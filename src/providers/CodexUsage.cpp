@@ -2,10 +2,12 @@
 
 #include "providers/StrictJson.h"
 
+#include <QDate>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -225,5 +227,48 @@ std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &jso
     response.credits = readRecord<CodexCredits>(d, root, "credits"_L1, false, readCredits);
     if (d.failed())
         return d.error();
+    return response;
+}
+
+namespace {
+
+// The service's seconds are trusted only as far as a date can be shown:
+// anything outside the years 1 to 9999 is held at the nearest end.
+QDateTime resetTimeFor(qint64 resetAt)
+{
+    static const qint64 earliest = QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+    static const qint64 latest = QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC).toSecsSinceEpoch();
+    return QDateTime::fromSecsSinceEpoch(std::clamp(resetAt, earliest, latest), Qt::UTC);
+}
+
+UsageLimit limitFor(const QString &name, const CodexWindow &window)
+{
+    return UsageLimit{name, window.usedPercent, resetTimeFor(window.resetAt)};
+}
+
+} // namespace
+
+FetchResult codexResultFor(int status, const QByteArray &body, const QString &providerName)
+{
+    if (status == 200) {
+        auto decoded = decodeCodexUsage(body);
+        if (const QString *error = std::get_if<QString>(&decoded))
+            return ProviderError::decodingError(*error);
+        return codexUsageToResponse(std::get<CodexUsageResponse>(decoded));
+    }
+    if (status == 401 || status == 403)
+        return ProviderError::notLoggedIn(providerName);
+    return ProviderError::apiError(status);
+}
+
+ProviderUsageResponse codexUsageToResponse(const CodexUsageResponse &usage)
+{
+    ProviderUsageResponse response;
+    if (usage.rateLimit.primaryWindow)
+        response.limits.append(limitFor(u"5 Hour"_s, *usage.rateLimit.primaryWindow));
+    if (usage.rateLimit.secondaryWindow)
+        response.limits.append(limitFor(u"Weekly"_s, *usage.rateLimit.secondaryWindow));
+    if (usage.codeReviewRateLimit && usage.codeReviewRateLimit->primaryWindow)
+        response.limits.append(limitFor(u"Code Review"_s, *usage.codeReviewRateLimit->primaryWindow));
     return response;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FetchJob.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -49,3 +51,8 @@ struct CodexUsageResponse
 // when it is integral and inside the signed 64-bit range (so 12.0 is 12,
 // 1e300 fails). An integer literal beyond that range therefore fails too.
 std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &json);
+
+// What a Codex usage answer with this status and body means.
+FetchResult codexResultFor(int status, const QByteArray &body, const QString &providerName);
+// "5 Hour", "Weekly" and "Code Review", each only when its window is present.
+ProviderUsageResponse codexUsageToResponse(const CodexUsageResponse &usage);
