@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <climits>
+
 using namespace Qt::StringLiterals;
 
 // The test is the tray host too, on a connection of its own: the watcher it
@@ -122,6 +124,11 @@ private Q_SLOTS:
                  {&TrayItem::refreshRequested, "refresh"}, {&TrayItem::quitRequested, "quit"}})
             connect(m_item.get(), signal, this, [&asked, name] { asked.append(QString::fromLatin1(name)); });
         call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, {640, 12});
+        // Extreme coordinates arrive clamped, so placement arithmetic cannot overflow.
+        call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, {INT_MIN, INT_MAX});
+        for (const char *method : {"ContextMenu", "SecondaryActivate"})
+            QCOMPARE(call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s,
+                          QString::fromLatin1(method), {INT_MIN, INT_MIN}).type(), QDBusMessage::ReplyMessage);
 
         // Every entry clicked, the separator too: it asks for nothing.
         DBusMenuLayoutItem root;
@@ -134,7 +141,8 @@ private Q_SLOTS:
                  {child.id, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u});
         }
         QCOMPARE(labels, (QStringList{u"Show Usage"_s, u"Refresh"_s, QString(), u"Quit"_s}));
-        QTRY_COMPARE(asked, (QStringList{u"activate 640,12"_s, u"show"_s, u"refresh"_s, u"quit"_s}));
+        const QString far = QString::number(StatusNotifierItem::MaxCoordinate);
+        QTRY_COMPARE(asked, (QStringList{u"activate 640,12"_s, u"activate -"_s + far + u","_s + far, u"show"_s, u"refresh"_s, u"quit"_s}));
     }
 
     void registersAgainWhenTheWatcherReturns()

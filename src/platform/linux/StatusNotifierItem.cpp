@@ -1,7 +1,8 @@
 #include "platform/linux/StatusNotifierItem.h"
 
 #include "platform/linux/DBusMenuExporter.h"
-#include "platform/linux/StatusNotifierItemAdaptor.h"
+#include "platform/linux/LinuxLogging.h"
+#include "sniadaptor.h"
 #include "presentation/TitleLayout.h"
 #include "ui/TrayIconPainter.h"
 
@@ -9,11 +10,14 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QPalette>
 
+#include <algorithm>
 #include <atomic>
 
 using namespace Qt::StringLiterals;
@@ -54,14 +58,15 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
     , m_serviceName(u"org.kde.StatusNotifierItem-%1-%2"_s.arg(QCoreApplication::applicationPid()).arg(nextItemNumber()))
 {
     registerStatusNotifierTypes();
-    m_adaptor = new StatusNotifierItemAdaptor(this);
-    m_menu = new DBusMenuExporter(m_bus, QString(MenuPath),
-                                  {{ShowUsageId, QString(TrayMenuText::ShowUsage), false},
-                                   {RefreshId, QString(TrayMenuText::Refresh), false},
-                                   {SeparatorId, QString(), true},
-                                   {QuitId, QString(TrayMenuText::Quit), false}},
-                                  this);
-    connect(m_menu, &DBusMenuExporter::triggered, this, [this](int id) {
+    new StatusNotifierItemAdaptor(this);
+    m_menu = new DBusMenuExporter(m_bus, QString(MenuPath), this);
+    const auto entry = [](int id, QLatin1StringView label) {
+        return DBusMenuEntry{id, {{u"label"_s, QString(label)}, {u"enabled"_s, true}, {u"visible"_s, true}}};
+    };
+    m_menu->setEntries({entry(ShowUsageId, TrayMenuText::ShowUsage), entry(RefreshId, TrayMenuText::Refresh),
+                        DBusMenuEntry{SeparatorId, {{u"type"_s, u"separator"_s}, {u"visible"_s, true}}},
+                        entry(QuitId, TrayMenuText::Quit)});
+    connect(m_menu, &DBusMenuExporter::clicked, this, [this](int id) {
         if (id == ShowUsageId)
             Q_EMIT showRequested();
         else if (id == RefreshId)
@@ -95,8 +100,39 @@ void StatusNotifierItem::registerWithWatcher()
     QDBusMessage call = QDBusMessage::createMethodCall(QString(WatcherService), QString(WatcherPath),
                                                        QString(WatcherService), u"RegisterStatusNotifierItem"_s);
     call << m_serviceName;
-    // The answer changes nothing: with no watcher there is nobody to show us.
-    m_bus.asyncCall(call);
+    // A refusal changes nothing we could do; it is only worth a log line.
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *watcher) {
+        watcher->deleteLater();
+        if (watcher->isError())
+            qCWarning(lcTray) << "the StatusNotifierWatcher refused the item:" << watcher->error().name()
+                              << watcher->error().message();
+    });
+}
+
+QString StatusNotifierItem::category() const
+{
+    return u"ApplicationStatus"_s;
+}
+
+QString StatusNotifierItem::id() const
+{
+    return u"quotix"_s;
+}
+
+QString StatusNotifierItem::title() const
+{
+    return u"Quotix"_s;
+}
+
+QString StatusNotifierItem::status() const
+{
+    return u"Active"_s;
+}
+
+QDBusObjectPath StatusNotifierItem::menu() const
+{
+    return QDBusObjectPath(QString(MenuPath));
 }
 
 SniToolTip StatusNotifierItem::toolTip() const
@@ -134,15 +170,15 @@ void StatusNotifierItem::setTitle(const TitleLayout &title, const QStringList &d
     if (labelChanged) {
         changed.insert(u"XAyatanaLabel"_s, m_label);
         changed.insert(u"XAyatanaLabelGuide"_s, m_labelGuide);
-        Q_EMIT m_adaptor->XAyatanaNewLabel(m_label, m_labelGuide);
+        Q_EMIT XAyatanaNewLabel(m_label, m_labelGuide);
     }
     if (iconChanged) {
         changed.insert(u"IconPixmap"_s, QVariant::fromValue(m_iconPixmap));
-        Q_EMIT m_adaptor->NewIcon();
+        Q_EMIT NewIcon();
     }
     if (toolTipChanged) {
         changed.insert(u"ToolTip"_s, QVariant::fromValue(toolTip()));
-        Q_EMIT m_adaptor->NewToolTip();
+        Q_EMIT NewToolTip();
     }
     sendPropertiesChanged(changed);
 }
@@ -157,9 +193,25 @@ void StatusNotifierItem::sendPropertiesChanged(const QVariantMap &changed)
     m_bus.send(signal);
 }
 
-void StatusNotifierItem::activate(int x, int y)
+void StatusNotifierItem::Activate(int x, int y)
 {
+    // Any int may arrive; the placement arithmetic must not overflow.
+    x = std::clamp(x, -MaxCoordinate, MaxCoordinate);
+    y = std::clamp(y, -MaxCoordinate, MaxCoordinate);
     // After the D-Bus call has been answered, from the event loop.
     QMetaObject::invokeMethod(
         this, [this, x, y] { Q_EMIT activated(QRect(), QPoint(x, y)); }, Qt::QueuedConnection);
+}
+
+void StatusNotifierItem::SecondaryActivate(int, int)
+{
+}
+
+void StatusNotifierItem::ContextMenu(int, int)
+{
+    // Hosts draw the exported menu themselves.
+}
+
+void StatusNotifierItem::Scroll(int, const QString &)
+{
 }
