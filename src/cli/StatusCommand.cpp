@@ -1,37 +1,18 @@
 #include "cli/StatusCommand.h"
 
-#include "core/os/NotificationManager.h"
-#include "demo/DemoSetup.h"
+#include "core/CommandLine.h"
+#include "core/Console.h"
 #include "core/UsageManager.h"
 #include "core/UsageProvider.h"
+#include "core/os/NotificationManager.h"
+#include "demo/DemoSetup.h"
 #include "demo/UsageService.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cstdio>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A one-shot command has no business popping up desktop alerts.
-class SilentNotificationManager : public NotificationManager
-{
-public:
-    void sendNotification(const QString &, const QString &) override {}
-};
-
-void write(std::FILE *stream, const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-constexpr int InvalidInvocation = 2;
-
-} // namespace
 
 StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
 {
@@ -56,8 +37,7 @@ int runStatusCommand(int argc, char **argv)
     QCoreApplication::setApplicationName(u"quotix"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    CommandLine command(u"quotix status"_s, u"Try 'quotix status --help'."_s,
         u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
         "Posts no desktop alerts: those belong to the tray application.\n"
         "\n"
@@ -71,43 +51,27 @@ int runStatusCommand(int argc, char **argv)
         "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
         "      (https, or http to a loopback address only)\n"
         "  NO_COLOR  no colours in the terminal output"_s);
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
+    QCommandLineParser &parser = command.parser();
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
     const QCommandLineOption demoOption(
         u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s);
     parser.addOptions({jsonOption, demoOption});
     parser.addPositionalArgument(u"status"_s, u"Print the current usage."_s);
 
-    const auto usageError = [](const QString &message) {
-        write(stderr, (u"quotix status: "_s + message + u"\nTry 'quotix status --help'.\n"_s).toUtf8());
-        return InvalidInvocation;
-    };
-    if (!parser.parse(QCoreApplication::arguments()))
-        return usageError(parser.errorText());
-    if (parser.isSet(helpOption)) {
-        // The usage line would show argv[0] with its full path.
-        QString help = parser.helpText();
-        help.replace(u"Usage: "_s + QCoreApplication::arguments().constFirst(), u"Usage: quotix"_s);
-        write(stdout, help.toUtf8());
-        return 0;
-    }
-    if (parser.isSet(versionOption)) {
-        write(stdout, (u"quotix "_s + QCoreApplication::applicationVersion() + u'\n').toUtf8());
-        return 0;
-    }
+    if (const auto exitStatus = command.parse(QCoreApplication::arguments()))
+        return *exitStatus;
     const QStringList positional = parser.positionalArguments();
     if (positional != QStringList{u"status"_s})
-        return usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
+        return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
 
     QString error;
     std::optional<ProviderSetup> setup = makeProviderSetup(parser.isSet(demoOption), &error);
     if (!setup) {
-        write(stderr, (error + u'\n').toUtf8());
-        return InvalidInvocation;
+        Console::err(error + u'\n');
+        return CommandLine::InvalidInvocation;
     }
 
-    SilentNotificationManager notifications;
+    NullNotificationManager notifications;
     UsageManager manager(setup->providers, &notifications);
     QObject::connect(&manager, &UsageManager::refreshFinished, &app, &QCoreApplication::quit);
     manager.refresh();
@@ -115,10 +79,10 @@ int runStatusCommand(int argc, char **argv)
 
     const StatusSnapshot snapshot = takeStatusSnapshot(manager);
     if (parser.isSet(jsonOption)) {
-        write(stdout, statusJson(snapshot));
+        Console::out(statusJson(snapshot));
     } else {
         const bool colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
-        write(stdout, statusText(snapshot, QDateTime::currentDateTimeUtc(), colour).toUtf8());
+        Console::out(statusText(snapshot, QDateTime::currentDateTimeUtc(), colour));
     }
     return statusExitCode(snapshot);
 }

@@ -1,6 +1,6 @@
 #include "core/LaunchAtLogin.h"
 
-#include <QTextStream>
+#include "core/Console.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,12 +18,11 @@ void LaunchAtLogin::setEnabled(bool enabled)
     if (changed)
         Q_EMIT enabledChanged(m_enabled);
 
-    QTextStream out(stdout);
     if (m_enabled) {
         if (const auto failure = m_service->registerItem())
-            out << u"Failed to enable launch at login: "_s << *failure << Qt::endl;
+            Console::out(u"Failed to enable launch at login: "_s + *failure + u'\n');
     } else {
         if (const auto failure = m_service->unregisterItem())
-            out << u"Failed to disable launch at login: "_s << *failure << Qt::endl;
+            Console::out(u"Failed to disable launch at login: "_s + *failure + u'\n');
     }
 }

@@ -1,5 +1,7 @@
 #include "tray/ScreenshotCommand.h"
 
+#include "core/CommandLine.h"
+#include "core/Console.h"
 #include "core/LaunchAtLogin.h"
 #include "ui/MenuBarPanel.h"
 #include "core/os/NotificationManager.h"
@@ -21,23 +23,14 @@
 #include <QTimer>
 
 #include <cmath>
-#include <cstdio>
-#include <cstring>
+#include <variant>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int InvalidInvocation = 2;
-constexpr char Usage[] = "usage: quotix screenshot [--demo] DIR\n";
 // Long enough for real services with their retries; the demo answers at once.
 constexpr int RefreshTimeoutMs = 60'000;
-
-class SilentNotificationManager : public NotificationManager
-{
-public:
-    void sendNotification(const QString &, const QString &) override {}
-};
 
 // Reports "not enabled" and never registers: a screenshot must leave the
 // user's autostart alone.
@@ -51,8 +44,7 @@ public:
 
 void writeError(const QString &message)
 {
-    const QByteArray bytes = message.toLocal8Bit() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    Console::err(message + u'\n');
 }
 
 struct Arguments
@@ -61,21 +53,27 @@ struct Arguments
     QString directory;
 };
 
-std::optional<Arguments> parseArguments(int argc, char **argv)
+// Parsed before the application object exists, so Qt's own options are not
+// understood here; the command takes none.
+std::variant<Arguments, int> parseArguments(int argc, char **argv)
 {
-    Arguments arguments;
-    for (int i = 2; i < argc; ++i) {
-        const char *argument = argv[i];
-        if (std::strcmp(argument, "--demo") == 0)
-            arguments.demo = true;
-        else if (argument[0] == '-' || !arguments.directory.isEmpty())
-            return std::nullopt;
-        else
-            arguments.directory = QString::fromLocal8Bit(argument);
-    }
-    if (arguments.directory.isEmpty())
-        return std::nullopt;
-    return arguments;
+    CommandLine command(u"quotix screenshot"_s, u"usage: quotix screenshot [--demo] DIR"_s,
+                        u"Saves pictures of the panel and the tray item into DIR."_s);
+    QCommandLineParser &parser = command.parser();
+    const QCommandLineOption demo(u"demo"_s, u"Show built-in demo figures; your credentials are not read."_s);
+    parser.addOption(demo);
+    parser.addPositionalArgument(u"screenshot"_s, u"Save the pictures."_s);
+    parser.addPositionalArgument(u"DIR"_s, u"The folder for panel.png and tray.png."_s);
+
+    QStringList words;
+    for (int i = 0; i < argc; ++i)
+        words.append(QString::fromLocal8Bit(argv[i]));
+    if (const auto exitStatus = command.parse(words))
+        return *exitStatus;
+    const QStringList positional = parser.positionalArguments(); // "screenshot" DIR
+    if (positional.size() != 2)
+        return command.usageError(positional.size() < 2 ? u"no folder given"_s : u"one folder only"_s);
+    return Arguments{parser.isSet(demo), positional.at(1)};
 }
 
 bool waitForRefresh(UsageManager &manager)
@@ -154,11 +152,10 @@ QImage renderTrayItem(const TitleLayout &title, qreal devicePixelRatio)
 
 int runScreenshotCommand(int argc, char **argv)
 {
-    const auto arguments = parseArguments(argc, argv);
-    if (!arguments) {
-        std::fputs(Usage, stderr);
-        return InvalidInvocation;
-    }
+    const auto parsed = parseArguments(argc, argv);
+    if (const int *exitStatus = std::get_if<int>(&parsed))
+        return *exitStatus;
+    const Arguments *arguments = std::get_if<Arguments>(&parsed);
 
     // Rendered without a display, at twice the logical size, whatever the desktop.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -170,7 +167,7 @@ int runScreenshotCommand(int argc, char **argv)
     auto setup = makeProviderSetup(arguments->demo, &error);
     if (!setup) {
         writeError(error);
-        return InvalidInvocation;
+        return CommandLine::InvalidInvocation;
     }
 
     const QDir directory(arguments->directory);
@@ -189,7 +186,7 @@ int runScreenshotCommand(int argc, char **argv)
     Preferences preferences(&settings);
     InertLoginItemService loginItems;
     LaunchAtLogin launchAtLogin(&loginItems);
-    SilentNotificationManager notifications;
+    NullNotificationManager notifications;
     UsageManager manager(setup->providers, &notifications);
 
     if (!waitForRefresh(manager))
@@ -214,6 +211,6 @@ int runScreenshotCommand(int argc, char **argv)
     }
     panel.hide();
 
-    std::printf("%s\n%s\n", qPrintable(panelPath), qPrintable(trayPath));
+    Console::out(panelPath + u'\n' + trayPath + u'\n');
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "tray/TrayApplication.h"
 
 #include "tray/AppDelegate.h"
+#include "core/CommandLine.h"
+#include "core/Console.h"
 #include "core/os/PlatformServices.h"
 #include "core/Preferences.h"
 #include "demo/DemoSetup.h"
@@ -11,65 +13,21 @@
 #include "tray/UnixSignalWatcher.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
-#include <QTextStream>
 
 #include <csignal>
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class ParseOutcome {
-    Run,
-    ExitSuccess,
-    ExitUsage,
+// The tray's command line; --demo is its only option of its own.
+struct TrayCommand
+{
+    CommandLine command{u"quotix"_s, u"Try \"quotix --help\"."_s, QString(TrayApplicationText::Description)};
+    QCommandLineOption demo{u"demo"_s, u"Show built-in demo figures; your credentials are not read."_s};
+
+    TrayCommand() { command.parser().addOption(demo); }
 };
-
-bool asksForHelpOrVersion(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView argument(argv[i]);
-        if (argument == "-h" || argument == "--help" || argument == "-?" || argument == "--help-all"
-            || argument == "-v" || argument == "--version")
-            return true;
-    }
-    return false;
-}
-
-ParseOutcome parseArguments(const QStringList &arguments, bool *demo)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QString(TrayApplicationText::Description));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption demoOption(u"demo"_s, u"Show built-in demo figures; your credentials are not read."_s);
-    parser.addOption(demoOption);
-
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (!parser.parse(arguments)) {
-        err << u"quotix: "_s << parser.errorText() << u"\n"_s << u"Try \"quotix --help\"."_s << Qt::endl;
-        return ParseOutcome::ExitUsage;
-    }
-    if (parser.isSet(help) || parser.isSet(u"help-all"_s)) {
-        out << parser.helpText().replace(u"<executable_name>"_s, u"quotix"_s);
-        out.flush();
-        return ParseOutcome::ExitSuccess;
-    }
-    if (parser.isSet(version)) {
-        out << u"quotix "_s << QCoreApplication::applicationVersion() << Qt::endl;
-        return ParseOutcome::ExitSuccess;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        err << u"quotix: unknown command \""_s << parser.positionalArguments().constFirst() << u"\"\n"_s
-            << u"Try \"quotix --help\"."_s << Qt::endl;
-        return ParseOutcome::ExitUsage;
-    }
-    *demo = parser.isSet(demoOption);
-    return ParseOutcome::Run;
-}
 
 } // namespace
 
@@ -81,51 +39,46 @@ int runTrayApplication(int argc, char **argv)
 
     // Help and version need no display, so they are answered before the GUI
     // exists; everything else is parsed after QApplication took its own options.
-    bool demo = false;
-    if (asksForHelpOrVersion(argc, argv)) {
-        QStringList arguments;
-        for (int i = 0; i < argc; ++i)
-            arguments.append(QString::fromLocal8Bit(argv[i]));
-        return parseArguments(arguments, &demo) == ParseOutcome::ExitSuccess ? 0 : 2;
-    }
+    TrayCommand early;
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const auto exitStatus = early.command.answerHelpOrVersion(rawArguments))
+        return *exitStatus;
 
     // A bad endpoint override is reported before anything else, display or not.
-    for (const char *variable : {ClaudeUsageUrlVariable, CodexUsageUrlVariable}) {
-        QString error;
-        if (!endpointOverride(variable, &error) && !error.isEmpty()) {
-            QTextStream(stderr) << error << Qt::endl;
-            return 2;
-        }
+    QString error;
+    if (!endpointOverrides(&error)) {
+        Console::err(error + u'\n');
+        return CommandLine::InvalidInvocation;
     }
 
     if (const auto reason = missingDisplayReason()) {
-        QTextStream(stderr) << *reason << Qt::endl;
+        Console::err(*reason + u'\n');
         return 1;
     }
 
     QApplication app(argc, argv);
-    switch (parseArguments(QCoreApplication::arguments(), &demo)) {
-    case ParseOutcome::ExitSuccess:
-        return 0;
-    case ParseOutcome::ExitUsage:
-        return 2;
-    case ParseOutcome::Run:
-        break;
-    }
+    TrayCommand tray;
+    if (const auto exitStatus = tray.command.parse(QCoreApplication::arguments()))
+        return *exitStatus;
+    const QStringList positional = tray.command.parser().positionalArguments();
+    if (!positional.isEmpty())
+        return tray.command.usageError(u"unknown command \"%1\""_s.arg(positional.constFirst()));
+    const bool demo = tray.command.parser().isSet(tray.demo);
+
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(u"quotix"_s);
-    QTextStream err(stderr);
 
-    QString error;
     std::optional<ProviderSetup> setup = makeProviderSetup(demo, &error);
     if (!setup) {
-        err << error << Qt::endl;
-        return 2;
+        Console::err(error + u'\n');
+        return CommandLine::InvalidInvocation;
     }
 
     SingleInstance instance(SingleInstance::defaultLockPath());
     if (!instance.acquire()) {
-        err << TrayApplicationText::AlreadyRunning << Qt::endl;
+        Console::err(QString(TrayApplicationText::AlreadyRunning) + u'\n');
         return 1;
     }
 
@@ -139,8 +92,8 @@ int runTrayApplication(int argc, char **argv)
     TrayHostWaiter waiter(trayHost.get(), TrayHostPatience, TrayHostPollInterval);
     QObject::connect(&waiter, &TrayHostWaiter::found, &delegate,
                      [&delegate](TrayItem *item) { delegate.finishLaunching(std::unique_ptr<TrayItem>(item)); });
-    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &app, [&app, &trayHost, &err] {
-        err << trayHost->missingHostMessage() << Qt::endl;
+    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &app, [&app, &trayHost] {
+        Console::err(trayHost->missingHostMessage() + u'\n');
         app.exit(1);
     });
     waiter.start();

@@ -12,3 +12,10 @@ public:
     virtual void requestPermission() {}
     virtual void sendNotification(const QString &title, const QString &body) = 0;
 };
+
+// For the one-shot commands: their alerts belong to the tray application.
+class NullNotificationManager : public NotificationManager
+{
+public:
+    void sendNotification(const QString &, const QString &) override {}
+};
