@@ -1,0 +1,663 @@
+#!/usr/bin/env bash
+# Desktop matrix: starts each desktop session headless, runs "quotix --demo" in
+# it, uses the tray item as that desktop's user would and prints one table.
+# Not part of CI: it installs several desktops' worth of Debian packages.
+#
+#   scripts/desktops.sh [options] [QUOTIX_BINARY]
+#     --list         name the sessions and exit
+#     --only NAME    run one session (repeatable)
+#     --keep-going   go on after a session that could not start
+#     --publish      also copy small crops of the key screenshots to docs/images/
+#     --out DIR      screenshots and logs (default build/desktops)
+#     --limit SECS   time limit of one session (default 420)
+#     --no-install   do not call apt-get
+# The binary is QUOTIX_BINARY, else $QUOTIX_BIN, else an executable named
+# quotix found under build/.
+set -uo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+SELF="$ROOT/scripts/desktops.sh"
+
+SESSIONS=(xfce kde-x11 kde-wayland gnome-x11 gnome-x11-plain gnome-wayland sway)
+declare -A SESSION_TITLE=(
+    [xfce]="XFCE 4.18 panel, X11"
+    [kde-x11]="KDE Plasma 5.27, X11"
+    [kde-wayland]="KDE Plasma 5.27, Wayland (nested kwin_wayland)"
+    [gnome-x11]="GNOME Shell 43 + AppIndicator, X11"
+    [gnome-x11-plain]="GNOME Shell 43 without AppIndicator, X11"
+    [gnome-wayland]="GNOME Shell 43 + AppIndicator, Wayland headless"
+    [sway]="sway + waybar, Wayland headless"
+)
+CHECKS=(item shot open onscreen placed outside escape layout refresh quit)
+declare -A CHECK_TITLE=(
+    [item]="Item shown"
+    [shot]="Screenshot"
+    [open]="Click opens panel"
+    [onscreen]="Panel on screen"
+    [placed]="Panel at item"
+    [outside]="Click outside closes"
+    [escape]="Escape closes"
+    [layout]="Menu layout"
+    [refresh]="Menu Refresh"
+    [quit]="Menu Quit ends it"
+)
+
+SCREEN_W=1280
+SCREEN_H=800
+# The panel must start within this many pixels of the item (or its bar).
+NEAR=48
+
+log() { printf '[desktops %s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+
+# ---------------------------------------------------------------------------
+# Results: the child writes "row<TAB>check<TAB>value" and "row<TAB>note<TAB>text".
+
+set_row() {
+    ROW=$1
+    SLUG=$(tr -c 'a-z0-9\n' '-' <<<"$1" | tr -s '-' | sed 's/-$//')
+}
+record() { printf '%s\t%s\t%s\n' "$ROW" "$1" "$2" >>"$RESULTS"; log "$ROW: $1 = $2"; }
+note() {
+    local text
+    text=$(tr '\n\t|' '  /' <<<"$*" | tr -s ' ')
+    printf '%s\tnote\t%s\n' "$ROW" "$text" >>"$RESULTS"
+    log "$ROW: $text"
+}
+# A whole session that did not come up: every cell of its rows says so.
+could_not_start() {
+    local row
+    for row in "$@"; do
+        ROW=$row record start "could not start here"
+    done
+}
+
+# ---------------------------------------------------------------------------
+# Packages: one function per session, so each can be installed alone.
+
+APT_UPDATED=0
+apt_install() {
+    [ "${NO_INSTALL:-0}" = 1 ] && return 0
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    if [ "$APT_UPDATED" = 0 ]; then
+        "${sudo[@]}" apt-get update -q >&2 || return 1
+        APT_UPDATED=1
+    fi
+    log "installing ${missing[*]}"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}" >&2
+}
+
+COMMON_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick dbus dbus-x11 libglib2.0-bin strace
+    fonts-dejavu-core fonts-noto-color-emoji qt6-wayland)
+packages_xfce() { apt_install "${COMMON_PACKAGES[@]}" xfwm4 xfce4-panel xfce4-notifyd xfconf; }
+packages_kde() { apt_install "${COMMON_PACKAGES[@]}" kwin-x11 kwin-wayland kded5 plasma-workspace plasma-desktop xwayland; }
+packages_gnome() {
+    apt_install "${COMMON_PACKAGES[@]}" gnome-shell gnome-shell-extension-appindicator dconf-gsettings-backend \
+        dconf-service xwayland
+}
+packages_sway() { apt_install "${COMMON_PACKAGES[@]}" sway waybar grim wtype xwayland util-linux; }
+declare -A SESSION_PACKAGES=(
+    [xfce]=packages_xfce [kde-x11]=packages_kde [kde-wayland]=packages_kde [gnome-x11]=packages_gnome
+    [gnome-x11-plain]=packages_gnome [gnome-wayland]=packages_gnome [sway]=packages_sway
+)
+
+# ---------------------------------------------------------------------------
+# Pieces every session uses. They run in the child, whose process group the
+# parent ends as a whole afterwards.
+
+# A private home, runtime folder and session bus.
+setup_env() {
+    T=$(mktemp -d /tmp/quotix-desktops.XXXXXX)
+    chmod 755 "$T"
+    unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS SESSION_MANAGER \
+        XDG_SESSION_TYPE XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP QT_QPA_PLATFORM GDK_BACKEND
+    export HOME=$T/home XDG_RUNTIME_DIR=$T/run
+    export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+    export XDG_STATE_HOME=$HOME/.local/state
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export NO_AT_BRIDGE=1 LANG=C.UTF-8
+}
+
+start_bus() {
+    dbus-daemon --session --nofork --address="unix:path=$T/session-bus" >"$T/session-bus.log" 2>&1 &
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$T/session-bus"
+    wait_for 10 test -S "$T/session-bus" || return 1
+    # What the hosts call on the item and its menu, to report how each host talks.
+    dbus-monitor --session "type='method_call',interface='org.kde.StatusNotifierItem'" \
+        "type='method_call',interface='com.canonical.dbusmenu'" >"$T/monitor.log" 2>&1 &
+}
+
+# gnome-shell aborts where /run/systemd/seats exists but no system bus answers.
+start_system_bus() {
+    dbus-daemon --session --nofork --address="unix:path=$T/system-bus" >"$T/system-bus.log" 2>&1 &
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$T/system-bus"
+    wait_for 10 test -S "$T/system-bus"
+}
+
+# wait_for SECONDS COMMAND...: polls every quarter second.
+wait_for() {
+    local limit=$1 i
+    shift
+    for ((i = 0; i < limit * 4; i++)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.25
+    done
+    return 1
+}
+
+# Xvfb picks a free display itself: other builds may hold the usual numbers.
+start_xvfb() {
+    rm -f "$T/displayfd"
+    Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$T/displayfd" >"$T/xvfb.log" 2>&1 &
+    wait_for 15 test -s "$T/displayfd" || return 1
+    export DISPLAY=":$(head -n1 "$T/displayfd")"
+    wait_for 10 xdpyinfo
+}
+
+dbus_get() { # dbus_get DEST PATH INTERFACE PROPERTY
+    gdbus call --session --dest "$1" --object-path "$2" --method org.freedesktop.DBus.Properties.Get "$3" "$4" 2>/dev/null
+}
+
+item_registered() {
+    dbus_get org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.kde.StatusNotifierWatcher \
+        RegisteredStatusNotifierItems | grep -q "StatusNotifierItem-$QPID-"
+}
+
+# shot NAME: a screenshot of the whole screen, by the session's own means.
+shot() {
+    local file="$OUT/$SLUG-$1.png"
+    if "$SHOOTER" "$file" && [ -s "$file" ]; then
+        echo "$file"
+        return 0
+    fi
+    rm -f "$file"
+    return 1
+}
+shoot_x11() { import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
+
+# The bounding box (WxH+X+Y) of what differs between two screenshots within
+# the band Y0..Y1, or nothing.
+diff_box() {
+    local a=$1 b=$2 y0=$3 y1=$4 box
+    box=$(convert "$a" "$b" -compose difference -composite -crop "${SCREEN_W}x$((y1 - y0))+0+$y0" +repage \
+        -colorspace gray -threshold 8% -format '%@' info: 2>/dev/null) || return 1
+    case "$box" in '' | 0x0* | "${SCREEN_W}x$((y1 - y0))+0+0") return 1 ;; esac
+    local w h x y
+    IFS='x+' read -r w h x y <<<"$box"
+    echo "${w}x${h}+${x}+$((y + y0))"
+}
+
+pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6; }
+
+# X11 geometry of the first viewable window of the quotix process: "X Y W H".
+quotix_x_window() {
+    local id info
+    for id in $(xdotool search --all --pid "$QPID" 2>/dev/null); do
+        info=$(xwininfo -id "$id" 2>/dev/null) || continue
+        grep -q 'Map State: IsViewable' <<<"$info" || continue
+        local x y w h
+        x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+        y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+        w=$(awk '/Width:/ {print $2}' <<<"$info")
+        h=$(awk '/Height:/ {print $2}' <<<"$info")
+        # Only the panel is that wide; an XEmbed icon is not.
+        [ "$w" -ge 200 ] || continue
+        echo "$x $y $w $h $id"
+        return 0
+    done
+    return 1
+}
+panel_x_open() { quotix_x_window >/dev/null; }
+panel_x_closed() { ! quotix_x_window >/dev/null; }
+
+start_quotix() { # start_quotix PLATFORM
+    QHOME=$T/quotix-home-$1
+    mkdir -p "$QHOME/.config" "$QHOME/.local/share" "$QHOME/.cache"
+    env HOME="$QHOME" XDG_CONFIG_HOME="$QHOME/.config" XDG_DATA_HOME="$QHOME/.local/share" \
+        XDG_CACHE_HOME="$QHOME/.cache" QT_QPA_PLATFORM="$1" "$QUOTIX_BIN" --demo >"$OUT/$SLUG-quotix.log" 2>&1 &
+    QPID=$!
+    ITEM_SERVICE="org.kde.StatusNotifierItem-$QPID-1"
+}
+
+stop_quotix() {
+    [ -n "${QPID:-}" ] || return 0
+    if kill -0 "$QPID" 2>/dev/null; then
+        kill "$QPID" 2>/dev/null
+        wait_for 5 bash -c "! kill -0 $QPID" || kill -9 "$QPID" 2>/dev/null
+    fi
+    wait "$QPID" 2>/dev/null
+    QPID=
+}
+
+# The monitor's record of the host's calls since line $1, readably.
+host_calls_since() {
+    tail -n +"$1" "$T/monitor.log" | awk '
+        /^method call/ { if (call != "") print call; call = ""; keep = 0
+            if ($0 ~ /member=(Activate|SecondaryActivate|ContextMenu|Event|EventGroup|AboutToShow|AboutToShowGroup)/) {
+                match($0, /member=[A-Za-z]+/); call = substr($0, RSTART + 7, RLENGTH - 7); keep = 1 }
+            next }
+        keep && /int32|string "|uint32/ { gsub(/^ +/, ""); call = call " " $0 }
+        END { if (call != "") print call }' | tr -s ' ' | head -n 12
+}
+monitor_mark() { echo $(($(wc -l <"$T/monitor.log") + 1)); }
+
+# Menu through com.canonical.dbusmenu, as the host would.
+menu_path() {
+    dbus_get "$ITEM_SERVICE" /StatusNotifierItem org.kde.StatusNotifierItem Menu | grep -o "'/[^']*'" | tr -d "'"
+}
+menu_id() { # menu_id LABEL
+    grep -oP "<\(\d+, \{[^}]*'label': <'$1'>" "$T/layout.txt" | grep -oP '^<\(\K\d+' | head -n1
+}
+menu_click() { # menu_click Event|EventGroup ID
+    local path
+    path=$(menu_path)
+    if [ "$1" = Event ]; then
+        gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" --method com.canonical.dbusmenu.Event \
+            "$2" clicked '<int32 0>' 'uint32 0' >"$T/menu-call.txt" 2>&1
+    else
+        gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" --method com.canonical.dbusmenu.EventGroup \
+            "[(int32 $2, 'clicked', <int32 0>, uint32 0)]" >"$T/menu-call.txt" 2>&1
+    fi
+}
+
+# A refresh shows as requests to the demo service: watch the first bytes the
+# process writes (never more than "GET /xyz", so no header is ever seen).
+count_requests_during() { # count_requests_during SECONDS COMMAND...
+    local secs=$1
+    shift
+    strace -f -qq -p "$QPID" -e trace=write,writev,sendto,sendmsg -s 8 -o "$T/strace.txt" 2>/dev/null &
+    local spid=$!
+    sleep 1
+    "$@"
+    sleep "$secs"
+    kill "$spid" 2>/dev/null
+    wait "$spid" 2>/dev/null
+    grep -c '"GET ' "$T/strace.txt" 2>/dev/null || true
+    rm -f "$T/strace.txt"
+}
+
+# The menu checks: the layout, Refresh and Quit with the host's own method.
+check_menu() { # check_menu Event|EventGroup
+    local method=$1 path
+    path=$(menu_path)
+    if [ -n "$path" ] && gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" \
+        --method com.canonical.dbusmenu.GetLayout 0 'int32 -1' '@as []' >"$T/layout.txt" 2>&1 \
+        && [ -n "$(menu_id Refresh)" ] && [ -n "$(menu_id Quit)" ]; then
+        record layout PASS
+    else
+        record layout FAIL
+        note "GetLayout: $(head -c 200 "$T/layout.txt")"
+        return
+    fi
+    local requests
+    requests=$(count_requests_during 3 menu_click "$method" "$(menu_id Refresh)")
+    if [ "$requests" -gt 0 ]; then
+        record refresh PASS
+    else
+        record refresh FAIL
+        note "$method on Refresh: no request to the demo service; the call said: $(head -c 160 "$T/menu-call.txt")"
+        # Tells a missing method from a refresh that does not reach the service.
+        local other=Event
+        [ "$method" = Event ] && other=EventGroup
+        requests=$(count_requests_during 3 menu_click "$other" "$(menu_id Refresh)")
+        note "the same click through $other made $requests request(s)"
+    fi
+    menu_click "$method" "$(menu_id Quit)"
+    if wait_for 5 bash -c "! kill -0 $QPID"; then
+        record quit PASS
+    else
+        record quit FAIL
+        note "$method on Quit: the process kept running; the call said: $(head -c 160 "$T/menu-call.txt")"
+    fi
+}
+
+# The geometry checks of a panel at X Y W H against the item's box.
+check_geometry() { # check_geometry X Y W H ITEM_BOX|"" BAR_Y0 BAR_Y1
+    local x=$1 y=$2 w=$3 h=$4 box=$5 bar0=$6 bar1=$7
+    if [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$SCREEN_W" ] && [ $((y + h)) -le "$SCREEN_H" ]; then
+        record onscreen PASS
+    else
+        record onscreen FAIL
+    fi
+    note "panel at ${w}x${h}+${x}+${y} on a ${SCREEN_W}x${SCREEN_H} screen"
+    if [ -z "$box" ]; then
+        record placed "N.A."
+        note "item's position unknown, placement not judged"
+        return
+    fi
+    local iw ih ix iy
+    IFS='x+' read -r iw ih ix iy <<<"$box"
+    local cx=$((ix + iw / 2)) gap
+    # Below a top bar or above a bottom one, and reaching across the item.
+    if [ "$y" -ge "$bar1" ]; then gap=$((y - bar1)); else gap=$((bar0 - (y + h))); fi
+    [ "$gap" -lt 0 ] && gap=$((-gap))
+    if [ "$gap" -le "$NEAR" ] && [ "$cx" -ge $((x - NEAR)) ] && [ "$cx" -le $((x + w + NEAR)) ]; then
+        record placed PASS
+    else
+        record placed FAIL
+        note "panel is ${gap}px from the bar ($bar0..$bar1), item centre x=$cx"
+    fi
+}
+
+# The whole X11 round: the host draws the item, xdotool clicks it like a person.
+# x11_round BAR_Y0 BAR_Y1 MENU_METHOD
+x11_round() {
+    local bar0=$1 bar1=$2 method=$3 before after box=""
+    before=$(shot before) || true
+    start_quotix xcb
+    if wait_for 25 item_registered; then
+        record item PASS
+    elif wait_for 5 panel_x_open; then
+        record item FAIL
+    else
+        record item FAIL
+        note "no StatusNotifierItem registered; quotix said: $(tail -n 3 "$OUT/$SLUG-quotix.log" | tr '\n' ' ')"
+        stop_quotix
+        return
+    fi
+    sleep 3 # the first refresh draws the figures
+    after=$(shot tray) || true
+    if [ -n "$before" ] && [ -n "$after" ] && box=$(diff_box "$before" "$after" "$bar0" "$bar1"); then
+        record shot PASS
+        local iw ih ix iy
+        IFS='x+' read -r iw ih ix iy <<<"$box"
+        note "icon drawn at $box (${iw}x${ih} px); bar colour beside it #$(pixel "$after" $((ix - 3)) $((iy + ih / 2)))"
+    elif [ -n "$after" ]; then
+        record shot FAIL
+        note "screenshot shows no new item in the bar"
+        box=""
+    else
+        record shot "N.A."
+        note "no screenshot possible"
+    fi
+
+    local mark
+    mark=$(monitor_mark)
+    if [ -n "$box" ]; then
+        local iw ih ix iy
+        IFS='x+' read -r iw ih ix iy <<<"$box"
+        xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+    fi
+    if [ -n "$box" ] && wait_for 4 panel_x_open; then
+        record open PASS
+    else
+        record open FAIL
+        note "clicking the item showed no panel"
+    fi
+    note "host's calls on a left click: $(host_calls_since "$mark" | tr '\n' ';')"
+
+    local geometry
+    if geometry=$(quotix_x_window); then
+        local x y w h id
+        read -r x y w h id <<<"$geometry"
+        shot panel >/dev/null || true
+        check_geometry "$x" "$y" "$w" "$h" "$box" "$bar0" "$bar1"
+        # Far from the panel, on the side away from it.
+        local ox=$((x > SCREEN_W / 2 ? 100 : SCREEN_W - 100))
+        xdotool mousemove "$ox" $((SCREEN_H / 2)) click 1
+        if wait_for 3 panel_x_closed; then record outside PASS; else record outside FAIL; fi
+        panel_x_closed || xdotool key Escape
+        wait_for 3 panel_x_closed
+        sleep 0.5 # past the guard against reopening at once
+        xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+        if wait_for 4 panel_x_open; then
+            xdotool key Escape
+            if wait_for 3 panel_x_closed; then record escape PASS; else record escape FAIL; fi
+        else
+            record escape "N.A."
+            note "the panel did not open a second time"
+        fi
+    else
+        local c
+        for c in onscreen placed outside escape; do record "$c" "N.A."; done
+    fi
+    if [ -n "$box" ]; then
+        # The host's own menu: right click, then the second entry (Refresh) by keyboard.
+        mark=$(monitor_mark)
+        xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+        sleep 1.5
+        shot menu >/dev/null || true
+        xdotool key Down
+        sleep 0.3
+        xdotool key Down
+        sleep 0.3
+        xdotool key Return
+        sleep 1.5
+        note "host's calls on a right click and choosing Refresh: $(host_calls_since "$mark" | tr '\n' ';')"
+        xdotool key Escape
+    fi
+    check_menu "$method"
+    stop_quotix
+}
+
+# ---------------------------------------------------------------------------
+# Sessions.
+
+session_xfce() {
+    set_row "xfce (xcb)"
+    SHOOTER=shoot_x11
+    start_xvfb && start_bus || { could_not_start "$ROW"; note "Xvfb or the session bus did not start"; return; }
+    export XDG_CURRENT_DESKTOP=XFCE XDG_SESSION_DESKTOP=xfce
+    # A top panel holding only a separator and the tray: without a stored
+    # configuration xfce4-panel asks in a dialog which one to use.
+    local conf="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+    mkdir -p "$conf"
+    cat >"$conf/xfce4-panel.xml" <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="dark-mode" type="bool" value="true"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="icon-size" type="uint" value="16"/>
+      <property name="size" type="uint" value="26"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+        <value type="int" value="2"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="separator">
+      <property name="expand" type="bool" value="true"/>
+      <property name="style" type="uint" value="0"/>
+    </property>
+    <property name="plugin-2" type="string" value="systray">
+      <property name="square-icons" type="bool" value="true"/>
+    </property>
+  </property>
+</channel>
+EOF
+    xfwm4 >"$T/xfwm4.log" 2>&1 &
+    xfce4-panel >"$T/panel.log" 2>&1 &
+    local notifyd
+    notifyd=$(ls /usr/lib/*/xfce4/notifyd/xfce4-notifyd 2>/dev/null | head -n1)
+    [ -n "$notifyd" ] && "$notifyd" >"$T/notifyd.log" 2>&1 &
+    if ! wait_for 30 dbus_get org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.kde.StatusNotifierWatcher \
+        IsStatusNotifierHostRegistered; then
+        could_not_start "$ROW"
+        note "xfce4-panel's tray brought no StatusNotifierWatcher: $(tail -n 2 "$T/panel.log" | tr '\n' ' ')"
+        return
+    fi
+    sleep 3
+    x11_round 0 26 EventGroup
+}
+
+# ---------------------------------------------------------------------------
+# Parent: runs each session as its own process group under a time limit.
+
+child_main() {
+    local name=$1
+    setup_env
+    trap 'exit 143' TERM
+    trap 'kill $(jobs -p) 2>/dev/null; sleep 0.5; rm -rf "$T"' EXIT
+    "session_${name//-/_}"
+}
+
+render_table() {
+    local results=$1 row c v line
+    local header="| Desktop (Qt platform) |" rule="|---|"
+    for c in "${CHECKS[@]}"; do
+        header+=" ${CHECK_TITLE[$c]} |"
+        rule+="---|"
+    done
+    echo "$header"
+    echo "$rule"
+    while IFS= read -r row; do
+        line="| $row |"
+        local start
+        start=$(awk -F'\t' -v r="$row" '$1 == r && $2 == "start" {print $3}' "$results" | tail -n1)
+        for c in "${CHECKS[@]}"; do
+            if [ -n "$start" ]; then
+                v=$start
+            else
+                v=$(awk -F'\t' -v r="$row" -v c="$c" '$1 == r && $2 == c {print $3}' "$results" | tail -n1)
+            fi
+            line+=" ${v:-N.A.} |"
+        done
+        echo "$line"
+    done < <(awk -F'\t' '!seen[$1]++ {print $1}' "$results")
+}
+
+render_notes() {
+    local results=$1 row
+    while IFS= read -r row; do
+        echo "- **$row**"
+        awk -F'\t' -v r="$row" '$1 == r && $2 == "note" {print "  - " $3}' "$results"
+    done < <(awk -F'\t' '!seen[$1]++ {print $1}' "$results")
+}
+
+find_quotix() {
+    local candidate
+    for candidate in "${1:-}" "${QUOTIX_BIN:-}"; do
+        [ -n "$candidate" ] && [ -x "$candidate" ] && { realpath "$candidate"; return 0; }
+    done
+    candidate=$(find "$ROOT/build" -type f -name quotix -perm -u+x 2>/dev/null | head -n1)
+    [ -n "$candidate" ] && { echo "$candidate"; return 0; }
+    return 1
+}
+
+main() {
+    local only=() keep_going=0 publish=0 limit=420 binary=""
+    OUT=$ROOT/build/desktops
+    while [ $# -gt 0 ]; do
+        case "$1" in
+            --list)
+                local s
+                for s in "${SESSIONS[@]}"; do printf '%-16s %s\n' "$s" "${SESSION_TITLE[$s]}"; done
+                return 0 ;;
+            --only) only+=("$2"); shift ;;
+            --keep-going) keep_going=1 ;;
+            --publish) publish=1 ;;
+            --out) OUT=$2; shift ;;
+            --limit) limit=$2; shift ;;
+            --no-install) export NO_INSTALL=1 ;;
+            --child) shift; export OUT RESULTS=$2 QUOTIX_BIN=$3; child_main "$1"; return ;;
+            -h | --help) sed -n '2,/^set -u/p' "$SELF" | sed '$d' | sed 's/^# \{0,1\}//'; return 0 ;;
+            -*) echo "desktops.sh: unknown option $1" >&2; return 2 ;;
+            *) binary=$1 ;;
+        esac
+        shift
+    done
+    local s
+    for s in "${only[@]}"; do
+        [ -n "${SESSION_TITLE[$s]:-}" ] || { echo "desktops.sh: no session named $s (see --list)" >&2; return 2; }
+    done
+    [ ${#only[@]} -gt 0 ] || only=("${SESSIONS[@]}")
+    QUOTIX_BIN=$(find_quotix "$binary") || {
+        echo "desktops.sh: no quotix binary; build it, or pass its path (or set QUOTIX_BIN)" >&2
+        return 2
+    }
+    mkdir -p "$OUT"
+    OUT=$(realpath "$OUT")
+    local results="$OUT/results.tsv"
+    : >"$results"
+    log "quotix: $QUOTIX_BIN; screenshots and logs in $OUT"
+
+    local failed=0
+    for s in "${only[@]}"; do
+        if ! "${SESSION_PACKAGES[$s]}"; then
+            printf '%s\tstart\tcould not start here\n%s\tnote\tits packages did not install\n' "$s" "$s" >>"$results"
+            failed=1
+            [ "$keep_going" = 1 ] || break
+            continue
+        fi
+        log "session $s (${SESSION_TITLE[$s]}), at most ${limit}s"
+        local lines_before
+        lines_before=$(wc -l <"$results")
+        # Its own process group, so whatever the session started ends with it.
+        setsid bash "$SELF" --child "$s" "$results" "$QUOTIX_BIN" &
+        local child=$! waited=0
+        while kill -0 "$child" 2>/dev/null && [ "$waited" -lt "$limit" ]; do
+            sleep 1
+            waited=$((waited + 1))
+        done
+        if kill -0 "$child" 2>/dev/null; then
+            printf '%s\tnote\tstopped at the time limit of %ss\n' "$s" "$limit" >>"$results"
+            failed=1
+        fi
+        kill -TERM -- "-$child" 2>/dev/null
+        sleep 1
+        kill -KILL -- "-$child" 2>/dev/null
+        wait "$child" 2>/dev/null
+        if [ "$(wc -l <"$results")" -eq "$lines_before" ]; then
+            printf '%s\tstart\tcould not start here\n%s\tnote\tthe session recorded nothing\n' "$s" "$s" >>"$results"
+        fi
+        if grep -q $'\tstart\tcould not start here' <(tail -n +"$((lines_before + 1))" "$results"); then
+            failed=1
+            [ "$keep_going" = 1 ] || break
+        fi
+    done
+
+    local table
+    table=$(render_table "$results")
+    echo "$table"
+    write_doc "$results" "$table"
+    [ "$publish" = 1 ] && publish_images
+    return "$failed"
+}
+
+write_doc() {
+    local results=$1 table=$2 doc="$ROOT/docs/desktops.md"
+    {
+        echo "# Quotix on Linux desktops"
+        echo
+        echo "Made by \`scripts/desktops.sh\` on $(date -u +%Y-%m-%d) with \`quotix --demo\`; each desktop ran headless"
+        echo "on a private session bus. PASS and FAIL are what the script saw; N.A. means the check cannot be made there."
+        echo
+        echo "$table"
+        echo
+        echo "## Notes"
+        echo
+        render_notes "$results"
+    } >"$doc.new"
+    # A run of some sessions keeps the other sessions' hand-written part.
+    if [ -f "$doc" ] && grep -q '^## Hosts' "$doc"; then
+        sed -n '/^## Hosts/,$p' "$doc" >>"$doc.new"
+    fi
+    mv "$doc.new" "$doc"
+}
+
+publish_images() {
+    mkdir -p "$ROOT/docs/images"
+    local f name
+    for f in "$OUT"/*-panel.png; do
+        [ -f "$f" ] || continue
+        name=$(basename "$f" -panel.png)
+        # The top of the screen holds the bar, the item and the panel below it.
+        convert "$f" -crop "${SCREEN_W}x480+0+0" +repage -resize 50% -strip -colors 128 \
+            "$ROOT/docs/images/desktop-$name.png"
+    done
+}
+
+main "$@"
