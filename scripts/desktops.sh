@@ -181,16 +181,27 @@ shot() {
 }
 shoot_x11() { import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
 
-# The bounding box (WxH+X+Y) of what differs between two screenshots within
-# the band Y0..Y1, or nothing.
+# The bounding box (WxH+X+Y) of the leftmost thing that differs between two
+# screenshots within the band Y0..Y1: a new tray item is added at the left of
+# its tray, and neighbours that redraw themselves lie to its right.
 diff_box() {
-    local a=$1 b=$2 y0=$3 y1=$4 box
-    box=$(convert "$a" "$b" -compose difference -composite -crop "${SCREEN_W}x$((y1 - y0))+0+$y0" +repage \
-        -colorspace gray -threshold 8% -format '%@' info: 2>/dev/null) || return 1
-    case "$box" in '' | 0x0* | "${SCREEN_W}x$((y1 - y0))+0+0") return 1 ;; esac
-    local w h x y
+    local a=$1 b=$2 y0=$3 y1=$4 band=$(($4 - $3)) range
+    convert "$a" "$b" -compose difference -composite -crop "${SCREEN_W}x${band}+0+$y0" +repage \
+        -colorspace gray -threshold 8% "$T/mask.png" 2>/dev/null || return 1
+    # Columns that hold any change; the first run of them, ending at a gap of 4.
+    range=$(convert "$T/mask.png" -scale "${SCREEN_W}x1!" -depth 8 txt:- 2>/dev/null | awk -F'[,:() ]+' '
+        NR > 1 { x = $1; on = ($4 + 0) > 0
+            if (on && start == "") start = x
+            if (on) last = x
+            if (start != "" && !on && x - last >= 4) exit }
+        END { if (start != "") print start, last }')
+    [ -n "$range" ] || return 1
+    local x0 x1 box w h x y
+    read -r x0 x1 <<<"$range"
+    box=$(convert "$T/mask.png" -crop "$((x1 - x0 + 1))x${band}+${x0}+0" +repage -format '%@' info: 2>/dev/null)
     IFS='x+' read -r w h x y <<<"$box"
-    echo "${w}x${h}+${x}+$((y + y0))"
+    [ -n "$h" ] && [ "$h" -gt 0 ] || return 1
+    echo "${w}x${h}+$((x + x0))+$((y + y0))"
 }
 
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6; }
@@ -491,6 +502,51 @@ EOF
     fi
     sleep 3
     x11_round 0 26 EventGroup
+}
+
+# Plasma's first start lays out its default desktop: a bottom panel with the
+# tray. kded5 holds the StatusNotifierWatcher.
+start_plasma() {
+    export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+    kded5 >"$T/kded5.log" 2>&1 &
+    plasmashell --no-respawn >"$T/plasmashell.log" 2>&1 &
+    # The tray registers itself as the host once the panel is up.
+    wait_for 120 bash -c "gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered \
+        | grep -q true"
+}
+
+session_kde_x11() {
+    set_row "kde-x11 (xcb)"
+    SHOOTER=shoot_x11
+    start_xvfb && start_bus || { could_not_start "$ROW"; note "Xvfb or the session bus did not start"; return; }
+    kwin_x11 >"$T/kwin.log" 2>&1 &
+    wait_for 30 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window" || true
+    if ! start_plasma; then
+        could_not_start "$ROW"
+        note "plasmashell's tray never registered as a host: $(tail -n 2 "$T/plasmashell.log" | tr '\n' ' ')"
+        return
+    fi
+    sleep 10 # the panel settles after the host appears
+    local bar
+    bar=$(plasma_bar_top)
+    x11_round "$bar" "$SCREEN_H" Event
+}
+
+# The top edge of Plasma's bottom panel, from its X11 window.
+plasma_bar_top() {
+    local id info y h
+    for id in $(xdotool search --class plasmashell 2>/dev/null); do
+        info=$(xwininfo -id "$id" 2>/dev/null) || continue
+        grep -q 'Map State: IsViewable' <<<"$info" || continue
+        y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+        h=$(awk '/Height:/ {print $2}' <<<"$info")
+        if [ "$h" -lt 100 ] && [ $((y + h)) -ge $((SCREEN_H - 2)) ]; then
+            echo "$y"
+            return
+        fi
+    done
+    echo $((SCREEN_H - 44))
 }
 
 # ---------------------------------------------------------------------------
