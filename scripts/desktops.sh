@@ -42,6 +42,9 @@ declare -A CHECK_TITLE=(
     [quit]="Menu Quit ends it"
 )
 
+# A prefix that runs a command as the session's user (sway's throwaway user).
+RUN=()
+DESK_USER=
 SCREEN_W=1280
 SCREEN_H=800
 # The panel must start within this many pixels of the item (or its bar).
@@ -125,19 +128,19 @@ setup_env() {
 }
 
 start_bus() {
-    dbus-daemon --session --nofork --address="unix:path=$T/session-bus" >"$T/session-bus.log" 2>&1 &
-    export DBUS_SESSION_BUS_ADDRESS="unix:path=$T/session-bus"
-    wait_for 10 test -S "$T/session-bus" || return 1
+    "${RUN[@]}" dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/bus" >"$T/session-bus.log" 2>&1 &
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
+    wait_for 10 test -S "$XDG_RUNTIME_DIR/bus" || return 1
     # What the hosts call on the item and its menu, to report how each host talks.
-    dbus-monitor --session "type='method_call',interface='org.kde.StatusNotifierItem'" \
+    "${RUN[@]}" dbus-monitor --session "type='method_call',interface='org.kde.StatusNotifierItem'" \
         "type='method_call',interface='com.canonical.dbusmenu'" >"$T/monitor.log" 2>&1 &
 }
 
 # gnome-shell aborts where /run/systemd/seats exists but no system bus answers.
 start_system_bus() {
-    dbus-daemon --session --nofork --address="unix:path=$T/system-bus" >"$T/system-bus.log" 2>&1 &
-    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$T/system-bus"
-    wait_for 10 test -S "$T/system-bus"
+    dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/system-bus" >"$T/system-bus.log" 2>&1 &
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/system-bus"
+    wait_for 10 test -S "$XDG_RUNTIME_DIR/system-bus"
 }
 
 # wait_for SECONDS COMMAND...: polls every quarter second.
@@ -161,7 +164,7 @@ start_xvfb() {
 }
 
 dbus_get() { # dbus_get DEST PATH INTERFACE PROPERTY
-    gdbus call --session --dest "$1" --object-path "$2" --method org.freedesktop.DBus.Properties.Get "$3" "$4" 2>/dev/null
+    "${RUN[@]}" gdbus call --session --dest "$1" --object-path "$2" --method org.freedesktop.DBus.Properties.Get "$3" "$4" 2>/dev/null
 }
 
 item_registered() {
@@ -198,10 +201,12 @@ diff_box() {
     [ -n "$range" ] || return 1
     local x0 x1 box w h x y
     read -r x0 x1 <<<"$range"
-    box=$(convert "$T/mask.png" -crop "$((x1 - x0 + 1))x${band}+${x0}+0" +repage -format '%@' info: 2>/dev/null)
+    # A black frame, so that a change filling the whole crop still trims to itself.
+    box=$(convert "$T/mask.png" -crop "$((x1 - x0 + 1))x${band}+${x0}+0" +repage -bordercolor black -border 1 \
+        -format '%@' info: 2>/dev/null)
     IFS='x+' read -r w h x y <<<"$box"
     [ -n "$h" ] && [ "$h" -gt 0 ] || return 1
-    echo "${w}x${h}+$((x + x0))+$((y + y0))"
+    echo "${w}x${h}+$((x + x0 - 1))+$((y + y0 - 1))"
 }
 
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6; }
@@ -209,8 +214,8 @@ pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6; 
 # X11 geometry of the first viewable window of the quotix process: "X Y W H".
 quotix_x_window() {
     local id info
-    for id in $(xdotool search --all --pid "$QPID" 2>/dev/null); do
-        info=$(xwininfo -id "$id" 2>/dev/null) || continue
+    for id in $("${RUN[@]}" xdotool search --all --pid "$QPID" 2>/dev/null); do
+        info=$("${RUN[@]}" xwininfo -id "$id" 2>/dev/null) || continue
         grep -q 'Map State: IsViewable' <<<"$info" || continue
         local x y w h
         x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
@@ -230,7 +235,8 @@ panel_x_closed() { ! quotix_x_window >/dev/null; }
 start_quotix() { # start_quotix PLATFORM
     QHOME=$T/quotix-home-$1
     mkdir -p "$QHOME/.config" "$QHOME/.local/share" "$QHOME/.cache"
-    env HOME="$QHOME" XDG_CONFIG_HOME="$QHOME/.config" XDG_DATA_HOME="$QHOME/.local/share" \
+    [ ${#RUN[@]} -eq 0 ] || chown -R "$DESK_USER:" "$QHOME"
+    "${RUN[@]}" env HOME="$QHOME" XDG_CONFIG_HOME="$QHOME/.config" XDG_DATA_HOME="$QHOME/.local/share" \
         XDG_CACHE_HOME="$QHOME/.cache" QT_QPA_PLATFORM="$1" "$QUOTIX_BIN" --demo >"$OUT/$SLUG-quotix.log" 2>&1 &
     QPID=$!
     ITEM_SERVICE="org.kde.StatusNotifierItem-$QPID-1"
@@ -269,10 +275,10 @@ menu_click() { # menu_click Event|EventGroup ID
     local path
     path=$(menu_path)
     if [ "$1" = Event ]; then
-        gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" --method com.canonical.dbusmenu.Event \
+        "${RUN[@]}" gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" --method com.canonical.dbusmenu.Event \
             "$2" clicked '<int32 0>' 'uint32 0' >"$T/menu-call.txt" 2>&1
     else
-        gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" --method com.canonical.dbusmenu.EventGroup \
+        "${RUN[@]}" gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" --method com.canonical.dbusmenu.EventGroup \
             "[(int32 $2, 'clicked', <int32 0>, uint32 0)]" >"$T/menu-call.txt" 2>&1
     fi
 }
@@ -297,7 +303,7 @@ count_requests_during() { # count_requests_during SECONDS COMMAND...
 check_menu() { # check_menu Event|EventGroup
     local method=$1 path
     path=$(menu_path)
-    if [ -n "$path" ] && gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" \
+    if [ -n "$path" ] && "${RUN[@]}" gdbus call --session --dest "$ITEM_SERVICE" --object-path "$path" \
         --method com.canonical.dbusmenu.GetLayout 0 'int32 -1' '@as []' >"$T/layout.txt" 2>&1 \
         && [ -n "$(menu_id Refresh)" ] && [ -n "$(menu_id Quit)" ]; then
         record layout PASS
@@ -345,10 +351,10 @@ check_geometry() { # check_geometry X Y W H ITEM_BOX|"" BAR_Y0 BAR_Y1
     local iw ih ix iy
     IFS='x+' read -r iw ih ix iy <<<"$box"
     local cx=$((ix + iw / 2)) gap
-    # Below a top bar or above a bottom one, and reaching across the item.
+    # Just below a top bar or just above a bottom one, not over it, and
+    # reaching across the item.
     if [ "$bar0" -lt $((SCREEN_H / 2)) ]; then gap=$((y - bar1)); else gap=$((bar0 - (y + h))); fi
-    [ "$gap" -lt 0 ] && gap=$((-gap))
-    if [ "$gap" -le "$NEAR" ] && [ "$cx" -ge $((x - NEAR)) ] && [ "$cx" -le $((x + w + NEAR)) ]; then
+    if [ "$gap" -ge -2 ] && [ "$gap" -le "$NEAR" ] && [ "$cx" -ge $((x - NEAR)) ] && [ "$cx" -le $((x + w + NEAR)) ]; then
         record placed PASS
     else
         record placed FAIL
@@ -540,7 +546,7 @@ session_kde_x11() {
 plasma_bar_top() {
     local id info y h
     for id in $(xdotool search --class plasmashell 2>/dev/null); do
-        info=$(xwininfo -id "$id" 2>/dev/null) || continue
+        info=$("${RUN[@]}" xwininfo -id "$id" 2>/dev/null) || continue
         grep -q 'Map State: IsViewable' <<<"$info" || continue
         y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
         h=$(awk '/Height:/ {print $2}' <<<"$info")
@@ -580,7 +586,7 @@ session_gnome_x11() {
     sleep 1
     # The extension opens the menu on a click and activates on a double click.
     OPEN_CLICK=(click --repeat 2 --delay 120 1)
-    x11_round 0 40 Event
+    x11_round 0 32 Event
 }
 
 session_gnome_x11_plain() {
@@ -606,6 +612,176 @@ session_gnome_x11_plain() {
     for c in "${CHECKS[@]}"; do record "$c" "N.A."; done
     note "no tray here (expected): quotix exited with status $status after $((SECONDS - started))s and said: $(head -c 300 "$OUT/$SLUG-quotix.log")"
     QPID=
+}
+
+# The item's Activate, called the way a host without a pointer here would.
+activate_item() { # activate_item X Y
+    "${RUN[@]}" gdbus call --session --dest "$ITEM_SERVICE" --object-path /StatusNotifierItem \
+        --method org.kde.StatusNotifierItem.Activate "int32 $1" "int32 $2" >/dev/null 2>&1
+}
+
+# A Wayland round: X clients are seen through XWayland, native ones through
+# the compositor. PANEL_GEOMETRY prints "X Y W H" of quotix's panel window;
+# CLICK_AT X Y clicks with the compositor's own pointer where it has one;
+# PRESS_ESCAPE types Escape into the focused window.
+# wayland_round PLATFORM BAR_Y0 BAR_Y1 MENU_METHOD ACTIVATE_X ACTIVATE_Y
+wayland_round() {
+    local platform=$1 bar0=$2 bar1=$3 method=$4 ax=$5 ay=$6 before after box=""
+    QT_PLATFORM=$platform
+    before=$(shot before) || true
+    start_quotix "$platform"
+    if wait_for 25 item_registered; then
+        record item PASS
+    else
+        record item FAIL
+        note "no StatusNotifierItem registered; quotix said: $(tail -n 3 "$OUT/$SLUG-quotix.log" | tr '\n' ' ')"
+        stop_quotix
+        return
+    fi
+    sleep 3
+    after=$(shot tray) || true
+    local iw=0 ih=0 ix=0 iy=0
+    if [ -n "$before" ] && [ -n "$after" ] && box=$(diff_box "$before" "$after" "$bar0" "$bar1"); then
+        record shot PASS
+        IFS='x+' read -r iw ih ix iy <<<"$box"
+        note "icon drawn at $box (${iw}x${ih} px); bar colour beside it #$(pixel "$after" $((ix - 3)) $((iy + ih / 2)))"
+    elif [ -n "$after" ]; then
+        record shot FAIL
+        note "screenshot shows no new item in the bar"
+        box=""
+    else
+        record shot "N.A."
+        note "the compositor gives no screenshot here"
+        box=""
+    fi
+
+    # A real click where the compositor can make one, else the host's call.
+    local mark opened_by=""
+    mark=$(monitor_mark)
+    if [ -n "$box" ] && "$CLICK_AT" $((ix + iw / 2)) $((iy + ih / 2)) \
+        && wait_for 3 bash -c "tail -n +$mark '$T/monitor.log' | grep -q member=Activate"; then
+        opened_by="a pointer click on the item"
+    else
+        activate_item "$ax" "$ay"
+        opened_by="D-Bus Activate($ax, $ay) as the host sends it"
+    fi
+    local geometry=""
+    if wait_for 4 "$PANEL_GEOMETRY" && geometry=$("$PANEL_GEOMETRY"); then
+        record open PASS
+    else
+        record open FAIL
+    fi
+    note "opened with $opened_by; host's calls: $(host_calls_since "$mark" | tr '\n' ';')"
+
+    if [ -n "$geometry" ]; then
+        local x y w h kind
+        read -r x y w h kind <<<"$geometry"
+        [ "$platform" = xcb ] || note "the panel is a compositor window of type ${kind:-unknown}"
+        sleep 1
+        shot panel >/dev/null || true
+        check_geometry "$x" "$y" "$w" "$h" "$box" "$bar0" "$bar1"
+        local ox=$((x > SCREEN_W / 2 ? 100 : SCREEN_W - 100))
+        if "$CLICK_AT" "$ox" $((SCREEN_H - 100)); then
+            if wait_for 3 panel_gone; then record outside PASS; else record outside FAIL; fi
+        else
+            record outside "N.A."
+            note "no pointer to click outside with"
+        fi
+        # Closed by any means before Escape gets a fresh panel.
+        if ! panel_gone; then
+            "$PRESS_ESCAPE"
+            wait_for 2 panel_gone || { activate_item "$ax" "$ay"; wait_for 3 panel_gone; }
+        fi
+        sleep 0.5
+        activate_item "$ax" "$ay"
+        if wait_for 4 "$PANEL_GEOMETRY"; then
+            sleep 0.5
+            "$PRESS_ESCAPE"
+            if wait_for 3 panel_gone; then record escape PASS; else record escape FAIL; fi
+        else
+            record escape "N.A."
+            note "the panel did not open a second time"
+        fi
+        panel_gone || activate_item "$ax" "$ay" # closed for the menu checks
+    else
+        local c
+        for c in onscreen placed outside escape; do record "$c" "N.A."; done
+    fi
+    check_menu "$method"
+    stop_quotix
+}
+panel_gone() { ! "$PANEL_GEOMETRY" >/dev/null 2>&1; }
+
+# sway: X clients through XWayland, native ones in the compositor's tree.
+sway_panel_geometry() {
+    if [ "$QT_PLATFORM" = xcb ]; then
+        DISPLAY=$XWAYLAND_DISPLAY quotix_x_window
+        return
+    fi
+    "${RUN[@]}" swaymsg -t get_tree 2>/dev/null | python3 -c '
+import json, sys
+def walk(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from walk(child)
+for node in walk(json.load(sys.stdin)):
+    if node.get("pid") == int(sys.argv[1]) and node.get("visible"):
+        r = node["rect"]
+        print(r["x"], r["y"], r["width"], r["height"], node["type"])
+        sys.exit(0)
+sys.exit(1)' "$QPID"
+}
+sway_click_at() {
+    "${RUN[@]}" swaymsg "seat seat0 cursor set $1 $2" >/dev/null 2>&1 &&
+        "${RUN[@]}" swaymsg "seat seat0 cursor press button1" >/dev/null 2>&1 &&
+        "${RUN[@]}" swaymsg "seat seat0 cursor release button1" >/dev/null 2>&1
+}
+sway_escape() { "${RUN[@]}" wtype -k Escape >/dev/null 2>&1; }
+shoot_sway() { "${RUN[@]}" grim - >"$1" 2>/dev/null; }
+
+session_sway() {
+    SHOOTER=shoot_sway
+    set_row "sway (xcb)"
+    # sway will not run as root: a throwaway user owns the whole session.
+    DESK_USER=quotixdesk$$
+    if ! useradd --system --no-create-home --home-dir "$HOME" --shell /usr/sbin/nologin "$DESK_USER"; then
+        could_not_start "$ROW" "sway (wayland)"
+        note "could not create a user to run sway as"
+        return
+    fi
+    trap 'kill $(jobs -p) 2>/dev/null; sleep 0.5; userdel -f "$DESK_USER" 2>/dev/null; rm -rf "$T"' EXIT
+    RUN=(setpriv --reuid="$DESK_USER" --regid="$(id -g "$DESK_USER")" --clear-groups)
+    mkdir -p "$XDG_CONFIG_HOME/sway" "$XDG_CONFIG_HOME/waybar"
+    printf '%s\n' "xwayland enable" "output HEADLESS-1 resolution ${SCREEN_W}x${SCREEN_H}" \
+        "exec echo \$DISPLAY >$XDG_RUNTIME_DIR/xdisplay" >"$XDG_CONFIG_HOME/sway/config"
+    printf '%s\n' '{ "layer": "top", "position": "top", "height": 26, "modules-right": ["tray"],' \
+        '  "tray": { "icon-size": 18, "spacing": 8 } }' >"$XDG_CONFIG_HOME/waybar/config"
+    chown -R "$DESK_USER:" "$HOME" "$XDG_RUNTIME_DIR"
+    start_bus || { could_not_start "$ROW" "sway (wayland)"; note "the session bus did not start"; return; }
+    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+        "${RUN[@]}" sway -c "$XDG_CONFIG_HOME/sway/config" >"$T/sway.log" 2>&1 &
+    if ! wait_for 20 bash -c "ls $XDG_RUNTIME_DIR/wayland-* && ls $XDG_RUNTIME_DIR/sway-ipc.*.sock && test -s $XDG_RUNTIME_DIR/xdisplay"; then
+        could_not_start "$ROW" "sway (wayland)"
+        note "sway did not start: $(tail -n 3 "$T/sway.log" | tr '\n' ' ')"
+        return
+    fi
+    WAYLAND_DISPLAY=$(basename "$(ls "$XDG_RUNTIME_DIR"/wayland-* | grep -v lock | head -n1)")
+    SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock | head -n1)
+    XWAYLAND_DISPLAY=$(cat "$XDG_RUNTIME_DIR/xdisplay")
+    export WAYLAND_DISPLAY SWAYSOCK XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland
+    "${RUN[@]}" waybar >"$T/waybar.log" 2>&1 &
+    if ! wait_for 20 dbus_get org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.kde.StatusNotifierWatcher \
+        IsStatusNotifierHostRegistered; then
+        could_not_start "$ROW" "sway (wayland)"
+        note "waybar's tray brought no StatusNotifierWatcher: $(tail -n 3 "$T/waybar.log" | tr '\n' ' ')"
+        return
+    fi
+    sleep 2
+    PANEL_GEOMETRY=sway_panel_geometry CLICK_AT=sway_click_at PRESS_ESCAPE=sway_escape
+    # waybar passes coordinates relative to the item, such as (10, 17).
+    DISPLAY=$XWAYLAND_DISPLAY wayland_round xcb 0 26 EventGroup 10 17
+    set_row "sway (wayland)"
+    wayland_round wayland 0 26 EventGroup 10 17
 }
 
 # ---------------------------------------------------------------------------
