@@ -98,7 +98,10 @@ apt_install() {
 COMMON_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick dbus dbus-x11 libglib2.0-bin strace
     fonts-dejavu-core fonts-noto-color-emoji qt6-wayland)
 packages_xfce() { apt_install "${COMMON_PACKAGES[@]}" xfwm4 xfce4-panel xfce4-notifyd xfconf; }
-packages_kde() { apt_install "${COMMON_PACKAGES[@]}" kwin-x11 kwin-wayland kded5 plasma-workspace plasma-desktop xwayland; }
+packages_kde() {
+    apt_install "${COMMON_PACKAGES[@]}" kwin-x11 kwin-wayland kded5 plasma-workspace plasma-desktop xwayland libcap2-bin \
+        qtwayland5
+}
 packages_gnome() {
     apt_install "${COMMON_PACKAGES[@]}" gnome-shell gnome-shell-extension-appindicator dconf-gsettings-backend \
         dconf-service xwayland
@@ -749,7 +752,8 @@ session_sway() {
         note "could not create a user to run sway as"
         return
     fi
-    trap 'kill $(jobs -p) 2>/dev/null; sleep 0.5; userdel -f "$DESK_USER" 2>/dev/null; rm -rf "$T"' EXIT
+    trap 'kill $(jobs -p) 2>/dev/null; sleep 0.5; userdel -f "$DESK_USER" 2>/dev/null; cp "$T"/*.log "$LOGS"/ 2>/dev/null
+        rm -rf "$T"' EXIT
     RUN=(setpriv --reuid="$DESK_USER" --regid="$(id -g "$DESK_USER")" --clear-groups)
     mkdir -p "$XDG_CONFIG_HOME/sway" "$XDG_CONFIG_HOME/waybar"
     printf '%s\n' "xwayland enable" "output HEADLESS-1 resolution ${SCREEN_W}x${SCREEN_H}" \
@@ -784,6 +788,92 @@ session_sway() {
     wayland_round wayland 0 26 EventGroup 10 17
 }
 
+# KDE on Wayland: kwin_wayland draws into a window on Xvfb and takes that
+# window's pointer and keys as its own, so xdotool on Xvfb is a real user's
+# hand in the Wayland session.
+kde_click_at() { DISPLAY=$XVFB_DISPLAY xdotool mousemove "$1" "$2" click 1; }
+kde_escape() { DISPLAY=$XVFB_DISPLAY xdotool key Escape; }
+shoot_xvfb() { import -display "$XVFB_DISPLAY" -window root "$1" 2>/dev/null; }
+
+# KWin lists its windows to a script; print() lands in its log.
+KWIN_PROBES=0
+kwin_windows() {
+    KWIN_PROBES=$((KWIN_PROBES + 1))
+    local name="quotixprobe$KWIN_PROBES" id mark
+    cat >"$T/probe.js" <<'EOF'
+const clients = workspace.clientList();
+for (let i = 0; i < clients.length; ++i) {
+    const c = clients[i];
+    print("QUOTIXWIN " + c.pid + " " + Math.round(c.x) + " " + Math.round(c.y) + " " + Math.round(c.width) + " "
+        + Math.round(c.height) + " " + (c.dock ? "dock" : c.normalWindow ? "normal" : c.popupWindow ? "popup" : "other")
+        + " " + c.resourceClass);
+}
+print("QUOTIXEND");
+EOF
+    mark=$(($(wc -l <"$T/kwin.log") + 1))
+    id=$(gdbus call --session --dest org.kde.KWin --object-path /Scripting --method org.kde.kwin.Scripting.loadScript \
+        "$T/probe.js" "$name" 2>/dev/null | grep -oP '\d+' | head -n1)
+    [ -n "$id" ] || return 1
+    # start() runs the scripts loaded but not yet running: this one.
+    gdbus call --session --dest org.kde.KWin --object-path /Scripting --method org.kde.kwin.Scripting.start >/dev/null 2>&1
+    wait_for 3 bash -c "tail -n +$mark '$T/kwin.log' | grep -q QUOTIXEND"
+    gdbus call --session --dest org.kde.KWin --object-path /Scripting --method org.kde.kwin.Scripting.unloadScript \
+        "$name" >/dev/null 2>&1
+    tail -n +"$mark" "$T/kwin.log" | grep -oP 'QUOTIXWIN \K.*'
+}
+kde_panel_geometry() {
+    if [ "$QT_PLATFORM" = xcb ]; then
+        DISPLAY=$XWAYLAND_DISPLAY quotix_x_window
+        return
+    fi
+    kwin_windows | awk -v pid="$QPID" '$1 == pid && $4 >= 200 {print $2, $3, $4, $5, $6; found = 1; exit} END {exit !found}'
+}
+
+session_kde_wayland() {
+    set_row "kde-wayland (xcb)"
+    SHOOTER=shoot_xvfb
+    start_xvfb && start_bus || { could_not_start "$ROW" "kde-wayland (wayland)"; note "Xvfb or the session bus did not start"; return; }
+    XVFB_DISPLAY=$DISPLAY
+    local socket="quotix-kde-$$"
+    # KWin starts this once XWayland is up, with DISPLAY naming it.
+    printf '%s\n' '#!/bin/sh' "echo \"\$DISPLAY\" >$T/xdisplay" 'exec sleep 100000' >"$T/session.sh"
+    chmod +x "$T/session.sh"
+    # Debian gives kwin_wayland a file capability (cap_sys_resource); where the
+    # container's bounding set lacks it, exec fails. A plain copy has none.
+    local kwin=kwin_wayland
+    if ! capsh --has-b=cap_sys_resource 2>/dev/null && getcap /usr/bin/kwin_wayland 2>/dev/null | grep -q cap_; then
+        cp /usr/bin/kwin_wayland "$T/kwin_wayland"
+        kwin=$T/kwin_wayland
+    fi
+    KWIN_COMPOSE=Q QT_LOGGING_RULES="kwin_scripting=true" "$kwin" --x11-display "$XVFB_DISPLAY" \
+        --width "$SCREEN_W" --height "$SCREEN_H" --xwayland --socket "$socket" \
+        --exit-with-session "$T/session.sh" >"$T/kwin.log" 2>&1 &
+    if ! wait_for 40 test -s "$T/xdisplay"; then
+        could_not_start "$ROW" "kde-wayland (wayland)"
+        note "kwin_wayland did not start: $(grep -v '^$' "$T/kwin.log" | tail -n 2 | tr '\n' ' ')"
+        return
+    fi
+    XWAYLAND_DISPLAY=$(cat "$T/xdisplay")
+    export WAYLAND_DISPLAY=$socket XDG_SESSION_TYPE=wayland
+    unset DISPLAY
+    # Plasma's own parts are Wayland clients; quotix on xcb gets XWayland.
+    if ! QT_QPA_PLATFORM=wayland start_plasma; then
+        could_not_start "$ROW" "kde-wayland (wayland)"
+        note "plasmashell's tray never registered as a host: $(tail -n 2 "$T/plasmashell.log" | tr '\n' ' ')"
+        return
+    fi
+    sleep 10
+    local bar
+    bar=$(kwin_windows | awk '$6 == "dock" && $3 > 400 {print $3; exit}')
+    bar=${bar:-$((SCREEN_H - 44))}
+    note "Plasma's panel starts at y=$bar"
+    PANEL_GEOMETRY=kde_panel_geometry CLICK_AT=kde_click_at PRESS_ESCAPE=kde_escape
+    # Plasma passes where the pointer is, in global coordinates.
+    DISPLAY=$XWAYLAND_DISPLAY wayland_round xcb "$bar" "$SCREEN_H" Event $((SCREEN_W - 200)) $((SCREEN_H - 20))
+    set_row "kde-wayland (wayland)"
+    wayland_round wayland "$bar" "$SCREEN_H" Event $((SCREEN_W - 200)) $((SCREEN_H - 20))
+}
+
 # ---------------------------------------------------------------------------
 # Parent: runs each session as its own process group under a time limit.
 
@@ -791,7 +881,11 @@ child_main() {
     local name=$1
     setup_env
     trap 'exit 143' TERM
-    trap 'kill $(jobs -p) 2>/dev/null; sleep 0.5; rm -rf "$T"' EXIT
+    # The desktop's own logs stay beside the screenshots.
+    LOGS="$OUT/$name-logs"
+    rm -rf "$LOGS"
+    mkdir -p "$LOGS"
+    trap 'kill $(jobs -p) 2>/dev/null; sleep 0.5; cp "$T"/*.log "$LOGS"/ 2>/dev/null; rm -rf "$T"' EXIT
     "session_${name//-/_}"
 }
 
@@ -951,4 +1045,5 @@ publish_images() {
     done
 }
 
-main "$@"
+# Sourcing the file only defines its functions.
+[ "${BASH_SOURCE[0]}" = "$0" ] && main "$@"
