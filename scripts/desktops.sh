@@ -337,6 +337,20 @@ check_menu() { # check_menu Event|EventGroup
     fi
 }
 
+# Where --publish crops the panel screenshot: the panel, the item and the
+# bar between them.
+crop_around() { # crop_around X Y W H ITEM_BOX BAR_Y0 BAR_Y1
+    local x0=$1 y0=$2 x1=$(($1 + $3)) y1=$(($2 + $4)) iw ih ix iy
+    if [ -n "$5" ]; then
+        IFS='x+' read -r iw ih ix iy <<<"$5"
+        x0=$((ix < x0 ? ix : x0)) x1=$((ix + iw > x1 ? ix + iw : x1))
+    fi
+    y0=$(($6 < y0 ? $6 : y0)) y1=$(($7 > y1 ? $7 : y1))
+    x0=$((x0 - 16 < 0 ? 0 : x0 - 16)) y0=$((y0 < 0 ? 0 : y0))
+    x1=$((x1 + 16 > SCREEN_W ? SCREEN_W : x1 + 16)) y1=$((y1 > SCREEN_H ? SCREEN_H : y1))
+    echo "$((x1 - x0))x$((y1 - y0))+$x0+$y0" >"$OUT/$SLUG-panel.crop"
+}
+
 # The geometry checks of a panel at X Y W H against the item's box.
 check_geometry() { # check_geometry X Y W H ITEM_BOX|"" BAR_Y0 BAR_Y1
     local x=$1 y=$2 w=$3 h=$4 box=$5 bar0=$6 bar1=$7
@@ -346,6 +360,7 @@ check_geometry() { # check_geometry X Y W H ITEM_BOX|"" BAR_Y0 BAR_Y1
         record onscreen FAIL
     fi
     note "panel at ${w}x${h}+${x}+${y} on a ${SCREEN_W}x${SCREEN_H} screen"
+    crop_around "$x" "$y" "$w" "$h" "$box" "$bar0" "$bar1"
     if [ -z "$box" ]; then
         record placed "N.A."
         note "item's position unknown, placement not judged"
@@ -631,6 +646,9 @@ activate_item() { # activate_item X Y
 wayland_round() {
     local platform=$1 bar0=$2 bar1=$3 method=$4 ax=$5 ay=$6 before after box=""
     QT_PLATFORM=$platform
+    # A host may keep drawing the previous round's item for a moment.
+    [ "${ROUNDS:-0}" -eq 0 ] || sleep 4
+    ROUNDS=$((${ROUNDS:-0} + 1))
     before=$(shot before) || true
     start_quotix "$platform"
     if wait_for 25 item_registered; then
@@ -661,7 +679,7 @@ wayland_round() {
     # A real click where the compositor can make one, else the host's call.
     local mark opened_by=""
     mark=$(monitor_mark)
-    if [ -n "$box" ] && "$CLICK_AT" $((ix + iw / 2)) $((iy + ih / 2)) \
+    if [ -n "$box" ] && "${OPEN_AT:-$CLICK_AT}" $((ix + iw / 2)) $((iy + ih / 2)) \
         && wait_for 3 bash -c "tail -n +$mark '$T/monitor.log' | grep -q member=Activate"; then
         opened_by="a pointer click on the item"
     else
@@ -874,6 +892,105 @@ session_kde_wayland() {
     wayland_round wayland "$bar" "$SCREEN_H" Event $((SCREEN_W - 200)) $((SCREEN_H - 20))
 }
 
+# GNOME on Wayland, headless: it has no X root to photograph and no pointer.
+# A small extension of ours turns on the shell's unsafe mode, which opens its
+# Eval and Screenshot calls to us; Eval then drives Clutter's virtual input
+# devices, which the shell treats as a real mouse and keyboard.
+install_gnome_probe() {
+    local dir="$XDG_DATA_HOME/gnome-shell/extensions/quotix-probe@quotix.local"
+    mkdir -p "$dir"
+    printf '%s\n' '{"uuid": "quotix-probe@quotix.local", "name": "Quotix desktop probe",' \
+        ' "description": "Lets scripts/desktops.sh look and click", "shell-version": ["43"]}' >"$dir/metadata.json"
+    printf '%s\n' 'function init() {}' 'function enable() { global.context.unsafe_mode = true; }' \
+        'function disable() { global.context.unsafe_mode = false; }' >"$dir/extension.js"
+}
+gnome_eval() { # prints the JSON the script's value became
+    local out
+    out=$(gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell --method org.gnome.Shell.Eval \
+        "$1" 2>/dev/null) || return 1
+    [[ $out == "(true, "* ]] || return 1
+    out=${out#"(true, '"}
+    printf '%s\n' "${out%"')"}"
+}
+GNOME_INPUT='const Clutter = imports.gi.Clutter, GLib = imports.gi.GLib;
+const seat = Clutter.get_default_backend().get_default_seat();
+global._quotixPointer = global._quotixPointer || seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
+global._quotixKeys = global._quotixKeys || seat.create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
+const now = () => GLib.get_monotonic_time();
+function click(x, y, times) {
+    global._quotixPointer.notify_absolute_motion(now(), x, y);
+    for (let i = 0; i < times; ++i) {
+        global._quotixPointer.notify_button(now(), Clutter.BUTTON_PRIMARY, Clutter.ButtonState.PRESSED);
+        global._quotixPointer.notify_button(now(), Clutter.BUTTON_PRIMARY, Clutter.ButtonState.RELEASED);
+    }
+}
+function key(keyval) {
+    global._quotixKeys.notify_keyval(now(), keyval, Clutter.KeyState.PRESSED);
+    global._quotixKeys.notify_keyval(now(), keyval, Clutter.KeyState.RELEASED);
+}'
+gnome_click_at() { gnome_eval "$GNOME_INPUT click($1, $2, 1); true" >/dev/null; }
+gnome_double_click_at() { gnome_eval "$GNOME_INPUT click($1, $2, 2); true" >/dev/null; }
+gnome_escape() { gnome_eval "$GNOME_INPUT key(Clutter.KEY_Escape); true" >/dev/null; }
+shoot_gnome() {
+    rm -f "$T/shot.png"
+    gdbus call --session --dest org.gnome.Shell.Screenshot --object-path /org/gnome/Shell/Screenshot \
+        --method org.gnome.Shell.Screenshot.Screenshot false false "$T/shot.png" >/dev/null 2>&1 &&
+        mv "$T/shot.png" "$1"
+}
+gnome_xwayland_ready() { gnome_eval "imports.gi.GLib.getenv('XAUTHORITY')" | grep -q /; }
+gnome_panel_geometry() {
+    if [ "$QT_PLATFORM" = xcb ]; then
+        DISPLAY=$XWAYLAND_DISPLAY quotix_x_window
+        return
+    fi
+    gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $QPID && w.showing_on_its_workspace()).map(w => { const r = w.get_frame_rect(); return [r.x, r.y, r.width, r.height, w.get_window_type() == 0 ? 'normal' : 'type' + w.get_window_type()].join(' '); }).join(';')" |
+        tr -d '"' | tr ';' '\n' | awk '$3 >= 200 {print; found = 1; exit} END {exit !found}'
+}
+
+session_gnome_wayland() {
+    set_row "gnome-wayland (xcb)"
+    SHOOTER=shoot_gnome
+    start_bus && prepare_gnome 1 || { could_not_start "$ROW" "gnome-wayland (wayland)"; note "a bus or dconf did not start"; return; }
+    install_gnome_probe
+    gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com', 'quotix-probe@quotix.local']"
+    export XDG_SESSION_TYPE=wayland
+    local socket="quotix-gnome-$$"
+    gnome-shell --wayland --headless --virtual-monitor "${SCREEN_W}x${SCREEN_H}" --wayland-display "$socket" \
+        >"$T/gnome-shell.log" 2>&1 &
+    if ! wait_for 60 dbus_get org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.kde.StatusNotifierWatcher \
+        IsStatusNotifierHostRegistered; then
+        could_not_start "$ROW" "gnome-wayland (wayland)"
+        note "gnome-shell brought no StatusNotifierWatcher: $(grep -v '^$' "$T/gnome-shell.log" | tail -n 2 | tr '\n' ' ')"
+        return
+    fi
+    export WAYLAND_DISPLAY=$socket
+    if ! wait_for 20 gnome_eval 'true'; then
+        could_not_start "$ROW" "gnome-wayland (wayland)"
+        note "the shell's Eval stayed closed (unsafe mode not on), so nothing can be seen or clicked"
+        return
+    fi
+    # mutter sets XWayland's display and cookie file in its own environment
+    # for the clients it starts.
+    wait_for 20 gnome_xwayland_ready || true
+    XWAYLAND_DISPLAY=$(gnome_eval "imports.gi.GLib.getenv('DISPLAY')" | tr -d '"' | grep -v null)
+    export XAUTHORITY
+    XAUTHORITY=$(gnome_eval "imports.gi.GLib.getenv('XAUTHORITY')" | tr -d '"' | grep -v null)
+    sleep 3
+    gnome_escape # out of the overview the shell starts in
+    sleep 1
+    PANEL_GEOMETRY=gnome_panel_geometry CLICK_AT=gnome_click_at PRESS_ESCAPE=gnome_escape
+    # A double click activates; GNOME passes global coordinates.
+    OPEN_AT=gnome_double_click_at
+    if [ -n "$XWAYLAND_DISPLAY" ]; then
+        DISPLAY=$XWAYLAND_DISPLAY wayland_round xcb 0 32 Event $((SCREEN_W - 200)) 16
+    else
+        could_not_start "$ROW"
+        note "no XWayland display found"
+    fi
+    set_row "gnome-wayland (wayland)"
+    wayland_round wayland 0 32 Event $((SCREEN_W - 200)) 16
+}
+
 # ---------------------------------------------------------------------------
 # Parent: runs each session as its own process group under a time limit.
 
@@ -1035,13 +1152,19 @@ write_doc() {
 
 publish_images() {
     mkdir -p "$ROOT/docs/images"
-    local f name
+    local f slug crop
     for f in "$OUT"/*-panel.png; do
         [ -f "$f" ] || continue
-        name=$(basename "$f" -panel.png)
-        # The top of the screen holds the bar, the item and the panel below it.
-        convert "$f" -crop "${SCREEN_W}x480+0+0" +repage -resize 50% -strip -colors 128 \
-            "$ROOT/docs/images/desktop-$name.png"
+        slug=$(basename "$f" -panel.png)
+        crop=$(cat "$OUT/$slug-panel.crop" 2>/dev/null) || crop="${SCREEN_W}x${SCREEN_H}+0+0"
+        convert "$f" -crop "$crop" +repage -strip -colors 96 "PNG8:$ROOT/docs/images/desktop-$slug.png"
+    done
+    # The host's own menu, where a session took one: the item and what hangs from it.
+    for f in "$OUT"/*-menu.png; do
+        [ -f "$f" ] || continue
+        slug=$(basename "$f" -menu.png)
+        convert "$f" -crop "$((SCREEN_W / 2))x$((SCREEN_H / 4))+$((SCREEN_W / 2))+0" +repage -strip -colors 96 \
+            "PNG8:$ROOT/docs/images/desktop-$slug-menu.png"
     done
 }
 
