@@ -302,6 +302,12 @@ count_requests_during() { # count_requests_during SECONDS COMMAND...
     rm -f "$T/strace.txt"
 }
 
+# What the last menu call answered, in short.
+call_said() {
+    grep -oP "No such method '[A-Za-z]+'" "$T/menu-call.txt" 2>/dev/null | head -n1 | grep . ||
+        head -c 120 "$T/menu-call.txt"
+}
+
 # The menu checks: the layout, Refresh and Quit with the host's own method.
 check_menu() { # check_menu Event|EventGroup
     local method=$1 path
@@ -321,7 +327,7 @@ check_menu() { # check_menu Event|EventGroup
         record refresh PASS
     else
         record refresh FAIL
-        note "$method on Refresh: no request to the demo service; the call said: $(head -c 160 "$T/menu-call.txt")"
+        note "$method on Refresh: no request to the demo service; the call said: $(call_said)"
         # Tells a missing method from a refresh that does not reach the service.
         local other=Event
         [ "$method" = Event ] && other=EventGroup
@@ -333,7 +339,7 @@ check_menu() { # check_menu Event|EventGroup
         record quit PASS
     else
         record quit FAIL
-        note "$method on Quit: the process kept running; the call said: $(head -c 160 "$T/menu-call.txt")"
+        note "$method on Quit: the process kept running; the call said: $(call_said)"
     fi
 }
 
@@ -461,6 +467,12 @@ x11_round() {
         xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
         sleep 1.5
         shot menu >/dev/null || true
+        # Hosts open their menu to either side of the item.
+        local mx=$((ix + iw / 2 - 220)) my=0
+        [ "$mx" -gt $((SCREEN_W - 440)) ] && mx=$((SCREEN_W - 440))
+        [ "$mx" -lt 0 ] && mx=0
+        [ "$bar0" -lt $((SCREEN_H / 2)) ] || my=$((SCREEN_H - 260))
+        echo "440x260+$mx+$my" >"$OUT/$SLUG-menu.crop"
         xdotool key Down
         sleep 0.3
         xdotool key Down
@@ -1006,6 +1018,14 @@ child_main() {
     "session_${name//-/_}"
 }
 
+# The rows in the order of the sessions, whatever order they were run in.
+result_rows() {
+    local s
+    for s in "${SESSIONS[@]}"; do
+        awk -F'\t' -v s="$s" '($1 == s || index($1, s " (") == 1) && !seen[$1]++ {print $1}' "$1"
+    done
+}
+
 render_table() {
     local results=$1 row c v line
     local header="| Desktop (Qt platform) |" rule="|---|"
@@ -1028,7 +1048,7 @@ render_table() {
             line+=" ${v:-N.A.} |"
         done
         echo "$line"
-    done < <(awk -F'\t' '!seen[$1]++ {print $1}' "$results")
+    done < <(result_rows "$results")
 }
 
 render_notes() {
@@ -1036,7 +1056,7 @@ render_notes() {
     while IFS= read -r row; do
         echo "- **$row**"
         awk -F'\t' -v r="$row" '$1 == r && $2 == "note" {print "  - " $3}' "$results"
-    done < <(awk -F'\t' '!seen[$1]++ {print $1}' "$results")
+    done < <(result_rows "$results")
 }
 
 find_quotix() {
@@ -1082,8 +1102,13 @@ main() {
     }
     mkdir -p "$OUT"
     OUT=$(realpath "$OUT")
+    # Rows of sessions not run this time stay from earlier runs into the same folder.
     local results="$OUT/results.tsv"
-    : >"$results"
+    touch "$results"
+    for s in "${only[@]}"; do
+        awk -F'\t' -v s="$s" '$1 != s && index($1, s " (") != 1' "$results" >"$results.new"
+        mv "$results.new" "$results"
+    done
     log "quotix: $QUOTIX_BIN; screenshots and logs in $OUT"
 
     local failed=0
@@ -1109,10 +1134,10 @@ main() {
             failed=1
         fi
         kill -TERM -- "-$child" 2>/dev/null
-        sleep 1
+        sleep 3 # the child's own clean-up copies the logs and removes its folder
         kill -KILL -- "-$child" 2>/dev/null
         wait "$child" 2>/dev/null
-        if [ "$(wc -l <"$results")" -eq "$lines_before" ]; then
+        if ! tail -n +"$((lines_before + 1))" "$results" | grep -qv $'\tnote\t'; then
             printf '%s\tstart\tcould not start here\n%s\tnote\tthe session recorded nothing\n' "$s" "$s" >>"$results"
         fi
         if grep -q $'\tstart\tcould not start here' <(tail -n +"$((lines_before + 1))" "$results"); then
@@ -1157,13 +1182,14 @@ publish_images() {
         [ -f "$f" ] || continue
         slug=$(basename "$f" -panel.png)
         crop=$(cat "$OUT/$slug-panel.crop" 2>/dev/null) || crop="${SCREEN_W}x${SCREEN_H}+0+0"
-        convert "$f" -crop "$crop" +repage -strip -colors 96 "PNG8:$ROOT/docs/images/desktop-$slug.png"
+        convert "$f" -crop "$crop" +repage -strip +dither -colors 96 "PNG8:$ROOT/docs/images/desktop-$slug.png"
     done
     # The host's own menu, where a session took one: the item and what hangs from it.
     for f in "$OUT"/*-menu.png; do
         [ -f "$f" ] || continue
         slug=$(basename "$f" -menu.png)
-        convert "$f" -crop "$((SCREEN_W / 2))x$((SCREEN_H / 4))+$((SCREEN_W / 2))+0" +repage -strip -colors 96 \
+        crop=$(cat "$OUT/$slug-menu.crop" 2>/dev/null) || crop="${SCREEN_W}x${SCREEN_H}+0+0"
+        convert "$f" -crop "$crop" +repage -strip +dither -colors 96 \
             "PNG8:$ROOT/docs/images/desktop-$slug-menu.png"
     done
 }
