@@ -1164,7 +1164,7 @@ write_doc() {
         echo
         echo "$table"
         echo
-        echo "## Notes"
+        echo "## Notes from this run"
         echo
         render_notes "$results"
     } >"$doc.new"
