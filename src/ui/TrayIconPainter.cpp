@@ -1,6 +1,8 @@
 #include "ui/TrayIconPainter.h"
 
+#include "presentation/BandPalette.h"
 #include "presentation/TitleLayout.h"
+#include "ui/PanelStyle.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -13,11 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool isDark(const QColor &color)
-{
-    return color.lightnessF() < 0.5;
-}
 
 QFont badgeFont(qreal pixelSize)
 {
@@ -116,18 +113,8 @@ void drawGlyph(QPainter &painter, const QString &glyph, qreal size, const QColor
 
 QColor titleBandColor(Band band, const QColor &textColor)
 {
-    // Light text means a dark panel: the bright shades; else deeper ones that
-    // keep their contrast on a light panel.
-    const bool darkPanel = !isDark(textColor);
-    switch (band) {
-    case Band::Low:
-        return darkPanel ? QColor(0x30, 0xD1, 0x58) : QColor(0x1A, 0x8F, 0x3C);
-    case Band::Elevated:
-        return darkPanel ? QColor(0xFF, 0x9F, 0x0A) : QColor(0xD1, 0x6A, 0x00);
-    case Band::Critical:
-        return darkPanel ? QColor(0xFF, 0x45, 0x3A) : QColor(0xD7, 0x00, 0x15);
-    }
-    return textColor;
+    const Rgb text{quint8(textColor.red()), quint8(textColor.green()), quint8(textColor.blue())};
+    return PanelStyle::toColor(bandRgb(titleColor(band), backdropBehindText(text)));
 }
 
 QColor panelTextColor(const QPalette &palette)
