@@ -52,3 +52,9 @@ bool isAnchorablePoint(QPoint point, const QList<QRect> &screens);
 
 // What the environment says about the session, for PlacementInput.
 bool isWaylandSession(const QByteArray &xdgSessionType, const QByteArray &waylandDisplay);
+
+// The Qt platform to ask for when the user named none (QT_QPA_PLATFORM
+// empty): in a Wayland session native Wayland, falling back to XWayland where
+// Qt's Wayland plugin is missing; elsewhere Qt's own choice (empty).
+QByteArray preferredQtPlatform(const QByteArray &userChoice, const QByteArray &xdgSessionType,
+                               const QByteArray &waylandDisplay);

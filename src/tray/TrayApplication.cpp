@@ -4,6 +4,7 @@
 #include "core/os/PlatformServices.h"
 #include "core/Preferences.h"
 #include "demo/DemoSetup.h"
+#include "presentation/PanelPlacement.h"
 #include "tray/SingleInstance.h"
 #include "core/os/TrayHost.h"
 #include "tray/TrayHostWaiter.h"
@@ -102,6 +103,11 @@ int runTrayApplication(int argc, char **argv)
         QTextStream(stderr) << *reason << Qt::endl;
         return 1;
     }
+
+    if (const QByteArray platform = preferredQtPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
+                                                        qgetenv("WAYLAND_DISPLAY"));
+        !platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);
     switch (parseArguments(QCoreApplication::arguments(), &demo)) {

@@ -37,8 +37,7 @@ const NamedColor AllColours[] = {NamedColor::Green, NamedColor::Yellow, NamedCol
 
 QByteArray describe(NamedColor colour, Rgb background, double ratio)
 {
-    return "colour " + QByteArray::number(int(colour)) + " on #" + QByteArray::number(background.red, 16)
-        + QByteArray::number(background.green, 16) + QByteArray::number(background.blue, 16) + ": "
+    return QByteArray::number(int(colour)) + " on " + QByteArray::number(background.red) + ": "
         + QByteArray::number(ratio, 'f', 2);
 }
 
