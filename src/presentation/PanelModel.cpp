@@ -1,6 +1,5 @@
 #include "presentation/PanelModel.h"
 
-#include "presentation/TimeFormat.h"
 #include "core/UsageProvider.h"
 
 #include <algorithm>
@@ -92,18 +91,6 @@ RowModel rowModel(const UsageLimit &limit, const QDateTime &now)
     if (limit.resetTime)
         row.resetText = resetText(*limit.resetTime, now);
     return row;
-}
-
-double filledFraction(double utilization)
-{
-    if (!(utilization > 0.0)) // also NaN
-        return 0.0;
-    return std::min(utilization / 100.0, 1.0);
-}
-
-QString resetText(const QDateTime &resetTime, const QDateTime &now)
-{
-    return u"Resets "_s + formatTimeRemaining(resetTime, now);
 }
 
 QString elapsedText(const QDateTime &since, const QDateTime &now)

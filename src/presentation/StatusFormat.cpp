@@ -2,7 +2,7 @@
 
 #include "core/Bands.h"
 #include "presentation/EmptyState.h"
-#include "presentation/TimeFormat.h"
+#include "presentation/UsageFigures.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -165,11 +165,8 @@ QByteArray statusJson(const StatusSnapshot &snapshot)
 
 QString usageBar(double utilization, int width)
 {
-    int filled = 0;
-    if (utilization > 0) { // also false for NaN
-        const double fraction = std::min(utilization / 100.0, 1.0);
-        filled = std::clamp(static_cast<int>(fraction * width), 1, width);
-    }
+    const double fraction = filledFraction(utilization);
+    const int filled = fraction > 0.0 ? std::clamp(static_cast<int>(fraction * width), 1, width) : 0;
     return QString(filled, QChar(0x2588)) + QString(width - filled, QChar(0x2591)); // █ and ░
 }
 
@@ -218,7 +215,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool co
                         + paint(percentText(limit.utilization).rightJustified(percentWidth), band, colour) + u"  "_s
                         + paint(usageBar(limit.utilization), band, colour);
                     if (limit.resetTime)
-                        line += u"  Resets "_s + formatTimeRemaining(*limit.resetTime, now);
+                        line += u"  "_s + resetText(*limit.resetTime, now);
                     lines.append(line);
                 }
             }

@@ -1,6 +1,7 @@
 #include "presentation/TitleLayout.h"
 
 #include "core/UsageProvider.h"
+#include "presentation/UsageFigures.h"
 
 #include <algorithm>
 #include <array>
@@ -37,6 +38,13 @@ Band bandOfShown(double value)
     return shown ? bandFor(static_cast<double>(*shown)) : Band::Low;
 }
 
+// Likewise the bar: two values that show the same number draw the same icon.
+double fillOfShown(double value)
+{
+    const auto shown = truncatedPercent(value);
+    return shown ? filledFraction(static_cast<double>(*shown)) : 0.0;
+}
+
 const ProviderUsageResponse *usageOf(const std::shared_ptr<UsageProvider> &provider,
                                      const QHash<QString, ProviderState> &states)
 {
@@ -53,36 +61,35 @@ TitleLayout glyphTitle(QStringView glyph)
     return title;
 }
 
-bool isIcon(TitlePiece::Kind kind)
-{
-    return kind == TitlePiece::Kind::IconImage || kind == TitlePiece::Kind::IconText;
-}
-
 } // namespace
 
 QString TitleLayout::text() const
 {
     QString result;
     for (const TitlePiece &piece : pieces) {
-        result += piece.text;
-        if (isIcon(piece.kind))
-            result += u' ';
+        switch (piece.kind) {
+        case TitlePiece::Kind::IconImage:
+        case TitlePiece::Kind::IconText:
+            result += piece.name + u' ';
+            break;
+        case TitlePiece::Kind::Glyph:
+            result += piece.text == NoUsageGlyph ? NoUsageText : LoadingText;
+            break;
+        default:
+            result += piece.text;
+        }
     }
     return result;
 }
 
 QString TitleLayout::widestText() const
 {
-    QString result;
-    for (const TitlePiece &piece : pieces) {
-        if (piece.kind == TitlePiece::Kind::Percentage)
-            result += piece.text.size() > 4 ? piece.text : u"100%"_s;
-        else
-            result += piece.text;
-        if (isIcon(piece.kind))
-            result += u' ';
+    TitleLayout widest = *this;
+    for (TitlePiece &piece : widest.pieces) {
+        if (piece.kind == TitlePiece::Kind::Percentage && piece.text.size() <= 4)
+            piece.text = u"100%"_s;
     }
-    return result;
+    return widest.text();
 }
 
 bool TitleLayout::hasUsage() const
@@ -101,6 +108,13 @@ QList<TitlePiece> TitleLayout::percentages() const
     return result;
 }
 
+QString providerMark(const QString &id, const QString &name)
+{
+    if (id == u"codex")
+        return u"X"_s;
+    return name.isEmpty() ? u"?"_s : name.first(1).toUpper();
+}
+
 TitleLayout loadingTitle()
 {
     return glyphTitle(LoadingGlyph);
@@ -116,17 +130,19 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
         if (!usage)
             continue;
         if (shownAny)
-            title.pieces.append(TitlePiece{TitlePiece::Kind::Separator, u"  "_s, {}, Band::Low});
+            title.pieces.append(TitlePiece{TitlePiece::Kind::Separator, ProviderSeparator.toString(), {}, Band::Low});
 
         const auto iconName = provider->iconName();
-        if (iconName && !iconName->isEmpty())
-            title.pieces.append(TitlePiece{TitlePiece::Kind::IconImage, provider->icon(), *iconName, Band::Low});
-        else
-            title.pieces.append(TitlePiece{TitlePiece::Kind::IconText, provider->icon(), {}, Band::Low});
+        const bool hasArtwork = iconName && !iconName->isEmpty();
+        title.pieces.append(TitlePiece{hasArtwork ? TitlePiece::Kind::IconImage : TitlePiece::Kind::IconText,
+                                       provider->icon(), hasArtwork ? *iconName : QString(), Band::Low,
+                                       provider->name(), providerMark(provider->id(), provider->name())});
 
         const UsageLimit *limit = chosenLimit(*usage, mode);
         const double value = limit ? limit->utilization : usage->maxUtilization();
-        title.pieces.append(TitlePiece{TitlePiece::Kind::Percentage, percentText(value), {}, bandOfShown(value)});
+        TitlePiece percentage{TitlePiece::Kind::Percentage, percentText(value), {}, bandOfShown(value)};
+        percentage.fill = fillOfShown(value);
+        title.pieces.append(percentage);
         shownAny = true;
     }
     if (!shownAny)

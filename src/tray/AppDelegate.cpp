@@ -9,7 +9,8 @@
 #include "tray/TitleObserver.h"
 #include "core/os/TrayItem.h"
 
-#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent)
     : QObject(parent)
@@ -49,10 +50,17 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
 {
     m_statusItem = std::move(item);
     m_statusItem->setTitle(loadingTitle(), {});
-    connect(m_statusItem.get(), &TrayItem::activated, this, &AppDelegate::togglePopover);
+    connect(m_statusItem.get(), &TrayItem::activated, this, [this](const QRect &geometry, const QPoint &point) {
+        m_lastActivation = Activation{geometry, point};
+        togglePopover();
+    });
+    // From the menu: where the last click on the item put it (the pointer's
+    // position is stale under XWayland), else where the compositor likes.
     connect(m_statusItem.get(), &TrayItem::showRequested, this, [this] {
         if (!m_popover || !m_popover->isVisible())
-            togglePopover(QRect(), QCursor::pos());
+            togglePopover();
+        else
+            m_popover->showPlaced(placement());
     });
     connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refresh);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
@@ -89,7 +97,18 @@ void AppDelegate::updateStatusItem(const TitleLayout &title, const QStringList &
         m_statusItem->setTitle(title, details);
 }
 
-void AppDelegate::togglePopover(const QRect &trayGeometry, const QPoint &point)
+PanelPlacement AppDelegate::placement() const
+{
+    PlacementInput input;
+    input.platformName = QGuiApplication::platformName();
+    input.waylandSession = isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
+    input.activation = m_lastActivation;
+    for (const QScreen *screen : QGuiApplication::screens())
+        input.screens.append(screen->geometry());
+    return decidePanelPlacement(input);
+}
+
+void AppDelegate::togglePopover()
 {
     if (!m_popover)
         return;
@@ -99,7 +118,5 @@ void AppDelegate::togglePopover(const QRect &trayGeometry, const QPoint &point)
     }
     if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < m_timing.reopenGuard.count())
         return;
-    m_popover->showAnchored(trayGeometry, point);
-    m_popover->raise();
-    m_popover->activateWindow();
+    m_popover->showPlaced(placement());
 }

@@ -2,6 +2,7 @@
 
 #include "core/os/PlatformServices.h"
 #include "core/UsageManager.h"
+#include "presentation/PanelPlacement.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -52,7 +53,8 @@ private:
     void setupUsageObserver();
     void startFetching();
     void updateStatusItem(const TitleLayout &title, const QStringList &details);
-    void togglePopover(const QRect &trayGeometry, const QPoint &point);
+    void togglePopover();
+    PanelPlacement placement() const;
 
     PlatformServices m_services;
     Timing m_timing;
@@ -65,4 +67,5 @@ private:
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TitleObserver> m_titleObserver;
     QElapsedTimer m_sinceClosed;
+    std::optional<Activation> m_lastActivation;
 };

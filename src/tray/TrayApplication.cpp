@@ -6,6 +6,7 @@
 #include "core/os/PlatformServices.h"
 #include "core/Preferences.h"
 #include "demo/DemoSetup.h"
+#include "presentation/PanelPlacement.h"
 #include "tray/SingleInstance.h"
 #include "core/os/TrayHost.h"
 #include "tray/TrayHostWaiter.h"
@@ -57,6 +58,11 @@ int runTrayApplication(int argc, char **argv)
         Console::err(*reason + u'\n');
         return 1;
     }
+
+    if (const QByteArray platform = preferredQtPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
+                                                        qgetenv("WAYLAND_DISPLAY"));
+        !platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);
     TrayCommand tray;

@@ -65,6 +65,7 @@ private Q_SLOTS:
     void loadingThenFooter();
     void controlsWriteThrough();
     void panelKeys();
+    void windowModesCloseWhenLeft();
 };
 
 void TestMenuBarView::errorHidesRows()
@@ -159,6 +160,45 @@ void TestMenuBarView::panelKeys()
     QTest::keyClick(&panel, Qt::Key_Escape);
     QTRY_VERIFY(!panel.isVisible());
     QCOMPARE(closed.size(), 1);
+}
+
+void TestMenuBarView::windowModesCloseWhenLeft()
+{
+    Fixture f;
+    MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
+    QSignalSpy closed(&panel, &MenuBarPanel::closed);
+
+    // Where no grab sees a click outside, turning to another window closes it.
+    for (PanelMode mode : {PanelMode::PlacedWindow, PanelMode::AnchoredTool}) {
+        panel.showPlaced(PanelPlacement{mode, QRect(1000, 2, 24, 24), QPoint()});
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QCOMPARE(panel.mode(), mode);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&panel, &deactivate);
+        QTRY_VERIFY(!panel.isVisible());
+    }
+    QCOMPARE(closed.size(), 2);
+
+    // A titled window of its own; opening it again keeps the one window, and Escape closes it.
+    panel.showPlaced(PanelPlacement{});
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QCOMPARE(panel.windowTitle(), u"Quotix"_s);
+    QVERIFY(!(panel.windowFlags() & Qt::FramelessWindowHint));
+    QVERIFY(!panel.windowIcon().isNull());
+    panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(5, 5)});
+    QCOMPARE(panel.mode(), PanelMode::PlacedWindow);
+    QVERIFY(panel.isVisible());
+    QTest::keyClick(&panel, Qt::Key_Escape);
+    QTRY_VERIFY(!panel.isVisible());
+
+    // The popup does not close on deactivation: its grab handles clicks outside.
+    panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(100, 5)});
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QVERIFY(panel.windowFlags().testFlag(Qt::Popup));
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(&panel, &deactivate);
+    QVERIFY(panel.isVisible());
+    panel.close();
 }
 
 QTEST_MAIN(TestMenuBarView)
