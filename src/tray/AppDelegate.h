@@ -16,6 +16,7 @@ class MenuBarPanel;
 class Preferences;
 class RefreshScheduler;
 class TitleObserver;
+class TrayMenuObserver;
 class TrayItem;
 struct TitleLayout;
 
@@ -64,5 +65,6 @@ private:
     std::unique_ptr<MenuBarPanel> m_popover;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TitleObserver> m_titleObserver;
+    std::unique_ptr<TrayMenuObserver> m_menuObserver;
     QElapsedTimer m_sinceClosed;
 };

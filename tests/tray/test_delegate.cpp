@@ -8,6 +8,7 @@
 #include "core/os/TrayItem.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,7 +21,9 @@ namespace {
 struct FakeTrayItem : TrayItem
 {
     void setTitle(const TitleLayout &title, const QStringList &) override { titles.append(title.text()); }
+    void setMenu(const QList<TrayMenuEntry> &entries) override { menu = entries; }
     QStringList titles;
+    QList<TrayMenuEntry> menu;
 };
 
 struct FixedUptime : UptimeSource
@@ -107,6 +110,17 @@ private Q_SLOTS:
         QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
         Q_EMIT launch.item->refreshRequested();
         QTRY_COMPARE(launch.provider->attemptTimes.size(), 1);
+        // The menu carries the figures, and its switch is the panel's.
+        QTRY_VERIFY(!launch.item->menu.isEmpty()
+                    && launch.item->menu.constFirst().label == u"Claude \u00B7 Weekly (7d) 42%"_s);
+        auto *checkbox = launch.panel->findChild<QCheckBox *>();
+        QVERIFY(checkbox && !checkbox->isChecked());
+        Q_EMIT launch.item->launchAtLoginRequested(true);
+        QVERIFY(checkbox->isChecked());
+        QTRY_VERIFY(std::any_of(launch.item->menu.cbegin(), launch.item->menu.cend(), [](const TrayMenuEntry &e) {
+            return e.role == TrayMenuEntry::Role::LaunchAtLogin && e.checked;
+        }));
+
         Q_EMIT launch.item->quitRequested();
         Q_EMIT launch.panel->quitRequested();
         QCOMPARE(quit.size(), 2);
