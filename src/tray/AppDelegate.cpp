@@ -37,13 +37,26 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::finishLaunching(std::unique_ptr<TrayItem> item)
 {
+    if (m_scheduler) { // running already, without a tray until now
+        setupStatusItem(std::move(item));
+        setupUsageObserver(); // new observers render the current state for the item
+        return;
+    }
     // Same order as on every platform; the "accessory" step needs nothing here:
     // the application has no main window and the panel is a popup.
-    setupStatusItem(std::move(item));
+    if (item)
+        setupStatusItem(std::move(item));
     setupPopover();
     setupWakeNotification();
     setupUsageObserver();
     startFetching();
+}
+
+void AppDelegate::finishLaunchingWithoutItem(const QString &title, const QString &message)
+{
+    if (m_services.notifications)
+        m_services.notifications->sendNotification(title, message);
+    finishLaunching(nullptr);
 }
 
 void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)

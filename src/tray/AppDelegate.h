@@ -40,8 +40,12 @@ public:
     AppDelegate(ProviderList providers, PlatformServices services, QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    // The launch sequence, once a tray host has been found.
+    // The launch sequence, once a tray host has been found; after
+    // finishLaunchingWithoutItem(), it only puts the late item in the tray.
     void finishLaunching(std::unique_ptr<TrayItem> item);
+    // The launch sequence with no tray: tells the user once what to enable,
+    // then refreshes and alerts as usual.
+    void finishLaunchingWithoutItem(const QString &title, const QString &message);
 
 Q_SIGNALS:
     void quitRequested();

@@ -42,21 +42,27 @@ struct NoLoginItems : LoginItemService
 
 struct Launch
 {
-    explicit Launch(double uptime)
+    enum class Tray { Present, Missing };
+    explicit Launch(double uptime, Tray tray = Tray::Present)
     {
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
         PlatformServices services{std::make_unique<RecordingNotifications>(), std::make_unique<NoLoginItems>(),
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
         wake = services.wakeMonitor.get();
+        notifications = static_cast<RecordingNotifications *>(services.notifications.get());
         delegate = std::make_unique<AppDelegate>(ProviderList{provider}, std::move(services),
                                                  AppDelegate::Timing{20ms, 150ms});
-        delegate->finishLaunching(std::unique_ptr<TrayItem>(item = new FakeTrayItem));
+        if (tray == Tray::Present)
+            delegate->finishLaunching(std::unique_ptr<TrayItem>(item = new FakeTrayItem));
+        else
+            delegate->finishLaunchingWithoutItem(u"No tray"_s, u"Enable one"_s);
         for (QWidget *widget : QApplication::topLevelWidgets())
             panel = panel ? panel : qobject_cast<MenuBarPanel *>(widget);
     }
 
     std::shared_ptr<ScriptedProvider> provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
     WakeMonitor *wake = nullptr;
+    RecordingNotifications *notifications = nullptr;
     FakeTrayItem *item = nullptr;
     MenuBarPanel *panel = nullptr;
     std::unique_ptr<AppDelegate> delegate;
@@ -87,6 +93,24 @@ private Q_SLOTS:
         Q_EMIT fresh.wake->woke();
         QTRY_COMPARE(fresh.provider->attemptTimes.size(), 1);
         QCOMPARE(launch.provider->attemptTimes.size(), 1);
+    }
+
+    void withoutATrayItKeepsWorkingUntilOneAppears()
+    {
+        Launch launch(3600, Launch::Tray::Missing);
+        using Sent = QList<std::pair<QString, QString>>;
+        QCOMPARE(launch.notifications->sent, (Sent{{u"No tray"_s, u"Enable one"_s}}));
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 1); // refreshing goes on
+
+        // The tray turns up: the item shows what is known now, figures and all.
+        launch.delegate->finishLaunching(std::unique_ptr<TrayItem>(launch.item = new FakeTrayItem));
+        QTRY_VERIFY(!launch.item->titles.isEmpty() && launch.item->titles.constLast().contains(u"42%"_s));
+        QTRY_VERIFY(!launch.item->menu.isEmpty()
+                    && launch.item->menu.constFirst().label == u"Claude \u00B7 Weekly (7d) 42%"_s);
+        QCOMPARE(launch.notifications->sent.size(), 1);
+        QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
+        Q_EMIT launch.item->quitRequested();
+        QCOMPARE(quit.size(), 1);
     }
 
     void panelAndMenu()
