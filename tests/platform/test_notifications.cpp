@@ -2,6 +2,7 @@
 // our name, the alert's text and the default sound; the alerts of one check
 // replace each other; with no service they vanish without a word.
 #include "platform/linux/FreedesktopNotifications.h"
+#include "support/LogCapture.h"
 
 #include <QDBusConnection>
 #include <QRegularExpression>
@@ -51,6 +52,19 @@ private Q_SLOTS:
         for (const QString &body : {u"Usage is at 85%"_s, u"Usage is at 92%"_s})
             QCOMPARE(m_received.takeFirst(), (QVariantList{u"Quotix"_s, 0u, u"Claude Usage Alert"_s, body,
                                                            u"message-new-instant"_s}));
+    }
+
+    void aFailedNotifyIsLoggedWhenAsked()
+    {
+        // A server that answers Notify with an error: the alert is lost, the log says why.
+        m_server.unregisterService(u"org.freedesktop.Notifications"_s);
+        LogCapture log(u"quotix.dbus=true"_s);
+        FreedesktopNotifications notifications(QDBusConnection::sessionBus());
+        notifications.sendNotification(u"Claude Usage Alert"_s, u"Usage is at 85%"_s);
+        QTRY_COMPARE(LogCapture::lines().size(), 1);
+        QVERIFY(LogCapture::lines().constFirst().startsWith(u"quotix.dbus: notification"_s));
+        QVERIFY(LogCapture::lines().constFirst().contains(u"ServiceUnknown"_s));
+        QVERIFY(m_server.registerService(u"org.freedesktop.Notifications"_s));
     }
 
     void oneCheckShowsOneAlert()

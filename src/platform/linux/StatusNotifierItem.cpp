@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
@@ -122,8 +123,11 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
     setTitle(loadingTitle(), {});
     m_published = m_bus.isConnected() && m_menu->isExported() && m_bus.registerObject(QString(ItemPath), this)
         && m_bus.registerService(m_serviceName);
-    if (!m_published)
+    if (!m_published) {
+        qCWarning(lcTray) << "could not publish" << m_serviceName << "on the session bus:"
+                          << m_bus.lastError().message();
         return;
+    }
 
     // A host that restarts brings its watcher back empty: register again.
     m_watcher = new QDBusServiceWatcher(QString(WatcherService), m_bus, QDBusServiceWatcher::WatchForRegistration, this);
