@@ -65,7 +65,6 @@ DBusMenuEntry exportedEntry(int id, const TrayMenuEntry &entry)
     return DBusMenuEntry{id, properties};
 }
 
-
 // Several items may live in one process (tests do this); each needs a name of its own.
 int nextItemNumber()
 {
