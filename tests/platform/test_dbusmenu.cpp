@@ -124,18 +124,6 @@ private Q_SLOTS:
         QCOMPARE(qdbus_cast<QList<int>>(group.arguments().value(0)), QList<int>());
         menuCall(u"EventGroup"_s, {events({{quit, u"clicked"_s}})});
         QTRY_COMPARE(m_asked, (QStringList{u"refresh"_s, u"refresh"_s, u"quit"_s}));
-
-        // The properties and signals a host reads from the introspection.
-        QDBusMessage introspect = QDBusMessage::createMethodCall(m_item->serviceName(),
-                                                                 QString(StatusNotifierItem::MenuPath),
-                                                                 u"org.freedesktop.DBus.Introspectable"_s,
-                                                                 u"Introspect"_s);
-        QDBusPendingCall pending = m_host.asyncCall(introspect);
-        QVERIFY(QTest::qWaitFor([&pending] { return pending.isFinished(); }));
-        const QString description = pending.reply().arguments().value(0).toString();
-        for (const char *name : {"GetLayout", "GetGroupProperties", "GetProperty", "\"Event\"", "EventGroup",
-                                 "AboutToShow", "AboutToShowGroup", "LayoutUpdated", "ItemsPropertiesUpdated"})
-            QVERIFY2(description.contains(QLatin1StringView(name)), name);
     }
 
     void malformedCallsAreRefusedOrBounded()
