@@ -157,9 +157,8 @@ void UsageManager::checkThresholds(const QString &providerId, const QString &pro
 {
     const double highest = usage.maxUtilization();
     ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, thresholds());
-    for (int crossed : std::as_const(check.crossed)) {
-        Q_UNUSED(crossed);
-        m_notificationManager->sendNotification(alertTitle(providerName), alertBody(highest));
-    }
+    // Thresholds crossed in one check (80 and 90 at once) replace each other on screen.
+    for (qsizetype i = 0; i < check.crossed.size(); ++i)
+        m_notificationManager->sendAlert(providerId, alertTitle(providerName), alertBody(highest), i > 0);
     m_notifiedThresholds.insert(providerId, std::move(check.notified));
 }

@@ -7,6 +7,7 @@
 #include "tray/RefreshScheduler.h"
 #include "presentation/TitleLayout.h"
 #include "tray/TitleObserver.h"
+#include "tray/TrayMenuObserver.h"
 #include "core/os/TrayItem.h"
 
 #include <QGuiApplication>
@@ -37,13 +38,26 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::finishLaunching(std::unique_ptr<TrayItem> item)
 {
+    if (m_scheduler) { // running already, without a tray until now
+        setupStatusItem(std::move(item));
+        setupUsageObserver(); // new observers render the current state for the item
+        return;
+    }
     // Same order as on every platform; the "accessory" step needs nothing here:
     // the application has no main window and the panel is a popup.
-    setupStatusItem(std::move(item));
+    if (item)
+        setupStatusItem(std::move(item));
     setupPopover();
     setupWakeNotification();
     setupUsageObserver();
     startFetching();
+}
+
+void AppDelegate::finishLaunchingWithoutItem(const QString &title, const QString &message)
+{
+    if (m_services.notifications)
+        m_services.notifications->sendNotification(title, message);
+    finishLaunching(nullptr);
 }
 
 void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
@@ -64,6 +78,8 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
     });
     connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refresh);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
+    // The same switch as the panel's checkbox.
+    connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);
 }
 
 void AppDelegate::setupPopover()
@@ -84,6 +100,13 @@ void AppDelegate::setupUsageObserver()
 {
     m_titleObserver = std::make_unique<TitleObserver>(m_usageManager.get(), m_preferences.get());
     connect(m_titleObserver.get(), &TitleObserver::titleChanged, this, &AppDelegate::updateStatusItem);
+    m_menuObserver = std::make_unique<TrayMenuObserver>(m_usageManager.get(), m_launchAtLogin.get());
+    connect(m_menuObserver.get(), &TrayMenuObserver::menuChanged, this, [this](const QList<TrayMenuEntry> &entries) {
+        if (m_statusItem)
+            m_statusItem->setMenu(entries);
+    });
+    if (m_statusItem)
+        connect(m_statusItem.get(), &TrayItem::menuAboutToShow, m_menuObserver.get(), &TrayMenuObserver::render);
 }
 
 void AppDelegate::startFetching()

@@ -17,6 +17,7 @@ class MenuBarPanel;
 class Preferences;
 class RefreshScheduler;
 class TitleObserver;
+class TrayMenuObserver;
 class TrayItem;
 struct TitleLayout;
 
@@ -40,8 +41,12 @@ public:
     AppDelegate(ProviderList providers, PlatformServices services, QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    // The launch sequence, once a tray host has been found.
+    // The launch sequence, once a tray host has been found; after
+    // finishLaunchingWithoutItem(), it only puts the late item in the tray.
     void finishLaunching(std::unique_ptr<TrayItem> item);
+    // The launch sequence with no tray: tells the user once what to enable,
+    // then refreshes and alerts as usual.
+    void finishLaunchingWithoutItem(const QString &title, const QString &message);
 
 Q_SIGNALS:
     void quitRequested();
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<MenuBarPanel> m_popover;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TitleObserver> m_titleObserver;
+    std::unique_ptr<TrayMenuObserver> m_menuObserver;
     QElapsedTimer m_sinceClosed;
     std::optional<Activation> m_lastActivation;
 };

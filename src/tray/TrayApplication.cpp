@@ -95,12 +95,14 @@ int runTrayApplication(int argc, char **argv)
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     const std::unique_ptr<TrayHost> trayHost = makeTrayHost();
-    TrayHostWaiter waiter(trayHost.get(), TrayHostPatience, TrayHostPollInterval);
+    TrayHostWaiter waiter(trayHost.get(), TrayHostPatience, TrayHostPollInterval, TrayHostSlowPollInterval);
     QObject::connect(&waiter, &TrayHostWaiter::found, &delegate,
                      [&delegate](TrayItem *item) { delegate.finishLaunching(std::unique_ptr<TrayItem>(item)); });
-    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &app, [&app, &trayHost] {
+    // No tray is no reason to stop: the alerts still matter, and the icon
+    // follows once the user enables a tray.
+    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &delegate, [&delegate, &trayHost] {
         Console::err(trayHost->missingHostMessage() + u'\n');
-        app.exit(1);
+        delegate.finishLaunchingWithoutItem(QString(TrayApplicationText::NoTrayTitle), trayHost->missingHostMessage());
     });
     waiter.start();
 

@@ -43,10 +43,10 @@ QString toolTipHtml(const TitleLayout &title, const QStringList &details)
 SystemTrayItem::SystemTrayItem(QObject *parent)
     : TrayItem(parent)
 {
-    m_menu.addAction(QString(TrayMenuText::ShowUsage), this, &TrayItem::showRequested);
-    m_menu.addAction(QString(TrayMenuText::Refresh), this, &TrayItem::refreshRequested);
-    m_menu.addSeparator();
-    m_menu.addAction(QString(TrayMenuText::Quit), this, &TrayItem::quitRequested);
+    using Role = TrayMenuEntry::Role;
+    setMenu({{Role::ShowUsage, TrayMenuText::ShowUsage.toString()}, {Role::Refresh, TrayMenuText::Refresh.toString()},
+             {Role::Separator}, {Role::Quit, TrayMenuText::Quit.toString()}});
+    connect(&m_menu, &QMenu::aboutToShow, this, &TrayItem::menuAboutToShow);
     m_icon.setContextMenu(&m_menu);
     connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayItem::onActivated);
     setTitle(loadingTitle(), {});
@@ -62,6 +62,59 @@ void SystemTrayItem::setTitle(const TitleLayout &title, const QStringList &detai
     m_icon.setIcon(icon);
 
     m_icon.setToolTip(toolTipHtml(title, details));
+}
+
+void SystemTrayItem::setMenu(const QList<TrayMenuEntry> &entries)
+{
+    QList<TrayMenuEntry::Role> roles;
+    for (const TrayMenuEntry &entry : entries)
+        roles.append(entry.role);
+    // Same rows: update the actions in place, so an open menu follows.
+    if (roles != m_roles) {
+        m_menu.clear();
+        for (TrayMenuEntry::Role role : std::as_const(roles)) {
+            if (role == TrayMenuEntry::Role::Separator) {
+                m_menu.addSeparator();
+                continue;
+            }
+            QAction *action = m_menu.addAction(QString());
+            connect(action, &QAction::triggered, this, [this, role](bool checked) { onTriggered(role, checked); });
+        }
+        m_roles = roles;
+    }
+    const QList<QAction *> actions = m_menu.actions();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const TrayMenuEntry &entry = entries.at(i);
+        if (entry.role == TrayMenuEntry::Role::Separator)
+            continue;
+        QAction *action = actions.at(i);
+        QString label = entry.label;
+        action->setText(label.replace(u'&', u"&&"_s)); // no mnemonics from figures or errors
+        action->setEnabled(entry.enabled);
+        action->setCheckable(entry.role == TrayMenuEntry::Role::LaunchAtLogin);
+        action->setChecked(entry.checked);
+    }
+}
+
+void SystemTrayItem::onTriggered(TrayMenuEntry::Role role, bool checked)
+{
+    switch (role) {
+    case TrayMenuEntry::Role::ShowUsage:
+        Q_EMIT showRequested();
+        break;
+    case TrayMenuEntry::Role::Refresh:
+        Q_EMIT refreshRequested();
+        break;
+    case TrayMenuEntry::Role::LaunchAtLogin:
+        Q_EMIT launchAtLoginRequested(checked); // Qt toggled the check already
+        break;
+    case TrayMenuEntry::Role::Quit:
+        Q_EMIT quitRequested();
+        break;
+    case TrayMenuEntry::Role::Figures:
+    case TrayMenuEntry::Role::Separator:
+        break;
+    }
 }
 
 void SystemTrayItem::onActivated(QSystemTrayIcon::ActivationReason reason)

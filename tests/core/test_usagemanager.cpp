@@ -272,6 +272,7 @@ private Q_SLOTS:
         using Sent = QList<std::pair<QString, QString>>;
         const Sent expected{{u"Codex Usage Alert"_s, u"Usage is at 95%"_s}, {u"Codex Usage Alert"_s, u"Usage is at 95%"_s}};
         QCOMPARE(f.notifications.sent, expected);
+        QCOMPARE(f.notifications.replacing, (QList<bool>{false, true})); // on screen, one alert
 
         // A failure neither alerts nor re-arms; the next success at 96 stays quiet.
         QVERIFY(f.refreshAndWait());

@@ -140,7 +140,7 @@ private Q_SLOTS:
             call(StatusNotifierItem::MenuPath, u"com.canonical.dbusmenu"_s, u"Event"_s,
                  {child.id, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u});
         }
-        QCOMPARE(labels, (QStringList{u"Show Usage"_s, u"Refresh"_s, QString(), u"Quit"_s}));
+        QCOMPARE(labels, (QStringList{u"Show Usage\u2026"_s, u"Refresh"_s, QString(), u"Quit"_s}));
         const QString far = QString::number(StatusNotifierItem::MaxCoordinate);
         QTRY_COMPARE(asked, (QStringList{u"activate 640,12"_s, u"activate -"_s + far + u","_s + far, u"show"_s, u"refresh"_s, u"quit"_s}));
     }

@@ -93,7 +93,13 @@ class RecordingNotifications : public NotificationManager
 public:
     void requestPermission() override { ++permissionRequests; }
     void sendNotification(const QString &title, const QString &body) override { sent.append({title, body}); }
+    void sendAlert(const QString &, const QString &title, const QString &body, bool replacesLast) override
+    {
+        replacing.append(replacesLast);
+        sendNotification(title, body);
+    }
 
     int permissionRequests = 0;
     QList<std::pair<QString, QString>> sent;
+    QList<bool> replacing; // per alert: whether it takes the place of its provider's last one
 };

@@ -8,6 +8,7 @@
 #include "core/os/TrayItem.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,7 +21,9 @@ namespace {
 struct FakeTrayItem : TrayItem
 {
     void setTitle(const TitleLayout &title, const QStringList &) override { titles.append(title.text()); }
+    void setMenu(const QList<TrayMenuEntry> &entries) override { menu = entries; }
     QStringList titles;
+    QList<TrayMenuEntry> menu;
 };
 
 struct FixedUptime : UptimeSource
@@ -39,21 +42,27 @@ struct NoLoginItems : LoginItemService
 
 struct Launch
 {
-    explicit Launch(double uptime)
+    enum class Tray { Present, Missing };
+    explicit Launch(double uptime, Tray tray = Tray::Present)
     {
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
         PlatformServices services{std::make_unique<RecordingNotifications>(), std::make_unique<NoLoginItems>(),
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
         wake = services.wakeMonitor.get();
+        notifications = static_cast<RecordingNotifications *>(services.notifications.get());
         delegate = std::make_unique<AppDelegate>(ProviderList{provider}, std::move(services),
                                                  AppDelegate::Timing{20ms, 150ms});
-        delegate->finishLaunching(std::unique_ptr<TrayItem>(item = new FakeTrayItem));
+        if (tray == Tray::Present)
+            delegate->finishLaunching(std::unique_ptr<TrayItem>(item = new FakeTrayItem));
+        else
+            delegate->finishLaunchingWithoutItem(u"No tray"_s, u"Enable one"_s);
         for (QWidget *widget : QApplication::topLevelWidgets())
             panel = panel ? panel : qobject_cast<MenuBarPanel *>(widget);
     }
 
     std::shared_ptr<ScriptedProvider> provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
     WakeMonitor *wake = nullptr;
+    RecordingNotifications *notifications = nullptr;
     FakeTrayItem *item = nullptr;
     MenuBarPanel *panel = nullptr;
     std::unique_ptr<AppDelegate> delegate;
@@ -86,6 +95,24 @@ private Q_SLOTS:
         QCOMPARE(launch.provider->attemptTimes.size(), 1);
     }
 
+    void withoutATrayItKeepsWorkingUntilOneAppears()
+    {
+        Launch launch(3600, Launch::Tray::Missing);
+        using Sent = QList<std::pair<QString, QString>>;
+        QCOMPARE(launch.notifications->sent, (Sent{{u"No tray"_s, u"Enable one"_s}}));
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 1); // refreshing goes on
+
+        // The tray turns up: the item shows what is known now, figures and all.
+        launch.delegate->finishLaunching(std::unique_ptr<TrayItem>(launch.item = new FakeTrayItem));
+        QTRY_VERIFY(!launch.item->titles.isEmpty() && launch.item->titles.constLast().contains(u"42%"_s));
+        QTRY_VERIFY(!launch.item->menu.isEmpty()
+                    && launch.item->menu.constFirst().label == u"Claude \u00B7 Weekly (7d) 42%"_s);
+        QCOMPARE(launch.notifications->sent.size(), 1);
+        QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
+        Q_EMIT launch.item->quitRequested();
+        QCOMPARE(quit.size(), 1);
+    }
+
     void panelAndMenu()
     {
         Launch launch(12);
@@ -107,6 +134,17 @@ private Q_SLOTS:
         QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
         Q_EMIT launch.item->refreshRequested();
         QTRY_COMPARE(launch.provider->attemptTimes.size(), 1);
+        // The menu carries the figures, and its switch is the panel's.
+        QTRY_VERIFY(!launch.item->menu.isEmpty()
+                    && launch.item->menu.constFirst().label == u"Claude \u00B7 Weekly (7d) 42%"_s);
+        auto *checkbox = launch.panel->findChild<QCheckBox *>();
+        QVERIFY(checkbox && !checkbox->isChecked());
+        Q_EMIT launch.item->launchAtLoginRequested(true);
+        QVERIFY(checkbox->isChecked());
+        QTRY_VERIFY(std::any_of(launch.item->menu.cbegin(), launch.item->menu.cend(), [](const TrayMenuEntry &e) {
+            return e.role == TrayMenuEntry::Role::LaunchAtLogin && e.checked;
+        }));
+
         Q_EMIT launch.item->quitRequested();
         Q_EMIT launch.panel->quitRequested();
         QCOMPARE(quit.size(), 2);

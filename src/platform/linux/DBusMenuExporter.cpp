@@ -221,8 +221,12 @@ QList<int> DBusMenuExporter::EventGroup(const DBusMenuEventList &events)
 
 bool DBusMenuExporter::AboutToShow(int id)
 {
-    if (!contains(id))
+    if (!contains(id)) {
         reject(u"No menu item with id %1"_s.arg(id));
+        return false;
+    }
+    if (id == 0)
+        Q_EMIT aboutToShow();
     return false; // changes are announced as they happen
 }
 
@@ -238,6 +242,8 @@ QList<int> DBusMenuExporter::AboutToShowGroup(const QList<int> &ids, QList<int> 
     }
     if (!wanted.isEmpty() && idErrors.size() == wanted.size())
         reject(u"None of the menu items exists"_s);
+    else if (wanted.contains(0))
+        Q_EMIT aboutToShow();
     return {};
 }
 

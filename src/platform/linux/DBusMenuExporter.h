@@ -65,6 +65,8 @@ Q_SIGNALS:
 
     // A click on an enabled entry, from the event loop after the call was answered.
     void clicked(int id);
+    // A host is about to open the menu: a last chance to update it.
+    void aboutToShow();
 
 private:
     bool contains(int id) const;

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
@@ -26,12 +27,43 @@ namespace {
 
 constexpr int IconSize = 22;
 
-enum MenuId {
-    ShowUsageId = 1,
-    RefreshId,
-    SeparatorId,
-    QuitId,
-};
+// Commands keep their ids whatever the figures above them do, so a click
+// that crosses a layout change still means what the user saw.
+constexpr int FirstSeparatorId = 50;
+constexpr int FirstFiguresId = 100;
+
+int commandId(TrayMenuEntry::Role role)
+{
+    switch (role) {
+    case TrayMenuEntry::Role::ShowUsage:
+        return 1;
+    case TrayMenuEntry::Role::Refresh:
+        return 2;
+    case TrayMenuEntry::Role::LaunchAtLogin:
+        return 3;
+    case TrayMenuEntry::Role::Quit:
+        return 4;
+    case TrayMenuEntry::Role::Figures:
+    case TrayMenuEntry::Role::Separator:
+        break;
+    }
+    return 0;
+}
+
+DBusMenuEntry exportedEntry(int id, const TrayMenuEntry &entry)
+{
+    if (entry.role == TrayMenuEntry::Role::Separator)
+        return DBusMenuEntry{id, {{u"type"_s, u"separator"_s}, {u"visible"_s, true}}};
+    // An underscore marks the access key; two stand for one.
+    QString label = entry.label;
+    label.replace(u'_', u"__"_s);
+    QVariantMap properties{{u"label"_s, label}, {u"enabled"_s, entry.enabled}, {u"visible"_s, true}};
+    if (entry.role == TrayMenuEntry::Role::LaunchAtLogin) {
+        properties.insert(u"toggle-type"_s, u"checkmark"_s);
+        properties.insert(u"toggle-state"_s, entry.checked ? 1 : 0);
+    }
+    return DBusMenuEntry{id, properties};
+}
 
 // Several items may live in one process (tests do this); each needs a name of its own.
 int nextItemNumber()
@@ -60,26 +92,41 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
     registerStatusNotifierTypes();
     new StatusNotifierItemAdaptor(this);
     m_menu = new DBusMenuExporter(m_bus, QString(MenuPath), this);
-    const auto entry = [](int id, QLatin1StringView label) {
-        return DBusMenuEntry{id, {{u"label"_s, QString(label)}, {u"enabled"_s, true}, {u"visible"_s, true}}};
-    };
-    m_menu->setEntries({entry(ShowUsageId, TrayMenuText::ShowUsage), entry(RefreshId, TrayMenuText::Refresh),
-                        DBusMenuEntry{SeparatorId, {{u"type"_s, u"separator"_s}, {u"visible"_s, true}}},
-                        entry(QuitId, TrayMenuText::Quit)});
     connect(m_menu, &DBusMenuExporter::clicked, this, [this](int id) {
-        if (id == ShowUsageId)
+        const auto found = m_menuEntries.constFind(id);
+        if (found == m_menuEntries.cend())
+            return;
+        switch (found->role) {
+        case TrayMenuEntry::Role::ShowUsage:
             Q_EMIT showRequested();
-        else if (id == RefreshId)
+            break;
+        case TrayMenuEntry::Role::Refresh:
             Q_EMIT refreshRequested();
-        else if (id == QuitId)
+            break;
+        case TrayMenuEntry::Role::LaunchAtLogin:
+            Q_EMIT launchAtLoginRequested(!found->checked);
+            break;
+        case TrayMenuEntry::Role::Quit:
             Q_EMIT quitRequested();
+            break;
+        case TrayMenuEntry::Role::Figures:
+        case TrayMenuEntry::Role::Separator:
+            break;
+        }
     });
+    connect(m_menu, &DBusMenuExporter::aboutToShow, this, &TrayItem::menuAboutToShow);
+    using Role = TrayMenuEntry::Role;
+    setMenu({{Role::ShowUsage, TrayMenuText::ShowUsage.toString()}, {Role::Refresh, TrayMenuText::Refresh.toString()},
+             {Role::Separator}, {Role::Quit, TrayMenuText::Quit.toString()}});
 
     setTitle(loadingTitle(), {});
     m_published = m_bus.isConnected() && m_menu->isExported() && m_bus.registerObject(QString(ItemPath), this)
         && m_bus.registerService(m_serviceName);
-    if (!m_published)
+    if (!m_published) {
+        qCWarning(lcTray) << "could not publish" << m_serviceName << "on the session bus:"
+                          << m_bus.lastError().message();
         return;
+    }
 
     // A host that restarts brings its watcher back empty: register again.
     m_watcher = new QDBusServiceWatcher(QString(WatcherService), m_bus, QDBusServiceWatcher::WatchForRegistration, this);
@@ -133,6 +180,23 @@ QString StatusNotifierItem::status() const
 QDBusObjectPath StatusNotifierItem::menu() const
 {
     return QDBusObjectPath(QString(MenuPath));
+}
+
+void StatusNotifierItem::setMenu(const QList<TrayMenuEntry> &entries)
+{
+    QList<DBusMenuEntry> exported;
+    m_menuEntries.clear();
+    int figures = FirstFiguresId, separators = FirstSeparatorId;
+    for (const TrayMenuEntry &entry : entries) {
+        int id = commandId(entry.role);
+        if (entry.role == TrayMenuEntry::Role::Figures)
+            id = figures++;
+        else if (entry.role == TrayMenuEntry::Role::Separator)
+            id = separators++;
+        m_menuEntries.insert(id, entry);
+        exported.append(exportedEntry(id, entry));
+    }
+    m_menu->setEntries(exported);
 }
 
 SniToolTip StatusNotifierItem::toolTip() const

@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusObjectPath>
+#include <QHash>
 
 class DBusMenuExporter;
 class QDBusServiceWatcher;
@@ -58,6 +59,7 @@ public:
     QString serviceName() const { return m_serviceName; }
 
     void setTitle(const TitleLayout &title, const QStringList &details) override;
+    void setMenu(const QList<TrayMenuEntry> &entries) override;
 
     // What the adaptor answers.
     QString category() const;
@@ -99,6 +101,7 @@ private:
     bool m_published = false;
     QDBusServiceWatcher *m_watcher = nullptr;
     DBusMenuExporter *m_menu = nullptr;
+    QHash<int, TrayMenuEntry> m_menuEntries; // by exported id
 
     QString m_label;
     QString m_labelGuide;
