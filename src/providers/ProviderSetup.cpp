@@ -4,7 +4,6 @@
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
-#include "core/os/KeychainTool.h"
 #include "providers/PlatformKeychain.h"
 
 #include <QHostAddress>
@@ -56,12 +55,12 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error)
     std::optional<EndpointOverrides> overrides = endpointOverrides(error);
     if (!overrides)
         return std::nullopt;
-    std::shared_ptr<const KeychainTool> keychain = createPlatformKeychain();
+    std::shared_ptr<const CredentialStore> store = createPlatformCredentialStore();
     ProviderSetup setup;
     setup.providers = {
-        std::make_shared<ClaudeProvider>(KeychainService(keychain),
+        std::make_shared<ClaudeProvider>(KeychainService(store),
                                          overrides->claude.value_or(ClaudeProvider::defaultEndpoint())),
-        std::make_shared<CodexProvider>(CodexCredentialService(keychain, codexAuthFilePath()),
+        std::make_shared<CodexProvider>(CodexCredentialService(store, codexAuthFilePath()),
                                         overrides->codex.value_or(CodexProvider::defaultEndpoint())),
     };
     return setup;

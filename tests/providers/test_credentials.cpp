@@ -2,7 +2,7 @@
 #include "providers/CredentialParsing.h"
 #include "providers/KeychainService.h"
 #include "providers/PlatformKeychain.h"
-#include "providers/SecurityToolKeychain.h"
+#include "providers/SecurityToolStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,23 +82,17 @@ void TestCredentials::toolRunsAsAChildProcess()
     // Well past a pipe's buffer: the child must not stall while we wait.
     const QByteArray large = QByteArray(300 * 1024, ' ') + claudeDocument("big-token");
     setItem(u"Claude Code-credentials"_s, large);
-    ToolResult result = SecurityToolKeychain(m_script).findGenericPassword(u"Claude Code-credentials"_s);
-    QVERIFY(result.launched);
-    QCOMPARE(result.exitStatus, 0);
-    QCOMPARE(result.output, large);
+    QCOMPARE(SecurityToolStore(m_script).find(u"Claude Code-credentials"_s), std::optional<QByteArray>(large));
     QCOMPARE(log(), "find-generic-password|-s|Claude Code-credentials|-w|\n"_ba);
 
-    result = SecurityToolKeychain(m_script).findGenericPassword(u"No Such Item"_s);
-    QVERIFY(result.launched);
-    QCOMPARE(result.exitStatus, 44);
-    QVERIFY(result.output.isEmpty()); // standard error is discarded, never mixed in
+    // The tool complains on standard error and exits with 44.
+    QCOMPARE(SecurityToolStore(m_script).find(u"No Such Item"_s), std::nullopt);
 
     // Missing, and not executable.
     for (const QString &program :
          {u"/nonexistent/security"_s, QStringLiteral(QUOTIX_TEST_DATA "/providers/codex/full.json")}) {
-        result = SecurityToolKeychain(program).findGenericPassword(u"Claude Code"_s);
-        QVERIFY(!result.launched);
-        QVERIFY(!KeychainService(std::make_shared<SecurityToolKeychain>(program)).getAccessToken());
+        QCOMPARE(SecurityToolStore(program).find(u"Claude Code"_s), std::nullopt);
+        QVERIFY(!KeychainService(std::make_shared<SecurityToolStore>(program)).getAccessToken());
     }
 }
 
@@ -146,7 +140,7 @@ void TestCredentials::readingRules()
 
 void TestCredentials::lookupOrder()
 {
-    const auto tool = std::make_shared<SecurityToolKeychain>(m_script);
+    const auto tool = std::make_shared<SecurityToolStore>(m_script);
     const KeychainService claude(tool);
     QVERIFY(!claude.getAccessToken());
     setItem(u"Claude Code"_s, claudeDocument("second"));
@@ -174,7 +168,7 @@ void TestCredentials::lookupOrder()
 void TestCredentials::platformFiles()
 {
 #ifndef Q_OS_LINUX
-    QSKIP("The credential files stand in for the keychain on Linux only");
+    QSKIP("Claude Code keeps its login in a file on Linux only");
 #endif
     // The variables stay changed: nothing after this reads them.
     QTemporaryDir home;
@@ -182,18 +176,20 @@ void TestCredentials::platformFiles()
     QVERIFY(QDir(home.path()).mkpath(u".claude"_s));
     QVERIFY(writeFile(home.filePath(u".claude/.credentials.json"_s), claudeDocument("home-token")));
     QVERIFY(writeFile(m_dir.filePath(u".credentials.json"_s), claudeDocument("env-token")));
-    const auto claudeToken = [] { return KeychainService(createPlatformKeychain()).getAccessToken(); };
+    const auto claudeToken = [] { return KeychainService(createPlatformCredentialStore()).getAccessToken(); };
     // Unset, then empty: both mean the default folder.
     for (bool unset : {true, false}) {
         unset ? qunsetenv("CLAUDE_CONFIG_DIR") : qputenv("CLAUDE_CONFIG_DIR", QByteArray());
         unset ? qunsetenv("CODEX_HOME") : qputenv("CODEX_HOME", QByteArray());
         QCOMPARE(claudeToken(), u"home-token"_s);
-        QCOMPARE(codexAuthFilePath(), home.filePath(u".codex/auth.json"_s));
+        QCOMPARE(credentialFilePaths(),
+                 QStringList({home.filePath(u".claude/.credentials.json"_s), home.filePath(u".codex/auth.json"_s)}));
     }
     qputenv("CLAUDE_CONFIG_DIR", m_dir.path().toUtf8());
     qputenv("CODEX_HOME", m_dir.path().toUtf8());
     QCOMPARE(claudeToken(), u"env-token"_s);
-    QCOMPARE(codexAuthFilePath(), m_dir.filePath(u"auth.json"_s));
+    QCOMPARE(credentialFilePaths(),
+             QStringList({m_dir.filePath(u".credentials.json"_s), m_dir.filePath(u"auth.json"_s)}));
     QVERIFY(writeFile(m_dir.filePath(u".credentials.json"_s), claudeDocument("x") + QByteArray(1024 * 1024, ' ')));
     QVERIFY(!claudeToken()); // over the 1 MiB cap
 }

@@ -1,6 +1,7 @@
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexProvider.h"
-#include "providers/CredentialFileKeychain.h"
+#include "providers/CredentialFileStore.h"
+#include "providers/CredentialItems.h"
 #include "demo/UsageService.h"
 
 #include <QFile>
@@ -82,7 +83,8 @@ void TestProvidersHttp::init()
 std::unique_ptr<UsageProvider> TestProvidersHttp::makeProvider(const QString &id, HttpOptions options,
                                                                std::optional<QUrl> endpoint)
 {
-    auto keychain = std::make_shared<CredentialFileKeychain>(m_dir.path());
+    auto keychain = std::make_shared<CredentialFileStore>(
+        QHash<QString, QString>{{ClaudeCredentialsItem, m_dir.filePath(u".credentials.json"_s)}});
     const QUrl url = endpoint.value_or(m_service.url(id));
     if (id == Claude)
         return std::make_unique<ClaudeProvider>(KeychainService(keychain), url, options);
