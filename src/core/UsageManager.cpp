@@ -79,7 +79,8 @@ private:
         if (const auto *usage = std::get_if<ProviderUsageResponse>(&result))
             m_manager->applyOutcome(this, provider->id(), *usage, {});
         else
-            m_manager->applyOutcome(this, provider->id(), std::nullopt, failureDescription(result));
+            m_manager->applyOutcome(this, provider->id(), std::nullopt, failureDescription(result),
+                                    failureDetail(result));
 
         if (--m_pending == 0)
             m_manager->endRun(this);
@@ -182,7 +183,7 @@ void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
 }
 
 void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
-                                const QString &error)
+                                const QString &error, const std::optional<QString> &errorDetail)
 {
     if (run != m_refreshTask)
         return;
@@ -195,9 +196,11 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::o
         state.usage = usage;
         state.lastUpdated = QDateTime::currentDateTimeUtc();
         state.error.reset();
+        state.errorDetail.reset();
         checkThresholds(id, state.provider->name(), *usage);
     } else {
         state.error = error;
+        state.errorDetail = errorDetail;
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);

@@ -54,6 +54,8 @@ struct SectionModel
     bool isLoading = false;
     SectionBody body = SectionBody::Waiting;
     QString errorText;
+    // A second line under the error; empty when there is none.
+    QString errorDetailText;
     QList<RowModel> rows;
 };
 

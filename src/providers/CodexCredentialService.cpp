@@ -19,6 +19,14 @@ std::optional<QString> CodexCredentialService::getAccessToken() const
     return readFromAuthFile();
 }
 
+std::optional<StoredLogin> CodexCredentialService::getLogin() const
+{
+    std::optional<QString> token = getAccessToken();
+    if (!token)
+        return std::nullopt;
+    return StoredLogin{*token, jwtExpiry(*token)};
+}
+
 std::optional<QString> CodexCredentialService::readFromKeychain() const
 {
     const std::optional<QByteArray> data = m_store ? m_store->find(CodexAuthItem) : std::nullopt;

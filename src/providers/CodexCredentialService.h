@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/os/CredentialStore.h"
+#include "providers/CredentialParsing.h"
 
 #include <QString>
 
@@ -17,6 +18,8 @@ public:
 
     // Blocking.
     std::optional<QString> getAccessToken() const;
+    // The same token, with the expiry its JWT claims.
+    std::optional<StoredLogin> getLogin() const;
 
 private:
     std::optional<QString> readFromKeychain() const;

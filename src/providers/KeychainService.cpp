@@ -12,15 +12,23 @@ KeychainService::KeychainService(std::shared_ptr<const CredentialStore> store)
 
 std::optional<QString> KeychainService::getAccessToken() const
 {
-    if (std::optional<QString> token = getTokenFromKeychain(ClaudeCredentialsItem))
-        return token;
-    return getTokenFromKeychain(ClaudeLegacyItem);
+    const std::optional<StoredLogin> login = getLogin();
+    if (!login)
+        return std::nullopt;
+    return login->accessToken;
 }
 
-std::optional<QString> KeychainService::getTokenFromKeychain(const QString &item) const
+std::optional<StoredLogin> KeychainService::getLogin() const
+{
+    if (std::optional<StoredLogin> login = getLoginFromKeychain(ClaudeCredentialsItem))
+        return login;
+    return getLoginFromKeychain(ClaudeLegacyItem);
+}
+
+std::optional<StoredLogin> KeychainService::getLoginFromKeychain(const QString &item) const
 {
     const std::optional<QByteArray> data = m_store ? m_store->find(item) : std::nullopt;
     if (!data)
         return std::nullopt;
-    return claudeTokenFromKeychainOutput(*data);
+    return claudeLoginFromKeychainOutput(*data);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/os/CredentialStore.h"
+#include "providers/CredentialParsing.h"
 
 #include <QString>
 
@@ -16,9 +17,11 @@ public:
 
     // "Claude Code-credentials" first, then "Claude Code". Blocking.
     std::optional<QString> getAccessToken() const;
+    // The same lookup, with the token's expiry where the item records it.
+    std::optional<StoredLogin> getLogin() const;
 
 private:
-    std::optional<QString> getTokenFromKeychain(const QString &item) const;
+    std::optional<StoredLogin> getLoginFromKeychain(const QString &item) const;
 
     std::shared_ptr<const CredentialStore> m_store;
 };

@@ -5,9 +5,13 @@
 #include "demo/UsageService.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -39,6 +43,29 @@ bool writeFile(const QString &path, const QByteArray &contents)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
 }
 
+QString kindName(LimitKind kind)
+{
+    switch (kind) {
+    case LimitKind::Session:
+        return u"session"_s;
+    case LimitKind::Weekly:
+        return u"weekly"_s;
+    case LimitKind::Other:
+        break;
+    }
+    return u"other"_s;
+}
+
+// A JWT whose payload claims this expiry; header and signature are never read.
+QByteArray jwtExpiringAt(qint64 exp)
+{
+    const auto encoded = [](const QByteArray &json) {
+        return json.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+    };
+    return encoded(R"({"alg":"RS256"})") + '.' + encoded(R"({"sub":"u","exp":)" + QByteArray::number(exp) + "}")
+        + ".c2ln";
+}
+
 } // namespace
 
 // Both providers against the substitute usage service on 127.0.0.1, with
@@ -51,6 +78,8 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void answersAndHeadersOverHttp();
+    void servedAnswerShapes();
+    void expiredLoginIsExplained();
     void nothingIsSentWithoutAToken();
     void redirectsAreNotFollowed();
     void oversizedBodiesAreRefused();
@@ -145,6 +174,81 @@ void TestProvidersHttp::answersAndHeadersOverHttp()
             ours.removeIf([&](const auto &header) { return qtHeaders.contains(header.first.toLower()); });
             QCOMPARE(ours, headers);
         }
+    }
+}
+
+// Each answer shape the services send, as our service serves it: the rows
+// with their labels, values, reset instants, kinds and lengths, or the error.
+void TestProvidersHttp::servedAnswerShapes()
+{
+    QFile expectations(QStringLiteral(QUOTIX_TEST_DATA "/providers/answers.json"));
+    QVERIFY(expectations.open(QIODevice::ReadOnly));
+    const QJsonObject cases = QJsonDocument::fromJson(expectations.readAll()).object();
+    QVERIFY(cases.size() >= 10);
+    for (auto it = cases.begin(); it != cases.end(); ++it) {
+        QFile fixture(QStringLiteral(QUOTIX_TEST_DATA "/providers/") + it.key());
+        QVERIFY2(fixture.open(QIODevice::ReadOnly), qPrintable(it.key()));
+        const QJsonObject expected = it.value().toObject();
+        const QString id = it.key().startsWith("claude/"_L1) ? Claude : Codex;
+        m_service.enqueue(id, answer(expected.value("status"_L1).toInt(), fixture.readAll()));
+        const FetchResult result = fetch(*makeProvider(id));
+        if (expected.contains("error"_L1)) {
+            QCOMPARE(failureDescription(result), expected.value("error"_L1).toString());
+            continue;
+        }
+        const auto *usage = std::get_if<ProviderUsageResponse>(&result);
+        QVERIFY2(usage, qPrintable(it.key() + u": "_s + failureDescription(result)));
+        QStringList rows;
+        for (const UsageLimit &limit : usage->limits) {
+            rows.append(QStringList{limit.name, QString::number(limit.utilization),
+                                    limit.resetTime ? limit.resetTime->toString(Qt::ISODateWithMs) : u"-"_s,
+                                    kindName(limit.kind),
+                                    limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"-"_s}
+                            .join(" | "_L1));
+        }
+        QStringList wanted;
+        for (const QJsonValue &row : expected.value("rows"_L1).toArray())
+            wanted.append(row.toString());
+        QCOMPARE(rows, wanted);
+    }
+}
+
+void TestProvidersHttp::expiredLoginIsExplained()
+{
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    const auto claudeLogin = [&](qint64 expiresAt) {
+        return writeFile(m_dir.filePath(u".credentials.json"_s),
+                         R"({"mcpOAuth": {}, "claudeAiOauth": {"accessToken": "t", "refreshToken": "r", "expiresAt": )"
+                             + QByteArray::number(expiresAt) + R"(, "scopes": ["user:inference"]}})");
+    };
+    const auto codexLogin = [&](qint64 exp) {
+        return writeFile(m_dir.filePath(u"auth.json"_s),
+                         R"({"auth_mode": "chatgpt", "OPENAI_API_KEY": null, "tokens": {"id_token": "x", "access_token": ")"
+                             + jwtExpiringAt(exp) + R"(", "refresh_token": "r", "account_id": "a"}})");
+    };
+    const qint64 hour = 3600;
+    // What the store says, what the service answers, and the line under the error.
+    const QList<std::tuple<QString, std::function<bool()>, int, QString>> cases = {
+        {Claude, [&] { return claudeLogin(nowMs - (3 * hour + 60) * 1000); }, 401,
+         u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s},
+        {Codex, [&] { return codexLogin(nowMs / 1000 - 2 * 24 * hour - 60); }, 401,
+         u"The saved login expired 2 days ago. Run codex once to renew it."_s},
+        {Codex, [&] { return codexLogin(nowMs / 1000 - 25 * 60); }, 403,
+         u"The saved login expired 25 min ago. Run codex once to renew it."_s},
+        // Still valid: the service's word stands alone.
+        {Claude, [&] { return claudeLogin(nowMs + hour * 1000); }, 401, {}},
+        // Expired, but the service did not say "not logged in".
+        {Claude, [&] { return claudeLogin(nowMs - hour * 1000); }, 500, {}},
+        // No expiry to read: a token that is no JWT.
+        {Codex, [&] { return writeFile(m_dir.filePath(u"auth.json"_s), R"({"tokens": {"access_token": "opaque"}})"); }, 401,
+         {}},
+    };
+    for (const auto &[id, write, status, detail] : cases) {
+        QVERIFY(write());
+        m_service.enqueue(id, answer(status, "{}"));
+        const FetchResult result = fetch(*makeProvider(id));
+        QCOMPARE(failureDetail(result).value_or(QString()), detail);
+        QVERIFY(!failureDescription(result).isEmpty());
     }
 }
 
