@@ -8,6 +8,9 @@
 
 #include <QHostAddress>
 
+#include <cstdio>
+#include <mutex>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -55,6 +58,13 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error)
     std::optional<EndpointOverrides> overrides = endpointOverrides(error);
     if (!overrides)
         return std::nullopt;
+    // Said once, so that nobody mistakes a substitute service's numbers for
+    // the real ones.
+    static std::once_flag announced;
+    std::call_once(announced, [] {
+        for (const QString &line : endpointOverrideNotices())
+            std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+    });
     std::shared_ptr<const CredentialStore> store = createPlatformCredentialStore();
     ProviderSetup setup;
     setup.providers = {
@@ -64,6 +74,18 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error)
                                         overrides->codex.value_or(CodexProvider::defaultEndpoint())),
     };
     return setup;
+}
+
+QStringList endpointOverrideNotices()
+{
+    QStringList notices;
+    for (const auto &[provider, variable] :
+         {std::pair{"Claude"_L1, ClaudeUsageUrlVariable}, std::pair{"Codex"_L1, CodexUsageUrlVariable}}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            notices.append(u"quotix: %1 usage from %2 (%3)"_s.arg(provider, value, QLatin1StringView(variable)));
+    }
+    return notices;
 }
 
 std::optional<EndpointOverrides> endpointOverrides(QString *error)

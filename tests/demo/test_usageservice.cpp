@@ -158,14 +158,25 @@ private Q_SLOTS:
         const QByteArray line = program.readLine().trimmed();
         QVERIFY2(line.startsWith("listening on "_ba), line.constData());
         const QUrl url(u"http://127.0.0.1:%1/api/oauth/usage"_s.arg(line.mid(13).toUShort()));
-        const Reply first = get(url); // the scenario first, then the demo documents
-        QCOMPARE(first.status, 401);
-        QCOMPARE(first.body, R"({"e":[1]})"_ba);
+        QNetworkRequest withToken(url);
+        const QByteArray token(40, 's');
+        withToken.setRawHeader("Authorization", "Bearer " + token);
+        std::unique_ptr<QNetworkReply> first(m_network.get(withToken)); // the scenario first, then the demo documents
+        QVERIFY(QSignalSpy(first.get(), &QNetworkReply::finished).wait(5000));
+        QCOMPARE(first->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 401);
+        QCOMPARE(first->readAll(), R"({"e":[1]})"_ba);
         QCOMPARE(get(url).status, 200);
 
         QFile record(recordPath);
         QVERIFY(record.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = record.readAll().trimmed().split('\n');
+        // The token never reaches the file, and the file is the user's alone.
+        const auto othersMay = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+            | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QCOMPARE(record.permissions() & othersMay, QFileDevice::Permissions());
+        const QByteArray recordedBytes = record.readAll();
+        QVERIFY(!recordedBytes.contains(token.left(8)));
+        QVERIFY(recordedBytes.contains(R"(["Authorization","Bearer <redacted 40 chars>"])"));
+        const QList<QByteArray> lines = recordedBytes.trimmed().split('\n');
         QCOMPARE(lines.size(), 2);
         const QJsonObject recorded = QJsonDocument::fromJson(lines.first()).object();
         QCOMPARE(recorded.value(u"path"_s).toString(), u"/api/oauth/usage"_s);

@@ -163,3 +163,31 @@ bool apply(const QByteArray &document, UsageService &service, QString *error)
 }
 
 } // namespace ServiceScenario
+
+namespace {
+
+QString redactedCredentials(const QByteArray &value)
+{
+    const qsizetype space = value.indexOf(' ');
+    const QByteArray scheme = space < 0 ? QByteArray() : value.left(space + 1);
+    const qsizetype length = value.size() - scheme.size();
+    return QString::fromLatin1(scheme) + u"<redacted %1 chars>"_s.arg(length);
+}
+
+} // namespace
+
+QJsonObject recordedRequestJson(const RecordedRequest &request)
+{
+    QJsonArray headers;
+    for (const auto &[name, value] : request.headers) {
+        const bool secret = name.compare("Authorization", Qt::CaseInsensitive) == 0;
+        headers.append(QJsonArray{QString::fromLatin1(name),
+                                  secret ? redactedCredentials(value) : QString::fromLatin1(value)});
+    }
+    return QJsonObject{
+        {u"method"_s, QString::fromLatin1(request.method)},
+        {u"path"_s, QString::fromLatin1(request.path)},
+        {u"headers"_s, headers},
+        {u"body"_s, QString::fromUtf8(request.body)},
+    };
+}

@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QJsonObject>
+
 class UsageService;
+struct RecordedRequest;
 
 // Scenario files of the quotix-usage-service program: one JSON object keyed by
 // path, each with a "default" answer and/or a "queue" of one-off answers.
@@ -17,3 +20,7 @@ namespace ServiceScenario {
 bool apply(const QByteArray &document, UsageService &service, QString *error);
 
 } // namespace ServiceScenario
+
+// One request as a line of the --record file. The Authorization value keeps
+// its scheme and its length, never the credentials: "Bearer <redacted 40 chars>".
+QJsonObject recordedRequestJson(const RecordedRequest &request);
