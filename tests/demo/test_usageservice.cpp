@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -134,12 +135,40 @@ private Q_SLOTS:
     {
         m_service->setDefaultAnswer(u"/c"_s, ServiceAnswer{200, "kept"_ba, {}, {}, {}});
         const QList<QByteArray> bad{"{"_ba, "[]"_ba, R"({"a": {}})"_ba, R"({"/c": {"default": {"stauts": 200}}})"_ba,
-                                    R"({"/c": {"queue": [{"fault": "explode"}]}})"_ba, R"({"/c": {"default": {"status": "200"}}})"_ba};
+                                    R"({"/c": {"queue": [{"fault": "explode"}]}})"_ba, R"({"/c": {"default": {"status": "200"}}})"_ba,
+                                    R"({"/c": {"queue": [{"fault": "trickle", "trickleMs": 0}]}})"_ba};
         for (const QByteArray &document : bad) {
             QString error;
             QVERIFY2(!ServiceScenario::apply(document, *m_service, &error) && !error.isEmpty(), document.constData());
             QCOMPARE(get(u"/c"_s).body, "kept"_ba);
         }
+        // The hostile answers are there for scenarios too; gzip comes back unpacked.
+        QString error;
+        QVERIFY(ServiceScenario::apply(R"({"/c": {"queue": [{"fault": "gzip", "body": "packed"},
+                                                             {"fault": "trickle", "trickleMs": 5, "body": "slow"}]}})"_ba,
+                                       *m_service, &error));
+        QCOMPARE(get(u"/c"_s).body, "packed"_ba);
+        QCOMPARE(get(u"/c"_s).body, "slow"_ba);
+    }
+
+    void connectionsBeyondTheCapAreClosedAtOnce()
+    {
+        // Connections that never send a request hold their places.
+        std::vector<std::unique_ptr<QTcpSocket>> held;
+        for (int i = 0; i < UsageService::MaxConnections; ++i) {
+            held.push_back(std::make_unique<QTcpSocket>());
+            held.back()->connectToHost(u"127.0.0.1"_s, m_service->port());
+            QVERIFY(held.back()->waitForConnected(5000));
+        }
+        QTcpSocket extra;
+        QSignalSpy closed(&extra, &QTcpSocket::disconnected);
+        extra.connectToHost(u"127.0.0.1"_s, m_service->port());
+        QVERIFY(closed.wait(2000));
+
+        // A place that frees up serves again.
+        held.front()->abort();
+        held.erase(held.begin());
+        QTRY_COMPARE(get(UsageService::ClaudePath).status, 404);
     }
 
     void programPrintsItsPortAndRecordsToAFile()

@@ -4,6 +4,7 @@
 #include "providers/CredentialItems.h"
 #include "demo/UsageService.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -85,6 +86,7 @@ private Q_SLOTS:
     void oversizedBodiesAreRefused();
     void transportFailuresAreRetryable();
     void abortEmitsNothing();
+    void hostileAnswersEndWithinTheLimits();
 
 private:
     std::unique_ptr<UsageProvider> makeProvider(const QString &id, HttpOptions options = {},
@@ -345,6 +347,47 @@ void TestProvidersHttp::abortEmitsNothing()
 
     QTest::qWait(400);
     QCOMPARE(emitted, 0);
+}
+
+// Each ends in its error within the limits; none is read past the cap.
+void TestProvidersHttp::hostileAnswersEndWithinTheLimits()
+{
+    using Fault = ServiceAnswer::Fault;
+    const QByteArray usage = R"({"five_hour": {"utilization": 42}})"_ba;
+    const HttpOptions plain;
+    const HttpOptions shortIdle{300ms, 10'000ms, plain.maxBodyBytes};
+    const HttpOptions shortTotal{600ms, 1'200ms, plain.maxBodyBytes};
+    const QString invalid = u"Invalid response from API"_s;
+    const QString timedOut = u"The request timed out."_s;
+    const QString lost = u"(connection lost)"_s;
+    ServiceAnswer trickle = answer(200, usage + QByteArray(100, ' '), {}, Fault::Trickle);
+    trickle.trickleInterval = 200ms; // well inside the idle limit, so only the total one can end it
+    // The answer, the limits, the outcome, and the time it may take at most.
+    const QList<std::tuple<const char *, ServiceAnswer, HttpOptions, QString, std::chrono::milliseconds>> cases = {
+        {"gzip, small", answer(200, usage, {}, Fault::GzipBody), plain, {}, 5s},
+        // 2 MiB of spaces pack into a few kilobytes: the cap counts what they unpack to.
+        {"gzip past the cap", answer(200, usage + QByteArray(2 * 1024 * 1024, ' '), {}, Fault::GzipBody), plain, invalid,
+         5s},
+        {"endless chunks", answer(200, {}, {}, Fault::EndlessChunks), plain, invalid, 5s},
+        {"trickle", trickle, shortTotal, timedOut, 3s},
+        {"headers, then held", answer(200, usage, {}, Fault::HeadersThenHold), shortIdle, timedOut, 3s},
+        {"headers, then closed", answer(200, usage, {}, Fault::HeadersThenClose), plain, lost, 5s},
+    };
+    for (const auto &[name, served, options, outcome, within] : cases) {
+        m_service.clearAnswers();
+        m_service.setDefaultAnswer(Claude, served);
+        QElapsedTimer timer;
+        timer.start();
+        const FetchResult result = fetch(*makeProvider(Claude, options));
+        QVERIFY2(timer.elapsed() < within.count(), name);
+        const auto *transport = std::get_if<TransportError>(&result);
+        if (outcome == lost)
+            QVERIFY2(transport && transport->code() == TransportError::NetworkConnectionLost, name);
+        else
+            QCOMPARE(failureDescription(result), outcome);
+        if (outcome == timedOut)
+            QVERIFY2(timer.elapsed() >= 250, name); // it did wait for the limit
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProvidersHttp)

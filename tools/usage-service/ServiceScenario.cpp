@@ -2,6 +2,7 @@
 
 #include "demo/UsageService.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -78,17 +79,32 @@ std::optional<ServiceAnswer> readAnswer(const QJsonValue &value, const QString &
             }
             answer.delay = std::chrono::milliseconds(delay);
         } else if (key == "fault"_L1) {
-            const QString fault = member.toString();
-            if (fault == "drop"_L1) {
-                answer.fault = ServiceAnswer::Fault::DropConnection;
-            } else if (fault == "truncate"_L1) {
-                answer.fault = ServiceAnswer::Fault::TruncateBody;
-            } else if (fault == "none"_L1) {
-                answer.fault = ServiceAnswer::Fault::None;
-            } else {
-                *error = where + u": \"fault\" must be \"drop\" or \"truncate\""_s;
+            using Fault = ServiceAnswer::Fault;
+            static const QHash<QString, Fault> faults = {
+                {u"none"_s, Fault::None},
+                {u"drop"_s, Fault::DropConnection},
+                {u"truncate"_s, Fault::TruncateBody},
+                {u"gzip"_s, Fault::GzipBody},
+                {u"endless-chunks"_s, Fault::EndlessChunks},
+                {u"trickle"_s, Fault::Trickle},
+                {u"headers-then-hold"_s, Fault::HeadersThenHold},
+                {u"headers-then-close"_s, Fault::HeadersThenClose},
+            };
+            const auto fault = faults.constFind(member.toString());
+            if (!member.isString() || fault == faults.cend()) {
+                *error = where
+                    + u": \"fault\" must be \"drop\", \"truncate\", \"gzip\", \"endless-chunks\", \"trickle\", "
+                      u"\"headers-then-hold\" or \"headers-then-close\""_s;
                 return std::nullopt;
             }
+            answer.fault = *fault;
+        } else if (key == "trickleMs"_L1) {
+            const qint64 interval = member.toInteger(-1);
+            if (!member.isDouble() || interval < 1) {
+                *error = where + u": \"trickleMs\" must be a whole number of milliseconds, at least 1"_s;
+                return std::nullopt;
+            }
+            answer.trickleInterval = std::chrono::milliseconds(interval);
         } else if (key == "headers"_L1) {
             const auto headers = readHeaders(member);
             if (!headers) {

@@ -11,8 +11,10 @@ struct RecordedRequest;
 // Scenario files of the quotix-usage-service program: one JSON object keyed by
 // path, each with a "default" answer and/or a "queue" of one-off answers.
 // An answer is {"status", "body" (text as is, any other JSON value written
-// compactly), "delayMs", "fault": "drop"|"truncate", "headers": {name: value}
-// or [[name, value], ...]}; every member is optional.
+// compactly), "delayMs", "fault": "drop"|"truncate"|"gzip"|"endless-chunks"|
+// "trickle"|"headers-then-hold"|"headers-then-close", "trickleMs" (the
+// trickle's pace), "headers": {name: value} or [[name, value], ...]}; every
+// member is optional.
 namespace ServiceScenario {
 
 // Configures the service from the document; on a fault returns false, says
