@@ -60,7 +60,6 @@ public:
     bool isAvailable() const override;
     // A "not logged in" answer to a login that the store says has expired
     // carries a line that says so.
-
     FetchJob *fetchUsage(QObject *parent) override;
 
 private:

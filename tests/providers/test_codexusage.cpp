@@ -37,7 +37,6 @@ class TestCodexUsage : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void windowLabels();
     void fullDocument();
     void decoderStrictness_data();
     void decoderStrictness();
@@ -100,27 +99,6 @@ void TestCodexUsage::answersByStatus()
              u"Failed to parse response: Key 'rate_limit' not found at top level"_s);
     QCOMPARE(failureDescription(codexResultFor(401, {}, u"Codex"_s)), u"Not logged in to Codex."_s);
     QCOMPARE(failureDescription(codexResultFor(429, {}, u"Codex"_s)), u"API error (code: 429)"_s);
-}
-
-// Labelled by length; the slot's label where the length is no whole number of hours.
-void TestCodexUsage::windowLabels()
-{
-    const QList<std::pair<qint64, QString>> labels = {
-        {18000, u"5 Hour"_s}, {604800, u"Weekly"_s}, {28800, u"8 Hour"_s}, {86400, u"1 Day"_s},
-        {2592000, u"30 Day"_s}, {90000, u"25 Hour"_s}, {5400, {}}, {60, {}},
-        {0, {}}, {-604800, {}}};
-    for (const auto &[seconds, label] : labels)
-        QCOMPARE(codexWindowLabel(seconds), label);
-    const auto decoded = decodeCodexUsage(
-        R"({"rate_limit": {"primary_window": {"used_percent": 1, "limit_window_seconds": 0, "reset_after_seconds": 0, "reset_at": 0},
-            "secondary_window": {"used_percent": 2, "limit_window_seconds": -1, "reset_after_seconds": 0, "reset_at": 0}}})");
-    const QList<UsageLimit> limits = codexUsageToResponse(std::get<CodexUsageResponse>(decoded)).limits;
-    QCOMPARE(limits.size(), 2);
-    QCOMPARE(limits.at(0).name, u"5 Hour"_s);
-    QCOMPARE(limits.at(0).kind, LimitKind::Session);
-    QCOMPARE(limits.at(1).name, u"Weekly"_s);
-    QCOMPARE(limits.at(1).kind, LimitKind::Weekly);
-    QVERIFY(!limits.at(1).windowSeconds);
 }
 
 QTEST_GUILESS_MAIN(TestCodexUsage)

@@ -168,8 +168,6 @@ void TestCredentials::tokenExpiry_data()
     QTest::newRow("jwt exp") << jwt(R"({"exp": 1771422975, "sub": "x"})") << u"2026-02-18T13:56:15.000Z"_s;
     QTest::newRow("jwt with padding") << jwt(R"({"exp":1771422975})") + "==" << u"2026-02-18T13:56:15.000Z"_s;
     QTest::newRow("jwt exp a string") << jwt(R"({"exp": "1771422975"})") << QString();
-    QTest::newRow("jwt payload not JSON") << jwt("exp") << QString();
-    QTest::newRow("two parts") << "a.eyJleHAiOjF9"_ba << QString();
     QTest::newRow("not base64") << "a.!!!.c"_ba << QString();
 }
 

@@ -46,15 +46,7 @@ bool writeFile(const QString &path, const QByteArray &contents)
 
 QString kindName(LimitKind kind)
 {
-    switch (kind) {
-    case LimitKind::Session:
-        return u"session"_s;
-    case LimitKind::Weekly:
-        return u"weekly"_s;
-    case LimitKind::Other:
-        break;
-    }
-    return u"other"_s;
+    return kind == LimitKind::Session ? u"session"_s : kind == LimitKind::Weekly ? u"weekly"_s : u"other"_s;
 }
 
 // A JWT whose payload claims this expiry; header and signature are never read.
