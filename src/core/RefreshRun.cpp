@@ -63,9 +63,9 @@ void RefreshRun::attempt(const std::shared_ptr<UsageProvider> &provider, int ret
             return;
         }
         if (const auto *usage = std::get_if<ProviderUsageResponse>(&result))
-            Q_EMIT outcome(provider->id(), *usage, {});
+            Q_EMIT outcome(provider->id(), *usage, {}, std::nullopt);
         else
-            Q_EMIT outcome(provider->id(), std::nullopt, failureDescription(result));
+            Q_EMIT outcome(provider->id(), std::nullopt, failureDescription(result), failureDetail(result));
         fetchEnded();
     });
 }

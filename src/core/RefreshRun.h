@@ -37,7 +37,8 @@ Q_SIGNALS:
     // available: the providers this run fetches, in list order.
     void started(const ProviderList &available);
     // Exactly one of usage and error is set.
-    void outcome(const QString &providerId, const std::optional<ProviderUsageResponse> &usage, const QString &error);
+    void outcome(const QString &providerId, const std::optional<ProviderUsageResponse> &usage, const QString &error,
+                 const std::optional<QString> &errorDetail);
     void finished();
 
 private:

@@ -72,9 +72,8 @@ void UsageManager::refresh()
     m_refreshTask = run;
     connect(run, &RefreshRun::started, this, [this, run](const ProviderList &fetched) { beginRun(run, fetched); });
     connect(run, &RefreshRun::outcome, this,
-            [this, run](const QString &id, const std::optional<ProviderUsageResponse> &usage, const QString &error) {
-                applyOutcome(run, id, usage, error);
-            });
+            [this, run](const QString &id, const std::optional<ProviderUsageResponse> &usage, const QString &error,
+                        const std::optional<QString> &errorDetail) { applyOutcome(run, id, usage, error, errorDetail); });
     connect(run, &RefreshRun::finished, this, [this, run] { endRun(run); });
     QMetaObject::invokeMethod(run, &RefreshRun::start, Qt::QueuedConnection);
 }
@@ -111,7 +110,7 @@ void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
 }
 
 void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
-                                const QString &error)
+                                const QString &error, const std::optional<QString> &errorDetail)
 {
     if (run != m_refreshTask)
         return;
@@ -124,9 +123,11 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::o
         state.usage = usage;
         state.lastUpdated = QDateTime::currentDateTimeUtc();
         state.error.reset();
+        state.errorDetail.reset();
         checkThresholds(id, state.provider->name(), *usage);
     } else {
         state.error = error;
+        state.errorDetail = errorDetail;
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);

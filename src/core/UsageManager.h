@@ -71,7 +71,7 @@ private:
     void startRefreshTimer();
     void beginRun(RefreshRun *run, const ProviderList &fetched);
     void applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
-                      const QString &error);
+                      const QString &error, const std::optional<QString> &errorDetail);
     void endRun(RefreshRun *run);
     void setLoading(bool loading);
     void checkThresholds(const QString &providerId, const QString &providerName, const ProviderUsageResponse &usage);

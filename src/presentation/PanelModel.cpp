@@ -74,6 +74,7 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now)
     section.body = sectionBody(state);
     if (section.body == SectionBody::Error) {
         section.errorText = *state.error;
+        section.errorDetailText = state.errorDetail.value_or(QString());
     } else if (section.body == SectionBody::Rows) {
         for (const UsageLimit &limit : state.usage->limits)
             section.rows.append(rowModel(limit, now));

@@ -55,6 +55,8 @@ struct SectionModel
     bool isLoading = false;
     SectionBody body = SectionBody::Waiting;
     QString errorText;
+    // A second line under the error; empty when there is none.
+    QString errorDetailText;
     QList<RowModel> rows;
 };
 

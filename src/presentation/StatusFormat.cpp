@@ -119,7 +119,8 @@ QString providerJson(const ProviderStatus &provider, int level)
                        {u"available"_s, jsonBool(provider.available)},
                        {u"usage"_s, state.usage ? usageJson(*state.usage, level + 1) : u"null"_s},
                        {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
-                       {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s}},
+                       {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s},
+                       {u"errorDetail"_s, state.errorDetail ? jsonString(*state.errorDetail) : u"null"_s}},
                       level);
 }
 
@@ -204,6 +205,8 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool co
                 const QStringList errorLines = state.error->split(u'\n');
                 for (const QString &line : errorLines)
                     lines.append(u"  "_s + paint(line, ansiColour(NamedColor::Red), colour));
+                if (state.errorDetail)
+                    lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
             } else if (!state.usage) {
                 lines.append(u"  No usage yet"_s);
             } else if (state.usage->limits.isEmpty()) {

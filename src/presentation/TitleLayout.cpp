@@ -4,31 +4,18 @@
 #include "presentation/UsageFigures.h"
 
 #include <algorithm>
-#include <array>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-std::array<QStringView, 2> markersFor(DisplayMode mode)
-{
-    if (mode == DisplayMode::Session)
-        return {u"5", u"Session"};
-    return {u"Weekly", u"7d"};
-}
-
-// The earliest limit whose name holds either marker; both markers are tried
-// on one limit before the next is looked at.
+// The earliest limit of the mode's kind: the label's text never decides.
 const UsageLimit *chosenLimit(const ProviderUsageResponse &usage, DisplayMode mode)
 {
-    const auto markers = markersFor(mode);
-    for (const UsageLimit &limit : usage.limits) {
-        for (QStringView marker : markers) {
-            if (limit.name.contains(marker))
-                return &limit;
-        }
-    }
-    return nullptr;
+    const LimitKind wanted = mode == DisplayMode::Session ? LimitKind::Session : LimitKind::Weekly;
+    const auto found = std::find_if(usage.limits.cbegin(), usage.limits.cend(),
+                                    [wanted](const UsageLimit &limit) { return limit.kind == wanted; });
+    return found == usage.limits.cend() ? nullptr : &*found;
 }
 
 // The band follows the number shown, not the raw value: 89.9 shows 89 and is orange.

@@ -4,8 +4,10 @@
 #include "providers/StrictJson.h"
 
 #include <QJsonValue>
+#include <QList>
 
-#include <utility>
+#include <algorithm>
+
 
 using namespace Qt::StringLiterals;
 
@@ -46,19 +48,35 @@ FetchResult claudeResultFor(int status, const QByteArray &body, const QString &p
 
 ProviderUsageResponse parseClaudeUsage(const QJsonObject &object)
 {
-    static const std::pair<QLatin1StringView, QLatin1StringView> windows[] = {
-        {"five_hour"_L1, "Session (5h)"_L1},
-        {"seven_day"_L1, "Weekly (7d)"_L1},
-        {"sonnet_only"_L1, "Sonnet"_L1},
+    constexpr qint64 FiveHours = 5 * 3600;
+    constexpr qint64 SevenDays = 7 * 24 * 3600;
+    struct Row
+    {
+        // The first of the keys that holds an object is read.
+        QList<QLatin1StringView> keys;
+        QLatin1StringView label;
+        LimitKind kind;
+        qint64 windowSeconds;
+    };
+    // Today's answers name the Sonnet window "seven_day_sonnet"; "sonnet_only"
+    // is the older name and wins when both are sent.
+    static const Row rows[] = {
+        {{"five_hour"_L1}, "Session (5h)"_L1, LimitKind::Session, FiveHours},
+        {{"seven_day"_L1}, "Weekly (7d)"_L1, LimitKind::Weekly, SevenDays},
+        {{"sonnet_only"_L1, "seven_day_sonnet"_L1}, "Sonnet"_L1, LimitKind::Other, SevenDays},
+        {{"seven_day_opus"_L1}, "Opus"_L1, LimitKind::Other, SevenDays},
     };
     ProviderUsageResponse response;
-    for (const auto &[key, label] : windows) {
-        const QJsonValue value = object.value(key);
-        if (!value.isObject())
+    for (const Row &row : rows) {
+        const auto key = std::find_if(row.keys.cbegin(), row.keys.cend(),
+                                      [&](QLatin1StringView k) { return object.value(k).isObject(); });
+        if (key == row.keys.cend())
             continue;
-        const QJsonObject window = value.toObject();
+        const QJsonObject window = object.value(*key).toObject();
         UsageLimit limit;
-        limit.name = label;
+        limit.name = row.label;
+        limit.kind = row.kind;
+        limit.windowSeconds = row.windowSeconds;
         const QJsonValue utilization = window.value("utilization"_L1);
         limit.utilization = utilization.isDouble() ? utilization.toDouble() : 0.0;
         const QJsonValue resetsAt = window.value("resets_at"_L1);

@@ -3,6 +3,7 @@
 #include "providers/StrictJson.h"
 
 #include <QDate>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QStringList>
@@ -201,6 +202,26 @@ CodexCredits readCredits(Decoder &d, const QJsonObject &o)
     return credits;
 }
 
+// Each entry is decoded on its own, by the same rules, and kept only when it
+// decodes whole.
+QList<CodexAdditionalLimit> readAdditionalLimits(const QJsonValue &value)
+{
+    QList<CodexAdditionalLimit> limits;
+    const QJsonArray entries = value.toArray();
+    for (const QJsonValue &entry : entries) {
+        if (!entry.isObject())
+            continue;
+        Decoder d;
+        const QJsonObject object = entry.toObject();
+        const std::optional<QString> name = readString(d, object, "limit_name"_L1, true);
+        const std::optional<CodexRateLimit> rateLimit =
+            readRecord<CodexRateLimit>(d, object, "rate_limit"_L1, true, readRateLimit);
+        if (!d.failed() && name && rateLimit)
+            limits.append(CodexAdditionalLimit{*name, *rateLimit});
+    }
+    return limits;
+}
+
 } // namespace
 
 std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &json)
@@ -227,6 +248,7 @@ std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &jso
     response.credits = readRecord<CodexCredits>(d, root, "credits"_L1, false, readCredits);
     if (d.failed())
         return d.error();
+    response.additionalRateLimits = readAdditionalLimits(root.value("additional_rate_limits"_L1));
     return response;
 }
 
@@ -241,9 +263,33 @@ QDateTime resetTimeFor(qint64 resetAt)
     return QDateTime::fromSecsSinceEpoch(std::clamp(resetAt, earliest, latest), Qt::UTC);
 }
 
-UsageLimit limitFor(const QString &name, const CodexWindow &window)
+constexpr qint64 FiveHours = 5 * 3600;
+constexpr qint64 SevenDays = 7 * 24 * 3600;
+
+UsageLimit limitFor(const QString &name, LimitKind kind, const CodexWindow &window)
 {
-    return UsageLimit{name, window.usedPercent, resetTimeFor(window.resetAt)};
+    UsageLimit limit{name, window.usedPercent, resetTimeFor(window.resetAt), kind, std::nullopt};
+    if (window.limitWindowSeconds > 0)
+        limit.windowSeconds = window.limitWindowSeconds;
+    return limit;
+}
+
+LimitKind kindOfLength(qint64 windowSeconds)
+{
+    if (windowSeconds == FiveHours)
+        return LimitKind::Session;
+    if (windowSeconds == SevenDays)
+        return LimitKind::Weekly;
+    return LimitKind::Other;
+}
+
+// The main limit's window: by its length when it has one, else by its slot.
+UsageLimit mainLimitFor(const CodexWindow &window, const QString &slotLabel, LimitKind slotKind)
+{
+    const QString label = codexWindowLabel(window.limitWindowSeconds);
+    if (label.isEmpty())
+        return limitFor(slotLabel, slotKind, window);
+    return limitFor(label, kindOfLength(window.limitWindowSeconds), window);
 }
 
 } // namespace
@@ -261,14 +307,39 @@ FetchResult codexResultFor(int status, const QByteArray &body, const QString &pr
     return ProviderError::apiError(status);
 }
 
+QString codexWindowLabel(qint64 windowSeconds)
+{
+    constexpr qint64 Hour = 3600;
+    constexpr qint64 Day = 24 * Hour;
+    if (windowSeconds == FiveHours)
+        return u"5 Hour"_s;
+    if (windowSeconds == SevenDays)
+        return u"Weekly"_s;
+    // A rounded length would be a label that lies.
+    if (windowSeconds <= 0 || windowSeconds % Hour != 0)
+        return {};
+    if (windowSeconds % Day == 0)
+        return u"%1 Day"_s.arg(windowSeconds / Day);
+    return u"%1 Hour"_s.arg(windowSeconds / Hour);
+}
+
 ProviderUsageResponse codexUsageToResponse(const CodexUsageResponse &usage)
 {
     ProviderUsageResponse response;
     if (usage.rateLimit.primaryWindow)
-        response.limits.append(limitFor(u"5 Hour"_s, *usage.rateLimit.primaryWindow));
+        response.limits.append(mainLimitFor(*usage.rateLimit.primaryWindow, u"5 Hour"_s, LimitKind::Session));
     if (usage.rateLimit.secondaryWindow)
-        response.limits.append(limitFor(u"Weekly"_s, *usage.rateLimit.secondaryWindow));
+        response.limits.append(mainLimitFor(*usage.rateLimit.secondaryWindow, u"Weekly"_s, LimitKind::Weekly));
     if (usage.codeReviewRateLimit && usage.codeReviewRateLimit->primaryWindow)
-        response.limits.append(limitFor(u"Code Review"_s, *usage.codeReviewRateLimit->primaryWindow));
+        response.limits.append(limitFor(u"Code Review"_s, LimitKind::Other, *usage.codeReviewRateLimit->primaryWindow));
+    for (const CodexAdditionalLimit &additional : usage.additionalRateLimits) {
+        for (const auto &window : {additional.rateLimit.primaryWindow, additional.rateLimit.secondaryWindow}) {
+            if (!window)
+                continue;
+            const QString label = codexWindowLabel(window->limitWindowSeconds);
+            const QString name = label.isEmpty() ? additional.limitName : additional.limitName + u" ("_s + label + u')';
+            response.limits.append(limitFor(name, LimitKind::Other, *window));
+        }
+    }
     return response;
 }

@@ -3,6 +3,7 @@
 #include "core/FetchJob.h"
 #include "core/NamedColor.h"
 #include "core/UsageProvider.h"
+#include "providers/CredentialParsing.h"
 #include "providers/HttpOptions.h"
 #include "providers/NetworkSession.h"
 #include "providers/UsageRequest.h"
@@ -30,14 +31,21 @@ struct UsageEndpoint
     HeaderList headers;
 };
 
+// Reads the stored login anew on every call, and says how the user renews it
+// once it has expired.
+struct CredentialReader
+{
+    std::function<std::optional<StoredLogin>()> read;
+    // For example "Run codex once to renew it."
+    QString renewal;
+};
+
 // A usage provider that sends one GET with a borrowed bearer token and turns
 // the answer into a result. The two subscriptions differ only in what they are
 // given here.
 class HttpUsageProvider : public UsageProvider
 {
 public:
-    // The stored token, read anew on every call; absent when there is none.
-    using CredentialReader = std::function<std::optional<QString>()>;
     // What an answer with this status and complete body means.
     using Decoder = UsageRequest::Interpreter;
 
@@ -50,6 +58,8 @@ public:
     std::optional<QString> iconName() const override { return m_identity.iconName; }
     NamedColor accentColor() const override { return m_identity.accentColor; }
     bool isAvailable() const override;
+    // A "not logged in" answer to a login that the store says has expired
+    // carries a line that says so.
     FetchJob *fetchUsage(QObject *parent) override;
 
 private:

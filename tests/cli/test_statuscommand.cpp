@@ -98,7 +98,11 @@ private Q_SLOTS:
 
         const Run result = run({u"status"_s, u"--json"_s});
         QCOMPARE(result.exitCode, 0);
-        QVERIFY(result.err.isEmpty());
+        // Only the word that substitute endpoints are in use.
+        QCOMPARE(result.err,
+                 (u"quotix: Claude usage from %1 (QUOTIX_CLAUDE_USAGE_URL)\nquotix: Codex usage from %2 (QUOTIX_CODEX_USAGE_URL)\n"_s)
+                     .arg(m_service->url(UsageService::ClaudePath).toString(), m_service->url(UsageService::CodexPath).toString())
+                     .toUtf8());
         QCOMPARE(QJsonDocument::fromJson(result.out)[u"statusColor"_s].toString(), u"red"_s);
         QJsonArray limits; // per provider
         for (const QJsonValue &provider : result.providers)

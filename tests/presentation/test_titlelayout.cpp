@@ -36,12 +36,18 @@ private Q_SLOTS:
     {
         using enum DisplayMode;
         const auto both = usageOf({{"Weekly (7d)", 42}, {"Session (5h)", 10}});
+        // Labels that say the opposite of the kinds: the kinds decide.
+        ProviderUsageResponse renamed;
+        renamed.limits = {{u"Weekly"_s, 64, {}, LimitKind::Session, 18000}, {u"5 Hour"_s, 7, {}, LimitKind::Weekly, 604800},
+                          {u"Session"_s, 99, {}, LimitKind::Other, {}}};
         const auto one = [](double value) { return usageOf({{"Weekly", value}}); };
         const Case cases[] = {
             {Weekly, both, "42%"}, {Session, both, "10%"},
-            {Session, usageOf({{"Weekly", 30}, {"5 Hour", 12}}), "12%"}, // matched by its digit
-            {Session, usageOf({{"Sonnet 4.5 (7d)", 61}, {"Session (5h)", 10}}), "61%"}, // any name with a 5
-            {Weekly, usageOf({{"Sonnet (7d)", 33}, {"Weekly (7d)", 20}}), "33%"}, // the earliest match wins
+            {Session, usageOf({{"Weekly", 30}, {"5 Hour", 12}}), "12%"},
+            // By kind: a 5 or a "7d" in another window's name does not count.
+            {Session, usageOf({{"Sonnet 4.5 (7d)", 61}, {"Session (5h)", 10}}), "10%"},
+            {Weekly, usageOf({{"Sonnet (7d)", 33}, {"Weekly (7d)", 20}}), "20%"},
+            {Weekly, renamed, "7%"}, {Session, renamed, "64%"},
             {Weekly, usageOf({{"weekly", 30}, {"Other", 80}}), "80%", Band::Elevated}, // case-sensitive: the highest
             {Session, usageOf({{"Weekly (7d)", 42}}), "42%"}, {Weekly, {}, "0%"}, // no match: the highest
             {Weekly, one(69.99), "69%"}, {Weekly, one(70), "70%", Band::Elevated},

@@ -6,7 +6,7 @@
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
-#include "core/os/KeychainTool.h"
+#include "core/os/CredentialStore.h"
 #include "core/os/NotificationManager.h"
 #include "core/UsageManager.h"
 #include "demo/UsageService.h"
@@ -70,19 +70,19 @@ struct Served
 
 // Stands in for the credential store: test tokens, or nothing while a
 // provider is meant to be logged out.
-class SoakKeychain : public KeychainTool
+class SoakKeychain : public CredentialStore
 {
 public:
     bool claudeStored = true;
     bool codexStored = true;
 
-    ToolResult findGenericPassword(const QString &service) const override
+    std::optional<QByteArray> find(const QString &item) const override
     {
-        if (service == "Claude Code-credentials"_L1 && claudeStored)
-            return {true, 0, R"({"claudeAiOauth":{"accessToken":"soak-claude-token"}})"_ba};
-        if (service == "Codex Auth"_L1 && codexStored)
-            return {true, 0, "soak-codex-token\n"_ba};
-        return {true, 44, {}};
+        if (item == "Claude Code-credentials"_L1 && claudeStored)
+            return R"({"claudeAiOauth":{"accessToken":"soak-claude-token"}})"_ba;
+        if (item == "Codex Auth"_L1 && codexStored)
+            return "soak-codex-token\n"_ba;
+        return std::nullopt;
     }
 };
 

@@ -71,7 +71,11 @@ private Q_SLOTS:
 void TestMenuBarView::errorHidesRows()
 {
     Fixture f;
-    f.claude->script({{usageOf({{"Session (5h)", 42.9}, {"Weekly (7d)", 91.0}})}, {ProviderError::apiError(500)}});
+    const QString expired = u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s;
+    f.claude->script({{usageOf({{"Session (5h)", 42.9}, {"Weekly (7d)", 91.0}})},
+                      {ProviderError::apiError(500)},
+                      {ProviderError::notLoggedIn(u"Claude"_s).withDetail(expired)},
+                      {ProviderError::apiError(500)}});
     f.view.show();
 
     QVERIFY(f.refreshAndWait());
@@ -83,6 +87,15 @@ void TestMenuBarView::errorHidesRows()
     QTRY_VERIFY(section->showsError());
     QCOMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
     QVERIFY(section->visibleRows().isEmpty());
+    QCOMPARE(section->errorDetailText(), QString());
+
+    // The line under the error comes with the error that brings it, and goes with it.
+    QVERIFY(f.refreshAndWait());
+    QTRY_COMPARE(section->errorText(), u"Not logged in to Claude."_s);
+    QCOMPARE(section->errorDetailText(), expired);
+    QVERIFY(f.refreshAndWait());
+    QTRY_COMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
+    QCOMPARE(section->errorDetailText(), QString());
 }
 
 void TestMenuBarView::loadingThenFooter()
