@@ -79,13 +79,21 @@ void UsageManager::refresh()
     QMetaObject::invokeMethod(run, &RefreshRun::start, Qt::QueuedConnection);
 }
 
+void UsageManager::refreshIfIdle()
+{
+    if (!isRefreshing())
+        refresh();
+}
+
 void UsageManager::startRefreshTimer()
 {
+    if (!m_timing.refreshInterval)
+        return;
     m_refreshTimer = new QTimer(this);
-    m_refreshTimer->setInterval(m_timing.refreshInterval);
+    m_refreshTimer->setInterval(*m_timing.refreshInterval);
     // The tick only queues the refresh, so it never runs inside the timer callback.
     connect(m_refreshTimer, &QTimer::timeout, this, [this] {
-        QMetaObject::invokeMethod(this, &UsageManager::refresh, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &UsageManager::refreshIfIdle, Qt::QueuedConnection);
     });
     m_refreshTimer->start();
 }

@@ -263,6 +263,35 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() >= 3, 2000);
     }
 
+    void aTickDuringARunIsSkippedSoSlowRunsStillEnd()
+    {
+        // Every fetch takes three periods: were ticks to supersede, no run would end.
+        auto slow = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        slow->fallback = {usageOf({{"a", 5}}), 120ms};
+        RecordingNotifications notifications;
+        UsageManager manager({slow}, &notifications, UsageManager::Timing{40ms, ShortPause});
+        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() >= 2, 3000);
+        QCOMPARE(slow->aborts, 0);
+        QVERIFY(manager.providerStates().value(u"claude"_s).usage);
+
+        // The user's request still supersedes the run in progress.
+        QTRY_VERIFY(manager.isLoading());
+        manager.refresh();
+        QCOMPARE(slow->aborts, 1);
+    }
+
+    void withoutAPeriodNothingTicks()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        RecordingNotifications notifications;
+        UsageManager manager({provider}, &notifications, UsageManager::Timing{std::nullopt, ShortPause});
+        QTest::qWait(100);
+        QVERIFY(provider->attemptTimes.isEmpty());
+        manager.refreshIfIdle();
+        QTRY_COMPARE(provider->attemptTimes.size(), 1);
+    }
+
     void alertsGoOutOncePerThresholdAndProvider()
     {
         Fixture f;
