@@ -39,7 +39,6 @@ constexpr int InvalidInvocation = 2;
 
 StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
 {
-    const ProviderList available = manager.availableProviders();
     StatusSnapshot snapshot;
     snapshot.lastUpdated = manager.lastUpdated();
     snapshot.statusColor = manager.statusColor();
@@ -47,8 +46,8 @@ StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
         ProviderStatus status;
         status.id = provider->id();
         status.name = provider->name();
-        status.available = available.contains(provider);
         status.state = manager.providerStates().value(status.id);
+        status.available = status.state.isAvailable;
         snapshot.providers.append(status);
     }
     return snapshot;

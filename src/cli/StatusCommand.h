@@ -8,8 +8,7 @@
 
 class NotificationManager;
 
-// The coordinator's state as `quotix status` shows it. Reads every
-// provider's availability once, which may do I/O.
+// The coordinator's state as `quotix status` shows it.
 StatusSnapshot takeStatusSnapshot(const UsageManager &manager);
 
 struct StatusRunTiming

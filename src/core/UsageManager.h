@@ -53,6 +53,9 @@ public:
 
     // Asks every provider again; may do I/O.
     ProviderList availableProviders() const;
+    // The providers whose state says they are available, in display order:
+    // what the faces show. No I/O.
+    ProviderList knownAvailableProviders() const;
     NamedColor statusColor() const;
 
     // Attempts per fetch: the first and this many retries.

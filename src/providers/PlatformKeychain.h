@@ -3,6 +3,7 @@
 #include "core/os/KeychainTool.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -14,3 +15,7 @@ std::unique_ptr<KeychainTool> createPlatformKeychain();
 // The Codex tool's credentials file: $CODEX_HOME/auth.json when CODEX_HOME is
 // set and not empty, else ~/.codex/auth.json.
 QString codexAuthFilePath();
+
+// The files whose appearance, change or removal means a login or logout of
+// one of the tools; empty where the credentials live in the keychain.
+QStringList credentialFilePaths();

@@ -13,3 +13,11 @@ std::unique_ptr<KeychainTool> createPlatformKeychain()
         configDir = QDir::home().filePath(u".claude"_s);
     return std::make_unique<CredentialFileKeychain>(QDir(configDir).absolutePath());
 }
+
+QStringList credentialFilePaths()
+{
+    QString configDir = qEnvironmentVariable("CLAUDE_CONFIG_DIR");
+    if (configDir.isEmpty())
+        configDir = QDir::home().filePath(u".claude"_s);
+    return {QDir(configDir).absoluteFilePath(u".credentials.json"_s), codexAuthFilePath()};
+}

@@ -5,3 +5,8 @@ std::unique_ptr<KeychainTool> createPlatformKeychain()
 {
     return std::make_unique<SecurityToolKeychain>();
 }
+
+QStringList credentialFilePaths()
+{
+    return {};
+}

@@ -1,5 +1,6 @@
 #include "tray/AppDelegate.h"
 
+#include "core/CredentialWatcher.h"
 #include "core/LaunchAtLogin.h"
 #include "ui/MenuBarPanel.h"
 #include "core/Preferences.h"
@@ -43,6 +44,12 @@ void AppDelegate::finishLaunching(std::unique_ptr<TrayItem> item)
     setupWakeNotification();
     setupUsageObserver();
     startFetching();
+}
+
+void AppDelegate::watchCredentials(const QStringList &files, std::chrono::milliseconds debounce)
+{
+    m_credentialWatcher = std::make_unique<CredentialWatcher>(files, debounce);
+    connect(m_credentialWatcher.get(), &CredentialWatcher::changed, m_usageManager.get(), &UsageManager::refresh);
 }
 
 void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <memory>
 
+class CredentialWatcher;
 class LaunchAtLogin;
 class MenuBarPanel;
 class Preferences;
@@ -42,6 +43,10 @@ public:
     // The launch sequence, once a tray host has been found.
     void finishLaunching(std::unique_ptr<TrayItem> item);
 
+    // A login or logout through the tools' credential files starts a run,
+    // which records who is available now.
+    void watchCredentials(const QStringList &files, std::chrono::milliseconds debounce = std::chrono::milliseconds(300));
+
 Q_SIGNALS:
     void quitRequested();
 
@@ -64,5 +69,6 @@ private:
     std::unique_ptr<MenuBarPanel> m_popover;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TitleObserver> m_titleObserver;
+    std::unique_ptr<CredentialWatcher> m_credentialWatcher;
     QElapsedTimer m_sinceClosed;
 };

@@ -4,6 +4,7 @@
 #include "core/os/PlatformServices.h"
 #include "core/Preferences.h"
 #include "demo/DemoSetup.h"
+#include "providers/PlatformKeychain.h"
 #include "tray/SingleInstance.h"
 #include "core/os/TrayHost.h"
 #include "tray/TrayHostWaiter.h"
@@ -133,6 +134,8 @@ int runTrayApplication(int argc, char **argv)
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, &QCoreApplication::quit);
 
     AppDelegate delegate(setup->providers, makePlatformServices());
+    if (!demo)
+        delegate.watchCredentials(credentialFilePaths());
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     const std::unique_ptr<TrayHost> trayHost = makeTrayHost();

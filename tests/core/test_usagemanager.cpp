@@ -67,7 +67,30 @@ private Q_SLOTS:
         QCOMPARE(loading.at(0).at(0).toBool(), true);
         QCOMPARE(loading.at(1).at(0).toBool(), false);
         QVERIFY(f.manager.lastUpdated());
-        QCOMPARE(states.size(), 0);
+        // The run records that both are gone, and changes nothing else.
+        QCOMPARE(states.size(), 1);
+        for (const ProviderState &state : f.manager.providerStates())
+            QVERIFY(!state.isAvailable && !state.usage && !state.error && !state.isLoading);
+    }
+
+    void availabilityIsRecordedAtStartAndAtEachRunOnly()
+    {
+        Fixture f;
+        QCOMPARE(f.manager.knownAvailableProviders().size(), 2);
+        f.first->available = false;
+        QCOMPARE(f.manager.knownAvailableProviders().size(), 2); // faces never ask the providers
+        QVERIFY(f.state(u"claude"_s).isAvailable);
+
+        QSignalSpy states(&f.manager, &UsageManager::providerStatesChanged);
+        f.manager.refresh();
+        QTRY_VERIFY(states.size() >= 1);
+        QVERIFY(!f.state(u"claude"_s).isAvailable); // published with the run's start
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.manager.knownAvailableProviders(), ProviderList{f.second});
+
+        f.first->available = true;
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.manager.knownAvailableProviders(), (ProviderList{f.first, f.second}));
     }
 
     void onlyAvailableProvidersAreFetchedInListOrder()

@@ -39,8 +39,9 @@ struct NoLoginItems : LoginItemService
 
 struct Launch
 {
-    explicit Launch(double uptime)
+    explicit Launch(double uptime, bool loggedIn = true)
     {
+        provider->available = loggedIn;
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
         PlatformServices services{std::make_unique<RecordingNotifications>(), std::make_unique<NoLoginItems>(),
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
@@ -84,6 +85,29 @@ private Q_SLOTS:
         Q_EMIT fresh.wake->woke();
         QTRY_COMPARE(fresh.provider->attemptTimes.size(), 1);
         QCOMPARE(launch.provider->attemptTimes.size(), 1);
+    }
+
+    void aLoginThroughTheToolsShowsWithoutARestart()
+    {
+        QTemporaryDir home;
+        const QString credentials = home.filePath(u".credentials.json"_s);
+        Launch launch(3600, false);
+        launch.delegate->watchCredentials({credentials}, 20ms);
+        QTest::qWait(100); // the first run found nobody
+        QCOMPARE(launch.provider->attemptTimes.size(), 0);
+        const QString loggedOut = launch.item->titles.constLast();
+        QVERIFY(!loggedOut.contains(u"42%"_s));
+
+        QFile file(credentials);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"claudeAiOauth":{"accessToken":"t"}})");
+        file.close();
+        launch.provider->available = true;
+        QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), u"* 42%"_s, 2000);
+
+        launch.provider->available = false;
+        QVERIFY(QFile::remove(credentials));
+        QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), loggedOut, 2000);
     }
 
     void panelAndMenu()
