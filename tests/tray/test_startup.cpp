@@ -1,9 +1,103 @@
-// Started where no graphical session can be reached, the tray application says
-// so and exits, instead of aborting inside the GUI toolkit.
+// The real program as a child process: where no graphical session can be
+// reached it says so and exits; it keeps its memory out of core dumps; and
+// a single-instance lock left by a killed copy does not block the next start.
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A child that may dump core into folder; its raw wait status is ours to read.
+// QProcess hides whether a core was written, so this forks by hand.
+class Child
+{
+public:
+    Child(const QStringList &arguments, const QProcessEnvironment &environment, const QString &folder)
+    {
+        QList<QByteArray> argv{QByteArrayLiteral(QUOTIX_EXECUTABLE)};
+        for (const QString &argument : arguments)
+            argv.append(argument.toLocal8Bit());
+        QList<QByteArray> envp;
+        for (const QString &entry : environment.toStringList())
+            envp.append(entry.toLocal8Bit());
+        const QByteArray directory = QFile::encodeName(folder);
+        std::vector<char *> args, env;
+        for (QByteArray &a : argv)
+            args.push_back(a.data());
+        args.push_back(nullptr);
+        for (QByteArray &e : envp)
+            env.push_back(e.data());
+        env.push_back(nullptr);
+
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_CORE, &unlimited);
+            if (::chdir(directory.constData()) == 0)
+                ::execve(args[0], args.data(), env.data());
+            ::_exit(127);
+        }
+    }
+    ~Child()
+    {
+        if (m_pid > 0 && !m_reaped) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    pid_t pid() const { return m_pid; }
+    // Kills and reaps; the wait status.
+    int kill(int signal)
+    {
+        ::kill(m_pid, signal);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_reaped = true;
+        return status;
+    }
+    bool hasExited()
+    {
+        int status = 0;
+        if (!m_reaped && ::waitpid(m_pid, &status, WNOHANG) == m_pid)
+            m_reaped = true;
+        return m_reaped;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_reaped = false;
+};
+
+// The tray in a home of its own: the demo figures, no credentials read, and
+// a private bus without a tray host, so it waits for one.
+QProcessEnvironment trayEnvironment(const QTemporaryDir &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HOME"_s, home.path());
+    environment.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+    environment.insert(u"XDG_RUNTIME_DIR"_s, home.filePath(u"run"_s));
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    return environment;
+}
+
+bool makeRuntimeFolder(const QTemporaryDir &home)
+{
+    return QDir(home.path()).mkdir(u"run"_s)
+        && QFile::setPermissions(home.filePath(u"run"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+} // namespace
 
 class StartupTest : public QObject
 {
@@ -33,6 +127,54 @@ private Q_SLOTS:
         QCOMPARE(quotix.exitStatus(), QProcess::NormalExit);
         QCOMPARE(quotix.exitCode(), 1);
         QVERIFY(QString::fromUtf8(quotix.readAllStandardError()).contains(message));
+    }
+
+    // Both faces hold borrowed tokens in memory: killed by a signal that dumps
+    // core, they must leave no dump behind.
+    void neitherFaceLeavesACoreDump()
+    {
+        QTemporaryDir home;
+        QVERIFY(makeRuntimeFolder(home));
+
+        const auto dumped = [](int status) { return WIFSIGNALED(status) && WCOREDUMP(status); };
+        { // Whether this machine writes core files at all: a plain process must leave one.
+            pid_t pid = ::fork();
+            if (pid == 0) {
+                const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+                ::setrlimit(RLIMIT_CORE, &unlimited);
+                if (::chdir(QFile::encodeName(home.path()).constData()) == 0)
+                    ::pause();
+                ::_exit(0);
+            }
+            QTest::qWait(50);
+            ::kill(pid, SIGQUIT);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            if (!dumped(status))
+                QSKIP("this machine writes no core files, so their absence proves nothing");
+        }
+
+        // The command, while it waits for a service that accepted the connection but never answers.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        {
+            QFile credentials(home.filePath(u".credentials.json"_s));
+            QVERIFY(credentials.open(QIODevice::WriteOnly));
+            credentials.write(R"({"claudeAiOauth":{"accessToken":"test-token"}})");
+        }
+        QProcessEnvironment environment = trayEnvironment(home);
+        environment.insert(u"CLAUDE_CONFIG_DIR"_s, home.path());
+        environment.insert(u"CODEX_HOME"_s, home.filePath(u"no-codex"_s));
+        environment.insert(u"QUOTIX_CLAUDE_USAGE_URL"_s,
+                           u"http://127.0.0.1:%1/api/oauth/usage"_s.arg(silent.serverPort()));
+        Child status({u"status"_s}, environment, home.path());
+        QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), 10000);
+        QVERIFY(!dumped(status.kill(SIGQUIT)));
+
+        // The tray, once it holds its lock and waits for a tray host.
+        Child tray({u"--demo"_s}, trayEnvironment(home), home.path());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.filePath(u"run/quotix.lock"_s)), 10000);
+        QVERIFY(!dumped(tray.kill(SIGQUIT)));
     }
 };
 
