@@ -61,7 +61,8 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
         if (!m_popover || !m_popover->isVisible())
             togglePopover(QRect(), QCursor::pos());
     });
-    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refresh);
+    // Like the panel's button, which is disabled while a run is under way.
+    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refreshIfIdle);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
 }
 

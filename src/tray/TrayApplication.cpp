@@ -124,7 +124,12 @@ int runTrayApplication(int argc, char **argv)
         return 2;
     }
 
-    SingleInstance instance(SingleInstance::defaultLockPath());
+    const std::optional<QString> lockPath = SingleInstance::defaultLockPath(&error);
+    if (!lockPath) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    SingleInstance instance(*lockPath);
     if (!instance.acquire()) {
         err << TrayApplicationText::AlreadyRunning << Qt::endl;
         return 1;

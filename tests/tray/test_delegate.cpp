@@ -87,6 +87,22 @@ private Q_SLOTS:
         QCOMPARE(launch.provider->attemptTimes.size(), 1);
     }
 
+    void theTrayItemsRefreshWaitsForTheRunInProgress()
+    {
+        Launch launch(3600);
+        launch.provider->fallback.delay = 200ms;
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 1);
+        Q_EMIT launch.item->refreshRequested(); // from the tray's menu, or a host's activation
+        QTest::qWait(300);
+        QCOMPARE(launch.provider->aborts, 0);
+        QCOMPARE(launch.provider->attemptTimes.size(), 1);
+        Q_EMIT launch.item->refreshRequested();
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 2);
+
+        Q_EMIT launch.wake->woke(); // a wake still supersedes
+        QTRY_COMPARE(launch.provider->aborts, 1);
+    }
+
     void aLoginThroughTheToolsShowsWithoutARestart()
     {
         QTemporaryDir home;

@@ -129,6 +129,35 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(quotix.readAllStandardError()).contains(message));
     }
 
+    void aLockLeftByAKilledCopyIsTakenOver()
+    {
+        QTemporaryDir home;
+        QVERIFY(makeRuntimeFolder(home));
+        const QString lock = home.filePath(u"run/quotix.lock"_s);
+        const auto holder = [&] {
+            QFile file(lock);
+            return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : 0;
+        };
+
+        Child first({u"--demo"_s}, trayEnvironment(home), home.path());
+        QTRY_COMPARE_WITH_TIMEOUT(holder(), qint64(first.pid()), 10000);
+
+        // While the first lives, a second start is turned away.
+        QProcess second;
+        second.setProcessEnvironment(trayEnvironment(home));
+        second.start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 1);
+        QVERIFY(second.readAllStandardError().contains("already running"));
+
+        // Killed without a chance to clean up, the first leaves its lock behind.
+        first.kill(SIGKILL);
+        QCOMPARE(holder(), qint64(first.pid()));
+        Child third({u"--demo"_s}, trayEnvironment(home), home.path());
+        QTRY_COMPARE_WITH_TIMEOUT(holder(), qint64(third.pid()), 10000);
+        QVERIFY(!third.hasExited());
+    }
+
     // Both faces hold borrowed tokens in memory: killed by a signal that dumps
     // core, they must leave no dump behind.
     void neitherFaceLeavesACoreDump()
