@@ -9,75 +9,35 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// A child that may dump core into folder; its raw wait status is ours to read.
-// QProcess hides whether a core was written, so this forks by hand.
-class Child
+// A child whose core file, if it writes one, lands in folder.
+std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments,
+                                const QProcessEnvironment &environment, const QString &folder)
 {
-public:
-    Child(const QStringList &arguments, const QProcessEnvironment &environment, const QString &folder)
-    {
-        QList<QByteArray> argv{QByteArrayLiteral(QUOTIX_EXECUTABLE)};
-        for (const QString &argument : arguments)
-            argv.append(argument.toLocal8Bit());
-        QList<QByteArray> envp;
-        for (const QString &entry : environment.toStringList())
-            envp.append(entry.toLocal8Bit());
-        const QByteArray directory = QFile::encodeName(folder);
-        std::vector<char *> args, env;
-        for (QByteArray &a : argv)
-            args.push_back(a.data());
-        args.push_back(nullptr);
-        for (QByteArray &e : envp)
-            env.push_back(e.data());
-        env.push_back(nullptr);
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(folder);
+    process->setChildProcessModifier([] {
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_CORE, &unlimited);
+    });
+    process->start(program, arguments);
+    return process;
+}
 
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-            ::setrlimit(RLIMIT_CORE, &unlimited);
-            if (::chdir(directory.constData()) == 0)
-                ::execve(args[0], args.data(), env.data());
-            ::_exit(127);
-        }
-    }
-    ~Child()
-    {
-        if (m_pid > 0 && !m_reaped) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    pid_t pid() const { return m_pid; }
-    // Kills and reaps; the wait status.
-    int kill(int signal)
-    {
-        ::kill(m_pid, signal);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_reaped = true;
-        return status;
-    }
-    bool hasExited()
-    {
-        int status = 0;
-        if (!m_reaped && ::waitpid(m_pid, &status, WNOHANG) == m_pid)
-            m_reaped = true;
-        return m_reaped;
-    }
-
-private:
-    pid_t m_pid = -1;
-    bool m_reaped = false;
-};
+// Ends the child with a signal whose default is to dump core.
+bool leavesCore(QProcess &process, const QString &folder)
+{
+    ::kill(pid_t(process.processId()), SIGQUIT);
+    process.waitForFinished(10000);
+    return !QDir(folder).entryList({u"core*"_s}, QDir::Files).isEmpty();
+}
 
 // The tray in a home of its own: the demo figures, no credentials read, and
 // a private bus without a tray host, so it waits for one.
@@ -139,8 +99,10 @@ private Q_SLOTS:
             return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : 0;
         };
 
-        Child first({u"--demo"_s}, trayEnvironment(home), home.path());
-        QTRY_COMPARE_WITH_TIMEOUT(holder(), qint64(first.pid()), 10000);
+        QProcess first;
+        first.setProcessEnvironment(trayEnvironment(home));
+        first.start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(holder(), first.processId(), 10000);
 
         // While the first lives, a second start is turned away.
         QProcess second;
@@ -151,11 +113,17 @@ private Q_SLOTS:
         QVERIFY(second.readAllStandardError().contains("already running"));
 
         // Killed without a chance to clean up, the first leaves its lock behind.
-        first.kill(SIGKILL);
-        QCOMPARE(holder(), qint64(first.pid()));
-        Child third({u"--demo"_s}, trayEnvironment(home), home.path());
-        QTRY_COMPARE_WITH_TIMEOUT(holder(), qint64(third.pid()), 10000);
-        QVERIFY(!third.hasExited());
+        const qint64 killed = first.processId();
+        first.kill(); // SIGKILL
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(holder(), killed);
+        QProcess third;
+        third.setProcessEnvironment(trayEnvironment(home));
+        third.start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(holder(), third.processId(), 10000);
+        QCOMPARE(third.state(), QProcess::Running);
+        third.kill();
+        third.waitForFinished(10000);
     }
 
     // Both faces hold borrowed tokens in memory: killed by a signal that dumps
@@ -165,23 +133,13 @@ private Q_SLOTS:
         QTemporaryDir home;
         QVERIFY(makeRuntimeFolder(home));
 
-        const auto dumped = [](int status) { return WIFSIGNALED(status) && WCOREDUMP(status); };
-        { // Whether this machine writes core files at all: a plain process must leave one.
-            pid_t pid = ::fork();
-            if (pid == 0) {
-                const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-                ::setrlimit(RLIMIT_CORE, &unlimited);
-                if (::chdir(QFile::encodeName(home.path()).constData()) == 0)
-                    ::pause();
-                ::_exit(0);
-            }
-            QTest::qWait(50);
-            ::kill(pid, SIGQUIT);
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-            if (!dumped(status))
-                QSKIP("this machine writes no core files, so their absence proves nothing");
-        }
+        QVERIFY(QDir(home.path()).mkpath(u"control"_s) && QDir(home.path()).mkpath(u"status"_s)
+                && QDir(home.path()).mkpath(u"tray"_s));
+        // Whether this machine writes core files at all: a plain process must leave one.
+        auto control = start(u"sleep"_s, {u"30"_s}, QProcessEnvironment::systemEnvironment(), home.filePath(u"control"_s));
+        QVERIFY(control->waitForStarted());
+        if (!leavesCore(*control, home.filePath(u"control"_s)))
+            QSKIP("this machine writes no core files here, so their absence proves nothing");
 
         // The command, while it waits for a service that accepted the connection but never answers.
         QTcpServer silent;
@@ -196,14 +154,14 @@ private Q_SLOTS:
         environment.insert(u"CODEX_HOME"_s, home.filePath(u"no-codex"_s));
         environment.insert(u"QUOTIX_CLAUDE_USAGE_URL"_s,
                            u"http://127.0.0.1:%1/api/oauth/usage"_s.arg(silent.serverPort()));
-        Child status({u"status"_s}, environment, home.path());
+        auto status = start(QStringLiteral(QUOTIX_EXECUTABLE), {u"status"_s}, environment, home.filePath(u"status"_s));
         QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), 10000);
-        QVERIFY(!dumped(status.kill(SIGQUIT)));
+        QVERIFY(!leavesCore(*status, home.filePath(u"status"_s)));
 
         // The tray, once it holds its lock and waits for a tray host.
-        Child tray({u"--demo"_s}, trayEnvironment(home), home.path());
+        auto tray = start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s}, trayEnvironment(home), home.filePath(u"tray"_s));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.filePath(u"run/quotix.lock"_s)), 10000);
-        QVERIFY(!dumped(tray.kill(SIGQUIT)));
+        QVERIFY(!leavesCore(*tray, home.filePath(u"tray"_s)));
     }
 };
 
