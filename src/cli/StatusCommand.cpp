@@ -9,6 +9,10 @@
 #include "demo/UsageService.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cmath>
 
 #include <unistd.h>
 
@@ -16,7 +20,6 @@ using namespace Qt::StringLiterals;
 
 StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
 {
-    const ProviderList available = manager.availableProviders();
     StatusSnapshot snapshot;
     snapshot.lastUpdated = manager.lastUpdated();
     snapshot.statusColor = manager.statusColor();
@@ -24,9 +27,35 @@ StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
         ProviderStatus status;
         status.id = provider->id();
         status.name = provider->name();
-        status.available = available.contains(provider);
         status.state = manager.providerStates().value(status.id);
+        status.available = status.state.isAvailable;
         snapshot.providers.append(status);
+    }
+    return snapshot;
+}
+
+StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManager *notifications,
+                               StatusRunTiming timing)
+{
+    UsageManager manager(providers, notifications, UsageManager::Timing{std::nullopt, timing.retryPause});
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&manager, &UsageManager::refreshFinished, &loop, &QEventLoop::quit);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    manager.refresh();
+    deadline.start(timing.deadline);
+    loop.exec();
+
+    StatusSnapshot snapshot = takeStatusSnapshot(manager);
+    if (manager.isRefreshing()) {
+        const int seconds = int(std::ceil(timing.deadline.count() / 1000.0));
+        for (ProviderStatus &status : snapshot.providers) {
+            if (!status.state.isLoading)
+                continue;
+            status.state.isLoading = false;
+            status.state.error = (seconds == 1 ? u"No answer within %1 second."_s : u"No answer within %1 seconds."_s).arg(seconds);
+        }
     }
     return snapshot;
 }
@@ -72,12 +101,7 @@ int runStatusCommand(int argc, char **argv)
     }
 
     NullNotificationManager notifications;
-    UsageManager manager(setup->providers, &notifications);
-    QObject::connect(&manager, &UsageManager::refreshFinished, &app, &QCoreApplication::quit);
-    manager.refresh();
-    QCoreApplication::exec();
-
-    const StatusSnapshot snapshot = takeStatusSnapshot(manager);
+    const StatusSnapshot snapshot = fetchStatusOnce(setup->providers, &notifications);
     if (parser.isSet(jsonOption)) {
         Console::out(statusJson(snapshot));
     } else {

@@ -17,9 +17,12 @@ UsageManager::UsageManager(ProviderList providers, NotificationManager *notifica
     , m_notificationManager(notifications)
     , m_timing(timing)
 {
+    // Asked once here as well, so the faces know before the first run, which
+    // may wait for the network after a boot.
     for (const auto &provider : std::as_const(m_providers)) {
         ProviderState state;
         state.provider = provider;
+        state.isAvailable = provider->isAvailable();
         m_providerStates.insert(provider->id(), state);
     }
     startRefreshTimer();
@@ -44,6 +47,17 @@ ProviderList UsageManager::availableProviders() const
     ProviderList available;
     for (const auto &provider : m_providers) {
         if (provider->isAvailable())
+            available.append(provider);
+    }
+    return available;
+}
+
+ProviderList UsageManager::knownAvailableProviders() const
+{
+    ProviderList available;
+    for (const auto &provider : m_providers) {
+        const auto state = m_providerStates.constFind(provider->id());
+        if (state != m_providerStates.cend() && state->isAvailable)
             available.append(provider);
     }
     return available;
@@ -78,13 +92,21 @@ void UsageManager::refresh()
     QMetaObject::invokeMethod(run, &RefreshRun::start, Qt::QueuedConnection);
 }
 
+void UsageManager::refreshIfIdle()
+{
+    if (!isRefreshing())
+        refresh();
+}
+
 void UsageManager::startRefreshTimer()
 {
+    if (!m_timing.refreshInterval)
+        return;
     m_refreshTimer = new QTimer(this);
-    m_refreshTimer->setInterval(m_timing.refreshInterval);
+    m_refreshTimer->setInterval(*m_timing.refreshInterval);
     // The tick only queues the refresh, so it never runs inside the timer callback.
     connect(m_refreshTimer, &QTimer::timeout, this, [this] {
-        QMetaObject::invokeMethod(this, &UsageManager::refresh, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &UsageManager::refreshIfIdle, Qt::QueuedConnection);
     });
     m_refreshTimer->start();
 }
@@ -95,13 +117,14 @@ void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
         return;
     setLoading(true);
 
-    // Mark exactly the providers this run fetches; a superseded run may have
-    // marked others that are no longer available.
+    // Mark exactly the providers this run fetches, which are the available
+    // ones; a superseded run may have marked others that are no longer available.
     bool changed = false;
     for (auto it = m_providerStates.begin(); it != m_providerStates.end(); ++it) {
         const bool fetching = std::any_of(fetched.cbegin(), fetched.cend(), [&](const auto &p) { return p->id() == it.key(); });
-        if (it->isLoading != fetching) {
+        if (it->isLoading != fetching || it->isAvailable != fetching) {
             it->isLoading = fetching;
+            it->isAvailable = fetching;
             changed = true;
         }
     }

@@ -29,7 +29,7 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
 
 PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode)
 {
-    return PanelInput{manager.availableProviders(), manager.providerStates(), manager.isLoading(),
+    return PanelInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
                       manager.lastUpdated(),        manager.statusColor(),    displayMode};
 }
 

@@ -89,5 +89,5 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
 
 TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin)
 {
-    return TrayMenuInput{manager.availableProviders(), manager.providerStates(), manager.isLoading(), launchAtLogin};
+    return TrayMenuInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(), launchAtLogin};
 }

@@ -1,5 +1,6 @@
 #include "tray/AppDelegate.h"
 
+#include "core/CredentialWatcher.h"
 #include "core/LaunchAtLogin.h"
 #include "ui/MenuBarPanel.h"
 #include "core/Preferences.h"
@@ -60,6 +61,12 @@ void AppDelegate::finishLaunchingWithoutItem(const QString &title, const QString
     finishLaunching(nullptr);
 }
 
+void AppDelegate::watchCredentials(const QStringList &files, std::chrono::milliseconds debounce)
+{
+    m_credentialWatcher = std::make_unique<CredentialWatcher>(files, debounce);
+    connect(m_credentialWatcher.get(), &CredentialWatcher::changed, m_usageManager.get(), &UsageManager::refresh);
+}
+
 void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
 {
     m_statusItem = std::move(item);
@@ -76,7 +83,8 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
         else
             m_popover->showPlaced(placement());
     });
-    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refresh);
+    // Like the panel's button, which is disabled while a run is under way.
+    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refreshIfIdle);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
     // The same switch as the panel's checkbox.
     connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <memory>
 
+class CredentialWatcher;
 class LaunchAtLogin;
 class MenuBarPanel;
 class Preferences;
@@ -48,6 +49,10 @@ public:
     // then refreshes and alerts as usual.
     void finishLaunchingWithoutItem(const QString &title, const QString &message);
 
+    // A login or logout through the tools' credential files starts a run,
+    // which records who is available now.
+    void watchCredentials(const QStringList &files, std::chrono::milliseconds debounce = std::chrono::milliseconds(300));
+
 Q_SIGNALS:
     void quitRequested();
 
@@ -72,6 +77,7 @@ private:
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TitleObserver> m_titleObserver;
     std::unique_ptr<TrayMenuObserver> m_menuObserver;
+    std::unique_ptr<CredentialWatcher> m_credentialWatcher;
     QElapsedTimer m_sinceClosed;
     std::optional<Activation> m_lastActivation;
 };

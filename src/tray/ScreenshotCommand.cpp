@@ -186,7 +186,7 @@ int runScreenshotCommand(int argc, char **argv)
     const QString panelPath = directory.filePath(u"panel.png"_s);
     const QString trayPath = directory.filePath(u"tray.png"_s);
     const qreal ratio = panel.devicePixelRatioF();
-    const TitleLayout title = layoutTitle(manager.availableProviders(), manager.providerStates(), manager.isLoading(),
+    const TitleLayout title = layoutTitle(manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
                                           preferences.displayMode());
     if (!panel.grab().save(panelPath, "PNG")) {
         writeError(u"quotix screenshot: cannot write "_s + panelPath);

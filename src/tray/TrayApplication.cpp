@@ -7,6 +7,7 @@
 #include "core/Preferences.h"
 #include "demo/DemoSetup.h"
 #include "presentation/PanelPlacement.h"
+#include "providers/PlatformKeychain.h"
 #include "tray/SingleInstance.h"
 #include "core/os/TrayHost.h"
 #include "tray/TrayHostWaiter.h"
@@ -82,7 +83,12 @@ int runTrayApplication(int argc, char **argv)
         return CommandLine::InvalidInvocation;
     }
 
-    SingleInstance instance(SingleInstance::defaultLockPath());
+    const std::optional<QString> lockPath = SingleInstance::defaultLockPath(&error);
+    if (!lockPath) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    SingleInstance instance(*lockPath);
     if (!instance.acquire()) {
         Console::err(QString(TrayApplicationText::AlreadyRunning) + u'\n');
         return 1;
@@ -92,6 +98,8 @@ int runTrayApplication(int argc, char **argv)
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, &QCoreApplication::quit);
 
     AppDelegate delegate(setup->providers, makePlatformServices());
+    if (!demo)
+        delegate.watchCredentials(credentialFilePaths());
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     const std::unique_ptr<TrayHost> trayHost = makeTrayHost();

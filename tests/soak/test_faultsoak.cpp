@@ -11,6 +11,7 @@
 #include "core/UsageManager.h"
 #include "demo/UsageService.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QRandomGenerator>
@@ -36,8 +37,15 @@ namespace {
 constexpr int Runs = 2000;
 constexpr int WarmUpRuns = 200;
 constexpr quint32 Seed = 20250615;
-// Longer than the shortened idle timeout, so the client gives up first.
+// The client's shortened limits; the slow answer comes well after them.
+constexpr auto IdleTimeout = 300ms;
+constexpr auto TotalTimeout = 600ms;
 constexpr auto SlowDelay = 900ms;
+// A run during which this process stood still for longer than this (another
+// build hogging the cores) may see a valid answer time out: its states are
+// taken as they are instead of judged, and the next run is judged again.
+constexpr auto StallLimit = IdleTimeout / 3;
+constexpr auto HeartbeatPeriod = 5ms;
 constexpr qint64 MaxGrowthBytes = 8 * 1024 * 1024;
 
 enum class Fault {
@@ -148,6 +156,8 @@ private:
     Fault drawFault();
     // Checks a provider's state against what it was given in the run just ended.
     void checkProvider(const QString &id, bool wasAvailable);
+    // Takes a provider's state as the known one, unjudged.
+    void adoptProvider(const QString &id);
 
     QTemporaryDir m_home;
     QRandomGenerator m_random{Seed};
@@ -160,6 +170,7 @@ private:
     int m_outcomeErrors = 0;
     int m_outcomeSuccesses = 0;
     int m_untouched = 0;
+    int m_stalledRuns = 0;
     QSet<QString> m_transportTexts;
 };
 
@@ -328,6 +339,17 @@ void TestFaultSoak::checkProvider(const QString &id, bool wasAvailable)
     ++m_outcomeErrors;
 }
 
+void TestFaultSoak::adoptProvider(const QString &id)
+{
+    const ProviderState &state = *m_manager->providerStates().constFind(id);
+    Tracked &tracked = m_tracked[id];
+    tracked.utilization = std::nullopt;
+    if (state.usage)
+        tracked.utilization = state.usage->limits.size() == 2 ? state.usage->limits.first().utilization : -1.0;
+    tracked.lastUpdated = state.lastUpdated;
+    tracked.error = state.error;
+}
+
 void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
 {
     const auto keychain = std::make_shared<SoakKeychain>();
@@ -338,8 +360,8 @@ void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
     service.setDefaultAnswerFactory(UsageService::CodexPath, [this] { return serve(u"codex"_s); });
 
     HttpOptions shortened;
-    shortened.idleTimeout = 300ms; // room for a loaded CI machine
-    shortened.totalTimeout = 600ms;
+    shortened.idleTimeout = IdleTimeout;
+    shortened.totalTimeout = TotalTimeout;
     const ProviderList providers{
         std::make_shared<ClaudeProvider>(KeychainService(keychain), service.url(UsageService::ClaudePath), shortened),
         std::make_shared<CodexProvider>(CodexCredentialService(keychain, m_home.filePath(u"no-auth.json"_s)),
@@ -355,6 +377,14 @@ void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
     connect(&manager, &UsageManager::refreshFinished, &loop, &QEventLoop::quit);
     connect(&watchdog, &QTimer::timeout, &loop, &QEventLoop::quit);
 
+    // The longest time the event loop went without turning, per run.
+    QElapsedTimer sinceBeat;
+    qint64 longestStallMs = 0;
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    connect(&heartbeat, &QTimer::timeout, this, [&] { longestStallMs = std::max(longestStallMs, sinceBeat.restart()); });
+    heartbeat.start(HeartbeatPeriod);
+
     qint64 warmResident = 0;
     for (int run = 0; run < Runs; ++run) {
         m_served.clear();
@@ -363,14 +393,23 @@ void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
         keychain->codexStored = m_random.bounded(100) >= 3;
 
         manager.refresh();
+        sinceBeat.start();
+        longestStallMs = 0;
         watchdog.start(20s);
         loop.exec();
         QVERIFY2(watchdog.isActive(), qPrintable(u"run %1 did not end"_s.arg(run)));
         watchdog.stop();
 
         QVERIFY(!manager.isLoading());
-        checkProvider(u"claude"_s, keychain->claudeStored);
-        checkProvider(u"codex"_s, keychain->codexStored);
+        longestStallMs = std::max(longestStallMs, sinceBeat.elapsed());
+        if (longestStallMs > StallLimit.count()) {
+            ++m_stalledRuns;
+            adoptProvider(u"claude"_s);
+            adoptProvider(u"codex"_s);
+        } else {
+            checkProvider(u"claude"_s, keychain->claudeStored);
+            checkProvider(u"codex"_s, keychain->codexStored);
+        }
         if (QTest::currentTestFailed()) {
             qWarning("run %d failed", run);
             return;
@@ -386,6 +425,8 @@ void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
     qInfo("answers served: %s", qPrintable(faults.chopped(2)));
     qInfo("outcomes: %d usage, %d errors, %d left untouched (no token); %d notifications",
           m_outcomeSuccesses, m_outcomeErrors, m_untouched, notifications.sent);
+    qInfo("runs taken unjudged because the process stood still over %lld ms: %d", qint64(StallLimit.count()),
+          m_stalledRuns);
     qInfo("transport error texts: %s", qPrintable(QStringList(m_transportTexts.values()).join(u" | "_s)));
     qInfo("resident memory after %d runs: %.1f MiB; after %d: %.1f MiB; growth %+.2f MiB", WarmUpRuns,
           warmResident / 1048576.0, Runs, endResident / 1048576.0, (endResident - warmResident) / 1048576.0);
@@ -393,6 +434,9 @@ void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
     // Under AddressSanitizer freed memory sits in quarantine, so only print.
     QVERIFY2(endResident - warmResident < MaxGrowthBytes, "resident memory grew");
 #endif
+    // A machine this loaded says little about the states, for or against.
+    if (m_stalledRuns > Runs / 4)
+        QSKIP("the machine was too loaded to judge most runs");
 }
 
 QTEST_GUILESS_MAIN(TestFaultSoak)

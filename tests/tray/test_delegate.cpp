@@ -43,8 +43,9 @@ struct NoLoginItems : LoginItemService
 struct Launch
 {
     enum class Tray { Present, Missing };
-    explicit Launch(double uptime, Tray tray = Tray::Present)
+    explicit Launch(double uptime, Tray tray = Tray::Present, bool loggedIn = true)
     {
+        provider->available = loggedIn;
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
         PlatformServices services{std::make_unique<RecordingNotifications>(), std::make_unique<NoLoginItems>(),
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
@@ -111,6 +112,45 @@ private Q_SLOTS:
         QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
         Q_EMIT launch.item->quitRequested();
         QCOMPARE(quit.size(), 1);
+    }
+
+    void theTrayItemsRefreshWaitsForTheRunInProgress()
+    {
+        Launch launch(3600);
+        launch.provider->fallback.delay = 200ms;
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 1);
+        Q_EMIT launch.item->refreshRequested(); // from the tray's menu, or a host's activation
+        QTest::qWait(300);
+        QCOMPARE(launch.provider->aborts, 0);
+        QCOMPARE(launch.provider->attemptTimes.size(), 1);
+        Q_EMIT launch.item->refreshRequested();
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 2);
+
+        Q_EMIT launch.wake->woke(); // a wake still supersedes
+        QTRY_COMPARE(launch.provider->aborts, 1);
+    }
+
+    void aLoginThroughTheToolsShowsWithoutARestart()
+    {
+        QTemporaryDir home;
+        const QString credentials = home.filePath(u".credentials.json"_s);
+        Launch launch(3600, Launch::Tray::Present, false);
+        launch.delegate->watchCredentials({credentials}, 20ms);
+        QTest::qWait(100); // the first run found nobody
+        QCOMPARE(launch.provider->attemptTimes.size(), 0);
+        const QString loggedOut = launch.item->titles.constLast();
+        QVERIFY(!loggedOut.contains(u"42%"_s));
+
+        QFile file(credentials);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"claudeAiOauth":{"accessToken":"t"}})");
+        file.close();
+        launch.provider->available = true;
+        QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), u"* 42%"_s, 2000);
+
+        launch.provider->available = false;
+        QVERIFY(QFile::remove(credentials));
+        QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), loggedOut, 2000);
     }
 
     void panelAndMenu()
