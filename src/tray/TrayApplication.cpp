@@ -85,7 +85,7 @@ int runTrayApplication(int argc, char **argv)
 
     const std::optional<QString> lockPath = SingleInstance::defaultLockPath(&error);
     if (!lockPath) {
-        err << error << Qt::endl;
+        Console::err(error + u'\n');
         return 1;
     }
     SingleInstance instance(*lockPath);

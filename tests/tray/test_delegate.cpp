@@ -146,7 +146,7 @@ private Q_SLOTS:
         file.write(R"({"claudeAiOauth":{"accessToken":"t"}})");
         file.close();
         launch.provider->available = true;
-        QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), u"* 42%"_s, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), u"Claude 42%"_s, 2000);
 
         launch.provider->available = false;
         QVERIFY(QFile::remove(credentials));
