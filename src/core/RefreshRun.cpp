@@ -1,6 +1,7 @@
 #include "core/RefreshRun.h"
 
 #include "core/FetchJob.h"
+#include "core/Logging.h"
 #include "core/UsageProvider.h"
 
 #include <QTimer>
@@ -58,7 +59,11 @@ void RefreshRun::attempt(const std::shared_ptr<UsageProvider> &provider, int ret
         if (m_cancelled)
             return;
         const auto *transport = std::get_if<TransportError>(&result);
-        if (transport && transport->isRetryable() && retriesRemaining >= 1) {
+        const bool retry = transport && transport->isRetryable() && retriesRemaining >= 1;
+        if (!std::holds_alternative<ProviderUsageResponse>(result))
+            qCInfo(lcNetwork).noquote() << provider->id() << "attempt failed:" << failureDescription(result)
+                                        << (retry ? "(retrying)" : "");
+        if (retry) {
             pauseThenAttempt(provider, retriesRemaining - 1);
             return;
         }

@@ -1,5 +1,6 @@
 #include "core/UsageManager.h"
 
+#include "core/Logging.h"
 #include "core/RefreshRun.h"
 #include "core/os/NotificationManager.h"
 #include "core/ThresholdAlerts.h"
@@ -94,8 +95,11 @@ void UsageManager::refresh()
 
 void UsageManager::refreshIfIdle()
 {
-    if (!isRefreshing())
-        refresh();
+    if (isRefreshing()) {
+        qCInfo(lcRefresh) << "timer tick skipped: a run is in progress";
+        return;
+    }
+    refresh();
 }
 
 void UsageManager::startRefreshTimer()

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// Diagnostics of the shared layers, silent unless a rule turns them on, e.g.
+// QT_LOGGING_RULES="quotix.*=true". Never a token in them.
+Q_DECLARE_LOGGING_CATEGORY(lcRefresh)
+Q_DECLARE_LOGGING_CATEGORY(lcNetwork)
