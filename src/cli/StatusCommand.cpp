@@ -78,11 +78,12 @@ int runStatusCommand(int argc, char **argv)
     QCoreApplication::exec();
 
     const StatusSnapshot snapshot = takeStatusSnapshot(manager);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     if (parser.isSet(jsonOption)) {
-        Console::out(statusJson(snapshot));
+        Console::out(statusJson(snapshot, now));
     } else {
         const bool colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
-        Console::out(statusText(snapshot, QDateTime::currentDateTimeUtc(), colour));
+        Console::out(statusText(snapshot, now, colour));
     }
     return statusExitCode(snapshot);
 }

@@ -1,5 +1,6 @@
 #include "presentation/PanelModel.h"
 
+#include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
 #include "core/UsageProvider.h"
 
@@ -91,6 +92,9 @@ RowModel rowModel(const UsageLimit &limit, const QDateTime &now)
     row.filledFraction = filledFraction(limit.utilization);
     if (limit.resetTime)
         row.resetText = resetText(*limit.resetTime, now);
+    row.paceMarker = elapsedFraction(limit, now);
+    if (const auto exhaustion = projectedExhaustion(limit, now))
+        row.projectionText = projectionText(*exhaustion, now);
     return row;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Bands.h"
 #include "presentation/EmptyState.h"
+#include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
 
 #include <QLocale>
@@ -97,13 +98,24 @@ QString colourName(NamedColor colour)
     return u"green"_s;
 }
 
-QString usageJson(const ProviderUsageResponse &usage, int level)
+QString jsonOptional(const std::optional<double> &value)
+{
+    return value ? jsonNumber(*value) : u"null"_s;
+}
+
+QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int level)
 {
     QStringList limits;
     for (const UsageLimit &limit : usage.limits) {
+        const std::optional<double> length
+            = limit.windowSeconds ? std::optional<double>(double(*limit.windowSeconds)) : std::nullopt;
         limits.append(jsonObject({{u"name"_s, jsonString(limit.name)},
                                   {u"utilization"_s, jsonNumber(limit.utilization)},
-                                  {u"resetTime"_s, jsonTime(limit.resetTime)}},
+                                  {u"resetTime"_s, jsonTime(limit.resetTime)},
+                                  {u"kind"_s, jsonString(limitKindName(limit.kind))},
+                                  {u"windowSeconds"_s, jsonOptional(length)},
+                                  {u"elapsedFraction"_s, jsonOptional(elapsedFraction(limit, now))},
+                                  {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))}},
                                  level + 2));
     }
     return jsonObject({{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())},
@@ -111,13 +123,13 @@ QString usageJson(const ProviderUsageResponse &usage, int level)
                       level);
 }
 
-QString providerJson(const ProviderStatus &provider, int level)
+QString providerJson(const ProviderStatus &provider, const QDateTime &now, int level)
 {
     const ProviderState &state = provider.state;
     return jsonObject({{u"id"_s, jsonString(provider.id)},
                        {u"name"_s, jsonString(provider.name)},
                        {u"available"_s, jsonBool(provider.available)},
-                       {u"usage"_s, state.usage ? usageJson(*state.usage, level + 1) : u"null"_s},
+                       {u"usage"_s, state.usage ? usageJson(*state.usage, now, level + 1) : u"null"_s},
                        {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
                        {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s}},
                       level);
@@ -151,11 +163,21 @@ QString isoTimestamp(const QDateTime &moment)
     return moment.toUTC().toString(Qt::ISODateWithMs);
 }
 
-QByteArray statusJson(const StatusSnapshot &snapshot)
+QString limitKindName(LimitKind kind)
+{
+    switch (kind) {
+    case LimitKind::Session: return u"session"_s;
+    case LimitKind::Weekly: return u"weekly"_s;
+    case LimitKind::Other: break;
+    }
+    return u"other"_s;
+}
+
+QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now)
 {
     QStringList providers;
     for (const ProviderStatus &provider : snapshot.providers)
-        providers.append(providerJson(provider, 2));
+        providers.append(providerJson(provider, now, 2));
     const QString document = jsonObject({{u"lastUpdated"_s, jsonTime(snapshot.lastUpdated)},
                                          {u"statusColor"_s, jsonString(colourName(snapshot.statusColor))},
                                          {u"providers"_s, jsonArray(providers, 1)}},
@@ -220,6 +242,8 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool co
                     if (limit.resetTime)
                         line += u"  Resets "_s + formatTimeRemaining(*limit.resetTime, now);
                     lines.append(line);
+                    if (const auto exhaustion = projectedExhaustion(limit, now))
+                        lines.append(u"    "_s + paint(projectionText(*exhaustion, now), band, colour));
                 }
             }
         }

@@ -29,13 +29,18 @@ struct StatusSnapshot
 // UTC ISO 8601 with milliseconds and "Z"; what the JSON output uses for instants.
 QString isoTimestamp(const QDateTime &moment);
 
+// "session", "weekly" or "other".
+QString limitKindName(LimitKind kind);
+
 // The snapshot as one JSON object, keys in a fixed order, ending in a newline.
 // Numbers are written as received; one that is not finite is written as null,
-// since JSON has no spelling for it. An invalid date is null as well.
-QByteArray statusJson(const StatusSnapshot &snapshot);
+// since JSON has no spelling for it. An invalid date is null as well. Each
+// limit's pace is taken at now.
+QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now);
 
 // The snapshot for a terminal: per available provider its limits with
-// percentage, bar and reset countdown, or its error; the empty-state message
+// percentage, bar and reset countdown (and the projection when it runs ahead
+// of pace), or its error; the empty-state message
 // when none is available; then the time of the update. colour adds ANSI band
 // colours.
 QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool colour);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -100,9 +101,18 @@ private Q_SLOTS:
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.err.isEmpty());
         QCOMPARE(QJsonDocument::fromJson(result.out)[u"statusColor"_s].toString(), u"red"_s);
-        QJsonArray limits; // per provider
-        for (const QJsonValue &provider : result.providers)
-            limits.append(provider[u"usage"_s][u"limits"_s]);
+        QJsonArray limits; // per provider, the figures the services sent
+        for (const QJsonValue &provider : result.providers) {
+            QJsonArray sent;
+            for (const QJsonValue &limit : provider[u"usage"_s][u"limits"_s].toArray()) {
+                sent.append(QJsonObject{{u"name"_s, limit[u"name"_s]},
+                                        {u"utilization"_s, limit[u"utilization"_s]},
+                                        {u"resetTime"_s, limit[u"resetTime"_s]}});
+                // The pace of a window follows from its length.
+                QCOMPARE(limit[u"elapsedFraction"_s].isNull(), limit[u"windowSeconds"_s].isNull());
+            }
+            limits.append(sent);
+        }
         QCOMPARE(limits, QJsonDocument::fromJson(fixture(u"limits.json"_s)).array());
 
         // Each service got exactly its own user's token.

@@ -56,13 +56,13 @@ class TestStatusFormat : public QObject
 private Q_SLOTS:
     void jsonHasTheFixedShape()
     {
-        QCOMPARE(statusJson(sampleSnapshot()), fixture(u"snapshot.json"_s));
+        QCOMPARE(statusJson(sampleSnapshot(), Now), fixture(u"snapshot.json"_s));
 
         // Usage stays beside an error; text is escaped.
         StatusSnapshot snapshot = sampleSnapshot();
         const QString error = u"\"quoted\"\n\ttab \\ \u0001 ünïcode"_s;
         snapshot.providers[0].state.error = error;
-        const QJsonObject document = QJsonDocument::fromJson(statusJson(snapshot)).object();
+        const QJsonObject document = QJsonDocument::fromJson(statusJson(snapshot, Now)).object();
         QCOMPARE(document[u"providers"_s][0][u"error"_s].toString(), error);
         QCOMPARE(document[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray().size(), 2);
     }
@@ -74,7 +74,7 @@ private Q_SLOTS:
         const QJsonArray written{33.333333333333336, 150, QJsonValue::Null, QJsonValue::Null};
         const StatusSnapshot snapshot{{}, NamedColor::Green, {provider(u"codex"_s, true,
             QList<UsageLimit>{{u"A"_s, 33.333333333333336, {}}, {u"B"_s, 150, {}}, {u"C"_s, nan, {}}, {u"D"_s, -infinity, {}}})}};
-        const QJsonArray limits = QJsonDocument::fromJson(statusJson(snapshot))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
+        const QJsonArray limits = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
         for (qsizetype i = 0; i < written.size(); ++i)
             QCOMPARE(limits[i][u"utilization"_s], written[i]);
     }
@@ -115,6 +115,31 @@ private Q_SLOTS:
                                                   {std::numeric_limits<double>::quiet_NaN(), 0}};
         for (const auto &[utilization, filled] : cases)
             QCOMPARE(usageBar(utilization), QString(filled, QChar(0x2588)) + QString(20 - filled, QChar(0x2591)));
+    }
+
+    void paceAppearsInJsonAndText()
+    {
+        // A week with 80 % used after half of it, and a five-hour window with no length known.
+        UsageLimit weekly{u"Weekly"_s, 80, Now.addSecs(7 * 12 * 3600), LimitKind::Weekly, 7 * 24 * 3600};
+        UsageLimit session{u"Session"_s, 10, Now.addSecs(3600), LimitKind::Session, std::nullopt};
+        const StatusSnapshot snapshot{Now, NamedColor::Yellow,
+                                      {provider(u"claude"_s, true, QList<UsageLimit>{weekly, session})}};
+        const QJsonArray limits
+            = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
+        QCOMPARE(limits[0][u"kind"_s].toString(), u"weekly"_s);
+        QCOMPARE(limits[0][u"windowSeconds"_s].toInteger(), 604800);
+        QCOMPARE(limits[0][u"elapsedFraction"_s].toDouble(), 0.5);
+        // 80 % in 3.5 days: the rest goes in 21 hours.
+        QCOMPARE(limits[0][u"projectedExhaustion"_s].toString(), u"2026-12-07T11:03:05.123Z"_s);
+        QCOMPARE(limits[1][u"kind"_s].toString(), u"session"_s);
+        for (const auto *key : {"windowSeconds", "elapsedFraction", "projectedExhaustion"})
+            QVERIFY(limits[1][QLatin1StringView(key)].isNull());
+
+        const QStringList lines = statusText(snapshot, Now, false).split(u'\n');
+        const qsizetype row = lines.indexOf(lines.filter(u"Weekly"_s).value(0));
+        QCOMPARE(lines.value(row + 1), u"    At this pace: runs out in 21h 0m"_s);
+        QVERIFY(lines.value(row + 2).contains(u"Session"_s)); // no projection without a length
+        QVERIFY(statusText(snapshot, Now, true).contains(u"\x1b[33mAt this pace: runs out in 21h 0m\x1b[0m"_s));
     }
 
     void exitStatusCountsOnlyAvailableProviders()

@@ -5,6 +5,8 @@
 #include "ui/RefreshButton.h"
 #include "support/ScriptedProvider.h"
 #include "ui/SegmentedPicker.h"
+#include "ui/UsageBar.h"
+#include "ui/UsageRow.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -62,6 +64,7 @@ class MenuBarViewTest : public QObject
 
 private Q_SLOTS:
     void errorHidesRows();
+    void rowsShowPace();
     void loadingThenFooter();
     void controlsWriteThrough();
     void panelKeys();
@@ -82,6 +85,28 @@ void MenuBarViewTest::errorHidesRows()
     QTRY_VERIFY(section->showsError());
     QCOMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
     QVERIFY(section->visibleRows().isEmpty());
+}
+
+void MenuBarViewTest::rowsShowPace()
+{
+    Fixture f;
+    // 80 % of a week used at its half: ahead of pace. The session's length is unknown.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    ProviderUsageResponse usage;
+    usage.limits = {UsageLimit{u"Weekly"_s, 80.0, now.addSecs(7 * 12 * 3600), LimitKind::Weekly, 7 * 24 * 3600},
+                    UsageLimit{u"Session"_s, 95.0, now.addSecs(3600), LimitKind::Session, std::nullopt}};
+    f.claude->fallback = {usage};
+    f.view.show();
+    QVERIFY(f.refreshAndWait());
+    QTRY_COMPARE(f.view.visibleSections().size(), 2);
+    const QList<UsageRow *> rows = f.view.visibleSections().first()->visibleRows();
+    QCOMPARE(rows.size(), 2);
+
+    QVERIFY(rows[0]->bar()->marker());
+    QVERIFY(qAbs(*rows[0]->bar()->marker() - 0.5) < 0.01);
+    QVERIFY2(rows[0]->projectionText().startsWith(u"At this pace: runs out in 2"_s), qPrintable(rows[0]->projectionText()));
+    QVERIFY(!rows[1]->bar()->marker());
+    QVERIFY(rows[1]->projectionText().isEmpty());
 }
 
 void MenuBarViewTest::loadingThenFooter()
