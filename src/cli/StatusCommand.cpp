@@ -55,7 +55,8 @@ int runStatusCommand(int argc, char **argv)
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
     const QCommandLineOption demoOption(
         u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s);
-    parser.addOptions({jsonOption, demoOption});
+    const QCommandLineOption remainingOption(u"remaining"_s, u"Show what is left of each limit instead of what is used."_s);
+    parser.addOptions({jsonOption, demoOption, remainingOption});
     parser.addPositionalArgument(u"status"_s, u"Print the current usage."_s);
 
     if (const auto exitStatus = command.parse(QCoreApplication::arguments()))
@@ -83,7 +84,8 @@ int runStatusCommand(int argc, char **argv)
         Console::out(statusJson(snapshot, now));
     } else {
         const bool colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
-        Console::out(statusText(snapshot, now, colour));
+        const DisplayAs as = parser.isSet(remainingOption) ? DisplayAs::Remaining : DisplayAs::Used;
+        Console::out(statusText(snapshot, now, {colour, as}));
     }
     return statusExitCode(snapshot);
 }

@@ -76,6 +76,7 @@ struct PanelInput
     std::optional<QDateTime> lastUpdated;
     NamedColor statusColor = NamedColor::Green;
     DisplayMode displayMode = DisplayMode::Weekly;
+    DisplayAs displayAs = DisplayAs::Used;
 };
 
 struct PanelModel
@@ -86,16 +87,19 @@ struct PanelModel
     std::optional<FooterModel> footer;
     RefreshButtonState refreshButton;
     DisplayMode pickerSelection = DisplayMode::Weekly;
+    DisplayAs displayAsSelection = DisplayAs::Used;
 };
 
 PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now);
-PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode);
+PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode, DisplayAs displayAs);
 
 ContentBranch contentBranch(bool isLoading, const QHash<QString, ProviderState> &states);
 RefreshButtonState refreshButtonState(bool isLoading);
-SectionModel sectionModel(const ProviderState &state, const QDateTime &now);
+SectionModel sectionModel(const ProviderState &state, const QDateTime &now, DisplayAs as = DisplayAs::Used);
 SectionBody sectionBody(const ProviderState &state);
-RowModel rowModel(const UsageLimit &limit, const QDateTime &now);
+// The percentage shows what is used or what is left; colour, bar and pace
+// always follow the used share.
+RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as = DisplayAs::Used);
 
 // u / 100 capped at 1; negative and NaN draw as empty.
 double filledFraction(double utilization);
@@ -109,3 +113,9 @@ inline constexpr QLatin1StringView WeeklySegmentLabel{"Weekly"};
 inline constexpr QLatin1StringView SessionSegmentLabel{"5 Hour"};
 int pickerIndex(DisplayMode mode);
 DisplayMode displayModeForPickerIndex(int index);
+
+// The used-or-remaining picker below it.
+inline constexpr QLatin1StringView UsedSegmentLabel{"Used"};
+inline constexpr QLatin1StringView RemainingSegmentLabel{"Remaining"};
+int pickerIndex(DisplayAs as);
+DisplayAs displayAsForPickerIndex(int index);

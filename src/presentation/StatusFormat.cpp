@@ -4,6 +4,7 @@
 #include "presentation/EmptyState.h"
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
+#include "presentation/UsageText.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -195,8 +196,9 @@ QString usageBar(double utilization, int width)
     return QString(filled, QChar(0x2588)) + QString(width - filled, QChar(0x2591)); // █ and ░
 }
 
-QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool colour)
+QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const TextOptions &options)
 {
+    const bool colour = options.colour;
     QStringList lines;
     const bool anyAvailable = std::any_of(snapshot.providers.cbegin(), snapshot.providers.cend(),
                                           [](const ProviderStatus &p) { return p.available; });
@@ -211,7 +213,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool co
                 continue;
             for (const UsageLimit &limit : provider.state.usage->limits) {
                 nameWidth = std::max(nameWidth, limit.name.size());
-                percentWidth = std::max(percentWidth, percentText(limit.utilization).size());
+                percentWidth = std::max(percentWidth, usageText(limit.utilization, options.displayAs).size());
             }
         }
 
@@ -237,7 +239,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool co
                 for (const UsageLimit &limit : state.usage->limits) {
                     const QString band = ansiColour(bandColor(limit.utilization));
                     QString line = u"  "_s + limit.name.leftJustified(nameWidth) + u"  "_s
-                        + paint(percentText(limit.utilization).rightJustified(percentWidth), band, colour) + u"  "_s
+                        + paint(usageText(limit.utilization, options.displayAs).rightJustified(percentWidth), band, colour) + u"  "_s
                         + paint(usageBar(limit.utilization), band, colour);
                     if (limit.resetTime)
                         line += u"  Resets "_s + formatTimeRemaining(*limit.resetTime, now);

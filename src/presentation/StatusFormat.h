@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/NamedColor.h"
+#include "core/Preferences.h"
 #include "core/UsageModel.h"
 
 #include <QByteArray>
@@ -41,9 +42,13 @@ QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now);
 // The snapshot for a terminal: per available provider its limits with
 // percentage, bar and reset countdown (and the projection when it runs ahead
 // of pace), or its error; the empty-state message
-// when none is available; then the time of the update. colour adds ANSI band
-// colours.
-QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool colour);
+// when none is available; then the time of the update.
+struct TextOptions
+{
+    bool colour = false; // ANSI band colours
+    DisplayAs displayAs = DisplayAs::Used;
+};
+QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const TextOptions &options = {});
 
 // A text bar of the given width: filled cells for utilization / 100, capped
 // at full; a positive value below one cell still shows one.

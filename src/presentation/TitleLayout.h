@@ -49,12 +49,13 @@ inline constexpr QStringView NoUsageGlyph = u"\u274C";
 TitleLayout loadingTitle();
 
 // For each available provider with usage: its icon and the percentage of the
-// limit the display mode picks, separated by two spaces. No provider to show:
-// "⏳" while loading, else "❌".
+// limit the display mode picks (used, or left when shown as remaining; the band
+// follows the used share either way), separated by two spaces. No provider to
+// show: "⏳" while loading, else "❌".
 TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, ProviderState> &states, bool isLoading,
-                        DisplayMode mode);
+                        DisplayMode mode, DisplayAs as = DisplayAs::Used);
 
 // One line per available provider for tooltips: "Claude — Weekly (7d): 42%",
 // or the provider's error when it has no usage to show.
 QStringList providerSummaryLines(const ProviderList &available, const QHash<QString, ProviderState> &states,
-                                 DisplayMode mode);
+                                 DisplayMode mode, DisplayAs as = DisplayAs::Used);

@@ -182,6 +182,11 @@ private Q_SLOTS:
         QCOMPARE(text.exitCode, 0);
         QVERIFY(text.out.contains("Resets in "_ba));
         QVERIFY(!text.out.contains('\x1b')); // not a terminal
+        QVERIFY(text.out.contains("  76%  "_ba));
+
+        const Run remaining = run({u"status"_s, u"--demo"_s, u"--remaining"_s});
+        QCOMPARE(remaining.exitCode, 0);
+        QVERIFY2(remaining.out.contains(" 24% left  "_ba), remaining.out.constData());
     }
 };
 

@@ -83,12 +83,12 @@ private Q_SLOTS:
     {
         const QString expected = QString::fromUtf8(fixture(u"snapshot.txt"_s)) + u"\nUpdated "_s
             + Now.toLocalTime().toString(u"HH:mm:ss"_s) + u'\n';
-        QCOMPARE(statusText(sampleSnapshot(), Now, false), expected);
+        QCOMPARE(statusText(sampleSnapshot(), Now), expected);
 
         StatusSnapshot failed = sampleSnapshot();
         failed.providers = {provider(u"claude"_s, true, QList<UsageLimit>{{u"Session"_s, 1, {}}}, u"Not logged in to Claude."_s),
                             provider(u"codex"_s, true, QList<UsageLimit>{})};
-        QCOMPARE(statusText(failed, Now, false).section(u"\n\nUpdated"_s, 0, 0),
+        QCOMPARE(statusText(failed, Now).section(u"\n\nUpdated"_s, 0, 0),
                  u"Claude\n  Not logged in to Claude.\n\nCodex\n  No limits reported"_s);
     }
 
@@ -97,8 +97,8 @@ private Q_SLOTS:
         const StatusSnapshot snapshot{{}, NamedColor::Red,
                                       {provider(u"claude"_s, true, QList<UsageLimit>{{u"A"_s, 69.99, {}}, {u"B"_s, 70, {}}, {u"C"_s, 90, {}}}),
                                        provider(u"codex"_s, true, {}, u"API error (code: 429)"_s)}};
-        QVERIFY(!statusText(snapshot, Now, false).contains(u'\x1b'));
-        const QString coloured = statusText(snapshot, Now, true);
+        QVERIFY(!statusText(snapshot, Now).contains(u'\x1b'));
+        const QString coloured = statusText(snapshot, Now, {true});
         QVERIFY(coloured.contains(u"\x1b[32m69%\x1b[0m"_s));
         QVERIFY(coloured.contains(u"\x1b[33m70%\x1b[0m"_s));
         QVERIFY(coloured.contains(u"\x1b[31m90%\x1b[0m"_s));
@@ -135,11 +135,11 @@ private Q_SLOTS:
         for (const auto *key : {"windowSeconds", "elapsedFraction", "projectedExhaustion"})
             QVERIFY(limits[1][QLatin1StringView(key)].isNull());
 
-        const QStringList lines = statusText(snapshot, Now, false).split(u'\n');
+        const QStringList lines = statusText(snapshot, Now).split(u'\n');
         const qsizetype row = lines.indexOf(lines.filter(u"Weekly"_s).value(0));
         QCOMPARE(lines.value(row + 1), u"    At this pace: runs out in 21h 0m"_s);
         QVERIFY(lines.value(row + 2).contains(u"Session"_s)); // no projection without a length
-        QVERIFY(statusText(snapshot, Now, true).contains(u"\x1b[33mAt this pace: runs out in 21h 0m\x1b[0m"_s));
+        QVERIFY(statusText(snapshot, Now, {true}).contains(u"\x1b[33mAt this pace: runs out in 21h 0m\x1b[0m"_s));
     }
 
     void exitStatusCountsOnlyAvailableProviders()

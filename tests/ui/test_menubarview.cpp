@@ -149,6 +149,25 @@ void MenuBarViewTest::controlsWriteThrough()
     QTest::mouseClick(picker->segment(0), Qt::LeftButton);
     QCOMPARE(f.settings.value("menuBarDisplayMode"_L1).toString(), u"weekly"_s);
 
+    // Used or remaining, under it; the rows follow the choice.
+    f.claude->fallback = {usageOf({{"Weekly (7d)", 76.0}})};
+    QVERIFY(f.refreshAndWait());
+    const auto firstPercent = [&f] {
+        const auto sections = f.view.visibleSections();
+        const auto rows = sections.isEmpty() ? QList<UsageRow *>() : sections.first()->visibleRows();
+        return rows.isEmpty() ? QString() : rows.first()->percentText();
+    };
+    SegmentedPicker *shownAs = f.view.displayAsPicker();
+    QCOMPARE(shownAs->segment(0)->text(), u"Used"_s);
+    QCOMPARE(shownAs->segment(1)->text(), u"Remaining"_s);
+    QCOMPARE(shownAs->currentIndex(), 0);
+    QTest::mouseClick(shownAs->segment(1), Qt::LeftButton);
+    QCOMPARE(f.settings.value("displayAs"_L1).toString(), u"remaining"_s);
+    QTRY_COMPARE(firstPercent(), u"24% left"_s);
+    QTest::mouseClick(shownAs->segment(0), Qt::LeftButton);
+    QCOMPARE(f.settings.value("displayAs"_L1).toString(), u"used"_s);
+    QTRY_COMPARE(firstPercent(), u"76%"_s);
+
     QCheckBox *box = f.view.launchAtLoginBox();
     QCOMPARE(box->text(), u"Launch at Login"_s);
     QTest::mouseClick(box, Qt::LeftButton);
