@@ -93,8 +93,10 @@ RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)
     row.percentText = usageText(limit.utilization, as);
     row.color = bandColor(limit.utilization);
     row.filledFraction = filledFraction(limit.utilization);
-    if (limit.resetTime)
+    if (limit.resetTime) {
         row.resetText = resetText(*limit.resetTime, now);
+        row.resetClock = u"Resets "_s + resetClockText(*limit.resetTime, now);
+    }
     row.paceMarker = elapsedFraction(limit, now);
     if (const auto exhaustion = projectedExhaustion(limit, now))
         row.projectionText = projectionText(*exhaustion, now);

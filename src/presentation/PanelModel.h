@@ -43,6 +43,8 @@ struct RowModel
     NamedColor color = NamedColor::Green;
     double filledFraction = 0.0; // always within [0, 1]
     std::optional<QString> resetText;
+    // "Resets at 14:30": the same moment as a clock time, for the row's tooltip.
+    std::optional<QString> resetClock;
     // Where the bar's pace marker sits: the elapsed share of the window.
     std::optional<double> paceMarker;
     // "At this pace: runs out in …", only when use runs ahead of the window.

@@ -242,7 +242,8 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                         + paint(usageText(limit.utilization, options.displayAs).rightJustified(percentWidth), band, colour) + u"  "_s
                         + paint(usageBar(limit.utilization), band, colour);
                     if (limit.resetTime)
-                        line += u"  Resets "_s + formatTimeRemaining(*limit.resetTime, now);
+                        line += u"  Resets "_s + formatTimeRemaining(*limit.resetTime, now) + u" ("_s
+                            + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';
                     lines.append(line);
                     if (const auto exhaustion = projectedExhaustion(limit, now))
                         lines.append(u"    "_s + paint(projectionText(*exhaustion, now), band, colour));

@@ -7,7 +7,9 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QLocale>
 #include <QString>
+#include <QTimeZone>
 
 #include <optional>
 
@@ -47,6 +49,9 @@ struct TextOptions
 {
     bool colour = false; // ANSI band colours
     DisplayAs displayAs = DisplayAs::Used;
+    // For the reset as a clock time.
+    QTimeZone zone = QTimeZone::systemTimeZone();
+    QLocale locale;
 };
 QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const TextOptions &options = {});
 

@@ -40,6 +40,7 @@ void UsageRow::setModel(const RowModel &row)
     m_bar->setValue(row.filledFraction, row.color);
     m_reset->setText(row.resetText.value_or(QString()));
     m_reset->setVisible(row.resetText.has_value());
+    setToolTip(row.resetClock.value_or(QString()));
     m_bar->setMarker(row.paceMarker);
     m_projection->setText(row.projectionText.value_or(QString()));
     m_projection->setNamedColor(row.color);

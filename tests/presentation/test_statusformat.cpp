@@ -24,6 +24,8 @@ QByteArray fixture(const QString &name)
 }
 
 const QDateTime Now = at(u"2026-12-06T14:03:05.123Z"_s);
+// Reset times as clock times in UTC and the C locale, whatever the machine's.
+const TextOptions Plain{false, DisplayAs::Used, QTimeZone::utc(), QLocale::c()};
 
 ProviderStatus provider(const QString &id, bool available, std::optional<QList<UsageLimit>> limits = {},
                         std::optional<QString> error = {})
@@ -83,7 +85,7 @@ private Q_SLOTS:
     {
         const QString expected = QString::fromUtf8(fixture(u"snapshot.txt"_s)) + u"\nUpdated "_s
             + Now.toLocalTime().toString(u"HH:mm:ss"_s) + u'\n';
-        QCOMPARE(statusText(sampleSnapshot(), Now), expected);
+        QCOMPARE(statusText(sampleSnapshot(), Now, Plain), expected);
 
         StatusSnapshot failed = sampleSnapshot();
         failed.providers = {provider(u"claude"_s, true, QList<UsageLimit>{{u"Session"_s, 1, {}}}, u"Not logged in to Claude."_s),

@@ -105,6 +105,7 @@ void MenuBarViewTest::rowsShowPace()
     QVERIFY(rows[0]->bar()->marker());
     QVERIFY(qAbs(*rows[0]->bar()->marker() - 0.5) < 0.01);
     QVERIFY2(rows[0]->projectionText().startsWith(u"At this pace: runs out in 2"_s), qPrintable(rows[0]->projectionText()));
+    QVERIFY2(rows[0]->toolTip().startsWith(u"Resets "_s), qPrintable(rows[0]->toolTip())); // the clock time
     QVERIFY(!rows[1]->bar()->marker());
     QVERIFY(rows[1]->projectionText().isEmpty());
 }
