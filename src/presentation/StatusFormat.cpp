@@ -88,17 +88,6 @@ QString jsonArray(const QStringList &items, int level)
     return u"[\n"_s + lines.join(u",\n"_s) + u"\n"_s + indent(level) + u"]"_s;
 }
 
-QString colourName(NamedColor colour)
-{
-    switch (colour) {
-    case NamedColor::Green: return u"green"_s;
-    case NamedColor::Yellow: return u"yellow"_s;
-    case NamedColor::Orange: return u"orange"_s;
-    case NamedColor::Red: return u"red"_s;
-    }
-    return u"green"_s;
-}
-
 QString jsonOptional(const std::optional<double> &value)
 {
     return value ? jsonNumber(*value) : u"null"_s;
@@ -158,6 +147,17 @@ QString paint(const QString &text, const QString &style, bool colour)
 }
 
 } // namespace
+
+QString colourName(NamedColor colour)
+{
+    switch (colour) {
+    case NamedColor::Green: return u"green"_s;
+    case NamedColor::Yellow: return u"yellow"_s;
+    case NamedColor::Orange: return u"orange"_s;
+    case NamedColor::Red: return u"red"_s;
+    }
+    return u"green"_s;
+}
 
 QString isoTimestamp(const QDateTime &moment)
 {

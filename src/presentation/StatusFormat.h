@@ -29,6 +29,9 @@ struct StatusSnapshot
     QList<ProviderStatus> providers; // every provider, in the coordinator's order
 };
 
+// "green", "yellow", "orange" or "red".
+QString colourName(NamedColor colour);
+
 // UTC ISO 8601 with milliseconds and "Z"; what the JSON output uses for instants.
 QString isoTimestamp(const QDateTime &moment);
 

@@ -154,3 +154,8 @@ QStringList providerSummaryLines(const ProviderList &available, const QHash<QStr
     }
     return lines;
 }
+
+const UsageLimit *titleLimit(const ProviderUsageResponse &usage, DisplayMode mode)
+{
+    return chosenLimit(usage, mode);
+}

@@ -45,6 +45,10 @@ struct TitleLayout
 inline constexpr QStringView LoadingGlyph = u"\u23F3";
 inline constexpr QStringView NoUsageGlyph = u"\u274C";
 
+// The limit the title shows for the display mode; null when none matches,
+// and the title shows the highest utilisation instead.
+const UsageLimit *titleLimit(const ProviderUsageResponse &usage, DisplayMode mode);
+
 // The title before the first render.
 TitleLayout loadingTitle();
 
