@@ -221,10 +221,6 @@ private Q_SLOTS:
         QCOMPARE(session[u"class"_s].toString(), u"green"_s);
         QCOMPARE(session[u"percentage"_s].toInt(), 45);
 
-        const Run line2 = run({u"status"_s, u"--format"_s, u"{{ {max} | {status} }}"_s});
-        QCOMPARE(line2.exitCode, 0);
-        QCOMPARE(line2.out, "{ 7% left | red }\n"_ba);
-
         // A template with an unknown field is refused before any request.
         const qsizetype requests = m_service->requests().size();
         const Run unknown = run({u"status"_s, u"--format"_s, u"{claude.weekly} {claude.monthly}"_s});
