@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/os/KeychainTool.h"
+#include "core/os/CredentialStore.h"
 #include "core/os/NotificationManager.h"
 
 #include <QFile>
@@ -39,16 +39,16 @@ inline qint64 residentBytes()
 }
 
 // Test tokens for the providers talking to the substitute service.
-class BenchKeychain : public KeychainTool
+class BenchKeychain : public CredentialStore
 {
 public:
-    ToolResult findGenericPassword(const QString &service) const override
+    std::optional<QByteArray> find(const QString &item) const override
     {
-        if (service == QLatin1StringView("Claude Code-credentials"))
-            return {true, 0, QByteArrayLiteral(R"({"claudeAiOauth":{"accessToken":"bench-claude-token"}})")};
-        if (service == QLatin1StringView("Codex Auth"))
-            return {true, 0, QByteArrayLiteral("bench-codex-token\n")};
-        return {true, 44, {}};
+        if (item == QLatin1StringView("Claude Code-credentials"))
+            return QByteArrayLiteral(R"({"claudeAiOauth":{"accessToken":"bench-claude-token"}})");
+        if (item == QLatin1StringView("Codex Auth"))
+            return QByteArrayLiteral("bench-codex-token\n");
+        return std::nullopt;
     }
 };
 

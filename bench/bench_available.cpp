@@ -55,7 +55,7 @@ int main(int argc, char **argv)
     if (!written)
         return 1;
 
-    std::shared_ptr<const KeychainTool> keychain = createPlatformKeychain();
+    std::shared_ptr<const CredentialStore> keychain = createPlatformCredentialStore();
     const ProviderList providers{
         std::make_shared<ClaudeProvider>(KeychainService(keychain)),
         std::make_shared<CodexProvider>(CodexCredentialService(keychain, codexAuthFilePath())),

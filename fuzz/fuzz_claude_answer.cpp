@@ -29,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(!std::holds_alternative<TransportError>(result));
     if (status != 200)
         FUZZ_CHECK(std::holds_alternative<ProviderError>(result));
+    if (const auto *usage = std::get_if<ProviderUsageResponse>(&result))
+        FUZZ_CHECK(usage->limits.size() <= 4); // session, weekly, Sonnet, Opus
     fuzz::checkAsShown(result);
     return 0;
 }

@@ -33,6 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // The provider's verdict is the decoder's: no partial results.
         FUZZ_CHECK(std::holds_alternative<ProviderUsageResponse>(result)
                    == std::holds_alternative<CodexUsageResponse>(decoded));
+        // Three main rows at most, and two for each extra limit that decoded.
+        if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
+            const auto extra = std::get<CodexUsageResponse>(decoded).additionalRateLimits.size();
+            FUZZ_CHECK(usage->limits.size() <= 3 + 2 * extra);
+        }
     } else {
         FUZZ_CHECK(std::holds_alternative<ProviderError>(result));
     }

@@ -12,12 +12,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (fromKeychain) {
         // Invalid UTF-8 anywhere, a cut-off sequence at the end included, is no token.
         FUZZ_CHECK(isValidUtf8(input));
-        FUZZ_CHECK(!fromKeychain->isEmpty());
-        FUZZ_CHECK(*fromKeychain == fromKeychain->trimmed());
+        // Plain text comes trimmed and never blank; a keyring document's
+        // token comes as stored.
+        if (!QString::fromUtf8(input).trimmed().startsWith(u'{')) {
+            FUZZ_CHECK(!fromKeychain->isEmpty());
+            FUZZ_CHECK(*fromKeychain == fromKeychain->trimmed());
+        }
+        const std::optional<QDateTime> expiry = jwtExpiry(*fromKeychain);
+        if (expiry)
+            FUZZ_CHECK(expiry->isValid());
     }
 
     const std::optional<QString> fromFile = codexTokenFromAuthFile(input);
-    if (fromFile)
+    if (fromFile) {
         FUZZ_CHECK(isValidUtf8(input));
+        (void)jwtExpiry(*fromFile);
+    }
     return 0;
 }

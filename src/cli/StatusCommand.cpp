@@ -14,16 +14,19 @@
 #include "presentation/StatusBarFormat.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QSettings>
+#include <QTimer>
 
+#include <cmath>
 #include <csignal>
+
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
 {
-    const ProviderList available = manager.availableProviders();
     StatusSnapshot snapshot;
     snapshot.lastUpdated = manager.lastUpdated();
     snapshot.statusColor = manager.statusColor();
@@ -31,9 +34,35 @@ StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
         ProviderStatus status;
         status.id = provider->id();
         status.name = provider->name();
-        status.available = available.contains(provider);
         status.state = manager.providerStates().value(status.id);
+        status.available = status.state.isAvailable;
         snapshot.providers.append(status);
+    }
+    return snapshot;
+}
+
+StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManager *notifications,
+                               StatusRunTiming timing)
+{
+    UsageManager manager(providers, notifications, UsageManager::Timing{std::nullopt, timing.retryPause});
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&manager, &UsageManager::refreshFinished, &loop, &QEventLoop::quit);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    manager.refresh();
+    deadline.start(timing.deadline);
+    loop.exec();
+
+    StatusSnapshot snapshot = takeStatusSnapshot(manager);
+    if (manager.isRefreshing()) {
+        const int seconds = int(std::ceil(timing.deadline.count() / 1000.0));
+        for (ProviderStatus &status : snapshot.providers) {
+            if (!status.state.isLoading)
+                continue;
+            status.state.isLoading = false;
+            status.state.error = (seconds == 1 ? u"No answer within %1 second."_s : u"No answer within %1 seconds."_s).arg(seconds);
+        }
     }
     return snapshot;
 }
@@ -52,9 +81,8 @@ public:
     DisplayAs as = DisplayAs::Used;
     bool colour = false;
 
-    QByteArray render(const UsageManager &manager) const
+    QByteArray render(const StatusSnapshot &snapshot) const
     {
-        const StatusSnapshot snapshot = takeStatusSnapshot(manager);
         const QDateTime now = QDateTime::currentDateTimeUtc();
         switch (kind) {
         case Kind::Json: return statusJson(snapshot, now);
@@ -146,17 +174,15 @@ int runStatusCommand(int argc, char **argv)
     }
 
     NullNotificationManager notifications;
+    if (!parser.isSet(followOption)) {
+        const StatusSnapshot snapshot = fetchStatusOnce(setup->providers, &notifications);
+        Console::out(output.render(snapshot));
+        return statusExitCode(snapshot);
+    }
+
     UsageManager::Timing timing;
     timing.refreshInterval = refreshIntervalFromSetting(settings.value(SettingsKeys::RefreshInterval));
     UsageManager manager(setup->providers, &notifications, timing);
-
-    if (!parser.isSet(followOption)) {
-        QObject::connect(&manager, &UsageManager::refreshFinished, &app, &QCoreApplication::quit);
-        manager.refresh();
-        QCoreApplication::exec();
-        Console::out(output.render(manager));
-        return statusExitCode(takeStatusSnapshot(manager));
-    }
 
     // A reader that went away shows as a failed write (EPIPE), not as a signal
     // that kills the process; either way the command is done, and says nothing.
@@ -164,7 +190,7 @@ int runStatusCommand(int argc, char **argv)
     UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, [] { QCoreApplication::exit(0); });
     QObject::connect(&manager, &UsageManager::refreshFinished, &app, [&output, &manager] {
-        if (!Console::out(output.render(manager)))
+        if (!Console::out(output.render(takeStatusSnapshot(manager))))
             QCoreApplication::exit(0);
     });
     manager.refresh();

@@ -15,6 +15,12 @@ QString failureDescription(const FetchResult &result)
     return std::visit(Visitor{}, result);
 }
 
+std::optional<QString> failureDetail(const FetchResult &result)
+{
+    const auto *error = std::get_if<ProviderError>(&result);
+    return error ? error->detail() : std::nullopt;
+}
+
 void FetchJob::abort()
 {
     if (m_aborted || m_finished)

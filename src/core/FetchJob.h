@@ -19,6 +19,8 @@ using FetchResult = std::variant<ProviderUsageResponse, ProviderError, Transport
 
 // The user-facing text of a failed result; empty for a success.
 QString failureDescription(const FetchResult &result);
+// The line under that text, where the failure has one.
+std::optional<QString> failureDetail(const FetchResult &result);
 
 // One attempt of a provider's fetchUsage(). finished() is emitted exactly once,
 // always from the event loop (never inside fetchUsage() itself), and never

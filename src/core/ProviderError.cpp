@@ -18,6 +18,13 @@ ProviderError ProviderError::apiError(int statusCode) { return {Kind::ApiError, 
 ProviderError ProviderError::decodingError(const QString &message) { return {Kind::DecodingError, message, 0}; }
 ProviderError ProviderError::invalidResponse() { return {Kind::InvalidResponse, {}, 0}; }
 
+ProviderError ProviderError::withDetail(QString detail) const
+{
+    ProviderError error = *this;
+    error.m_detail = std::move(detail);
+    return error;
+}
+
 QString ProviderError::errorDescription() const
 {
     switch (m_kind) {

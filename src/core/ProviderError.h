@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The one error type of the usage providers; every case has a fixed message.
 class ProviderError
 {
@@ -29,10 +31,15 @@ public:
 
     QString errorDescription() const;
 
+    // A line that says what the user can do, shown under the description.
+    std::optional<QString> detail() const { return m_detail; }
+    ProviderError withDetail(QString detail) const;
+
 private:
     ProviderError(Kind kind, QString text, int statusCode);
 
     Kind m_kind;
     QString m_text;
     int m_statusCode = 0;
+    std::optional<QString> m_detail;
 };

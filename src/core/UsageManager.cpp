@@ -1,6 +1,6 @@
 #include "core/UsageManager.h"
 
-#include "core/FetchJob.h"
+#include "core/RefreshRun.h"
 #include "core/os/NotificationManager.h"
 #include "core/ThresholdAlerts.h"
 #include "core/UsageProvider.h"
@@ -11,94 +11,18 @@
 #include <algorithm>
 #include <utility>
 
-// One refresh run: a fetch per available provider, all at once, each with its
-// own retries. A superseded run is cancelled: its requests are aborted, its
-// pauses stopped, and it never reports to the manager again.
-class RefreshRun : public QObject
-{
-public:
-    explicit RefreshRun(UsageManager *manager)
-        : QObject(manager)
-        , m_manager(manager)
-    {
-    }
-
-    void start()
-    {
-        if (m_cancelled)
-            return;
-        const ProviderList providers = m_manager->availableProviders();
-        m_pending = providers.size();
-        m_manager->beginRun(this, providers);
-        if (m_pending == 0) {
-            m_manager->endRun(this);
-            return;
-        }
-        for (const auto &provider : providers)
-            attempt(provider, UsageManager::RetryAllowance);
-    }
-
-    void cancel()
-    {
-        m_cancelled = true;
-        const auto jobs = findChildren<FetchJob *>(Qt::FindDirectChildrenOnly);
-        for (FetchJob *job : jobs)
-            job->abort();
-        const auto pauses = findChildren<QTimer *>(Qt::FindDirectChildrenOnly);
-        for (QTimer *pause : pauses)
-            pause->stop();
-        deleteLater();
-    }
-
-private:
-    void attempt(const std::shared_ptr<UsageProvider> &provider, int retriesRemaining)
-    {
-        FetchJob *job = provider->fetchUsage(this);
-        connect(job, &FetchJob::finished, this, [this, job, provider, retriesRemaining](const FetchResult &result) {
-            job->deleteLater();
-            onResult(provider, retriesRemaining, result);
-        });
-    }
-
-    void onResult(const std::shared_ptr<UsageProvider> &provider, int retriesRemaining, const FetchResult &result)
-    {
-        if (m_cancelled)
-            return;
-        const auto *transport = std::get_if<TransportError>(&result);
-        if (transport && transport->isRetryable() && retriesRemaining >= 1) {
-            auto *pause = new QTimer(this);
-            pause->setSingleShot(true);
-            connect(pause, &QTimer::timeout, this, [this, pause, provider, retriesRemaining] {
-                pause->deleteLater();
-                attempt(provider, retriesRemaining - 1);
-            });
-            pause->start(m_manager->m_timing.retryPause);
-            return;
-        }
-
-        if (const auto *usage = std::get_if<ProviderUsageResponse>(&result))
-            m_manager->applyOutcome(this, provider->id(), *usage, {});
-        else
-            m_manager->applyOutcome(this, provider->id(), std::nullopt, failureDescription(result));
-
-        if (--m_pending == 0)
-            m_manager->endRun(this);
-    }
-
-    UsageManager *m_manager;
-    qsizetype m_pending = 0;
-    bool m_cancelled = false;
-};
-
 UsageManager::UsageManager(ProviderList providers, NotificationManager *notifications, Timing timing, QObject *parent)
     : QObject(parent)
     , m_providers(std::move(providers))
     , m_notificationManager(notifications)
     , m_timing(timing)
 {
+    // Asked once here as well, so the faces know before the first run, which
+    // may wait for the network after a boot.
     for (const auto &provider : std::as_const(m_providers)) {
         ProviderState state;
         state.provider = provider;
+        state.isAvailable = provider->isAvailable();
         m_providerStates.insert(provider->id(), state);
     }
     startRefreshTimer();
@@ -128,6 +52,17 @@ ProviderList UsageManager::availableProviders() const
     return available;
 }
 
+ProviderList UsageManager::knownAvailableProviders() const
+{
+    ProviderList available;
+    for (const auto &provider : m_providers) {
+        const auto state = m_providerStates.constFind(provider->id());
+        if (state != m_providerStates.cend() && state->isAvailable)
+            available.append(provider);
+    }
+    return available;
+}
+
 NamedColor UsageManager::statusColor() const
 {
     std::optional<double> highest;
@@ -143,20 +78,35 @@ NamedColor UsageManager::statusColor() const
 
 void UsageManager::refresh()
 {
-    if (m_refreshTask)
+    if (m_refreshTask) {
         m_refreshTask->cancel();
-    auto *run = new RefreshRun(this);
+        m_refreshTask->deleteLater();
+    }
+    auto *run = new RefreshRun(m_providers, RetryAllowance, m_timing.retryPause, this);
     m_refreshTask = run;
-    QMetaObject::invokeMethod(run, [run] { run->start(); }, Qt::QueuedConnection);
+    connect(run, &RefreshRun::started, this, [this, run](const ProviderList &fetched) { beginRun(run, fetched); });
+    connect(run, &RefreshRun::outcome, this,
+            [this, run](const QString &id, const std::optional<ProviderUsageResponse> &usage, const QString &error,
+                        const std::optional<QString> &errorDetail) { applyOutcome(run, id, usage, error, errorDetail); });
+    connect(run, &RefreshRun::finished, this, [this, run] { endRun(run); });
+    QMetaObject::invokeMethod(run, &RefreshRun::start, Qt::QueuedConnection);
+}
+
+void UsageManager::refreshIfIdle()
+{
+    if (!isRefreshing())
+        refresh();
 }
 
 void UsageManager::startRefreshTimer()
 {
+    if (!m_timing.refreshInterval)
+        return;
     m_refreshTimer = new QTimer(this);
-    m_refreshTimer->setInterval(m_timing.refreshInterval);
+    m_refreshTimer->setInterval(*m_timing.refreshInterval);
     // The tick only queues the refresh, so it never runs inside the timer callback.
     connect(m_refreshTimer, &QTimer::timeout, this, [this] {
-        QMetaObject::invokeMethod(this, &UsageManager::refresh, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &UsageManager::refreshIfIdle, Qt::QueuedConnection);
     });
     m_refreshTimer->start();
 }
@@ -167,13 +117,14 @@ void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
         return;
     setLoading(true);
 
-    // Mark exactly the providers this run fetches; a superseded run may have
-    // marked others that are no longer available.
+    // Mark exactly the providers this run fetches, which are the available
+    // ones; a superseded run may have marked others that are no longer available.
     bool changed = false;
     for (auto it = m_providerStates.begin(); it != m_providerStates.end(); ++it) {
         const bool fetching = std::any_of(fetched.cbegin(), fetched.cend(), [&](const auto &p) { return p->id() == it.key(); });
-        if (it->isLoading != fetching) {
+        if (it->isLoading != fetching || it->isAvailable != fetching) {
             it->isLoading = fetching;
+            it->isAvailable = fetching;
             changed = true;
         }
     }
@@ -182,7 +133,7 @@ void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
 }
 
 void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
-                                const QString &error)
+                                const QString &error, const std::optional<QString> &errorDetail)
 {
     if (run != m_refreshTask)
         return;
@@ -195,9 +146,11 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::o
         state.usage = usage;
         state.lastUpdated = QDateTime::currentDateTimeUtc();
         state.error.reset();
+        state.errorDetail.reset();
         checkThresholds(id, state.provider->name(), *usage);
     } else {
         state.error = error;
+        state.errorDetail = errorDetail;
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);
@@ -228,9 +181,8 @@ void UsageManager::checkThresholds(const QString &providerId, const QString &pro
 {
     const double highest = usage.maxUtilization();
     ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, thresholds());
-    for (int crossed : std::as_const(check.crossed)) {
-        Q_UNUSED(crossed);
-        m_notificationManager->sendNotification(alertTitle(providerName), alertBody(highest));
-    }
+    // Thresholds crossed in one check (80 and 90 at once) replace each other on screen.
+    for (qsizetype i = 0; i < check.crossed.size(); ++i)
+        m_notificationManager->sendAlert(providerId, alertTitle(providerName), alertBody(highest), i > 0);
     m_notifiedThresholds.insert(providerId, std::move(check.notified));
 }

@@ -34,7 +34,8 @@ class UsageManager : public QObject
 public:
     struct Timing
     {
-        std::chrono::milliseconds refreshInterval{120'000};
+        // Absent: no timer at all, for a one-shot command.
+        std::optional<std::chrono::milliseconds> refreshInterval{std::chrono::milliseconds(120'000)};
         std::chrono::milliseconds retryPause{3'000};
     };
 
@@ -46,10 +47,15 @@ public:
     const QHash<QString, ProviderState> &providerStates() const { return m_providerStates; }
     bool isLoading() const { return m_isLoading; }
     std::optional<QDateTime> lastUpdated() const { return m_lastUpdated; }
+    // A run was started and has not ended yet (it may not have begun loading).
+    bool isRefreshing() const { return !m_refreshTask.isNull(); }
     const ProviderList &providers() const { return m_providers; }
 
     // Asks every provider again; may do I/O.
     ProviderList availableProviders() const;
+    // The providers whose state says they are available, in display order:
+    // what the faces show. No I/O.
+    ProviderList knownAvailableProviders() const;
     NamedColor statusColor() const;
 
     // Attempts per fetch: the first and this many retries.
@@ -58,7 +64,11 @@ public:
 
 public Q_SLOTS:
     // Supersedes the run in progress, if any, and starts a new one. Returns at once.
+    // For the user's request and for a wake: newer figures are wanted now.
     void refresh();
+    // Starts a run unless one is in progress. A periodic refresh must not
+    // cancel a run that takes longer than the period, or none would ever end.
+    void refreshIfIdle();
 
 Q_SIGNALS:
     void providerStatesChanged();
@@ -68,12 +78,10 @@ Q_SIGNALS:
     void refreshFinished();
 
 private:
-    friend class RefreshRun;
-
     void startRefreshTimer();
     void beginRun(RefreshRun *run, const ProviderList &fetched);
     void applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
-                      const QString &error);
+                      const QString &error, const std::optional<QString> &errorDetail);
     void endRun(RefreshRun *run);
     void setLoading(bool loading);
     void checkThresholds(const QString &providerId, const QString &providerName, const ProviderUsageResponse &usage);

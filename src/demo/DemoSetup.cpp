@@ -3,6 +3,7 @@
 #include "demo/DemoData.h"
 #include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
+#include "providers/CredentialItems.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
@@ -13,20 +14,20 @@ namespace {
 
 // The demo's credential store: it knows only the demo's own items, so the
 // demo can never pick up, or send, the user's tokens.
-class DemoKeychain : public KeychainTool
+class DemoCredentials : public CredentialStore
 {
 public:
-    ToolResult findGenericPassword(const QString &service) const override
+    std::optional<QByteArray> find(const QString &item) const override
     {
-        if (service == "Claude Code-credentials"_L1)
-            return {true, 0, R"({"claudeAiOauth":{"accessToken":"quotix-demo-claude-token","scopes":["user:inference","user:profile"],"subscriptionType":"max"}})"_ba};
-        if (service == "Codex Auth"_L1)
-            return {true, 0, "quotix-demo-codex-token\n"_ba};
-        return {true, 44, {}}; // the security tool's "item not found"
+        if (item == ClaudeCredentialsItem)
+            return R"({"claudeAiOauth":{"accessToken":"quotix-demo-claude-token","scopes":["user:inference","user:profile"],"subscriptionType":"max"}})"_ba;
+        if (item == CodexAuthItem)
+            return "quotix-demo-codex-token\n"_ba;
+        return std::nullopt;
     }
 };
 
-// Never a file: /dev/null is not a folder. The demo keychain answers first
+// Never a file: /dev/null is not a folder. The demo store answers first
 // anyway; this only makes sure no user file could ever be read instead.
 const QString DemoAuthFilePath = u"/dev/null/quotix-demo/auth.json"_s;
 
@@ -46,11 +47,11 @@ std::optional<ProviderSetup> makeDemoProviderSetup(QString *error)
         *error = u"quotix: cannot start the demo service on 127.0.0.1: "_s + service->errorString();
         return std::nullopt;
     }
-    const auto keychain = std::make_shared<const DemoKeychain>();
+    const auto credentials = std::make_shared<const DemoCredentials>();
     ProviderSetup setup;
     setup.providers = {
-        std::make_shared<ClaudeProvider>(KeychainService(keychain), service->url(UsageService::ClaudePath)),
-        std::make_shared<CodexProvider>(CodexCredentialService(keychain, DemoAuthFilePath),
+        std::make_shared<ClaudeProvider>(KeychainService(credentials), service->url(UsageService::ClaudePath)),
+        std::make_shared<CodexProvider>(CodexCredentialService(credentials, DemoAuthFilePath),
                                         service->url(UsageService::CodexPath)),
     };
     setup.demoService = std::move(service);

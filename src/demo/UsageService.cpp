@@ -90,6 +90,30 @@ QByteArray RecordedRequest::header(const QByteArray &name) const
     return {};
 }
 
+// A gzip member of the bytes. qCompress() writes a zlib stream: a 4-byte
+// length, a 2-byte header, the deflate data and a 4-byte checksum; gzip wants
+// the same deflate data in its own frame.
+QByteArray gzipped(const QByteArray &data)
+{
+    const QByteArray zlib = qCompress(data, 9);
+    const QByteArray deflate = zlib.mid(6, zlib.size() - 10);
+    quint32 crc = 0xffffffffu;
+    for (const char byte : data) {
+        crc ^= static_cast<quint8>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    crc = ~crc;
+    const auto le32 = [](quint32 value) {
+        QByteArray bytes(4, Qt::Uninitialized);
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = char((value >> (8 * i)) & 0xff);
+        return bytes;
+    };
+    return QByteArray("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\xff", 10) + deflate + le32(crc)
+        + le32(static_cast<quint32>(data.size()));
+}
+
 // One accepted connection: reads one request, hands it to the service and
 // writes the answer, then closes. Lives as a child of its socket, so both go
 // together.
@@ -281,17 +305,70 @@ private:
         }
         if (!hasContentType)
             head += "Content-Type: application/json\r\n"_ba;
-        head += "Content-Length: "_ba + QByteArray::number(answer.body.size()) + "\r\n"_ba;
+        using Fault = ServiceAnswer::Fault;
+        const QByteArray body = answer.fault == Fault::GzipBody ? gzipped(answer.body) : answer.body;
+        if (answer.fault == Fault::GzipBody)
+            head += "Content-Encoding: gzip\r\n"_ba;
+        if (answer.fault == Fault::EndlessChunks)
+            head += "Transfer-Encoding: chunked\r\n"_ba;
+        else
+            head += "Content-Length: "_ba + QByteArray::number(body.size()) + "\r\n"_ba;
         head += "Connection: close\r\n\r\n"_ba;
 
         m_socket->write(head);
-        if (m_request.method != "HEAD"_ba) {
-            if (answer.fault == ServiceAnswer::Fault::TruncateBody)
-                m_socket->write(answer.body.left(answer.body.size() / 2));
-            else
-                m_socket->write(answer.body);
+        if (m_request.method == "HEAD"_ba) {
+            closeWhenWritten();
+            return;
+        }
+        switch (answer.fault) {
+        case Fault::EndlessChunks:
+            sendChunksForever();
+            return;
+        case Fault::Trickle:
+            trickle(body, answer.trickleInterval);
+            return;
+        case Fault::HeadersThenHold:
+            m_idle->start(IdleTimeout); // held until the client gives up, or for this long
+            return;
+        case Fault::HeadersThenClose:
+            break; // the head alone, then closed
+        case Fault::TruncateBody:
+            m_socket->write(body.left(body.size() / 2));
+            break;
+        default:
+            m_socket->write(body);
+            break;
         }
         closeWhenWritten();
+    }
+
+    // One chunk more each time the last has gone out: the client decides
+    // how much it takes, and we never hold more than one chunk.
+    void sendChunksForever()
+    {
+        static const QByteArray chunk = "4000\r\n"_ba + QByteArray(0x4000, ' ') + "\r\n"_ba;
+        connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
+            if (m_socket->bytesToWrite() == 0 && m_socket->state() == QAbstractSocket::ConnectedState) {
+                m_idle->start(IdleTimeout);
+                m_socket->write(chunk);
+            }
+        });
+        m_socket->write(chunk);
+    }
+
+    void trickle(const QByteArray &body, std::chrono::milliseconds interval)
+    {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, timer, body, sent = qsizetype(0)]() mutable {
+            if (sent >= body.size() || m_socket->state() != QAbstractSocket::ConnectedState) {
+                timer->stop();
+                closeWhenWritten();
+                return;
+            }
+            m_idle->start(IdleTimeout);
+            m_socket->write(body.mid(sent++, 1));
+        });
+        timer->start(interval);
     }
 
     // Closing outright while the client is still sending (a refused request,
@@ -413,8 +490,16 @@ void UsageService::setKeepsRequests(bool keep)
 void UsageService::acceptConnections()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        // Inside the tray process (the demo) nobody may tie up more than this.
+        if (m_openConnections >= MaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        new ServiceConnection(socket, this);
+        ++m_openConnections;
+        auto *connection = new ServiceConnection(socket, this);
+        connect(connection, &QObject::destroyed, this, [this] { --m_openConnections; });
     }
 }
 

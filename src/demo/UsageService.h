@@ -21,6 +21,12 @@ struct ServiceAnswer
         None,
         DropConnection, // close the connection without answering
         TruncateBody,   // announce the full Content-Length, send half the body, close
+        // Hostile answers, each with the status and headers as usual:
+        GzipBody,        // the body gzip-compressed, with "Content-Encoding: gzip"
+        EndlessChunks,   // a chunked body that never ends, sent as fast as it is read
+        Trickle,         // the body one byte per trickleInterval
+        HeadersThenHold, // announce the body's length, send none of it, keep the connection open
+        HeadersThenClose, // announce the body's length, send none of it, close
     };
 
     int status = 200;
@@ -28,6 +34,7 @@ struct ServiceAnswer
     QList<QPair<QByteArray, QByteArray>> headers; // extra headers, e.g. Location
     std::chrono::milliseconds delay{0};           // before the answer starts
     Fault fault = Fault::None;
+    std::chrono::milliseconds trickleInterval{1000}; // for Fault::Trickle
 };
 
 // One request as received, headers in the order they arrived.
@@ -52,6 +59,8 @@ class UsageService : public QObject
 public:
     static constexpr QLatin1StringView ClaudePath{"/api/oauth/usage"};
     static constexpr QLatin1StringView CodexPath{"/backend-api/wham/usage"};
+    // Connections beyond this many at once are closed as soon as they come.
+    static constexpr int MaxConnections = 32;
 
     using AnswerFactory = std::function<ServiceAnswer()>;
 
@@ -94,4 +103,5 @@ private:
     QHash<QString, QList<ServiceAnswer>> m_queues;
     QList<RecordedRequest> m_requests;
     bool m_keepsRequests = true;
+    int m_openConnections = 0;
 };

@@ -33,7 +33,7 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
 
 PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode, DisplayAs displayAs)
 {
-    return PanelInput{manager.availableProviders(), manager.providerStates(), manager.isLoading(),
+    return PanelInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
                       manager.lastUpdated(),        manager.statusColor(),    displayMode,
                       displayAs};
 }
@@ -79,6 +79,7 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now, Disp
     section.body = sectionBody(state);
     if (section.body == SectionBody::Error) {
         section.errorText = *state.error;
+        section.errorDetailText = state.errorDetail.value_or(QString());
     } else if (section.body == SectionBody::Rows) {
         for (const UsageLimit &limit : state.usage->limits)
             section.rows.append(rowModel(limit, now, as));
@@ -101,18 +102,6 @@ RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)
     if (const auto exhaustion = projectedExhaustion(limit, now))
         row.projectionText = projectionText(*exhaustion, now);
     return row;
-}
-
-double filledFraction(double utilization)
-{
-    if (!(utilization > 0.0)) // also NaN
-        return 0.0;
-    return std::min(utilization / 100.0, 1.0);
-}
-
-QString resetText(const QDateTime &resetTime, const QDateTime &now)
-{
-    return u"Resets "_s + formatTimeRemaining(resetTime, now);
 }
 
 QString elapsedText(const QDateTime &since, const QDateTime &now)

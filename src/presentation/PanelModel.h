@@ -2,6 +2,7 @@
 
 #include "core/Bands.h"
 #include "presentation/EmptyState.h"
+#include "presentation/UsageFigures.h"
 #include "core/NamedColor.h"
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
@@ -60,6 +61,8 @@ struct SectionModel
     bool isLoading = false;
     SectionBody body = SectionBody::Waiting;
     QString errorText;
+    // A second line under the error; empty when there is none.
+    QString errorDetailText;
     QList<RowModel> rows;
 };
 
@@ -103,9 +106,6 @@ SectionBody sectionBody(const ProviderState &state);
 // always follow the used share.
 RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as = DisplayAs::Used);
 
-// u / 100 capped at 1; negative and NaN draw as empty.
-double filledFraction(double utilization);
-QString resetText(const QDateTime &resetTime, const QDateTime &now);
 // "5 sec", "2 min", "1 hr, 5 min", "3 days": the bare time since a moment.
 QString elapsedText(const QDateTime &since, const QDateTime &now);
 QString footerText(const QDateTime &lastUpdated, const QDateTime &now);

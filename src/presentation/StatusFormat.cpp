@@ -5,6 +5,7 @@
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
+#include "presentation/UsageFigures.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -121,7 +122,8 @@ QString providerJson(const ProviderStatus &provider, const QDateTime &now, int l
                        {u"available"_s, jsonBool(provider.available)},
                        {u"usage"_s, state.usage ? usageJson(*state.usage, now, level + 1) : u"null"_s},
                        {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
-                       {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s}},
+                       {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s},
+                       {u"errorDetail"_s, state.errorDetail ? jsonString(*state.errorDetail) : u"null"_s}},
                       level);
 }
 
@@ -188,11 +190,8 @@ QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now)
 
 QString usageBar(double utilization, int width)
 {
-    int filled = 0;
-    if (utilization > 0) { // also false for NaN
-        const double fraction = std::min(utilization / 100.0, 1.0);
-        filled = std::clamp(static_cast<int>(fraction * width), 1, width);
-    }
+    const double fraction = filledFraction(utilization);
+    const int filled = fraction > 0.0 ? std::clamp(static_cast<int>(fraction * width), 1, width) : 0;
     return QString(filled, QChar(0x2588)) + QString(width - filled, QChar(0x2591)); // █ and ░
 }
 
@@ -231,6 +230,8 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                 const QStringList errorLines = state.error->split(u'\n');
                 for (const QString &line : errorLines)
                     lines.append(u"  "_s + paint(line, ansiColour(NamedColor::Red), colour));
+                if (state.errorDetail)
+                    lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
             } else if (!state.usage) {
                 lines.append(u"  No usage yet"_s);
             } else if (state.usage->limits.isEmpty()) {
@@ -242,7 +243,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                         + paint(usageText(limit.utilization, options.displayAs).rightJustified(percentWidth), band, colour) + u"  "_s
                         + paint(usageBar(limit.utilization), band, colour);
                     if (limit.resetTime)
-                        line += u"  Resets "_s + formatTimeRemaining(*limit.resetTime, now) + u" ("_s
+                        line += u"  "_s + resetText(*limit.resetTime, now) + u" ("_s
                             + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';
                     lines.append(line);
                     if (const auto exhaustion = projectedExhaustion(limit, now))

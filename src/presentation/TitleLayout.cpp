@@ -2,33 +2,21 @@
 
 #include "core/UsageProvider.h"
 #include "presentation/UsageText.h"
+#include "presentation/UsageFigures.h"
 
 #include <algorithm>
-#include <array>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-std::array<QStringView, 2> markersFor(DisplayMode mode)
-{
-    if (mode == DisplayMode::Session)
-        return {u"5", u"Session"};
-    return {u"Weekly", u"7d"};
-}
-
-// The earliest limit whose name holds either marker; both markers are tried
-// on one limit before the next is looked at.
+// The earliest limit of the mode's kind: the label's text never decides.
 const UsageLimit *chosenLimit(const ProviderUsageResponse &usage, DisplayMode mode)
 {
-    const auto markers = markersFor(mode);
-    for (const UsageLimit &limit : usage.limits) {
-        for (QStringView marker : markers) {
-            if (limit.name.contains(marker))
-                return &limit;
-        }
-    }
-    return nullptr;
+    const LimitKind wanted = mode == DisplayMode::Session ? LimitKind::Session : LimitKind::Weekly;
+    const auto found = std::find_if(usage.limits.cbegin(), usage.limits.cend(),
+                                    [wanted](const UsageLimit &limit) { return limit.kind == wanted; });
+    return found == usage.limits.cend() ? nullptr : &*found;
 }
 
 // The band follows the number shown, not the raw value: 89.9 shows 89 and is orange.
@@ -36,6 +24,13 @@ Band bandOfShown(double value)
 {
     const auto shown = truncatedPercent(value);
     return shown ? bandFor(static_cast<double>(*shown)) : Band::Low;
+}
+
+// Likewise the bar: two values that show the same number draw the same icon.
+double fillOfShown(double value)
+{
+    const auto shown = truncatedPercent(value);
+    return shown ? filledFraction(static_cast<double>(*shown)) : 0.0;
 }
 
 const ProviderUsageResponse *usageOf(const std::shared_ptr<UsageProvider> &provider,
@@ -54,36 +49,35 @@ TitleLayout glyphTitle(QStringView glyph)
     return title;
 }
 
-bool isIcon(TitlePiece::Kind kind)
-{
-    return kind == TitlePiece::Kind::IconImage || kind == TitlePiece::Kind::IconText;
-}
-
 } // namespace
 
 QString TitleLayout::text() const
 {
     QString result;
     for (const TitlePiece &piece : pieces) {
-        result += piece.text;
-        if (isIcon(piece.kind))
-            result += u' ';
+        switch (piece.kind) {
+        case TitlePiece::Kind::IconImage:
+        case TitlePiece::Kind::IconText:
+            result += piece.name + u' ';
+            break;
+        case TitlePiece::Kind::Glyph:
+            result += piece.text == NoUsageGlyph ? NoUsageText : LoadingText;
+            break;
+        default:
+            result += piece.text;
+        }
     }
     return result;
 }
 
 QString TitleLayout::widestText() const
 {
-    QString result;
-    for (const TitlePiece &piece : pieces) {
-        if (piece.kind == TitlePiece::Kind::Percentage)
-            result += piece.text.size() > 4 ? piece.text : u"100%"_s;
-        else
-            result += piece.text;
-        if (isIcon(piece.kind))
-            result += u' ';
+    TitleLayout widest = *this;
+    for (TitlePiece &piece : widest.pieces) {
+        if (piece.kind == TitlePiece::Kind::Percentage && piece.text.size() <= 4)
+            piece.text = u"100%"_s;
     }
-    return result;
+    return widest.text();
 }
 
 bool TitleLayout::hasUsage() const
@@ -102,6 +96,13 @@ QList<TitlePiece> TitleLayout::percentages() const
     return result;
 }
 
+QString providerMark(const QString &id, const QString &name)
+{
+    if (id == u"codex")
+        return u"X"_s;
+    return name.isEmpty() ? u"?"_s : name.first(1).toUpper();
+}
+
 TitleLayout loadingTitle()
 {
     return glyphTitle(LoadingGlyph);
@@ -117,17 +118,19 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
         if (!usage)
             continue;
         if (shownAny)
-            title.pieces.append(TitlePiece{TitlePiece::Kind::Separator, u"  "_s, {}, Band::Low});
+            title.pieces.append(TitlePiece{TitlePiece::Kind::Separator, ProviderSeparator.toString(), {}, Band::Low});
 
         const auto iconName = provider->iconName();
-        if (iconName && !iconName->isEmpty())
-            title.pieces.append(TitlePiece{TitlePiece::Kind::IconImage, provider->icon(), *iconName, Band::Low});
-        else
-            title.pieces.append(TitlePiece{TitlePiece::Kind::IconText, provider->icon(), {}, Band::Low});
+        const bool hasArtwork = iconName && !iconName->isEmpty();
+        title.pieces.append(TitlePiece{hasArtwork ? TitlePiece::Kind::IconImage : TitlePiece::Kind::IconText,
+                                       provider->icon(), hasArtwork ? *iconName : QString(), Band::Low,
+                                       provider->name(), providerMark(provider->id(), provider->name())});
 
         const UsageLimit *limit = chosenLimit(*usage, mode);
         const double value = limit ? limit->utilization : usage->maxUtilization();
-        title.pieces.append(TitlePiece{TitlePiece::Kind::Percentage, usageText(value, as), {}, bandOfShown(value)});
+        TitlePiece percentage{TitlePiece::Kind::Percentage, usageText(value, as), {}, bandOfShown(value)};
+        percentage.fill = fillOfShown(value);
+        title.pieces.append(percentage);
         shownAny = true;
     }
     if (!shownAny)

@@ -10,7 +10,8 @@
 #include <QStringList>
 
 // One piece of the tray title, in reading order. Icon pieces carry the
-// provider's icon text as well, for faces that can only show text.
+// provider's icon text, name and mark as well, for faces that cannot draw the
+// artwork.
 struct TitlePiece
 {
     enum class Kind {
@@ -25,14 +26,17 @@ struct TitlePiece
     QString text;
     QString iconName;
     Band band = Band::Low;
+    QString name; // icon pieces: the provider's name, as plain-text faces write it
+    QString mark; // icon pieces: one letter that tells the provider apart in the tray icon
+    double fill = 0.0; // percentage pieces: how much of a level bar the shown number fills, in [0, 1]
 };
 
 struct TitleLayout
 {
     QList<TitlePiece> pieces;
 
-    // The title as plain text, e.g. "🤖 42%  ⚡ 17%", "⏳" or "❌". Every icon is
-    // followed by one space.
+    // The title as plain text for labels and tooltips, which may lack an emoji
+    // font: "Claude 42% · Codex 17%", "Loading…" or "No usage".
     QString text() const;
     // The same title with every percentage at its widest ("100%"), so a panel
     // can keep its width while the numbers change.
@@ -44,6 +48,13 @@ struct TitleLayout
 
 inline constexpr QStringView LoadingGlyph = u"\u23F3";
 inline constexpr QStringView NoUsageGlyph = u"\u274C";
+inline constexpr QStringView LoadingText = u"Loading\u2026";
+inline constexpr QStringView NoUsageText = u"No usage";
+inline constexpr QStringView ProviderSeparator = u" \u00B7 ";
+
+// The letter that marks a provider in the tray icon: its initial, except where
+// two providers share one ("Claude", "Codex").
+QString providerMark(const QString &id, const QString &name);
 
 // The limit the title shows for the display mode; null when none matches,
 // and the title shows the highest utilisation instead.

@@ -1,14 +1,13 @@
 #include "providers/CodexCredentialService.h"
 
+#include "providers/CredentialItems.h"
 #include "providers/CredentialParsing.h"
 #include "providers/SmallFile.h"
 
 #include <utility>
 
-using namespace Qt::StringLiterals;
-
-CodexCredentialService::CodexCredentialService(std::shared_ptr<const KeychainTool> tool, QString authFilePath)
-    : m_tool(std::move(tool))
+CodexCredentialService::CodexCredentialService(std::shared_ptr<const CredentialStore> store, QString authFilePath)
+    : m_store(std::move(store))
     , m_authFilePath(std::move(authFilePath))
 {
 }
@@ -20,14 +19,20 @@ std::optional<QString> CodexCredentialService::getAccessToken() const
     return readFromAuthFile();
 }
 
+std::optional<StoredLogin> CodexCredentialService::getLogin() const
+{
+    std::optional<QString> token = getAccessToken();
+    if (!token)
+        return std::nullopt;
+    return StoredLogin{*token, jwtExpiry(*token)};
+}
+
 std::optional<QString> CodexCredentialService::readFromKeychain() const
 {
-    if (!m_tool)
+    const std::optional<QByteArray> data = m_store ? m_store->find(CodexAuthItem) : std::nullopt;
+    if (!data)
         return std::nullopt;
-    const ToolResult result = m_tool->findGenericPassword(u"Codex Auth"_s);
-    if (!result.launched || result.exitStatus != 0)
-        return std::nullopt;
-    return codexTokenFromKeychainOutput(result.output);
+    return codexTokenFromKeychainOutput(*data);
 }
 
 std::optional<QString> CodexCredentialService::readFromAuthFile() const

@@ -1,27 +1,30 @@
 #pragma once
 
-#include "core/os/KeychainTool.h"
+#include "core/os/CredentialStore.h"
+#include "providers/CredentialParsing.h"
 
 #include <QString>
 
 #include <memory>
 #include <optional>
 
-// Finds the access token that the Codex tool stored: the keychain item
+// Finds the access token that the Codex tool stored: the store's item
 // "Codex Auth" first, then its auth.json. Read only, nothing cached.
 class CodexCredentialService
 {
 public:
     // authFilePath is absolute.
-    CodexCredentialService(std::shared_ptr<const KeychainTool> tool, QString authFilePath);
+    CodexCredentialService(std::shared_ptr<const CredentialStore> store, QString authFilePath);
 
     // Blocking.
     std::optional<QString> getAccessToken() const;
+    // The same token, with the expiry its JWT claims.
+    std::optional<StoredLogin> getLogin() const;
 
 private:
     std::optional<QString> readFromKeychain() const;
     std::optional<QString> readFromAuthFile() const;
 
-    std::shared_ptr<const KeychainTool> m_tool;
+    std::shared_ptr<const CredentialStore> m_store;
     QString m_authFilePath;
 };

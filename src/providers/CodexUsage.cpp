@@ -2,10 +2,13 @@
 
 #include "providers/StrictJson.h"
 
+#include <QDate>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -199,6 +202,26 @@ CodexCredits readCredits(Decoder &d, const QJsonObject &o)
     return credits;
 }
 
+// Each entry is decoded on its own, by the same rules, and kept only when it
+// decodes whole.
+QList<CodexAdditionalLimit> readAdditionalLimits(const QJsonValue &value)
+{
+    QList<CodexAdditionalLimit> limits;
+    const QJsonArray entries = value.toArray();
+    for (const QJsonValue &entry : entries) {
+        if (!entry.isObject())
+            continue;
+        Decoder d;
+        const QJsonObject object = entry.toObject();
+        const std::optional<QString> name = readString(d, object, "limit_name"_L1, true);
+        const std::optional<CodexRateLimit> rateLimit =
+            readRecord<CodexRateLimit>(d, object, "rate_limit"_L1, true, readRateLimit);
+        if (!d.failed() && name && rateLimit)
+            limits.append(CodexAdditionalLimit{*name, *rateLimit});
+    }
+    return limits;
+}
+
 } // namespace
 
 std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &json)
@@ -225,5 +248,98 @@ std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &jso
     response.credits = readRecord<CodexCredits>(d, root, "credits"_L1, false, readCredits);
     if (d.failed())
         return d.error();
+    response.additionalRateLimits = readAdditionalLimits(root.value("additional_rate_limits"_L1));
+    return response;
+}
+
+namespace {
+
+// The service's seconds are trusted only as far as a date can be shown:
+// anything outside the years 1 to 9999 is held at the nearest end.
+QDateTime resetTimeFor(qint64 resetAt)
+{
+    static const qint64 earliest = QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+    static const qint64 latest = QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC).toSecsSinceEpoch();
+    return QDateTime::fromSecsSinceEpoch(std::clamp(resetAt, earliest, latest), Qt::UTC);
+}
+
+constexpr qint64 FiveHours = 5 * 3600;
+constexpr qint64 SevenDays = 7 * 24 * 3600;
+
+UsageLimit limitFor(const QString &name, LimitKind kind, const CodexWindow &window)
+{
+    UsageLimit limit{name, window.usedPercent, resetTimeFor(window.resetAt), kind, std::nullopt};
+    if (window.limitWindowSeconds > 0)
+        limit.windowSeconds = window.limitWindowSeconds;
+    return limit;
+}
+
+LimitKind kindOfLength(qint64 windowSeconds)
+{
+    if (windowSeconds == FiveHours)
+        return LimitKind::Session;
+    if (windowSeconds == SevenDays)
+        return LimitKind::Weekly;
+    return LimitKind::Other;
+}
+
+// The main limit's window: by its length when it has one, else by its slot.
+UsageLimit mainLimitFor(const CodexWindow &window, const QString &slotLabel, LimitKind slotKind)
+{
+    const QString label = codexWindowLabel(window.limitWindowSeconds);
+    if (label.isEmpty())
+        return limitFor(slotLabel, slotKind, window);
+    return limitFor(label, kindOfLength(window.limitWindowSeconds), window);
+}
+
+} // namespace
+
+FetchResult codexResultFor(int status, const QByteArray &body, const QString &providerName)
+{
+    if (status == 200) {
+        auto decoded = decodeCodexUsage(body);
+        if (const QString *error = std::get_if<QString>(&decoded))
+            return ProviderError::decodingError(*error);
+        return codexUsageToResponse(std::get<CodexUsageResponse>(decoded));
+    }
+    if (status == 401 || status == 403)
+        return ProviderError::notLoggedIn(providerName);
+    return ProviderError::apiError(status);
+}
+
+QString codexWindowLabel(qint64 windowSeconds)
+{
+    constexpr qint64 Hour = 3600;
+    constexpr qint64 Day = 24 * Hour;
+    if (windowSeconds == FiveHours)
+        return u"5 Hour"_s;
+    if (windowSeconds == SevenDays)
+        return u"Weekly"_s;
+    // A rounded length would be a label that lies.
+    if (windowSeconds <= 0 || windowSeconds % Hour != 0)
+        return {};
+    if (windowSeconds % Day == 0)
+        return u"%1 Day"_s.arg(windowSeconds / Day);
+    return u"%1 Hour"_s.arg(windowSeconds / Hour);
+}
+
+ProviderUsageResponse codexUsageToResponse(const CodexUsageResponse &usage)
+{
+    ProviderUsageResponse response;
+    if (usage.rateLimit.primaryWindow)
+        response.limits.append(mainLimitFor(*usage.rateLimit.primaryWindow, u"5 Hour"_s, LimitKind::Session));
+    if (usage.rateLimit.secondaryWindow)
+        response.limits.append(mainLimitFor(*usage.rateLimit.secondaryWindow, u"Weekly"_s, LimitKind::Weekly));
+    if (usage.codeReviewRateLimit && usage.codeReviewRateLimit->primaryWindow)
+        response.limits.append(limitFor(u"Code Review"_s, LimitKind::Other, *usage.codeReviewRateLimit->primaryWindow));
+    for (const CodexAdditionalLimit &additional : usage.additionalRateLimits) {
+        for (const auto &window : {additional.rateLimit.primaryWindow, additional.rateLimit.secondaryWindow}) {
+            if (!window)
+                continue;
+            const QString label = codexWindowLabel(window->limitWindowSeconds);
+            const QString name = label.isEmpty() ? additional.limitName : additional.limitName + u" ("_s + label + u')';
+            response.limits.append(limitFor(name, LimitKind::Other, *window));
+        }
+    }
     return response;
 }

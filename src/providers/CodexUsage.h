@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/FetchJob.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -31,12 +34,22 @@ struct CodexCredits
     std::optional<QString> balance;  // "balance"
 };
 
+// One entry of "additional_rate_limits": a limit of its own, for one model.
+struct CodexAdditionalLimit
+{
+    QString limitName;        // "limit_name"
+    CodexRateLimit rateLimit; // "rate_limit"
+};
+
 struct CodexUsageResponse
 {
     std::optional<QString> planType;                   // "plan_type"
     CodexRateLimit rateLimit;                          // "rate_limit"
     std::optional<CodexRateLimit> codeReviewRateLimit; // "code_review_rate_limit"
     std::optional<CodexCredits> credits;               // "credits"
+    // Only the entries that decode; a malformed entry, or a member that is
+    // not a list, never fails the document.
+    QList<CodexAdditionalLimit> additionalRateLimits; // "additional_rate_limits"
 };
 
 // Decodes the whole document or describes the first problem met, with its
@@ -49,3 +62,13 @@ struct CodexUsageResponse
 // when it is integral and inside the signed 64-bit range (so 12.0 is 12,
 // 1e300 fails). An integer literal beyond that range therefore fails too.
 std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &json);
+
+// What a Codex usage answer with this status and body means.
+FetchResult codexResultFor(int status, const QByteArray &body, const QString &providerName);
+// A window's label by its length: "5 Hour", "Weekly", else whole days ("30 Day")
+// or whole hours ("8 Hour"); empty for any other length.
+QString codexWindowLabel(qint64 windowSeconds);
+// The main limit's windows labelled by their length (by their slot, "5 Hour"
+// and "Weekly", when the length is unusable), then "Code Review", then each
+// additional limit's windows as "<limit name> (<length>)".
+ProviderUsageResponse codexUsageToResponse(const CodexUsageResponse &usage);

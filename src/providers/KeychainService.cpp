@@ -1,29 +1,34 @@
 #include "providers/KeychainService.h"
 
+#include "providers/CredentialItems.h"
 #include "providers/CredentialParsing.h"
 
 #include <utility>
 
-using namespace Qt::StringLiterals;
-
-KeychainService::KeychainService(std::shared_ptr<const KeychainTool> tool)
-    : m_tool(std::move(tool))
+KeychainService::KeychainService(std::shared_ptr<const CredentialStore> store)
+    : m_store(std::move(store))
 {
 }
 
 std::optional<QString> KeychainService::getAccessToken() const
 {
-    if (std::optional<QString> token = getTokenFromKeychain(u"Claude Code-credentials"_s))
-        return token;
-    return getTokenFromKeychain(u"Claude Code"_s);
+    const std::optional<StoredLogin> login = getLogin();
+    if (!login)
+        return std::nullopt;
+    return login->accessToken;
 }
 
-std::optional<QString> KeychainService::getTokenFromKeychain(const QString &service) const
+std::optional<StoredLogin> KeychainService::getLogin() const
 {
-    if (!m_tool)
+    if (std::optional<StoredLogin> login = getLoginFromKeychain(ClaudeCredentialsItem))
+        return login;
+    return getLoginFromKeychain(ClaudeLegacyItem);
+}
+
+std::optional<StoredLogin> KeychainService::getLoginFromKeychain(const QString &item) const
+{
+    const std::optional<QByteArray> data = m_store ? m_store->find(item) : std::nullopt;
+    if (!data)
         return std::nullopt;
-    const ToolResult result = m_tool->findGenericPassword(service);
-    if (!result.launched || result.exitStatus != 0)
-        return std::nullopt;
-    return claudeTokenFromKeychainOutput(result.output);
+    return claudeLoginFromKeychainOutput(*data);
 }

@@ -1,16 +1,25 @@
 #pragma once
 
-#include "core/os/KeychainTool.h"
+#include "core/os/CredentialStore.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 // The credential store of this platform: the login keychain through
-// /usr/bin/security on macOS; Claude Code's credentials file elsewhere
-// ($CLAUDE_CONFIG_DIR when set and not empty, else ~/.claude).
-std::unique_ptr<KeychainTool> createPlatformKeychain();
+// /usr/bin/security on macOS; elsewhere Claude Code's credentials file, which
+// holds what its keychain item would.
+std::unique_ptr<CredentialStore> createPlatformCredentialStore();
+
+// Claude Code's credentials file: $CLAUDE_CONFIG_DIR/.credentials.json when
+// CLAUDE_CONFIG_DIR is set and not empty, else ~/.claude/.credentials.json.
+QString claudeCredentialsFilePath();
 
 // The Codex tool's credentials file: $CODEX_HOME/auth.json when CODEX_HOME is
 // set and not empty, else ~/.codex/auth.json.
 QString codexAuthFilePath();
+
+// Every credentials file the providers read on this platform, absolute; a
+// login that comes, goes or changes shows in one of them.
+QStringList credentialFilePaths();

@@ -1,15 +1,15 @@
-#include "providers/CredentialFileKeychain.h"
+#include "providers/CredentialFileStore.h"
+#include "providers/CredentialItems.h"
 #include "providers/PlatformKeychain.h"
 
-#include <QDir>
-#include <QtGlobal>
-
-using namespace Qt::StringLiterals;
-
-std::unique_ptr<KeychainTool> createPlatformKeychain()
+std::unique_ptr<CredentialStore> createPlatformCredentialStore()
 {
-    QString configDir = qEnvironmentVariable("CLAUDE_CONFIG_DIR");
-    if (configDir.isEmpty())
-        configDir = QDir::home().filePath(u".claude"_s);
-    return std::make_unique<CredentialFileKeychain>(QDir(configDir).absolutePath());
+    // The Codex tool's file is read by its own reader, on every platform.
+    return std::make_unique<CredentialFileStore>(
+        QHash<QString, QString>{{ClaudeCredentialsItem, claudeCredentialsFilePath()}});
+}
+
+QStringList credentialFilePaths()
+{
+    return {claudeCredentialsFilePath(), codexAuthFilePath()};
 }

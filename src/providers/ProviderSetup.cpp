@@ -4,10 +4,12 @@
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
-#include "core/os/KeychainTool.h"
 #include "providers/PlatformKeychain.h"
 
 #include <QHostAddress>
+
+#include <cstdio>
+#include <mutex>
 
 using namespace Qt::StringLiterals;
 
@@ -56,15 +58,34 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error)
     std::optional<EndpointOverrides> overrides = endpointOverrides(error);
     if (!overrides)
         return std::nullopt;
-    std::shared_ptr<const KeychainTool> keychain = createPlatformKeychain();
+    // Said once, so that nobody mistakes a substitute service's numbers for
+    // the real ones.
+    static std::once_flag announced;
+    std::call_once(announced, [] {
+        for (const QString &line : endpointOverrideNotices())
+            std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+    });
+    std::shared_ptr<const CredentialStore> store = createPlatformCredentialStore();
     ProviderSetup setup;
     setup.providers = {
-        std::make_shared<ClaudeProvider>(KeychainService(keychain),
+        std::make_shared<ClaudeProvider>(KeychainService(store),
                                          overrides->claude.value_or(ClaudeProvider::defaultEndpoint())),
-        std::make_shared<CodexProvider>(CodexCredentialService(keychain, codexAuthFilePath()),
+        std::make_shared<CodexProvider>(CodexCredentialService(store, codexAuthFilePath()),
                                         overrides->codex.value_or(CodexProvider::defaultEndpoint())),
     };
     return setup;
+}
+
+QStringList endpointOverrideNotices()
+{
+    QStringList notices;
+    for (const auto &[provider, variable] :
+         {std::pair{"Claude"_L1, ClaudeUsageUrlVariable}, std::pair{"Codex"_L1, CodexUsageUrlVariable}}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            notices.append(u"quotix: %1 usage from %2 (%3)"_s.arg(provider, value, QLatin1StringView(variable)));
+    }
+    return notices;
 }
 
 std::optional<EndpointOverrides> endpointOverrides(QString *error)

@@ -3,6 +3,7 @@
 #include "core/UsageManager.h"
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <memory>
@@ -37,6 +38,11 @@ struct EndpointOverrides
 // Absent with *error set when either variable holds an unacceptable value.
 std::optional<EndpointOverrides> endpointOverrides(QString *error);
 
+// One line per endpoint override in effect, with the URL as given:
+// "quotix: Claude usage from http://127.0.0.1:8080/… (QUOTIX_CLAUDE_USAGE_URL)".
+QStringList endpointOverrideNotices();
+
 // Both providers with the platform's credential store, at their endpoints or
-// the overrides. Absent with *error set when an override is invalid.
+// the overrides. Absent with *error set when an override is invalid. The
+// first call says on standard error which overrides are in effect.
 std::optional<ProviderSetup> makeProviderSetup(QString *error);

@@ -141,7 +141,17 @@ void UsageRequest::onReplyFinished()
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const bool withinCap = readAvailable();
     const QString description = reply->errorString();
+    // Qt now and then reports a body cut short by a closed connection as
+    // complete. Only a body sent as is can be measured against its length.
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    const bool cutShort = error == QNetworkReply::NoError && withinCap && announced.isValid()
+        && reply->rawHeader("Content-Encoding").isEmpty() && m_body.size() < announced.toLongLong();
     dropReply();
+
+    if (cutShort) {
+        finish(transportErrorFor(QNetworkReply::RemoteHostClosedError, u"Connection closed"_s, false, false));
+        return;
+    }
 
     // Errors below 200 are the network and proxy layers'; above, Qt merely
     // names the HTTP status, which is ours to interpret.

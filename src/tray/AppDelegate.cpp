@@ -1,5 +1,6 @@
 #include "tray/AppDelegate.h"
 
+#include "core/CredentialWatcher.h"
 #include "core/LaunchAtLogin.h"
 #include "ui/MenuBarPanel.h"
 #include "core/Preferences.h"
@@ -7,9 +8,11 @@
 #include "tray/RefreshScheduler.h"
 #include "presentation/TitleLayout.h"
 #include "tray/TitleObserver.h"
+#include "tray/TrayMenuObserver.h"
 #include "core/os/TrayItem.h"
 
-#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent)
     : QObject(parent)
@@ -36,26 +39,55 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::finishLaunching(std::unique_ptr<TrayItem> item)
 {
+    if (m_scheduler) { // running already, without a tray until now
+        setupStatusItem(std::move(item));
+        setupUsageObserver(); // new observers render the current state for the item
+        return;
+    }
     // Same order as on every platform; the "accessory" step needs nothing here:
     // the application has no main window and the panel is a popup.
-    setupStatusItem(std::move(item));
+    if (item)
+        setupStatusItem(std::move(item));
     setupPopover();
     setupWakeNotification();
     setupUsageObserver();
     startFetching();
 }
 
+void AppDelegate::finishLaunchingWithoutItem(const QString &title, const QString &message)
+{
+    if (m_services.notifications)
+        m_services.notifications->sendNotification(title, message);
+    finishLaunching(nullptr);
+}
+
+void AppDelegate::watchCredentials(const QStringList &files, std::chrono::milliseconds debounce)
+{
+    m_credentialWatcher = std::make_unique<CredentialWatcher>(files, debounce);
+    connect(m_credentialWatcher.get(), &CredentialWatcher::changed, m_usageManager.get(), &UsageManager::refresh);
+}
+
 void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
 {
     m_statusItem = std::move(item);
     m_statusItem->setTitle(loadingTitle(), {});
-    connect(m_statusItem.get(), &TrayItem::activated, this, &AppDelegate::togglePopover);
+    connect(m_statusItem.get(), &TrayItem::activated, this, [this](const QRect &geometry, const QPoint &point) {
+        m_lastActivation = Activation{geometry, point};
+        togglePopover();
+    });
+    // From the menu: where the last click on the item put it (the pointer's
+    // position is stale under XWayland), else where the compositor likes.
     connect(m_statusItem.get(), &TrayItem::showRequested, this, [this] {
         if (!m_popover || !m_popover->isVisible())
-            togglePopover(QRect(), QCursor::pos());
+            togglePopover();
+        else
+            m_popover->showPlaced(placement());
     });
-    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refresh);
+    // Like the panel's button, which is disabled while a run is under way.
+    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refreshIfIdle);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
+    // The same switch as the panel's checkbox.
+    connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);
 }
 
 void AppDelegate::setupPopover()
@@ -76,6 +108,13 @@ void AppDelegate::setupUsageObserver()
 {
     m_titleObserver = std::make_unique<TitleObserver>(m_usageManager.get(), m_preferences.get());
     connect(m_titleObserver.get(), &TitleObserver::titleChanged, this, &AppDelegate::updateStatusItem);
+    m_menuObserver = std::make_unique<TrayMenuObserver>(m_usageManager.get(), m_launchAtLogin.get());
+    connect(m_menuObserver.get(), &TrayMenuObserver::menuChanged, this, [this](const QList<TrayMenuEntry> &entries) {
+        if (m_statusItem)
+            m_statusItem->setMenu(entries);
+    });
+    if (m_statusItem)
+        connect(m_statusItem.get(), &TrayItem::menuAboutToShow, m_menuObserver.get(), &TrayMenuObserver::render);
 }
 
 void AppDelegate::startFetching()
@@ -89,7 +128,18 @@ void AppDelegate::updateStatusItem(const TitleLayout &title, const QStringList &
         m_statusItem->setTitle(title, details);
 }
 
-void AppDelegate::togglePopover(const QRect &trayGeometry, const QPoint &point)
+PanelPlacement AppDelegate::placement() const
+{
+    PlacementInput input;
+    input.platformName = QGuiApplication::platformName();
+    input.waylandSession = isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
+    input.activation = m_lastActivation;
+    for (const QScreen *screen : QGuiApplication::screens())
+        input.screens.append(screen->geometry());
+    return decidePanelPlacement(input);
+}
+
+void AppDelegate::togglePopover()
 {
     if (!m_popover)
         return;
@@ -99,7 +149,5 @@ void AppDelegate::togglePopover(const QRect &trayGeometry, const QPoint &point)
     }
     if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < m_timing.reopenGuard.count())
         return;
-    m_popover->showAnchored(trayGeometry, point);
-    m_popover->raise();
-    m_popover->activateWindow();
+    m_popover->showPlaced(placement());
 }

@@ -2,6 +2,7 @@
 
 #include "core/os/PlatformServices.h"
 #include "core/UsageManager.h"
+#include "presentation/PanelPlacement.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -11,11 +12,13 @@
 #include <chrono>
 #include <memory>
 
+class CredentialWatcher;
 class LaunchAtLogin;
 class MenuBarPanel;
 class Preferences;
 class RefreshScheduler;
 class TitleObserver;
+class TrayMenuObserver;
 class TrayItem;
 struct TitleLayout;
 
@@ -39,8 +42,16 @@ public:
     AppDelegate(ProviderList providers, PlatformServices services, QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    // The launch sequence, once a tray host has been found.
+    // The launch sequence, once a tray host has been found; after
+    // finishLaunchingWithoutItem(), it only puts the late item in the tray.
     void finishLaunching(std::unique_ptr<TrayItem> item);
+    // The launch sequence with no tray: tells the user once what to enable,
+    // then refreshes and alerts as usual.
+    void finishLaunchingWithoutItem(const QString &title, const QString &message);
+
+    // A login or logout through the tools' credential files starts a run,
+    // which records who is available now.
+    void watchCredentials(const QStringList &files, std::chrono::milliseconds debounce = std::chrono::milliseconds(300));
 
 Q_SIGNALS:
     void quitRequested();
@@ -52,7 +63,8 @@ private:
     void setupUsageObserver();
     void startFetching();
     void updateStatusItem(const TitleLayout &title, const QStringList &details);
-    void togglePopover(const QRect &trayGeometry, const QPoint &point);
+    void togglePopover();
+    PanelPlacement placement() const;
 
     PlatformServices m_services;
     Timing m_timing;
@@ -64,5 +76,8 @@ private:
     std::unique_ptr<MenuBarPanel> m_popover;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TitleObserver> m_titleObserver;
+    std::unique_ptr<TrayMenuObserver> m_menuObserver;
+    std::unique_ptr<CredentialWatcher> m_credentialWatcher;
     QElapsedTimer m_sinceClosed;
+    std::optional<Activation> m_lastActivation;
 };

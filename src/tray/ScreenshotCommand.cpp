@@ -9,7 +9,6 @@
 #include "demo/DemoSetup.h"
 #include "presentation/TitleLayout.h"
 #include "ui/TrayIconPainter.h"
-#include "ui/UiResources.h"
 #include "core/UsageManager.h"
 
 #include <QApplication>
@@ -18,7 +17,6 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QSettings>
-#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -92,60 +90,49 @@ bool waitForRefresh(UsageManager &manager)
 
 QImage renderTrayItem(const TitleLayout &title, qreal devicePixelRatio)
 {
-    initUiResources();
-    const QColor bar(0x1F, 0x1F, 0x22);
-    const QColor text(0xF2, 0xF2, 0xF2);
+    // Three panels as the desktops ship them: GNOME's black top bar with its
+    // 16 px icon and white label, Plasma's light panel and XFCE's dark one
+    // with 22 px slots.
+    struct Strip
+    {
+        QColor bar;
+        int icon;
+        Backdrop backdrop;
+        bool label;
+    };
+    const Strip strips[] = {{QColor(0x1D, 0x1D, 0x1D), 16, Backdrop::Dark, true},
+                            {QColor(0xEF, 0xF0, 0xF1), 22, Backdrop::Light, false},
+                            {QColor(0x2B, 0x2B, 0x2B), 22, Backdrop::Light, false}};
     QFont font = QGuiApplication::font();
     font.setPixelSize(13);
     font.setWeight(QFont::Medium);
     const QFontMetricsF metrics(font);
+    const QString label = title.text();
 
     constexpr qreal Height = 28;
     constexpr qreal Padding = 10;
-    constexpr qreal Badge = 22;
-    constexpr qreal Gap = 8;
-    constexpr qreal Image = 14;
-    const qreal space = metrics.horizontalAdvance(u' ');
-
-    auto advance = [&](const TitlePiece &piece) {
-        switch (piece.kind) {
-        case TitlePiece::Kind::IconImage:
-            return Image + space;
-        case TitlePiece::Kind::IconText:
-            return metrics.horizontalAdvance(piece.text) + space;
-        default:
-            return metrics.horizontalAdvance(piece.text);
-        }
-    };
-    qreal labelWidth = 0;
-    for (const TitlePiece &piece : title.pieces)
-        labelWidth += advance(piece);
-
-    const qreal width = Padding + Badge + Gap + labelWidth + Padding;
-    QImage image(qCeil(width * devicePixelRatio), qCeil(Height * devicePixelRatio), QImage::Format_ARGB32_Premultiplied);
+    constexpr qreal Gap = 6;
+    const qreal width = Padding + 22 + Gap + metrics.horizontalAdvance(label) + Padding;
+    const int rows = int(std::size(strips));
+    QImage image(qCeil(width * devicePixelRatio), qCeil(Height * rows * devicePixelRatio),
+                 QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(bar);
+    image.fill(Qt::transparent);
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QPointF(Padding, (Height - Badge) / 2), paintTrayIcon(title, int(Badge), devicePixelRatio, text));
-
     painter.setFont(font);
-    const qreal baseline = Height / 2 + (metrics.ascent() - metrics.descent()) / 2;
-    qreal x = Padding + Badge + Gap;
-    for (const TitlePiece &piece : title.pieces) {
-        if (piece.kind == TitlePiece::Kind::IconImage) {
-            QSvgRenderer svg(iconResourcePath(piece.iconName));
-            if (svg.isValid())
-                svg.render(&painter, QRectF(x, (Height - Image) / 2, Image, Image));
-            else
-                painter.drawText(QPointF(x, baseline), piece.text);
-        } else {
-            painter.setPen(piece.kind == TitlePiece::Kind::Percentage ? titleBandColor(piece.band, text) : text);
-            painter.drawText(QPointF(x, baseline), piece.text);
+    for (int i = 0; i < rows; ++i) {
+        const Strip &strip = strips[i];
+        const qreal top = Height * i;
+        painter.fillRect(QRectF(0, top, width, Height), strip.bar);
+        painter.drawImage(QPointF(Padding, top + (Height - strip.icon) / 2),
+                          paintTrayIcon(title, strip.icon, devicePixelRatio, strip.backdrop));
+        if (strip.label) {
+            painter.setPen(Qt::white);
+            const qreal baseline = top + Height / 2 + (metrics.ascent() - metrics.descent()) / 2;
+            painter.drawText(QPointF(Padding + strip.icon + Gap, baseline), label);
         }
-        x += advance(piece);
     }
     return image;
 }
@@ -199,7 +186,7 @@ int runScreenshotCommand(int argc, char **argv)
     const QString panelPath = directory.filePath(u"panel.png"_s);
     const QString trayPath = directory.filePath(u"tray.png"_s);
     const qreal ratio = panel.devicePixelRatioF();
-    const TitleLayout title = layoutTitle(manager.availableProviders(), manager.providerStates(), manager.isLoading(),
+    const TitleLayout title = layoutTitle(manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
                                           preferences.displayMode());
     if (!panel.grab().save(panelPath, "PNG")) {
         writeError(u"quotix screenshot: cannot write "_s + panelPath);

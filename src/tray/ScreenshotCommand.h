@@ -7,6 +7,6 @@ struct TitleLayout;
 // quotix screenshot [--demo] DIR
 int runScreenshotCommand(int argc, char **argv);
 
-// The tray item as a host that shows labels draws it on a dark panel bar:
-// the badge icon, then the title with provider images and coloured percentages.
+// The tray item at the sizes hosts really draw it: on GNOME's dark top bar
+// (16 px, with its label), then on a light and a dark 22 px panel.
 QImage renderTrayItem(const TitleLayout &title, qreal devicePixelRatio);

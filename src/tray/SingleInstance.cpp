@@ -1,7 +1,12 @@
 #include "tray/SingleInstance.h"
 
 #include <QDir>
-#include <QStandardPaths>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,10 +23,33 @@ bool SingleInstance::acquire()
     return m_lock.tryLock(0);
 }
 
-QString SingleInstance::defaultLockPath()
+bool SingleInstance::isPrivateFolder(const QString &path)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder + u"/quotix.lock"_s;
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+std::optional<QString> SingleInstance::defaultLockPath(QString *error)
+{
+    const QString lockName = u"quotix.lock"_s;
+    // A shared name in /tmp could be created first by another user, who
+    // would then hold our lock or see into it.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        return QDir(runtime).filePath(lockName);
+
+    const QString folder = QDir(QDir::tempPath()).filePath(u"quotix-%1"_s.arg(::geteuid()));
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        *error = u"quotix: cannot create the lock folder \"%1\": %2"_s.arg(folder, reason);
+        return std::nullopt;
+    }
+    if (!isPrivateFolder(folder)) {
+        *error = u"quotix: the lock folder \"%1\" is not private (a link, another user's, or open to others).\n"
+                 "Remove it, or set XDG_RUNTIME_DIR to a folder of mode 0700, and start Quotix again."_s.arg(folder);
+        return std::nullopt;
+    }
+    return QDir(folder).filePath(lockName);
 }

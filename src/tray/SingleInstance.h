@@ -3,6 +3,8 @@
 #include <QLockFile>
 #include <QString>
 
+#include <optional>
+
 // One running tray application per user: a lock file that the system
 // releases when the holder dies, so a crash never blocks the next start.
 class SingleInstance
@@ -13,8 +15,13 @@ public:
     // False when another live process holds the lock.
     bool acquire();
 
-    // In the user's runtime folder (XDG_RUNTIME_DIR), else the temporary folder.
-    static QString defaultLockPath();
+    // In a folder only this user can enter: the runtime folder when it is
+    // private, else "quotix-<uid>" in the temporary folder, made private.
+    // Absent, with the reason, when neither can be trusted.
+    static std::optional<QString> defaultLockPath(QString *error);
+
+    // A real folder (not a link), owned by this user, closed to everyone else.
+    static bool isPrivateFolder(const QString &path);
 
 private:
     QLockFile m_lock;

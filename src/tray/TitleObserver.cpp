@@ -17,8 +17,7 @@ TitleObserver::TitleObserver(UsageManager *manager, Preferences *preferences, QO
 
 void TitleObserver::render()
 {
-    // availableProviders() may do I/O: read it once per render.
-    const ProviderList available = m_manager->availableProviders();
+    const ProviderList available = m_manager->knownAvailableProviders();
     const DisplayMode mode = m_preferences->displayMode();
     const DisplayAs as = m_preferences->displayAs();
     const TitleLayout title = layoutTitle(available, m_manager->providerStates(), m_manager->isLoading(), mode, as);

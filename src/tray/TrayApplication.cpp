@@ -6,6 +6,8 @@
 #include "core/os/PlatformServices.h"
 #include "core/Preferences.h"
 #include "demo/DemoSetup.h"
+#include "presentation/PanelPlacement.h"
+#include "providers/PlatformKeychain.h"
 #include "tray/SingleInstance.h"
 #include "core/os/TrayHost.h"
 #include "tray/TrayHostWaiter.h"
@@ -58,6 +60,11 @@ int runTrayApplication(int argc, char **argv)
         return 1;
     }
 
+    if (const QByteArray platform = preferredQtPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
+                                                        qgetenv("WAYLAND_DISPLAY"));
+        !platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
+
     QApplication app(argc, argv);
     TrayCommand tray;
     if (const auto exitStatus = tray.command.parse(QCoreApplication::arguments()))
@@ -76,7 +83,12 @@ int runTrayApplication(int argc, char **argv)
         return CommandLine::InvalidInvocation;
     }
 
-    SingleInstance instance(SingleInstance::defaultLockPath());
+    const std::optional<QString> lockPath = SingleInstance::defaultLockPath(&error);
+    if (!lockPath) {
+        Console::err(error + u'\n');
+        return 1;
+    }
+    SingleInstance instance(*lockPath);
     if (!instance.acquire()) {
         Console::err(QString(TrayApplicationText::AlreadyRunning) + u'\n');
         return 1;
@@ -86,15 +98,19 @@ int runTrayApplication(int argc, char **argv)
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, &QCoreApplication::quit);
 
     AppDelegate delegate(setup->providers, makePlatformServices());
+    if (!demo)
+        delegate.watchCredentials(credentialFilePaths());
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     const std::unique_ptr<TrayHost> trayHost = makeTrayHost();
-    TrayHostWaiter waiter(trayHost.get(), TrayHostPatience, TrayHostPollInterval);
+    TrayHostWaiter waiter(trayHost.get(), TrayHostPatience, TrayHostPollInterval, TrayHostSlowPollInterval);
     QObject::connect(&waiter, &TrayHostWaiter::found, &delegate,
                      [&delegate](TrayItem *item) { delegate.finishLaunching(std::unique_ptr<TrayItem>(item)); });
-    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &app, [&app, &trayHost] {
+    // No tray is no reason to stop: the alerts still matter, and the icon
+    // follows once the user enables a tray.
+    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &delegate, [&delegate, &trayHost] {
         Console::err(trayHost->missingHostMessage() + u'\n');
-        app.exit(1);
+        delegate.finishLaunchingWithoutItem(QString(TrayApplicationText::NoTrayTitle), trayHost->missingHostMessage());
     });
     waiter.start();
 

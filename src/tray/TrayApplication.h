@@ -7,8 +7,11 @@
 // How long a start from autostart waits for the desktop's tray to appear.
 inline constexpr std::chrono::milliseconds TrayHostPatience{10'000};
 inline constexpr std::chrono::milliseconds TrayHostPollInterval{250};
+// After that, how often to look for a tray that gives no sign of arriving.
+inline constexpr std::chrono::milliseconds TrayHostSlowPollInterval{10'000};
 
 namespace TrayApplicationText {
+inline constexpr QLatin1StringView NoTrayTitle{"Quotix has no tray to show its icon"};
 inline constexpr QLatin1StringView AlreadyRunning{"Quotix is already running: look for its icon in the system tray."};
 inline constexpr QLatin1StringView Description{
     "Shows how much of your Claude and ChatGPT (Codex) subscription limits you have used, in the system tray.\n"

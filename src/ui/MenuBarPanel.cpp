@@ -3,8 +3,10 @@
 #include "ui/MenuBarView.h"
 #include "presentation/PanelGeometry.h"
 #include "ui/PanelStyle.h"
+#include "ui/UiResources.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
@@ -18,6 +20,9 @@ MenuBarPanel::MenuBarPanel(UsageManager *manager, Preferences *preferences, Laun
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     setFixedWidth(PanelStyle::Width);
+    setWindowTitle(QStringLiteral("Quotix"));
+    initUiResources();
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("quotix"), QIcon(iconResourcePath(QStringLiteral("quotix")))));
     connect(m_view, &MenuBarView::quitRequested, this, &MenuBarPanel::quitRequested);
     connect(m_view, &MenuBarView::contentChanged, this, [this] {
         if (isVisible())
@@ -29,8 +34,15 @@ MenuBarPanel::~MenuBarPanel() = default;
 
 void MenuBarPanel::showAnchored(const QRect &trayGeometry, const QPoint &point)
 {
-    m_trayGeometry = trayGeometry;
-    m_point = point;
+    showPlaced(PanelPlacement{PanelMode::AnchoredPopup, trayGeometry, point});
+}
+
+void MenuBarPanel::showPlaced(const PanelPlacement &placement)
+{
+    if (!isVisible())
+        setMode(placement.mode);
+    m_trayGeometry = placement.trayGeometry;
+    m_point = placement.point;
     // Showing the view renders it afresh, and the new content size places the
     // panel again before the window is mapped.
     place();
@@ -39,12 +51,35 @@ void MenuBarPanel::showAnchored(const QRect &trayGeometry, const QPoint &point)
     activateWindow();
 }
 
+void MenuBarPanel::setMode(PanelMode mode)
+{
+    if (mode == m_mode)
+        return;
+    m_mode = mode;
+    switch (mode) {
+    case PanelMode::AnchoredPopup:
+        setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
+        break;
+    case PanelMode::AnchoredTool:
+        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        break;
+    case PanelMode::PlacedWindow:
+        setWindowFlags(Qt::Window);
+        break;
+    }
+}
+
 void MenuBarPanel::place()
 {
     QLayout *box = layout();
     box->activate();
     const int height = box->hasHeightForWidth() ? box->totalHeightForWidth(PanelStyle::Width)
                                                 : box->totalSizeHint().height();
+    if (m_mode == PanelMode::PlacedWindow) {
+        // The compositor or window manager decides where it goes.
+        resize(PanelStyle::Width, height);
+        return;
+    }
     const QPoint probe = m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center();
     QScreen *screen = QGuiApplication::screenAt(probe);
     if (!screen)
@@ -55,6 +90,8 @@ void MenuBarPanel::place()
 
 void MenuBarPanel::paintEvent(QPaintEvent *)
 {
+    if (m_mode == PanelMode::PlacedWindow)
+        return; // the window frame sets it apart
     // A frameless popup needs an edge of its own to stand apart from what lies behind.
     QPainter painter(this);
     QColor edge = palette().color(QPalette::WindowText);
@@ -71,6 +108,14 @@ void MenuBarPanel::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool MenuBarPanel::event(QEvent *event)
+{
+    // A popup closes on a click outside by its grab; the others when the user turns elsewhere.
+    if (event->type() == QEvent::WindowDeactivate && m_mode != PanelMode::AnchoredPopup && isVisible())
+        close();
+    return QWidget::event(event);
 }
 
 void MenuBarPanel::hideEvent(QHideEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presentation/PanelPlacement.h"
+
 #include <QWidget>
 
 class LaunchAtLogin;
@@ -7,10 +9,12 @@ class MenuBarView;
 class Preferences;
 class UsageManager;
 
-// The popup panel under the tray item: every available provider with its
-// limits, the last update, the display setting, launch at login and Quit.
-// A frameless popup 300 wide whose height follows its content; it closes on a
-// click outside or Escape.
+// The panel of the tray item: every available provider with its limits, the
+// last update, the display setting, launch at login and Quit. 300 wide, its
+// height following its content. Shown as the platform allows (PanelMode): a
+// frameless popup at the item that closes on a click outside, a frameless
+// window at the item or a titled window the compositor places, both closing
+// when they lose activation. Escape closes it in every mode.
 class MenuBarPanel : public QWidget
 {
     Q_OBJECT
@@ -22,6 +26,9 @@ public:
     // Shows the panel against the tray item: below a top panel, above a bottom
     // one, fully on screen. An empty trayGeometry places it at point instead.
     void showAnchored(const QRect &trayGeometry, const QPoint &point);
+    // Shows it in the placement's mode; when it is open already, raises it.
+    void showPlaced(const PanelPlacement &placement);
+    PanelMode mode() const { return m_mode; }
 
     MenuBarView *view() const { return m_view; }
 
@@ -34,11 +41,14 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void place();
+    void setMode(PanelMode mode);
 
     MenuBarView *m_view;
     QRect m_trayGeometry;
     QPoint m_point;
+    PanelMode m_mode = PanelMode::AnchoredPopup;
 };

@@ -1,11 +1,18 @@
 #include "ui/PanelStyle.h"
 
+#include "presentation/BandPalette.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 
 using namespace Qt::StringLiterals;
 
 namespace PanelStyle {
+
+QColor toColor(Rgb rgb)
+{
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
 
 bool isDark(const QPalette &palette)
 {
@@ -14,20 +21,7 @@ bool isDark(const QPalette &palette)
 
 QColor color(NamedColor color, const QPalette &palette)
 {
-    // Text in these colours sits on the window background: darker shades on a
-    // light one keep the yellow readable, brighter ones glow on a dark one.
-    const bool dark = isDark(palette);
-    switch (color) {
-    case NamedColor::Green:
-        return dark ? QColor(0x30, 0xD1, 0x58) : QColor(0x1F, 0xA3, 0x45);
-    case NamedColor::Yellow:
-        return dark ? QColor(0xFF, 0xD6, 0x0A) : QColor(0xD9, 0xA4, 0x00);
-    case NamedColor::Orange:
-        return dark ? QColor(0xFF, 0x9F, 0x0A) : QColor(0xE0, 0x7B, 0x00);
-    case NamedColor::Red:
-        return dark ? QColor(0xFF, 0x45, 0x3A) : QColor(0xE0, 0x2F, 0x25);
-    }
-    return palette.color(QPalette::WindowText);
+    return toColor(bandRgb(color, isDark(palette) ? Backdrop::Dark : Backdrop::Light));
 }
 
 QColor secondary(const QPalette &palette)

@@ -6,6 +6,7 @@
 #include <QFont>
 
 class QPalette;
+struct Rgb;
 
 // The panel's fonts and colours. Sizes are logical pixels; colours come from
 // the palette, so the panel follows the desktop's light or dark theme.
@@ -16,6 +17,7 @@ inline constexpr int Padding = 14;      // around the whole panel
 inline constexpr int StackSpacing = 12; // between the panel's blocks
 
 bool isDark(const QPalette &palette);
+QColor toColor(Rgb rgb);
 // Green, yellow or red in a shade that reads on the palette's background.
 QColor color(NamedColor color, const QPalette &palette);
 // Text of lesser importance: the window text, faded.

@@ -18,6 +18,7 @@ ProviderSection::ProviderSection(QWidget *parent)
     , m_name(new PanelLabel({}, PanelStyle::systemFont(11, QFont::DemiBold), PanelLabel::Tone::Secondary, this))
     , m_busy(new BusyIndicator(10, this))
     , m_error(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Named, this))
+    , m_errorDetail(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, this))
     , m_waiting(new PanelLabel(u"Loading..."_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this))
 {
     m_layout->setContentsMargins(0, 4, 0, 4);
@@ -36,9 +37,12 @@ ProviderSection::ProviderSection(QWidget *parent)
     m_error->setWordWrap(true);
     m_error->setContentsMargins(0, 2, 0, 2);
     m_layout->addWidget(m_error);
+    m_errorDetail->setWordWrap(true);
+    m_layout->addWidget(m_errorDetail);
     m_layout->addWidget(m_waiting);
     m_busy->hide();
     m_error->hide();
+    m_errorDetail->hide();
     m_waiting->hide();
 }
 
@@ -50,6 +54,8 @@ void ProviderSection::setModel(const SectionModel &section)
 
     m_error->setVisible(section.body == SectionBody::Error);
     m_error->setText(section.errorText);
+    m_errorDetail->setVisible(section.body == SectionBody::Error && !section.errorDetailText.isEmpty());
+    m_errorDetail->setText(section.errorDetailText);
     m_waiting->setVisible(section.body == SectionBody::Waiting);
 
     const QList<RowModel> &rows = section.rows;
@@ -88,6 +94,11 @@ bool ProviderSection::showsError() const
 QString ProviderSection::errorText() const
 {
     return m_error->text();
+}
+
+QString ProviderSection::errorDetailText() const
+{
+    return m_errorDetail->isHidden() ? QString() : m_errorDetail->text();
 }
 
 bool ProviderSection::showsWaitingText() const

@@ -25,6 +25,8 @@ public:
     bool showsBusyIndicator() const;
     bool showsError() const;
     QString errorText() const;
+    // Empty while no detail line shows.
+    QString errorDetailText() const;
     bool showsWaitingText() const;
     QList<UsageRow *> visibleRows() const;
 
@@ -34,6 +36,7 @@ private:
     PanelLabel *m_name;
     BusyIndicator *m_busy;
     PanelLabel *m_error;
+    PanelLabel *m_errorDetail;
     PanelLabel *m_waiting;
     QList<UsageRow *> m_rows;
 };

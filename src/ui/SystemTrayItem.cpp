@@ -2,10 +2,8 @@
 
 #include "presentation/TitleLayout.h"
 #include "ui/TrayIconPainter.h"
-#include "ui/UiResources.h"
 
 #include <QCursor>
-#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPalette>
@@ -17,38 +15,24 @@ namespace {
 
 constexpr int IconSize = 22;
 
-// The slot shows only numbers, so the tooltip says whose they are: the
-// title with the provider artwork and coloured percentages, then a line per
-// provider. Qt draws this tooltip itself, so rich text and images work.
+// The slot shows levels without numbers, so the tooltip gives them: the title
+// with coloured percentages, then a line per provider. Plain text and Latin-1
+// punctuation only, since an emoji font may be missing.
 QString toolTipHtml(const TitleLayout &title, const QStringList &details)
 {
-    initUiResources();
     const QColor text = QGuiApplication::palette().color(QPalette::ToolTipText);
     QString row;
     for (const TitlePiece &piece : title.pieces) {
-        switch (piece.kind) {
-        case TitlePiece::Kind::IconImage:
-            if (const QString path = iconResourcePath(piece.iconName); QFile::exists(path)) {
-                row += u"<img src=\"%1\" width=\"14\" height=\"14\">&nbsp;"_s.arg(path.toHtmlEscaped());
-                break;
-            }
-            [[fallthrough]];
-        case TitlePiece::Kind::IconText:
-            row += piece.text.toHtmlEscaped() + u"&nbsp;"_s;
-            break;
-        case TitlePiece::Kind::Separator:
-            row += u"&nbsp;&nbsp;"_s;
-            break;
-        case TitlePiece::Kind::Percentage:
+        if (piece.kind == TitlePiece::Kind::Percentage) {
             row += u"<b style=\"color:%1\">%2</b>"_s.arg(titleBandColor(piece.band, text).name(),
                                                           piece.text.toHtmlEscaped());
-            break;
-        case TitlePiece::Kind::Glyph:
-            row += piece.text.toHtmlEscaped();
-            break;
+        } else {
+            TitleLayout single;
+            single.pieces.append(piece);
+            row += single.text().toHtmlEscaped();
         }
     }
-    QString html = u"<p style=\"white-space:pre\"><b>Quotix</b>&nbsp;&nbsp;"_s + row;
+    QString html = u"<p style=\"white-space:pre\"><b>Quotix</b>  "_s + row;
     for (const QString &line : details)
         html += u"<br>"_s + line.toHtmlEscaped();
     return html + u"</p>"_s;
@@ -59,10 +43,10 @@ QString toolTipHtml(const TitleLayout &title, const QStringList &details)
 SystemTrayItem::SystemTrayItem(QObject *parent)
     : TrayItem(parent)
 {
-    m_menu.addAction(QString(TrayMenuText::ShowUsage), this, &TrayItem::showRequested);
-    m_menu.addAction(QString(TrayMenuText::Refresh), this, &TrayItem::refreshRequested);
-    m_menu.addSeparator();
-    m_menu.addAction(QString(TrayMenuText::Quit), this, &TrayItem::quitRequested);
+    using Role = TrayMenuEntry::Role;
+    setMenu({{Role::ShowUsage, TrayMenuText::ShowUsage.toString()}, {Role::Refresh, TrayMenuText::Refresh.toString()},
+             {Role::Separator}, {Role::Quit, TrayMenuText::Quit.toString()}});
+    connect(&m_menu, &QMenu::aboutToShow, this, &TrayItem::menuAboutToShow);
     m_icon.setContextMenu(&m_menu);
     connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayItem::onActivated);
     setTitle(loadingTitle(), {});
@@ -71,13 +55,66 @@ SystemTrayItem::SystemTrayItem(QObject *parent)
 
 void SystemTrayItem::setTitle(const TitleLayout &title, const QStringList &details)
 {
-    const QColor text = panelTextColor(QGuiApplication::palette());
+    // An embedding panel does not say how bright it is: shades that hold on both.
     QIcon icon;
     for (qreal ratio : {1.0, 2.0})
-        icon.addPixmap(QPixmap::fromImage(paintTrayIcon(title, IconSize, ratio, text)));
+        icon.addPixmap(QPixmap::fromImage(paintTrayIcon(title, IconSize, ratio, Backdrop::Light)));
     m_icon.setIcon(icon);
 
     m_icon.setToolTip(toolTipHtml(title, details));
+}
+
+void SystemTrayItem::setMenu(const QList<TrayMenuEntry> &entries)
+{
+    QList<TrayMenuEntry::Role> roles;
+    for (const TrayMenuEntry &entry : entries)
+        roles.append(entry.role);
+    // Same rows: update the actions in place, so an open menu follows.
+    if (roles != m_roles) {
+        m_menu.clear();
+        for (TrayMenuEntry::Role role : std::as_const(roles)) {
+            if (role == TrayMenuEntry::Role::Separator) {
+                m_menu.addSeparator();
+                continue;
+            }
+            QAction *action = m_menu.addAction(QString());
+            connect(action, &QAction::triggered, this, [this, role](bool checked) { onTriggered(role, checked); });
+        }
+        m_roles = roles;
+    }
+    const QList<QAction *> actions = m_menu.actions();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const TrayMenuEntry &entry = entries.at(i);
+        if (entry.role == TrayMenuEntry::Role::Separator)
+            continue;
+        QAction *action = actions.at(i);
+        QString label = entry.label;
+        action->setText(label.replace(u'&', u"&&"_s)); // no mnemonics from figures or errors
+        action->setEnabled(entry.enabled);
+        action->setCheckable(entry.role == TrayMenuEntry::Role::LaunchAtLogin);
+        action->setChecked(entry.checked);
+    }
+}
+
+void SystemTrayItem::onTriggered(TrayMenuEntry::Role role, bool checked)
+{
+    switch (role) {
+    case TrayMenuEntry::Role::ShowUsage:
+        Q_EMIT showRequested();
+        break;
+    case TrayMenuEntry::Role::Refresh:
+        Q_EMIT refreshRequested();
+        break;
+    case TrayMenuEntry::Role::LaunchAtLogin:
+        Q_EMIT launchAtLoginRequested(checked); // Qt toggled the check already
+        break;
+    case TrayMenuEntry::Role::Quit:
+        Q_EMIT quitRequested();
+        break;
+    case TrayMenuEntry::Role::Figures:
+    case TrayMenuEntry::Role::Separator:
+        break;
+    }
 }
 
 void SystemTrayItem::onActivated(QSystemTrayIcon::ActivationReason reason)

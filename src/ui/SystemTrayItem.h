@@ -7,7 +7,8 @@
 
 // The tray item through Qt's own tray icon: XEmbed trays on X11, the menu
 // bar on macOS. The host gives one square slot, so the icon is the badge
-// with the numbers; the title and the details go into the tooltip.
+// with the numbers; the title and the details go into the tooltip. The
+// context menu holds the same rows as the StatusNotifierItem's.
 class SystemTrayItem : public TrayItem
 {
     Q_OBJECT
@@ -15,10 +16,13 @@ public:
     explicit SystemTrayItem(QObject *parent = nullptr);
 
     void setTitle(const TitleLayout &title, const QStringList &details) override;
+    void setMenu(const QList<TrayMenuEntry> &entries) override;
 
 private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
+    void onTriggered(TrayMenuEntry::Role role, bool checked);
 
     QMenu m_menu;
+    QList<TrayMenuEntry::Role> m_roles; // of m_menu's actions, in order
     QSystemTrayIcon m_icon;
 };

@@ -1,6 +1,8 @@
 #include "ui/TrayIconPainter.h"
 
+#include "presentation/BandPalette.h"
 #include "presentation/TitleLayout.h"
+#include "ui/PanelStyle.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,15 +11,11 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool isDark(const QColor &color)
-{
-    return color.lightnessF() < 0.5;
-}
 
 QFont badgeFont(qreal pixelSize)
 {
@@ -29,9 +27,8 @@ QFont badgeFont(qreal pixelSize)
     return font;
 }
 
-// One number centred in its row, squeezed sideways when it is wider than the
-// square ("100" and "--" must still fit).
-void drawNumber(QPainter &painter, const QRectF &row, const QString &text, qreal pixelSize, const QColor &color)
+// Text centred in its box, squeezed sideways when it is wider than the box.
+void drawText(QPainter &painter, const QRectF &row, const QString &text, qreal pixelSize, const QColor &color)
 {
     const QFont font = badgeFont(pixelSize);
     const QFontMetricsF metrics(font);
@@ -43,7 +40,7 @@ void drawNumber(QPainter &painter, const QRectF &row, const QString &text, qreal
     painter.setPen(color);
     painter.translate(row.center().x(), row.center().y());
     painter.scale(squeeze, 1.0);
-    // Digits have no descenders: centre their cap height, not the full line box.
+    // Capitals and digits have no descenders: centre their cap height, not the line box.
     const qreal baseline = metrics.capHeight() / 2.0;
     painter.drawText(QPointF(-width / 2.0, baseline), text);
     painter.restore();
@@ -102,32 +99,60 @@ void drawCross(QPainter &painter, qreal size, const QColor &color)
 }
 
 // Without a percentage the title is one glyph; an unknown glyph is written out.
-void drawGlyph(QPainter &painter, const QString &glyph, qreal size, const QColor &textColor)
+void drawGlyph(QPainter &painter, const QString &glyph, qreal size, const QColor &ink, Backdrop backdrop)
 {
     if (glyph == LoadingGlyph)
-        drawHourglass(painter, size, textColor);
+        drawHourglass(painter, size, ink);
     else if (glyph == NoUsageGlyph)
-        drawCross(painter, size, titleBandColor(Band::Critical, textColor));
+        drawCross(painter, size, PanelStyle::toColor(bandRgb(NamedColor::Red, backdrop)));
     else
-        drawNumber(painter, QRectF(0, 0, size, size), glyph, size * 0.6, textColor);
+        drawText(painter, QRectF(0, 0, size, size), glyph, size * 0.6, ink);
+}
+
+// Marks and tracks sit on panels of any brightness: a mid grey keeps 3:1
+// against light and dark ones; a panel known to be dark gets a lighter one.
+QColor neutralInk(Backdrop backdrop)
+{
+    return backdrop == Backdrop::Dark ? QColor(0xC8, 0xC8, 0xC8) : QColor(0x7A, 0x7A, 0x7A);
+}
+
+// The provider's letter over a bar filled from the bottom. The track's outline
+// shows where full is, and a level above zero always shows at least a sliver.
+void drawLevelColumn(QPainter &painter, const QRectF &column, const QString &mark, double fraction,
+                     const QColor &fill, const QColor &ink)
+{
+    const qreal size = column.height();
+    const qreal markHeight = std::round(size * 0.38);
+    const qreal barWidth = std::min(column.width() - std::max(2.0, std::round(size / 8.0)), size * 0.45);
+    const QRectF track(std::round(column.center().x() - barWidth / 2.0), markHeight + 1.0, std::round(barWidth),
+                       size - markHeight - 1.0);
+
+    if (!mark.isEmpty())
+        drawText(painter, QRectF(column.left(), 0, column.width(), markHeight), mark, markHeight * 1.45, ink);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    QPainterPath outline;
+    outline.addRect(track);
+    QPainterPath hole;
+    hole.addRect(track.adjusted(1, 1, -1, -1));
+    painter.drawPath(outline.subtracted(hole));
+    if (fraction > 0.0) {
+        const qreal height = std::max(1.0, std::round(track.height() * fraction));
+        painter.setBrush(fill);
+        painter.drawRect(QRectF(track.left(), track.bottom() - height, track.width(), height));
+    }
+    painter.restore();
 }
 
 } // namespace
 
 QColor titleBandColor(Band band, const QColor &textColor)
 {
-    // Light text means a dark panel: the bright shades; else deeper ones that
-    // keep their contrast on a light panel.
-    const bool darkPanel = !isDark(textColor);
-    switch (band) {
-    case Band::Low:
-        return darkPanel ? QColor(0x30, 0xD1, 0x58) : QColor(0x1A, 0x8F, 0x3C);
-    case Band::Elevated:
-        return darkPanel ? QColor(0xFF, 0x9F, 0x0A) : QColor(0xD1, 0x6A, 0x00);
-    case Band::Critical:
-        return darkPanel ? QColor(0xFF, 0x45, 0x3A) : QColor(0xD7, 0x00, 0x15);
-    }
-    return textColor;
+    const Rgb text{quint8(textColor.red()), quint8(textColor.green()), quint8(textColor.blue())};
+    return PanelStyle::toColor(bandRgb(titleColor(band), backdropBehindText(text)));
 }
 
 QColor panelTextColor(const QPalette &palette)
@@ -135,7 +160,7 @@ QColor panelTextColor(const QPalette &palette)
     return palette.color(QPalette::Active, QPalette::WindowText);
 }
 
-QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, const QColor &textColor)
+QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, Backdrop backdrop)
 {
     const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     const int pixels = std::max(1, qRound(logicalSize * ratio));
@@ -147,23 +172,39 @@ QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixe
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const qreal size = logicalSize;
+    const QColor ink = neutralInk(backdrop);
 
-    const QList<TitlePiece> numbers = title.percentages();
-    if (numbers.isEmpty()) {
+    QList<TitlePiece> levels;
+    QStringList marks;
+    QString mark;
+    for (const TitlePiece &piece : title.pieces) {
+        if (piece.kind == TitlePiece::Kind::IconImage || piece.kind == TitlePiece::Kind::IconText)
+            mark = piece.mark;
+        else if (piece.kind == TitlePiece::Kind::Percentage) {
+            levels.append(piece);
+            marks.append(mark);
+            mark.clear();
+        }
+    }
+    if (levels.isEmpty()) {
         const QString glyph = title.pieces.isEmpty() ? LoadingGlyph.toString() : title.pieces.constFirst().text;
-        drawGlyph(painter, glyph, size, textColor);
+        drawGlyph(painter, glyph, size, ink, backdrop);
         return image;
     }
 
-    // The badge has no room for "%": the numbers alone, one row each.
-    const qsizetype rows = numbers.size();
-    const qreal rowHeight = size / rows;
-    const qreal pixelSize = rows == 1 ? size * 0.64 : rowHeight * 0.92;
-    for (qsizetype i = 0; i < rows; ++i) {
-        QString number = numbers.at(i).text;
-        number.chop(1); // the "%"
-        const QRectF row(0, rowHeight * i, size, rowHeight);
-        drawNumber(painter, row, number, pixelSize, titleBandColor(numbers.at(i).band, textColor));
+    // One column per provider: its letter on top, a level bar below.
+    const qreal column = size / levels.size();
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        const TitlePiece &level = levels.at(i);
+        const QColor fill = PanelStyle::toColor(bandRgb(titleColor(level.band), backdrop));
+        drawLevelColumn(painter, QRectF(column * i, 0, column, size), marks.at(i), level.fill, fill,
+                        ink);
     }
     return image;
+}
+
+QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, const QColor &textColor)
+{
+    const Rgb text{quint8(textColor.red()), quint8(textColor.green()), quint8(textColor.blue())};
+    return paintTrayIcon(title, logicalSize, devicePixelRatio, backdropBehindText(text));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Bands.h"
+#include "presentation/BandPalette.h"
 
 #include <QColor>
 #include <QImage>
@@ -8,10 +9,13 @@
 class QPalette;
 struct TitleLayout;
 
-// The badge a tray slot can hold: the title's numbers stacked in a square
-// ("42" over "17"), each in its band colour; one provider gets one larger
-// number; without usage a drawn hourglass or cross, since the fonts present
-// may lack those emoji.
+// The badge a tray slot can hold: a column per provider, its letter over a
+// level bar filled in its band colour, since digits at 16 to 22 px do not
+// read; without usage a drawn hourglass or cross, since the fonts present may
+// lack those emoji. The backdrop is what the panel is known to be; Light
+// also serves a panel of unknown brightness.
+QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, Backdrop backdrop);
+// The same, for a panel that draws its text in textColor.
 QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, const QColor &textColor);
 
 // Green, orange or red, a shade that reads on a panel whose text is textColor.

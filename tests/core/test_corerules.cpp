@@ -17,7 +17,7 @@
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
-class CoreRulesTest : public QObject
+class TestCoreRules : public QObject
 {
     Q_OBJECT
 
@@ -53,8 +53,6 @@ private Q_SLOTS:
             QVERIFY2(TransportError(code, {}).isRetryable(), qPrintable(QString::number(code)));
         QVERIFY(!TransportError(TransportError::Cancelled, {}).isRetryable());
         QVERIFY(!TransportError(TransportError::Unknown, {}).isRetryable());
-        QCOMPARE(int(TransportError::Cancelled), -999);
-        QCOMPARE(int(TransportError::TimedOut), -1001);
     }
 
     void maxUtilizationIsTheLargestLimit()
@@ -177,10 +175,8 @@ private Q_SLOTS:
         QCOMPARE(displayModeFromSetting(u"session"_s), DisplayMode::Session);
         QCOMPARE(displayModeFromSetting(u"Session"_s), DisplayMode::Weekly);
         QCOMPARE(displayModeFromSetting(u"hourly"_s), DisplayMode::Weekly);
-        QCOMPARE(settingForDisplayMode(DisplayMode::Session), u"session"_s);
-        QCOMPARE(settingForDisplayMode(DisplayMode::Weekly), u"weekly"_s);
     }
 };
 
-QTEST_GUILESS_MAIN(CoreRulesTest)
+QTEST_GUILESS_MAIN(TestCoreRules)
 #include "test_corerules.moc"

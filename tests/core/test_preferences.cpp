@@ -67,7 +67,7 @@ private:
 
 } // namespace
 
-class PreferencesTest : public QObject
+class TestPreferences : public QObject
 {
     Q_OBJECT
 
@@ -154,5 +154,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(PreferencesTest)
+QTEST_GUILESS_MAIN(TestPreferences)
 #include "test_preferences.moc"

@@ -36,7 +36,7 @@ struct Fixture
 
 } // namespace
 
-class UsageManagerTest : public QObject
+class TestUsageManager : public QObject
 {
     Q_OBJECT
 
@@ -67,7 +67,30 @@ private Q_SLOTS:
         QCOMPARE(loading.at(0).at(0).toBool(), true);
         QCOMPARE(loading.at(1).at(0).toBool(), false);
         QVERIFY(f.manager.lastUpdated());
-        QCOMPARE(states.size(), 0);
+        // The run records that both are gone, and changes nothing else.
+        QCOMPARE(states.size(), 1);
+        for (const ProviderState &state : f.manager.providerStates())
+            QVERIFY(!state.isAvailable && !state.usage && !state.error && !state.isLoading);
+    }
+
+    void availabilityIsRecordedAtStartAndAtEachRunOnly()
+    {
+        Fixture f;
+        QCOMPARE(f.manager.knownAvailableProviders().size(), 2);
+        f.first->available = false;
+        QCOMPARE(f.manager.knownAvailableProviders().size(), 2); // faces never ask the providers
+        QVERIFY(f.state(u"claude"_s).isAvailable);
+
+        QSignalSpy states(&f.manager, &UsageManager::providerStatesChanged);
+        f.manager.refresh();
+        QTRY_VERIFY(states.size() >= 1);
+        QVERIFY(!f.state(u"claude"_s).isAvailable); // published with the run's start
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.manager.knownAvailableProviders(), ProviderList{f.second});
+
+        f.first->available = true;
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.manager.knownAvailableProviders(), (ProviderList{f.first, f.second}));
     }
 
     void onlyAvailableProvidersAreFetchedInListOrder()
@@ -263,6 +286,35 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() >= 3, 2000);
     }
 
+    void aTickDuringARunIsSkippedSoSlowRunsStillEnd()
+    {
+        // Every fetch takes three periods: were ticks to supersede, no run would end.
+        auto slow = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        slow->fallback = {usageOf({{"a", 5}}), 120ms};
+        RecordingNotifications notifications;
+        UsageManager manager({slow}, &notifications, UsageManager::Timing{40ms, ShortPause});
+        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() >= 2, 3000);
+        QCOMPARE(slow->aborts, 0);
+        QVERIFY(manager.providerStates().value(u"claude"_s).usage);
+
+        // The user's request still supersedes the run in progress.
+        QTRY_VERIFY(manager.isLoading());
+        manager.refresh();
+        QCOMPARE(slow->aborts, 1);
+    }
+
+    void withoutAPeriodNothingTicks()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        RecordingNotifications notifications;
+        UsageManager manager({provider}, &notifications, UsageManager::Timing{std::nullopt, ShortPause});
+        QTest::qWait(100);
+        QVERIFY(provider->attemptTimes.isEmpty());
+        manager.refreshIfIdle();
+        QTRY_COMPARE(provider->attemptTimes.size(), 1);
+    }
+
     void alertsGoOutOncePerThresholdAndProvider()
     {
         Fixture f;
@@ -272,6 +324,7 @@ private Q_SLOTS:
         using Sent = QList<std::pair<QString, QString>>;
         const Sent expected{{u"Codex Usage Alert"_s, u"Usage is at 95%"_s}, {u"Codex Usage Alert"_s, u"Usage is at 95%"_s}};
         QCOMPARE(f.notifications.sent, expected);
+        QCOMPARE(f.notifications.replacing, (QList<bool>{false, true})); // on screen, one alert
 
         // A failure neither alerts nor re-arms; the next success at 96 stays quiet.
         QVERIFY(f.refreshAndWait());
@@ -296,5 +349,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(UsageManagerTest)
+QTEST_GUILESS_MAIN(TestUsageManager)
 #include "test_usagemanager.moc"

@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -134,12 +135,40 @@ private Q_SLOTS:
     {
         m_service->setDefaultAnswer(u"/c"_s, ServiceAnswer{200, "kept"_ba, {}, {}, {}});
         const QList<QByteArray> bad{"{"_ba, "[]"_ba, R"({"a": {}})"_ba, R"({"/c": {"default": {"stauts": 200}}})"_ba,
-                                    R"({"/c": {"queue": [{"fault": "explode"}]}})"_ba, R"({"/c": {"default": {"status": "200"}}})"_ba};
+                                    R"({"/c": {"queue": [{"fault": "explode"}]}})"_ba, R"({"/c": {"default": {"status": "200"}}})"_ba,
+                                    R"({"/c": {"queue": [{"fault": "trickle", "trickleMs": 0}]}})"_ba};
         for (const QByteArray &document : bad) {
             QString error;
             QVERIFY2(!ServiceScenario::apply(document, *m_service, &error) && !error.isEmpty(), document.constData());
             QCOMPARE(get(u"/c"_s).body, "kept"_ba);
         }
+        // The hostile answers are there for scenarios too; gzip comes back unpacked.
+        QString error;
+        QVERIFY(ServiceScenario::apply(R"({"/c": {"queue": [{"fault": "gzip", "body": "packed"},
+                                                             {"fault": "trickle", "trickleMs": 5, "body": "slow"}]}})"_ba,
+                                       *m_service, &error));
+        QCOMPARE(get(u"/c"_s).body, "packed"_ba);
+        QCOMPARE(get(u"/c"_s).body, "slow"_ba);
+    }
+
+    void connectionsBeyondTheCapAreClosedAtOnce()
+    {
+        // Connections that never send a request hold their places.
+        std::vector<std::unique_ptr<QTcpSocket>> held;
+        for (int i = 0; i < UsageService::MaxConnections; ++i) {
+            held.push_back(std::make_unique<QTcpSocket>());
+            held.back()->connectToHost(u"127.0.0.1"_s, m_service->port());
+            QVERIFY(held.back()->waitForConnected(5000));
+        }
+        QTcpSocket extra;
+        QSignalSpy closed(&extra, &QTcpSocket::disconnected);
+        extra.connectToHost(u"127.0.0.1"_s, m_service->port());
+        QVERIFY(closed.wait(2000));
+
+        // A place that frees up serves again.
+        held.front()->abort();
+        held.erase(held.begin());
+        QTRY_COMPARE(get(UsageService::ClaudePath).status, 404);
     }
 
     void programPrintsItsPortAndRecordsToAFile()
@@ -158,14 +187,25 @@ private Q_SLOTS:
         const QByteArray line = program.readLine().trimmed();
         QVERIFY2(line.startsWith("listening on "_ba), line.constData());
         const QUrl url(u"http://127.0.0.1:%1/api/oauth/usage"_s.arg(line.mid(13).toUShort()));
-        const Reply first = get(url); // the scenario first, then the demo documents
-        QCOMPARE(first.status, 401);
-        QCOMPARE(first.body, R"({"e":[1]})"_ba);
+        QNetworkRequest withToken(url);
+        const QByteArray token(40, 's');
+        withToken.setRawHeader("Authorization", "Bearer " + token);
+        std::unique_ptr<QNetworkReply> first(m_network.get(withToken)); // the scenario first, then the demo documents
+        QVERIFY(QSignalSpy(first.get(), &QNetworkReply::finished).wait(5000));
+        QCOMPARE(first->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 401);
+        QCOMPARE(first->readAll(), R"({"e":[1]})"_ba);
         QCOMPARE(get(url).status, 200);
 
         QFile record(recordPath);
         QVERIFY(record.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = record.readAll().trimmed().split('\n');
+        // The token never reaches the file, and the file is the user's alone.
+        const auto othersMay = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+            | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QCOMPARE(record.permissions() & othersMay, QFileDevice::Permissions());
+        const QByteArray recordedBytes = record.readAll();
+        QVERIFY(!recordedBytes.contains(token.left(8)));
+        QVERIFY(recordedBytes.contains(R"(["Authorization","Bearer <redacted 40 chars>"])"));
+        const QList<QByteArray> lines = recordedBytes.trimmed().split('\n');
         QCOMPARE(lines.size(), 2);
         const QJsonObject recorded = QJsonDocument::fromJson(lines.first()).object();
         QCOMPARE(recorded.value(u"path"_s).toString(), u"/api/oauth/usage"_s);

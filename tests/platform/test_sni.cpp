@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <climits>
+
 using namespace Qt::StringLiterals;
 
 // The test is the tray host too, on a connection of its own: the watcher it
@@ -79,15 +81,15 @@ private Q_SLOTS:
                                SLOT(onNewLabel(QString, QString))));
         QVERIFY(m_host.connect(service, path, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s,
                                this, SLOT(onChanged(QString, QVariantMap, QStringList))));
-        QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"\u23F3"_s);
+        QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"Loading\u2026"_s);
 
         const QStringList details{u"Claude \u2014 Weekly (7d): 42%"_s, u"Codex \u2014 Weekly: 17%"_s};
         m_item->setTitle(weeklyTitle(42, 17), details);
-        QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"\U0001F916 42%  \u26A1 17%"_s);
-        QCOMPARE(property(u"XAyatanaLabelGuide"_s).toString(), u"\U0001F916 100%  \u26A1 100%"_s);
+        QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"Claude 42% \u00B7 Codex 17%"_s);
+        QCOMPARE(property(u"XAyatanaLabelGuide"_s).toString(), u"Claude 100% \u00B7 Codex 100%"_s);
         SniToolTip toolTip;
         property(u"ToolTip"_s).value<QDBusArgument>() >> toolTip;
-        QCOMPARE(toolTip.title, u"\U0001F916 42%  \u26A1 17%"_s);
+        QCOMPARE(toolTip.title, u"Claude 42% \u00B7 Codex 17%"_s);
         QCOMPARE(toolTip.text, u"Claude \u2014 Weekly (7d): 42%\nCodex \u2014 Weekly: 17%"_s);
 
         SniIconPixmapList pixmaps;
@@ -107,7 +109,7 @@ private Q_SLOTS:
 
         m_item->setTitle(weeklyTitle(42.5, 17.9), details); // the same title: nothing to announce
         m_item->setTitle(weeklyTitle(71, 17), details);
-        QTRY_COMPARE(m_labels, (QStringList{u"\U0001F916 42%  \u26A1 17%"_s, u"\U0001F916 71%  \u26A1 17%"_s}));
+        QTRY_COMPARE(m_labels, (QStringList{u"Claude 42% \u00B7 Codex 17%"_s, u"Claude 71% \u00B7 Codex 17%"_s}));
         QTRY_COMPARE(m_changes.size(), 2);
         QCOMPARE(m_changes.constFirst().keys(),
                  (QStringList{u"IconPixmap"_s, u"ToolTip"_s, u"XAyatanaLabel"_s, u"XAyatanaLabelGuide"_s}));
@@ -122,6 +124,11 @@ private Q_SLOTS:
                  {&TrayItem::refreshRequested, "refresh"}, {&TrayItem::quitRequested, "quit"}})
             connect(m_item.get(), signal, this, [&asked, name] { asked.append(QString::fromLatin1(name)); });
         call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, {640, 12});
+        // Extreme coordinates arrive clamped, so placement arithmetic cannot overflow.
+        call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, {INT_MIN, INT_MAX});
+        for (const char *method : {"ContextMenu", "SecondaryActivate"})
+            QCOMPARE(call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s,
+                          QString::fromLatin1(method), {INT_MIN, INT_MIN}).type(), QDBusMessage::ReplyMessage);
 
         // Every entry clicked, the separator too: it asks for nothing.
         DBusMenuLayoutItem root;
@@ -133,8 +140,9 @@ private Q_SLOTS:
             call(StatusNotifierItem::MenuPath, u"com.canonical.dbusmenu"_s, u"Event"_s,
                  {child.id, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u});
         }
-        QCOMPARE(labels, (QStringList{u"Show Usage"_s, u"Refresh"_s, QString(), u"Quit"_s}));
-        QTRY_COMPARE(asked, (QStringList{u"activate 640,12"_s, u"show"_s, u"refresh"_s, u"quit"_s}));
+        QCOMPARE(labels, (QStringList{u"Show Usage\u2026"_s, u"Refresh"_s, QString(), u"Quit"_s}));
+        const QString far = QString::number(StatusNotifierItem::MaxCoordinate);
+        QTRY_COMPARE(asked, (QStringList{u"activate 640,12"_s, u"activate -"_s + far + u","_s + far, u"show"_s, u"refresh"_s, u"quit"_s}));
     }
 
     void registersAgainWhenTheWatcherReturns()

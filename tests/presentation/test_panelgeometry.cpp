@@ -9,7 +9,7 @@ const QRect BelowTopPanel(0, 28, 1920, 1052); // a 28 px panel with a strut
 const QRect AboveBottomPanel(0, 0, 1920, 1052);
 } // namespace
 
-class PanelGeometryTest : public QObject
+class TestPanelGeometry : public QObject
 {
     Q_OBJECT
 
@@ -18,7 +18,7 @@ private Q_SLOTS:
     void placement();
 };
 
-void PanelGeometryTest::placement_data()
+void TestPanelGeometry::placement_data()
 {
     QTest::addColumn<QRect>("tray");
     QTest::addColumn<QPoint>("point");
@@ -45,7 +45,7 @@ void PanelGeometryTest::placement_data()
         << QRect(1000, 2, 24, 24) << QPoint() << Screen << QSize(300, 2000) << QRect(862, 0, 300, 2000);
 }
 
-void PanelGeometryTest::placement()
+void TestPanelGeometry::placement()
 {
     QFETCH(QRect, tray);
     QFETCH(QPoint, point);
@@ -55,5 +55,5 @@ void PanelGeometryTest::placement()
     QCOMPARE(panelGeometry(panel, tray, point, available), expected);
 }
 
-QTEST_APPLESS_MAIN(PanelGeometryTest)
+QTEST_APPLESS_MAIN(TestPanelGeometry)
 #include "test_panelgeometry.moc"

@@ -26,7 +26,7 @@ ProviderState state(const QString &id, const QString &kind)
 
 } // namespace
 
-class PanelModelTest : public QObject
+class TestPanelModel : public QObject
 {
     Q_OBJECT
 
@@ -40,7 +40,7 @@ private Q_SLOTS:
     void timeLines();
 };
 
-void PanelModelTest::panelBranches_data()
+void TestPanelModel::panelBranches_data()
 {
     QTest::addColumn<QString>("available"); // provider ids, in list order
     QTest::addColumn<QString>("states");    // "id:kind" for each state held
@@ -59,7 +59,7 @@ void PanelModelTest::panelBranches_data()
         << QString() << u"claude:usage"_s << true << true << u"empty state, Updated 5 sec ago"_s;
 }
 
-void PanelModelTest::panelBranches()
+void TestPanelModel::panelBranches()
 {
     QFETCH(QString, available);
     QFETCH(QString, states);
@@ -95,7 +95,7 @@ void PanelModelTest::panelBranches()
     QCOMPARE(model.refreshButton.opacity, isLoading ? 0.7 : 1.0);
 }
 
-void PanelModelTest::sectionBodies_data()
+void TestPanelModel::sectionBodies_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<SectionBody>("body");
@@ -106,7 +106,7 @@ void PanelModelTest::sectionBodies_data()
     QTest::newRow("an error hides earlier usage") << u"error+usage"_s << SectionBody::Error << 0;
 }
 
-void PanelModelTest::sectionBodies()
+void TestPanelModel::sectionBodies()
 {
     QFETCH(QString, kind);
     QFETCH(SectionBody, body);
@@ -118,7 +118,7 @@ void PanelModelTest::sectionBodies()
     QCOMPARE(section.rows.size(), rows);
 }
 
-void PanelModelTest::rows_data()
+void TestPanelModel::rows_data()
 {
     QTest::addColumn<double>("utilization");
     QTest::addColumn<QString>("percent");
@@ -136,7 +136,7 @@ void PanelModelTest::rows_data()
     QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << u"--%"_s << NamedColor::Red << 1.0;
 }
 
-void PanelModelTest::rows()
+void TestPanelModel::rows()
 {
     QFETCH(double, utilization);
     QFETCH(QString, percent);
@@ -149,7 +149,7 @@ void PanelModelTest::rows()
     QVERIFY2(std::abs(row.filledFraction - fill) < 1e-9, qPrintable(QString::number(row.filledFraction)));
 }
 
-void PanelModelTest::timeLines()
+void TestPanelModel::timeLines()
 {
     auto reset = [](std::optional<QDateTime> when) {
         return rowModel(UsageLimit{u"5 Hour"_s, 10.0, when}, Now).resetText.value_or(u"<none>"_s);
@@ -167,5 +167,5 @@ void PanelModelTest::timeLines()
         QCOMPARE(footerText(Now.addSecs(-secondsAgo), Now), u"Updated "_s + text + u" ago"_s);
 }
 
-QTEST_GUILESS_MAIN(PanelModelTest)
+QTEST_GUILESS_MAIN(TestPanelModel)
 #include "test_panelmodel.moc"

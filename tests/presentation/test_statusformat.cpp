@@ -66,6 +66,10 @@ private Q_SLOTS:
         snapshot.providers[0].state.error = error;
         const QJsonObject document = QJsonDocument::fromJson(statusJson(snapshot, Now)).object();
         QCOMPARE(document[u"providers"_s][0][u"error"_s].toString(), error);
+        QVERIFY(document[u"providers"_s][0][u"errorDetail"_s].isNull());
+        snapshot.providers[0].state.errorDetail = u"The saved login expired 3 h ago."_s;
+        QCOMPARE(QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"errorDetail"_s].toString(),
+                 u"The saved login expired 3 h ago."_s);
         QCOMPARE(document[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray().size(), 2);
     }
 
@@ -90,8 +94,10 @@ private Q_SLOTS:
         StatusSnapshot failed = sampleSnapshot();
         failed.providers = {provider(u"claude"_s, true, QList<UsageLimit>{{u"Session"_s, 1, {}}}, u"Not logged in to Claude."_s),
                             provider(u"codex"_s, true, QList<UsageLimit>{})};
+        failed.providers[0].state.errorDetail = u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s;
         QCOMPARE(statusText(failed, Now).section(u"\n\nUpdated"_s, 0, 0),
-                 u"Claude\n  Not logged in to Claude.\n\nCodex\n  No limits reported"_s);
+                 u"Claude\n  Not logged in to Claude.\n  The saved login expired 3 h ago. Open Claude Code once to renew it."
+                 u"\n\nCodex\n  No limits reported"_s);
     }
 
     void textColoursFollowTheBandsUnlessNoColor()

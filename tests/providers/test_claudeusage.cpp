@@ -52,12 +52,12 @@ void TestClaudeUsage::windows_data()
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QStringList>("limits"); // name, utilization, reset time or "-"
 
-    QTest::newRow("fixed order, unknown skipped, over 100 kept")
+    QTest::newRow("fixed order, over 100 kept")
         << R"({"sonnet_only": {"utilization": 105.5}, "seven_day_opus": {"utilization": 100},
               "seven_day": {"utilization": 35.5, "resets_at": "2025-01-07T12:00:00.123456+00:00"},
               "five_hour": {"utilization": 92.25, "resets_at": "2025-01-01T15:30:00.5+02:00"}})"_ba
         << QStringList{u"Session (5h) 92.25 2025-01-01T13:30:00.500Z"_s, u"Weekly (7d) 35.5 2025-01-07T12:00:00.123Z"_s,
-                       u"Sonnet 105.5 -"_s};
+                       u"Sonnet 105.5 -"_s, u"Opus 100 -"_s};
     QTest::newRow("malformed members fall back")
         << R"({"five_hour": {"utilization": null, "resets_at": 1735693200}, "seven_day": null,
               "sonnet_only": {"utilization": "45", "resets_at": "tomorrow"}})"_ba

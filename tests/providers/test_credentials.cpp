@@ -1,15 +1,21 @@
 #include "providers/CodexCredentialService.h"
+#include "providers/CredentialFileStore.h"
+#include "providers/CredentialItems.h"
 #include "providers/CredentialParsing.h"
 #include "providers/KeychainService.h"
 #include "providers/PlatformKeychain.h"
-#include "providers/SecurityToolKeychain.h"
+#include "providers/SecurityToolStore.h"
+#include "providers/SmallFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -44,8 +50,11 @@ private Q_SLOTS:
     void toolRunsAsAChildProcess();
     void readingRules_data();
     void readingRules();
+    void tokenExpiry_data();
+    void tokenExpiry();
     void lookupOrder();
     void platformFiles();
+    void filesAreOpenedWithoutWaiting();
 
 private:
     void setItem(const QString &service, const QByteArray &data)
@@ -82,23 +91,17 @@ void TestCredentials::toolRunsAsAChildProcess()
     // Well past a pipe's buffer: the child must not stall while we wait.
     const QByteArray large = QByteArray(300 * 1024, ' ') + claudeDocument("big-token");
     setItem(u"Claude Code-credentials"_s, large);
-    ToolResult result = SecurityToolKeychain(m_script).findGenericPassword(u"Claude Code-credentials"_s);
-    QVERIFY(result.launched);
-    QCOMPARE(result.exitStatus, 0);
-    QCOMPARE(result.output, large);
+    QCOMPARE(SecurityToolStore(m_script).find(u"Claude Code-credentials"_s), std::optional<QByteArray>(large));
     QCOMPARE(log(), "find-generic-password|-s|Claude Code-credentials|-w|\n"_ba);
 
-    result = SecurityToolKeychain(m_script).findGenericPassword(u"No Such Item"_s);
-    QVERIFY(result.launched);
-    QCOMPARE(result.exitStatus, 44);
-    QVERIFY(result.output.isEmpty()); // standard error is discarded, never mixed in
+    // The tool complains on standard error and exits with 44.
+    QCOMPARE(SecurityToolStore(m_script).find(u"No Such Item"_s), std::nullopt);
 
     // Missing, and not executable.
     for (const QString &program :
          {u"/nonexistent/security"_s, QStringLiteral(QUOTIX_TEST_DATA "/providers/codex/full.json")}) {
-        result = SecurityToolKeychain(program).findGenericPassword(u"Claude Code"_s);
-        QVERIFY(!result.launched);
-        QVERIFY(!KeychainService(std::make_shared<SecurityToolKeychain>(program)).getAccessToken());
+        QCOMPARE(SecurityToolStore(program).find(u"Claude Code"_s), std::nullopt);
+        QVERIFY(!KeychainService(std::make_shared<SecurityToolStore>(program)).getAccessToken());
     }
 }
 
@@ -123,6 +126,9 @@ void TestCredentials::readingRules_data()
     row("codex keychain: blanks only", CodexKeychain, " \t\r\n", {});
     row("codex keychain: invalid UTF-8", CodexKeychain, "tok\xfe", {});
     row("codex keychain: sequence cut off at the end", CodexKeychain, "c\xc5", {});
+    row("codex keychain: the keyring's auth.json", CodexKeychain,
+        R"( {"auth_mode": "chatgpt", "tokens": {"id_token": "i", "access_token": "doc-token"}} )", u"doc-token"_s);
+    row("codex keychain: JSON without tokens is the text", CodexKeychain, R"({"token": "t"})", uR"({"token": "t"})"_s);
     row("claude: sequence cut off at the end", ClaudeKeychain, claudeDocument("") + "\xde", {});
     row("codex file: nested wins", CodexAuthFile, R"({"access_token": "top", "tokens": {"access_token": "nested"}})",
         u"nested"_s);
@@ -144,9 +150,40 @@ void TestCredentials::readingRules()
              token);
 }
 
+void TestCredentials::tokenExpiry_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("expiry"); // ISO; empty: none
+    const auto jwt = [](const QByteArray &payload) {
+        return "eyJhbGciOiJIUzI1NiJ9."_ba + payload.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals)
+            + ".sig"_ba;
+    };
+    // Claude's document carries milliseconds, the JWT seconds.
+    QTest::newRow("claude expiresAt") << claudeDocument("t").replace("}}", R"(, "expiresAt": 1767607199000}})")
+                                      << u"2026-01-05T09:59:59.000Z"_s;
+    QTest::newRow("claude expiresAt a string") << claudeDocument("t").replace("}}", R"(, "expiresAt": "soon"}})")
+                                               << QString();
+    QTest::newRow("claude expiresAt absurd") << claudeDocument("t").replace("}}", R"(, "expiresAt": 1e300}})")
+                                             << QString();
+    QTest::newRow("jwt exp") << jwt(R"({"exp": 1771422975, "sub": "x"})") << u"2026-02-18T13:56:15.000Z"_s;
+    QTest::newRow("jwt with padding") << jwt(R"({"exp":1771422975})") + "==" << u"2026-02-18T13:56:15.000Z"_s;
+    QTest::newRow("jwt exp a string") << jwt(R"({"exp": "1771422975"})") << QString();
+    QTest::newRow("not base64") << "a.!!!.c"_ba << QString();
+}
+
+void TestCredentials::tokenExpiry()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QString, expiry);
+    const std::optional<QDateTime> found = input.startsWith('{')
+        ? claudeLoginFromKeychainOutput(input).value_or(StoredLogin{}).expiresAt
+        : jwtExpiry(QString::fromLatin1(input));
+    QCOMPARE(found ? found->toString(Qt::ISODateWithMs) : QString(), expiry);
+}
+
 void TestCredentials::lookupOrder()
 {
-    const auto tool = std::make_shared<SecurityToolKeychain>(m_script);
+    const auto tool = std::make_shared<SecurityToolStore>(m_script);
     const KeychainService claude(tool);
     QVERIFY(!claude.getAccessToken());
     setItem(u"Claude Code"_s, claudeDocument("second"));
@@ -174,7 +211,7 @@ void TestCredentials::lookupOrder()
 void TestCredentials::platformFiles()
 {
 #ifndef Q_OS_LINUX
-    QSKIP("The credential files stand in for the keychain on Linux only");
+    QSKIP("Claude Code keeps its login in a file on Linux only");
 #endif
     // The variables stay changed: nothing after this reads them.
     QTemporaryDir home;
@@ -182,20 +219,48 @@ void TestCredentials::platformFiles()
     QVERIFY(QDir(home.path()).mkpath(u".claude"_s));
     QVERIFY(writeFile(home.filePath(u".claude/.credentials.json"_s), claudeDocument("home-token")));
     QVERIFY(writeFile(m_dir.filePath(u".credentials.json"_s), claudeDocument("env-token")));
-    const auto claudeToken = [] { return KeychainService(createPlatformKeychain()).getAccessToken(); };
+    const auto claudeToken = [] { return KeychainService(createPlatformCredentialStore()).getAccessToken(); };
     // Unset, then empty: both mean the default folder.
     for (bool unset : {true, false}) {
         unset ? qunsetenv("CLAUDE_CONFIG_DIR") : qputenv("CLAUDE_CONFIG_DIR", QByteArray());
         unset ? qunsetenv("CODEX_HOME") : qputenv("CODEX_HOME", QByteArray());
         QCOMPARE(claudeToken(), u"home-token"_s);
-        QCOMPARE(codexAuthFilePath(), home.filePath(u".codex/auth.json"_s));
+        QCOMPARE(credentialFilePaths(),
+                 QStringList({home.filePath(u".claude/.credentials.json"_s), home.filePath(u".codex/auth.json"_s)}));
     }
     qputenv("CLAUDE_CONFIG_DIR", m_dir.path().toUtf8());
     qputenv("CODEX_HOME", m_dir.path().toUtf8());
     QCOMPARE(claudeToken(), u"env-token"_s);
-    QCOMPARE(codexAuthFilePath(), m_dir.filePath(u"auth.json"_s));
+    QCOMPARE(credentialFilePaths(),
+             QStringList({m_dir.filePath(u".credentials.json"_s), m_dir.filePath(u"auth.json"_s)}));
     QVERIFY(writeFile(m_dir.filePath(u".credentials.json"_s), claudeDocument("x") + QByteArray(1024 * 1024, ' ')));
     QVERIFY(!claudeToken()); // over the 1 MiB cap
+}
+
+void TestCredentials::filesAreOpenedWithoutWaiting()
+{
+    // A FIFO where the file should be is refused at once, never waited on.
+    const QString fifo = m_dir.filePath(u"fifo.json"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(readSmallFile(fifo, MaxCredentialFileBytes), std::nullopt);
+    QVERIFY(timer.elapsed() < 1000);
+    QCOMPARE(readSmallFile(m_dir.path(), MaxCredentialFileBytes), std::nullopt); // a folder
+
+    // Through a symbolic link, as dotfiles kept in another folder are.
+    const QString real = m_dir.filePath(u"real.json"_s);
+    const QString linked = m_dir.filePath(u"linked.json"_s);
+    QVERIFY(writeFile(real, claudeDocument("linked-token")));
+    QVERIFY(QFile::link(real, linked));
+    const auto store = std::make_shared<CredentialFileStore>(QHash<QString, QString>{{ClaudeCredentialsItem, linked}});
+    QCOMPARE(KeychainService(store).getAccessToken(), u"linked-token"_s);
+    QCOMPARE(store->find(CodexAuthItem), std::nullopt); // only the items it was given
+
+    // The cap itself is allowed, one byte more is not.
+    QVERIFY(writeFile(real, QByteArray(40'000, 'x')));
+    QCOMPARE(readSmallFile(linked, 40'000).value_or(QByteArray()).size(), 40'000);
+    QCOMPARE(readSmallFile(linked, 39'999), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestCredentials)

@@ -3,7 +3,11 @@
 #include "core/UsageProvider.h"
 #include "demo/UsageService.h"
 
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -44,6 +48,28 @@ private Q_SLOTS:
         const std::optional<QUrl> url = endpointOverride(CodexUsageUrlVariable, &error);
         QCOMPARE(url ? url->toString() : QString(), accepted ? QUrl(value).toString() : QString());
         QCOMPARE(error.isEmpty(), accepted || value.isEmpty()); // the exact message: test_statuscommand
+    }
+
+    void activeOverrideIsSaidOnceOnStandardError()
+    {
+        qputenv(ClaudeUsageUrlVariable, "http://127.0.0.1:8080/api/oauth/usage"_ba);
+        QTemporaryFile captured;
+        QVERIFY(captured.open());
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        ::dup2(captured.handle(), STDERR_FILENO);
+        QString error;
+        const bool made = makeProviderSetup(false, &error) && makeProviderSetup(false, &error);
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        QVERIFY(made);
+        captured.seek(0);
+        QCOMPARE(captured.readAll(),
+                 "quotix: Claude usage from http://127.0.0.1:8080/api/oauth/usage (QUOTIX_CLAUDE_USAGE_URL)\n"_ba);
+        qputenv(CodexUsageUrlVariable, "https://example.com/u"_ba);
+        QCOMPARE(endpointOverrideNotices().last(),
+                 u"quotix: Codex usage from https://example.com/u (QUOTIX_CODEX_USAGE_URL)"_s);
     }
 
     void badOverrideStopsEvenTheDemo()

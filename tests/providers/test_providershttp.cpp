@@ -1,12 +1,18 @@
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexProvider.h"
-#include "providers/CredentialFileKeychain.h"
+#include "providers/CredentialFileStore.h"
+#include "providers/CredentialItems.h"
 #include "demo/UsageService.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -38,6 +44,21 @@ bool writeFile(const QString &path, const QByteArray &contents)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
 }
 
+QString kindName(LimitKind kind)
+{
+    return kind == LimitKind::Session ? u"session"_s : kind == LimitKind::Weekly ? u"weekly"_s : u"other"_s;
+}
+
+// A JWT whose payload claims this expiry; header and signature are never read.
+QByteArray jwtExpiringAt(qint64 exp)
+{
+    const auto encoded = [](const QByteArray &json) {
+        return json.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+    };
+    return encoded(R"({"alg":"RS256"})") + '.' + encoded(R"({"sub":"u","exp":)" + QByteArray::number(exp) + "}")
+        + ".c2ln";
+}
+
 } // namespace
 
 // Both providers against the substitute usage service on 127.0.0.1, with
@@ -50,11 +71,14 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void answersAndHeadersOverHttp();
+    void servedAnswerShapes();
+    void expiredLoginIsExplained();
     void nothingIsSentWithoutAToken();
     void redirectsAreNotFollowed();
     void oversizedBodiesAreRefused();
     void transportFailuresAreRetryable();
     void abortEmitsNothing();
+    void hostileAnswersEndWithinTheLimits();
 
 private:
     std::unique_ptr<UsageProvider> makeProvider(const QString &id, HttpOptions options = {},
@@ -82,7 +106,8 @@ void TestProvidersHttp::init()
 std::unique_ptr<UsageProvider> TestProvidersHttp::makeProvider(const QString &id, HttpOptions options,
                                                                std::optional<QUrl> endpoint)
 {
-    auto keychain = std::make_shared<CredentialFileKeychain>(m_dir.path());
+    auto keychain = std::make_shared<CredentialFileStore>(
+        QHash<QString, QString>{{ClaudeCredentialsItem, m_dir.filePath(u".credentials.json"_s)}});
     const QUrl url = endpoint.value_or(m_service.url(id));
     if (id == Claude)
         return std::make_unique<ClaudeProvider>(KeychainService(keychain), url, options);
@@ -143,6 +168,81 @@ void TestProvidersHttp::answersAndHeadersOverHttp()
             ours.removeIf([&](const auto &header) { return qtHeaders.contains(header.first.toLower()); });
             QCOMPARE(ours, headers);
         }
+    }
+}
+
+// Each answer shape the services send, as our service serves it: the rows
+// with their labels, values, reset instants, kinds and lengths, or the error.
+void TestProvidersHttp::servedAnswerShapes()
+{
+    QFile expectations(QStringLiteral(QUOTIX_TEST_DATA "/providers/answers.json"));
+    QVERIFY(expectations.open(QIODevice::ReadOnly));
+    const QJsonObject cases = QJsonDocument::fromJson(expectations.readAll()).object();
+    QVERIFY(cases.size() >= 10);
+    for (auto it = cases.begin(); it != cases.end(); ++it) {
+        QFile fixture(QStringLiteral(QUOTIX_TEST_DATA "/providers/") + it.key());
+        QVERIFY2(fixture.open(QIODevice::ReadOnly), qPrintable(it.key()));
+        const QJsonObject expected = it.value().toObject();
+        const QString id = it.key().startsWith("claude/"_L1) ? Claude : Codex;
+        m_service.enqueue(id, answer(expected.value("status"_L1).toInt(), fixture.readAll()));
+        const FetchResult result = fetch(*makeProvider(id));
+        if (expected.contains("error"_L1)) {
+            QCOMPARE(failureDescription(result), expected.value("error"_L1).toString());
+            continue;
+        }
+        const auto *usage = std::get_if<ProviderUsageResponse>(&result);
+        QVERIFY2(usage, qPrintable(it.key() + u": "_s + failureDescription(result)));
+        QStringList rows;
+        for (const UsageLimit &limit : usage->limits) {
+            rows.append(QStringList{limit.name, QString::number(limit.utilization),
+                                    limit.resetTime ? limit.resetTime->toString(Qt::ISODateWithMs) : u"-"_s,
+                                    kindName(limit.kind),
+                                    limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"-"_s}
+                            .join(" | "_L1));
+        }
+        QStringList wanted;
+        for (const QJsonValue &row : expected.value("rows"_L1).toArray())
+            wanted.append(row.toString());
+        QCOMPARE(rows, wanted);
+    }
+}
+
+void TestProvidersHttp::expiredLoginIsExplained()
+{
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    const auto claudeLogin = [&](qint64 expiresAt) {
+        return writeFile(m_dir.filePath(u".credentials.json"_s),
+                         R"({"mcpOAuth": {}, "claudeAiOauth": {"accessToken": "t", "refreshToken": "r", "expiresAt": )"
+                             + QByteArray::number(expiresAt) + R"(, "scopes": ["user:inference"]}})");
+    };
+    const auto codexLogin = [&](qint64 exp) {
+        return writeFile(m_dir.filePath(u"auth.json"_s),
+                         R"({"auth_mode": "chatgpt", "OPENAI_API_KEY": null, "tokens": {"id_token": "x", "access_token": ")"
+                             + jwtExpiringAt(exp) + R"(", "refresh_token": "r", "account_id": "a"}})");
+    };
+    const qint64 hour = 3600;
+    // What the store says, what the service answers, and the line under the error.
+    const QList<std::tuple<QString, std::function<bool()>, int, QString>> cases = {
+        {Claude, [&] { return claudeLogin(nowMs - (3 * hour + 60) * 1000); }, 401,
+         u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s},
+        {Codex, [&] { return codexLogin(nowMs / 1000 - 2 * 24 * hour - 60); }, 401,
+         u"The saved login expired 2 days ago. Run codex once to renew it."_s},
+        {Codex, [&] { return codexLogin(nowMs / 1000 - 25 * 60); }, 403,
+         u"The saved login expired 25 min ago. Run codex once to renew it."_s},
+        // Still valid: the service's word stands alone.
+        {Claude, [&] { return claudeLogin(nowMs + hour * 1000); }, 401, {}},
+        // Expired, but the service did not say "not logged in".
+        {Claude, [&] { return claudeLogin(nowMs - hour * 1000); }, 500, {}},
+        // No expiry to read: a token that is no JWT.
+        {Codex, [&] { return writeFile(m_dir.filePath(u"auth.json"_s), R"({"tokens": {"access_token": "opaque"}})"); }, 401,
+         {}},
+    };
+    for (const auto &[id, write, status, detail] : cases) {
+        QVERIFY(write());
+        m_service.enqueue(id, answer(status, "{}"));
+        const FetchResult result = fetch(*makeProvider(id));
+        QCOMPARE(failureDetail(result).value_or(QString()), detail);
+        QVERIFY(!failureDescription(result).isEmpty());
     }
 }
 
@@ -239,6 +339,47 @@ void TestProvidersHttp::abortEmitsNothing()
 
     QTest::qWait(400);
     QCOMPARE(emitted, 0);
+}
+
+// Each ends in its error within the limits; none is read past the cap.
+void TestProvidersHttp::hostileAnswersEndWithinTheLimits()
+{
+    using Fault = ServiceAnswer::Fault;
+    const QByteArray usage = R"({"five_hour": {"utilization": 42}})"_ba;
+    const HttpOptions plain;
+    const HttpOptions shortIdle{300ms, 10'000ms, plain.maxBodyBytes};
+    const HttpOptions shortTotal{600ms, 1'200ms, plain.maxBodyBytes};
+    const QString invalid = u"Invalid response from API"_s;
+    const QString timedOut = u"The request timed out."_s;
+    const QString lost = u"(connection lost)"_s;
+    ServiceAnswer trickle = answer(200, usage + QByteArray(100, ' '), {}, Fault::Trickle);
+    trickle.trickleInterval = 200ms; // well inside the idle limit, so only the total one can end it
+    // The answer, the limits, the outcome, and the time it may take at most.
+    const QList<std::tuple<const char *, ServiceAnswer, HttpOptions, QString, std::chrono::milliseconds>> cases = {
+        {"gzip, small", answer(200, usage, {}, Fault::GzipBody), plain, {}, 5s},
+        // 2 MiB of spaces pack into a few kilobytes: the cap counts what they unpack to.
+        {"gzip past the cap", answer(200, usage + QByteArray(2 * 1024 * 1024, ' '), {}, Fault::GzipBody), plain, invalid,
+         5s},
+        {"endless chunks", answer(200, {}, {}, Fault::EndlessChunks), plain, invalid, 5s},
+        {"trickle", trickle, shortTotal, timedOut, 3s},
+        {"headers, then held", answer(200, usage, {}, Fault::HeadersThenHold), shortIdle, timedOut, 3s},
+        {"headers, then closed", answer(200, usage, {}, Fault::HeadersThenClose), plain, lost, 5s},
+    };
+    for (const auto &[name, served, options, outcome, within] : cases) {
+        m_service.clearAnswers();
+        m_service.setDefaultAnswer(Claude, served);
+        QElapsedTimer timer;
+        timer.start();
+        const FetchResult result = fetch(*makeProvider(Claude, options));
+        QVERIFY2(timer.elapsed() < within.count(), name);
+        const auto *transport = std::get_if<TransportError>(&result);
+        if (outcome == lost)
+            QVERIFY2(transport && transport->code() == TransportError::NetworkConnectionLost, name);
+        else
+            QCOMPARE(failureDescription(result), outcome);
+        if (outcome == timedOut)
+            QVERIFY2(timer.elapsed() >= 250, name); // it did wait for the limit
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProvidersHttp)

@@ -6,11 +6,12 @@
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
-#include "core/os/KeychainTool.h"
+#include "core/os/CredentialStore.h"
 #include "core/os/NotificationManager.h"
 #include "core/UsageManager.h"
 #include "demo/UsageService.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QRandomGenerator>
@@ -36,8 +37,15 @@ namespace {
 constexpr int Runs = 2000;
 constexpr int WarmUpRuns = 200;
 constexpr quint32 Seed = 20250615;
-// Longer than the shortened idle timeout, so the client gives up first.
+// The client's shortened limits; the slow answer comes well after them.
+constexpr auto IdleTimeout = 300ms;
+constexpr auto TotalTimeout = 600ms;
 constexpr auto SlowDelay = 900ms;
+// A run during which this process stood still for longer than this (another
+// build hogging the cores) may see a valid answer time out: its states are
+// taken as they are instead of judged, and the next run is judged again.
+constexpr auto StallLimit = IdleTimeout / 3;
+constexpr auto HeartbeatPeriod = 5ms;
 constexpr qint64 MaxGrowthBytes = 8 * 1024 * 1024;
 
 enum class Fault {
@@ -70,19 +78,19 @@ struct Served
 
 // Stands in for the credential store: test tokens, or nothing while a
 // provider is meant to be logged out.
-class SoakKeychain : public KeychainTool
+class SoakKeychain : public CredentialStore
 {
 public:
     bool claudeStored = true;
     bool codexStored = true;
 
-    ToolResult findGenericPassword(const QString &service) const override
+    std::optional<QByteArray> find(const QString &item) const override
     {
-        if (service == "Claude Code-credentials"_L1 && claudeStored)
-            return {true, 0, R"({"claudeAiOauth":{"accessToken":"soak-claude-token"}})"_ba};
-        if (service == "Codex Auth"_L1 && codexStored)
-            return {true, 0, "soak-codex-token\n"_ba};
-        return {true, 44, {}};
+        if (item == "Claude Code-credentials"_L1 && claudeStored)
+            return R"({"claudeAiOauth":{"accessToken":"soak-claude-token"}})"_ba;
+        if (item == "Codex Auth"_L1 && codexStored)
+            return "soak-codex-token\n"_ba;
+        return std::nullopt;
     }
 };
 
@@ -134,7 +142,7 @@ struct Tracked
 
 } // namespace
 
-class FaultSoakTest : public QObject
+class TestFaultSoak : public QObject
 {
     Q_OBJECT
 
@@ -148,6 +156,8 @@ private:
     Fault drawFault();
     // Checks a provider's state against what it was given in the run just ended.
     void checkProvider(const QString &id, bool wasAvailable);
+    // Takes a provider's state as the known one, unjudged.
+    void adoptProvider(const QString &id);
 
     QTemporaryDir m_home;
     QRandomGenerator m_random{Seed};
@@ -160,17 +170,18 @@ private:
     int m_outcomeErrors = 0;
     int m_outcomeSuccesses = 0;
     int m_untouched = 0;
+    int m_stalledRuns = 0;
     QSet<QString> m_transportTexts;
 };
 
-void FaultSoakTest::initTestCase()
+void TestFaultSoak::initTestCase()
 {
     QVERIFY(m_home.isValid());
     // A JSON object just past the providers' 1 MiB cap.
     m_oversized = R"({"pad":")"_ba + QByteArray(1024 * 1024 + 512, 'x') + R"("})"_ba;
 }
 
-Fault FaultSoakTest::drawFault()
+Fault TestFaultSoak::drawFault()
 {
     if (m_storm) {
         static const Fault storm[] = {Fault::Drop, Fault::Drop, Fault::Truncated, Fault::Truncated, Fault::Valid};
@@ -187,7 +198,7 @@ Fault FaultSoakTest::drawFault()
     return Fault::Valid;
 }
 
-ServiceAnswer FaultSoakTest::serve(const QString &providerId)
+ServiceAnswer TestFaultSoak::serve(const QString &providerId)
 {
     Served served;
     served.fault = drawFault();
@@ -240,7 +251,7 @@ ServiceAnswer FaultSoakTest::serve(const QString &providerId)
     return answer;
 }
 
-void FaultSoakTest::checkProvider(const QString &id, bool wasAvailable)
+void TestFaultSoak::checkProvider(const QString &id, bool wasAvailable)
 {
     const ProviderState &state = *m_manager->providerStates().constFind(id);
     Tracked &tracked = m_tracked[id];
@@ -328,7 +339,18 @@ void FaultSoakTest::checkProvider(const QString &id, bool wasAvailable)
     ++m_outcomeErrors;
 }
 
-void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
+void TestFaultSoak::adoptProvider(const QString &id)
+{
+    const ProviderState &state = *m_manager->providerStates().constFind(id);
+    Tracked &tracked = m_tracked[id];
+    tracked.utilization = std::nullopt;
+    if (state.usage)
+        tracked.utilization = state.usage->limits.size() == 2 ? state.usage->limits.first().utilization : -1.0;
+    tracked.lastUpdated = state.lastUpdated;
+    tracked.error = state.error;
+}
+
+void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
 {
     const auto keychain = std::make_shared<SoakKeychain>();
     UsageService service;
@@ -338,8 +360,8 @@ void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
     service.setDefaultAnswerFactory(UsageService::CodexPath, [this] { return serve(u"codex"_s); });
 
     HttpOptions shortened;
-    shortened.idleTimeout = 300ms; // room for a loaded CI machine
-    shortened.totalTimeout = 600ms;
+    shortened.idleTimeout = IdleTimeout;
+    shortened.totalTimeout = TotalTimeout;
     const ProviderList providers{
         std::make_shared<ClaudeProvider>(KeychainService(keychain), service.url(UsageService::ClaudePath), shortened),
         std::make_shared<CodexProvider>(CodexCredentialService(keychain, m_home.filePath(u"no-auth.json"_s)),
@@ -355,6 +377,14 @@ void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
     connect(&manager, &UsageManager::refreshFinished, &loop, &QEventLoop::quit);
     connect(&watchdog, &QTimer::timeout, &loop, &QEventLoop::quit);
 
+    // The longest time the event loop went without turning, per run.
+    QElapsedTimer sinceBeat;
+    qint64 longestStallMs = 0;
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    connect(&heartbeat, &QTimer::timeout, this, [&] { longestStallMs = std::max(longestStallMs, sinceBeat.restart()); });
+    heartbeat.start(HeartbeatPeriod);
+
     qint64 warmResident = 0;
     for (int run = 0; run < Runs; ++run) {
         m_served.clear();
@@ -363,14 +393,23 @@ void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
         keychain->codexStored = m_random.bounded(100) >= 3;
 
         manager.refresh();
+        sinceBeat.start();
+        longestStallMs = 0;
         watchdog.start(20s);
         loop.exec();
         QVERIFY2(watchdog.isActive(), qPrintable(u"run %1 did not end"_s.arg(run)));
         watchdog.stop();
 
         QVERIFY(!manager.isLoading());
-        checkProvider(u"claude"_s, keychain->claudeStored);
-        checkProvider(u"codex"_s, keychain->codexStored);
+        longestStallMs = std::max(longestStallMs, sinceBeat.elapsed());
+        if (longestStallMs > StallLimit.count()) {
+            ++m_stalledRuns;
+            adoptProvider(u"claude"_s);
+            adoptProvider(u"codex"_s);
+        } else {
+            checkProvider(u"claude"_s, keychain->claudeStored);
+            checkProvider(u"codex"_s, keychain->codexStored);
+        }
         if (QTest::currentTestFailed()) {
             qWarning("run %d failed", run);
             return;
@@ -386,6 +425,8 @@ void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
     qInfo("answers served: %s", qPrintable(faults.chopped(2)));
     qInfo("outcomes: %d usage, %d errors, %d left untouched (no token); %d notifications",
           m_outcomeSuccesses, m_outcomeErrors, m_untouched, notifications.sent);
+    qInfo("runs taken unjudged because the process stood still over %lld ms: %d", qint64(StallLimit.count()),
+          m_stalledRuns);
     qInfo("transport error texts: %s", qPrintable(QStringList(m_transportTexts.values()).join(u" | "_s)));
     qInfo("resident memory after %d runs: %.1f MiB; after %d: %.1f MiB; growth %+.2f MiB", WarmUpRuns,
           warmResident / 1048576.0, Runs, endResident / 1048576.0, (endResident - warmResident) / 1048576.0);
@@ -393,7 +434,10 @@ void FaultSoakTest::statesFollowTheLastAnswerThroughFaults()
     // Under AddressSanitizer freed memory sits in quarantine, so only print.
     QVERIFY2(endResident - warmResident < MaxGrowthBytes, "resident memory grew");
 #endif
+    // A machine this loaded says little about the states, for or against.
+    if (m_stalledRuns > Runs / 4)
+        QSKIP("the machine was too loaded to judge most runs");
 }
 
-QTEST_GUILESS_MAIN(FaultSoakTest)
+QTEST_GUILESS_MAIN(TestFaultSoak)
 #include "test_faultsoak.moc"

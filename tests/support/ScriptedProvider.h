@@ -80,11 +80,18 @@ private:
     QString m_name;
 };
 
+// Limits named as the real providers name them get the kind those give them:
+// "Session (5h)" and "5 Hour" are sessions, "Weekly…" is weekly, the rest other.
 inline ProviderUsageResponse usageOf(std::initializer_list<std::pair<const char *, double>> limits)
 {
     ProviderUsageResponse response;
-    for (const auto &[name, utilization] : limits)
-        response.limits.append(UsageLimit{QString::fromUtf8(name), utilization, std::nullopt});
+    for (const auto &[name, utilization] : limits) {
+        const QString label = QString::fromUtf8(name);
+        const LimitKind kind = label == QLatin1StringView("Session (5h)") || label == QLatin1StringView("5 Hour")
+            ? LimitKind::Session
+            : label.startsWith(QLatin1StringView("Weekly")) ? LimitKind::Weekly : LimitKind::Other;
+        response.limits.append(UsageLimit{label, utilization, std::nullopt, kind, std::nullopt});
+    }
     return response;
 }
 
@@ -93,7 +100,13 @@ class RecordingNotifications : public NotificationManager
 public:
     void requestPermission() override { ++permissionRequests; }
     void sendNotification(const QString &title, const QString &body) override { sent.append({title, body}); }
+    void sendAlert(const QString &, const QString &title, const QString &body, bool replacesLast) override
+    {
+        replacing.append(replacesLast);
+        sendNotification(title, body);
+    }
 
     int permissionRequests = 0;
     QList<std::pair<QString, QString>> sent;
+    QList<bool> replacing; // per alert: whether it takes the place of its provider's last one
 };

@@ -8,6 +8,7 @@
 #include "core/os/TrayItem.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,7 +21,9 @@ namespace {
 struct FakeTrayItem : TrayItem
 {
     void setTitle(const TitleLayout &title, const QStringList &) override { titles.append(title.text()); }
+    void setMenu(const QList<TrayMenuEntry> &entries) override { menu = entries; }
     QStringList titles;
+    QList<TrayMenuEntry> menu;
 };
 
 struct FixedUptime : UptimeSource
@@ -39,21 +42,28 @@ struct NoLoginItems : LoginItemService
 
 struct Launch
 {
-    explicit Launch(double uptime)
+    enum class Tray { Present, Missing };
+    explicit Launch(double uptime, Tray tray = Tray::Present, bool loggedIn = true)
     {
+        provider->available = loggedIn;
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
         PlatformServices services{std::make_unique<RecordingNotifications>(), std::make_unique<NoLoginItems>(),
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
         wake = services.wakeMonitor.get();
+        notifications = static_cast<RecordingNotifications *>(services.notifications.get());
         delegate = std::make_unique<AppDelegate>(ProviderList{provider}, std::move(services),
                                                  AppDelegate::Timing{20ms, 150ms});
-        delegate->finishLaunching(std::unique_ptr<TrayItem>(item = new FakeTrayItem));
+        if (tray == Tray::Present)
+            delegate->finishLaunching(std::unique_ptr<TrayItem>(item = new FakeTrayItem));
+        else
+            delegate->finishLaunchingWithoutItem(u"No tray"_s, u"Enable one"_s);
         for (QWidget *widget : QApplication::topLevelWidgets())
             panel = panel ? panel : qobject_cast<MenuBarPanel *>(widget);
     }
 
     std::shared_ptr<ScriptedProvider> provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
     WakeMonitor *wake = nullptr;
+    RecordingNotifications *notifications = nullptr;
     FakeTrayItem *item = nullptr;
     MenuBarPanel *panel = nullptr;
     std::unique_ptr<AppDelegate> delegate;
@@ -74,9 +84,9 @@ private Q_SLOTS:
     void launchShowsHourglassThenRefreshesAtOnceUnlessFreshlyBooted()
     {
         Launch launch(3600);
-        QCOMPARE(launch.item->titles, QStringList{u"\u23F3"_s});
+        QCOMPARE(launch.item->titles, QStringList{LoadingText.toString()});
         QVERIFY(launch.panel && !launch.panel->isVisible());
-        QTRY_COMPARE(launch.item->titles.constLast(), u"* 42%"_s);
+        QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 42%"_s);
 
         Launch fresh(12); // the first refresh is 18 s away, but a wake brings it
         QTest::qWait(100);
@@ -84,6 +94,63 @@ private Q_SLOTS:
         Q_EMIT fresh.wake->woke();
         QTRY_COMPARE(fresh.provider->attemptTimes.size(), 1);
         QCOMPARE(launch.provider->attemptTimes.size(), 1);
+    }
+
+    void withoutATrayItKeepsWorkingUntilOneAppears()
+    {
+        Launch launch(3600, Launch::Tray::Missing);
+        using Sent = QList<std::pair<QString, QString>>;
+        QCOMPARE(launch.notifications->sent, (Sent{{u"No tray"_s, u"Enable one"_s}}));
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 1); // refreshing goes on
+
+        // The tray turns up: the item shows what is known now, figures and all.
+        launch.delegate->finishLaunching(std::unique_ptr<TrayItem>(launch.item = new FakeTrayItem));
+        QTRY_VERIFY(!launch.item->titles.isEmpty() && launch.item->titles.constLast().contains(u"42%"_s));
+        QTRY_VERIFY(!launch.item->menu.isEmpty()
+                    && launch.item->menu.constFirst().label == u"Claude \u00B7 Weekly (7d) 42%"_s);
+        QCOMPARE(launch.notifications->sent.size(), 1);
+        QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
+        Q_EMIT launch.item->quitRequested();
+        QCOMPARE(quit.size(), 1);
+    }
+
+    void theTrayItemsRefreshWaitsForTheRunInProgress()
+    {
+        Launch launch(3600);
+        launch.provider->fallback.delay = 200ms;
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 1);
+        Q_EMIT launch.item->refreshRequested(); // from the tray's menu, or a host's activation
+        QTest::qWait(300);
+        QCOMPARE(launch.provider->aborts, 0);
+        QCOMPARE(launch.provider->attemptTimes.size(), 1);
+        Q_EMIT launch.item->refreshRequested();
+        QTRY_COMPARE(launch.provider->attemptTimes.size(), 2);
+
+        Q_EMIT launch.wake->woke(); // a wake still supersedes
+        QTRY_COMPARE(launch.provider->aborts, 1);
+    }
+
+    void aLoginThroughTheToolsShowsWithoutARestart()
+    {
+        QTemporaryDir home;
+        const QString credentials = home.filePath(u".credentials.json"_s);
+        Launch launch(3600, Launch::Tray::Present, false);
+        launch.delegate->watchCredentials({credentials}, 20ms);
+        QTest::qWait(100); // the first run found nobody
+        QCOMPARE(launch.provider->attemptTimes.size(), 0);
+        const QString loggedOut = launch.item->titles.constLast();
+        QVERIFY(!loggedOut.contains(u"42%"_s));
+
+        QFile file(credentials);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"claudeAiOauth":{"accessToken":"t"}})");
+        file.close();
+        launch.provider->available = true;
+        QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), u"Claude 42%"_s, 2000);
+
+        launch.provider->available = false;
+        QVERIFY(QFile::remove(credentials));
+        QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), loggedOut, 2000);
     }
 
     void panelAndMenu()
@@ -107,6 +174,17 @@ private Q_SLOTS:
         QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
         Q_EMIT launch.item->refreshRequested();
         QTRY_COMPARE(launch.provider->attemptTimes.size(), 1);
+        // The menu carries the figures, and its switch is the panel's.
+        QTRY_VERIFY(!launch.item->menu.isEmpty()
+                    && launch.item->menu.constFirst().label == u"Claude \u00B7 Weekly (7d) 42%"_s);
+        auto *checkbox = launch.panel->findChild<QCheckBox *>();
+        QVERIFY(checkbox && !checkbox->isChecked());
+        Q_EMIT launch.item->launchAtLoginRequested(true);
+        QVERIFY(checkbox->isChecked());
+        QTRY_VERIFY(std::any_of(launch.item->menu.cbegin(), launch.item->menu.cend(), [](const TrayMenuEntry &e) {
+            return e.role == TrayMenuEntry::Role::LaunchAtLogin && e.checked;
+        }));
+
         Q_EMIT launch.item->quitRequested();
         Q_EMIT launch.panel->quitRequested();
         QCOMPARE(quit.size(), 2);

@@ -38,7 +38,7 @@ private Q_SLOTS:
                                        .text());
         });
         QVERIFY2(rendered.isEmpty(), "the first render comes from the event loop");
-        QTRY_COMPARE(rendered, QStringList{u"\u274C"_s});
+        QTRY_COMPARE(rendered, QStringList{NoUsageText.toString()});
 
         QSignalSpy states(&manager, &UsageManager::providerStatesChanged);
         QSignalSpy loading(&manager, &UsageManager::isLoadingChanged);
@@ -47,13 +47,13 @@ private Q_SLOTS:
         QVERIFY(finished.wait());
         QTest::qWait(20);
         QCOMPARE(rendered.size(), 1 + states.size() + loading.size());
-        QVERIFY(rendered.contains(u"\u23F3"_s)); // while the fetch was under way
-        QCOMPARE(rendered.constLast(), u"* 42%"_s);
+        QVERIFY(rendered.contains(LoadingText.toString())); // while the fetch was under way
+        QCOMPARE(rendered.constLast(), u"Claude 42%"_s);
 
         const qsizetype before = rendered.size();
         preferences.setDisplayMode(DisplayMode::Session);
         QTRY_COMPARE(rendered.size(), before + 1);
-        QCOMPARE(rendered.constLast(), u"* 12%"_s);
+        QCOMPARE(rendered.constLast(), u"Claude 12%"_s);
     }
 };
 

@@ -58,7 +58,7 @@ struct Fixture
 
 } // namespace
 
-class MenuBarViewTest : public QObject
+class TestMenuBarView : public QObject
 {
     Q_OBJECT
 
@@ -68,12 +68,17 @@ private Q_SLOTS:
     void loadingThenFooter();
     void controlsWriteThrough();
     void panelKeys();
+    void windowModesCloseWhenLeft();
 };
 
-void MenuBarViewTest::errorHidesRows()
+void TestMenuBarView::errorHidesRows()
 {
     Fixture f;
-    f.claude->script({{usageOf({{"Session (5h)", 42.9}, {"Weekly (7d)", 91.0}})}, {ProviderError::apiError(500)}});
+    const QString expired = u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s;
+    f.claude->script({{usageOf({{"Session (5h)", 42.9}, {"Weekly (7d)", 91.0}})},
+                      {ProviderError::apiError(500)},
+                      {ProviderError::notLoggedIn(u"Claude"_s).withDetail(expired)},
+                      {ProviderError::apiError(500)}});
     f.view.show();
 
     QVERIFY(f.refreshAndWait());
@@ -85,9 +90,18 @@ void MenuBarViewTest::errorHidesRows()
     QTRY_VERIFY(section->showsError());
     QCOMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
     QVERIFY(section->visibleRows().isEmpty());
+    QCOMPARE(section->errorDetailText(), QString());
+
+    // The line under the error comes with the error that brings it, and goes with it.
+    QVERIFY(f.refreshAndWait());
+    QTRY_COMPARE(section->errorText(), u"Not logged in to Claude."_s);
+    QCOMPARE(section->errorDetailText(), expired);
+    QVERIFY(f.refreshAndWait());
+    QTRY_COMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
+    QCOMPARE(section->errorDetailText(), QString());
 }
 
-void MenuBarViewTest::rowsShowPace()
+void TestMenuBarView::rowsShowPace()
 {
     Fixture f;
     // 80 % of a week used at its half: ahead of pace. The session's length is unknown.
@@ -110,7 +124,7 @@ void MenuBarViewTest::rowsShowPace()
     QVERIFY(rows[1]->projectionText().isEmpty());
 }
 
-void MenuBarViewTest::loadingThenFooter()
+void TestMenuBarView::loadingThenFooter()
 {
     Fixture f;
     f.claude->fallback = {usageOf({{"Weekly (7d)", 10.0}}), 150ms};
@@ -137,7 +151,7 @@ void MenuBarViewTest::loadingThenFooter()
     QVERIFY(finished.wait(5000));
 }
 
-void MenuBarViewTest::controlsWriteThrough()
+void TestMenuBarView::controlsWriteThrough()
 {
     Fixture f;
     f.view.show();
@@ -183,7 +197,7 @@ void MenuBarViewTest::controlsWriteThrough()
     QCOMPARE(f.loginItems.calls.size(), 3);
 }
 
-void MenuBarViewTest::panelKeys()
+void TestMenuBarView::panelKeys()
 {
     Fixture f;
     MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
@@ -206,5 +220,44 @@ void MenuBarViewTest::panelKeys()
     QCOMPARE(closed.size(), 1);
 }
 
-QTEST_MAIN(MenuBarViewTest)
+void TestMenuBarView::windowModesCloseWhenLeft()
+{
+    Fixture f;
+    MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
+    QSignalSpy closed(&panel, &MenuBarPanel::closed);
+
+    // Where no grab sees a click outside, turning to another window closes it.
+    for (PanelMode mode : {PanelMode::PlacedWindow, PanelMode::AnchoredTool}) {
+        panel.showPlaced(PanelPlacement{mode, QRect(1000, 2, 24, 24), QPoint()});
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QCOMPARE(panel.mode(), mode);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&panel, &deactivate);
+        QTRY_VERIFY(!panel.isVisible());
+    }
+    QCOMPARE(closed.size(), 2);
+
+    // A titled window of its own; opening it again keeps the one window, and Escape closes it.
+    panel.showPlaced(PanelPlacement{});
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QCOMPARE(panel.windowTitle(), u"Quotix"_s);
+    QVERIFY(!(panel.windowFlags() & Qt::FramelessWindowHint));
+    QVERIFY(!panel.windowIcon().isNull());
+    panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(5, 5)});
+    QCOMPARE(panel.mode(), PanelMode::PlacedWindow);
+    QVERIFY(panel.isVisible());
+    QTest::keyClick(&panel, Qt::Key_Escape);
+    QTRY_VERIFY(!panel.isVisible());
+
+    // The popup does not close on deactivation: its grab handles clicks outside.
+    panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(100, 5)});
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QVERIFY(panel.windowFlags().testFlag(Qt::Popup));
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(&panel, &deactivate);
+    QVERIFY(panel.isVisible());
+    panel.close();
+}
+
+QTEST_MAIN(TestMenuBarView)
 #include "test_menubarview.moc"

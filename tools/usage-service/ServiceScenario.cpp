@@ -2,6 +2,7 @@
 
 #include "demo/UsageService.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -78,17 +79,32 @@ std::optional<ServiceAnswer> readAnswer(const QJsonValue &value, const QString &
             }
             answer.delay = std::chrono::milliseconds(delay);
         } else if (key == "fault"_L1) {
-            const QString fault = member.toString();
-            if (fault == "drop"_L1) {
-                answer.fault = ServiceAnswer::Fault::DropConnection;
-            } else if (fault == "truncate"_L1) {
-                answer.fault = ServiceAnswer::Fault::TruncateBody;
-            } else if (fault == "none"_L1) {
-                answer.fault = ServiceAnswer::Fault::None;
-            } else {
-                *error = where + u": \"fault\" must be \"drop\" or \"truncate\""_s;
+            using Fault = ServiceAnswer::Fault;
+            static const QHash<QString, Fault> faults = {
+                {u"none"_s, Fault::None},
+                {u"drop"_s, Fault::DropConnection},
+                {u"truncate"_s, Fault::TruncateBody},
+                {u"gzip"_s, Fault::GzipBody},
+                {u"endless-chunks"_s, Fault::EndlessChunks},
+                {u"trickle"_s, Fault::Trickle},
+                {u"headers-then-hold"_s, Fault::HeadersThenHold},
+                {u"headers-then-close"_s, Fault::HeadersThenClose},
+            };
+            const auto fault = faults.constFind(member.toString());
+            if (!member.isString() || fault == faults.cend()) {
+                *error = where
+                    + u": \"fault\" must be \"drop\", \"truncate\", \"gzip\", \"endless-chunks\", \"trickle\", "
+                      u"\"headers-then-hold\" or \"headers-then-close\""_s;
                 return std::nullopt;
             }
+            answer.fault = *fault;
+        } else if (key == "trickleMs"_L1) {
+            const qint64 interval = member.toInteger(-1);
+            if (!member.isDouble() || interval < 1) {
+                *error = where + u": \"trickleMs\" must be a whole number of milliseconds, at least 1"_s;
+                return std::nullopt;
+            }
+            answer.trickleInterval = std::chrono::milliseconds(interval);
         } else if (key == "headers"_L1) {
             const auto headers = readHeaders(member);
             if (!headers) {
@@ -163,3 +179,31 @@ bool apply(const QByteArray &document, UsageService &service, QString *error)
 }
 
 } // namespace ServiceScenario
+
+namespace {
+
+QString redactedCredentials(const QByteArray &value)
+{
+    const qsizetype space = value.indexOf(' ');
+    const QByteArray scheme = space < 0 ? QByteArray() : value.left(space + 1);
+    const qsizetype length = value.size() - scheme.size();
+    return QString::fromLatin1(scheme) + u"<redacted %1 chars>"_s.arg(length);
+}
+
+} // namespace
+
+QJsonObject recordedRequestJson(const RecordedRequest &request)
+{
+    QJsonArray headers;
+    for (const auto &[name, value] : request.headers) {
+        const bool secret = name.compare("Authorization", Qt::CaseInsensitive) == 0;
+        headers.append(QJsonArray{QString::fromLatin1(name),
+                                  secret ? redactedCredentials(value) : QString::fromLatin1(value)});
+    }
+    return QJsonObject{
+        {u"method"_s, QString::fromLatin1(request.method)},
+        {u"path"_s, QString::fromLatin1(request.path)},
+        {u"headers"_s, headers},
+        {u"body"_s, QString::fromUtf8(request.body)},
+    };
+}

@@ -3,13 +3,18 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QJsonObject>
+
 class UsageService;
+struct RecordedRequest;
 
 // Scenario files of the quotix-usage-service program: one JSON object keyed by
 // path, each with a "default" answer and/or a "queue" of one-off answers.
 // An answer is {"status", "body" (text as is, any other JSON value written
-// compactly), "delayMs", "fault": "drop"|"truncate", "headers": {name: value}
-// or [[name, value], ...]}; every member is optional.
+// compactly), "delayMs", "fault": "drop"|"truncate"|"gzip"|"endless-chunks"|
+// "trickle"|"headers-then-hold"|"headers-then-close", "trickleMs" (the
+// trickle's pace), "headers": {name: value} or [[name, value], ...]}; every
+// member is optional.
 namespace ServiceScenario {
 
 // Configures the service from the document; on a fault returns false, says
@@ -17,3 +22,7 @@ namespace ServiceScenario {
 bool apply(const QByteArray &document, UsageService &service, QString *error);
 
 } // namespace ServiceScenario
+
+// One request as a line of the --record file. The Authorization value keeps
+// its scheme and its length, never the credentials: "Bearer <redacted 40 chars>".
+QJsonObject recordedRequestJson(const RecordedRequest &request);

@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
@@ -45,19 +44,6 @@ bool installTerminationHandlers(QCoreApplication &app)
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
-}
-
-QJsonObject requestToJson(const RecordedRequest &request)
-{
-    QJsonArray headers;
-    for (const auto &[name, value] : request.headers)
-        headers.append(QJsonArray{QString::fromLatin1(name), QString::fromLatin1(value)});
-    return QJsonObject{
-        {u"method"_s, QString::fromLatin1(request.method)},
-        {u"path"_s, QString::fromLatin1(request.path)},
-        {u"headers"_s, headers},
-        {u"body"_s, QString::fromUtf8(request.body)},
-    };
 }
 
 int fail(const QString &message)
@@ -110,10 +96,12 @@ int main(int argc, char **argv)
     QFile record;
     if (parser.isSet(recordOption)) {
         record.setFileName(parser.value(recordOption));
-        if (!record.open(QIODevice::WriteOnly | QIODevice::Append))
+        // Only the user may read what was sent, redacted or not.
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        if (!record.open(QIODevice::WriteOnly | QIODevice::Append, ownerOnly) || !record.setPermissions(ownerOnly))
             return fail(u"cannot write %1: %2"_s.arg(record.fileName(), record.errorString()));
         QObject::connect(&service, &UsageService::requestReceived, &app, [&record](const RecordedRequest &request) {
-            record.write(QJsonDocument(requestToJson(request)).toJson(QJsonDocument::Compact) + '\n');
+            record.write(QJsonDocument(recordedRequestJson(request)).toJson(QJsonDocument::Compact) + '\n');
             record.flush();
         });
     }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
+#include <functional>
 #include <memory>
 
 class TrayItem;
@@ -16,4 +18,7 @@ public:
     virtual std::unique_ptr<TrayItem> createItem() = 0;
     // What to tell the user when no tray turned up, naming the fix.
     virtual QString missingHostMessage() const = 0;
+    // From now on, calls maybeAppeared whenever a tray may have come up,
+    // so the caller can look again at once instead of waiting for its poll.
+    virtual void watchForHost(std::function<void()> maybeAppeared) { Q_UNUSED(maybeAppeared); }
 };

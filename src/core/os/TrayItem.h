@@ -1,19 +1,41 @@
 #pragma once
 
-#include <QLatin1StringView>
+#include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QStringList>
+#include <QStringView>
 
 struct TitleLayout;
 
-// The labels of the tray item's small menu.
+// The labels of the tray item's menu.
 namespace TrayMenuText {
-inline constexpr QLatin1StringView ShowUsage{"Show Usage"};
-inline constexpr QLatin1StringView Refresh{"Refresh"};
-inline constexpr QLatin1StringView Quit{"Quit"};
+inline constexpr QStringView ShowUsage{u"Show Usage\u2026"};
+inline constexpr QStringView Refresh{u"Refresh"};
+inline constexpr QStringView LaunchAtLogin{u"Launch at Login"};
+inline constexpr QStringView Quit{u"Quit"};
 }
+
+// One row of the tray item's menu. Figures rows only inform (they are
+// disabled); the others are the menu's commands.
+struct TrayMenuEntry
+{
+    enum class Role {
+        Figures,
+        Separator,
+        ShowUsage,
+        Refresh,
+        LaunchAtLogin, // a check item
+        Quit,
+    };
+    Role role = Role::Figures;
+    QString label;
+    bool enabled = true;
+    bool checked = false;
+
+    friend bool operator==(const TrayMenuEntry &, const TrayMenuEntry &) = default;
+};
 
 // The application's one item in the desktop's tray, whichever protocol the
 // tray host speaks. It shows the title as faithfully as the host allows and
@@ -26,6 +48,8 @@ public:
 
     // details: one line per provider, for tooltips.
     virtual void setTitle(const TitleLayout &title, const QStringList &details) = 0;
+    // Replaces the menu; an open menu follows.
+    virtual void setMenu(const QList<TrayMenuEntry> &entries) = 0;
 
 Q_SIGNALS:
     // A click on the item. geometry is the item on screen, or empty when the
@@ -33,5 +57,8 @@ Q_SIGNALS:
     void activated(const QRect &geometry, const QPoint &point);
     void showRequested();
     void refreshRequested();
+    void launchAtLoginRequested(bool enabled);
     void quitRequested();
+    // The menu opens now: a chance to bring its figures up to date.
+    void menuAboutToShow();
 };

@@ -93,4 +93,9 @@ void registerDBusMenuTypes()
     qDBusRegisterMetaType<DBusMenuItemKeysList>();
     qDBusRegisterMetaType<DBusMenuEvent>();
     qDBusRegisterMetaType<DBusMenuEventList>();
+    // QtDBus finds a slot's parameter types by the names written in it; the
+    // lists above are known only as QList<...> until their aliases are too.
+    qRegisterMetaType<DBusMenuItemPropertiesList>("DBusMenuItemPropertiesList");
+    qRegisterMetaType<DBusMenuItemKeysList>("DBusMenuItemKeysList");
+    qRegisterMetaType<DBusMenuEventList>("DBusMenuEventList");
 }

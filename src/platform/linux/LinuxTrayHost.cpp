@@ -4,6 +4,7 @@
 #include "ui/SystemTrayItem.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QSystemTrayIcon>
 
 using namespace Qt::StringLiterals;
@@ -11,6 +12,16 @@ using namespace Qt::StringLiterals;
 LinuxTrayHost::LinuxTrayHost(QDBusConnection sessionBus)
     : m_bus(std::move(sessionBus))
 {
+}
+
+LinuxTrayHost::~LinuxTrayHost() = default;
+
+void LinuxTrayHost::watchForHost(std::function<void()> maybeAppeared)
+{
+    m_watcher = std::make_unique<QDBusServiceWatcher>(QString(StatusNotifierItem::WatcherService), m_bus,
+                                                      QDBusServiceWatcher::WatchForRegistration);
+    QObject::connect(m_watcher.get(), &QDBusServiceWatcher::serviceRegistered, m_watcher.get(),
+                     [maybeAppeared = std::move(maybeAppeared)] { maybeAppeared(); });
 }
 
 std::unique_ptr<TrayItem> LinuxTrayHost::createItem()
@@ -28,8 +39,10 @@ std::unique_ptr<TrayItem> LinuxTrayHost::createItem()
 
 QString LinuxTrayHost::missingHostMessage() const
 {
-    return u"Quotix: no system tray found, so there is nowhere to show the usage.\n"
-           u"Quotix needs a tray that shows status icons (StatusNotifierItem or XEmbed). On GNOME, install and "
-           u"enable the \"AppIndicator and KStatusNotifierItem Support\" extension (Debian package "
-           u"gnome-shell-extension-appindicator), log out and in again, then start Quotix again."_s;
+    // The extension named as GNOME's Extensions app and gnome-extensions list it.
+    return u"Quotix found no system tray to show its icon in. It keeps checking your usage and alerts you as "
+           u"usual, and its icon appears as soon as a tray does.\n"
+           u"On GNOME, turn on the \"Ubuntu AppIndicators\" extension (ubuntu-appindicators@ubuntu.com). On Debian "
+           u"and Ubuntu: sudo apt install gnome-shell-extension-appindicator, then enable it in the Extensions app or "
+           u"with gnome-extensions enable ubuntu-appindicators@ubuntu.com, and log out and in again."_s;
 }

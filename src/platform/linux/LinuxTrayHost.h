@@ -4,6 +4,10 @@
 
 #include <QDBusConnection>
 
+#include <memory>
+
+class QDBusServiceWatcher;
+
 // Our own StatusNotifierItem where a watcher runs on the session bus (KDE,
 // GNOME with the AppIndicator extension, XFCE's status tray), else Qt's tray
 // icon on an XEmbed tray (trayer, tint2, XFCE's systray on X11).
@@ -12,9 +16,15 @@ class LinuxTrayHost : public TrayHost
 public:
     explicit LinuxTrayHost(QDBusConnection sessionBus);
 
+    ~LinuxTrayHost() override;
+
     std::unique_ptr<TrayItem> createItem() override;
     QString missingHostMessage() const override;
+    // When a StatusNotifierWatcher takes its name (GNOME's extension enabled,
+    // a panel started).
+    void watchForHost(std::function<void()> maybeAppeared) override;
 
 private:
     QDBusConnection m_bus;
+    std::unique_ptr<QDBusServiceWatcher> m_watcher;
 };

@@ -1,19 +1,24 @@
 #include "platform/linux/StatusNotifierItem.h"
 
 #include "platform/linux/DBusMenuExporter.h"
-#include "platform/linux/StatusNotifierItemAdaptor.h"
+#include "platform/linux/LinuxLogging.h"
+#include "sniadaptor.h"
 #include "presentation/TitleLayout.h"
 #include "ui/TrayIconPainter.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QPalette>
 
+#include <algorithm>
 #include <atomic>
 
 using namespace Qt::StringLiterals;
@@ -22,12 +27,43 @@ namespace {
 
 constexpr int IconSize = 22;
 
-enum MenuId {
-    ShowUsageId = 1,
-    RefreshId,
-    SeparatorId,
-    QuitId,
-};
+// Commands keep their ids whatever the figures above them do, so a click
+// that crosses a layout change still means what the user saw.
+constexpr int FirstSeparatorId = 50;
+constexpr int FirstFiguresId = 100;
+
+int commandId(TrayMenuEntry::Role role)
+{
+    switch (role) {
+    case TrayMenuEntry::Role::ShowUsage:
+        return 1;
+    case TrayMenuEntry::Role::Refresh:
+        return 2;
+    case TrayMenuEntry::Role::LaunchAtLogin:
+        return 3;
+    case TrayMenuEntry::Role::Quit:
+        return 4;
+    case TrayMenuEntry::Role::Figures:
+    case TrayMenuEntry::Role::Separator:
+        break;
+    }
+    return 0;
+}
+
+DBusMenuEntry exportedEntry(int id, const TrayMenuEntry &entry)
+{
+    if (entry.role == TrayMenuEntry::Role::Separator)
+        return DBusMenuEntry{id, {{u"type"_s, u"separator"_s}, {u"visible"_s, true}}};
+    // An underscore marks the access key; two stand for one.
+    QString label = entry.label;
+    label.replace(u'_', u"__"_s);
+    QVariantMap properties{{u"label"_s, label}, {u"enabled"_s, entry.enabled}, {u"visible"_s, true}};
+    if (entry.role == TrayMenuEntry::Role::LaunchAtLogin) {
+        properties.insert(u"toggle-type"_s, u"checkmark"_s);
+        properties.insert(u"toggle-state"_s, entry.checked ? 1 : 0);
+    }
+    return DBusMenuEntry{id, properties};
+}
 
 // Several items may live in one process (tests do this); each needs a name of its own.
 int nextItemNumber()
@@ -54,27 +90,43 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
     , m_serviceName(u"org.kde.StatusNotifierItem-%1-%2"_s.arg(QCoreApplication::applicationPid()).arg(nextItemNumber()))
 {
     registerStatusNotifierTypes();
-    m_adaptor = new StatusNotifierItemAdaptor(this);
-    m_menu = new DBusMenuExporter(m_bus, QString(MenuPath),
-                                  {{ShowUsageId, QString(TrayMenuText::ShowUsage), false},
-                                   {RefreshId, QString(TrayMenuText::Refresh), false},
-                                   {SeparatorId, QString(), true},
-                                   {QuitId, QString(TrayMenuText::Quit), false}},
-                                  this);
-    connect(m_menu, &DBusMenuExporter::triggered, this, [this](int id) {
-        if (id == ShowUsageId)
+    new StatusNotifierItemAdaptor(this);
+    m_menu = new DBusMenuExporter(m_bus, QString(MenuPath), this);
+    connect(m_menu, &DBusMenuExporter::clicked, this, [this](int id) {
+        const auto found = m_menuEntries.constFind(id);
+        if (found == m_menuEntries.cend())
+            return;
+        switch (found->role) {
+        case TrayMenuEntry::Role::ShowUsage:
             Q_EMIT showRequested();
-        else if (id == RefreshId)
+            break;
+        case TrayMenuEntry::Role::Refresh:
             Q_EMIT refreshRequested();
-        else if (id == QuitId)
+            break;
+        case TrayMenuEntry::Role::LaunchAtLogin:
+            Q_EMIT launchAtLoginRequested(!found->checked);
+            break;
+        case TrayMenuEntry::Role::Quit:
             Q_EMIT quitRequested();
+            break;
+        case TrayMenuEntry::Role::Figures:
+        case TrayMenuEntry::Role::Separator:
+            break;
+        }
     });
+    connect(m_menu, &DBusMenuExporter::aboutToShow, this, &TrayItem::menuAboutToShow);
+    using Role = TrayMenuEntry::Role;
+    setMenu({{Role::ShowUsage, TrayMenuText::ShowUsage.toString()}, {Role::Refresh, TrayMenuText::Refresh.toString()},
+             {Role::Separator}, {Role::Quit, TrayMenuText::Quit.toString()}});
 
     setTitle(loadingTitle(), {});
     m_published = m_bus.isConnected() && m_menu->isExported() && m_bus.registerObject(QString(ItemPath), this)
         && m_bus.registerService(m_serviceName);
-    if (!m_published)
+    if (!m_published) {
+        qCWarning(lcTray) << "could not publish" << m_serviceName << "on the session bus:"
+                          << m_bus.lastError().message();
         return;
+    }
 
     // A host that restarts brings its watcher back empty: register again.
     m_watcher = new QDBusServiceWatcher(QString(WatcherService), m_bus, QDBusServiceWatcher::WatchForRegistration, this);
@@ -95,8 +147,56 @@ void StatusNotifierItem::registerWithWatcher()
     QDBusMessage call = QDBusMessage::createMethodCall(QString(WatcherService), QString(WatcherPath),
                                                        QString(WatcherService), u"RegisterStatusNotifierItem"_s);
     call << m_serviceName;
-    // The answer changes nothing: with no watcher there is nobody to show us.
-    m_bus.asyncCall(call);
+    // A refusal changes nothing we could do; it is only worth a log line.
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *watcher) {
+        watcher->deleteLater();
+        if (watcher->isError())
+            qCWarning(lcTray) << "the StatusNotifierWatcher refused the item:" << watcher->error().name()
+                              << watcher->error().message();
+    });
+}
+
+QString StatusNotifierItem::category() const
+{
+    return u"ApplicationStatus"_s;
+}
+
+QString StatusNotifierItem::id() const
+{
+    return u"quotix"_s;
+}
+
+QString StatusNotifierItem::title() const
+{
+    return u"Quotix"_s;
+}
+
+QString StatusNotifierItem::status() const
+{
+    return u"Active"_s;
+}
+
+QDBusObjectPath StatusNotifierItem::menu() const
+{
+    return QDBusObjectPath(QString(MenuPath));
+}
+
+void StatusNotifierItem::setMenu(const QList<TrayMenuEntry> &entries)
+{
+    QList<DBusMenuEntry> exported;
+    m_menuEntries.clear();
+    int figures = FirstFiguresId, separators = FirstSeparatorId;
+    for (const TrayMenuEntry &entry : entries) {
+        int id = commandId(entry.role);
+        if (entry.role == TrayMenuEntry::Role::Figures)
+            id = figures++;
+        else if (entry.role == TrayMenuEntry::Role::Separator)
+            id = separators++;
+        m_menuEntries.insert(id, entry);
+        exported.append(exportedEntry(id, entry));
+    }
+    m_menu->setEntries(exported);
 }
 
 SniToolTip StatusNotifierItem::toolTip() const
@@ -134,15 +234,15 @@ void StatusNotifierItem::setTitle(const TitleLayout &title, const QStringList &d
     if (labelChanged) {
         changed.insert(u"XAyatanaLabel"_s, m_label);
         changed.insert(u"XAyatanaLabelGuide"_s, m_labelGuide);
-        Q_EMIT m_adaptor->XAyatanaNewLabel(m_label, m_labelGuide);
+        Q_EMIT XAyatanaNewLabel(m_label, m_labelGuide);
     }
     if (iconChanged) {
         changed.insert(u"IconPixmap"_s, QVariant::fromValue(m_iconPixmap));
-        Q_EMIT m_adaptor->NewIcon();
+        Q_EMIT NewIcon();
     }
     if (toolTipChanged) {
         changed.insert(u"ToolTip"_s, QVariant::fromValue(toolTip()));
-        Q_EMIT m_adaptor->NewToolTip();
+        Q_EMIT NewToolTip();
     }
     sendPropertiesChanged(changed);
 }
@@ -157,9 +257,25 @@ void StatusNotifierItem::sendPropertiesChanged(const QVariantMap &changed)
     m_bus.send(signal);
 }
 
-void StatusNotifierItem::activate(int x, int y)
+void StatusNotifierItem::Activate(int x, int y)
 {
+    // Any int may arrive; the placement arithmetic must not overflow.
+    x = std::clamp(x, -MaxCoordinate, MaxCoordinate);
+    y = std::clamp(y, -MaxCoordinate, MaxCoordinate);
     // After the D-Bus call has been answered, from the event loop.
     QMetaObject::invokeMethod(
         this, [this, x, y] { Q_EMIT activated(QRect(), QPoint(x, y)); }, Qt::QueuedConnection);
+}
+
+void StatusNotifierItem::SecondaryActivate(int, int)
+{
+}
+
+void StatusNotifierItem::ContextMenu(int, int)
+{
+    // Hosts draw the exported menu themselves.
+}
+
+void StatusNotifierItem::Scroll(int, const QString &)
+{
 }

@@ -5,19 +5,45 @@
 
 #include <QDBusConnection>
 #include <QDBusObjectPath>
+#include <QHash>
 
 class DBusMenuExporter;
 class QDBusServiceWatcher;
-class StatusNotifierItemAdaptor;
 
 // Our own org.kde.StatusNotifierItem: unlike Qt's, it carries the title as
 // text in XAyatanaLabel (hosts such as GNOME's AppIndicator extension show it
 // beside the icon), announces every change both by its own signals and by
-// PropertiesChanged, and receives Activate with the click position.
+// PropertiesChanged, and receives Activate with the click position. The
+// adaptor generated from org.kde.StatusNotifierItem.xml reads the properties
+// and calls the methods below by the interface's names.
 class StatusNotifierItem : public TrayItem
 {
     Q_OBJECT
+    Q_PROPERTY(QString Category READ category CONSTANT)
+    Q_PROPERTY(QString Id READ id CONSTANT)
+    Q_PROPERTY(QString Title READ title CONSTANT)
+    Q_PROPERTY(QString Status READ status CONSTANT)
+    Q_PROPERTY(int WindowId READ windowId CONSTANT)
+    Q_PROPERTY(QString IconThemePath READ emptyName CONSTANT)
+    // Hosts prefer a name over the pixmap, and the pixmap carries the numbers.
+    Q_PROPERTY(QString IconName READ emptyName CONSTANT)
+    Q_PROPERTY(SniIconPixmapList IconPixmap READ iconPixmap)
+    Q_PROPERTY(QString OverlayIconName READ emptyName CONSTANT)
+    Q_PROPERTY(SniIconPixmapList OverlayIconPixmap READ noPixmap CONSTANT)
+    Q_PROPERTY(QString AttentionIconName READ emptyName CONSTANT)
+    Q_PROPERTY(SniIconPixmapList AttentionIconPixmap READ noPixmap CONSTANT)
+    Q_PROPERTY(QString AttentionMovieName READ emptyName CONSTANT)
+    Q_PROPERTY(SniToolTip ToolTip READ toolTip)
+    Q_PROPERTY(bool ItemIsMenu READ itemIsMenu CONSTANT)
+    Q_PROPERTY(QDBusObjectPath Menu READ menu CONSTANT)
+    Q_PROPERTY(QString XAyatanaLabel READ label)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide)
+    Q_PROPERTY(uint XAyatanaOrderingIndex READ orderingIndex CONSTANT)
+
 public:
+    // Coordinates beyond any screen are clamped to this before use.
+    static constexpr int MaxCoordinate = 1 << 20;
+
     static constexpr QLatin1StringView WatcherService{"org.kde.StatusNotifierWatcher"};
     static constexpr QLatin1StringView WatcherPath{"/StatusNotifierWatcher"};
     static constexpr QLatin1StringView ItemPath{"/StatusNotifierItem"};
@@ -33,13 +59,38 @@ public:
     QString serviceName() const { return m_serviceName; }
 
     void setTitle(const TitleLayout &title, const QStringList &details) override;
+    void setMenu(const QList<TrayMenuEntry> &entries) override;
 
     // What the adaptor answers.
+    QString category() const;
+    QString id() const;
+    QString title() const;
+    QString status() const;
+    int windowId() const { return 0; }
+    QString emptyName() const { return {}; }
+    SniIconPixmapList noPixmap() const { return {}; }
+    bool itemIsMenu() const { return false; }
+    QDBusObjectPath menu() const;
+    uint orderingIndex() const { return 0; }
     QString label() const { return m_label; }
     QString labelGuide() const { return m_labelGuide; }
     SniIconPixmapList iconPixmap() const { return m_iconPixmap; }
     SniToolTip toolTip() const;
-    void activate(int x, int y);
+
+    void Activate(int x, int y);
+    void SecondaryActivate(int x, int y);
+    void ContextMenu(int x, int y);
+    void Scroll(int delta, const QString &orientation);
+
+Q_SIGNALS:
+    // Relayed to the bus by the adaptor.
+    void NewTitle();
+    void NewIcon();
+    void NewAttentionIcon();
+    void NewOverlayIcon();
+    void NewToolTip();
+    void NewStatus(const QString &status);
+    void XAyatanaNewLabel(const QString &label, const QString &guide);
 
 private:
     void registerWithWatcher();
@@ -50,7 +101,7 @@ private:
     bool m_published = false;
     QDBusServiceWatcher *m_watcher = nullptr;
     DBusMenuExporter *m_menu = nullptr;
-    StatusNotifierItemAdaptor *m_adaptor = nullptr;
+    QHash<int, TrayMenuEntry> m_menuEntries; // by exported id
 
     QString m_label;
     QString m_labelGuide;

@@ -41,6 +41,7 @@ void registerStatusNotifierTypes()
     qDBusRegisterMetaType<SniIconPixmap>();
     qDBusRegisterMetaType<SniIconPixmapList>();
     qDBusRegisterMetaType<SniToolTip>();
+    qRegisterMetaType<SniIconPixmapList>("SniIconPixmapList"); // the alias the properties name
 }
 
 SniIconPixmap sniIconPixmap(const QImage &image)

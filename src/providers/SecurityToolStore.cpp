@@ -1,4 +1,4 @@
-#include "providers/SecurityToolKeychain.h"
+#include "providers/SecurityToolStore.h"
 
 #include <QProcess>
 
@@ -6,30 +6,28 @@
 
 using namespace Qt::StringLiterals;
 
-SecurityToolKeychain::SecurityToolKeychain(QString program)
+SecurityToolStore::SecurityToolStore(QString program)
     : m_program(std::move(program))
 {
 }
 
-ToolResult SecurityToolKeychain::findGenericPassword(const QString &service) const
+std::optional<QByteArray> SecurityToolStore::find(const QString &item) const
 {
-    ToolResult result;
     QProcess process;
     process.setProgram(m_program);
-    process.setArguments({u"find-generic-password"_s, u"-s"_s, service, u"-w"_s});
+    process.setArguments({u"find-generic-password"_s, u"-s"_s, item, u"-w"_s});
     // The tool's complaints are never shown; the exit status says enough.
     process.setStandardErrorFile(QProcess::nullDevice());
     process.setStandardInputFile(QProcess::nullDevice());
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(-1))
-        return result;
-    result.launched = true;
+        return std::nullopt;
 
     // QProcess keeps draining the pipe into its own buffer while we wait, so a
     // large item cannot stall the child.
     process.waitForFinished(-1);
-    result.output = process.readAllStandardOutput();
-    if (process.exitStatus() == QProcess::NormalExit)
-        result.exitStatus = process.exitCode();
-    return result;
+    const QByteArray output = process.readAllStandardOutput();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return output;
 }

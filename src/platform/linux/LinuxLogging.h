@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// Silent unless enabled, e.g. QT_LOGGING_RULES="quotix.dbus=true;quotix.tray=true".
+Q_DECLARE_LOGGING_CATEGORY(lcDBus)
+Q_DECLARE_LOGGING_CATEGORY(lcTray)

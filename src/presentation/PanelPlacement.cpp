@@ -1,0 +1,61 @@
+#include "presentation/PanelPlacement.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+
+namespace {
+
+PanelPlacement anchored(PanelMode mode, const Activation &activation)
+{
+    return PanelPlacement{mode, activation.trayGeometry, activation.point};
+}
+
+} // namespace
+
+bool isAnchorablePoint(QPoint point, const QList<QRect> &screens)
+{
+    // Item-relative points are small and positive in both coordinates.
+    if (point.x() >= 0 && point.x() < PanelEdgeReach && point.y() >= 0 && point.y() < PanelEdgeReach)
+        return false;
+    for (const QRect &screen : screens) {
+        if (!screen.contains(point))
+            continue;
+        const int toEdge = std::min({point.x() - screen.left(), screen.right() - point.x(), point.y() - screen.top(),
+                                     screen.bottom() - point.y()});
+        if (toEdge < PanelEdgeReach)
+            return true;
+    }
+    return false;
+}
+
+PanelPlacement decidePanelPlacement(const PlacementInput &input)
+{
+    if (input.platformName.startsWith(u"wayland") || !input.activation)
+        return PanelPlacement{};
+
+    const Activation &activation = *input.activation;
+    if (input.platformName != u"xcb" || !input.waylandSession)
+        return anchored(PanelMode::AnchoredPopup, activation);
+
+    // XWayland: an embedding tray's geometry is real, a host's point only when global.
+    if (!activation.trayGeometry.isEmpty() || isAnchorablePoint(activation.point, input.screens))
+        return anchored(PanelMode::AnchoredTool, activation);
+    return PanelPlacement{};
+}
+
+bool isWaylandSession(const QByteArray &xdgSessionType, const QByteArray &waylandDisplay)
+{
+    return xdgSessionType.compare("wayland", Qt::CaseInsensitive) == 0 || !waylandDisplay.isEmpty();
+}
+
+QByteArray preferredQtPlatform(const QByteArray &userChoice, const QByteArray &xdgSessionType,
+                               const QByteArray &waylandDisplay)
+{
+    // Native Wayland gives a titled window that the compositor places, named
+    // and iconed from the desktop file; XWayland's frameless windows were
+    // neither placed nor reliably drawn by every compositor.
+    if (!userChoice.isEmpty() || !isWaylandSession(xdgSessionType, waylandDisplay))
+        return {};
+    return QByteArrayLiteral("wayland;xcb");
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <optional>
+
+// How the panel can be shown on this platform, decided from what Qt and the
+// tray host tell. Wayland lets no client place a top-level, and a popup's
+// grab under XWayland misses clicks on Wayland surfaces, so only a plain X11
+// session gets the anchored popup.
+enum class PanelMode {
+    AnchoredPopup, // frameless popup at the item; a click outside closes it
+    AnchoredTool,  // frameless window at the item; losing activation closes it
+    PlacedWindow,  // titled "Quotix" window the compositor places
+};
+
+struct PanelPlacement
+{
+    PanelMode mode = PanelMode::PlacedWindow;
+    QRect trayGeometry; // the anchored modes: the item, or empty to hang from point
+    QPoint point;
+};
+
+// Where the user clicked the item, as the host reported it.
+struct Activation
+{
+    QRect trayGeometry; // empty when the host does not tell
+    QPoint point;
+};
+
+struct PlacementInput
+{
+    QString platformName;        // QGuiApplication::platformName(): "xcb", "wayland", "offscreen", …
+    bool waylandSession = false; // XDG_SESSION_TYPE or WAYLAND_DISPLAY says Wayland
+    std::optional<Activation> activation; // absent when opened from the menu without an earlier click
+    QList<QRect> screens;                 // every screen's geometry
+};
+
+// A point counts as on screen for anchoring when it lies within this distance
+// of an edge of some screen, where a panel can be.
+inline constexpr int PanelEdgeReach = 64;
+
+PanelPlacement decidePanelPlacement(const PlacementInput &input);
+
+// True for a point near a screen edge that is not an item-relative one
+// (waybar reports e.g. (10, 17) within the item, which would land in the
+// top-left corner of the desktop).
+bool isAnchorablePoint(QPoint point, const QList<QRect> &screens);
+
+// What the environment says about the session, for PlacementInput.
+bool isWaylandSession(const QByteArray &xdgSessionType, const QByteArray &waylandDisplay);
+
+// The Qt platform to ask for when the user named none (QT_QPA_PLATFORM
+// empty): in a Wayland session native Wayland, falling back to XWayland where
+// Qt's Wayland plugin is missing; elsewhere Qt's own choice (empty).
+QByteArray preferredQtPlatform(const QByteArray &userChoice, const QByteArray &xdgSessionType,
+                               const QByteArray &waylandDisplay);

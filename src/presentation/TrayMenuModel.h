@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/UsageManager.h"
+#include "core/UsageModel.h"
+#include "core/os/TrayItem.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// The tray item's menu, decided without any widget or bus: the figures first
+// (every host places a menu at the item), then the commands.
+struct TrayMenuInput
+{
+    ProviderList availableProviders; // in display order
+    QHash<QString, ProviderState> providerStates;
+    bool isLoading = false;
+    bool launchAtLogin = false;
+};
+
+struct TrayMenuModel
+{
+    QList<TrayMenuEntry> entries;
+
+    friend bool operator==(const TrayMenuModel &, const TrayMenuModel &) = default;
+};
+
+TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &now);
+TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin);
+
+// "Weekly (7d)": the limit's name, with its window where the name does not say it.
+QString limitDisplayName(const UsageLimit &limit);
+// "Claude · Weekly (7d) 76% · resets in 3d 4h"
+QString limitRowText(const QString &providerName, const UsageLimit &limit, const QDateTime &now);
+
+inline constexpr QStringView TrayMenuLoadingText{u"Loading\u2026"};

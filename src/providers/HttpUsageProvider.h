@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/FetchJob.h"
+#include "core/NamedColor.h"
+#include "core/UsageProvider.h"
+#include "providers/CredentialParsing.h"
+#include "providers/HttpOptions.h"
+#include "providers/NetworkSession.h"
+#include "providers/UsageRequest.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+// Who a provider is, as the faces show it.
+struct ProviderIdentity
+{
+    QString id;
+    QString name;
+    QString icon;
+    std::optional<QString> iconName;
+    NamedColor accentColor = NamedColor::Green;
+};
+
+// Where a provider asks, and the headers that follow the bearer header there.
+struct UsageEndpoint
+{
+    QUrl url;
+    HeaderList headers;
+};
+
+// Reads the stored login anew on every call, and says how the user renews it
+// once it has expired.
+struct CredentialReader
+{
+    std::function<std::optional<StoredLogin>()> read;
+    // For example "Run codex once to renew it."
+    QString renewal;
+};
+
+// A usage provider that sends one GET with a borrowed bearer token and turns
+// the answer into a result. The two subscriptions differ only in what they are
+// given here.
+class HttpUsageProvider : public UsageProvider
+{
+public:
+    // What an answer with this status and complete body means.
+    using Decoder = UsageRequest::Interpreter;
+
+    HttpUsageProvider(ProviderIdentity identity, UsageEndpoint endpoint, CredentialReader credentials,
+                      Decoder decoder, HttpOptions options = {});
+
+    QString id() const override { return m_identity.id; }
+    QString name() const override { return m_identity.name; }
+    QString icon() const override { return m_identity.icon; }
+    std::optional<QString> iconName() const override { return m_identity.iconName; }
+    NamedColor accentColor() const override { return m_identity.accentColor; }
+    bool isAvailable() const override;
+    // A "not logged in" answer to a login that the store says has expired
+    // carries a line that says so.
+    FetchJob *fetchUsage(QObject *parent) override;
+
+private:
+    ProviderIdentity m_identity;
+    UsageEndpoint m_endpoint;
+    CredentialReader m_credentials;
+    Decoder m_decoder;
+    HttpOptions m_options;
+    NetworkSession m_session;
+};

@@ -1,0 +1,28 @@
+#include "tray/TrayMenuObserver.h"
+
+#include "core/LaunchAtLogin.h"
+#include "core/UsageManager.h"
+#include "presentation/TrayMenuModel.h"
+
+TrayMenuObserver::TrayMenuObserver(UsageManager *manager, LaunchAtLogin *launchAtLogin, QObject *parent)
+    : QObject(parent)
+    , m_manager(manager)
+    , m_launchAtLogin(launchAtLogin)
+{
+    connect(m_manager, &UsageManager::providerStatesChanged, this, &TrayMenuObserver::render, Qt::QueuedConnection);
+    connect(m_manager, &UsageManager::isLoadingChanged, this, &TrayMenuObserver::render, Qt::QueuedConnection);
+    connect(m_launchAtLogin, &LaunchAtLogin::enabledChanged, this, &TrayMenuObserver::render, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &TrayMenuObserver::render, Qt::QueuedConnection);
+}
+
+void TrayMenuObserver::render()
+{
+    QList<TrayMenuEntry> entries =
+        buildTrayMenuModel(trayMenuInputFrom(*m_manager, m_launchAtLogin->isEnabled()),
+                           QDateTime::currentDateTimeUtc())
+            .entries;
+    if (entries == m_last)
+        return;
+    m_last = entries;
+    Q_EMIT menuChanged(entries);
+}
