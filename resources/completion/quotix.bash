@@ -10,7 +10,7 @@ _quotix()
 
     local words
     case $command in
-        status) words="--json --demo --help --version" ;;
+        status) words="--json --format --remaining --follow --demo --help --version" ;;
         screenshot)
             if [[ $cur != -* ]]; then
                 # The folder the pictures go to.
@@ -18,7 +18,7 @@ _quotix()
                 mapfile -t COMPREPLY < <(compgen -d -- "$cur")
                 return
             fi
-            words="--demo"
+            words="--demo --help"
             ;;
         *)
             if ((COMP_CWORD == 1)) && [[ $cur != -* ]]; then

@@ -2,17 +2,24 @@
 
 #include "core/CommandLine.h"
 #include "core/Console.h"
+#include "core/Preferences.h"
+#include "core/RefreshInterval.h"
+#include "core/UnixSignalWatcher.h"
 #include "core/UsageManager.h"
 #include "core/UsageProvider.h"
 #include "core/os/NotificationManager.h"
 #include "demo/DemoSetup.h"
 #include "demo/UsageService.h"
 
+#include "presentation/StatusBarFormat.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSettings>
 #include <QTimer>
 
 #include <cmath>
+#include <csignal>
 
 #include <unistd.h>
 
@@ -60,6 +67,35 @@ StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManage
     return snapshot;
 }
 
+namespace {
+
+// What one refresh prints.
+class StatusOutput
+{
+public:
+    enum class Kind { Text, Json, Waybar, Template };
+
+    Kind kind = Kind::Text;
+    std::optional<StatusTemplate> statusTemplate;
+    DisplayMode mode = DisplayMode::Weekly;
+    DisplayAs as = DisplayAs::Used;
+    bool colour = false;
+
+    QByteArray render(const StatusSnapshot &snapshot) const
+    {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        switch (kind) {
+        case Kind::Json: return statusJson(snapshot, now);
+        case Kind::Waybar: return waybarLine(snapshot, mode, as);
+        case Kind::Template: return statusTemplate->render(snapshot, as).toUtf8();
+        case Kind::Text: break;
+        }
+        return statusText(snapshot, now, {colour, as}).toUtf8();
+    }
+};
+
+} // namespace
+
 int runStatusCommand(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -72,9 +108,15 @@ int runStatusCommand(int argc, char **argv)
         "\n"
         "Exit status: 0 when at least one provider is available and none of them failed;\n"
         "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
+        "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
         "\n"
         "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
         "numbers the services sent, and a number that is not finite is written as null.\n"
+        "\n"
+        "Status-bar formats: --format waybar prints one JSON line for a waybar custom module;\n"
+        "any other FORMAT is a template with the fields {claude.session} {claude.weekly}\n"
+        "{codex.session} {codex.weekly} {max} {status} (\"{{\" and \"}}\" for braces). Both show\n"
+        "the window and the used-or-remaining choice of the tray's settings.\n"
         "\n"
         "Environment:\n"
         "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
@@ -84,7 +126,12 @@ int runStatusCommand(int argc, char **argv)
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
     const QCommandLineOption demoOption(
         u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s);
-    parser.addOptions({jsonOption, demoOption});
+    const QCommandLineOption remainingOption(u"remaining"_s, u"Show what is left of each limit instead of what is used."_s);
+    const QCommandLineOption formatOption(u"format"_s, u"Print one line for a status bar: \"waybar\" or a template."_s,
+                                          u"FORMAT"_s);
+    const QCommandLineOption followOption(
+        u"follow"_s, u"Keep running and print again after every refresh, at the tray's refresh interval."_s);
+    parser.addOptions({jsonOption, demoOption, remainingOption, formatOption, followOption});
     parser.addPositionalArgument(u"status"_s, u"Print the current usage."_s);
 
     if (const auto exitStatus = command.parse(QCoreApplication::arguments()))
@@ -92,6 +139,32 @@ int runStatusCommand(int argc, char **argv)
     const QStringList positional = parser.positionalArguments();
     if (positional != QStringList{u"status"_s})
         return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
+
+    const QSettings settings{QString(SettingsKeys::Organization), QString(SettingsKeys::Application)};
+    StatusOutput output;
+    if (parser.isSet(formatOption)) {
+        if (parser.isSet(jsonOption))
+            return command.usageError(u"--json and --format exclude each other"_s);
+        const QString format = parser.value(formatOption);
+        if (format == "waybar"_L1) {
+            output.kind = StatusOutput::Kind::Waybar;
+        } else {
+            QString error;
+            output.statusTemplate = StatusTemplate::parse(format, &error);
+            if (!output.statusTemplate)
+                return command.usageError(error);
+            output.kind = StatusOutput::Kind::Template;
+        }
+        // A bar shows what the tray shows.
+        output.mode = displayModeFromSetting(settings.value(SettingsKeys::MenuBarDisplayMode));
+        output.as = displayAsFromSetting(settings.value(SettingsKeys::DisplayAs));
+    } else if (parser.isSet(jsonOption)) {
+        output.kind = StatusOutput::Kind::Json;
+    } else {
+        output.colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
+    }
+    if (parser.isSet(remainingOption))
+        output.as = DisplayAs::Remaining;
 
     QString error;
     std::optional<ProviderSetup> setup = makeProviderSetup(parser.isSet(demoOption), &error);
@@ -101,12 +174,25 @@ int runStatusCommand(int argc, char **argv)
     }
 
     NullNotificationManager notifications;
-    const StatusSnapshot snapshot = fetchStatusOnce(setup->providers, &notifications);
-    if (parser.isSet(jsonOption)) {
-        Console::out(statusJson(snapshot));
-    } else {
-        const bool colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
-        Console::out(statusText(snapshot, QDateTime::currentDateTimeUtc(), colour));
+    if (!parser.isSet(followOption)) {
+        const StatusSnapshot snapshot = fetchStatusOnce(setup->providers, &notifications);
+        Console::out(output.render(snapshot));
+        return statusExitCode(snapshot);
     }
-    return statusExitCode(snapshot);
+
+    UsageManager::Timing timing;
+    timing.refreshInterval = refreshIntervalFromSetting(settings.value(SettingsKeys::RefreshInterval));
+    UsageManager manager(setup->providers, &notifications, timing);
+
+    // A reader that went away shows as a failed write (EPIPE), not as a signal
+    // that kills the process; either way the command is done, and says nothing.
+    std::signal(SIGPIPE, SIG_IGN);
+    UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&manager, &UsageManager::refreshFinished, &app, [&output, &manager] {
+        if (!Console::out(output.render(takeStatusSnapshot(manager))))
+            QCoreApplication::exit(0);
+    });
+    manager.refresh();
+    return QCoreApplication::exec();
 }

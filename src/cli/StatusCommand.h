@@ -27,5 +27,5 @@ struct StatusRunTiming
 StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManager *notifications,
                                StatusRunTiming timing = {});
 
-// quotix status [--json] [--demo]
+// quotix status [--json | --format FORMAT] [--remaining] [--follow] [--demo]
 int runStatusCommand(int argc, char **argv);

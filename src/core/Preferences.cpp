@@ -15,6 +15,16 @@ QString settingForDisplayMode(DisplayMode mode)
     return mode == DisplayMode::Session ? QString(SettingsKeys::SessionMode) : QString(SettingsKeys::WeeklyMode);
 }
 
+DisplayAs displayAsFromSetting(const QVariant &value)
+{
+    return value.toString() == SettingsKeys::ShowRemaining ? DisplayAs::Remaining : DisplayAs::Used;
+}
+
+QString settingForDisplayAs(DisplayAs as)
+{
+    return as == DisplayAs::Remaining ? QString(SettingsKeys::ShowRemaining) : QString(SettingsKeys::ShowUsed);
+}
+
 Preferences::Preferences(QSettings *settings, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
@@ -33,7 +43,22 @@ DisplayMode Preferences::displayMode() const
 
 void Preferences::setDisplayMode(DisplayMode mode)
 {
-    m_settings->setValue(SettingsKeys::MenuBarDisplayMode, settingForDisplayMode(mode));
+    write(SettingsKeys::MenuBarDisplayMode, settingForDisplayMode(mode));
+}
+
+DisplayAs Preferences::displayAs() const
+{
+    return displayAsFromSetting(m_settings->value(SettingsKeys::DisplayAs));
+}
+
+void Preferences::setDisplayAs(DisplayAs as)
+{
+    write(SettingsKeys::DisplayAs, settingForDisplayAs(as));
+}
+
+void Preferences::write(QLatin1StringView key, const QString &value)
+{
+    m_settings->setValue(key, value);
     m_settings->sync();
     watchFile(); // the first write may have created the file
     m_snapshot = snapshot();

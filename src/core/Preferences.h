@@ -13,6 +13,12 @@ enum class DisplayMode {
     Weekly,  // stored as "weekly"; also the default and any other stored text
 };
 
+// Whether the faces show the used share of a limit or what is left of it.
+enum class DisplayAs {
+    Used,      // stored as "used"; also the default and any other stored text
+    Remaining, // stored as "remaining"
+};
+
 namespace SettingsKeys {
 inline constexpr QLatin1StringView Organization{"Quotix"};
 inline constexpr QLatin1StringView Application{"Quotix"};
@@ -20,10 +26,15 @@ inline constexpr QLatin1StringView RefreshInterval{"refreshInterval"};
 inline constexpr QLatin1StringView MenuBarDisplayMode{"menuBarDisplayMode"};
 inline constexpr QLatin1StringView SessionMode{"session"};
 inline constexpr QLatin1StringView WeeklyMode{"weekly"};
+inline constexpr QLatin1StringView DisplayAs{"displayAs"};
+inline constexpr QLatin1StringView ShowUsed{"used"};
+inline constexpr QLatin1StringView ShowRemaining{"remaining"};
 }
 
 DisplayMode displayModeFromSetting(const QVariant &value);
 QString settingForDisplayMode(DisplayMode mode);
+DisplayAs displayAsFromSetting(const QVariant &value);
+QString settingForDisplayAs(DisplayAs as);
 
 // The user's settings with one change signal: for writes made here and for
 // edits of the settings file made by anyone else.
@@ -36,12 +47,15 @@ public:
 
     DisplayMode displayMode() const;
     void setDisplayMode(DisplayMode mode);
+    DisplayAs displayAs() const;
+    void setDisplayAs(DisplayAs as);
     QVariant refreshIntervalValue() const;
 
 Q_SIGNALS:
     void changed();
 
 private:
+    void write(QLatin1StringView key, const QString &value);
     void watchFile();
     void onFileEvent();
     QVariantMap snapshot() const;

@@ -7,7 +7,8 @@ class UsageService;
 
 // Realistic answers of both usage services for the demo: every window the
 // providers read, reset times relative to now, Claude's weekly window in the
-// orange band.
+// orange band and ahead of pace (76 % used with 55 % of the week gone, so it
+// runs out in about a day at that rate).
 namespace DemoData {
 
 QByteArray claudeDocument(const QDateTime &now);

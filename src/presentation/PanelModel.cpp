@@ -1,5 +1,8 @@
 #include "presentation/PanelModel.h"
 
+#include "presentation/Pace.h"
+#include "presentation/TimeFormat.h"
+#include "presentation/UsageText.h"
 #include "core/UsageProvider.h"
 
 #include <algorithm>
@@ -11,6 +14,7 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
     PanelModel model;
     model.refreshButton = refreshButtonState(input.isLoading);
     model.pickerSelection = input.displayMode;
+    model.displayAsSelection = input.displayAs;
     model.content = contentBranch(input.isLoading, input.providerStates);
     if (model.content == ContentBranch::LoadingPlaceholder)
         return model;
@@ -19,7 +23,7 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
         const auto state = input.providerStates.constFind(provider->id());
         if (state == input.providerStates.cend())
             continue;
-        model.sections.append(sectionModel(*state, now));
+        model.sections.append(sectionModel(*state, now, input.displayAs));
     }
     model.showsEmptyState = input.availableProviders.isEmpty();
     if (input.lastUpdated)
@@ -27,10 +31,11 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
     return model;
 }
 
-PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode)
+PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode, DisplayAs displayAs)
 {
     return PanelInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
-                      manager.lastUpdated(),        manager.statusColor(),    displayMode};
+                      manager.lastUpdated(),        manager.statusColor(),    displayMode,
+                      displayAs};
 }
 
 ContentBranch contentBranch(bool isLoading, const QHash<QString, ProviderState> &states)
@@ -61,7 +66,7 @@ SectionBody sectionBody(const ProviderState &state)
     return SectionBody::Waiting;
 }
 
-SectionModel sectionModel(const ProviderState &state, const QDateTime &now)
+SectionModel sectionModel(const ProviderState &state, const QDateTime &now, DisplayAs as)
 {
     SectionModel section;
     if (state.provider) {
@@ -77,20 +82,25 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now)
         section.errorDetailText = state.errorDetail.value_or(QString());
     } else if (section.body == SectionBody::Rows) {
         for (const UsageLimit &limit : state.usage->limits)
-            section.rows.append(rowModel(limit, now));
+            section.rows.append(rowModel(limit, now, as));
     }
     return section;
 }
 
-RowModel rowModel(const UsageLimit &limit, const QDateTime &now)
+RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)
 {
     RowModel row;
     row.title = limit.name;
-    row.percentText = percentText(limit.utilization);
+    row.percentText = usageText(limit.utilization, as);
     row.color = bandColor(limit.utilization);
     row.filledFraction = filledFraction(limit.utilization);
-    if (limit.resetTime)
+    if (limit.resetTime) {
         row.resetText = resetText(*limit.resetTime, now);
+        row.resetClock = u"Resets "_s + resetClockText(*limit.resetTime, now);
+    }
+    row.paceMarker = elapsedFraction(limit, now);
+    if (const auto exhaustion = projectedExhaustion(limit, now))
+        row.projectionText = projectionText(*exhaustion, now);
     return row;
 }
 
@@ -125,4 +135,14 @@ int pickerIndex(DisplayMode mode)
 DisplayMode displayModeForPickerIndex(int index)
 {
     return index == 1 ? DisplayMode::Session : DisplayMode::Weekly;
+}
+
+int pickerIndex(DisplayAs as)
+{
+    return as == DisplayAs::Remaining ? 1 : 0;
+}
+
+DisplayAs displayAsForPickerIndex(int index)
+{
+    return index == 1 ? DisplayAs::Remaining : DisplayAs::Used;
 }

@@ -44,6 +44,12 @@ struct RowModel
     NamedColor color = NamedColor::Green;
     double filledFraction = 0.0; // always within [0, 1]
     std::optional<QString> resetText;
+    // "Resets at 14:30": the same moment as a clock time, for the row's tooltip.
+    std::optional<QString> resetClock;
+    // Where the bar's pace marker sits: the elapsed share of the window.
+    std::optional<double> paceMarker;
+    // "At this pace: runs out in …", only when use runs ahead of the window.
+    std::optional<QString> projectionText;
 };
 
 struct SectionModel
@@ -75,6 +81,7 @@ struct PanelInput
     std::optional<QDateTime> lastUpdated;
     NamedColor statusColor = NamedColor::Green;
     DisplayMode displayMode = DisplayMode::Weekly;
+    DisplayAs displayAs = DisplayAs::Used;
 };
 
 struct PanelModel
@@ -85,16 +92,19 @@ struct PanelModel
     std::optional<FooterModel> footer;
     RefreshButtonState refreshButton;
     DisplayMode pickerSelection = DisplayMode::Weekly;
+    DisplayAs displayAsSelection = DisplayAs::Used;
 };
 
 PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now);
-PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode);
+PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode, DisplayAs displayAs);
 
 ContentBranch contentBranch(bool isLoading, const QHash<QString, ProviderState> &states);
 RefreshButtonState refreshButtonState(bool isLoading);
-SectionModel sectionModel(const ProviderState &state, const QDateTime &now);
+SectionModel sectionModel(const ProviderState &state, const QDateTime &now, DisplayAs as = DisplayAs::Used);
 SectionBody sectionBody(const ProviderState &state);
-RowModel rowModel(const UsageLimit &limit, const QDateTime &now);
+// The percentage shows what is used or what is left; colour, bar and pace
+// always follow the used share.
+RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as = DisplayAs::Used);
 
 // "5 sec", "2 min", "1 hr, 5 min", "3 days": the bare time since a moment.
 QString elapsedText(const QDateTime &since, const QDateTime &now);
@@ -105,3 +115,9 @@ inline constexpr QLatin1StringView WeeklySegmentLabel{"Weekly"};
 inline constexpr QLatin1StringView SessionSegmentLabel{"5 Hour"};
 int pickerIndex(DisplayMode mode);
 DisplayMode displayModeForPickerIndex(int index);
+
+// The used-or-remaining picker below it.
+inline constexpr QLatin1StringView UsedSegmentLabel{"Used"};
+inline constexpr QLatin1StringView RemainingSegmentLabel{"Remaining"};
+int pickerIndex(DisplayAs as);
+DisplayAs displayAsForPickerIndex(int index);

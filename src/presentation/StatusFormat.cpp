@@ -2,6 +2,9 @@
 
 #include "core/Bands.h"
 #include "presentation/EmptyState.h"
+#include "presentation/Pace.h"
+#include "presentation/TimeFormat.h"
+#include "presentation/UsageText.h"
 #include "presentation/UsageFigures.h"
 
 #include <QLocale>
@@ -86,24 +89,24 @@ QString jsonArray(const QStringList &items, int level)
     return u"[\n"_s + lines.join(u",\n"_s) + u"\n"_s + indent(level) + u"]"_s;
 }
 
-QString colourName(NamedColor colour)
+QString jsonOptional(const std::optional<double> &value)
 {
-    switch (colour) {
-    case NamedColor::Green: return u"green"_s;
-    case NamedColor::Yellow: return u"yellow"_s;
-    case NamedColor::Orange: return u"orange"_s;
-    case NamedColor::Red: return u"red"_s;
-    }
-    return u"green"_s;
+    return value ? jsonNumber(*value) : u"null"_s;
 }
 
-QString usageJson(const ProviderUsageResponse &usage, int level)
+QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int level)
 {
     QStringList limits;
     for (const UsageLimit &limit : usage.limits) {
+        const std::optional<double> length
+            = limit.windowSeconds ? std::optional<double>(double(*limit.windowSeconds)) : std::nullopt;
         limits.append(jsonObject({{u"name"_s, jsonString(limit.name)},
                                   {u"utilization"_s, jsonNumber(limit.utilization)},
-                                  {u"resetTime"_s, jsonTime(limit.resetTime)}},
+                                  {u"resetTime"_s, jsonTime(limit.resetTime)},
+                                  {u"kind"_s, jsonString(limitKindName(limit.kind))},
+                                  {u"windowSeconds"_s, jsonOptional(length)},
+                                  {u"elapsedFraction"_s, jsonOptional(elapsedFraction(limit, now))},
+                                  {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))}},
                                  level + 2));
     }
     return jsonObject({{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())},
@@ -111,13 +114,13 @@ QString usageJson(const ProviderUsageResponse &usage, int level)
                       level);
 }
 
-QString providerJson(const ProviderStatus &provider, int level)
+QString providerJson(const ProviderStatus &provider, const QDateTime &now, int level)
 {
     const ProviderState &state = provider.state;
     return jsonObject({{u"id"_s, jsonString(provider.id)},
                        {u"name"_s, jsonString(provider.name)},
                        {u"available"_s, jsonBool(provider.available)},
-                       {u"usage"_s, state.usage ? usageJson(*state.usage, level + 1) : u"null"_s},
+                       {u"usage"_s, state.usage ? usageJson(*state.usage, now, level + 1) : u"null"_s},
                        {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
                        {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s},
                        {u"errorDetail"_s, state.errorDetail ? jsonString(*state.errorDetail) : u"null"_s}},
@@ -147,16 +150,37 @@ QString paint(const QString &text, const QString &style, bool colour)
 
 } // namespace
 
+QString colourName(NamedColor colour)
+{
+    switch (colour) {
+    case NamedColor::Green: return u"green"_s;
+    case NamedColor::Yellow: return u"yellow"_s;
+    case NamedColor::Orange: return u"orange"_s;
+    case NamedColor::Red: return u"red"_s;
+    }
+    return u"green"_s;
+}
+
 QString isoTimestamp(const QDateTime &moment)
 {
     return moment.toUTC().toString(Qt::ISODateWithMs);
 }
 
-QByteArray statusJson(const StatusSnapshot &snapshot)
+QString limitKindName(LimitKind kind)
+{
+    switch (kind) {
+    case LimitKind::Session: return u"session"_s;
+    case LimitKind::Weekly: return u"weekly"_s;
+    case LimitKind::Other: break;
+    }
+    return u"other"_s;
+}
+
+QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now)
 {
     QStringList providers;
     for (const ProviderStatus &provider : snapshot.providers)
-        providers.append(providerJson(provider, 2));
+        providers.append(providerJson(provider, now, 2));
     const QString document = jsonObject({{u"lastUpdated"_s, jsonTime(snapshot.lastUpdated)},
                                          {u"statusColor"_s, jsonString(colourName(snapshot.statusColor))},
                                          {u"providers"_s, jsonArray(providers, 1)}},
@@ -171,8 +195,9 @@ QString usageBar(double utilization, int width)
     return QString(filled, QChar(0x2588)) + QString(width - filled, QChar(0x2591)); // █ and ░
 }
 
-QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool colour)
+QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const TextOptions &options)
 {
+    const bool colour = options.colour;
     QStringList lines;
     const bool anyAvailable = std::any_of(snapshot.providers.cbegin(), snapshot.providers.cend(),
                                           [](const ProviderStatus &p) { return p.available; });
@@ -187,7 +212,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool co
                 continue;
             for (const UsageLimit &limit : provider.state.usage->limits) {
                 nameWidth = std::max(nameWidth, limit.name.size());
-                percentWidth = std::max(percentWidth, percentText(limit.utilization).size());
+                percentWidth = std::max(percentWidth, usageText(limit.utilization, options.displayAs).size());
             }
         }
 
@@ -215,11 +240,14 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool co
                 for (const UsageLimit &limit : state.usage->limits) {
                     const QString band = ansiColour(bandColor(limit.utilization));
                     QString line = u"  "_s + limit.name.leftJustified(nameWidth) + u"  "_s
-                        + paint(percentText(limit.utilization).rightJustified(percentWidth), band, colour) + u"  "_s
+                        + paint(usageText(limit.utilization, options.displayAs).rightJustified(percentWidth), band, colour) + u"  "_s
                         + paint(usageBar(limit.utilization), band, colour);
                     if (limit.resetTime)
-                        line += u"  "_s + resetText(*limit.resetTime, now);
+                        line += u"  "_s + resetText(*limit.resetTime, now) + u" ("_s
+                            + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';
                     lines.append(line);
+                    if (const auto exhaustion = projectedExhaustion(limit, now))
+                        lines.append(u"    "_s + paint(projectionText(*exhaustion, now), band, colour));
                 }
             }
         }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "core/NamedColor.h"
+#include "core/Preferences.h"
 #include "core/UsageModel.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QLocale>
 #include <QString>
+#include <QTimeZone>
 
 #include <optional>
 
@@ -26,19 +29,34 @@ struct StatusSnapshot
     QList<ProviderStatus> providers; // every provider, in the coordinator's order
 };
 
+// "green", "yellow", "orange" or "red".
+QString colourName(NamedColor colour);
+
 // UTC ISO 8601 with milliseconds and "Z"; what the JSON output uses for instants.
 QString isoTimestamp(const QDateTime &moment);
 
+// "session", "weekly" or "other".
+QString limitKindName(LimitKind kind);
+
 // The snapshot as one JSON object, keys in a fixed order, ending in a newline.
 // Numbers are written as received; one that is not finite is written as null,
-// since JSON has no spelling for it. An invalid date is null as well.
-QByteArray statusJson(const StatusSnapshot &snapshot);
+// since JSON has no spelling for it. An invalid date is null as well. Each
+// limit's pace is taken at now.
+QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now);
 
 // The snapshot for a terminal: per available provider its limits with
-// percentage, bar and reset countdown, or its error; the empty-state message
-// when none is available; then the time of the update. colour adds ANSI band
-// colours.
-QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, bool colour);
+// percentage, bar and reset countdown (and the projection when it runs ahead
+// of pace), or its error; the empty-state message
+// when none is available; then the time of the update.
+struct TextOptions
+{
+    bool colour = false; // ANSI band colours
+    DisplayAs displayAs = DisplayAs::Used;
+    // For the reset as a clock time.
+    QTimeZone zone = QTimeZone::systemTimeZone();
+    QLocale locale;
+};
+QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const TextOptions &options = {});
 
 // A text bar of the given width: filled cells for utilization / 100, capped
 // at full; a positive value below one cell still shows one.

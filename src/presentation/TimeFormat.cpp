@@ -1,5 +1,6 @@
 #include "presentation/TimeFormat.h"
 
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -16,4 +17,32 @@ QString formatTimeRemaining(const QDateTime &date, const QDateTime &now)
     if (s < 90000)
         return u"in %1h %2m"_s.arg(hours).arg(minutes);
     return u"in %1d %2h"_s.arg(hours / 24).arg(hours % 24);
+}
+
+namespace {
+
+// The locale's short time without seconds, which some locales (C among them) include.
+QString shortTime(const QTime &time, const QLocale &locale)
+{
+    static const QRegularExpression seconds(u"[:.]ss?"_s);
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(seconds);
+    return locale.toString(time, format);
+}
+
+} // namespace
+
+QString resetClockText(const QDateTime &reset, const QDateTime &now, const QTimeZone &zone, const QLocale &locale)
+{
+    const QDateTime local = reset.toTimeZone(zone);
+    const qint64 days = now.toTimeZone(zone).date().daysTo(local.date());
+    const QString time = shortTime(local.time(), locale);
+    if (days == 0)
+        return u"at "_s + time;
+    if (days > 0 && days < 7)
+        return locale.dayName(local.date().dayOfWeek(), QLocale::ShortFormat) + u' ' + time;
+    // Month and day in the order the locale writes its dates.
+    const QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
+    const bool monthFirst = dateFormat.indexOf(u'M') < dateFormat.indexOf(u'd');
+    return locale.toString(local.date(), monthFirst ? u"MMM d"_s : u"d MMM"_s) + u", "_s + time;
 }

@@ -1,6 +1,7 @@
 #include "presentation/TitleLayout.h"
 
 #include "core/UsageProvider.h"
+#include "presentation/UsageText.h"
 #include "presentation/UsageFigures.h"
 
 #include <algorithm>
@@ -108,7 +109,7 @@ TitleLayout loadingTitle()
 }
 
 TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, ProviderState> &states, bool isLoading,
-                        DisplayMode mode)
+                        DisplayMode mode, DisplayAs as)
 {
     TitleLayout title;
     bool shownAny = false;
@@ -127,7 +128,7 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
 
         const UsageLimit *limit = chosenLimit(*usage, mode);
         const double value = limit ? limit->utilization : usage->maxUtilization();
-        TitlePiece percentage{TitlePiece::Kind::Percentage, percentText(value), {}, bandOfShown(value)};
+        TitlePiece percentage{TitlePiece::Kind::Percentage, usageText(value, as), {}, bandOfShown(value)};
         percentage.fill = fillOfShown(value);
         title.pieces.append(percentage);
         shownAny = true;
@@ -138,7 +139,7 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
 }
 
 QStringList providerSummaryLines(const ProviderList &available, const QHash<QString, ProviderState> &states,
-                                 DisplayMode mode)
+                                 DisplayMode mode, DisplayAs as)
 {
     QStringList lines;
     for (const auto &provider : available) {
@@ -149,10 +150,15 @@ QStringList providerSummaryLines(const ProviderList &available, const QHash<QStr
             const UsageLimit *limit = chosenLimit(*state->usage, mode);
             const double value = limit ? limit->utilization : state->usage->maxUtilization();
             const QString what = limit ? u" \u2014 "_s + limit->name : QString();
-            lines.append(provider->name() + what + u": "_s + percentText(value));
+            lines.append(provider->name() + what + u": "_s + usageText(value, as));
         } else if (state->error) {
             lines.append(provider->name() + u": "_s + *state->error);
         }
     }
     return lines;
+}
+
+const UsageLimit *titleLimit(const ProviderUsageResponse &usage, DisplayMode mode)
+{
+    return chosenLimit(usage, mode);
 }

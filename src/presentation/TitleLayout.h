@@ -56,16 +56,21 @@ inline constexpr QStringView ProviderSeparator = u" \u00B7 ";
 // two providers share one ("Claude", "Codex").
 QString providerMark(const QString &id, const QString &name);
 
+// The limit the title shows for the display mode; null when none matches,
+// and the title shows the highest utilisation instead.
+const UsageLimit *titleLimit(const ProviderUsageResponse &usage, DisplayMode mode);
+
 // The title before the first render.
 TitleLayout loadingTitle();
 
 // For each available provider with usage: its icon and the percentage of the
-// limit the display mode picks, separated by two spaces. No provider to show:
-// "⏳" while loading, else "❌".
+// limit the display mode picks (used, or left when shown as remaining; the band
+// follows the used share either way), separated by two spaces. No provider to
+// show: "⏳" while loading, else "❌".
 TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, ProviderState> &states, bool isLoading,
-                        DisplayMode mode);
+                        DisplayMode mode, DisplayAs as = DisplayAs::Used);
 
 // One line per available provider for tooltips: "Claude — Weekly (7d): 42%",
 // or the provider's error when it has no usage to show.
 QStringList providerSummaryLines(const ProviderList &available, const QHash<QString, ProviderState> &states,
-                                 DisplayMode mode);
+                                 DisplayMode mode, DisplayAs as = DisplayAs::Used);

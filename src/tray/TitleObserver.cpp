@@ -19,6 +19,7 @@ void TitleObserver::render()
 {
     const ProviderList available = m_manager->knownAvailableProviders();
     const DisplayMode mode = m_preferences->displayMode();
-    const TitleLayout title = layoutTitle(available, m_manager->providerStates(), m_manager->isLoading(), mode);
-    Q_EMIT titleChanged(title, providerSummaryLines(available, m_manager->providerStates(), mode));
+    const DisplayAs as = m_preferences->displayAs();
+    const TitleLayout title = layoutTitle(available, m_manager->providerStates(), m_manager->isLoading(), mode, as);
+    Q_EMIT titleChanged(title, providerSummaryLines(available, m_manager->providerStates(), mode, as));
 }

@@ -12,7 +12,7 @@
 #include "core/os/TrayHost.h"
 #include "tray/TrayHostWaiter.h"
 #include "core/os/TrayItem.h"
-#include "tray/UnixSignalWatcher.h"
+#include "core/UnixSignalWatcher.h"
 
 #include <QApplication>
 

@@ -49,6 +49,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     , m_statusDot(new StatusDot(m_footer))
     , m_footerText(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_footer))
     , m_picker(new SegmentedPicker({WeeklySegmentLabel, SessionSegmentLabel}, this))
+    , m_displayAsPicker(new SegmentedPicker({UsedSegmentLabel, RemainingSegmentLabel}, this))
     , m_launchAtLogin(new QCheckBox(u"Launch at Login"_s, this))
     , m_quit(new QPushButton(u"Quit"_s, this))
     , m_renderSoon(new QTimer(this))
@@ -93,6 +94,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     display->setSpacing(8);
     display->addWidget(new PanelLabel(u"Menu Bar Display"_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
     display->addWidget(m_picker);
+    display->addWidget(m_displayAsPicker);
     layout->addLayout(display);
 
     m_launchAtLogin->setFont(PanelStyle::caption());
@@ -109,6 +111,8 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     connect(m_refreshButton, &RefreshButton::clicked, m_manager, &UsageManager::refresh);
     connect(m_picker, &SegmentedPicker::indexChosen, this,
             [this](int index) { m_preferences->setDisplayMode(displayModeForPickerIndex(index)); });
+    connect(m_displayAsPicker, &SegmentedPicker::indexChosen, this,
+            [this](int index) { m_preferences->setDisplayAs(displayAsForPickerIndex(index)); });
     // clicked, not toggled: only the user's own switching reaches the login item.
     connect(m_launchAtLogin, &QCheckBox::clicked, m_launchAtLoginSwitch, &LaunchAtLogin::setEnabled);
     connect(m_launchAtLoginSwitch, &LaunchAtLogin::enabledChanged, m_launchAtLogin, &QCheckBox::setChecked);
@@ -133,7 +137,8 @@ void MenuBarView::render()
 {
     m_renderSoon->stop();
     const PanelModel model
-        = buildPanelModel(panelInputFrom(*m_manager, m_preferences->displayMode()), QDateTime::currentDateTimeUtc());
+        = buildPanelModel(panelInputFrom(*m_manager, m_preferences->displayMode(), m_preferences->displayAs()),
+                          QDateTime::currentDateTimeUtc());
 
     // One repaint for the whole change, not one per widget.
     setUpdatesEnabled(false);
@@ -153,6 +158,7 @@ void MenuBarView::render()
     m_content->setVisible(hasContent);
 
     m_picker->setCurrentIndex(pickerIndex(model.pickerSelection));
+    m_displayAsPicker->setCurrentIndex(pickerIndex(model.displayAsSelection));
     m_launchAtLogin->setChecked(m_launchAtLoginSwitch->isEnabled());
     setUpdatesEnabled(true);
     Q_EMIT contentChanged();

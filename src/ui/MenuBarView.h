@@ -37,6 +37,7 @@ public:
 
     RefreshButton *refreshButton() const { return m_refreshButton; }
     SegmentedPicker *picker() const { return m_picker; }
+    SegmentedPicker *displayAsPicker() const { return m_displayAsPicker; }
     QCheckBox *launchAtLoginBox() const { return m_launchAtLogin; }
     QPushButton *quitButton() const { return m_quit; }
     QList<ProviderSection *> visibleSections() const;
@@ -73,6 +74,7 @@ private:
     StatusDot *m_statusDot;
     PanelLabel *m_footerText;
     SegmentedPicker *m_picker;
+    SegmentedPicker *m_displayAsPicker;
     QCheckBox *m_launchAtLogin;
     QPushButton *m_quit;
 

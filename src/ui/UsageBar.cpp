@@ -9,6 +9,7 @@
 namespace {
 constexpr int BarHeight = 6;
 constexpr qreal CornerRadius = 3.0; // half the height: fully rounded ends
+constexpr qreal MarkerWidth = 1.5;
 } // namespace
 
 UsageBar::UsageBar(QWidget *parent)
@@ -24,6 +25,14 @@ void UsageBar::setValue(double filledFraction, NamedColor color)
         return;
     m_fraction = filledFraction;
     m_color = color;
+    update();
+}
+
+void UsageBar::setMarker(std::optional<double> fraction)
+{
+    if (m_marker == fraction)
+        return;
+    m_marker = fraction;
     update();
 }
 
@@ -44,9 +53,18 @@ void UsageBar::paintEvent(QPaintEvent *)
     painter.drawRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
 
     const qreal filled = width() * std::clamp(m_fraction, 0.0, 1.0);
-    if (filled <= 0.0)
-        return;
-    painter.setBrush(PanelStyle::color(m_color, palette()));
-    const qreal radius = std::min(CornerRadius, filled / 2);
-    painter.drawRoundedRect(QRectF(0, 0, filled, height()), radius, CornerRadius);
+    if (filled > 0.0) {
+        painter.setBrush(PanelStyle::color(m_color, palette()));
+        const qreal radius = std::min(CornerRadius, filled / 2);
+        painter.drawRoundedRect(QRectF(0, 0, filled, height()), radius, CornerRadius);
+    }
+
+    if (m_marker) {
+        // Kept inside the bar so it stays visible at both ends.
+        const qreal x = std::clamp(width() * *m_marker, MarkerWidth / 2, width() - MarkerWidth / 2);
+        QColor marker = palette().color(QPalette::WindowText);
+        marker.setAlphaF(0.75f);
+        painter.setBrush(marker);
+        painter.drawRect(QRectF(x - MarkerWidth / 2, 0, MarkerWidth, height()));
+    }
 }

@@ -13,6 +13,7 @@ UsageRow::UsageRow(QWidget *parent)
     , m_percent(new PanelLabel({}, PanelStyle::monospaced(12, QFont::DemiBold), PanelLabel::Tone::Named, this))
     , m_bar(new UsageBar(this))
     , m_reset(new PanelLabel({}, PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, this))
+    , m_projection(new PanelLabel({}, PanelStyle::systemFont(10), PanelLabel::Tone::Named, this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -28,6 +29,7 @@ UsageRow::UsageRow(QWidget *parent)
     layout->addLayout(line);
     layout->addWidget(m_bar);
     layout->addWidget(m_reset);
+    layout->addWidget(m_projection);
 }
 
 void UsageRow::setModel(const RowModel &row)
@@ -38,6 +40,16 @@ void UsageRow::setModel(const RowModel &row)
     m_bar->setValue(row.filledFraction, row.color);
     m_reset->setText(row.resetText.value_or(QString()));
     m_reset->setVisible(row.resetText.has_value());
+    setToolTip(row.resetClock.value_or(QString()));
+    m_bar->setMarker(row.paceMarker);
+    m_projection->setText(row.projectionText.value_or(QString()));
+    m_projection->setNamedColor(row.color);
+    m_projection->setVisible(row.projectionText.has_value());
+}
+
+QString UsageRow::projectionText() const
+{
+    return m_projection->isHidden() ? QString() : m_projection->text();
 }
 
 QString UsageRow::titleText() const

@@ -7,7 +7,8 @@
 class PanelLabel;
 class UsageBar;
 
-// One limit: its name and percentage, the bar, and when it resets.
+// One limit: its name and percentage, the bar with its pace marker, when it
+// resets, and when it runs out at the pace so far.
 class UsageRow : public QWidget
 {
     Q_OBJECT
@@ -19,10 +20,13 @@ public:
     QString titleText() const;
     QString percentText() const;
     QString resetText() const; // empty when the row has no reset line
+    QString projectionText() const; // empty when the row has no projection
+    UsageBar *bar() const { return m_bar; }
 
 private:
     PanelLabel *m_title;
     PanelLabel *m_percent;
     UsageBar *m_bar;
     PanelLabel *m_reset;
+    PanelLabel *m_projection;
 };

@@ -3,9 +3,11 @@
 
 #include "demo/UsageService.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -44,6 +46,15 @@ private:
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<UsageService> m_service;
     QProcessEnvironment m_environment;
+
+    // The tray's settings file, where quotix status reads them.
+    void writeSettings(const QByteArray &lines)
+    {
+        QVERIFY(QDir().mkpath(m_home->filePath(u"config/Quotix"_s)));
+        QFile file(m_home->filePath(u"config/Quotix/Quotix.conf"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\n" + lines);
+    }
 
     // The command-line tools' credential files, holding the tokens above.
     void giveCredentials()
@@ -104,9 +115,18 @@ private Q_SLOTS:
                      .arg(m_service->url(UsageService::ClaudePath).toString(), m_service->url(UsageService::CodexPath).toString())
                      .toUtf8());
         QCOMPARE(QJsonDocument::fromJson(result.out)[u"statusColor"_s].toString(), u"red"_s);
-        QJsonArray limits; // per provider
-        for (const QJsonValue &provider : result.providers)
-            limits.append(provider[u"usage"_s][u"limits"_s]);
+        QJsonArray limits; // per provider, the figures the services sent
+        for (const QJsonValue &provider : result.providers) {
+            QJsonArray sent;
+            for (const QJsonValue &limit : provider[u"usage"_s][u"limits"_s].toArray()) {
+                sent.append(QJsonObject{{u"name"_s, limit[u"name"_s]},
+                                        {u"utilization"_s, limit[u"utilization"_s]},
+                                        {u"resetTime"_s, limit[u"resetTime"_s]}});
+                // The pace of a window follows from its length.
+                QCOMPARE(limit[u"elapsedFraction"_s].isNull(), limit[u"windowSeconds"_s].isNull());
+            }
+            limits.append(sent);
+        }
         QCOMPARE(limits, QJsonDocument::fromJson(fixture(u"limits.json"_s)).array());
 
         // Each service got exactly its own user's token.
@@ -176,6 +196,78 @@ private Q_SLOTS:
         QCOMPARE(text.exitCode, 0);
         QVERIFY(text.out.contains("Resets in "_ba));
         QVERIFY(!text.out.contains('\x1b')); // not a terminal
+        QVERIFY(text.out.contains("  76%  "_ba));
+
+        const Run remaining = run({u"status"_s, u"--demo"_s, u"--remaining"_s});
+        QCOMPARE(remaining.exitCode, 0);
+        QVERIFY2(remaining.out.contains(" 24% left  "_ba), remaining.out.constData());
+    }
+
+    void statusBarFormatsShowTheTraysWindow()
+    {
+        giveCredentials();
+        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, fixture(u"claude-usage.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::CodexPath, ServiceAnswer{200, fixture(u"codex-usage.json"_s), {}, {}, {}});
+
+        const Run waybar = run({u"status"_s, u"--format"_s, u"waybar"_s});
+        QCOMPARE(waybar.exitCode, 0);
+        QVERIFY(waybar.out.endsWith('\n') && waybar.out.count('\n') == 1);
+        const QJsonObject line = QJsonDocument::fromJson(waybar.out).object();
+        QVERIFY(line[u"text"_s].toString().contains(u"71%"_s) && line[u"text"_s].toString().contains(u"93%"_s));
+        QCOMPARE(line[u"tooltip"_s].toString(), u"Claude \u2014 Weekly (7d): 71%\nCodex \u2014 Weekly: 93%"_s);
+        QCOMPARE(line[u"class"_s].toString(), u"red"_s);
+        QCOMPARE(line[u"percentage"_s].toInt(), 93);
+
+        // The tray's settings choose the window and what is shown of it.
+        writeSettings("menuBarDisplayMode=session\ndisplayAs=remaining\n");
+        const QJsonObject session = QJsonDocument::fromJson(run({u"status"_s, u"--format=waybar"_s}).out).object();
+        const QString sessionText = session[u"text"_s].toString();
+        QVERIFY2(sessionText.contains(u"54% left"_s) && sessionText.contains(u"87% left"_s), qPrintable(sessionText));
+        QCOMPARE(session[u"class"_s].toString(), u"green"_s);
+        QCOMPARE(session[u"percentage"_s].toInt(), 45);
+
+        // A template with an unknown field is refused before any request.
+        const qsizetype requests = m_service->requests().size();
+        const Run unknown = run({u"status"_s, u"--format"_s, u"{claude.weekly} {claude.monthly}"_s});
+        QCOMPARE(unknown.exitCode, 2);
+        QVERIFY(unknown.out.isEmpty());
+        QVERIFY2(unknown.err.contains("unknown field \"{claude.monthly}\""), unknown.err.constData());
+        QCOMPARE(m_service->requests().size(), requests);
+    }
+
+    void followPrintsAfterEveryRefreshUntilTold()
+    {
+        giveCredentials();
+        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, fixture(u"claude-usage.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::CodexPath, ServiceAnswer{200, fixture(u"codex-usage.json"_s), {}, {}, {}});
+        writeSettings("refreshInterval=0.2\n");
+
+        // Ended by SIGTERM: a clean exit after one line per refresh.
+        QProcess follow;
+        follow.setProcessEnvironment(m_environment);
+        follow.start(QStringLiteral(QUOTIX_EXECUTABLE), {u"status"_s, u"--follow"_s, u"--format"_s, u"{max}"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(follow.bytesAvailable() >= 3 * 4, 20000);
+        follow.terminate();
+        QVERIFY(follow.waitForFinished(10000));
+        QCOMPARE(follow.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(follow.exitCode(), 0);
+        const QList<QByteArray> lines = follow.readAllStandardOutput().split('\n');
+        QVERIFY(lines.size() >= 4);
+        QCOMPARE(lines.constLast(), QByteArray()); // whole lines only
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            QCOMPARE(lines.at(i), "93%"_ba);
+        QVERIFY(m_service->requests().size() >= 2 * (lines.size() - 1));
+
+        // Its reader gone, it ends by itself and quietly, not by SIGPIPE (which pipefail would report).
+        QProcess reader;
+        reader.setProcessEnvironment(m_environment);
+        reader.start(u"bash"_s, {u"-c"_s, u"set -o pipefail; \"$0\" status --follow --format waybar | head -n 1"_s,
+                                 QStringLiteral(QUOTIX_EXECUTABLE)});
+        QSignalSpy finished(&reader, &QProcess::finished);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(reader.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(reader.exitCode(), 0);
+        QVERIFY(reader.readAllStandardOutput().startsWith("{\"class\":\"red\""));
     }
 };
 

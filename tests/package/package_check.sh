@@ -85,7 +85,7 @@ if command -v bash >/dev/null 2>&1; then
             sh "$root/usr/share/bash-completion/completions/quotix" "$@"
     }
     [ "$(completions quotix '')" = "status screenshot" ] || fail "completion of quotix: $(completions quotix '')"
-    [ "$(completions quotix status --)" = "--json --demo --help --version" ] \
+    [ "$(completions quotix status --)" = "--json --format --remaining --follow --demo --help --version" ] \
         || fail "completion of quotix status --: $(completions quotix status --)"
     [ "$(completions quotix --)" = "--demo --help --version" ] || fail "completion of quotix --: $(completions quotix --)"
 fi

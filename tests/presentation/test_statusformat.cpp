@@ -24,6 +24,8 @@ QByteArray fixture(const QString &name)
 }
 
 const QDateTime Now = at(u"2026-12-06T14:03:05.123Z"_s);
+// Reset times as clock times in UTC and the C locale, whatever the machine's.
+const TextOptions Plain{false, DisplayAs::Used, QTimeZone::utc(), QLocale::c()};
 
 ProviderStatus provider(const QString &id, bool available, std::optional<QList<UsageLimit>> limits = {},
                         std::optional<QString> error = {})
@@ -56,17 +58,17 @@ class TestStatusFormat : public QObject
 private Q_SLOTS:
     void jsonHasTheFixedShape()
     {
-        QCOMPARE(statusJson(sampleSnapshot()), fixture(u"snapshot.json"_s));
+        QCOMPARE(statusJson(sampleSnapshot(), Now), fixture(u"snapshot.json"_s));
 
         // Usage stays beside an error; text is escaped.
         StatusSnapshot snapshot = sampleSnapshot();
         const QString error = u"\"quoted\"\n\ttab \\ \u0001 ünïcode"_s;
         snapshot.providers[0].state.error = error;
-        const QJsonObject document = QJsonDocument::fromJson(statusJson(snapshot)).object();
+        const QJsonObject document = QJsonDocument::fromJson(statusJson(snapshot, Now)).object();
         QCOMPARE(document[u"providers"_s][0][u"error"_s].toString(), error);
         QVERIFY(document[u"providers"_s][0][u"errorDetail"_s].isNull());
         snapshot.providers[0].state.errorDetail = u"The saved login expired 3 h ago."_s;
-        QCOMPARE(QJsonDocument::fromJson(statusJson(snapshot))[u"providers"_s][0][u"errorDetail"_s].toString(),
+        QCOMPARE(QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"errorDetail"_s].toString(),
                  u"The saved login expired 3 h ago."_s);
         QCOMPARE(document[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray().size(), 2);
     }
@@ -78,7 +80,7 @@ private Q_SLOTS:
         const QJsonArray written{33.333333333333336, 150, QJsonValue::Null, QJsonValue::Null};
         const StatusSnapshot snapshot{{}, NamedColor::Green, {provider(u"codex"_s, true,
             QList<UsageLimit>{{u"A"_s, 33.333333333333336, {}}, {u"B"_s, 150, {}}, {u"C"_s, nan, {}}, {u"D"_s, -infinity, {}}})}};
-        const QJsonArray limits = QJsonDocument::fromJson(statusJson(snapshot))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
+        const QJsonArray limits = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
         for (qsizetype i = 0; i < written.size(); ++i)
             QCOMPARE(limits[i][u"utilization"_s], written[i]);
     }
@@ -87,13 +89,13 @@ private Q_SLOTS:
     {
         const QString expected = QString::fromUtf8(fixture(u"snapshot.txt"_s)) + u"\nUpdated "_s
             + Now.toLocalTime().toString(u"HH:mm:ss"_s) + u'\n';
-        QCOMPARE(statusText(sampleSnapshot(), Now, false), expected);
+        QCOMPARE(statusText(sampleSnapshot(), Now, Plain), expected);
 
         StatusSnapshot failed = sampleSnapshot();
         failed.providers = {provider(u"claude"_s, true, QList<UsageLimit>{{u"Session"_s, 1, {}}}, u"Not logged in to Claude."_s),
                             provider(u"codex"_s, true, QList<UsageLimit>{})};
         failed.providers[0].state.errorDetail = u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s;
-        QCOMPARE(statusText(failed, Now, false).section(u"\n\nUpdated"_s, 0, 0),
+        QCOMPARE(statusText(failed, Now).section(u"\n\nUpdated"_s, 0, 0),
                  u"Claude\n  Not logged in to Claude.\n  The saved login expired 3 h ago. Open Claude Code once to renew it."
                  u"\n\nCodex\n  No limits reported"_s);
     }
@@ -103,8 +105,8 @@ private Q_SLOTS:
         const StatusSnapshot snapshot{{}, NamedColor::Red,
                                       {provider(u"claude"_s, true, QList<UsageLimit>{{u"A"_s, 69.99, {}}, {u"B"_s, 70, {}}, {u"C"_s, 90, {}}}),
                                        provider(u"codex"_s, true, {}, u"API error (code: 429)"_s)}};
-        QVERIFY(!statusText(snapshot, Now, false).contains(u'\x1b'));
-        const QString coloured = statusText(snapshot, Now, true);
+        QVERIFY(!statusText(snapshot, Now).contains(u'\x1b'));
+        const QString coloured = statusText(snapshot, Now, {true});
         QVERIFY(coloured.contains(u"\x1b[32m69%\x1b[0m"_s));
         QVERIFY(coloured.contains(u"\x1b[33m70%\x1b[0m"_s));
         QVERIFY(coloured.contains(u"\x1b[31m90%\x1b[0m"_s));
@@ -121,6 +123,31 @@ private Q_SLOTS:
                                                   {std::numeric_limits<double>::quiet_NaN(), 0}};
         for (const auto &[utilization, filled] : cases)
             QCOMPARE(usageBar(utilization), QString(filled, QChar(0x2588)) + QString(20 - filled, QChar(0x2591)));
+    }
+
+    void paceAppearsInJsonAndText()
+    {
+        // A week with 80 % used after half of it, and a five-hour window with no length known.
+        UsageLimit weekly{u"Weekly"_s, 80, Now.addSecs(7 * 12 * 3600), LimitKind::Weekly, 7 * 24 * 3600};
+        UsageLimit session{u"Session"_s, 10, Now.addSecs(3600), LimitKind::Session, std::nullopt};
+        const StatusSnapshot snapshot{Now, NamedColor::Yellow,
+                                      {provider(u"claude"_s, true, QList<UsageLimit>{weekly, session})}};
+        const QJsonArray limits
+            = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
+        QCOMPARE(limits[0][u"kind"_s].toString(), u"weekly"_s);
+        QCOMPARE(limits[0][u"windowSeconds"_s].toInteger(), 604800);
+        QCOMPARE(limits[0][u"elapsedFraction"_s].toDouble(), 0.5);
+        // 80 % in 3.5 days: the rest goes in 21 hours.
+        QCOMPARE(limits[0][u"projectedExhaustion"_s].toString(), u"2026-12-07T11:03:05.123Z"_s);
+        QCOMPARE(limits[1][u"kind"_s].toString(), u"session"_s);
+        for (const auto *key : {"windowSeconds", "elapsedFraction", "projectedExhaustion"})
+            QVERIFY(limits[1][QLatin1StringView(key)].isNull());
+
+        const QStringList lines = statusText(snapshot, Now).split(u'\n');
+        const qsizetype row = lines.indexOf(lines.filter(u"Weekly"_s).value(0));
+        QCOMPARE(lines.value(row + 1), u"    At this pace: runs out in 21h 0m"_s);
+        QVERIFY(lines.value(row + 2).contains(u"Session"_s)); // no projection without a length
+        QVERIFY(statusText(snapshot, Now, {true}).contains(u"\x1b[33mAt this pace: runs out in 21h 0m\x1b[0m"_s));
     }
 
     void exitStatusCountsOnlyAvailableProviders()

@@ -5,6 +5,8 @@
 #include "ui/RefreshButton.h"
 #include "support/ScriptedProvider.h"
 #include "ui/SegmentedPicker.h"
+#include "ui/UsageBar.h"
+#include "ui/UsageRow.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -62,6 +64,7 @@ class TestMenuBarView : public QObject
 
 private Q_SLOTS:
     void errorHidesRows();
+    void rowsShowPace();
     void loadingThenFooter();
     void controlsWriteThrough();
     void panelKeys();
@@ -96,6 +99,29 @@ void TestMenuBarView::errorHidesRows()
     QVERIFY(f.refreshAndWait());
     QTRY_COMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
     QCOMPARE(section->errorDetailText(), QString());
+}
+
+void TestMenuBarView::rowsShowPace()
+{
+    Fixture f;
+    // 80 % of a week used at its half: ahead of pace. The session's length is unknown.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    ProviderUsageResponse usage;
+    usage.limits = {UsageLimit{u"Weekly"_s, 80.0, now.addSecs(7 * 12 * 3600), LimitKind::Weekly, 7 * 24 * 3600},
+                    UsageLimit{u"Session"_s, 95.0, now.addSecs(3600), LimitKind::Session, std::nullopt}};
+    f.claude->fallback = {usage};
+    f.view.show();
+    QVERIFY(f.refreshAndWait());
+    QTRY_COMPARE(f.view.visibleSections().size(), 2);
+    const QList<UsageRow *> rows = f.view.visibleSections().first()->visibleRows();
+    QCOMPARE(rows.size(), 2);
+
+    QVERIFY(rows[0]->bar()->marker());
+    QVERIFY(qAbs(*rows[0]->bar()->marker() - 0.5) < 0.01);
+    QVERIFY2(rows[0]->projectionText().startsWith(u"At this pace: runs out in 2"_s), qPrintable(rows[0]->projectionText()));
+    QVERIFY2(rows[0]->toolTip().startsWith(u"Resets "_s), qPrintable(rows[0]->toolTip())); // the clock time
+    QVERIFY(!rows[1]->bar()->marker());
+    QVERIFY(rows[1]->projectionText().isEmpty());
 }
 
 void TestMenuBarView::loadingThenFooter()
@@ -137,6 +163,25 @@ void TestMenuBarView::controlsWriteThrough()
     QCOMPARE(f.settings.value("menuBarDisplayMode"_L1).toString(), u"session"_s);
     QTest::mouseClick(picker->segment(0), Qt::LeftButton);
     QCOMPARE(f.settings.value("menuBarDisplayMode"_L1).toString(), u"weekly"_s);
+
+    // Used or remaining, under it; the rows follow the choice.
+    f.claude->fallback = {usageOf({{"Weekly (7d)", 76.0}})};
+    QVERIFY(f.refreshAndWait());
+    const auto firstPercent = [&f] {
+        const auto sections = f.view.visibleSections();
+        const auto rows = sections.isEmpty() ? QList<UsageRow *>() : sections.first()->visibleRows();
+        return rows.isEmpty() ? QString() : rows.first()->percentText();
+    };
+    SegmentedPicker *shownAs = f.view.displayAsPicker();
+    QCOMPARE(shownAs->segment(0)->text(), u"Used"_s);
+    QCOMPARE(shownAs->segment(1)->text(), u"Remaining"_s);
+    QCOMPARE(shownAs->currentIndex(), 0);
+    QTest::mouseClick(shownAs->segment(1), Qt::LeftButton);
+    QCOMPARE(f.settings.value("displayAs"_L1).toString(), u"remaining"_s);
+    QTRY_COMPARE(firstPercent(), u"24% left"_s);
+    QTest::mouseClick(shownAs->segment(0), Qt::LeftButton);
+    QCOMPARE(f.settings.value("displayAs"_L1).toString(), u"used"_s);
+    QTRY_COMPARE(firstPercent(), u"76%"_s);
 
     QCheckBox *box = f.view.launchAtLoginBox();
     QCOMPARE(box->text(), u"Launch at Login"_s);

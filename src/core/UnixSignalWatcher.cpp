@@ -1,4 +1,4 @@
-#include "tray/UnixSignalWatcher.h"
+#include "core/UnixSignalWatcher.h"
 
 #include <QSocketNotifier>
 

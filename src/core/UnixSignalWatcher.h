@@ -6,7 +6,7 @@
 class QSocketNotifier;
 
 // Turns SIGTERM and SIGINT into a Qt signal delivered from the event loop,
-// so the application quits through its normal path. One per process.
+// so a long-running command quits through its normal path. One per process.
 class UnixSignalWatcher : public QObject
 {
     Q_OBJECT

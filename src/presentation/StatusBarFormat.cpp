@@ -1,0 +1,166 @@
+#include "presentation/StatusBarFormat.h"
+
+#include "core/Bands.h"
+#include "core/UsageProvider.h"
+#include "presentation/TitleLayout.h"
+#include "presentation/UsageText.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Unknown = u"--"_s;
+
+struct Shown
+{
+    ProviderList available;
+    QHash<QString, ProviderState> states;
+};
+
+Shown shownOf(const StatusSnapshot &snapshot)
+{
+    Shown shown;
+    for (const ProviderStatus &provider : snapshot.providers) {
+        if (!provider.available || !provider.state.provider)
+            continue;
+        shown.available.append(provider.state.provider);
+        shown.states.insert(provider.id, provider.state);
+    }
+    return shown;
+}
+
+QString bandClass(Band band)
+{
+    switch (band) {
+    case Band::Low: return u"green"_s;
+    case Band::Elevated: return u"orange"_s;
+    case Band::Critical: return u"red"_s;
+    }
+    return u"green"_s;
+}
+
+const UsageLimit *limitOfKind(const ProviderStatus &provider, LimitKind kind)
+{
+    if (!provider.available || !provider.state.usage)
+        return nullptr;
+    for (const UsageLimit &limit : provider.state.usage->limits) {
+        if (limit.kind == kind)
+            return &limit;
+    }
+    return nullptr;
+}
+
+std::optional<double> highestUsed(const StatusSnapshot &snapshot)
+{
+    std::optional<double> highest;
+    for (const ProviderStatus &provider : snapshot.providers) {
+        if (provider.available && provider.state.usage && !provider.state.usage->limits.isEmpty())
+            highest = std::max(highest.value_or(provider.state.usage->maxUtilization()),
+                               provider.state.usage->maxUtilization());
+    }
+    return highest;
+}
+
+} // namespace
+
+QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as)
+{
+    const Shown shown = shownOf(snapshot);
+    const TitleLayout title = layoutTitle(shown.available, shown.states, false, mode, as);
+
+    // The figure that decides the class is the highest one the title shows.
+    std::optional<double> highest;
+    for (const auto &provider : std::as_const(shown.available)) {
+        const ProviderState &state = shown.states[provider->id()];
+        if (!state.usage)
+            continue;
+        const UsageLimit *limit = titleLimit(*state.usage, mode);
+        const double value = limit ? limit->utilization : state.usage->maxUtilization();
+        if (std::isfinite(value))
+            highest = std::max(highest.value_or(value), value);
+    }
+
+    QJsonObject line{
+        {u"text"_s, title.text()},
+        {u"tooltip"_s, providerSummaryLines(shown.available, shown.states, mode, as).join(u'\n')},
+        {u"class"_s, highest ? bandClass(bandFor(*highest)) : u"error"_s},
+        {u"percentage"_s, highest ? qint64(truncatedPercent(*highest).value_or(0)) : 0},
+    };
+    return QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
+}
+
+QStringList StatusTemplate::fieldNames()
+{
+    return {u"claude.session"_s, u"claude.weekly"_s, u"codex.session"_s, u"codex.weekly"_s, u"max"_s, u"status"_s};
+}
+
+std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString *error)
+{
+    StatusTemplate result;
+    QString literal;
+    const auto flush = [&] {
+        if (!literal.isEmpty())
+            result.m_pieces.append(Piece{false, std::exchange(literal, QString())});
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if ((c == u'{' || c == u'}') && i + 1 < text.size() && text.at(i + 1) == c) {
+            literal += c;
+            ++i;
+        } else if (c == u'{') {
+            const qsizetype end = text.indexOf(u'}', i + 1);
+            if (end < 0) {
+                *error = u"unclosed \"{\" in the format"_s;
+                return std::nullopt;
+            }
+            const QString name = text.mid(i + 1, end - i - 1);
+            if (!fieldNames().contains(name)) {
+                *error = u"unknown field \"{%1}\" in the format; known fields: {%2}"_s.arg(
+                    name, fieldNames().join(u"} {"_s));
+                return std::nullopt;
+            }
+            flush();
+            result.m_pieces.append(Piece{true, name});
+            i = end;
+        } else if (c == u'}') {
+            *error = u"a \"}\" without its \"{\" in the format; write \"}}\" for one"_s;
+            return std::nullopt;
+        } else {
+            literal += c;
+        }
+    }
+    flush();
+    return result;
+}
+
+QString StatusTemplate::render(const StatusSnapshot &snapshot, DisplayAs as) const
+{
+    const auto figure = [as](std::optional<double> value) { return value ? usageText(*value, as) : Unknown; };
+    QString line;
+    for (const Piece &piece : m_pieces) {
+        if (!piece.isField) {
+            line += piece.text;
+        } else if (piece.text == "max"_L1) {
+            line += figure(highestUsed(snapshot));
+        } else if (piece.text == "status"_L1) {
+            line += colourName(snapshot.statusColor);
+        } else {
+            const QString id = piece.text.section(u'.', 0, 0);
+            const LimitKind kind = piece.text.endsWith(u".session"_s) ? LimitKind::Session : LimitKind::Weekly;
+            const UsageLimit *limit = nullptr;
+            for (const ProviderStatus &provider : snapshot.providers) {
+                if (provider.id == id)
+                    limit = limitOfKind(provider, kind);
+            }
+            line += figure(limit ? std::optional<double>(limit->utilization) : std::nullopt);
+        }
+    }
+    // One line per refresh, whatever the template holds.
+    line.replace(u'\n', u' ');
+    return line + u'\n';
+}

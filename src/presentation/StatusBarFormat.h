@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/Preferences.h"
+#include "presentation/StatusFormat.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One line per refresh for status bars (waybar, i3blocks, polybar, tmux).
+
+// The JSON line waybar's custom module reads: "text" is the tray title for the
+// display mode, "tooltip" one line per provider, "class" the band of the
+// highest figure shown ("green", "orange", "red"; "error" when none is shown)
+// and "percentage" that figure's used share. Ends in a newline.
+QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as);
+
+// A --format template: text with fields in braces, "{{" and "}}" for braces.
+class StatusTemplate
+{
+public:
+    // The fields a template may name.
+    static QStringList fieldNames();
+
+    // Absent with *error set, naming the field or the brace at fault, when
+    // the text is not a template.
+    static std::optional<StatusTemplate> parse(const QString &text, QString *error);
+
+    // The line with every field filled in: a provider's session or weekly
+    // limit and {max} as the faces write them ("--" when not known), {status}
+    // as the status colour's name. Ends in a newline.
+    QString render(const StatusSnapshot &snapshot, DisplayAs as) const;
+
+private:
+    struct Piece
+    {
+        bool isField = false;
+        QString text; // the literal text, or the field's name
+    };
+    QList<Piece> m_pieces;
+};
