@@ -37,20 +37,10 @@ class TestCodexUsage : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void fullDocument();
     void decoderStrictness_data();
     void decoderStrictness();
     void answersByStatus();
 };
-
-void TestCodexUsage::fullDocument()
-{
-    const auto result = decodeCodexUsage(fixture(u"full.json"_s));
-    const CodexUsageResponse &usage = std::get<CodexUsageResponse>(result);
-    QCOMPARE(usage.planType, u"plus"_s);
-    QCOMPARE(usage.codeReviewRateLimit->limitReached, std::nullopt);
-    QCOMPARE(usage.credits->balance, u"0"_s);
-}
 
 void TestCodexUsage::decoderStrictness_data()
 {
