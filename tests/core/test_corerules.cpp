@@ -36,16 +36,6 @@ private Q_SLOTS:
         QCOMPARE(message, expected);
     }
 
-    void maxUtilizationIsTheLargestLimit()
-    {
-        QCOMPARE(ProviderUsageResponse{}.maxUtilization(), 0.0);
-        ProviderUsageResponse response;
-        response.limits = {{u"a"_s, 92.0, {}}, {u"b"_s, 35.5, {}}};
-        QCOMPARE(response.maxUtilization(), 92.0);
-        response.limits = {{u"a"_s, -5.0, {}}, {u"b"_s, -2.0, {}}};
-        QCOMPARE(response.maxUtilization(), -2.0);
-    }
-
     void bandsAndPercentText_data()
     {
         QTest::addColumn<double>("utilization");
