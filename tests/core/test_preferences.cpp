@@ -2,15 +2,13 @@
 // switch asks the system on every assignment and reports failures.
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
+#include "support/StreamCapture.h"
 
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <cstdio>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -35,34 +33,6 @@ public:
     int registrations = 0;
     int unregistrations = 0;
     std::optional<QString> failure;
-};
-
-// Collects what is written to standard output while it lives.
-class StdoutCapture
-{
-public:
-    explicit StdoutCapture(const QString &path)
-        : m_path(path)
-    {
-        std::fflush(stdout);
-        m_saved = dup(STDOUT_FILENO);
-        std::FILE *file = std::fopen(QFile::encodeName(path).constData(), "w");
-        dup2(fileno(file), STDOUT_FILENO);
-        std::fclose(file);
-    }
-    QString finish()
-    {
-        std::fflush(stdout);
-        dup2(m_saved, STDOUT_FILENO);
-        close(m_saved);
-        QFile file(m_path);
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll());
-    }
-
-private:
-    QString m_path;
-    int m_saved = -1;
 };
 
 } // namespace
@@ -108,23 +78,16 @@ private Q_SLOTS:
         QCOMPARE(preferences.refreshIntervalValue().toString(), u"30"_s);
     }
 
-    void launchAtLoginStartsFromTheSystemsState()
-    {
-        FakeLoginItems items;
-        items.enabled = true;
-        LaunchAtLogin enabled(&items);
-        QVERIFY(enabled.isEnabled());
-        QCOMPARE(items.registrations, 0); // reading the state registers nothing
-
-        items.enabled = false;
-        LaunchAtLogin disabled(&items);
-        QVERIFY(!disabled.isEnabled());
-    }
-
     void everyAssignmentReachesTheSystem()
     {
         FakeLoginItems items;
+        items.enabled = true;
+        QVERIFY(LaunchAtLogin(&items).isEnabled()); // the system's state, read without registering
+        QCOMPARE(items.registrations, 0);
+
+        items.enabled = false;
         LaunchAtLogin launch(&items);
+        QVERIFY(!launch.isEnabled());
         QSignalSpy changed(&launch, &LaunchAtLogin::enabledChanged);
         launch.setEnabled(true);
         launch.setEnabled(true);
@@ -136,18 +99,16 @@ private Q_SLOTS:
 
     void failuresArePrintedAndTheChoiceStays()
     {
-        QTemporaryDir dir;
         FakeLoginItems items;
         items.failure = u"Permission denied"_s;
         LaunchAtLogin launch(&items);
 
-        StdoutCapture capture(dir.filePath(u"out"_s));
-        launch.setEnabled(true);
-        launch.setEnabled(false);
-        const QString out = capture.finish();
-
-        QCOMPARE(out, u"Failed to enable launch at login: Permission denied\n"
-                      "Failed to disable launch at login: Permission denied\n"_s);
+        const QByteArray out = captureStream(STDOUT_FILENO, [&] {
+            launch.setEnabled(true);
+            launch.setEnabled(false);
+        });
+        QCOMPARE(out, "Failed to enable launch at login: Permission denied\n"
+                      "Failed to disable launch at login: Permission denied\n"_ba);
         QVERIFY(!launch.isEnabled());
         launch.setEnabled(true);
         QVERIFY(launch.isEnabled());

@@ -17,12 +17,17 @@ TransportError timedOut(const QString &text = u"The request timed out."_s)
     return TransportError(TransportError::TimedOut, text);
 }
 
+// Claude and Codex, or Claude alone.
 struct Fixture
 {
+    explicit Fixture(bool withCodex = true, UsageManager::Timing timing = UsageManager::Timing{1h, ShortPause})
+        : manager(withCodex ? ProviderList{first, second} : ProviderList{first}, &notifications, timing)
+    {
+    }
     std::shared_ptr<ScriptedProvider> first = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
     std::shared_ptr<ScriptedProvider> second = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
     RecordingNotifications notifications;
-    UsageManager manager{{first, second}, &notifications, UsageManager::Timing{1h, ShortPause}};
+    UsageManager manager;
 
     // Runs one refresh to its end.
     bool refreshAndWait(int timeoutMs = 5000)
@@ -49,8 +54,6 @@ private Q_SLOTS:
         QVERIFY(!f.manager.isLoading());
         QVERIFY(!f.manager.lastUpdated());
         QCOMPARE(f.notifications.permissionRequests, 1);
-        QTest::qWait(30);
-        QVERIFY(f.first->attemptTimes.isEmpty());
         QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Green));
     }
 
@@ -93,20 +96,6 @@ private Q_SLOTS:
         QCOMPARE(f.manager.knownAvailableProviders(), (ProviderList{f.first, f.second}));
     }
 
-    void onlyAvailableProvidersAreFetchedInListOrder()
-    {
-        Fixture f;
-        f.first->available = false;
-        const ProviderList available = f.manager.availableProviders();
-        QCOMPARE(available.size(), 1);
-        QCOMPARE(available.first()->id(), u"codex"_s);
-        f.second->script({{usageOf({{"5 Hour", 12}}), 0ms}});
-        QVERIFY(f.refreshAndWait());
-        QVERIFY(f.first->attemptTimes.isEmpty());
-        QVERIFY(!f.state(u"claude"_s).usage && !f.state(u"claude"_s).error);
-        QVERIFY(f.state(u"codex"_s).usage);
-    }
-
     void outcomesArePublishedInCompletionOrder()
     {
         Fixture f;
@@ -135,12 +124,13 @@ private Q_SLOTS:
         QVERIFY(!f.state(u"codex"_s).isLoading);
         QTRY_VERIFY(!f.manager.isLoading());
         QVERIFY(!f.state(u"claude"_s).isLoading);
+        QVERIFY(f.second->attemptTimes.isEmpty()); // an unavailable provider is never asked
+        QVERIFY(!f.state(u"codex"_s).usage && !f.state(u"codex"_s).error);
     }
 
     void transientTransportErrorsAreRetriedThreeTimes()
     {
-        Fixture f;
-        f.second->available = false;
+        Fixture f(false);
         f.first->script({{timedOut(u"first"_s), 0ms}, {timedOut(u"second"_s), 0ms}, {timedOut(u"third"_s), 0ms}, {timedOut(u"fourth"_s), 0ms}});
         f.first->clock.start();
         QVERIFY(f.refreshAndWait());
@@ -148,6 +138,13 @@ private Q_SLOTS:
         for (int i = 1; i < 4; ++i)
             QVERIFY(f.first->attemptTimes[i] - f.first->attemptTimes[i - 1] >= ShortPause.count() - 1);
         QCOMPARE(f.state(u"claude"_s).error, u"fourth"_s);
+
+        // A retry that succeeds stores the usage and clears the error.
+        f.first->script({{TransportError(TransportError::NetworkConnectionLost, u"lost"_s), 0ms}, {usageOf({{"a", 42}}), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.first->attemptTimes.size(), 6);
+        QVERIFY(!f.state(u"claude"_s).error);
+        QCOMPARE(f.state(u"claude"_s).usage->maxUtilization(), 42.0);
     }
 
     void otherFailuresEndTheFetchAtOnce_data()
@@ -167,8 +164,7 @@ private Q_SLOTS:
         const QList<FetchResult> results{ProviderError::apiError(500), ProviderError::notLoggedIn(u"Claude"_s),
                                          TransportError(TransportError::Cancelled, u"Operation canceled"_s),
                                          TransportError(TransportError::Unknown, u"Protocol error"_s), OtherError{u"illegal value"_s}};
-        Fixture f;
-        f.second->available = false;
+        Fixture f(false);
         f.first->script({{results[kind], 0ms}, {usageOf({{"never", 1}}), 0ms}});
         QVERIFY(f.refreshAndWait());
         QCOMPARE(f.first->attemptTimes.size(), 1);
@@ -176,21 +172,9 @@ private Q_SLOTS:
         QVERIFY(!f.state(u"claude"_s).usage);
     }
 
-    void aRetryThatSucceedsStoresTheUsage()
-    {
-        Fixture f;
-        f.second->available = false;
-        f.first->script({{TransportError(TransportError::NetworkConnectionLost, u"lost"_s), 0ms}, {usageOf({{"a", 42}}), 0ms}});
-        QVERIFY(f.refreshAndWait());
-        QCOMPARE(f.first->attemptTimes.size(), 2);
-        QVERIFY(!f.state(u"claude"_s).error);
-        QCOMPARE(f.state(u"claude"_s).usage->maxUtilization(), 42.0);
-    }
-
     void lastGoodUsageStaysBesideALaterError()
     {
-        Fixture f;
-        f.second->available = false;
+        Fixture f(false);
         f.first->script({{usageOf({{"a", 95}}), 0ms}});
         QVERIFY(f.refreshAndWait());
         const QDateTime firstSuccess = *f.state(u"claude"_s).lastUpdated;
@@ -213,8 +197,7 @@ private Q_SLOTS:
 
     void aSupersededRunAppliesNothing()
     {
-        Fixture f;
-        f.second->available = false;
+        Fixture f(false);
         f.first->script({{usageOf({{"old", 80}}), 200ms}, {usageOf({{"new", 10}}), 40ms}});
         QSignalSpy loading(&f.manager, &UsageManager::isLoadingChanged);
         QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
@@ -238,26 +221,23 @@ private Q_SLOTS:
 
     void aSupersededRunStopsItsRetryPause()
     {
-        auto slow = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-        RecordingNotifications notifications;
-        UsageManager manager({slow}, &notifications, UsageManager::Timing{1h, 150ms});
-        slow->script({{timedOut(), 0ms}, {usageOf({{"fresh", 5}}), 0ms}});
-        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
-        manager.refresh();
-        QTRY_COMPARE(slow->attemptTimes.size(), 1);
+        Fixture f(false, UsageManager::Timing{1h, 150ms});
+        f.first->script({{timedOut(), 0ms}, {usageOf({{"fresh", 5}}), 0ms}});
+        QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
+        f.manager.refresh();
+        QTRY_COMPARE(f.first->attemptTimes.size(), 1);
         QTest::qWait(20); // now inside the old run's pause
-        manager.refresh();
+        f.manager.refresh();
         QVERIFY(finished.wait());
         QTest::qWait(250); // the old pause would have ended by now
-        QCOMPARE(slow->attemptTimes.size(), 2);
+        QCOMPARE(f.first->attemptTimes.size(), 2);
         QCOMPARE(finished.size(), 1);
-        QCOMPARE(manager.providerStates().value(u"claude"_s).usage->limits.first().name, u"fresh"_s);
+        QCOMPARE(f.state(u"claude"_s).usage->limits.first().name, u"fresh"_s);
     }
 
     void receiversReadTheAnnouncedValue()
     {
-        Fixture f;
-        f.second->available = false;
+        Fixture f(false);
         f.first->script({{usageOf({{"a", 33}}), 0ms}});
         QList<bool> directLoading;
         int queuedSawUsage = 0;
@@ -275,44 +255,33 @@ private Q_SLOTS:
         QCOMPARE(directLoading, (QList<bool>{true, true}));
     }
 
-    void timerRefreshesEveryPeriod()
+    void timerRefreshesEveryPeriodOnlyWithAPeriod()
     {
-        auto provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-        RecordingNotifications notifications;
-        UsageManager manager({provider}, &notifications, UsageManager::Timing{40ms, ShortPause});
-        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        Fixture f(false, UsageManager::Timing{40ms, ShortPause});
+        Fixture untimed(false, UsageManager::Timing{std::nullopt, ShortPause});
+        QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
         QTest::qWait(20);
         QCOMPARE(finished.size(), 0); // no tick at creation
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() >= 3, 2000);
+        QVERIFY(untimed.first->attemptTimes.isEmpty());
+        untimed.manager.refreshIfIdle();
+        QTRY_COMPARE(untimed.first->attemptTimes.size(), 1);
     }
 
     void aTickDuringARunIsSkippedSoSlowRunsStillEnd()
     {
         // Every fetch takes three periods: were ticks to supersede, no run would end.
-        auto slow = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-        slow->fallback = {usageOf({{"a", 5}}), 120ms};
-        RecordingNotifications notifications;
-        UsageManager manager({slow}, &notifications, UsageManager::Timing{40ms, ShortPause});
-        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        Fixture f(false, UsageManager::Timing{40ms, ShortPause});
+        f.first->fallback = {usageOf({{"a", 5}}), 120ms};
+        QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() >= 2, 3000);
-        QCOMPARE(slow->aborts, 0);
-        QVERIFY(manager.providerStates().value(u"claude"_s).usage);
+        QCOMPARE(f.first->aborts, 0);
+        QVERIFY(f.state(u"claude"_s).usage);
 
         // The user's request still supersedes the run in progress.
-        QTRY_VERIFY(manager.isLoading());
-        manager.refresh();
-        QCOMPARE(slow->aborts, 1);
-    }
-
-    void withoutAPeriodNothingTicks()
-    {
-        auto provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-        RecordingNotifications notifications;
-        UsageManager manager({provider}, &notifications, UsageManager::Timing{std::nullopt, ShortPause});
-        QTest::qWait(100);
-        QVERIFY(provider->attemptTimes.isEmpty());
-        manager.refreshIfIdle();
-        QTRY_COMPARE(provider->attemptTimes.size(), 1);
+        QTRY_VERIFY(f.manager.isLoading());
+        f.manager.refresh();
+        QCOMPARE(f.first->aborts, 1);
     }
 
     void alertsGoOutOncePerThresholdAndProvider()

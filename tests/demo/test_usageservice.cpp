@@ -69,33 +69,6 @@ private Q_SLOTS:
         QVERIFY(m_service->listen());
     }
 
-    void answersFromQueueThenDefaultThen404()
-    {
-        const QString path = UsageService::ClaudePath;
-        m_service->enqueue(path, ServiceAnswer{500, "first"_ba, {}, {}, {}});
-        m_service->enqueue(path, ServiceAnswer{429, "second"_ba, {}, {}, {}});
-        m_service->setDefaultAnswer(path, ServiceAnswer{200, "default"_ba, {}, {}, {}});
-        for (int status : {500, 429, 200})
-            QCOMPARE(get(path).status, status);
-        QCOMPARE(get(path).body, "default"_ba);
-
-        const Reply missing = get(UsageService::CodexPath);
-        QCOMPARE(missing.status, 404);
-        QVERIFY(QJsonDocument::fromJson(missing.body).isObject());
-    }
-
-    void delayedAnswerDoesNotBlockOthers()
-    {
-        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, "slow"_ba, {}, 200ms, {}});
-        m_service->setDefaultAnswer(UsageService::CodexPath, ServiceAnswer{200, "fast"_ba, {}, {}, {}});
-
-        std::unique_ptr<QNetworkReply> slowReply(m_network.get(QNetworkRequest(m_service->url(UsageService::ClaudePath))));
-        QCOMPARE(get(UsageService::CodexPath).body, "fast"_ba);
-        QVERIFY(!slowReply->isFinished());
-        QTRY_VERIFY_WITH_TIMEOUT(slowReply->isFinished(), 5000);
-        QCOMPARE(slowReply->readAll(), "slow"_ba);
-    }
-
     void faultsBreakTheExchangeAndRequestsAreRecorded()
     {
         m_service->enqueue(UsageService::ClaudePath, ServiceAnswer{200, "never sent"_ba, {}, {}, ServiceAnswer::Fault::DropConnection});

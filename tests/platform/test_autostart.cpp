@@ -2,14 +2,13 @@
 // entry we write and remove, and the line printed when that fails.
 #include "core/LaunchAtLogin.h"
 #include "platform/linux/XdgAutostartService.h"
+#include "support/StreamCapture.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QTest>
 
-#include <cstdio>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -81,18 +80,10 @@ private Q_SLOTS:
         XdgAutostartService service(m_folder, u"/usr/bin/quotix"_s);
         LaunchAtLogin launch(&service);
 
-        QTemporaryFile out;
-        QVERIFY(out.open());
-        std::fflush(stdout);
-        const int saved = dup(STDOUT_FILENO);
-        dup2(out.handle(), STDOUT_FILENO);
-        launch.setEnabled(false);
-        launch.setEnabled(true);
-        std::fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-        QVERIFY(out.seek(0));
-        const QString printed = QString::fromUtf8(out.readAll());
+        const QString printed = QString::fromUtf8(captureStream(STDOUT_FILENO, [&] {
+            launch.setEnabled(false);
+            launch.setEnabled(true);
+        }));
         static const QRegularExpression lines(u"^Failed to disable launch at login: .+\n"
                                               "Failed to enable launch at login: .+\n$"_s);
         QVERIFY2(lines.match(printed).hasMatch(), qPrintable(printed));

@@ -2,12 +2,10 @@
 #include "demo/DemoSetup.h"
 #include "core/UsageProvider.h"
 #include "demo/UsageService.h"
+#include "support/StreamCapture.h"
 
-#include <QTemporaryFile>
 #include <QTest>
 
-#include <cstdio>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -53,19 +51,13 @@ private Q_SLOTS:
     void activeOverrideIsSaidOnceOnStandardError()
     {
         qputenv(ClaudeUsageUrlVariable, "http://127.0.0.1:8080/api/oauth/usage"_ba);
-        QTemporaryFile captured;
-        QVERIFY(captured.open());
-        std::fflush(stderr);
-        const int saved = ::dup(STDERR_FILENO);
-        ::dup2(captured.handle(), STDERR_FILENO);
         QString error;
-        const bool made = makeProviderSetup(false, &error) && makeProviderSetup(false, &error);
-        std::fflush(stderr);
-        ::dup2(saved, STDERR_FILENO);
-        ::close(saved);
+        bool made = false;
+        const QByteArray printed = captureStream(STDERR_FILENO, [&] {
+            made = makeProviderSetup(false, &error) && makeProviderSetup(false, &error);
+        });
         QVERIFY(made);
-        captured.seek(0);
-        QCOMPARE(captured.readAll(),
+        QCOMPARE(printed,
                  "quotix: Claude usage from http://127.0.0.1:8080/api/oauth/usage (QUOTIX_CLAUDE_USAGE_URL)\n"_ba);
         qputenv(CodexUsageUrlVariable, "https://example.com/u"_ba);
         QCOMPARE(endpointOverrideNotices().last(),

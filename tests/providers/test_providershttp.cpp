@@ -30,12 +30,7 @@ const QString Codex = UsageService::CodexPath;
 ServiceAnswer answer(int status, const QByteArray &body = {}, std::chrono::milliseconds delay = {},
                      ServiceAnswer::Fault fault = ServiceAnswer::Fault::None)
 {
-    ServiceAnswer a;
-    a.status = status;
-    a.body = body;
-    a.delay = delay;
-    a.fault = fault;
-    return a;
+    return ServiceAnswer{status, body, {}, delay, fault};
 }
 
 bool writeFile(const QString &path, const QByteArray &contents)

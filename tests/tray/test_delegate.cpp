@@ -109,9 +109,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!launch.item->menu.isEmpty()
                     && launch.item->menu.constFirst().label == u"Claude \u00B7 Weekly (7d) 42%"_s);
         QCOMPARE(launch.notifications->sent.size(), 1);
-        QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
-        Q_EMIT launch.item->quitRequested();
-        QCOMPARE(quit.size(), 1);
     }
 
     void theTrayItemsRefreshWaitsForTheRunInProgress()
@@ -174,9 +171,7 @@ private Q_SLOTS:
         QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
         Q_EMIT launch.item->refreshRequested();
         QTRY_COMPARE(launch.provider->attemptTimes.size(), 1);
-        // The menu carries the figures, and its switch is the panel's.
-        QTRY_VERIFY(!launch.item->menu.isEmpty()
-                    && launch.item->menu.constFirst().label == u"Claude \u00B7 Weekly (7d) 42%"_s);
+        // The menu's switch is the panel's.
         auto *checkbox = launch.panel->findChild<QCheckBox *>();
         QVERIFY(checkbox && !checkbox->isChecked());
         Q_EMIT launch.item->launchAtLoginRequested(true);
