@@ -4,6 +4,7 @@
 #include "core/UsageProvider.h"
 #include "presentation/EmptyState.h"
 #include "presentation/TimeFormat.h"
+#include "presentation/UsageText.h"
 
 #include <algorithm>
 
@@ -44,11 +45,15 @@ QString limitDisplayName(const UsageLimit &limit)
     return u"%1 (%2)"_s.arg(oneLine(limit.name), windowText(*limit.windowSeconds));
 }
 
-QString limitRowText(const QString &providerName, const UsageLimit &limit, const QDateTime &now)
+QString limitRowText(const QString &providerName, const UsageLimit &limit, const QDateTime &now,
+                     DisplayAs displayAs, const QTimeZone &zone)
 {
-    QString text = providerName + Dot + limitDisplayName(limit) + u' ' + percentText(limit.utilization);
-    if (limit.resetTime)
+    QString text = providerName + Dot + limitDisplayName(limit) + u' ' + usageText(limit.utilization, displayAs);
+    if (limit.resetTime) {
         text += Dot + u"resets "_s + formatTimeRemaining(*limit.resetTime, now);
+        if (*limit.resetTime > now)
+            text += u" ("_s + resetClockText(*limit.resetTime, now, zone) + u')';
+    }
     return text;
 }
 
@@ -66,7 +71,7 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
             rows.append(figures(name + Dot + oneLine(*state->error)));
         } else if (state->usage && !state->usage->limits.isEmpty()) {
             for (const UsageLimit &limit : state->usage->limits)
-                rows.append(figures(limitRowText(name, limit, now)));
+                rows.append(figures(limitRowText(name, limit, now, input.displayAs)));
         } else if (state->usage) {
             rows.append(figures(name + Dot + percentText(0)));
         } else {
@@ -81,13 +86,16 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
     rows.append(TrayMenuEntry{Role::Separator});
     rows.append(TrayMenuEntry{Role::ShowUsage, TrayMenuText::ShowUsage.toString()});
     rows.append(TrayMenuEntry{Role::Refresh, TrayMenuText::Refresh.toString(), !input.isLoading});
+    rows.append(TrayMenuEntry{Role::ShowRemaining, TrayMenuText::ShowRemaining.toString(), true,
+                              input.displayAs == DisplayAs::Remaining});
     rows.append(TrayMenuEntry{Role::LaunchAtLogin, TrayMenuText::LaunchAtLogin.toString(), true, input.launchAtLogin});
     rows.append(TrayMenuEntry{Role::Separator});
     rows.append(TrayMenuEntry{Role::Quit, TrayMenuText::Quit.toString()});
     return model;
 }
 
-TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin)
+TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin, DisplayAs displayAs)
 {
-    return TrayMenuInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(), launchAtLogin};
+    return TrayMenuInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(), launchAtLogin,
+                         displayAs};
 }

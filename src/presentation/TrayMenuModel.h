@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Preferences.h"
 #include "core/UsageManager.h"
 #include "core/UsageModel.h"
 #include "core/os/TrayItem.h"
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QTimeZone>
 
 // The tray item's menu, decided without any widget or bus: the figures first
 // (every host places a menu at the item), then the commands.
@@ -17,6 +19,7 @@ struct TrayMenuInput
     QHash<QString, ProviderState> providerStates;
     bool isLoading = false;
     bool launchAtLogin = false;
+    DisplayAs displayAs = DisplayAs::Used;
 };
 
 struct TrayMenuModel
@@ -27,11 +30,13 @@ struct TrayMenuModel
 };
 
 TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &now);
-TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin);
+TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin, DisplayAs displayAs);
 
 // "Weekly (7d)": the limit's name, with its window where the name does not say it.
 QString limitDisplayName(const UsageLimit &limit);
-// "Claude · Weekly (7d) 76% · resets in 3d 4h"
-QString limitRowText(const QString &providerName, const UsageLimit &limit, const QDateTime &now);
+// "Claude · Weekly (7d) 76% · resets in 3d 4h (Thu 23:55)", the clock time in
+// the given zone; "24% left" when what is left is shown.
+QString limitRowText(const QString &providerName, const UsageLimit &limit, const QDateTime &now,
+                     DisplayAs displayAs = DisplayAs::Used, const QTimeZone &zone = QTimeZone::systemTimeZone());
 
 inline constexpr QStringView TrayMenuLoadingText{u"Loading\u2026"};

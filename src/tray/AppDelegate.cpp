@@ -88,6 +88,8 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
     // The same switch as the panel's checkbox.
     connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);
+    connect(m_statusItem.get(), &TrayItem::showRemainingRequested, m_preferences.get(),
+            [this](bool remaining) { m_preferences->setDisplayAs(remaining ? DisplayAs::Remaining : DisplayAs::Used); });
 }
 
 void AppDelegate::setupPopover()
@@ -108,7 +110,7 @@ void AppDelegate::setupUsageObserver()
 {
     m_titleObserver = std::make_unique<TitleObserver>(m_usageManager.get(), m_preferences.get());
     connect(m_titleObserver.get(), &TitleObserver::titleChanged, this, &AppDelegate::updateStatusItem);
-    m_menuObserver = std::make_unique<TrayMenuObserver>(m_usageManager.get(), m_launchAtLogin.get());
+    m_menuObserver = std::make_unique<TrayMenuObserver>(m_usageManager.get(), m_launchAtLogin.get(), m_preferences.get());
     connect(m_menuObserver.get(), &TrayMenuObserver::menuChanged, this, [this](const QList<TrayMenuEntry> &entries) {
         if (m_statusItem)
             m_statusItem->setMenu(entries);

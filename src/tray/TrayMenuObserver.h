@@ -6,6 +6,7 @@
 #include <QObject>
 
 class LaunchAtLogin;
+class Preferences;
 class UsageManager;
 
 // Turns the coordinator's state and the login switch into the tray menu's
@@ -16,7 +17,8 @@ class TrayMenuObserver : public QObject
     Q_OBJECT
 public:
     // Both must outlive the observer.
-    TrayMenuObserver(UsageManager *manager, LaunchAtLogin *launchAtLogin, QObject *parent = nullptr);
+    TrayMenuObserver(UsageManager *manager, LaunchAtLogin *launchAtLogin, Preferences *preferences,
+                     QObject *parent = nullptr);
 
     // Renders now; announces only a menu that differs from the last one.
     void render();
@@ -27,5 +29,6 @@ Q_SIGNALS:
 private:
     UsageManager *m_manager;
     LaunchAtLogin *m_launchAtLogin;
+    Preferences *m_preferences;
     QList<TrayMenuEntry> m_last;
 };

@@ -91,7 +91,7 @@ void SystemTrayItem::setMenu(const QList<TrayMenuEntry> &entries)
         QString label = entry.label;
         action->setText(label.replace(u'&', u"&&"_s)); // no mnemonics from figures or errors
         action->setEnabled(entry.enabled);
-        action->setCheckable(entry.role == TrayMenuEntry::Role::LaunchAtLogin);
+        action->setCheckable(entry.isCheckItem());
         action->setChecked(entry.checked);
     }
 }
@@ -105,8 +105,11 @@ void SystemTrayItem::onTriggered(TrayMenuEntry::Role role, bool checked)
     case TrayMenuEntry::Role::Refresh:
         Q_EMIT refreshRequested();
         break;
+    case TrayMenuEntry::Role::ShowRemaining:
+        Q_EMIT showRemainingRequested(checked); // Qt toggled the check already
+        break;
     case TrayMenuEntry::Role::LaunchAtLogin:
-        Q_EMIT launchAtLoginRequested(checked); // Qt toggled the check already
+        Q_EMIT launchAtLoginRequested(checked);
         break;
     case TrayMenuEntry::Role::Quit:
         Q_EMIT quitRequested();

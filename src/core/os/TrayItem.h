@@ -13,6 +13,7 @@ struct TitleLayout;
 namespace TrayMenuText {
 inline constexpr QStringView ShowUsage{u"Show Usage\u2026"};
 inline constexpr QStringView Refresh{u"Refresh"};
+inline constexpr QStringView ShowRemaining{u"Show Remaining"};
 inline constexpr QStringView LaunchAtLogin{u"Launch at Login"};
 inline constexpr QStringView Quit{u"Quit"};
 }
@@ -26,6 +27,7 @@ struct TrayMenuEntry
         Separator,
         ShowUsage,
         Refresh,
+        ShowRemaining, // a check item: figures as what is left
         LaunchAtLogin, // a check item
         Quit,
     };
@@ -33,6 +35,8 @@ struct TrayMenuEntry
     QString label;
     bool enabled = true;
     bool checked = false;
+
+    bool isCheckItem() const { return role == Role::ShowRemaining || role == Role::LaunchAtLogin; }
 
     friend bool operator==(const TrayMenuEntry &, const TrayMenuEntry &) = default;
 };
@@ -57,6 +61,7 @@ Q_SIGNALS:
     void activated(const QRect &geometry, const QPoint &point);
     void showRequested();
     void refreshRequested();
+    void showRemainingRequested(bool remaining);
     void launchAtLoginRequested(bool enabled);
     void quitRequested();
     // The menu opens now: a chance to bring its figures up to date.

@@ -43,6 +43,8 @@ int commandId(TrayMenuEntry::Role role)
         return 3;
     case TrayMenuEntry::Role::Quit:
         return 4;
+    case TrayMenuEntry::Role::ShowRemaining:
+        return 5;
     case TrayMenuEntry::Role::Figures:
     case TrayMenuEntry::Role::Separator:
         break;
@@ -58,7 +60,7 @@ DBusMenuEntry exportedEntry(int id, const TrayMenuEntry &entry)
     QString label = entry.label;
     label.replace(u'_', u"__"_s);
     QVariantMap properties{{u"label"_s, label}, {u"enabled"_s, entry.enabled}, {u"visible"_s, true}};
-    if (entry.role == TrayMenuEntry::Role::LaunchAtLogin) {
+    if (entry.isCheckItem()) {
         properties.insert(u"toggle-type"_s, u"checkmark"_s);
         properties.insert(u"toggle-state"_s, entry.checked ? 1 : 0);
     }
@@ -102,6 +104,9 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
             break;
         case TrayMenuEntry::Role::Refresh:
             Q_EMIT refreshRequested();
+            break;
+        case TrayMenuEntry::Role::ShowRemaining:
+            Q_EMIT showRemainingRequested(!found->checked);
             break;
         case TrayMenuEntry::Role::LaunchAtLogin:
             Q_EMIT launchAtLoginRequested(!found->checked);
