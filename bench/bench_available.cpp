@@ -2,12 +2,12 @@
 // credential lookups as on Linux, from real credential files in a temporary
 // home. Prints available_us (median min max) and available_p99_us.
 #include "BenchSupport.h"
+#include "core/UsageManager.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
 #include "providers/PlatformKeychain.h"
-#include "core/UsageManager.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -44,10 +44,11 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
 
     // Documents of the shape the command-line tools write.
-    const bool written =
-        writeFile(home.filePath(u".claude/.credentials.json"_s),
-                  R"({"claudeAiOauth":{"accessToken":"sk-ant-oat01-bench","refreshToken":"sk-ant-ort01-bench",)"
-                  R"("expiresAt":1893456000000,"scopes":["user:inference","user:profile"],"subscriptionType":"max"}})"_ba)
+    const bool written
+        = writeFile(
+              home.filePath(u".claude/.credentials.json"_s),
+              R"({"claudeAiOauth":{"accessToken":"sk-ant-oat01-bench","refreshToken":"sk-ant-ort01-bench",)"
+              R"("expiresAt":1893456000000,"scopes":["user:inference","user:profile"],"subscriptionType":"max"}})"_ba)
         && writeFile(home.filePath(u".codex/auth.json"_s),
                      R"({"auth_mode":"chatgpt","OPENAI_API_KEY":null,"tokens":{"id_token":"eyJ.bench.id",)"
                      R"("access_token":"eyJ.bench.access","refresh_token":"rt-bench","account_id":"acc-bench"},)"

@@ -6,13 +6,13 @@
 // Prints: concurrency_run_ms, concurrency_other_published_ms,
 // concurrency_dropped_run_ms (each: median min max ms).
 #include "BenchSupport.h"
+#include "core/UsageManager.h"
+#include "demo/DemoData.h"
+#include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
-#include "demo/DemoData.h"
 #include "providers/KeychainService.h"
-#include "core/UsageManager.h"
-#include "demo/UsageService.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,16 +4,16 @@
 // panel would use (xcb under Xvfb in bench.sh).
 // Prints growth_kib and, after malloc_trim(), growth_trimmed_kib (one sample each).
 #include "BenchSupport.h"
+#include "core/LaunchAtLogin.h"
+#include "core/Preferences.h"
+#include "core/UsageManager.h"
+#include "demo/DemoData.h"
+#include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
-#include "demo/DemoData.h"
 #include "providers/KeychainService.h"
-#include "core/LaunchAtLogin.h"
 #include "ui/MenuBarPanel.h"
-#include "core/Preferences.h"
-#include "core/UsageManager.h"
-#include "demo/UsageService.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -26,8 +26,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-template<typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 xcb_atom_t atom(xcb_connection_t *c, const std::string &name)
 {
@@ -122,8 +121,7 @@ int main(int argc, char **argv)
                     shown = e->window;
                 break;
             }
-            default:
-                break;
+            default: break;
             }
             std::free(event);
         }

@@ -3,8 +3,8 @@
 #include "core/Bands.h"
 #include "core/FetchJob.h"
 #include "core/ThresholdAlerts.h"
-#include "presentation/TimeFormat.h"
 #include "core/UsageManager.h"
+#include "presentation/TimeFormat.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -14,12 +14,12 @@
 #include <cstdlib>
 
 // A broken invariant is a finding like a crash: libFuzzer saves the input.
-#define FUZZ_CHECK(condition)                                                                                  \
-    do {                                                                                                       \
-        if (!(condition)) {                                                                                    \
-            std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition);            \
-            std::abort();                                                                                      \
-        }                                                                                                      \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition);                     \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)
 
 namespace fuzz {

@@ -1,7 +1,7 @@
 // The password data of the Claude Code keychain item (on Linux, the contents
 // of ~/.claude/.credentials.json).
-#include "providers/CredentialParsing.h"
 #include "FuzzCheck.h"
+#include "providers/CredentialParsing.h"
 #include "providers/StrictJson.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

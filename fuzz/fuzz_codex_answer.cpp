@@ -1,8 +1,8 @@
 // The Codex usage answer: the strict typed decoder and the status mapping
 // around it.
+#include "FuzzCheck.h"
 #include "providers/CodexProvider.h"
 #include "providers/CodexUsage.h"
-#include "FuzzCheck.h"
 
 #include <iterator>
 

@@ -1,7 +1,7 @@
 // Both places the Codex token comes from: the keychain item's plain text and
 // the tool's auth.json. One input feeds both readers.
-#include "providers/CredentialParsing.h"
 #include "FuzzCheck.h"
+#include "providers/CredentialParsing.h"
 #include "providers/StrictJson.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

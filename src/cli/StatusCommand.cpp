@@ -61,7 +61,8 @@ StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManage
             if (!status.state.isLoading)
                 continue;
             status.state.isLoading = false;
-            status.state.error = (seconds == 1 ? u"No answer within %1 second."_s : u"No answer within %1 seconds."_s).arg(seconds);
+            status.state.error
+                = (seconds == 1 ? u"No answer within %1 second."_s : u"No answer within %1 seconds."_s).arg(seconds);
         }
     }
     return snapshot;
@@ -73,7 +74,12 @@ namespace {
 class StatusOutput
 {
 public:
-    enum class Kind { Text, Json, Waybar, Template };
+    enum class Kind {
+        Text,
+        Json,
+        Waybar,
+        Template
+    };
 
     Kind kind = Kind::Text;
     std::optional<StatusTemplate> statusTemplate;
@@ -103,30 +109,31 @@ int runStatusCommand(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
 
     CommandLine command(u"quotix status"_s, u"Try 'quotix status --help'."_s,
-        u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
-        "Posts no desktop alerts: those belong to the tray application.\n"
-        "\n"
-        "Exit status: 0 when at least one provider is available and none of them failed;\n"
-        "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
-        "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
-        "\n"
-        "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
-        "numbers the services sent, and a number that is not finite is written as null.\n"
-        "\n"
-        "Status-bar formats: --format waybar prints one JSON line for a waybar custom module;\n"
-        "any other FORMAT is a template with the fields {claude.session} {claude.weekly}\n"
-        "{codex.session} {codex.weekly} {max} {status} (\"{{\" and \"}}\" for braces). Both show\n"
-        "the window and the used-or-remaining choice of the tray's settings.\n"
-        "\n"
-        "Environment:\n"
-        "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
-        "      (https, or http to a loopback address only)\n"
-        "  NO_COLOR  no colours in the terminal output"_s);
+                        u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
+                        "Posts no desktop alerts: those belong to the tray application.\n"
+                        "\n"
+                        "Exit status: 0 when at least one provider is available and none of them failed;\n"
+                        "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
+                        "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
+                        "\n"
+                        "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
+                        "numbers the services sent, and a number that is not finite is written as null.\n"
+                        "\n"
+                        "Status-bar formats: --format waybar prints one JSON line for a waybar custom module;\n"
+                        "any other FORMAT is a template with the fields {claude.session} {claude.weekly}\n"
+                        "{codex.session} {codex.weekly} {max} {status} (\"{{\" and \"}}\" for braces). Both show\n"
+                        "the window and the used-or-remaining choice of the tray's settings.\n"
+                        "\n"
+                        "Environment:\n"
+                        "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
+                        "      (https, or http to a loopback address only)\n"
+                        "  NO_COLOR  no colours in the terminal output"_s);
     QCommandLineParser &parser = command.parser();
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
     const QCommandLineOption demoOption(
         u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s);
-    const QCommandLineOption remainingOption(u"remaining"_s, u"Show what is left of each limit instead of what is used."_s);
+    const QCommandLineOption remainingOption(u"remaining"_s,
+                                             u"Show what is left of each limit instead of what is used."_s);
     const QCommandLineOption formatOption(u"format"_s, u"Print one line for a status bar: \"waybar\" or a template."_s,
                                           u"FORMAT"_s);
     const QCommandLineOption followOption(

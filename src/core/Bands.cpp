@@ -16,12 +16,9 @@ Band bandFor(double utilization)
 NamedColor bandColor(double utilization)
 {
     switch (bandFor(utilization)) {
-    case Band::Low:
-        return NamedColor::Green;
-    case Band::Elevated:
-        return NamedColor::Yellow;
-    case Band::Critical:
-        return NamedColor::Red;
+    case Band::Low: return NamedColor::Green;
+    case Band::Elevated: return NamedColor::Yellow;
+    case Band::Critical: return NamedColor::Red;
     }
     return NamedColor::Green;
 }

@@ -40,8 +40,8 @@ std::optional<int> CommandLine::answer()
     if (m_parser.isSet(m_help) || m_parser.isSet(u"help-all"_s)) {
         // The usage line would show argv[0] with its full path, or a
         // placeholder before the application object exists.
-        const QString executable = QCoreApplication::instance() ? QCoreApplication::arguments().value(0)
-                                                                : u"<executable_name>"_s;
+        const QString executable
+            = QCoreApplication::instance() ? QCoreApplication::arguments().value(0) : u"<executable_name>"_s;
         QString help = m_parser.helpText();
         help.replace(u"Usage: "_s + executable, u"Usage: quotix"_s);
         Console::out(help);

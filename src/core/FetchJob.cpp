@@ -6,7 +6,8 @@
 
 QString failureDescription(const FetchResult &result)
 {
-    struct Visitor {
+    struct Visitor
+    {
         QString operator()(const ProviderUsageResponse &) const { return {}; }
         QString operator()(const ProviderError &error) const { return error.errorDescription(); }
         QString operator()(const TransportError &error) const { return error.description(); }

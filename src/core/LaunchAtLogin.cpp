@@ -8,8 +8,7 @@ LaunchAtLogin::LaunchAtLogin(LoginItemService *service, QObject *parent)
     : QObject(parent)
     , m_service(service)
     , m_enabled(service->isEnabled())
-{
-}
+{}
 
 void LaunchAtLogin::setEnabled(bool enabled)
 {

@@ -29,7 +29,7 @@ inline constexpr QLatin1StringView WeeklyMode{"weekly"};
 inline constexpr QLatin1StringView DisplayAs{"displayAs"};
 inline constexpr QLatin1StringView ShowUsed{"used"};
 inline constexpr QLatin1StringView ShowRemaining{"remaining"};
-}
+} // namespace SettingsKeys
 
 DisplayMode displayModeFromSetting(const QVariant &value);
 QString settingForDisplayMode(DisplayMode mode);

@@ -14,8 +14,7 @@ RefreshRun::RefreshRun(ProviderList providers, int retryAllowance, std::chrono::
     , m_providers(std::move(providers))
     , m_retryAllowance(retryAllowance)
     , m_retryPause(retryPause)
-{
-}
+{}
 
 void RefreshRun::start()
 {

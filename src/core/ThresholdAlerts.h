@@ -8,8 +8,8 @@
 // before, the new highest utilisation, and what follows from them.
 struct ThresholdCheck
 {
-    QSet<int> notified;  // to be stored for the provider
-    QList<int> crossed;  // thresholds to announce now, in list order
+    QSet<int> notified; // to be stored for the provider
+    QList<int> crossed; // thresholds to announce now, in list order
 };
 
 ThresholdCheck checkThresholds(const QSet<int> &alreadyNotified, double maxUtilization, const QList<int> &thresholds);

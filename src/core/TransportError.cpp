@@ -5,8 +5,7 @@
 TransportError::TransportError(Code code, QString description)
     : m_code(code)
     , m_description(std::move(description))
-{
-}
+{}
 
 bool TransportError::isRetryable() const
 {
@@ -17,11 +16,9 @@ bool TransportError::isRetryable() const
     case CannotFindHost:
     case CannotConnectToHost:
     case TimedOut:
-    case SecureConnectionFailed:
-        return true;
+    case SecureConnectionFailed: return true;
     case Unknown:
-    case Cancelled:
-        return false;
+    case Cancelled: return false;
     }
     return false;
 }

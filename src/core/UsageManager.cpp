@@ -2,9 +2,9 @@
 
 #include "core/Logging.h"
 #include "core/RefreshRun.h"
-#include "core/os/NotificationManager.h"
 #include "core/ThresholdAlerts.h"
 #include "core/UsageProvider.h"
+#include "core/os/NotificationManager.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -32,8 +32,7 @@ UsageManager::UsageManager(ProviderList providers, NotificationManager *notifica
 
 UsageManager::UsageManager(ProviderList providers, NotificationManager *notifications, QObject *parent)
     : UsageManager(std::move(providers), notifications, Timing{}, parent)
-{
-}
+{}
 
 UsageManager::~UsageManager() = default;
 
@@ -86,9 +85,10 @@ void UsageManager::refresh()
     auto *run = new RefreshRun(m_providers, RetryAllowance, m_timing.retryPause, this);
     m_refreshTask = run;
     connect(run, &RefreshRun::started, this, [this, run](const ProviderList &fetched) { beginRun(run, fetched); });
-    connect(run, &RefreshRun::outcome, this,
-            [this, run](const QString &id, const std::optional<ProviderUsageResponse> &usage, const QString &error,
-                        const std::optional<QString> &errorDetail) { applyOutcome(run, id, usage, error, errorDetail); });
+    connect(
+        run, &RefreshRun::outcome, this,
+        [this, run](const QString &id, const std::optional<ProviderUsageResponse> &usage, const QString &error,
+                    const std::optional<QString> &errorDetail) { applyOutcome(run, id, usage, error, errorDetail); });
     connect(run, &RefreshRun::finished, this, [this, run] { endRun(run); });
     QMetaObject::invokeMethod(run, &RefreshRun::start, Qt::QueuedConnection);
 }
@@ -109,9 +109,8 @@ void UsageManager::startRefreshTimer()
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setInterval(*m_timing.refreshInterval);
     // The tick only queues the refresh, so it never runs inside the timer callback.
-    connect(m_refreshTimer, &QTimer::timeout, this, [this] {
-        QMetaObject::invokeMethod(this, &UsageManager::refreshIfIdle, Qt::QueuedConnection);
-    });
+    connect(m_refreshTimer, &QTimer::timeout, this,
+            [this] { QMetaObject::invokeMethod(this, &UsageManager::refreshIfIdle, Qt::QueuedConnection); });
     m_refreshTimer->start();
 }
 
@@ -125,7 +124,8 @@ void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
     // ones; a superseded run may have marked others that are no longer available.
     bool changed = false;
     for (auto it = m_providerStates.begin(); it != m_providerStates.end(); ++it) {
-        const bool fetching = std::any_of(fetched.cbegin(), fetched.cend(), [&](const auto &p) { return p->id() == it.key(); });
+        const bool fetching
+            = std::any_of(fetched.cbegin(), fetched.cend(), [&](const auto &p) { return p->id() == it.key(); });
         if (it->isLoading != fetching || it->isAvailable != fetching) {
             it->isLoading = fetching;
             it->isAvailable = fetching;
@@ -181,7 +181,8 @@ void UsageManager::setLoading(bool loading)
     Q_EMIT isLoadingChanged(loading);
 }
 
-void UsageManager::checkThresholds(const QString &providerId, const QString &providerName, const ProviderUsageResponse &usage)
+void UsageManager::checkThresholds(const QString &providerId, const QString &providerName,
+                                   const ProviderUsageResponse &usage)
 {
     const double highest = usage.maxUtilization();
     ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, thresholds());

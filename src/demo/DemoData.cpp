@@ -76,20 +76,17 @@ QByteArray codexDocument(const QDateTime &now)
              {u"primary_window"_s, codexWindow(6.0, 7 * Day, 5 * Day + 9 * Hour, now)},
              {u"secondary_window"_s, QJsonValue::Null},
          }},
-        {u"credits"_s,
-         QJsonObject{{u"has_credits"_s, false}, {u"unlimited"_s, false}, {u"balance"_s, u"0"_s}}},
+        {u"credits"_s, QJsonObject{{u"has_credits"_s, false}, {u"unlimited"_s, false}, {u"balance"_s, u"0"_s}}},
     };
     return QJsonDocument(document).toJson(QJsonDocument::Compact);
 }
 
 void serveDemoDocuments(UsageService &service)
 {
-    service.setDefaultAnswerFactory(UsageService::ClaudePath, [] {
-        return jsonAnswer(claudeDocument(QDateTime::currentDateTimeUtc()));
-    });
-    service.setDefaultAnswerFactory(UsageService::CodexPath, [] {
-        return jsonAnswer(codexDocument(QDateTime::currentDateTimeUtc()));
-    });
+    service.setDefaultAnswerFactory(UsageService::ClaudePath,
+                                    [] { return jsonAnswer(claudeDocument(QDateTime::currentDateTimeUtc())); });
+    service.setDefaultAnswerFactory(UsageService::CodexPath,
+                                    [] { return jsonAnswer(codexDocument(QDateTime::currentDateTimeUtc())); });
 }
 
 } // namespace DemoData

@@ -3,9 +3,9 @@
 #include "demo/DemoData.h"
 #include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
-#include "providers/CredentialItems.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
+#include "providers/CredentialItems.h"
 #include "providers/KeychainService.h"
 
 using namespace Qt::StringLiterals;

@@ -136,7 +136,11 @@ public:
     }
 
 private:
-    enum class Phase { Head, Body, Done };
+    enum class Phase {
+        Head,
+        Body,
+        Done
+    };
 
     void onReadyRead()
     {
@@ -291,7 +295,8 @@ private:
             return;
         }
 
-        QByteArray head = "HTTP/1.1 "_ba + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) + "\r\n"_ba;
+        QByteArray head
+            = "HTTP/1.1 "_ba + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) + "\r\n"_ba;
         bool hasContentType = false;
         for (const auto &[name, value] : answer.headers) {
             // The framing headers are ours; a scenario may not break them.
@@ -321,23 +326,14 @@ private:
             return;
         }
         switch (answer.fault) {
-        case Fault::EndlessChunks:
-            sendChunksForever();
-            return;
-        case Fault::Trickle:
-            trickle(body, answer.trickleInterval);
-            return;
+        case Fault::EndlessChunks: sendChunksForever(); return;
+        case Fault::Trickle: trickle(body, answer.trickleInterval); return;
         case Fault::HeadersThenHold:
             m_idle->start(IdleTimeout); // held until the client gives up, or for this long
             return;
-        case Fault::HeadersThenClose:
-            break; // the head alone, then closed
-        case Fault::TruncateBody:
-            m_socket->write(body.left(body.size() / 2));
-            break;
-        default:
-            m_socket->write(body);
-            break;
+        case Fault::HeadersThenClose: break; // the head alone, then closed
+        case Fault::TruncateBody: m_socket->write(body.left(body.size() / 2)); break;
+        default: m_socket->write(body); break;
         }
         closeWhenWritten();
     }
@@ -393,7 +389,8 @@ private:
         if (m_closing)
             return;
         m_closing = true;
-        if (m_socket->state() != QAbstractSocket::ConnectedState || ::shutdown(m_socket->socketDescriptor(), SHUT_WR) != 0) {
+        if (m_socket->state() != QAbstractSocket::ConnectedState
+            || ::shutdown(m_socket->socketDescriptor(), SHUT_WR) != 0) {
             m_socket->disconnectFromHost();
             return;
         }

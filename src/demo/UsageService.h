@@ -22,10 +22,10 @@ struct ServiceAnswer
         DropConnection, // close the connection without answering
         TruncateBody,   // announce the full Content-Length, send half the body, close
         // Hostile answers, each with the status and headers as usual:
-        GzipBody,        // the body gzip-compressed, with "Content-Encoding: gzip"
-        EndlessChunks,   // a chunked body that never ends, sent as fast as it is read
-        Trickle,         // the body one byte per trickleInterval
-        HeadersThenHold, // announce the body's length, send none of it, keep the connection open
+        GzipBody,         // the body gzip-compressed, with "Content-Encoding: gzip"
+        EndlessChunks,    // a chunked body that never ends, sent as fast as it is read
+        Trickle,          // the body one byte per trickleInterval
+        HeadersThenHold,  // announce the body's length, send none of it, keep the connection open
         HeadersThenClose, // announce the body's length, send none of it, close
     };
 

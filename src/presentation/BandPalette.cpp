@@ -18,14 +18,10 @@ Rgb bandRgb(NamedColor color, Backdrop backdrop)
 {
     const bool dark = backdrop == Backdrop::Dark;
     switch (color) {
-    case NamedColor::Green:
-        return dark ? DarkGreen : LightGreen;
-    case NamedColor::Yellow:
-        return dark ? DarkYellow : LightYellow;
-    case NamedColor::Orange:
-        return dark ? DarkOrange : LightOrange;
-    case NamedColor::Red:
-        return dark ? DarkRed : LightRed;
+    case NamedColor::Green: return dark ? DarkGreen : LightGreen;
+    case NamedColor::Yellow: return dark ? DarkYellow : LightYellow;
+    case NamedColor::Orange: return dark ? DarkOrange : LightOrange;
+    case NamedColor::Red: return dark ? DarkRed : LightRed;
     }
     return dark ? DarkGreen : LightGreen;
 }

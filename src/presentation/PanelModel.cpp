@@ -1,9 +1,9 @@
 #include "presentation/PanelModel.h"
 
+#include "core/UsageProvider.h"
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
-#include "core/UsageProvider.h"
 
 #include <algorithm>
 
@@ -33,8 +33,12 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
 
 PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode, DisplayAs displayAs)
 {
-    return PanelInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
-                      manager.lastUpdated(),        manager.statusColor(),    displayMode,
+    return PanelInput{manager.knownAvailableProviders(),
+                      manager.providerStates(),
+                      manager.isLoading(),
+                      manager.lastUpdated(),
+                      manager.statusColor(),
+                      displayMode,
                       displayAs};
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/Bands.h"
-#include "presentation/EmptyState.h"
-#include "presentation/UsageFigures.h"
 #include "core/NamedColor.h"
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
 #include "core/UsageModel.h"
+#include "presentation/EmptyState.h"
+#include "presentation/UsageFigures.h"
 
 #include <QDateTime>
 #include <QHash>

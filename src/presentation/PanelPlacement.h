@@ -33,8 +33,8 @@ struct Activation
 
 struct PlacementInput
 {
-    QString platformName;        // QGuiApplication::platformName(): "xcb", "wayland", "offscreen", …
-    bool waylandSession = false; // XDG_SESSION_TYPE or WAYLAND_DISPLAY says Wayland
+    QString platformName;                 // QGuiApplication::platformName(): "xcb", "wayland", "offscreen", …
+    bool waylandSession = false;          // XDG_SESSION_TYPE or WAYLAND_DISPLAY says Wayland
     std::optional<Activation> activation; // absent when opened from the menu without an earlier click
     QList<QRect> screens;                 // every screen's geometry
 };

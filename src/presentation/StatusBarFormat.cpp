@@ -120,8 +120,8 @@ std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString
             }
             const QString name = text.mid(i + 1, end - i - 1);
             if (!fieldNames().contains(name)) {
-                *error = u"unknown field \"{%1}\" in the format; known fields: {%2}"_s.arg(
-                    name, fieldNames().join(u"} {"_s));
+                *error = u"unknown field \"{%1}\" in the format; known fields: {%2}"_s.arg(name,
+                                                                                           fieldNames().join(u"} {"_s));
                 return std::nullopt;
             }
             flush();

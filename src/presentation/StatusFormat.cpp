@@ -4,8 +4,8 @@
 #include "presentation/EmptyState.h"
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
-#include "presentation/UsageText.h"
 #include "presentation/UsageFigures.h"
+#include "presentation/UsageText.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -109,9 +109,9 @@ QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int 
                                   {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))}},
                                  level + 2));
     }
-    return jsonObject({{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())},
-                       {u"limits"_s, jsonArray(limits, level + 1)}},
-                      level);
+    return jsonObject(
+        {{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())}, {u"limits"_s, jsonArray(limits, level + 1)}},
+        level);
 }
 
 QString providerJson(const ProviderStatus &provider, const QDateTime &now, int level)
@@ -240,8 +240,9 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                 for (const UsageLimit &limit : state.usage->limits) {
                     const QString band = ansiColour(bandColor(limit.utilization));
                     QString line = u"  "_s + limit.name.leftJustified(nameWidth) + u"  "_s
-                        + paint(usageText(limit.utilization, options.displayAs).rightJustified(percentWidth), band, colour) + u"  "_s
-                        + paint(usageBar(limit.utilization), band, colour);
+                        + paint(usageText(limit.utilization, options.displayAs).rightJustified(percentWidth), band,
+                                colour)
+                        + u"  "_s + paint(usageBar(limit.utilization), band, colour);
                     if (limit.resetTime)
                         line += u"  "_s + resetText(*limit.resetTime, now) + u" ("_s
                             + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';

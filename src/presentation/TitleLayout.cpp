@@ -1,8 +1,8 @@
 #include "presentation/TitleLayout.h"
 
 #include "core/UsageProvider.h"
-#include "presentation/UsageText.h"
 #include "presentation/UsageFigures.h"
+#include "presentation/UsageText.h"
 
 #include <algorithm>
 
@@ -57,14 +57,9 @@ QString TitleLayout::text() const
     for (const TitlePiece &piece : pieces) {
         switch (piece.kind) {
         case TitlePiece::Kind::IconImage:
-        case TitlePiece::Kind::IconText:
-            result += piece.name + u' ';
-            break;
-        case TitlePiece::Kind::Glyph:
-            result += piece.text == NoUsageGlyph ? NoUsageText : LoadingText;
-            break;
-        default:
-            result += piece.text;
+        case TitlePiece::Kind::IconText: result += piece.name + u' '; break;
+        case TitlePiece::Kind::Glyph: result += piece.text == NoUsageGlyph ? NoUsageText : LoadingText; break;
+        default: result += piece.text;
         }
     }
     return result;

@@ -26,8 +26,8 @@ struct TitlePiece
     QString text;
     QString iconName;
     Band band = Band::Low;
-    QString name; // icon pieces: the provider's name, as plain-text faces write it
-    QString mark; // icon pieces: one letter that tells the provider apart in the tray icon
+    QString name;      // icon pieces: the provider's name, as plain-text faces write it
+    QString mark;      // icon pieces: one letter that tells the provider apart in the tray icon
     double fill = 0.0; // percentage pieces: how much of a level bar the shown number fills, in [0, 1]
 };
 

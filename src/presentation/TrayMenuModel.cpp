@@ -45,8 +45,8 @@ QString limitDisplayName(const UsageLimit &limit)
     return u"%1 (%2)"_s.arg(oneLine(limit.name), windowText(*limit.windowSeconds));
 }
 
-QString limitRowText(const QString &providerName, const UsageLimit &limit, const QDateTime &now,
-                     DisplayAs displayAs, const QTimeZone &zone)
+QString limitRowText(const QString &providerName, const UsageLimit &limit, const QDateTime &now, DisplayAs displayAs,
+                     const QTimeZone &zone)
 {
     QString text = providerName + Dot + limitDisplayName(limit) + u' ' + usageText(limit.utilization, displayAs);
     if (limit.resetTime) {
@@ -71,7 +71,7 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
             rows.append(figures(name + Dot + oneLine(*state->error)));
         } else if (state->usage && !state->usage->limits.isEmpty()) {
             for (const UsageLimit &limit : state->usage->limits)
-                rows.append(figures(limitRowText(name, limit, now, input.displayAs)));
+                rows.append(figures(limitRowText(name, limit, now, input.displayAs, input.zone)));
         } else if (state->usage) {
             rows.append(figures(name + Dot + percentText(0)));
         } else {
@@ -96,6 +96,6 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
 
 TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin, DisplayAs displayAs)
 {
-    return TrayMenuInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(), launchAtLogin,
-                         displayAs};
+    return TrayMenuInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
+                         launchAtLogin, displayAs};
 }

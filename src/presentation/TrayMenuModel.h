@@ -20,6 +20,7 @@ struct TrayMenuInput
     bool isLoading = false;
     bool launchAtLogin = false;
     DisplayAs displayAs = DisplayAs::Used;
+    QTimeZone zone = QTimeZone::systemTimeZone(); // of the reset's clock time
 };
 
 struct TrayMenuModel

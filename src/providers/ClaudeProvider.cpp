@@ -5,17 +5,16 @@
 using namespace Qt::StringLiterals;
 
 ClaudeProvider::ClaudeProvider(KeychainService keychain, QUrl endpoint, HttpOptions options)
-    : HttpUsageProvider({u"claude"_s, u"Claude"_s, u"\U0001F916"_s, u"claude-icon"_s, NamedColor::Orange},
-                        {std::move(endpoint),
-                         {{"Accept"_ba, "application/json"_ba},
-                          {"Content-Type"_ba, "application/json"_ba},
-                          {"User-Agent"_ba, "Quotix/1.0"_ba},
-                          {"anthropic-beta"_ba, "oauth-2025-04-20"_ba}}},
-                        {[keychain = std::move(keychain)] { return keychain.getLogin(); }, u"Open Claude Code once to renew it."_s},
-                        [](int status, const QByteArray &body) { return claudeResultFor(status, body, u"Claude"_s); },
-                        options)
-{
-}
+    : HttpUsageProvider(
+        {u"claude"_s, u"Claude"_s, u"\U0001F916"_s, u"claude-icon"_s, NamedColor::Orange},
+        {std::move(endpoint),
+         {{"Accept"_ba, "application/json"_ba},
+          {"Content-Type"_ba, "application/json"_ba},
+          {"User-Agent"_ba, "Quotix/1.0"_ba},
+          {"anthropic-beta"_ba, "oauth-2025-04-20"_ba}}},
+        {[keychain = std::move(keychain)] { return keychain.getLogin(); }, u"Open Claude Code once to renew it."_s},
+        [](int status, const QByteArray &body) { return claudeResultFor(status, body, u"Claude"_s); }, options)
+{}
 
 QUrl ClaudeProvider::defaultEndpoint()
 {

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 
-
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -9,8 +9,7 @@
 CodexCredentialService::CodexCredentialService(std::shared_ptr<const CredentialStore> store, QString authFilePath)
     : m_store(std::move(store))
     , m_authFilePath(std::move(authFilePath))
-{
-}
+{}
 
 std::optional<QString> CodexCredentialService::getAccessToken() const
 {

@@ -5,13 +5,12 @@
 using namespace Qt::StringLiterals;
 
 CodexProvider::CodexProvider(CodexCredentialService reader, QUrl endpoint, HttpOptions options)
-    : HttpUsageProvider({u"codex"_s, u"Codex"_s, u"\u26A1"_s, u"codex-icon"_s, NamedColor::Green},
-                        {std::move(endpoint), {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, "Quotix/1.0"_ba}}},
-                        {[reader = std::move(reader)] { return reader.getLogin(); }, u"Run codex once to renew it."_s},
-                        [](int status, const QByteArray &body) { return codexResultFor(status, body, u"Codex"_s); },
-                        options)
-{
-}
+    : HttpUsageProvider(
+        {u"codex"_s, u"Codex"_s, u"\u26A1"_s, u"codex-icon"_s, NamedColor::Green},
+        {std::move(endpoint), {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, "Quotix/1.0"_ba}}},
+        {[reader = std::move(reader)] { return reader.getLogin(); }, u"Run codex once to renew it."_s},
+        [](int status, const QByteArray &body) { return codexResultFor(status, body, u"Codex"_s); }, options)
+{}
 
 QUrl CodexProvider::defaultEndpoint()
 {

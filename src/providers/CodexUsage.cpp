@@ -18,20 +18,13 @@ namespace {
 QString describeType(const QJsonValue &value)
 {
     switch (value.type()) {
-    case QJsonValue::Null:
-        return u"null"_s;
-    case QJsonValue::Bool:
-        return u"a boolean"_s;
-    case QJsonValue::Double:
-        return u"a number"_s;
-    case QJsonValue::String:
-        return u"a string"_s;
-    case QJsonValue::Array:
-        return u"an array"_s;
-    case QJsonValue::Object:
-        return u"an object"_s;
-    case QJsonValue::Undefined:
-        break;
+    case QJsonValue::Null: return u"null"_s;
+    case QJsonValue::Bool: return u"a boolean"_s;
+    case QJsonValue::Double: return u"a number"_s;
+    case QJsonValue::String: return u"a string"_s;
+    case QJsonValue::Array: return u"an array"_s;
+    case QJsonValue::Object: return u"an object"_s;
+    case QJsonValue::Undefined: break;
     }
     return u"nothing"_s;
 }
@@ -155,7 +148,7 @@ std::optional<QString> readString(Decoder &d, const QJsonObject &o, QLatin1Strin
 }
 
 // Reads a nested record with read(); absent when skipped or failed.
-template<typename Record, typename Read>
+template <typename Record, typename Read>
 std::optional<Record> readRecord(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required, Read read)
 {
     const auto value = d.member(o, key, "an object", required);
@@ -214,8 +207,8 @@ QList<CodexAdditionalLimit> readAdditionalLimits(const QJsonValue &value)
         Decoder d;
         const QJsonObject object = entry.toObject();
         const std::optional<QString> name = readString(d, object, "limit_name"_L1, true);
-        const std::optional<CodexRateLimit> rateLimit =
-            readRecord<CodexRateLimit>(d, object, "rate_limit"_L1, true, readRateLimit);
+        const std::optional<CodexRateLimit> rateLimit
+            = readRecord<CodexRateLimit>(d, object, "rate_limit"_L1, true, readRateLimit);
         if (!d.failed() && name && rateLimit)
             limits.append(CodexAdditionalLimit{*name, *rateLimit});
     }
@@ -229,8 +222,7 @@ std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &jso
     QJsonParseError parseError{};
     const std::optional<QJsonDocument> document = parseStrictJson(json, &parseError);
     if (!document) {
-        return u"The data is not valid JSON: %1 at offset %2"_s.arg(parseError.errorString())
-            .arg(parseError.offset);
+        return u"The data is not valid JSON: %1 at offset %2"_s.arg(parseError.errorString()).arg(parseError.offset);
     }
     if (!document->isObject())
         return u"Type mismatch at top level: expected an object, found an array"_s;
@@ -239,12 +231,12 @@ std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &jso
     const QJsonObject root = document->object();
     CodexUsageResponse response;
     response.planType = readString(d, root, "plan_type"_L1, false);
-    const std::optional<CodexRateLimit> rateLimit =
-        readRecord<CodexRateLimit>(d, root, "rate_limit"_L1, true, readRateLimit);
+    const std::optional<CodexRateLimit> rateLimit
+        = readRecord<CodexRateLimit>(d, root, "rate_limit"_L1, true, readRateLimit);
     if (rateLimit)
         response.rateLimit = *rateLimit;
-    response.codeReviewRateLimit =
-        readRecord<CodexRateLimit>(d, root, "code_review_rate_limit"_L1, false, readRateLimit);
+    response.codeReviewRateLimit
+        = readRecord<CodexRateLimit>(d, root, "code_review_rate_limit"_L1, false, readRateLimit);
     response.credits = readRecord<CodexCredits>(d, root, "credits"_L1, false, readCredits);
     if (d.failed())
         return d.error();

@@ -13,10 +13,10 @@
 
 struct CodexWindow
 {
-    double usedPercent = 0.0;       // "used_percent"
-    qint64 limitWindowSeconds = 0;  // "limit_window_seconds"
-    qint64 resetAfterSeconds = 0;   // "reset_after_seconds"
-    qint64 resetAt = 0;             // "reset_at", seconds since 1970 UTC
+    double usedPercent = 0.0;      // "used_percent"
+    qint64 limitWindowSeconds = 0; // "limit_window_seconds"
+    qint64 resetAfterSeconds = 0;  // "reset_after_seconds"
+    qint64 resetAt = 0;            // "reset_at", seconds since 1970 UTC
 };
 
 struct CodexRateLimit
@@ -29,9 +29,9 @@ struct CodexRateLimit
 
 struct CodexCredits
 {
-    std::optional<bool> hasCredits;  // "has_credits"
-    std::optional<bool> unlimited;   // "unlimited"
-    std::optional<QString> balance;  // "balance"
+    std::optional<bool> hasCredits; // "has_credits"
+    std::optional<bool> unlimited;  // "unlimited"
+    std::optional<QString> balance; // "balance"
 };
 
 // One entry of "additional_rate_limits": a limit of its own, for one model.

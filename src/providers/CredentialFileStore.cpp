@@ -6,8 +6,7 @@
 
 CredentialFileStore::CredentialFileStore(QHash<QString, QString> files)
     : m_files(std::move(files))
-{
-}
+{}
 
 std::optional<QByteArray> CredentialFileStore::find(const QString &item) const
 {

@@ -49,8 +49,8 @@ public:
     // What an answer with this status and complete body means.
     using Decoder = UsageRequest::Interpreter;
 
-    HttpUsageProvider(ProviderIdentity identity, UsageEndpoint endpoint, CredentialReader credentials,
-                      Decoder decoder, HttpOptions options = {});
+    HttpUsageProvider(ProviderIdentity identity, UsageEndpoint endpoint, CredentialReader credentials, Decoder decoder,
+                      HttpOptions options = {});
 
     QString id() const override { return m_identity.id; }
     QString name() const override { return m_identity.name; }

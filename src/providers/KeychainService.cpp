@@ -7,8 +7,7 @@
 
 KeychainService::KeychainService(std::shared_ptr<const CredentialStore> store)
     : m_store(std::move(store))
-{
-}
+{}
 
 std::optional<QString> KeychainService::getAccessToken() const
 {

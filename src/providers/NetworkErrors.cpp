@@ -9,12 +9,9 @@ TransportError transportErrorFor(QNetworkReply::NetworkError error, const QStrin
         return TransportError(TransportError::TimedOut, u"The request timed out."_s);
 
     switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-        return TransportError(TransportError::CannotConnectToHost, description);
-    case QNetworkReply::HostNotFoundError:
-        return TransportError(TransportError::CannotFindHost, description);
-    case QNetworkReply::TimeoutError:
-        return TransportError(TransportError::TimedOut, description);
+    case QNetworkReply::ConnectionRefusedError: return TransportError(TransportError::CannotConnectToHost, description);
+    case QNetworkReply::HostNotFoundError: return TransportError(TransportError::CannotFindHost, description);
+    case QNetworkReply::TimeoutError: return TransportError(TransportError::TimedOut, description);
     case QNetworkReply::RemoteHostClosedError:
         return TransportError(TransportError::NetworkConnectionLost, description);
     case QNetworkReply::SslHandshakeFailedError:
@@ -28,7 +25,6 @@ TransportError transportErrorFor(QNetworkReply::NetworkError error, const QStrin
         if (cancelledByUs)
             return TransportError(TransportError::Cancelled, description);
         return TransportError(TransportError::TimedOut, description);
-    default:
-        return TransportError(TransportError::Unknown, description);
+    default: return TransportError(TransportError::Unknown, description);
     }
 }

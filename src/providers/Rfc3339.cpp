@@ -10,8 +10,7 @@ class Cursor
 public:
     explicit Cursor(QStringView text)
         : m_text(text)
-    {
-    }
+    {}
 
     bool atEnd() const { return m_pos >= m_text.size(); }
 

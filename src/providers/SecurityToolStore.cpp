@@ -8,8 +8,7 @@ using namespace Qt::StringLiterals;
 
 SecurityToolStore::SecurityToolStore(QString program)
     : m_program(std::move(program))
-{
-}
+{}
 
 std::optional<QByteArray> SecurityToolStore::find(const QString &item) const
 {

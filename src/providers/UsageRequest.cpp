@@ -17,9 +17,8 @@ std::optional<QByteArray> bearerAuthorization(const std::optional<QString> &toke
 {
     if (!token)
         return std::nullopt;
-    const bool hasControl = std::any_of(token->cbegin(), token->cend(), [](QChar c) {
-        return c.unicode() < 0x20 || c.unicode() == 0x7f;
-    });
+    const bool hasControl = std::any_of(token->cbegin(), token->cend(),
+                                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
     if (hasControl)
         return std::nullopt;
     return "Bearer "_ba + token->toUtf8();
@@ -27,8 +26,7 @@ std::optional<QByteArray> bearerAuthorization(const std::optional<QString> &toke
 
 UsageRequest::UsageRequest(QObject *parent)
     : FetchJob(parent)
-{
-}
+{}
 
 UsageRequest::~UsageRequest()
 {
@@ -36,8 +34,8 @@ UsageRequest::~UsageRequest()
 }
 
 FetchJob *UsageRequest::send(QObject *parent, NetworkSession &session, const std::optional<QString> &token,
-                            const QString &providerName, const QUrl &url, const HeaderList &otherHeaders,
-                            const HttpOptions &options, Interpreter interpret)
+                             const QString &providerName, const QUrl &url, const HeaderList &otherHeaders,
+                             const HttpOptions &options, Interpreter interpret)
 {
     auto *job = new UsageRequest(parent);
     const std::optional<QByteArray> authorization = bearerAuthorization(token);

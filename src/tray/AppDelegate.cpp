@@ -2,14 +2,14 @@
 
 #include "core/CredentialWatcher.h"
 #include "core/LaunchAtLogin.h"
-#include "ui/MenuBarPanel.h"
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
-#include "tray/RefreshScheduler.h"
+#include "core/os/TrayItem.h"
 #include "presentation/TitleLayout.h"
+#include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
 #include "tray/TrayMenuObserver.h"
-#include "core/os/TrayItem.h"
+#include "ui/MenuBarPanel.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -23,15 +23,14 @@ AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timi
 {
     UsageManager::Timing managerTiming;
     managerTiming.refreshInterval = refreshIntervalFromSetting(m_preferences->refreshIntervalValue());
-    m_usageManager = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(),
-                                                    managerTiming);
+    m_usageManager
+        = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(), managerTiming);
     m_launchAtLogin = std::make_unique<LaunchAtLogin>(m_services.loginItems.get());
 }
 
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, QObject *parent)
     : AppDelegate(std::move(providers), std::move(services), Timing{}, parent)
-{
-}
+{}
 
 // Members go in reverse order: the observer, the panel and the item, which
 // read the coordinator, before it; the coordinator before the services it uses.
@@ -88,8 +87,9 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
     // The same switch as the panel's checkbox.
     connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);
-    connect(m_statusItem.get(), &TrayItem::showRemainingRequested, m_preferences.get(),
-            [this](bool remaining) { m_preferences->setDisplayAs(remaining ? DisplayAs::Remaining : DisplayAs::Used); });
+    connect(m_statusItem.get(), &TrayItem::showRemainingRequested, m_preferences.get(), [this](bool remaining) {
+        m_preferences->setDisplayAs(remaining ? DisplayAs::Remaining : DisplayAs::Used);
+    });
 }
 
 void AppDelegate::setupPopover()
@@ -110,7 +110,8 @@ void AppDelegate::setupUsageObserver()
 {
     m_titleObserver = std::make_unique<TitleObserver>(m_usageManager.get(), m_preferences.get());
     connect(m_titleObserver.get(), &TitleObserver::titleChanged, this, &AppDelegate::updateStatusItem);
-    m_menuObserver = std::make_unique<TrayMenuObserver>(m_usageManager.get(), m_launchAtLogin.get(), m_preferences.get());
+    m_menuObserver
+        = std::make_unique<TrayMenuObserver>(m_usageManager.get(), m_launchAtLogin.get(), m_preferences.get());
     connect(m_menuObserver.get(), &TrayMenuObserver::menuChanged, this, [this](const QList<TrayMenuEntry> &entries) {
         if (m_statusItem)
             m_statusItem->setMenu(entries);

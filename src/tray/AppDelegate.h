@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/os/PlatformServices.h"
 #include "core/UsageManager.h"
+#include "core/os/PlatformServices.h"
 #include "presentation/PanelPlacement.h"
 
 #include <QElapsedTimer>
@@ -51,7 +51,8 @@ public:
 
     // A login or logout through the tools' credential files starts a run,
     // which records who is available now.
-    void watchCredentials(const QStringList &files, std::chrono::milliseconds debounce = std::chrono::milliseconds(300));
+    void watchCredentials(const QStringList &files,
+                          std::chrono::milliseconds debounce = std::chrono::milliseconds(300));
 
 Q_SIGNALS:
     void quitRequested();

@@ -3,13 +3,13 @@
 #include "core/CommandLine.h"
 #include "core/Console.h"
 #include "core/LaunchAtLogin.h"
-#include "ui/MenuBarPanel.h"
-#include "core/os/NotificationManager.h"
 #include "core/Preferences.h"
+#include "core/UsageManager.h"
+#include "core/os/NotificationManager.h"
 #include "demo/DemoSetup.h"
 #include "presentation/TitleLayout.h"
+#include "ui/MenuBarPanel.h"
 #include "ui/TrayIconPainter.h"
-#include "core/UsageManager.h"
 
 #include <QApplication>
 #include <QDir>
@@ -186,8 +186,8 @@ int runScreenshotCommand(int argc, char **argv)
     const QString panelPath = directory.filePath(u"panel.png"_s);
     const QString trayPath = directory.filePath(u"tray.png"_s);
     const qreal ratio = panel.devicePixelRatioF();
-    const TitleLayout title = layoutTitle(manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
-                                          preferences.displayMode());
+    const TitleLayout title = layoutTitle(manager.knownAvailableProviders(), manager.providerStates(),
+                                          manager.isLoading(), preferences.displayMode());
     if (!panel.grab().save(panelPath, "PNG")) {
         writeError(u"quotix screenshot: cannot write "_s + panelPath);
         return 1;

@@ -1,8 +1,8 @@
 #include "tray/TitleObserver.h"
 
 #include "core/Preferences.h"
-#include "presentation/TitleLayout.h"
 #include "core/UsageManager.h"
+#include "presentation/TitleLayout.h"
 
 TitleObserver::TitleObserver(UsageManager *manager, Preferences *preferences, QObject *parent)
     : QObject(parent)

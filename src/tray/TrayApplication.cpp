@@ -1,18 +1,18 @@
 #include "tray/TrayApplication.h"
 
-#include "tray/AppDelegate.h"
 #include "core/CommandLine.h"
 #include "core/Console.h"
-#include "core/os/PlatformServices.h"
 #include "core/Preferences.h"
+#include "core/UnixSignalWatcher.h"
+#include "core/os/PlatformServices.h"
+#include "core/os/TrayHost.h"
+#include "core/os/TrayItem.h"
 #include "demo/DemoSetup.h"
 #include "presentation/PanelPlacement.h"
 #include "providers/PlatformKeychain.h"
+#include "tray/AppDelegate.h"
 #include "tray/SingleInstance.h"
-#include "core/os/TrayHost.h"
 #include "tray/TrayHostWaiter.h"
-#include "core/os/TrayItem.h"
-#include "core/UnixSignalWatcher.h"
 
 #include <QApplication>
 
@@ -60,8 +60,8 @@ int runTrayApplication(int argc, char **argv)
         return 1;
     }
 
-    if (const QByteArray platform = preferredQtPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
-                                                        qgetenv("WAYLAND_DISPLAY"));
+    if (const QByteArray platform
+        = preferredQtPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
         !platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
 

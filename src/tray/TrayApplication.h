@@ -15,8 +15,9 @@ inline constexpr QLatin1StringView NoTrayTitle{"Quotix has no tray to show its i
 inline constexpr QLatin1StringView AlreadyRunning{"Quotix is already running: look for its icon in the system tray."};
 inline constexpr QLatin1StringView Description{
     "Shows how much of your Claude and ChatGPT (Codex) subscription limits you have used, in the system tray.\n"
-    "Other commands: \"quotix status\" prints the usage; \"quotix screenshot [--demo] DIR\" saves pictures of the tray item and the panel."};
-}
+    "Other commands: \"quotix status\" prints the usage; \"quotix screenshot [--demo] DIR\" saves pictures of the tray "
+    "item and the panel."};
+} // namespace TrayApplicationText
 
 // Runs the tray application to its exit status.
 int runTrayApplication(int argc, char **argv);

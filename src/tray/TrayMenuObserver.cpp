@@ -21,10 +21,10 @@ TrayMenuObserver::TrayMenuObserver(UsageManager *manager, LaunchAtLogin *launchA
 
 void TrayMenuObserver::render()
 {
-    QList<TrayMenuEntry> entries =
-        buildTrayMenuModel(trayMenuInputFrom(*m_manager, m_launchAtLogin->isEnabled(), m_preferences->displayAs()),
-                           QDateTime::currentDateTimeUtc())
-            .entries;
+    QList<TrayMenuEntry> entries
+        = buildTrayMenuModel(trayMenuInputFrom(*m_manager, m_launchAtLogin->isEnabled(), m_preferences->displayAs()),
+                             QDateTime::currentDateTimeUtc())
+              .entries;
     if (entries == m_last)
         return;
     m_last = entries;

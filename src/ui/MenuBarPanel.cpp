@@ -1,7 +1,7 @@
 #include "ui/MenuBarPanel.h"
 
-#include "ui/MenuBarView.h"
 #include "presentation/PanelGeometry.h"
+#include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
 #include "ui/UiResources.h"
 
@@ -12,7 +12,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-MenuBarPanel::MenuBarPanel(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin, QWidget *parent)
+MenuBarPanel::MenuBarPanel(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
+                           QWidget *parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
     , m_view(new MenuBarView(manager, preferences, launchAtLogin, this))
 {
@@ -57,15 +58,9 @@ void MenuBarPanel::setMode(PanelMode mode)
         return;
     m_mode = mode;
     switch (mode) {
-    case PanelMode::AnchoredPopup:
-        setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
-        break;
-    case PanelMode::AnchoredTool:
-        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-        break;
-    case PanelMode::PlacedWindow:
-        setWindowFlags(Qt::Window);
-        break;
+    case PanelMode::AnchoredPopup: setWindowFlags(Qt::Popup | Qt::FramelessWindowHint); break;
+    case PanelMode::AnchoredTool: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
+    case PanelMode::PlacedWindow: setWindowFlags(Qt::Window); break;
     }
 }
 
@@ -73,8 +68,8 @@ void MenuBarPanel::place()
 {
     QLayout *box = layout();
     box->activate();
-    const int height = box->hasHeightForWidth() ? box->totalHeightForWidth(PanelStyle::Width)
-                                                : box->totalSizeHint().height();
+    const int height
+        = box->hasHeightForWidth() ? box->totalHeightForWidth(PanelStyle::Width) : box->totalSizeHint().height();
     if (m_mode == PanelMode::PlacedWindow) {
         // The compositor or window manager decides where it goes.
         resize(PanelStyle::Width, height);
@@ -84,7 +79,8 @@ void MenuBarPanel::place()
     QScreen *screen = QGuiApplication::screenAt(probe);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(PanelStyle::Width, height));
+    const QRect available
+        = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(PanelStyle::Width, height));
     setGeometry(panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point, available));
 }
 

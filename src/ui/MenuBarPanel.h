@@ -20,7 +20,8 @@ class MenuBarPanel : public QWidget
     Q_OBJECT
 public:
     // All three must outlive the panel.
-    MenuBarPanel(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin, QWidget *parent = nullptr);
+    MenuBarPanel(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
+                 QWidget *parent = nullptr);
     ~MenuBarPanel() override;
 
     // Shows the panel against the tray item: below a top panel, above a bottom

@@ -1,18 +1,18 @@
 #include "ui/MenuBarView.h"
 
+#include "core/LaunchAtLogin.h"
+#include "core/Preferences.h"
+#include "core/UsageManager.h"
 #include "ui/BusyIndicator.h"
 #include "ui/Divider.h"
 #include "ui/ErrorView.h"
-#include "core/LaunchAtLogin.h"
 #include "ui/PanelLabel.h"
 #include "ui/PanelStyle.h"
-#include "core/Preferences.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
 #include "ui/SegmentedPicker.h"
 #include "ui/StatusDot.h"
 #include "ui/UiResources.h"
-#include "core/UsageManager.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -78,7 +78,8 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     loadingRow->setContentsMargins(PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding);
     loadingRow->addStretch(1);
     loadingRow->addWidget(new BusyIndicator(13, m_loading));
-    loadingRow->addWidget(new PanelLabel(u"Loading..."_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
+    loadingRow->addWidget(
+        new PanelLabel(u"Loading..."_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
     loadingRow->addStretch(1);
     auto *footerRow = new QHBoxLayout(m_footer);
     footerRow->setContentsMargins(0, 4, 0, 0);

@@ -28,7 +28,8 @@ class MenuBarView : public QWidget
     Q_OBJECT
 public:
     // All three must outlive the view.
-    MenuBarView(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin, QWidget *parent = nullptr);
+    MenuBarView(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
+                QWidget *parent = nullptr);
     ~MenuBarView() override;
 
     // Draws the current state at once, visible or not: reads the providers

@@ -39,15 +39,9 @@ void PanelLabel::applyColor()
     const QPalette theme = parentWidget() ? parentWidget()->palette() : palette();
     QColor color;
     switch (m_tone) {
-    case Tone::Primary:
-        color = theme.color(QPalette::WindowText);
-        break;
-    case Tone::Secondary:
-        color = PanelStyle::secondary(theme);
-        break;
-    case Tone::Named:
-        color = PanelStyle::color(m_named, theme);
-        break;
+    case Tone::Primary: color = theme.color(QPalette::WindowText); break;
+    case Tone::Secondary: color = PanelStyle::secondary(theme); break;
+    case Tone::Named: color = PanelStyle::color(m_named, theme); break;
     }
     if (palette().color(QPalette::WindowText) == color && testAttribute(Qt::WA_SetPalette))
         return; // setting it again would announce another palette change

@@ -5,8 +5,8 @@
 
 #include <QPainter>
 
-#include <algorithm>
 #include <QPainterPath>
+#include <algorithm>
 
 #include <cmath>
 #include <numbers>

@@ -27,10 +27,7 @@ public:
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
 
-    QSize sizeHint() const override
-    {
-        return {fontMetrics().horizontalAdvance(text()) + 24, Height - 2 * Inset};
-    }
+    QSize sizeHint() const override { return {fontMetrics().horizontalAdvance(text()) + 24, Height - 2 * Inset}; }
 
 protected:
     void paintEvent(QPaintEvent *) override

@@ -25,7 +25,7 @@ QString toolTipHtml(const TitleLayout &title, const QStringList &details)
     for (const TitlePiece &piece : title.pieces) {
         if (piece.kind == TitlePiece::Kind::Percentage) {
             row += u"<b style=\"color:%1\">%2</b>"_s.arg(titleBandColor(piece.band, text).name(),
-                                                          piece.text.toHtmlEscaped());
+                                                         piece.text.toHtmlEscaped());
         } else {
             TitleLayout single;
             single.pieces.append(piece);
@@ -44,8 +44,10 @@ SystemTrayItem::SystemTrayItem(QObject *parent)
     : TrayItem(parent)
 {
     using Role = TrayMenuEntry::Role;
-    setMenu({{Role::ShowUsage, TrayMenuText::ShowUsage.toString()}, {Role::Refresh, TrayMenuText::Refresh.toString()},
-             {Role::Separator}, {Role::Quit, TrayMenuText::Quit.toString()}});
+    setMenu({{Role::ShowUsage, TrayMenuText::ShowUsage.toString()},
+             {Role::Refresh, TrayMenuText::Refresh.toString()},
+             {Role::Separator},
+             {Role::Quit, TrayMenuText::Quit.toString()}});
     connect(&m_menu, &QMenu::aboutToShow, this, &TrayItem::menuAboutToShow);
     m_icon.setContextMenu(&m_menu);
     connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayItem::onActivated);
@@ -99,24 +101,15 @@ void SystemTrayItem::setMenu(const QList<TrayMenuEntry> &entries)
 void SystemTrayItem::onTriggered(TrayMenuEntry::Role role, bool checked)
 {
     switch (role) {
-    case TrayMenuEntry::Role::ShowUsage:
-        Q_EMIT showRequested();
-        break;
-    case TrayMenuEntry::Role::Refresh:
-        Q_EMIT refreshRequested();
-        break;
+    case TrayMenuEntry::Role::ShowUsage: Q_EMIT showRequested(); break;
+    case TrayMenuEntry::Role::Refresh: Q_EMIT refreshRequested(); break;
     case TrayMenuEntry::Role::ShowRemaining:
         Q_EMIT showRemainingRequested(checked); // Qt toggled the check already
         break;
-    case TrayMenuEntry::Role::LaunchAtLogin:
-        Q_EMIT launchAtLoginRequested(checked);
-        break;
-    case TrayMenuEntry::Role::Quit:
-        Q_EMIT quitRequested();
-        break;
+    case TrayMenuEntry::Role::LaunchAtLogin: Q_EMIT launchAtLoginRequested(checked); break;
+    case TrayMenuEntry::Role::Quit: Q_EMIT quitRequested(); break;
     case TrayMenuEntry::Role::Figures:
-    case TrayMenuEntry::Role::Separator:
-        break;
+    case TrayMenuEntry::Role::Separator: break;
     }
 }
 

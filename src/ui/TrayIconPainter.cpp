@@ -118,8 +118,8 @@ QColor neutralInk(Backdrop backdrop)
 
 // The provider's letter over a bar filled from the bottom. The track's outline
 // shows where full is, and a level above zero always shows at least a sliver.
-void drawLevelColumn(QPainter &painter, const QRectF &column, const QString &mark, double fraction,
-                     const QColor &fill, const QColor &ink)
+void drawLevelColumn(QPainter &painter, const QRectF &column, const QString &mark, double fraction, const QColor &fill,
+                     const QColor &ink)
 {
     const qreal size = column.height();
     const qreal markHeight = std::round(size * 0.38);
@@ -197,8 +197,7 @@ QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixe
     for (qsizetype i = 0; i < levels.size(); ++i) {
         const TitlePiece &level = levels.at(i);
         const QColor fill = PanelStyle::toColor(bandRgb(titleColor(level.band), backdrop));
-        drawLevelColumn(painter, QRectF(column * i, 0, column, size), marks.at(i), level.fill, fill,
-                        ink);
+        drawLevelColumn(painter, QRectF(column * i, 0, column, size), marks.at(i), level.fill, fill, ink);
     }
     return image;
 }

@@ -19,7 +19,7 @@ public:
 
     QString titleText() const;
     QString percentText() const;
-    QString resetText() const; // empty when the row has no reset line
+    QString resetText() const;      // empty when the row has no reset line
     QString projectionText() const; // empty when the row has no projection
     UsageBar *bar() const { return m_bar; }
 

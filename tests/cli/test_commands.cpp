@@ -19,15 +19,17 @@ private Q_SLOTS:
         QTest::newRow("tray version") << QStringList{u"--version"_s} << 0 << version;
         QTest::newRow("status version") << QStringList{u"status"_s, u"-v"_s} << 0 << version;
         QTest::newRow("tray help") << QStringList{u"-h"_s} << 0 << u"Usage: quotix [options]\n"_s;
-        QTest::newRow("status help") << QStringList{u"status"_s, u"--help"_s} << 0 << u"Usage: quotix [options] status\n"_s;
+        QTest::newRow("status help") << QStringList{u"status"_s, u"--help"_s} << 0
+                                     << u"Usage: quotix [options] status\n"_s;
         QTest::newRow("screenshot help") << QStringList{u"screenshot"_s, u"--help"_s} << 0
                                          << u"Usage: quotix [options] screenshot DIR\n"_s;
         QTest::newRow("tray option") << QStringList{u"--bogus"_s} << 2 << u"Try \"quotix --help\".\n"_s;
-        QTest::newRow("status argument") << QStringList{u"status"_s, u"extra"_s} << 2 << u"Try 'quotix status --help'.\n"_s;
+        QTest::newRow("status argument") << QStringList{u"status"_s, u"extra"_s} << 2
+                                         << u"Try 'quotix status --help'.\n"_s;
         QTest::newRow("screenshot without a folder")
             << QStringList{u"screenshot"_s, u"--demo"_s} << 2 << u"usage: quotix screenshot [--demo] DIR\n"_s;
-        QTest::newRow("screenshot option") << QStringList{u"screenshot"_s, u"--dmeo"_s, u"out"_s} << 2
-                                           << u"usage: quotix screenshot [--demo] DIR\n"_s;
+        QTest::newRow("screenshot option")
+            << QStringList{u"screenshot"_s, u"--dmeo"_s, u"out"_s} << 2 << u"usage: quotix screenshot [--demo] DIR\n"_s;
     }
     void answersItsCommandLine()
     {

@@ -104,16 +104,20 @@ private Q_SLOTS:
     void reportsEveryLimitOfBothProviders()
     {
         giveCredentials();
-        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, fixture(u"claude-usage.json"_s), {}, {}, {}});
-        m_service->setDefaultAnswer(UsageService::CodexPath, ServiceAnswer{200, fixture(u"codex-usage.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::ClaudePath,
+                                    ServiceAnswer{200, fixture(u"claude-usage.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::CodexPath,
+                                    ServiceAnswer{200, fixture(u"codex-usage.json"_s), {}, {}, {}});
 
         const Run result = run({u"status"_s, u"--json"_s});
         QCOMPARE(result.exitCode, 0);
         // Only the word that substitute endpoints are in use.
-        QCOMPARE(result.err,
-                 (u"quotix: Claude usage from %1 (QUOTIX_CLAUDE_USAGE_URL)\nquotix: Codex usage from %2 (QUOTIX_CODEX_USAGE_URL)\n"_s)
-                     .arg(m_service->url(UsageService::ClaudePath).toString(), m_service->url(UsageService::CodexPath).toString())
-                     .toUtf8());
+        QCOMPARE(
+            result.err,
+            (u"quotix: Claude usage from %1 (QUOTIX_CLAUDE_USAGE_URL)\nquotix: Codex usage from %2 (QUOTIX_CODEX_USAGE_URL)\n"_s)
+                .arg(m_service->url(UsageService::ClaudePath).toString(),
+                     m_service->url(UsageService::CodexPath).toString())
+                .toUtf8());
         QCOMPARE(QJsonDocument::fromJson(result.out)[u"statusColor"_s].toString(), u"red"_s);
         QJsonArray limits; // per provider, the figures the services sent
         for (const QJsonValue &provider : result.providers) {
@@ -131,7 +135,8 @@ private Q_SLOTS:
 
         // Each service got exactly its own user's token.
         for (const RecordedRequest &request : m_service->requests()) {
-            const QByteArray token = request.path == QByteArray(UsageService::ClaudePath.latin1()) ? ClaudeToken : CodexToken;
+            const QByteArray token
+                = request.path == QByteArray(UsageService::ClaudePath.latin1()) ? ClaudeToken : CodexToken;
             QCOMPARE(request.header("Authorization"_ba), "Bearer "_ba + token);
         }
         QCOMPARE(m_service->requests().size(), 2);
@@ -140,8 +145,13 @@ private Q_SLOTS:
     void reportsFailuresWithTheirMessages()
     {
         giveCredentials();
-        m_service->setDefaultAnswer(UsageService::ClaudePath,
-                                    ServiceAnswer{403, R"({"error":{"message":"OAuth token does not meet scope requirement user:profile"}})"_ba, {}, {}, {}});
+        m_service->setDefaultAnswer(
+            UsageService::ClaudePath,
+            ServiceAnswer{403,
+                          R"({"error":{"message":"OAuth token does not meet scope requirement user:profile"}})"_ba,
+                          {},
+                          {},
+                          {}});
         m_service->setDefaultAnswer(UsageService::CodexPath, ServiceAnswer{500, "{}"_ba, {}, {}, {}});
 
         const Run result = run({u"status"_s, u"--json"_s});
@@ -189,7 +199,9 @@ private Q_SLOTS:
             for (const QJsonValue &limit : provider[u"usage"_s][u"limits"_s].toArray())
                 names.append(limit[u"name"_s].toString());
         }
-        QCOMPARE(names, (QStringList{u"Session (5h)"_s, u"Weekly (7d)"_s, u"Sonnet"_s, u"5 Hour"_s, u"Weekly"_s, u"Code Review"_s}));
+        QCOMPARE(names,
+                 (QStringList{u"Session (5h)"_s, u"Weekly (7d)"_s, u"Sonnet"_s, u"5 Hour"_s, u"Weekly"_s,
+                              u"Code Review"_s}));
         QCOMPARE(QJsonDocument::fromJson(result.out)[u"statusColor"_s].toString(), u"yellow"_s);
 
         const Run text = run({u"status"_s, u"--demo"_s});
@@ -206,8 +218,10 @@ private Q_SLOTS:
     void statusBarFormatsShowTheTraysWindow()
     {
         giveCredentials();
-        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, fixture(u"claude-usage.json"_s), {}, {}, {}});
-        m_service->setDefaultAnswer(UsageService::CodexPath, ServiceAnswer{200, fixture(u"codex-usage.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::ClaudePath,
+                                    ServiceAnswer{200, fixture(u"claude-usage.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::CodexPath,
+                                    ServiceAnswer{200, fixture(u"codex-usage.json"_s), {}, {}, {}});
 
         const Run waybar = run({u"status"_s, u"--format"_s, u"waybar"_s});
         QCOMPARE(waybar.exitCode, 0);
@@ -238,8 +252,10 @@ private Q_SLOTS:
     void followPrintsAfterEveryRefreshUntilTold()
     {
         giveCredentials();
-        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, fixture(u"claude-usage.json"_s), {}, {}, {}});
-        m_service->setDefaultAnswer(UsageService::CodexPath, ServiceAnswer{200, fixture(u"codex-usage.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::ClaudePath,
+                                    ServiceAnswer{200, fixture(u"claude-usage.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::CodexPath,
+                                    ServiceAnswer{200, fixture(u"codex-usage.json"_s), {}, {}, {}});
         writeSettings("refreshInterval=0.2\n");
 
         // Ended by SIGTERM: a clean exit after one line per refresh.
@@ -261,8 +277,9 @@ private Q_SLOTS:
         // Its reader gone, it ends by itself and quietly, not by SIGPIPE (which pipefail would report).
         QProcess reader;
         reader.setProcessEnvironment(m_environment);
-        reader.start(u"bash"_s, {u"-c"_s, u"set -o pipefail; \"$0\" status --follow --format waybar | head -n 1"_s,
-                                 QStringLiteral(QUOTIX_EXECUTABLE)});
+        reader.start(u"bash"_s,
+                     {u"-c"_s, u"set -o pipefail; \"$0\" status --follow --format waybar | head -n 1"_s,
+                      QStringLiteral(QUOTIX_EXECUTABLE)});
         QSignalSpy finished(&reader, &QProcess::finished);
         QVERIFY(finished.wait(20000));
         QCOMPARE(reader.exitStatus(), QProcess::NormalExit);

@@ -1,7 +1,7 @@
 // The one run of `quotix status` against scripted providers: it ends at the
 // run's end or at the deadline, whichever comes first.
-#include "support/ScriptedProvider.h"
 #include "cli/StatusCommand.h"
+#include "support/ScriptedProvider.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -5,8 +5,8 @@
 #include "core/ProviderError.h"
 #include "core/RefreshInterval.h"
 #include "core/ThresholdAlerts.h"
-#include "presentation/TimeFormat.h"
 #include "core/UsageModel.h"
+#include "presentation/TimeFormat.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -25,8 +25,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("network") << ProviderError::networkError(u"offline"_s).errorDescription() << u"Network error: offline"_s;
-        QTest::newRow("401 reads as expired") << ProviderError::apiError(401).errorDescription() << u"Authentication expired."_s;
+        QTest::newRow("network") << ProviderError::networkError(u"offline"_s).errorDescription()
+                                 << u"Network error: offline"_s;
+        QTest::newRow("401 reads as expired")
+            << ProviderError::apiError(401).errorDescription() << u"Authentication expired."_s;
         QTest::newRow("negative") << ProviderError::apiError(-7).errorDescription() << u"API error (code: -7)"_s;
     }
     void errorMessages()
@@ -72,7 +74,8 @@ private Q_SLOTS:
         QTest::newRow("zero") << QVariant(0) << qint64(120'000);
         QTest::newRow("negative") << QVariant(-10) << qint64(120'000);
         QTest::newRow("not a number") << QVariant(u"soon"_s) << qint64(120'000);
-        QTest::newRow("too long for a timer is kept within one") << QVariant(1e12) << qint64(std::numeric_limits<int>::max());
+        QTest::newRow("too long for a timer is kept within one")
+            << QVariant(1e12) << qint64(std::numeric_limits<int>::max());
         QTest::newRow("tiny stays at least a millisecond") << QVariant(1e-9) << qint64(1);
     }
     void refreshIntervalRule()
@@ -113,15 +116,9 @@ private Q_SLOTS:
         };
         const QList<int> thresholds{80, 90};
         const QList<Step> climb{
-            {85.0, {80}, {80}},
-            {85.9, {}, {80}},
-            {92.0, {90}, {80, 90}},
-            {85.0, {}, {80, 90}},
-            {95.0, {}, {80, 90}},
-            {79.9, {}, {}},
-            {80.0, {80}, {80}},
-            {10.0, {}, {}},
-            {100.0, {80, 90}, {80, 90}},
+            {85.0, {80}, {80}},   {85.9, {}, {80}},     {92.0, {90}, {80, 90}},
+            {85.0, {}, {80, 90}}, {95.0, {}, {80, 90}}, {79.9, {}, {}},
+            {80.0, {80}, {80}},   {10.0, {}, {}},       {100.0, {80, 90}, {80, 90}},
         };
         QSet<int> notified;
         for (const Step &step : climb) {

@@ -27,7 +27,8 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 bool replaceByRename(const QString &path, const QByteArray &bytes)
 {
     const QString temporary = path + u".tmp"_s;
-    return writeFile(temporary, bytes) && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) == 0;
+    return writeFile(temporary, bytes)
+        && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) == 0;
 }
 
 } // namespace
@@ -51,7 +52,8 @@ private Q_SLOTS:
         // Twice: the first rename drops the file from the watch.
         for (int round = 2; round <= 3; ++round) {
             QTest::qWait(20); // a later modification time than the last look
-            QVERIFY(replaceByRename(file, "{\"claudeAiOauth\":{\"accessToken\":\"token" + QByteArray::number(round) + "\"}}"));
+            QVERIFY(replaceByRename(
+                file, "{\"claudeAiOauth\":{\"accessToken\":\"token" + QByteArray::number(round) + "\"}}"));
             QTRY_COMPARE_WITH_TIMEOUT(changed.size(), round, 2000);
         }
 

@@ -107,8 +107,9 @@ private Q_SLOTS:
             launch.setEnabled(true);
             launch.setEnabled(false);
         });
-        QCOMPARE(out, "Failed to enable launch at login: Permission denied\n"
-                      "Failed to disable launch at login: Permission denied\n"_ba);
+        QCOMPARE(out,
+                 "Failed to enable launch at login: Permission denied\n"
+                 "Failed to disable launch at login: Permission denied\n"_ba);
         QVERIFY(!launch.isEnabled());
         launch.setEnabled(true);
         QVERIFY(launch.isEnabled());

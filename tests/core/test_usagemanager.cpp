@@ -1,6 +1,6 @@
 // The coordinator driven through a real event loop by scripted providers.
-#include "support/ScriptedProvider.h"
 #include "core/UsageManager.h"
+#include "support/ScriptedProvider.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -22,8 +22,7 @@ struct Fixture
 {
     explicit Fixture(bool withCodex = true, UsageManager::Timing timing = UsageManager::Timing{1h, ShortPause})
         : manager(withCodex ? ProviderList{first, second} : ProviderList{first}, &notifications, timing)
-    {
-    }
+    {}
     std::shared_ptr<ScriptedProvider> first = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
     std::shared_ptr<ScriptedProvider> second = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
     RecordingNotifications notifications;
@@ -131,7 +130,10 @@ private Q_SLOTS:
     void transientTransportErrorsAreRetriedThreeTimes()
     {
         Fixture f(false);
-        f.first->script({{timedOut(u"first"_s), 0ms}, {timedOut(u"second"_s), 0ms}, {timedOut(u"third"_s), 0ms}, {timedOut(u"fourth"_s), 0ms}});
+        f.first->script({{timedOut(u"first"_s), 0ms},
+                         {timedOut(u"second"_s), 0ms},
+                         {timedOut(u"third"_s), 0ms},
+                         {timedOut(u"fourth"_s), 0ms}});
         f.first->clock.start();
         QVERIFY(f.refreshAndWait());
         QCOMPARE(f.first->attemptTimes.size(), 4);
@@ -140,7 +142,8 @@ private Q_SLOTS:
         QCOMPARE(f.state(u"claude"_s).error, u"fourth"_s);
 
         // A retry that succeeds stores the usage and clears the error.
-        f.first->script({{TransportError(TransportError::NetworkConnectionLost, u"lost"_s), 0ms}, {usageOf({{"a", 42}}), 0ms}});
+        f.first->script(
+            {{TransportError(TransportError::NetworkConnectionLost, u"lost"_s), 0ms}, {usageOf({{"a", 42}}), 0ms}});
         QVERIFY(f.refreshAndWait());
         QCOMPARE(f.first->attemptTimes.size(), 6);
         QVERIFY(!f.state(u"claude"_s).error);
@@ -163,7 +166,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
         const QList<FetchResult> results{ProviderError::apiError(500), ProviderError::notLoggedIn(u"Claude"_s),
                                          TransportError(TransportError::Cancelled, u"Operation canceled"_s),
-                                         TransportError(TransportError::Unknown, u"Protocol error"_s), OtherError{u"illegal value"_s}};
+                                         TransportError(TransportError::Unknown, u"Protocol error"_s),
+                                         OtherError{u"illegal value"_s}};
         Fixture f(false);
         f.first->script({{results[kind], 0ms}, {usageOf({{"never", 1}}), 0ms}});
         QVERIFY(f.refreshAndWait());
@@ -241,7 +245,8 @@ private Q_SLOTS:
         f.first->script({{usageOf({{"a", 33}}), 0ms}});
         QList<bool> directLoading;
         int queuedSawUsage = 0;
-        connect(&f.manager, &UsageManager::isLoadingChanged, this, [&](bool value) { directLoading.append(value == f.manager.isLoading()); });
+        connect(&f.manager, &UsageManager::isLoadingChanged, this,
+                [&](bool value) { directLoading.append(value == f.manager.isLoading()); });
         connect(
             &f.manager, &UsageManager::providerStatesChanged, this,
             [&] {
@@ -288,10 +293,13 @@ private Q_SLOTS:
     {
         Fixture f;
         f.first->script({{usageOf({{"a", 10}}), 0ms}, {usageOf({{"a", 10}}), 0ms}});
-        f.second->script({{usageOf({{"5 Hour", 95}, {"Weekly", 40}}), 0ms}, {ProviderError::apiError(500), 0ms}, {usageOf({{"5 Hour", 96}}), 0ms}});
+        f.second->script({{usageOf({{"5 Hour", 95}, {"Weekly", 40}}), 0ms},
+                          {ProviderError::apiError(500), 0ms},
+                          {usageOf({{"5 Hour", 96}}), 0ms}});
         QVERIFY(f.refreshAndWait());
         using Sent = QList<std::pair<QString, QString>>;
-        const Sent expected{{u"Codex Usage Alert"_s, u"Usage is at 95%"_s}, {u"Codex Usage Alert"_s, u"Usage is at 95%"_s}};
+        const Sent expected{{u"Codex Usage Alert"_s, u"Usage is at 95%"_s},
+                            {u"Codex Usage Alert"_s, u"Usage is at 95%"_s}};
         QCOMPARE(f.notifications.sent, expected);
         QCOMPARE(f.notifications.replacing, (QList<bool>{false, true})); // on screen, one alert
 
@@ -305,7 +313,8 @@ private Q_SLOTS:
     {
         Fixture f;
         f.first->script({{usageOf({{"a", 69.9}}), 0ms}, {usageOf({{"a", 70}}), 0ms}, {ProviderUsageResponse{}, 0ms}});
-        f.second->script({{ProviderError::apiError(500), 0ms}, {ProviderError::apiError(500), 0ms}, {usageOf({{"b", 90}}), 0ms}});
+        f.second->script(
+            {{ProviderError::apiError(500), 0ms}, {ProviderError::apiError(500), 0ms}, {usageOf({{"b", 90}}), 0ms}});
         QVERIFY(f.refreshAndWait());
         QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Green));
         QVERIFY(f.refreshAndWait());

@@ -1,5 +1,5 @@
-#include "usage-service/ServiceScenario.h"
 #include "demo/UsageService.h"
+#include "usage-service/ServiceScenario.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -71,8 +71,10 @@ private Q_SLOTS:
 
     void faultsBreakTheExchangeAndRequestsAreRecorded()
     {
-        m_service->enqueue(UsageService::ClaudePath, ServiceAnswer{200, "never sent"_ba, {}, {}, ServiceAnswer::Fault::DropConnection});
-        m_service->enqueue(UsageService::ClaudePath, ServiceAnswer{200, "0123456789"_ba, {}, {}, ServiceAnswer::Fault::TruncateBody});
+        m_service->enqueue(UsageService::ClaudePath,
+                           ServiceAnswer{200, "never sent"_ba, {}, {}, ServiceAnswer::Fault::DropConnection});
+        m_service->enqueue(UsageService::ClaudePath,
+                           ServiceAnswer{200, "0123456789"_ba, {}, {}, ServiceAnswer::Fault::TruncateBody});
 
         const QByteArray request = "GET /api/oauth/usage HTTP/1.1\r\nX-First: 1\r\nAuthorization: Bearer s\r\n\r\n"_ba;
         QCOMPARE(exchangeRaw(m_service->port(), request), QByteArray());
@@ -107,8 +109,12 @@ private Q_SLOTS:
     void badScenarioDocumentsChangeNothing()
     {
         m_service->setDefaultAnswer(u"/c"_s, ServiceAnswer{200, "kept"_ba, {}, {}, {}});
-        const QList<QByteArray> bad{"{"_ba, "[]"_ba, R"({"a": {}})"_ba, R"({"/c": {"default": {"stauts": 200}}})"_ba,
-                                    R"({"/c": {"queue": [{"fault": "explode"}]}})"_ba, R"({"/c": {"default": {"status": "200"}}})"_ba,
+        const QList<QByteArray> bad{"{"_ba,
+                                    "[]"_ba,
+                                    R"({"a": {}})"_ba,
+                                    R"({"/c": {"default": {"stauts": 200}}})"_ba,
+                                    R"({"/c": {"queue": [{"fault": "explode"}]}})"_ba,
+                                    R"({"/c": {"default": {"status": "200"}}})"_ba,
                                     R"({"/c": {"queue": [{"fault": "trickle", "trickleMs": 0}]}})"_ba};
         for (const QByteArray &document : bad) {
             QString error;
@@ -155,7 +161,7 @@ private Q_SLOTS:
 
         QProcess program;
         program.start(QStringLiteral(QUOTIX_USAGE_SERVICE),
-                      {u"--demo"_s, u"--scenario"_s, scenario.fileName(), u"--record"_s, recordPath});
+                                     {u"--demo"_s, u"--scenario"_s, scenario.fileName(), u"--record"_s, recordPath});
         QTRY_VERIFY_WITH_TIMEOUT(program.canReadLine(), 10000);
         const QByteArray line = program.readLine().trimmed();
         QVERIFY2(line.startsWith("listening on "_ba), line.constData());

@@ -49,9 +49,9 @@ private Q_SLOTS:
         QFile entry(m_entry);
         QVERIFY(entry.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(entry.readAll()).split(u'\n');
-        for (const QString &line : {u"[Desktop Entry]"_s, u"Type=Application"_s, u"Name=Quotix"_s,
-                                    u"Exec=\"/opt/My Apps/100%%/a\\\\$b\\\\\"c\\\\\\\\d/quotix\""_s,
-                                    u"X-GNOME-Autostart-enabled=true"_s})
+        for (const QString &line :
+             {u"[Desktop Entry]"_s, u"Type=Application"_s, u"Name=Quotix"_s,
+              u"Exec=\"/opt/My Apps/100%%/a\\\\$b\\\\\"c\\\\\\\\d/quotix\""_s, u"X-GNOME-Autostart-enabled=true"_s})
             QVERIFY2(lines.contains(line), qPrintable(line));
         QVERIFY(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled()); // read again at the next start
 
@@ -62,9 +62,11 @@ private Q_SLOTS:
 
     void whatCountsAsEnabled()
     {
-        for (const auto &[entry, enabled] :
-             {std::pair{"Exec=quotix\n", true}, {"Hidden=true\n", false}, {"Hidden = true\n", false},
-              {"X-GNOME-Autostart-enabled=false\n", false}, {"Exec=quotix\n[Desktop Action x]\nHidden=true\n", true}}) {
+        for (const auto &[entry, enabled] : {std::pair{"Exec=quotix\n", true},
+                                             {"Hidden=true\n", false},
+                                             {"Hidden = true\n", false},
+                                             {"X-GNOME-Autostart-enabled=false\n", false},
+                                             {"Exec=quotix\n[Desktop Action x]\nHidden=true\n", true}}) {
             writeEntry("[Desktop Entry]\n"_ba + entry);
             QVERIFY2(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled() == enabled, entry);
         }

@@ -27,8 +27,7 @@ QVariant events(const QList<std::pair<int, QString>> &list)
     return QVariant::fromValue(result);
 }
 
-template <typename T>
-T demarshal(const QVariant &value)
+template <typename T> T demarshal(const QVariant &value)
 {
     T result;
     value.value<QDBusArgument>() >> result;
@@ -65,8 +64,8 @@ private:
     }
     int idOf(const QString &label)
     {
-        const auto root = demarshal<DBusMenuLayoutItem>(
-            menuCall(u"GetLayout"_s, {0, -1, QStringList()}).arguments().value(1));
+        const auto root
+            = demarshal<DBusMenuLayoutItem>(menuCall(u"GetLayout"_s, {0, -1, QStringList()}).arguments().value(1));
         for (const DBusMenuLayoutItem &child : root.children) {
             if (child.properties.value(u"label"_s).toString() == label)
                 return child.id;
@@ -87,7 +86,8 @@ private Q_SLOTS:
         m_item = std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus());
         QVERIFY(m_item->isPublished());
         for (const auto &[signal, name] : {std::pair{&TrayItem::showRequested, "show"},
-                 {&TrayItem::refreshRequested, "refresh"}, {&TrayItem::quitRequested, "quit"}})
+                                           {&TrayItem::refreshRequested, "refresh"},
+                                           {&TrayItem::quitRequested, "quit"}})
             connect(m_item.get(), signal, this, [this, name] { m_asked.append(QString::fromLatin1(name)); });
     }
     void cleanup() { m_item.reset(); }
@@ -100,7 +100,9 @@ private Q_SLOTS:
         QVERIFY(refresh > 0 && quit > 0);
 
         const auto groups = demarshal<DBusMenuItemPropertiesList>(
-            menuCall(u"GetGroupProperties"_s, {QVariant::fromValue(QList<int>{quit}), QStringList()}).arguments().value(0));
+            menuCall(u"GetGroupProperties"_s, {QVariant::fromValue(QList<int>{quit}), QStringList()})
+                .arguments()
+                .value(0));
         QCOMPARE(groups.size(), 1);
         QCOMPARE(groups.constFirst().properties.value(u"label"_s).toString(), u"Quit"_s);
         QCOMPARE(groups.constFirst().properties.value(u"enabled"_s).toBool(), true);
@@ -156,7 +158,8 @@ private Q_SLOTS:
         QCOMPARE(menuCall(u"EventGroup"_s, {events(repeated)}).type(), QDBusMessage::ReplyMessage);
         const auto same = demarshal<DBusMenuItemPropertiesList>(
             menuCall(u"GetGroupProperties"_s, {QVariant::fromValue(QList<int>(50'000, quit)), QStringList()})
-                .arguments().value(0));
+                .arguments()
+                .value(0));
         QCOMPARE(same.size(), 1);
 
         // Too many distinct ids: refused before any work.
@@ -180,14 +183,15 @@ private Q_SLOTS:
     {
         using Role = TrayMenuEntry::Role;
         const auto menu = [](const QString &figures, bool checked) {
-            return QList<TrayMenuEntry>{{Role::Figures, figures, false}, {Role::Separator},
+            return QList<TrayMenuEntry>{{Role::Figures, figures, false},
+                                        {Role::Separator},
                                         {Role::LaunchAtLogin, u"Launch at Login"_s, true, checked},
                                         {Role::Quit, u"Quit"_s}};
         };
         m_item->setMenu(menu(u"Claude \u00B7 my_team 40%"_s, false));
         const int quit = idOf(u"Quit"_s), toggle = idOf(u"Launch at Login"_s);
-        const auto root = demarshal<DBusMenuLayoutItem>(
-            menuCall(u"GetLayout"_s, {0, -1, QStringList()}).arguments().value(1));
+        const auto root
+            = demarshal<DBusMenuLayoutItem>(menuCall(u"GetLayout"_s, {0, -1, QStringList()}).arguments().value(1));
         QCOMPARE(root.children.size(), 4);
         // Underscores would mark an access key: doubled, they show as typed.
         QCOMPARE(root.children.at(0).properties.value(u"label"_s).toString(), u"Claude \u00B7 my__team 40%"_s);

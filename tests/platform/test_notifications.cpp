@@ -30,8 +30,8 @@ public Q_SLOTS:
 private:
     void setUpServer()
     {
-        QVERIFY(m_server.registerObject(u"/org/freedesktop/Notifications"_s, this,
-                                        QDBusConnection::ExportScriptableSlots));
+        QVERIFY(
+            m_server.registerObject(u"/org/freedesktop/Notifications"_s, this, QDBusConnection::ExportScriptableSlots));
         QVERIFY(m_server.registerService(u"org.freedesktop.Notifications"_s));
     }
 
@@ -50,8 +50,8 @@ private Q_SLOTS:
         notifications.sendNotification(u"Claude Usage Alert"_s, u"Usage is at 92%"_s);
         QTRY_COMPARE(m_received.size(), 2);
         for (const QString &body : {u"Usage is at 85%"_s, u"Usage is at 92%"_s})
-            QCOMPARE(m_received.takeFirst(), (QVariantList{u"Quotix"_s, 0u, u"Claude Usage Alert"_s, body,
-                                                           u"message-new-instant"_s}));
+            QCOMPARE(m_received.takeFirst(),
+                     (QVariantList{u"Quotix"_s, 0u, u"Claude Usage Alert"_s, body, u"message-new-instant"_s}));
     }
 
     void aFailedNotifyIsLoggedWhenAsked()

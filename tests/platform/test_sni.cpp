@@ -53,7 +53,10 @@ private:
     {
         return call(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"Get"_s,
                     {u"org.kde.StatusNotifierItem"_s, name})
-            .arguments().value(0).value<QDBusVariant>().variant();
+            .arguments()
+            .value(0)
+            .value<QDBusVariant>()
+            .variant();
     }
 
 private Q_SLOTS:
@@ -72,15 +75,19 @@ private Q_SLOTS:
         m_item = std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus());
         QTRY_VERIFY(m_registered.contains(m_item->serviceName()));
     }
-    void cleanup() { m_item.reset(); stopWatcher(); }
+    void cleanup()
+    {
+        m_item.reset();
+        stopWatcher();
+    }
 
     void publishesAndAnnouncesTheTitle()
     {
         const QString service = m_item->serviceName(), path = QString(StatusNotifierItem::ItemPath);
         QVERIFY(m_host.connect(service, path, u"org.kde.StatusNotifierItem"_s, u"XAyatanaNewLabel"_s, this,
                                SLOT(onNewLabel(QString, QString))));
-        QVERIFY(m_host.connect(service, path, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s,
-                               this, SLOT(onChanged(QString, QVariantMap, QStringList))));
+        QVERIFY(m_host.connect(service, path, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this,
+                               SLOT(onChanged(QString, QVariantMap, QStringList))));
         QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"Loading\u2026"_s);
 
         const QStringList details{u"Claude \u2014 Weekly (7d): 42%"_s, u"Codex \u2014 Weekly: 17%"_s};
@@ -121,19 +128,25 @@ private Q_SLOTS:
         connect(m_item.get(), &TrayItem::activated, this,
                 [&](const QRect &, const QPoint &at) { asked.append(u"activate %1,%2"_s.arg(at.x()).arg(at.y())); });
         for (const auto &[signal, name] : {std::pair{&TrayItem::showRequested, "show"},
-                 {&TrayItem::refreshRequested, "refresh"}, {&TrayItem::quitRequested, "quit"}})
+                                           {&TrayItem::refreshRequested, "refresh"},
+                                           {&TrayItem::quitRequested, "quit"}})
             connect(m_item.get(), signal, this, [&asked, name] { asked.append(QString::fromLatin1(name)); });
         call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, {640, 12});
         // Extreme coordinates arrive clamped, so placement arithmetic cannot overflow.
         call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, {INT_MIN, INT_MAX});
         for (const char *method : {"ContextMenu", "SecondaryActivate"})
-            QCOMPARE(call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s,
-                          QString::fromLatin1(method), {INT_MIN, INT_MIN}).type(), QDBusMessage::ReplyMessage);
+            QCOMPARE(call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, QString::fromLatin1(method),
+                          {INT_MIN, INT_MIN})
+                         .type(),
+                     QDBusMessage::ReplyMessage);
 
         // Every entry clicked, the separator too: it asks for nothing.
         DBusMenuLayoutItem root;
         call(StatusNotifierItem::MenuPath, u"com.canonical.dbusmenu"_s, u"GetLayout"_s, {0, -1, QStringList()})
-                .arguments().value(1).value<QDBusArgument>() >> root;
+                .arguments()
+                .value(1)
+                .value<QDBusArgument>()
+            >> root;
         QStringList labels;
         for (const DBusMenuLayoutItem &child : std::as_const(root.children)) {
             labels.append(child.properties.value(u"label"_s).toString());
@@ -142,7 +155,9 @@ private Q_SLOTS:
         }
         QCOMPARE(labels, (QStringList{u"Show Usage\u2026"_s, u"Refresh"_s, QString(), u"Quit"_s}));
         const QString far = QString::number(StatusNotifierItem::MaxCoordinate);
-        QTRY_COMPARE(asked, (QStringList{u"activate 640,12"_s, u"activate -"_s + far + u","_s + far, u"show"_s, u"refresh"_s, u"quit"_s}));
+        QTRY_COMPARE(asked,
+                     (QStringList{u"activate 640,12"_s, u"activate -"_s + far + u","_s + far, u"show"_s, u"refresh"_s,
+                                  u"quit"_s}));
     }
 
     void registersAgainWhenTheWatcherReturns()

@@ -1,8 +1,8 @@
 // The first refresh after launch: at once on a machine that has been up a
 // minute, else at about 30 s after boot but never sooner than 5 s.
-#include "tray/RefreshScheduler.h"
 #include "core/os/UptimeSource.h"
 #include "core/os/WakeMonitor.h"
+#include "tray/RefreshScheduler.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -18,8 +18,12 @@ class TestUptime : public QObject
 private Q_SLOTS:
     void delayRule()
     {
-        for (const auto &[uptime, delay] : {std::pair{0.0, 30'000ms}, {24.5, 5'500ms}, {25.0, 5'000ms},
-                                            {59.9, 5'000ms}, {60.0, 0ms}, {std::nan(""), 0ms}})
+        for (const auto &[uptime, delay] : {std::pair{0.0, 30'000ms},
+                                            {24.5, 5'500ms},
+                                            {25.0, 5'000ms},
+                                            {59.9, 5'000ms},
+                                            {60.0, 0ms},
+                                            {std::nan(""), 0ms}})
             QCOMPARE(firstRefreshDelay(uptime), delay);
     }
 

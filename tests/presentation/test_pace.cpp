@@ -32,11 +32,11 @@ class TestPace : public QObject
 private Q_SLOTS:
     void elapsedShareIsClampedToTheWindow()
     {
-        QCOMPARE(elapsedFraction(limitAt(10, Week, 0), Now), 0.0);            // just started
+        QCOMPARE(elapsedFraction(limitAt(10, Week, 0), Now), 0.0); // just started
         QCOMPARE(elapsedFraction(limitAt(10, Week, Week / 4), Now), 0.25);
-        QCOMPARE(elapsedFraction(limitAt(10, Week, Week), Now), 1.0);         // ends now
-        QCOMPARE(elapsedFraction(limitAt(10, Week, Week + Hour), Now), 1.0);  // reset in the past
-        QCOMPARE(elapsedFraction(limitAt(10, Week, -Hour), Now), 0.0);        // reset beyond the length
+        QCOMPARE(elapsedFraction(limitAt(10, Week, Week), Now), 1.0);        // ends now
+        QCOMPARE(elapsedFraction(limitAt(10, Week, Week + Hour), Now), 1.0); // reset in the past
+        QCOMPARE(elapsedFraction(limitAt(10, Week, -Hour), Now), 0.0);       // reset beyond the length
     }
 
     void unknownWindowHasNoPace()

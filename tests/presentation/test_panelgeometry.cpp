@@ -38,8 +38,8 @@ void TestPanelGeometry::placement_data()
     // Always on screen, whatever the anchor says.
     QTest::newRow("top right corner is pushed left")
         << QRect(1890, 2, 24, 24) << QPoint() << BelowTopPanel << Panel << QRect(1620, 30, 300, 400);
-    QTest::newRow("tray far off screen")
-        << QRect(-500, -500, 24, 24) << QPoint() << Screen << Panel << QRect(0, 0, 300, 400);
+    QTest::newRow("tray far off screen") << QRect(-500, -500, 24, 24) << QPoint() << Screen << Panel
+                                         << QRect(0, 0, 300, 400);
     // Taller than the screen: the top, with the header, stays visible.
     QTest::newRow("taller than the screen")
         << QRect(1000, 2, 24, 24) << QPoint() << Screen << QSize(300, 2000) << QRect(862, 0, 300, 2000);

@@ -161,7 +161,7 @@ void TestPanelModel::timeLines()
 
     // The footer's elapsed time; a clock set back puts the last update ahead, which reads as just now.
     const QList<std::pair<qint64, QString>> elapsed{
-        {-30, u"0 sec"_s},  {59, u"59 sec"_s},       {179, u"2 min"_s},          {3599, u"59 min"_s},
+        {-30, u"0 sec"_s}, {59, u"59 sec"_s},        {179, u"2 min"_s},          {3599, u"59 min"_s},
         {3600, u"1 hr"_s}, {3900, u"1 hr, 5 min"_s}, {86400 + 7200, u"1 day"_s}, {3 * 86400, u"3 days"_s}};
     for (const auto &[secondsAgo, text] : elapsed)
         QCOMPARE(footerText(Now.addSecs(-secondsAgo), Now), u"Updated "_s + text + u" ago"_s);

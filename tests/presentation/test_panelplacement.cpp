@@ -30,11 +30,11 @@ private Q_SLOTS:
             {"xcb", false, std::nullopt, PlacedWindow}, // the menu before any click
             {"wayland", true, Activation{{}, {1700, 10}}, PlacedWindow},
             {"wayland-egl", true, Activation{{}, {1700, 10}}, PlacedWindow},
-            {"xcb", true, Activation{{}, {1700, 12}}, AnchoredTool},  // XWayland, on the top bar
+            {"xcb", true, Activation{{}, {1700, 12}}, AnchoredTool},   // XWayland, on the top bar
             {"xcb", true, Activation{{}, {2500, 1010}}, AnchoredTool}, // the second screen's bottom panel
-            {"xcb", true, Activation{{}, {10, 17}}, PlacedWindow},    // waybar's item-relative point
-            {"xcb", true, Activation{{}, {900, 500}}, PlacedWindow},  // mid-screen
-            {"xcb", true, Activation{{}, {5000, 10}}, PlacedWindow},  // off every screen
+            {"xcb", true, Activation{{}, {10, 17}}, PlacedWindow},     // waybar's item-relative point
+            {"xcb", true, Activation{{}, {900, 500}}, PlacedWindow},   // mid-screen
+            {"xcb", true, Activation{{}, {5000, 10}}, PlacedWindow},   // off every screen
             {"xcb", true, Activation{item, {10, 17}}, AnchoredTool},
             {"xcb", true, std::nullopt, PlacedWindow},
             {"offscreen", false, Activation{{}, {0, 0}}, AnchoredPopup},

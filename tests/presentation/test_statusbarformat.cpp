@@ -13,14 +13,16 @@ namespace {
 
 ProviderStatus statusOf(const std::shared_ptr<UsageProvider> &provider, bool available, QList<UsageLimit> limits)
 {
-    ProviderStatus status{provider->id(), provider->name(), available, stateWith(provider, ProviderUsageResponse{limits})};
+    ProviderStatus status{provider->id(), provider->name(), available,
+                          stateWith(provider, ProviderUsageResponse{limits})};
     return status;
 }
 
 // Claude with its weekly window listed before the session; Codex unavailable.
 StatusSnapshot snapshot()
 {
-    return {std::nullopt, NamedColor::Yellow,
+    return {std::nullopt,
+            NamedColor::Yellow,
             {statusOf(claude, true,
                       {UsageLimit{u"Opus"_s, 5, std::nullopt, LimitKind::Other, std::nullopt},
                        UsageLimit{u"Week"_s, 72.5, std::nullopt, LimitKind::Weekly, std::nullopt},
@@ -66,7 +68,8 @@ private Q_SLOTS:
         StatusSnapshot nothing = snapshot();
         nothing.providers[0].state.usage.reset();
         nothing.providers[0].state.error = u"Offline"_s;
-        const QJsonObject line = QJsonDocument::fromJson(waybarLine(nothing, DisplayMode::Weekly, DisplayAs::Used)).object();
+        const QJsonObject line
+            = QJsonDocument::fromJson(waybarLine(nothing, DisplayMode::Weekly, DisplayAs::Used)).object();
         QVERIFY(!line[u"text"_s].toString().contains(u'%'));
         QCOMPARE(line[u"tooltip"_s].toString(), u"Claude: Offline"_s);
         QCOMPARE(line[u"class"_s].toString(), u"error"_s);

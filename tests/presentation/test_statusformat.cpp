@@ -42,7 +42,8 @@ ProviderStatus provider(const QString &id, bool available, std::optional<QList<U
 // Claude with two limits (one without a reset time), Codex without credentials.
 StatusSnapshot sampleSnapshot()
 {
-    return {Now, NamedColor::Yellow,
+    return {Now,
+            NamedColor::Yellow,
             {provider(u"claude"_s, true,
                       QList<UsageLimit>{{u"Session (5h)"_s, 45.5, at(u"2026-12-06T20:59:59.604+02:00"_s)},
                                         {u"Weekly (7d)"_s, 71.75, std::nullopt}}),
@@ -78,9 +79,15 @@ private Q_SLOTS:
         const double nan = std::numeric_limits<double>::quiet_NaN();
         const double infinity = std::numeric_limits<double>::infinity();
         const QJsonArray written{33.333333333333336, 150, QJsonValue::Null, QJsonValue::Null};
-        const StatusSnapshot snapshot{{}, NamedColor::Green, {provider(u"codex"_s, true,
-            QList<UsageLimit>{{u"A"_s, 33.333333333333336, {}}, {u"B"_s, 150, {}}, {u"C"_s, nan, {}}, {u"D"_s, -infinity, {}}})}};
-        const QJsonArray limits = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
+        const StatusSnapshot snapshot{{},
+                                      NamedColor::Green,
+                                      {provider(u"codex"_s, true,
+                                                QList<UsageLimit>{{u"A"_s, 33.333333333333336, {}},
+                                                                  {u"B"_s, 150, {}},
+                                                                  {u"C"_s, nan, {}},
+                                                                  {u"D"_s, -infinity, {}}})}};
+        const QJsonArray limits
+            = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
         for (qsizetype i = 0; i < written.size(); ++i)
             QCOMPARE(limits[i][u"utilization"_s], written[i]);
     }
@@ -92,19 +99,24 @@ private Q_SLOTS:
         QCOMPARE(statusText(sampleSnapshot(), Now, Plain), expected);
 
         StatusSnapshot failed = sampleSnapshot();
-        failed.providers = {provider(u"claude"_s, true, QList<UsageLimit>{{u"Session"_s, 1, {}}}, u"Not logged in to Claude."_s),
-                            provider(u"codex"_s, true, QList<UsageLimit>{})};
-        failed.providers[0].state.errorDetail = u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s;
-        QCOMPARE(statusText(failed, Now).section(u"\n\nUpdated"_s, 0, 0),
-                 u"Claude\n  Not logged in to Claude.\n  The saved login expired 3 h ago. Open Claude Code once to renew it."
-                 u"\n\nCodex\n  No limits reported"_s);
+        failed.providers
+            = {provider(u"claude"_s, true, QList<UsageLimit>{{u"Session"_s, 1, {}}}, u"Not logged in to Claude."_s),
+               provider(u"codex"_s, true, QList<UsageLimit>{})};
+        failed.providers[0].state.errorDetail
+            = u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s;
+        QCOMPARE(
+            statusText(failed, Now).section(u"\n\nUpdated"_s, 0, 0),
+            u"Claude\n  Not logged in to Claude.\n  The saved login expired 3 h ago. Open Claude Code once to renew it."
+            u"\n\nCodex\n  No limits reported"_s);
     }
 
     void textColoursFollowTheBandsUnlessNoColor()
     {
-        const StatusSnapshot snapshot{{}, NamedColor::Red,
-                                      {provider(u"claude"_s, true, QList<UsageLimit>{{u"A"_s, 69.99, {}}, {u"B"_s, 70, {}}, {u"C"_s, 90, {}}}),
-                                       provider(u"codex"_s, true, {}, u"API error (code: 429)"_s)}};
+        const StatusSnapshot snapshot{
+            {},
+            NamedColor::Red,
+            {provider(u"claude"_s, true, QList<UsageLimit>{{u"A"_s, 69.99, {}}, {u"B"_s, 70, {}}, {u"C"_s, 90, {}}}),
+             provider(u"codex"_s, true, {}, u"API error (code: 429)"_s)}};
         QVERIFY(!statusText(snapshot, Now).contains(u'\x1b'));
         const QString coloured = statusText(snapshot, Now, {true});
         QVERIFY(coloured.contains(u"\x1b[32m69%\x1b[0m"_s));
@@ -119,8 +131,8 @@ private Q_SLOTS:
 
     void barFillsByUtilization()
     {
-        const QList<std::pair<double, int>> cases{{0, 0}, {0.6, 1}, {50, 10}, {99.9, 19}, {150, 20}, {-5, 0},
-                                                  {std::numeric_limits<double>::quiet_NaN(), 0}};
+        const QList<std::pair<double, int>> cases{
+            {0, 0}, {0.6, 1}, {50, 10}, {99.9, 19}, {150, 20}, {-5, 0}, {std::numeric_limits<double>::quiet_NaN(), 0}};
         for (const auto &[utilization, filled] : cases)
             QCOMPARE(usageBar(utilization), QString(filled, QChar(0x2588)) + QString(20 - filled, QChar(0x2591)));
     }
@@ -130,8 +142,8 @@ private Q_SLOTS:
         // A week with 80 % used after half of it, and a five-hour window with no length known.
         UsageLimit weekly{u"Weekly"_s, 80, Now.addSecs(7 * 12 * 3600), LimitKind::Weekly, 7 * 24 * 3600};
         UsageLimit session{u"Session"_s, 10, Now.addSecs(3600), LimitKind::Session, std::nullopt};
-        const StatusSnapshot snapshot{Now, NamedColor::Yellow,
-                                      {provider(u"claude"_s, true, QList<UsageLimit>{weekly, session})}};
+        const StatusSnapshot snapshot{
+            Now, NamedColor::Yellow, {provider(u"claude"_s, true, QList<UsageLimit>{weekly, session})}};
         const QJsonArray limits
             = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
         QCOMPARE(limits[0][u"kind"_s].toString(), u"weekly"_s);

@@ -23,7 +23,8 @@ private Q_SLOTS:
         QTest::newRow("tomorrow") << u"2026-12-07T00:05:00Z"_s << 0 << u"en_GB"_s << u"Mon 00:05"_s;
         QTest::newRow("six days on") << u"2026-12-12T23:55:00Z"_s << 0 << u"en_GB"_s << u"Sat 23:55"_s;
         QTest::newRow("a week on: the date") << u"2026-12-13T09:00:00Z"_s << 0 << u"en_GB"_s << u"13 Dec, 09:00"_s;
-        QTest::newRow("month first, twelve hours") << u"2027-07-15T09:00:00Z"_s << 0 << u"en_US"_s << u"Jul 15, 9:00 AM"_s;
+        QTest::newRow("month first, twelve hours")
+            << u"2027-07-15T09:00:00Z"_s << 0 << u"en_US"_s << u"Jul 15, 9:00 AM"_s;
         QTest::newRow("no seconds in C") << u"2026-12-06T18:59:59Z"_s << 0 << u"C"_s << u"at 18:59"_s;
         // 22:30 UTC is already Monday two hours east, while it is still Sunday there at 16:00.
         QTest::newRow("the zone's day") << u"2026-12-06T22:30:00Z"_s << 2 << u"en_GB"_s << u"Mon 00:30"_s;

@@ -25,7 +25,13 @@ static QList<Kind> kinds(const TitleLayout &title)
     return result;
 }
 
-struct Case { DisplayMode mode; ProviderUsageResponse usage; const char *shown; Band band = Band::Low; };
+struct Case
+{
+    DisplayMode mode;
+    ProviderUsageResponse usage;
+    const char *shown;
+    Band band = Band::Low;
+};
 
 class TestTitleLayout : public QObject
 {
@@ -38,21 +44,28 @@ private Q_SLOTS:
         const auto both = usageOf({{"Weekly (7d)", 42}, {"Session (5h)", 10}});
         // Labels that say the opposite of the kinds: the kinds decide.
         ProviderUsageResponse renamed;
-        renamed.limits = {{u"Weekly"_s, 64, {}, LimitKind::Session, 18000}, {u"5 Hour"_s, 7, {}, LimitKind::Weekly, 604800},
+        renamed.limits = {{u"Weekly"_s, 64, {}, LimitKind::Session, 18000},
+                          {u"5 Hour"_s, 7, {}, LimitKind::Weekly, 604800},
                           {u"Session"_s, 99, {}, LimitKind::Other, {}}};
         const auto one = [](double value) { return usageOf({{"Weekly", value}}); };
         const Case cases[] = {
-            {Weekly, both, "42%"}, {Session, both, "10%"},
+            {Weekly, both, "42%"},
+            {Session, both, "10%"},
             {Session, usageOf({{"Weekly", 30}, {"5 Hour", 12}}), "12%"},
             // By kind: a 5 or a "7d" in another window's name does not count.
             {Session, usageOf({{"Sonnet 4.5 (7d)", 61}, {"Session (5h)", 10}}), "10%"},
             {Weekly, usageOf({{"Sonnet (7d)", 33}, {"Weekly (7d)", 20}}), "20%"},
-            {Weekly, renamed, "7%"}, {Session, renamed, "64%"},
+            {Weekly, renamed, "7%"},
+            {Session, renamed, "64%"},
             {Weekly, usageOf({{"weekly", 30}, {"Other", 80}}), "80%", Band::Elevated}, // case-sensitive: the highest
-            {Session, usageOf({{"Weekly (7d)", 42}}), "42%"}, {Weekly, {}, "0%"}, // no match: the highest
-            {Weekly, one(69.99), "69%"}, {Weekly, one(70), "70%", Band::Elevated},
-            {Weekly, one(89.9), "89%", Band::Elevated}, {Weekly, one(90), "90%", Band::Critical},
-            {Weekly, one(120.5), "120%", Band::Critical}, {Weekly, one(qInf()), "--%"},
+            {Session, usageOf({{"Weekly (7d)", 42}}), "42%"},
+            {Weekly, {}, "0%"}, // no match: the highest
+            {Weekly, one(69.99), "69%"},
+            {Weekly, one(70), "70%", Band::Elevated},
+            {Weekly, one(89.9), "89%", Band::Elevated},
+            {Weekly, one(90), "90%", Band::Critical},
+            {Weekly, one(120.5), "120%", Band::Critical},
+            {Weekly, one(qInf()), "--%"},
         };
         for (const Case &c : cases) {
             const auto layout = layoutTitle({claude}, {{claude->id(), stateWith(claude, c.usage)}}, false, c.mode);
@@ -66,7 +79,8 @@ private Q_SLOTS:
         const QHash<QString, ProviderState> unusable{{u"claude"_s, stateWith(claude, {}, u"Not logged in"_s)},
                                                      {u"codex"_s, stateWith(codex, {})}};
         for (const auto &[states, loading, glyph] : {std::tuple{QHash<QString, ProviderState>(), true, u"\u23F3"},
-                                                     {{}, false, u"\u274C"}, {unusable, true, u"\u23F3"},
+                                                     {{}, false, u"\u274C"},
+                                                     {unusable, true, u"\u23F3"},
                                                      {unusable, false, u"\u274C"}}) {
             const TitleLayout layout = title({claude, codex}, states, loading);
             QCOMPARE(layout.pieces.constFirst().text, QString::fromUtf16(glyph));
@@ -88,8 +102,8 @@ private Q_SLOTS:
     {
         const TitleLayout both = weeklyTitle(42, 17.2);
         QCOMPARE(both.text(), u"Claude 42% \u00B7 Codex 17%"_s);
-        QCOMPARE(kinds(both), (QList<Kind>{Kind::IconImage, Kind::Percentage, Kind::Separator, Kind::IconImage,
-                                           Kind::Percentage}));
+        QCOMPARE(kinds(both),
+                 (QList<Kind>{Kind::IconImage, Kind::Percentage, Kind::Separator, Kind::IconImage, Kind::Percentage}));
         QCOMPARE(both.pieces.at(0).iconName, u"claude-icon"_s);
         QCOMPARE(both.widestText(), u"Claude 100% \u00B7 Codex 100%"_s);
         // Both names begin with C; the icon tells them apart by letter.

@@ -19,8 +19,8 @@ private Q_SLOTS:
     void whatIsLeftNeverOverstates()
     {
         const QList<std::pair<double, QString>> cases{
-            {76, u"24% left"_s},  {75.5, u"24% left"_s}, {0, u"100% left"_s}, {99.99, u"0% left"_s},
-            {100, u"0% left"_s},  {150, u"0% left"_s},   {-5, u"100% left"_s}, {qQNaN(), u"--% left"_s},
+            {76, u"24% left"_s},     {75.5, u"24% left"_s},   {0, u"100% left"_s},  {99.99, u"0% left"_s},
+            {100, u"0% left"_s},     {150, u"0% left"_s},     {-5, u"100% left"_s}, {qQNaN(), u"--% left"_s},
             {qInf(), u"--% left"_s}, {-qInf(), u"--% left"_s}};
         for (const auto &[used, text] : cases)
             QCOMPARE(remainingText(used), text);
@@ -32,7 +32,8 @@ private Q_SLOTS:
     {
         const QHash<QString, ProviderState> states{{u"claude"_s, stateWith(claude, usageOf({{"Weekly", 91.5}}))},
                                                    {u"codex"_s, stateWith(codex, usageOf({{"Weekly", 12}}))}};
-        const TitleLayout title = layoutTitle({claude, codex}, states, false, DisplayMode::Weekly, DisplayAs::Remaining);
+        const TitleLayout title
+            = layoutTitle({claude, codex}, states, false, DisplayMode::Weekly, DisplayAs::Remaining);
         QCOMPARE(title.percentages().constFirst().text, u"8% left"_s);
         QCOMPARE(title.percentages().constLast().text, u"88% left"_s);
         QCOMPARE(title.percentages().constFirst().band, Band::Critical); // 91 % used

@@ -53,8 +53,9 @@ void TestCodexUsage::decoderStrictness_data()
     const QString window = u"'rate_limit.primary_window"_s;
     const QString typeAtResetAt = u"Type mismatch at "_s + window + u".reset_at': expected Int64, found "_s;
     // reset_at 0 is in the past, and listed as is.
-    row("full.json", u"decoded: 5 Hour 42.5 2025-01-01T01:00:00Z, Weekly 17 2025-01-07T00:00:00Z, "
-                     u"Code Review 3.25 1970-01-01T00:00:00Z"_s);
+    row("full.json",
+        u"decoded: 5 Hour 42.5 2025-01-01T01:00:00Z, Weekly 17 2025-01-07T00:00:00Z, "
+        u"Code Review 3.25 1970-01-01T00:00:00Z"_s);
     row("minimal.json", u"decoded: "_s);
     row("integral_numbers.json", u"decoded: 5 Hour 12 2025-01-01T01:00:00Z"_s); // 12 as Double, 1735693200.0 as Int64
     row("secondary_null.json", u"decoded: 5 Hour 50 2025-01-01T01:00:00Z"_s);

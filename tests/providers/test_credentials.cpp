@@ -24,7 +24,11 @@ Q_DECLARE_METATYPE(OptionalToken)
 
 namespace {
 
-enum Reader { ClaudeKeychain, CodexKeychain, CodexAuthFile };
+enum Reader {
+    ClaudeKeychain,
+    CodexKeychain,
+    CodexAuthFile
+};
 
 QByteArray claudeDocument(const QByteArray &token)
 {
@@ -142,7 +146,7 @@ void TestCredentials::readingRules()
     QFETCH(int, reader);
     QFETCH(QByteArray, input);
     QFETCH(OptionalToken, token);
-    QCOMPARE(reader == ClaudeKeychain  ? claudeTokenFromKeychainOutput(input)
+    QCOMPARE(reader == ClaudeKeychain      ? claudeTokenFromKeychainOutput(input)
                  : reader == CodexKeychain ? codexTokenFromKeychainOutput(input)
                                            : codexTokenFromAuthFile(input),
              token);
@@ -153,16 +157,16 @@ void TestCredentials::tokenExpiry_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("expiry"); // ISO; empty: none
     const auto jwt = [](const QByteArray &payload) {
-        return "eyJhbGciOiJIUzI1NiJ9."_ba + payload.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals)
-            + ".sig"_ba;
+        return "eyJhbGciOiJIUzI1NiJ9."_ba
+            + payload.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals) + ".sig"_ba;
     };
     // Claude's document carries milliseconds, the JWT seconds.
     QTest::newRow("claude expiresAt") << claudeDocument("t").replace("}}", R"(, "expiresAt": 1767607199000}})")
                                       << u"2026-01-05T09:59:59.000Z"_s;
-    QTest::newRow("claude expiresAt a string") << claudeDocument("t").replace("}}", R"(, "expiresAt": "soon"}})")
-                                               << QString();
-    QTest::newRow("claude expiresAt absurd") << claudeDocument("t").replace("}}", R"(, "expiresAt": 1e300}})")
-                                             << QString();
+    QTest::newRow("claude expiresAt a string")
+        << claudeDocument("t").replace("}}", R"(, "expiresAt": "soon"}})") << QString();
+    QTest::newRow("claude expiresAt absurd")
+        << claudeDocument("t").replace("}}", R"(, "expiresAt": 1e300}})") << QString();
     QTest::newRow("jwt exp") << jwt(R"({"exp": 1771422975, "sub": "x"})") << u"2026-02-18T13:56:15.000Z"_s;
     QTest::newRow("jwt with padding") << jwt(R"({"exp":1771422975})") + "==" << u"2026-02-18T13:56:15.000Z"_s;
     QTest::newRow("jwt exp a string") << jwt(R"({"exp": "1771422975"})") << QString();

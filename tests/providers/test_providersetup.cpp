@@ -1,11 +1,10 @@
 #include "core/FetchJob.h"
-#include "demo/DemoSetup.h"
 #include "core/UsageProvider.h"
+#include "demo/DemoSetup.h"
 #include "demo/UsageService.h"
 #include "support/StreamCapture.h"
 
 #include <QTest>
-
 
 using namespace Qt::StringLiterals;
 
@@ -53,9 +52,8 @@ private Q_SLOTS:
         qputenv(ClaudeUsageUrlVariable, "http://127.0.0.1:8080/api/oauth/usage"_ba);
         QString error;
         bool made = false;
-        const QByteArray printed = captureStream(STDERR_FILENO, [&] {
-            made = makeProviderSetup(false, &error) && makeProviderSetup(false, &error);
-        });
+        const QByteArray printed = captureStream(
+            STDERR_FILENO, [&] { made = makeProviderSetup(false, &error) && makeProviderSetup(false, &error); });
         QVERIFY(made);
         QCOMPARE(printed,
                  "quotix: Claude usage from http://127.0.0.1:8080/api/oauth/usage (QUOTIX_CLAUDE_USAGE_URL)\n"_ba);
@@ -96,7 +94,8 @@ private Q_SLOTS:
         const QList<RecordedRequest> requests = service->requests();
         QCOMPARE(requests.size(), 2);
         for (const RecordedRequest &request : requests)
-            QVERIFY2(request.header("Authorization"_ba).startsWith("Bearer quotix-demo-"_ba), request.header("Authorization"_ba).constData());
+            QVERIFY2(request.header("Authorization"_ba).startsWith("Bearer quotix-demo-"_ba),
+                     request.header("Authorization"_ba).constData());
     }
 };
 

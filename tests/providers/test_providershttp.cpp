@@ -1,8 +1,8 @@
+#include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexProvider.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
-#include "demo/UsageService.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -133,8 +133,10 @@ void TestProvidersHttp::answersAndHeadersOverHttp()
     // Each provider's headers, exact and in order, and one answer of each status class.
     const QList<std::tuple<QString, Headers, QList<std::tuple<int, QByteArray, QString>>>> cases = {
         {Claude,
-         common + Headers{{"Content-Type", "application/json"}, {"User-Agent", "Quotix/1.0"},
-                          {"anthropic-beta", "oauth-2025-04-20"}},
+         common
+             + Headers{{"Content-Type", "application/json"},
+                       {"User-Agent", "Quotix/1.0"},
+                       {"anthropic-beta", "oauth-2025-04-20"}},
          {{200, R"({"five_hour": {"utilization": 42}})", {}},
           {401, scope, u"Claude token missing required scope."_s},
           {503, {}, u"API error (code: 503)"_s}}},
@@ -211,9 +213,10 @@ void TestProvidersHttp::expiredLoginIsExplained()
                              + QByteArray::number(expiresAt) + R"(, "scopes": ["user:inference"]}})");
     };
     const auto codexLogin = [&](qint64 exp) {
-        return writeFile(m_dir.filePath(u"auth.json"_s),
-                         R"({"auth_mode": "chatgpt", "OPENAI_API_KEY": null, "tokens": {"id_token": "x", "access_token": ")"
-                             + jwtExpiringAt(exp) + R"(", "refresh_token": "r", "account_id": "a"}})");
+        return writeFile(
+            m_dir.filePath(u"auth.json"_s),
+            R"({"auth_mode": "chatgpt", "OPENAI_API_KEY": null, "tokens": {"id_token": "x", "access_token": ")"
+                + jwtExpiringAt(exp) + R"(", "refresh_token": "r", "account_id": "a"}})");
     };
     const qint64 hour = 3600;
     // What the store says, what the service answers, and the line under the error.
@@ -229,7 +232,9 @@ void TestProvidersHttp::expiredLoginIsExplained()
         // Expired, but the service did not say "not logged in".
         {Claude, [&] { return claudeLogin(nowMs - hour * 1000); }, 500, {}},
         // No expiry to read: a token that is no JWT.
-        {Codex, [&] { return writeFile(m_dir.filePath(u"auth.json"_s), R"({"tokens": {"access_token": "opaque"}})"); }, 401,
+        {Codex,
+         [&] { return writeFile(m_dir.filePath(u"auth.json"_s), R"({"tokens": {"access_token": "opaque"}})"); },
+         401,
          {}},
     };
     for (const auto &[id, write, status, detail] : cases) {
@@ -353,8 +358,8 @@ void TestProvidersHttp::hostileAnswersEndWithinTheLimits()
     const QList<std::tuple<const char *, ServiceAnswer, HttpOptions, QString, std::chrono::milliseconds>> cases = {
         {"gzip, small", answer(200, usage, {}, Fault::GzipBody), plain, {}, 5s},
         // 2 MiB of spaces pack into a few kilobytes: the cap counts what they unpack to.
-        {"gzip past the cap", answer(200, usage + QByteArray(2 * 1024 * 1024, ' '), {}, Fault::GzipBody), plain, invalid,
-         5s},
+        {"gzip past the cap", answer(200, usage + QByteArray(2 * 1024 * 1024, ' '), {}, Fault::GzipBody), plain,
+         invalid, 5s},
         {"endless chunks", answer(200, {}, {}, Fault::EndlessChunks), plain, invalid, 5s},
         {"trickle", trickle, shortTotal, timedOut, 3s},
         {"headers, then held", answer(200, usage, {}, Fault::HeadersThenHold), shortIdle, timedOut, 3s},

@@ -2,14 +2,14 @@
 // substitute service, each answer drawn at random (fixed seed) from the faults
 // a usage service can show. After every run each provider's state must agree
 // with the last answer it was given.
+#include "core/UsageManager.h"
+#include "core/os/CredentialStore.h"
+#include "core/os/NotificationManager.h"
+#include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
-#include "core/os/CredentialStore.h"
-#include "core/os/NotificationManager.h"
-#include "core/UsageManager.h"
-#include "demo/UsageService.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -46,7 +46,17 @@ constexpr auto TotalTimeout = 600ms;
 // taken as they are instead of judged, and the next run is judged again.
 constexpr auto StallLimit = IdleTimeout / 3;
 
-enum class Fault { Valid, Drop, ServerError, Unauthorized, Forbidden, Garbage, Truncated, Slow, Oversized };
+enum class Fault {
+    Valid,
+    Drop,
+    ServerError,
+    Unauthorized,
+    Forbidden,
+    Garbage,
+    Truncated,
+    Slow,
+    Oversized
+};
 
 // Transport failures: the coordinator retries these.
 bool isRetried(Fault fault)
@@ -160,11 +170,8 @@ private:
         ServiceAnswer answer;
         answer.body = usageDocument(id == "claude"_L1, served.utilization);
         switch (served.fault) {
-        case Fault::Valid:
-            break;
-        case Fault::Drop:
-            answer.fault = ServiceAnswer::Fault::DropConnection;
-            break;
+        case Fault::Valid: break;
+        case Fault::Drop: answer.fault = ServiceAnswer::Fault::DropConnection; break;
         case Fault::ServerError:
             served.status = 500 + m_random.bounded(4);
             answer.body = R"({"error":{"message":"overloaded"}})"_ba;
@@ -179,12 +186,8 @@ private:
             for (int i = m_random.bounded(1, 200); i > 0; --i)
                 answer.body += char(m_random.bounded(256));
             break;
-        case Fault::Truncated:
-            answer.fault = ServiceAnswer::Fault::TruncateBody;
-            break;
-        case Fault::Slow:
-            answer.delay = 900ms;
-            break;
+        case Fault::Truncated: answer.fault = ServiceAnswer::Fault::TruncateBody; break;
+        case Fault::Slow: answer.delay = 900ms; break;
         case Fault::Oversized: // just past the providers' 1 MiB cap
             answer.body = oversizedDocument();
             break;
@@ -210,7 +213,8 @@ private:
         const Served &last = served.last();
         // Only transport failures are retried; one that is the outcome used up every attempt.
         for (qsizetype i = 0; i + 1 < served.size(); ++i)
-            QVERIFY2(isRetried(served.at(i).fault), qPrintable(id + u": retried after fault %1"_s.arg(int(served.at(i).fault))));
+            QVERIFY2(isRetried(served.at(i).fault),
+                     qPrintable(id + u": retried after fault %1"_s.arg(int(served.at(i).fault))));
         if (isRetried(last.fault))
             QVERIFY2(served.size() >= 1 + UsageManager::RetryAllowance, qPrintable(id));
 
@@ -231,9 +235,7 @@ private:
             return std::any_of(prefixes.begin(), prefixes.end(), [&](auto p) { return error.startsWith(p); });
         };
         switch (last.fault) {
-        case Fault::ServerError:
-            QCOMPARE(error, u"API error (code: %1)"_s.arg(last.status));
-            break;
+        case Fault::ServerError: QCOMPARE(error, u"API error (code: %1)"_s.arg(last.status)); break;
         case Fault::Unauthorized:
             QCOMPARE(error, claude ? u"Not logged in to Claude."_s : u"Not logged in to Codex."_s);
             break;
@@ -245,18 +247,13 @@ private:
                             : error.startsWith("Failed to parse response: "_L1),
                      qPrintable(error));
             break;
-        case Fault::Oversized:
-            QCOMPARE(error, u"Invalid response from API"_s);
-            break;
-        case Fault::Slow:
-            QCOMPARE(error, u"The request timed out."_s);
-            break;
+        case Fault::Oversized: QCOMPARE(error, u"Invalid response from API"_s); break;
+        case Fault::Slow: QCOMPARE(error, u"The request timed out."_s); break;
         case Fault::Drop:
         case Fault::Truncated:
             QVERIFY2(!startsWithAny({"API error"_L1, "Not logged in"_L1, "Invalid response"_L1}), qPrintable(error));
             break;
-        case Fault::Valid:
-            break;
+        case Fault::Valid: break;
         }
         tracked = now;
     }
@@ -295,7 +292,8 @@ void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
     qint64 longestStallMs = 0;
     QTimer heartbeat;
     heartbeat.setTimerType(Qt::PreciseTimer);
-    connect(&heartbeat, &QTimer::timeout, this, [&] { longestStallMs = std::max(longestStallMs, sinceBeat.restart()); });
+    connect(&heartbeat, &QTimer::timeout, this,
+            [&] { longestStallMs = std::max(longestStallMs, sinceBeat.restart()); });
     heartbeat.start(5ms);
 
     qint64 warmResident = 0;
@@ -314,7 +312,8 @@ void TestFaultSoak::statesFollowTheLastAnswerThroughFaults()
         QVERIFY(!manager.isLoading());
         const bool stalled = std::max(longestStallMs, sinceBeat.elapsed()) > StallLimit.count();
         stalledRuns += stalled;
-        for (const auto &[id, stored] : {std::pair{u"claude"_s, keychain->claudeStored}, std::pair{u"codex"_s, keychain->codexStored}}) {
+        for (const auto &[id, stored] :
+             {std::pair{u"claude"_s, keychain->claudeStored}, std::pair{u"codex"_s, keychain->codexStored}}) {
             const ProviderState &state = *manager.providerStates().constFind(id);
             if (stalled)
                 m_tracked[id] = trackedOf(state);

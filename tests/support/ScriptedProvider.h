@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/FetchJob.h"
-#include "core/os/NotificationManager.h"
 #include "core/UsageProvider.h"
+#include "core/os/NotificationManager.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -23,8 +23,7 @@ public:
     ScriptedProvider(QString id, QString name)
         : m_id(std::move(id))
         , m_name(std::move(name))
-    {
-    }
+    {}
 
     QString id() const override { return m_id; }
     QString name() const override { return m_name; }
@@ -60,8 +59,7 @@ private:
         Job(QObject *parent, ScriptedProvider *owner)
             : FetchJob(parent)
             , m_owner(owner)
-        {
-        }
+        {}
         void complete(const FetchResult &result) { finish(result); }
         QTimer timer;
 
@@ -89,7 +87,8 @@ inline ProviderUsageResponse usageOf(std::initializer_list<std::pair<const char 
         const QString label = QString::fromUtf8(name);
         const LimitKind kind = label == QLatin1StringView("Session (5h)") || label == QLatin1StringView("5 Hour")
             ? LimitKind::Session
-            : label.startsWith(QLatin1StringView("Weekly")) ? LimitKind::Weekly : LimitKind::Other;
+            : label.startsWith(QLatin1StringView("Weekly")) ? LimitKind::Weekly
+                                                            : LimitKind::Other;
         response.limits.append(UsageLimit{label, utilization, std::nullopt, kind, std::nullopt});
     }
     return response;

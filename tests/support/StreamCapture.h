@@ -6,8 +6,7 @@
 #include <unistd.h>
 
 // What work writes to a standard stream (STDOUT_FILENO, STDERR_FILENO).
-template <typename Work>
-QByteArray captureStream(int fd, Work work)
+template <typename Work> QByteArray captureStream(int fd, Work work)
 {
     QTemporaryFile file;
     if (!file.open())

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/ScriptedProvider.h"
 #include "presentation/TitleLayout.h"
+#include "support/ScriptedProvider.h"
 
 #include <memory>
 
@@ -9,9 +9,10 @@
 struct TitleTestProvider : ScriptedProvider
 {
     TitleTestProvider(QString id, QString name, QString icon, std::optional<QString> iconName)
-        : ScriptedProvider(std::move(id), std::move(name)), m_icon(std::move(icon)), m_iconName(std::move(iconName))
-    {
-    }
+        : ScriptedProvider(std::move(id), std::move(name))
+        , m_icon(std::move(icon))
+        , m_iconName(std::move(iconName))
+    {}
     QString icon() const override { return m_icon; }
     std::optional<QString> iconName() const override { return m_iconName; }
     QString m_icon;

@@ -1,11 +1,11 @@
 // The delegate's launch sequence and its wiring: the first title, the first
 // refresh, wakes, the menu, and a panel that a click toggles
 // but a late echo of the closing click does not reopen.
+#include "core/os/TrayItem.h"
+#include "presentation/TitleLayout.h"
+#include "support/ScriptedProvider.h"
 #include "tray/AppDelegate.h"
 #include "ui/MenuBarPanel.h"
-#include "support/ScriptedProvider.h"
-#include "presentation/TitleLayout.h"
-#include "core/os/TrayItem.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,7 +28,9 @@ struct FakeTrayItem : TrayItem
 
 struct FixedUptime : UptimeSource
 {
-    explicit FixedUptime(double seconds) : m_seconds(seconds) {}
+    explicit FixedUptime(double seconds)
+        : m_seconds(seconds)
+    {}
     std::optional<double> seconds() const override { return m_seconds; }
     double m_seconds;
 };
@@ -42,7 +44,10 @@ struct NoLoginItems : LoginItemService
 
 struct Launch
 {
-    enum class Tray { Present, Missing };
+    enum class Tray {
+        Present,
+        Missing
+    };
     explicit Launch(double uptime, Tray tray = Tray::Present, bool loggedIn = true)
     {
         provider->available = loggedIn;

@@ -1,10 +1,10 @@
 // The title follows the coordinator and the settings: one render right after
 // subscribing, one per announced change, each from the state as stored.
 #include "core/Preferences.h"
-#include "support/ScriptedProvider.h"
-#include "presentation/TitleLayout.h"
-#include "tray/TitleObserver.h"
 #include "core/UsageManager.h"
+#include "presentation/TitleLayout.h"
+#include "support/ScriptedProvider.h"
+#include "tray/TitleObserver.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -33,9 +33,10 @@ private Q_SLOTS:
         TitleObserver observer(&manager, &preferences);
         connect(&observer, &TitleObserver::titleChanged, this, [&](const TitleLayout &title, const QStringList &) {
             rendered.append(title.text()); // and it is what the stored state says now
-            QCOMPARE(title.text(), layoutTitle(manager.availableProviders(), manager.providerStates(),
-                                               manager.isLoading(), preferences.displayMode())
-                                       .text());
+            QCOMPARE(title.text(),
+                     layoutTitle(manager.availableProviders(), manager.providerStates(), manager.isLoading(),
+                                 preferences.displayMode())
+                         .text());
         });
         QVERIFY2(rendered.isEmpty(), "the first render comes from the event loop");
         QTRY_COMPARE(rendered, QStringList{NoUsageText.toString()});

@@ -136,7 +136,8 @@ private Q_SLOTS:
         QVERIFY(QDir(home.path()).mkpath(u"control"_s) && QDir(home.path()).mkpath(u"status"_s)
                 && QDir(home.path()).mkpath(u"tray"_s));
         // Whether this machine writes core files at all: a plain process must leave one.
-        auto control = start(u"sleep"_s, {u"30"_s}, QProcessEnvironment::systemEnvironment(), home.filePath(u"control"_s));
+        auto control
+            = start(u"sleep"_s, {u"30"_s}, QProcessEnvironment::systemEnvironment(), home.filePath(u"control"_s));
         QVERIFY(control->waitForStarted());
         if (!leavesCore(*control, home.filePath(u"control"_s)))
             QSKIP("this machine writes no core files here, so their absence proves nothing");
@@ -159,7 +160,8 @@ private Q_SLOTS:
         QVERIFY(!leavesCore(*status, home.filePath(u"status"_s)));
 
         // The tray, once it holds its lock and waits for a tray host.
-        auto tray = start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s}, trayEnvironment(home), home.filePath(u"tray"_s));
+        auto tray
+            = start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s}, trayEnvironment(home), home.filePath(u"tray"_s));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.filePath(u"run/quotix.lock"_s)), 10000);
         QVERIFY(!leavesCore(*tray, home.filePath(u"tray"_s)));
     }

@@ -1,9 +1,9 @@
 #include "core/LaunchAtLogin.h"
+#include "support/ScriptedProvider.h"
 #include "ui/MenuBarPanel.h"
 #include "ui/MenuBarView.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
-#include "support/ScriptedProvider.h"
 #include "ui/SegmentedPicker.h"
 #include "ui/UsageBar.h"
 #include "ui/UsageRow.h"
@@ -118,7 +118,8 @@ void TestMenuBarView::rowsShowPace()
 
     QVERIFY(rows[0]->bar()->marker());
     QVERIFY(qAbs(*rows[0]->bar()->marker() - 0.5) < 0.01);
-    QVERIFY2(rows[0]->projectionText().startsWith(u"At this pace: runs out in 2"_s), qPrintable(rows[0]->projectionText()));
+    QVERIFY2(rows[0]->projectionText().startsWith(u"At this pace: runs out in 2"_s),
+             qPrintable(rows[0]->projectionText()));
     QVERIFY2(rows[0]->toolTip().startsWith(u"Resets "_s), qPrintable(rows[0]->toolTip())); // the clock time
     QVERIFY(!rows[1]->bar()->marker());
     QVERIFY(rows[1]->projectionText().isEmpty());

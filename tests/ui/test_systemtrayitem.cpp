@@ -19,7 +19,8 @@ private Q_SLOTS:
     {
         using Role = TrayMenuEntry::Role;
         const auto rows = [](const QString &figures, bool refresh, bool checked) {
-            return QList<TrayMenuEntry>{{Role::Figures, figures, false}, {Role::Separator},
+            return QList<TrayMenuEntry>{{Role::Figures, figures, false},
+                                        {Role::Separator},
                                         {Role::Refresh, u"Refresh"_s, refresh},
                                         {Role::LaunchAtLogin, u"Launch at Login"_s, true, checked},
                                         {Role::Quit, u"Quit"_s}};

@@ -7,7 +7,13 @@
 #include <QGuiApplication>
 #include <QTest>
 
-enum class Hue { None, Green, Orange, Red, Other };
+enum class Hue {
+    None,
+    Green,
+    Orange,
+    Red,
+    Other
+};
 
 static Hue hueOf(QRgb premultiplied)
 {
@@ -62,7 +68,8 @@ private Q_SLOTS:
             const int half = size / 2;
             const int green = rowsWith(image, Hue::Green, 0, half);
             const int red = rowsWith(image, Hue::Red, half, size);
-            QVERIFY2(green >= 2 && red > green * 3 / 2, qPrintable(QString::number(green) + u' ' + QString::number(red)));
+            QVERIFY2(green >= 2 && red > green * 3 / 2,
+                     qPrintable(QString::number(green) + u' ' + QString::number(red)));
             QCOMPARE(rowsWith(image, Hue::Red, 0, half) + rowsWith(image, Hue::Green, half, size), 0);
             // Each column is marked by its letter above the bar.
             QVERIFY(inkRows(image, 0, half, 0, size / 3) >= 3);
@@ -92,7 +99,7 @@ private Q_SLOTS:
     void glyphsWithoutUsage()
     {
         const TitleLayout none = layoutTitle({}, {}, false, DisplayMode::Weekly);
-        QVERIFY(rowsWith(paintTrayIcon(none, 16, 1.0, Backdrop::Dark), Hue::Red, 0, 16) > 6); // the drawn cross
+        QVERIFY(rowsWith(paintTrayIcon(none, 16, 1.0, Backdrop::Dark), Hue::Red, 0, 16) > 6);         // the drawn cross
         QVERIFY(inkRows(paintTrayIcon(loadingTitle(), 16, 1.0, Backdrop::Light), 0, 16, 0, 16) > 10); // the hourglass
     }
 };

@@ -36,8 +36,10 @@ int main(int argc, char **argv)
     }
     const QList<TitleLayout> titles{titleOf({{50, Band::Low}, {40, Band::Low}}),
                                     titleOf({{85, Band::Elevated}, {95, Band::Critical}}),
-                                    titleOf({{12, Band::Low}, {76, Band::Elevated}}), titleOf({{92, Band::Critical}}),
-                                    loadingTitle(), layoutTitle({}, {}, false, DisplayMode::Weekly)};
+                                    titleOf({{12, Band::Low}, {76, Band::Elevated}}),
+                                    titleOf({{92, Band::Critical}}),
+                                    loadingTitle(),
+                                    layoutTitle({}, {}, false, DisplayMode::Weekly)};
     const QList<std::pair<QColor, Backdrop>> panels{{QColor(0xEF, 0xF0, 0xF1), Backdrop::Light},
                                                     {QColor(0x2B, 0x2B, 0x2B), Backdrop::Light},
                                                     {QColor(0x1D, 0x1D, 0x1D), Backdrop::Light},

@@ -197,8 +197,8 @@ QJsonObject recordedRequestJson(const RecordedRequest &request)
     QJsonArray headers;
     for (const auto &[name, value] : request.headers) {
         const bool secret = name.compare("Authorization", Qt::CaseInsensitive) == 0;
-        headers.append(QJsonArray{QString::fromLatin1(name),
-                                  secret ? redactedCredentials(value) : QString::fromLatin1(value)});
+        headers.append(
+            QJsonArray{QString::fromLatin1(name), secret ? redactedCredentials(value) : QString::fromLatin1(value)});
     }
     return QJsonObject{
         {u"method"_s, QString::fromLatin1(request.method)},

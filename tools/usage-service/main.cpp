@@ -2,8 +2,8 @@
 // for tests that run in another process, the benchmarks and trying the demo.
 
 #include "demo/DemoData.h"
-#include "usage-service/ServiceScenario.h"
 #include "demo/UsageService.h"
+#include "usage-service/ServiceScenario.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -64,7 +64,7 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(
         u"Serves substitute answers for the Claude (%1) and Codex (%2) usage endpoints on 127.0.0.1.\n"
         "Prints \"listening on PORT\" once bound; stops on SIGTERM or SIGINT."_s.arg(UsageService::ClaudePath,
-                                                                                    UsageService::CodexPath));
+                                                                                     UsageService::CodexPath));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(u"port"_s, u"Port to bind on 127.0.0.1 (0: any free port)."_s, u"N"_s, u"0"_s);

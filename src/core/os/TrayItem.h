@@ -16,7 +16,7 @@ inline constexpr QStringView Refresh{u"Refresh"};
 inline constexpr QStringView ShowRemaining{u"Show Remaining"};
 inline constexpr QStringView LaunchAtLogin{u"Launch at Login"};
 inline constexpr QStringView Quit{u"Quit"};
-}
+} // namespace TrayMenuText
 
 // One row of the tray item's menu. Figures rows only inform (they are
 // disabled); the others are the menu's commands.

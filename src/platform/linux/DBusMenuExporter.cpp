@@ -105,8 +105,8 @@ QVariantMap DBusMenuExporter::propertiesOf(int id, const QStringList &names) con
     if (id == 0) {
         all.insert(u"children-display"_s, u"submenu"_s);
     } else {
-        const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(),
-                                        [id](const DBusMenuEntry &e) { return e.id == id; });
+        const auto found
+            = std::find_if(m_entries.cbegin(), m_entries.cend(), [id](const DBusMenuEntry &e) { return e.id == id; });
         if (found != m_entries.cend())
             all = found->properties;
     }
@@ -151,8 +151,7 @@ uint DBusMenuExporter::GetLayout(int parentId, int recursionDepth, const QString
     return m_revision;
 }
 
-DBusMenuItemPropertiesList DBusMenuExporter::GetGroupProperties(const QList<int> &ids,
-                                                                const QStringList &propertyNames)
+DBusMenuItemPropertiesList DBusMenuExporter::GetGroupProperties(const QList<int> &ids, const QStringList &propertyNames)
 {
     DBusMenuItemPropertiesList result;
     if (ids.isEmpty()) { // all of them
@@ -253,5 +252,6 @@ void DBusMenuExporter::handleClick(int id)
     if (properties.value(u"type"_s).toString() == u"separator"_s || !properties.value(u"enabled"_s, true).toBool())
         return;
     // Acting inside the call (Quit above all) would leave the caller waiting.
-    QMetaObject::invokeMethod(this, [this, id] { Q_EMIT clicked(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, id] { Q_EMIT clicked(id); }, Qt::QueuedConnection);
 }

@@ -13,8 +13,7 @@ using namespace Qt::StringLiterals;
 FreedesktopNotifications::FreedesktopNotifications(QDBusConnection bus, QObject *parent)
     : QObject(parent)
     , m_bus(std::move(bus))
-{
-}
+{}
 
 void FreedesktopNotifications::sendNotification(const QString &title, const QString &body)
 {
@@ -38,18 +37,17 @@ void FreedesktopNotifications::notify(const QString &key, const Message &message
         qCWarning(lcDBus) << "no session bus: notification dropped:" << message.title;
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.Notifications"_s,
-                                                       u"/org/freedesktop/Notifications"_s,
-                                                       u"org.freedesktop.Notifications"_s, u"Notify"_s);
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(u"org.freedesktop.Notifications"_s, u"/org/freedesktop/Notifications"_s,
+                                         u"org.freedesktop.Notifications"_s, u"Notify"_s);
     const QVariantMap hints{
         {u"sound-name"_s, u"message-new-instant"_s},
         {u"desktop-entry"_s, u"quotix"_s},
     };
-    call << u"Quotix"_s // app_name
-         << replacesId  // 0: a new notification
-         << u"quotix"_s // app_icon, the installed icon's name
-         << message.title << message.body << QStringList() << hints
-         << -1; // expire_timeout: the server's default
+    call << u"Quotix"_s                                                    // app_name
+         << replacesId                                                     // 0: a new notification
+         << u"quotix"_s                                                    // app_icon, the installed icon's name
+         << message.title << message.body << QStringList() << hints << -1; // expire_timeout: the server's default
 
     quint64 sequence = 0;
     if (!key.isEmpty()) {

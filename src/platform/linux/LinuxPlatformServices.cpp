@@ -1,8 +1,8 @@
 #include "core/os/PlatformServices.h"
 
+#include "launcher/Launcher.h"
 #include "platform/linux/BootClockUptime.h"
 #include "platform/linux/FreedesktopNotifications.h"
-#include "launcher/Launcher.h"
 #include "platform/linux/LinuxTrayHost.h"
 #include "platform/linux/LogindWakeMonitor.h"
 #include "platform/linux/XdgAutostartService.h"
@@ -45,7 +45,8 @@ std::optional<QString> missingDisplayReason()
     static const QRegularExpression local(u"^(unix)?:(\\d+)(\\.\\d+)?$"_s);
     const QRegularExpressionMatch match = local.match(display);
     if (match.hasMatch() && !QFileInfo::exists(u"/tmp/.X11-unix/X"_s + match.captured(2)))
-        return u"quotix: cannot reach the display \""_s + display + u"\" (no X server is listening there).\n"
-               "Start Quotix from your desktop session, or try \"quotix status\" in a terminal."_s;
+        return u"quotix: cannot reach the display \""_s + display
+            + u"\" (no X server is listening there).\n"
+              "Start Quotix from your desktop session, or try \"quotix status\" in a terminal."_s;
     return std::nullopt;
 }

@@ -11,8 +11,7 @@ using namespace Qt::StringLiterals;
 
 LinuxTrayHost::LinuxTrayHost(QDBusConnection sessionBus)
     : m_bus(std::move(sessionBus))
-{
-}
+{}
 
 LinuxTrayHost::~LinuxTrayHost() = default;
 

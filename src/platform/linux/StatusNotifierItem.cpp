@@ -2,8 +2,8 @@
 
 #include "platform/linux/DBusMenuExporter.h"
 #include "platform/linux/LinuxLogging.h"
-#include "sniadaptor.h"
 #include "presentation/TitleLayout.h"
+#include "sniadaptor.h"
 #include "ui/TrayIconPainter.h"
 
 #include <QCoreApplication>
@@ -35,19 +35,13 @@ constexpr int FirstFiguresId = 100;
 int commandId(TrayMenuEntry::Role role)
 {
     switch (role) {
-    case TrayMenuEntry::Role::ShowUsage:
-        return 1;
-    case TrayMenuEntry::Role::Refresh:
-        return 2;
-    case TrayMenuEntry::Role::LaunchAtLogin:
-        return 3;
-    case TrayMenuEntry::Role::Quit:
-        return 4;
-    case TrayMenuEntry::Role::ShowRemaining:
-        return 5;
+    case TrayMenuEntry::Role::ShowUsage: return 1;
+    case TrayMenuEntry::Role::Refresh: return 2;
+    case TrayMenuEntry::Role::LaunchAtLogin: return 3;
+    case TrayMenuEntry::Role::Quit: return 4;
+    case TrayMenuEntry::Role::ShowRemaining: return 5;
     case TrayMenuEntry::Role::Figures:
-    case TrayMenuEntry::Role::Separator:
-        break;
+    case TrayMenuEntry::Role::Separator: break;
     }
     return 0;
 }
@@ -99,42 +93,34 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
         if (found == m_menuEntries.cend())
             return;
         switch (found->role) {
-        case TrayMenuEntry::Role::ShowUsage:
-            Q_EMIT showRequested();
-            break;
-        case TrayMenuEntry::Role::Refresh:
-            Q_EMIT refreshRequested();
-            break;
-        case TrayMenuEntry::Role::ShowRemaining:
-            Q_EMIT showRemainingRequested(!found->checked);
-            break;
-        case TrayMenuEntry::Role::LaunchAtLogin:
-            Q_EMIT launchAtLoginRequested(!found->checked);
-            break;
-        case TrayMenuEntry::Role::Quit:
-            Q_EMIT quitRequested();
-            break;
+        case TrayMenuEntry::Role::ShowUsage: Q_EMIT showRequested(); break;
+        case TrayMenuEntry::Role::Refresh: Q_EMIT refreshRequested(); break;
+        case TrayMenuEntry::Role::ShowRemaining: Q_EMIT showRemainingRequested(!found->checked); break;
+        case TrayMenuEntry::Role::LaunchAtLogin: Q_EMIT launchAtLoginRequested(!found->checked); break;
+        case TrayMenuEntry::Role::Quit: Q_EMIT quitRequested(); break;
         case TrayMenuEntry::Role::Figures:
-        case TrayMenuEntry::Role::Separator:
-            break;
+        case TrayMenuEntry::Role::Separator: break;
         }
     });
     connect(m_menu, &DBusMenuExporter::aboutToShow, this, &TrayItem::menuAboutToShow);
     using Role = TrayMenuEntry::Role;
-    setMenu({{Role::ShowUsage, TrayMenuText::ShowUsage.toString()}, {Role::Refresh, TrayMenuText::Refresh.toString()},
-             {Role::Separator}, {Role::Quit, TrayMenuText::Quit.toString()}});
+    setMenu({{Role::ShowUsage, TrayMenuText::ShowUsage.toString()},
+             {Role::Refresh, TrayMenuText::Refresh.toString()},
+             {Role::Separator},
+             {Role::Quit, TrayMenuText::Quit.toString()}});
 
     setTitle(loadingTitle(), {});
     m_published = m_bus.isConnected() && m_menu->isExported() && m_bus.registerObject(QString(ItemPath), this)
         && m_bus.registerService(m_serviceName);
     if (!m_published) {
-        qCWarning(lcTray) << "could not publish" << m_serviceName << "on the session bus:"
-                          << m_bus.lastError().message();
+        qCWarning(lcTray) << "could not publish" << m_serviceName
+                          << "on the session bus:" << m_bus.lastError().message();
         return;
     }
 
     // A host that restarts brings its watcher back empty: register again.
-    m_watcher = new QDBusServiceWatcher(QString(WatcherService), m_bus, QDBusServiceWatcher::WatchForRegistration, this);
+    m_watcher
+        = new QDBusServiceWatcher(QString(WatcherService), m_bus, QDBusServiceWatcher::WatchForRegistration, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::registerWithWatcher);
     registerWithWatcher();
 }
@@ -256,8 +242,8 @@ void StatusNotifierItem::sendPropertiesChanged(const QVariantMap &changed)
 {
     if (changed.isEmpty())
         return;
-    QDBusMessage signal = QDBusMessage::createSignal(QString(ItemPath), u"org.freedesktop.DBus.Properties"_s,
-                                                     u"PropertiesChanged"_s);
+    QDBusMessage signal
+        = QDBusMessage::createSignal(QString(ItemPath), u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
     signal << u"org.kde.StatusNotifierItem"_s << changed << QStringList();
     m_bus.send(signal);
 }
@@ -272,15 +258,11 @@ void StatusNotifierItem::Activate(int x, int y)
         this, [this, x, y] { Q_EMIT activated(QRect(), QPoint(x, y)); }, Qt::QueuedConnection);
 }
 
-void StatusNotifierItem::SecondaryActivate(int, int)
-{
-}
+void StatusNotifierItem::SecondaryActivate(int, int) {}
 
 void StatusNotifierItem::ContextMenu(int, int)
 {
     // Hosts draw the exported menu themselves.
 }
 
-void StatusNotifierItem::Scroll(int, const QString &)
-{
-}
+void StatusNotifierItem::Scroll(int, const QString &) {}

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/linux/StatusNotifierTypes.h"
 #include "core/os/TrayItem.h"
+#include "platform/linux/StatusNotifierTypes.h"
 
 #include <QDBusConnection>
 #include <QDBusObjectPath>

@@ -1,9 +1,9 @@
 #include "platform/linux/XdgAutostartService.h"
 
 #include <QDir>
-#include <QHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -77,8 +77,7 @@ QString desktopExecArgument(const QString &argument)
 XdgAutostartService::XdgAutostartService(QString folder, QString executable)
     : m_folder(std::move(folder))
     , m_executable(std::move(executable))
-{
-}
+{}
 
 QString XdgAutostartService::defaultFolder()
 {
