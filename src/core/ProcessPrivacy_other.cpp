@@ -1,0 +1,4 @@
+#include "core/ProcessPrivacy.h"
+
+// Elsewhere the system's own rules for debuggers and crash reports apply.
+void keepMemoryPrivate() {}
