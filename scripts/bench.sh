@@ -22,7 +22,7 @@ repeats=${QUOTIX_BENCH_REPEATS:-7}
 idle_runs=${QUOTIX_BENCH_IDLE_RUNS:-3}
 idle_seconds=${QUOTIX_BENCH_IDLE_SECONDS:-60}
 quotix=$build_dir/bin/quotix
-bin=$build_dir/bench
+bin=$build_dir/bin
 service_bin=$build_dir/bin/quotix-usage-service
 
 work=$(mktemp -d)

@@ -4,7 +4,7 @@
 # corpus. Prints executions and coverage per target; fails on any finding.
 #   scripts/fuzz.sh [SECONDS [TARGET...]]   default: 30 seconds, every target
 # A finding's input is kept in build-fuzz/findings/ for a rerun:
-#   build-fuzz/fuzz/TARGET build-fuzz/findings/TARGET-crash-...
+#   build-fuzz/bin/TARGET build-fuzz/findings/TARGET-crash-...
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 seconds=${1:-30}
@@ -43,7 +43,7 @@ for target in "${targets[@]}"; do
     log="$work/log"
     verdict=clean
     # -timeout: one input taking this long is a hang, and a finding.
-    if ! nice -n 5 "$build_dir/fuzz/$target" "$work/corpus" \
+    if ! nice -n 5 "$build_dir/bin/$target" "$work/corpus" \
         -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
         -dict="$QUOTIX_ROOT/fuzz/json.dict" -artifact_prefix="$work/" >"$log" 2>&1; then
         verdict=FINDING
