@@ -24,6 +24,7 @@ constexpr qint64 MaxBodyBytes = 1024 * 1024;
 constexpr auto IdleTimeout = 30s;
 // How long a client may take to close after the answer.
 constexpr auto LingerTimeout = 2s;
+constexpr auto CloseGrace = 500ms;
 
 QByteArray reasonPhrase(int status)
 {
@@ -333,7 +334,14 @@ private:
             return;
         case Fault::HeadersThenClose: break; // the head alone, then closed
         case Fault::TruncateBody: m_socket->write(body.left(body.size() / 2)); break;
-        default: m_socket->write(body); break;
+        default:
+            // A whole answer: an HTTP client closes once it has read the body
+            // it was announced, and our own close racing its last read made Qt
+            // now and then take a body cut short for a complete one. So ours
+            // comes only after a grace period, for clients that wait for it.
+            m_socket->write(body);
+            QTimer::singleShot(CloseGrace, this, &ServiceConnection::closeWhenWritten);
+            return;
         }
         closeWhenWritten();
     }
