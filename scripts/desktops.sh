@@ -78,22 +78,12 @@ could_not_start() {
 # ---------------------------------------------------------------------------
 # Packages: one function per session, so each can be installed alone.
 
-APT_UPDATED=0
+# The project's own installer; this script does not stop at the first error.
+source "$ROOT/scripts/common.sh"
+set +e
 apt_install() {
     [ "${NO_INSTALL:-0}" = 1 ] && return 0
-    local missing=() pkg
-    for pkg in "$@"; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    if [ "$APT_UPDATED" = 0 ]; then
-        "${sudo[@]}" apt-get update -q >&2 || return 1
-        APT_UPDATED=1
-    fi
-    log "installing ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}" >&2
+    quotix_install_packages "$@"
 }
 
 COMMON_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick dbus dbus-x11 libglib2.0-bin strace
