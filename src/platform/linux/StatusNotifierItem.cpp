@@ -25,7 +25,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int IconSize = 22;
+// Hosts pick the pixmap nearest their icon size: GNOME's extension draws 16 px
+// icons, most other panels 22 px, each doubled on a high-density screen. A
+// pixmap of the right size stays sharp where a scaled one blurs the bars.
+struct IconScale
+{
+    int logicalSize;
+    qreal ratio;
+};
+constexpr IconScale IconScales[] = {{16, 1.0}, {22, 1.0}, {16, 2.0}, {22, 2.0}};
 
 // Commands keep their ids whatever the figures above them do, so a click
 // that crosses a layout change still means what the user saw.
@@ -199,8 +207,8 @@ void StatusNotifierItem::setTitle(const TitleLayout &title, const QStringList &d
 {
     const QColor text = statusNotifierTextColor();
     SniIconPixmapList pixmaps;
-    for (qreal ratio : {1.0, 2.0})
-        pixmaps.append(sniIconPixmap(paintTrayIcon(title, IconSize, ratio, text)));
+    for (const IconScale &scale : IconScales)
+        pixmaps.append(sniIconPixmap(paintTrayIcon(title, scale.logicalSize, scale.ratio, text)));
 
     const QString label = title.text();
     const QString guide = title.widestText();
