@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/UsageModel.h"
+#include "core/UsageProvider.h"
 
 #include <QList>
 #include <QObject>
@@ -11,9 +12,6 @@
 
 class FetchJob;
 class QTimer;
-class UsageProvider;
-
-using ProviderList = QList<std::shared_ptr<UsageProvider>>;
 
 // One refresh run: a fetch per available provider, all at once, each with its
 // own retries. It only reports; the manager decides what to apply.

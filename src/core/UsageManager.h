@@ -3,6 +3,7 @@
 #include "core/Bands.h"
 #include "core/NamedColor.h"
 #include "core/UsageModel.h"
+#include "core/UsageProvider.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -18,9 +19,6 @@
 class NotificationManager;
 class QTimer;
 class RefreshRun;
-class UsageProvider;
-
-using ProviderList = QList<std::shared_ptr<UsageProvider>>;
 
 // The single coordinator: one state per provider, refresh runs that fetch every
 // available provider at once, retries of transient transport failures, the

@@ -2,8 +2,10 @@
 
 #include "core/NamedColor.h"
 
+#include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class FetchJob;
@@ -27,3 +29,6 @@ public:
     // Transport failures come back as TransportError, unchanged, so that only they are retried.
     virtual FetchJob *fetchUsage(QObject *parent) = 0;
 };
+
+// The providers in display order.
+using ProviderList = QList<std::shared_ptr<UsageProvider>>;

@@ -69,8 +69,10 @@ QString TitleLayout::widestText() const
 {
     TitleLayout widest = *this;
     for (TitlePiece &piece : widest.pieces) {
-        if (piece.kind == TitlePiece::Kind::Percentage && piece.text.size() <= 4)
-            piece.text = u"100%"_s;
+        // The figure is the text before "%" ("7", "--"); "% left" stays.
+        const qsizetype percent = piece.text.indexOf(u'%');
+        if (piece.kind == TitlePiece::Kind::Percentage && percent >= 0)
+            piece.text.replace(0, percent, u"100"_s);
     }
     return widest.text();
 }

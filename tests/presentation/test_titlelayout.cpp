@@ -106,6 +106,9 @@ private Q_SLOTS:
                  (QList<Kind>{Kind::IconImage, Kind::Percentage, Kind::Separator, Kind::IconImage, Kind::Percentage}));
         QCOMPARE(both.pieces.at(0).iconName, u"claude-icon"_s);
         QCOMPARE(both.widestText(), u"Claude 100% \u00B7 Codex 100%"_s);
+        const QHash<QString, ProviderState> left{{u"claude"_s, stateWith(claude, usageOf({{"Weekly", 97}}))}};
+        QCOMPARE(layoutTitle({claude}, left, false, DisplayMode::Weekly, DisplayAs::Remaining).widestText(),
+                 u"Claude 100% left"_s);
         // Both names begin with C; the icon tells them apart by letter.
         QCOMPARE(both.pieces.at(0).mark, u"C"_s);
         QCOMPARE(both.pieces.at(3).mark, u"X"_s);
