@@ -219,10 +219,11 @@ quotix_x_window() {
         h=$(awk '/Height:/ {print $2}' <<<"$info")
         # Only the panel is that wide; an XEmbed icon is not.
         [ "$w" -ge 200 ] || continue
-        # The titled window is of the normal type; the anchored ones are a
-        # popup menu or a utility window.
+        # The titled window is of the normal type; the anchored ones are a popup
+        # menu or a utility window first (Qt lists normal after them as a fallback).
         local kind=frameless
-        "${RUN[@]}" xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_NET_WM_WINDOW_TYPE_NORMAL' && kind=normal
+        "${RUN[@]}" xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '= _NET_WM_WINDOW_TYPE_NORMAL' \
+            && kind=normal
         echo "$x $y $w $h $kind $id"
         return 0
     done
@@ -728,8 +729,8 @@ wayland_round() {
 
     if [ -n "$geometry" ]; then
         local x y w h kind
-        read -r x y w h kind <<<"$geometry"
-        note "the panel is a ${platform/xcb/XWayland} window of type ${kind:-unknown}"
+        read -r x y w h kind _ <<<"$geometry"
+        note "Qt on $platform: the panel is a window of type ${kind:-unknown}"
         sleep 1
         shot panel >/dev/null || true
         check_geometry "$x" "$y" "$w" "$h" "$box" "$bar0" "$bar1"
@@ -775,7 +776,11 @@ wayland_round() {
             opened=$((opened + 1))
             sleep 1 # a person takes this long at least
             "$PRESS_ESCAPE"
-            wait_for 3 panel_gone && closed=$((closed + 1))
+            if wait_for 3 panel_gone; then
+                closed=$((closed + 1))
+            elif [ -n "${FOCUS_OWNER:-}" ]; then
+                note "Escape $attempt missed; the focus was on: $("$FOCUS_OWNER")"
+            fi
         done
         if [ "$opened" -eq 0 ]; then
             record escape "N.A."
@@ -822,7 +827,20 @@ sway_click_at() {
         "${RUN[@]}" swaymsg "seat seat0 cursor press button1" >/dev/null 2>&1 &&
         "${RUN[@]}" swaymsg "seat seat0 cursor release button1" >/dev/null 2>&1
 }
-sway_escape() { "${RUN[@]}" wtype -k Escape >/dev/null 2>&1; }
+sway_focus_owner() {
+    "${RUN[@]}" swaymsg -t get_tree 2>/dev/null | python3 -c '
+import json, sys
+def walk(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from walk(child)
+names = ["%s (%s, pid %s)" % (n.get("name"), n.get("shell"), n.get("pid"))
+         for n in walk(json.load(sys.stdin)) if n.get("focused")]
+print(", ".join(names) or "nothing")'
+}
+# wtype brings a keyboard of its own with each call; the pauses let the
+# focused client take its keymap before the key, and the key before it goes.
+sway_escape() { "${RUN[@]}" wtype -s 300 -k Escape -s 300 >/dev/null 2>&1; }
 shoot_sway() { "${RUN[@]}" grim - >"$1" 2>/dev/null; }
 
 session_sway() {
@@ -867,7 +885,7 @@ session_sway() {
         return
     fi
     sleep 2
-    PANEL_GEOMETRY=sway_panel_geometry CLICK_AT=sway_click_at PRESS_ESCAPE=sway_escape
+    PANEL_GEOMETRY=sway_panel_geometry CLICK_AT=sway_click_at PRESS_ESCAPE=sway_escape FOCUS_OWNER=sway_focus_owner
     # waybar passes coordinates relative to the item, such as (10, 17).
     DISPLAY=$XWAYLAND_DISPLAY wayland_round xcb 0 26 EventGroup 10 17
     set_row "sway (wayland)"
