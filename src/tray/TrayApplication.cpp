@@ -56,6 +56,10 @@ int runTrayApplication(int argc, char **argv)
     }
 
     if (const auto reason = missingDisplayReason()) {
+        // A mistyped command is a usage error whether or not a desktop is there.
+        if (early.command.parser().parse(rawArguments) && !early.command.parser().positionalArguments().isEmpty())
+            return early.command.usageError(
+                u"unknown command \"%1\""_s.arg(early.command.parser().positionalArguments().constFirst()));
         Console::err(*reason + u'\n');
         return 1;
     }
