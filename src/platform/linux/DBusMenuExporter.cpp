@@ -252,6 +252,8 @@ void DBusMenuExporter::handleClick(int id)
     if (properties.value(u"type"_s).toString() == u"separator"_s || !properties.value(u"enabled"_s, true).toBool())
         return;
     // Acting inside the call (Quit above all) would leave the caller waiting.
+    // The toggle state is taken now: the menu may change before the click is acted on.
+    const bool checked = properties.value(u"toggle-state"_s).toInt() == 1;
     QMetaObject::invokeMethod(
-        this, [this, id] { Q_EMIT clicked(id); }, Qt::QueuedConnection);
+        this, [this, id, checked] { Q_EMIT clicked(id, checked); }, Qt::QueuedConnection);
 }

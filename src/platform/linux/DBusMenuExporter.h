@@ -63,8 +63,9 @@ Q_SIGNALS:
                                 const DBusMenuItemKeysList &removedProps);
     void ItemActivationRequested(int id, uint timestamp);
 
-    // A click on an enabled entry, from the event loop after the call was answered.
-    void clicked(int id);
+    // A click on an enabled entry, from the event loop after the call was
+    // answered; checked is the toggle state the user saw when clicking.
+    void clicked(int id, bool checked);
     // A host is about to open the menu: a last chance to update it.
     void aboutToShow();
 

@@ -96,15 +96,15 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
     registerStatusNotifierTypes();
     new StatusNotifierItemAdaptor(this);
     m_menu = new DBusMenuExporter(m_bus, QString(MenuPath), this);
-    connect(m_menu, &DBusMenuExporter::clicked, this, [this](int id) {
+    connect(m_menu, &DBusMenuExporter::clicked, this, [this](int id, bool checked) {
         const auto found = m_menuEntries.constFind(id);
         if (found == m_menuEntries.cend())
             return;
         switch (found->role) {
         case TrayMenuEntry::Role::ShowUsage: Q_EMIT showRequested(); break;
         case TrayMenuEntry::Role::Refresh: Q_EMIT refreshRequested(); break;
-        case TrayMenuEntry::Role::ShowRemaining: Q_EMIT showRemainingRequested(!found->checked); break;
-        case TrayMenuEntry::Role::LaunchAtLogin: Q_EMIT launchAtLoginRequested(!found->checked); break;
+        case TrayMenuEntry::Role::ShowRemaining: Q_EMIT showRemainingRequested(!checked); break;
+        case TrayMenuEntry::Role::LaunchAtLogin: Q_EMIT launchAtLoginRequested(!checked); break;
         case TrayMenuEntry::Role::Quit: Q_EMIT quitRequested(); break;
         case TrayMenuEntry::Role::Figures:
         case TrayMenuEntry::Role::Separator: break;
