@@ -1,26 +1,44 @@
-// Our StatusNotifierItem as a tray host sees it, on a private session bus:
-// registration with the watcher (again when the watcher comes back), the
-// label, tooltip and icon read through Properties, change signals, Activate,
-// the exported menu, and the choice of this item when a watcher runs.
-#include "platform/linux/DBusMenuTypes.h"
+// Our StatusNotifierItem and its com.canonical.dbusmenu as each tray host
+// drives them, on a private session bus: registration with the watcher (first
+// when a tray turns up late, again when the watcher comes back), the title
+// read through Properties and announced, Activate, and every menu method with
+// well-formed and malformed arguments.
+#include "platform/linux/DBusMenuExporter.h"
 #include "platform/linux/LinuxTrayHost.h"
 #include "platform/linux/StatusNotifierItem.h"
 #include "support/TitleFixtures.h"
-#include "ui/TrayIconPainter.h"
+#include "tray/TrayHostWaiter.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QGuiApplication>
+#include <QSignalSpy>
 #include <QTest>
-#include <QtEndian>
 
 #include <climits>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString ItemInterface = u"org.kde.StatusNotifierItem"_s;
+const QString MenuInterface = u"com.canonical.dbusmenu"_s;
+const QString InvalidArgs = u"org.freedesktop.DBus.Error.InvalidArgs"_s;
+
+// EventGroup's argument: a click on each id.
+QVariant clicks(const QList<int> &ids)
+{
+    DBusMenuEventList events;
+    for (int id : ids)
+        events.append(DBusMenuEvent{id, u"clicked"_s, QDBusVariant(QString()), 0});
+    return QVariant::fromValue(events);
+}
+
+} // namespace
 
 // The test is the tray host too, on a connection of its own: the watcher it
-// exports and the item's signals it hears.
+// exports, the calls it makes and the signals it hears.
 class TestStatusNotifierItem : public QObject
 {
     Q_OBJECT
@@ -28,21 +46,24 @@ class TestStatusNotifierItem : public QObject
 
     QDBusConnection m_host = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"host"_s);
     std::unique_ptr<StatusNotifierItem> m_item;
-    QStringList m_registered, m_labels;
-    QList<QVariantMap> m_changes;
+    QStringList m_registered, m_asked;
+    QList<QDBusMessage> m_signals;
 
 public Q_SLOTS:
     Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString &service) { m_registered.append(service); }
-    void onNewLabel(const QString &label, const QString &) { m_labels.append(label); }
-    void onChanged(const QString &, const QVariantMap &changed, const QStringList &) { m_changes.append(changed); }
+    void onSignal(const QDBusMessage &message) { m_signals.append(message); }
 
 private:
     // The item follows the watcher's name, not its object.
     bool startWatcher() { return m_host.registerService(QString(StatusNotifierItem::WatcherService)); }
     void stopWatcher() { m_host.unregisterService(QString(StatusNotifierItem::WatcherService)); }
 
+    void listen(QLatin1StringView path, const QString &interface, const QString &name)
+    {
+        QVERIFY(m_host.connect(m_item->serviceName(), path, interface, name, this, SLOT(onSignal(QDBusMessage))));
+    }
     // The item answers from this thread's event loop, so a blocking call would stall.
-    QDBusMessage call(QLatin1StringView path, const QString &interface, const QString &method, QVariantList args)
+    QDBusMessage call(QLatin1StringView path, const QString &interface, const QString &method, const QVariantList &args)
     {
         QDBusMessage message = QDBusMessage::createMethodCall(m_item->serviceName(), path, interface, method);
         message.setArguments(args);
@@ -51,12 +72,22 @@ private:
     }
     QVariant property(const QString &name)
     {
-        return call(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"Get"_s,
-                    {u"org.kde.StatusNotifierItem"_s, name})
-            .arguments()
-            .value(0)
-            .value<QDBusVariant>()
-            .variant();
+        const QDBusMessage reply
+            = call(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"Get"_s, {ItemInterface, name});
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    QDBusMessage menuCall(const QString &method, const QVariantList &args)
+    {
+        return call(StatusNotifierItem::MenuPath, MenuInterface, method, args);
+    }
+    QDBusMessage event(int id, const QString &eventId = u"clicked"_s)
+    {
+        return menuCall(u"Event"_s, {id, eventId, QVariant::fromValue(QDBusVariant(0)), 0u});
+    }
+    QList<DBusMenuLayoutItem> rows()
+    {
+        const QDBusMessage reply = menuCall(u"GetLayout"_s, {0, -1, QStringList()});
+        return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().value(1)).children;
     }
 
 private Q_SLOTS:
@@ -65,120 +96,211 @@ private Q_SLOTS:
         QVERIFY2(m_host.isConnected(), "needs a session bus: run under dbus-run-session");
         QVERIFY(m_host.registerObject(QString(StatusNotifierItem::WatcherPath), this,
                                       QDBusConnection::ExportScriptableSlots));
-        registerStatusNotifierTypes();
-        registerDBusMenuTypes();
     }
     void init()
     {
-        m_registered.clear();
+        m_asked.clear();
+        m_signals.clear();
         QVERIFY(startWatcher());
         m_item = std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus());
         QTRY_VERIFY(m_registered.contains(m_item->serviceName()));
+        for (const auto &[signal, name] : {std::pair{&TrayItem::showRequested, "show"},
+                                           {&TrayItem::refreshRequested, "refresh"},
+                                           {&TrayItem::quitRequested, "quit"}})
+            connect(m_item.get(), signal, this, [this, name] { m_asked.append(QString::fromLatin1(name)); });
     }
     void cleanup()
     {
         m_item.reset();
         stopWatcher();
+        m_registered.clear();
     }
 
     void publishesAndAnnouncesTheTitle()
     {
-        const QString service = m_item->serviceName(), path = QString(StatusNotifierItem::ItemPath);
-        QVERIFY(m_host.connect(service, path, u"org.kde.StatusNotifierItem"_s, u"XAyatanaNewLabel"_s, this,
-                               SLOT(onNewLabel(QString, QString))));
-        QVERIFY(m_host.connect(service, path, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s, this,
-                               SLOT(onChanged(QString, QVariantMap, QStringList))));
+        listen(StatusNotifierItem::ItemPath, ItemInterface, u"XAyatanaNewLabel"_s);
+        listen(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
         QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"Loading\u2026"_s);
 
         const QStringList details{u"Claude \u2014 Weekly (7d): 42%"_s, u"Codex \u2014 Weekly: 17%"_s};
         m_item->setTitle(weeklyTitle(42, 17), details);
         QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"Claude 42% \u00B7 Codex 17%"_s);
         QCOMPARE(property(u"XAyatanaLabelGuide"_s).toString(), u"Claude 100% \u00B7 Codex 100%"_s);
-        SniToolTip toolTip;
-        property(u"ToolTip"_s).value<QDBusArgument>() >> toolTip;
+        const auto toolTip = qdbus_cast<SniToolTip>(property(u"ToolTip"_s));
         QCOMPARE(toolTip.title, u"Claude 42% \u00B7 Codex 17%"_s);
         QCOMPARE(toolTip.text, u"Claude \u2014 Weekly (7d): 42%\nCodex \u2014 Weekly: 17%"_s);
-
-        SniIconPixmapList pixmaps;
-        property(u"IconPixmap"_s).value<QDBusArgument>() >> pixmaps;
+        const auto pixmaps = qdbus_cast<SniIconPixmapList>(property(u"IconPixmap"_s));
         // GNOME draws 16 px icons, other hosts 22 px; each doubled on dense screens.
         QList<int> sides;
-        for (const SniIconPixmap &pixmap : pixmaps) {
-            QCOMPARE(pixmap.width, pixmap.height);
-            sides.append(pixmap.width);
-        }
+        for (const SniIconPixmap &pixmap : pixmaps)
+            sides.append(pixmap.width == pixmap.height ? pixmap.width : -1);
         QCOMPARE(sides, (QList<int>{16, 22, 32, 44}));
         // ARGB32 in network byte order, whatever this machine's order.
-        const QImage drawn = paintTrayIcon(weeklyTitle(42, 17), 22, 2.0, panelTextColor(QGuiApplication::palette()))
-                                 .convertToFormat(QImage::Format_ARGB32);
-        QByteArray expected;
-        for (int i = 0; i < 44 * 44; ++i) {
-            const quint32 argb = qToBigEndian(quint32(drawn.pixel(i % 44, i / 44)));
-            expected.append(reinterpret_cast<const char *>(&argb), 4);
-        }
-        QCOMPARE(pixmaps.at(3).bytes, expected);
+        QImage pixel(1, 1, QImage::Format_ARGB32);
+        pixel.fill(QColor(0x11, 0x22, 0x33, 0x80));
+        QCOMPARE(sniIconPixmap(pixel).bytes, QByteArray("\x80\x11\x22\x33", 4));
 
         m_item->setTitle(weeklyTitle(42.5, 17.9), details); // the same title: nothing to announce
         m_item->setTitle(weeklyTitle(71, 17), details);
-        QTRY_COMPARE(m_labels, (QStringList{u"Claude 42% \u00B7 Codex 17%"_s, u"Claude 71% \u00B7 Codex 17%"_s}));
-        QTRY_COMPARE(m_changes.size(), 2);
-        QCOMPARE(m_changes.constFirst().keys(),
+        QTRY_COMPARE(m_signals.size(), 4); // the label, then the properties, for each new title
+        QCOMPARE(m_signals.at(2).arguments().value(0).toString(), u"Claude 71% \u00B7 Codex 17%"_s);
+        QCOMPARE(qdbus_cast<QVariantMap>(m_signals.at(1).arguments().value(1)).keys(),
                  (QStringList{u"IconPixmap"_s, u"ToolTip"_s, u"XAyatanaLabel"_s, u"XAyatanaLabelGuide"_s}));
     }
 
-    void activateAndMenu()
+    void activateArrivesClampedAndEveryClickIsAnswered()
     {
-        QStringList asked;
+        QList<QPoint> activated;
         connect(m_item.get(), &TrayItem::activated, this,
-                [&](const QRect &, const QPoint &at) { asked.append(u"activate %1,%2"_s.arg(at.x()).arg(at.y())); });
-        for (const auto &[signal, name] : {std::pair{&TrayItem::showRequested, "show"},
-                                           {&TrayItem::refreshRequested, "refresh"},
-                                           {&TrayItem::quitRequested, "quit"}})
-            connect(m_item.get(), signal, this, [&asked, name] { asked.append(QString::fromLatin1(name)); });
-        call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, {640, 12});
+                [&activated](const QRect &, const QPoint &at) { activated.append(at); });
+        call(StatusNotifierItem::ItemPath, ItemInterface, u"Activate"_s, {640, 12});
         // Extreme coordinates arrive clamped, so placement arithmetic cannot overflow.
-        call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, {INT_MIN, INT_MAX});
-        for (const char *method : {"ContextMenu", "SecondaryActivate"})
-            QCOMPARE(call(StatusNotifierItem::ItemPath, u"org.kde.StatusNotifierItem"_s, QString::fromLatin1(method),
-                          {INT_MIN, INT_MIN})
-                         .type(),
-                     QDBusMessage::ReplyMessage);
-
-        // Every entry clicked, the separator too: it asks for nothing.
-        DBusMenuLayoutItem root;
-        call(StatusNotifierItem::MenuPath, u"com.canonical.dbusmenu"_s, u"GetLayout"_s, {0, -1, QStringList()})
-                .arguments()
-                .value(1)
-                .value<QDBusArgument>()
-            >> root;
-        QStringList labels;
-        for (const DBusMenuLayoutItem &child : std::as_const(root.children)) {
-            labels.append(child.properties.value(u"label"_s).toString());
-            call(StatusNotifierItem::MenuPath, u"com.canonical.dbusmenu"_s, u"Event"_s,
-                 {child.id, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u});
+        for (const QString &method : {u"Activate"_s, u"ContextMenu"_s, u"SecondaryActivate"_s}) {
+            const QDBusMessage reply = call(StatusNotifierItem::ItemPath, ItemInterface, method, {INT_MIN, INT_MAX});
+            QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(method));
         }
-        QCOMPARE(labels, (QStringList{u"Show Usage\u2026"_s, u"Refresh"_s, QString(), u"Quit"_s}));
-        const QString far = QString::number(StatusNotifierItem::MaxCoordinate);
-        QTRY_COMPARE(asked,
-                     (QStringList{u"activate 640,12"_s, u"activate -"_s + far + u","_s + far, u"show"_s, u"refresh"_s,
-                                  u"quit"_s}));
+        const int far = StatusNotifierItem::MaxCoordinate;
+        QTRY_COMPARE(activated, (QList<QPoint>{{640, 12}, {-far, far}}));
     }
 
-    void registersAgainWhenTheWatcherReturns()
-    {
-        m_registered.clear();
-        stopWatcher();
-        QVERIFY(startWatcher());
-        QTRY_COMPARE(m_registered, QStringList{m_item->serviceName()});
-    }
-
-    void aHostOnlyWithAWatcher()
+    void registersWhenATrayComesLateAndAgainWhenItReturns()
     {
         cleanup(); // no item, no watcher
         LinuxTrayHost host(QDBusConnection::sessionBus());
-        QVERIFY(!host.createItem()); // offscreen has no XEmbed tray
+        {
+            // Looking on after giving up, it says so only once.
+            TrayHostWaiter looking(&host, 20ms, 5ms, 5ms);
+            QSignalSpy gaveUp(&looking, &TrayHostWaiter::gaveUp);
+            looking.start();
+            QTRY_COMPARE(gaveUp.size(), 1);
+            QTest::qWait(100); // more looks, no more notices
+            QCOMPARE(gaveUp.size(), 1);
+        }
+        // The slow poll never fires here: only the watcher's arrival can find the tray.
+        TrayHostWaiter waiter(&host, 0ms, 10ms, 1h);
+        std::unique_ptr<TrayItem> item;
+        connect(&waiter, &TrayHostWaiter::found, this, [&item](TrayItem *found) { item.reset(found); });
+        waiter.start();
+        QTest::qWait(50);
+        QVERIFY(!item); // offscreen has no XEmbed tray
+
         QVERIFY(startWatcher());
-        QVERIFY(qobject_cast<StatusNotifierItem *>(host.createItem().get()));
+        QTRY_VERIFY(qobject_cast<StatusNotifierItem *>(item.get()));
+        const QString name = qobject_cast<StatusNotifierItem *>(item.get())->serviceName();
+        QTRY_COMPARE(m_registered, QStringList{name});
+        stopWatcher(); // a host that restarts brings its watcher back empty
+        QVERIFY(startWatcher());
+        QTRY_COMPARE(m_registered, (QStringList{name, name}));
+    }
+
+    void everyMenuMethodAsAHostCallsIt()
+    {
+        const QList<DBusMenuLayoutItem> menu = rows(); // Show Usage…, Refresh, a separator, Quit
+        const int show = menu.value(0).id, refresh = menu.value(1).id, separator = menu.value(2).id;
+        const int quit = menu.value(3).id;
+        const QDBusMessage group
+            = menuCall(u"GetGroupProperties"_s, {QVariant::fromValue(QList<int>{quit}), QStringList()});
+        const auto properties = qdbus_cast<DBusMenuItemPropertiesList>(group.arguments().value(0)).value(0).properties;
+        QCOMPARE(properties.value(u"label"_s), QVariant(u"Quit"_s));
+        QCOMPARE(menuCall(u"GetProperty"_s, {quit, u"enabled"_s}).arguments().value(0).value<QDBusVariant>().variant(),
+                 QVariant(true));
+
+        QSignalSpy aboutToShow(m_item.get(), &TrayItem::menuAboutToShow);
+        QCOMPARE(menuCall(u"AboutToShow"_s, {0}).arguments(), QVariantList{false});
+        QCOMPARE(menuCall(u"AboutToShowGroup"_s, {QVariant::fromValue(QList<int>{0, quit})}).arguments().size(), 2);
+        QCOMPARE(aboutToShow.size(), 2);
+
+        // Plasma and GNOME click with Event, XFCE and waybar with EventGroup.
+        QCOMPARE(event(show).type(), QDBusMessage::ReplyMessage);
+        event(separator);
+        event(refresh, u"hovered"_s);
+        QCOMPARE(menuCall(u"EventGroup"_s, {clicks({refresh, quit})}).type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(m_asked, (QStringList{u"show"_s, u"refresh"_s, u"quit"_s}));
+    }
+
+    void malformedMenuCallsAreRefusedOrBounded()
+    {
+        const QList<DBusMenuLayoutItem> menu = rows();
+        const int refresh = menu.value(1).id, quit = menu.value(3).id;
+        QList<int> many{quit}; // too many distinct ids, one of them known
+        for (int i = 1; i <= DBusMenuExporter::MaxIdsPerCall; ++i)
+            many.append(10'000 + i);
+        for (const auto &[method, args] :
+             {std::pair{u"GetLayout"_s, QVariantList{999, -1, QStringList()}},
+              {u"GetProperty"_s, QVariantList{999, u"label"_s}},
+              {u"GetProperty"_s, QVariantList{quit, u"no-such-property"_s}},
+              {u"AboutToShow"_s, QVariantList{-7}},
+              {u"AboutToShowGroup"_s, QVariantList{QVariant::fromValue(QList<int>{998, 999})}},
+              {u"GetGroupProperties"_s, QVariantList{QVariant::fromValue(QList<int>{998, 999}), QStringList()}},
+              {u"EventGroup"_s, QVariantList{clicks({998, 999})}},
+              {u"GetGroupProperties"_s, QVariantList{QVariant::fromValue(many), QStringList()}},
+              {u"AboutToShowGroup"_s, QVariantList{QVariant::fromValue(many)}},
+              {u"EventGroup"_s, QVariantList{clicks(many)}}})
+            QVERIFY2(menuCall(method, args).errorName() == InvalidArgs, qPrintable(method));
+        QCOMPARE(event(INT_MIN).errorName(), InvalidArgs);
+
+        // Some unknown among known: the protocol answers with the unknown ones.
+        const QDBusMessage mixed = menuCall(u"EventGroup"_s, {clicks({999, refresh})});
+        QCOMPARE(qdbus_cast<QList<int>>(mixed.arguments().value(0)), QList<int>{999});
+        const QDBusMessage showMixed = menuCall(u"AboutToShowGroup"_s, {QVariant::fromValue(QList<int>{quit, 999})});
+        QCOMPARE(qdbus_cast<QList<int>>(showMixed.arguments().value(1)), QList<int>{999});
+
+        // Duplicates collapse: one click, one answer per id.
+        menuCall(u"EventGroup"_s, {clicks(QList<int>(50'000, quit))});
+        const QDBusMessage same
+            = menuCall(u"GetGroupProperties"_s, {QVariant::fromValue(QList<int>(50'000, quit)), QStringList()});
+        QCOMPARE(qdbus_cast<DBusMenuItemPropertiesList>(same.arguments().value(0)).size(), 1);
+
+        QTest::qWait(50);
+        QCOMPARE(m_asked, (QStringList{u"refresh"_s, u"quit"_s}));
+    }
+
+    void openMenusFollowTheRows()
+    {
+        for (const QString &name : {u"LayoutUpdated"_s, u"ItemsPropertiesUpdated"_s})
+            listen(StatusNotifierItem::MenuPath, MenuInterface, name);
+        using Role = TrayMenuEntry::Role;
+        const auto menu = [](const QString &figures, bool refreshing, bool launching) {
+            return QList<TrayMenuEntry>{{Role::Figures, figures, false},
+                                        {Role::Separator},
+                                        {Role::Refresh, u"Refresh"_s, !refreshing},
+                                        {Role::LaunchAtLogin, u"Launch at Login"_s, true, launching},
+                                        {Role::Quit, u"Quit"_s}};
+        };
+        m_item->setMenu(menu(u"Claude \u00B7 my_team 40%"_s, false, false));
+        const QList<DBusMenuLayoutItem> shown = rows();
+        const int refresh = shown.value(2).id, toggle = shown.value(3).id, quit = shown.value(4).id;
+        QCOMPARE(shown.value(3).properties.value(u"toggle-type"_s), QVariant(u"checkmark"_s));
+        QList<bool> toggles;
+        connect(m_item.get(), &TrayItem::launchAtLoginRequested, this, [&toggles](bool on) { toggles.append(on); });
+        event(toggle);
+
+        // Same rows, new figures, Refresh disabled while it runs, the box
+        // ticked: only what changed, and only once. The click above, acted on
+        // after this, still means what the user saw: tick the box.
+        m_item->setMenu(menu(u"Claude \u00B7 my_team 41%"_s, true, true));
+        m_item->setMenu(menu(u"Claude \u00B7 my_team 41%"_s, true, true));
+        event(refresh); // disabled entries ignore clicks
+        // More figures above: the commands keep their ids, so a click sent
+        // against the older layout still means what the user saw.
+        m_item->setMenu(QList<TrayMenuEntry>{{Role::Figures, u"Codex \u00B7 Loading"_s, false}}
+                        + menu(u"x"_s, false, true));
+        QCOMPARE(rows().value(5).id, quit);
+        event(toggle);
+        event(quit);
+        QTRY_COMPARE(m_asked, QStringList{u"quit"_s});
+        QCOMPARE(toggles, (QList<bool>{true, false}));
+
+        QTRY_COMPARE(m_signals.size(), 3); // the layout, the properties, the layout
+        const auto updated = qdbus_cast<DBusMenuItemPropertiesList>(m_signals.at(1).arguments().value(0));
+        QCOMPARE(updated.size(), 3);
+        // Underscores would mark an access key: doubled, they show as typed.
+        QCOMPARE(updated.at(0).properties, (QVariantMap{{u"label"_s, u"Claude \u00B7 my__team 41%"_s}}));
+        QCOMPARE(updated.at(1).properties, (QVariantMap{{u"enabled"_s, false}}));
+        QCOMPARE(updated.at(2).properties, (QVariantMap{{u"toggle-state"_s, 1}}));
+        const uint revision = m_signals.at(2).arguments().value(0).toUInt();
+        QVERIFY(revision > m_signals.at(0).arguments().value(0).toUInt());
+        QCOMPARE(menuCall(u"GetLayout"_s, {0, -1, QStringList()}).arguments().value(0).toUInt(), revision);
     }
 };
 
