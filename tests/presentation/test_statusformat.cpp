@@ -1,4 +1,8 @@
+// What `quotix status` prints: the JSON document, the terminal text and the
+// status-bar lines, whose template fields are found by the limit's kind.
+#include "presentation/StatusBarFormat.h"
 #include "presentation/StatusFormat.h"
+#include "support/ScriptedProvider.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -6,7 +10,7 @@
 #include <QJsonObject>
 #include <QTest>
 
-#include <limits>
+#include <QtNumeric>
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +35,7 @@ ProviderStatus provider(const QString &id, bool available, std::optional<QList<U
                         std::optional<QString> error = {})
 {
     ProviderStatus status{id, id == "claude"_L1 ? u"Claude"_s : u"Codex"_s, available, {}};
+    status.state.provider = std::make_shared<ScriptedProvider>(status.id, status.name);
     if (limits) {
         status.state.usage = ProviderUsageResponse{*limits};
         status.state.lastUpdated = at(u"2026-12-06T14:03:05.001Z"_s);
@@ -39,15 +44,33 @@ ProviderStatus provider(const QString &id, bool available, std::optional<QList<U
     return status;
 }
 
-// Claude with two limits (one without a reset time), Codex without credentials.
+// Claude with its limits out of the kinds' order, one unknown; Codex logged
+// out since its last figures, its error kept with text to escape.
 StatusSnapshot sampleSnapshot()
 {
-    return {Now,
-            NamedColor::Yellow,
-            {provider(u"claude"_s, true,
-                      QList<UsageLimit>{{u"Session (5h)"_s, 45.5, at(u"2026-12-06T20:59:59.604+02:00"_s)},
-                                        {u"Weekly (7d)"_s, 71.75, std::nullopt}}),
-             provider(u"codex"_s, false)}};
+    const UsageLimit weekly{u"Weekly (7d)"_s, 80, Now.addSecs(7 * 12 * 3600), LimitKind::Weekly, 7 * 24 * 3600};
+    const UsageLimit session{u"Session (5h)"_s, 45.5, at(u"2026-12-06T20:59:59.604+02:00"_s), LimitKind::Session};
+    StatusSnapshot snapshot{
+        Now,
+        NamedColor::Yellow,
+        {provider(u"claude"_s, true,
+                  QList<UsageLimit>{{u"Opus"_s, 33.333333333333336, {}}, weekly, session, {u"Sonnet"_s, qQNaN(), {}}}),
+         provider(u"codex"_s, false, QList<UsageLimit>{{u"Weekly"_s, 99, {}, LimitKind::Weekly}},
+                  u"\"quoted\"\n\ttab \\ \u0001 ünïcode"_s)}};
+    snapshot.providers[1].state.errorDetail = u"The saved login expired 3 h ago."_s;
+    return snapshot;
+}
+
+QString render(const QString &text, const StatusSnapshot &snapshot = sampleSnapshot(), DisplayAs as = DisplayAs::Used)
+{
+    QString error;
+    const auto parsed = StatusTemplate::parse(text, &error);
+    return parsed ? parsed->render(snapshot, as) : u"error: "_s + error;
+}
+
+QJsonObject waybar(const StatusSnapshot &snapshot)
+{
+    return QJsonDocument::fromJson(waybarLine(snapshot, DisplayMode::Weekly, DisplayAs::Used)).object();
 }
 
 } // namespace
@@ -57,40 +80,8 @@ class TestStatusFormat : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void jsonHasTheFixedShape()
-    {
-        QCOMPARE(statusJson(sampleSnapshot(), Now), fixture(u"snapshot.json"_s));
-
-        // Usage stays beside an error; text is escaped.
-        StatusSnapshot snapshot = sampleSnapshot();
-        const QString error = u"\"quoted\"\n\ttab \\ \u0001 ünïcode"_s;
-        snapshot.providers[0].state.error = error;
-        const QJsonObject document = QJsonDocument::fromJson(statusJson(snapshot, Now)).object();
-        QCOMPARE(document[u"providers"_s][0][u"error"_s].toString(), error);
-        QVERIFY(document[u"providers"_s][0][u"errorDetail"_s].isNull());
-        snapshot.providers[0].state.errorDetail = u"The saved login expired 3 h ago."_s;
-        QCOMPARE(QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"errorDetail"_s].toString(),
-                 u"The saved login expired 3 h ago."_s);
-        QCOMPARE(document[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray().size(), 2);
-    }
-
-    void jsonNumbersAreUnroundedAndNonFiniteIsNull()
-    {
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double infinity = std::numeric_limits<double>::infinity();
-        const QJsonArray written{33.333333333333336, 150, QJsonValue::Null, QJsonValue::Null};
-        const StatusSnapshot snapshot{{},
-                                      NamedColor::Green,
-                                      {provider(u"codex"_s, true,
-                                                QList<UsageLimit>{{u"A"_s, 33.333333333333336, {}},
-                                                                  {u"B"_s, 150, {}},
-                                                                  {u"C"_s, nan, {}},
-                                                                  {u"D"_s, -infinity, {}}})}};
-        const QJsonArray limits
-            = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
-        for (qsizetype i = 0; i < written.size(); ++i)
-            QCOMPARE(limits[i][u"utilization"_s], written[i]);
-    }
+    // Pace, unknown and unrounded figures and escaped text included.
+    void jsonHasTheFixedShape() { QCOMPARE(statusJson(sampleSnapshot(), Now), fixture(u"snapshot.json"_s)); }
 
     void textShowsLimitsErrorsAndUnavailableProviders()
     {
@@ -112,17 +103,14 @@ private Q_SLOTS:
 
     void textColoursFollowTheBandsUnlessNoColor()
     {
-        const StatusSnapshot snapshot{
-            {},
-            NamedColor::Red,
-            {provider(u"claude"_s, true, QList<UsageLimit>{{u"A"_s, 69.99, {}}, {u"B"_s, 70, {}}, {u"C"_s, 90, {}}}),
-             provider(u"codex"_s, true, {}, u"API error (code: 429)"_s)}};
+        StatusSnapshot snapshot = sampleSnapshot();
+        snapshot.providers[1] = provider(u"codex"_s, true, {}, u"API error (code: 429)"_s);
         QVERIFY(!statusText(snapshot, Now).contains(u'\x1b'));
         const QString coloured = statusText(snapshot, Now, {true});
-        QVERIFY(coloured.contains(u"\x1b[32m69%\x1b[0m"_s));
-        QVERIFY(coloured.contains(u"\x1b[33m70%\x1b[0m"_s));
-        QVERIFY(coloured.contains(u"\x1b[31m90%\x1b[0m"_s));
-        QVERIFY(coloured.contains(u"\x1b[31mAPI error (code: 429)\x1b[0m"_s));
+        for (const char *painted :
+             {"\x1b[32m45%", "\x1b[33m80%\x1b[0m", "\x1b[32m--%", "\x1b[31mAPI error (code: 429)\x1b[0m",
+              "\x1b[33mAt this pace: runs out in 21h 0m\x1b[0m"})
+            QVERIFY2(coloured.contains(QLatin1StringView(painted)), painted + 1);
 
         QVERIFY(shouldUseColour(true, {}));
         QVERIFY(!shouldUseColour(true, "0"_ba)); // any value of NO_COLOR counts
@@ -131,43 +119,56 @@ private Q_SLOTS:
 
     void barFillsByUtilization()
     {
-        const QList<std::pair<double, int>> cases{
-            {0, 0}, {0.6, 1}, {50, 10}, {99.9, 19}, {150, 20}, {-5, 0}, {std::numeric_limits<double>::quiet_NaN(), 0}};
+        const QList<std::pair<double, int>> cases{{0, 0},    {0.6, 1}, {50, 10},     {99.9, 19},
+                                                  {150, 20}, {-5, 0},  {qQNaN(), 0}, {qInf(), 20}};
         for (const auto &[utilization, filled] : cases)
             QCOMPARE(usageBar(utilization), QString(filled, QChar(0x2588)) + QString(20 - filled, QChar(0x2591)));
     }
 
-    void paceAppearsInJsonAndText()
-    {
-        // A week with 80 % used after half of it, and a five-hour window with no length known.
-        UsageLimit weekly{u"Weekly"_s, 80, Now.addSecs(7 * 12 * 3600), LimitKind::Weekly, 7 * 24 * 3600};
-        UsageLimit session{u"Session"_s, 10, Now.addSecs(3600), LimitKind::Session, std::nullopt};
-        const StatusSnapshot snapshot{
-            Now, NamedColor::Yellow, {provider(u"claude"_s, true, QList<UsageLimit>{weekly, session})}};
-        const QJsonArray limits
-            = QJsonDocument::fromJson(statusJson(snapshot, Now))[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
-        QCOMPARE(limits[0][u"kind"_s].toString(), u"weekly"_s);
-        QCOMPARE(limits[0][u"windowSeconds"_s].toInteger(), 604800);
-        QCOMPARE(limits[0][u"elapsedFraction"_s].toDouble(), 0.5);
-        // 80 % in 3.5 days: the rest goes in 21 hours.
-        QCOMPARE(limits[0][u"projectedExhaustion"_s].toString(), u"2026-12-07T11:03:05.123Z"_s);
-        QCOMPARE(limits[1][u"kind"_s].toString(), u"session"_s);
-        for (const auto *key : {"windowSeconds", "elapsedFraction", "projectedExhaustion"})
-            QVERIFY(limits[1][QLatin1StringView(key)].isNull());
-
-        const QStringList lines = statusText(snapshot, Now).split(u'\n');
-        const qsizetype row = lines.indexOf(lines.filter(u"Weekly"_s).value(0));
-        QCOMPARE(lines.value(row + 1), u"    At this pace: runs out in 21h 0m"_s);
-        QVERIFY(lines.value(row + 2).contains(u"Session"_s)); // no projection without a length
-        QVERIFY(statusText(snapshot, Now, {true}).contains(u"\x1b[33mAt this pace: runs out in 21h 0m\x1b[0m"_s));
-    }
-
     void exitStatusCountsOnlyAvailableProviders()
     {
-        // An unavailable provider's old error does not count.
-        const ProviderStatus gone = provider(u"codex"_s, false, {}, u"Not logged in to Codex."_s);
-        QCOMPARE(statusExitCode({Now, NamedColor::Green, {provider(u"claude"_s, true, QList<UsageLimit>{}), gone}}), 0);
-        QCOMPARE(statusExitCode({Now, NamedColor::Green, {provider(u"claude"_s, false), gone}}), 1);
+        StatusSnapshot snapshot = sampleSnapshot(); // Codex's old error does not count
+        QCOMPARE(statusExitCode(snapshot), 0);
+        snapshot.providers[0].available = false;
+        QCOMPARE(statusExitCode(snapshot), 1);
+    }
+
+    void templateFillsFieldsByKind()
+    {
+        QCOMPARE(render(u"C {claude.session}/{claude.weekly} X {codex.weekly} max {max} {status}"_s),
+                 u"C 45%/80% X -- max 80% yellow\n"_s);
+        QCOMPARE(render(u"{claude.weekly}"_s, sampleSnapshot(), DisplayAs::Remaining), u"20% left\n"_s);
+        QCOMPARE(render(u"{{{max}}} }}{{"_s), u"{80%} }{\n"_s);
+        QCOMPARE(render(QString()), u"\n"_s);
+        QCOMPARE(render(u"a\nb"_s), u"a b\n"_s); // one line per refresh
+    }
+
+    void badTemplatesNameTheirFault()
+    {
+        QVERIFY(render(u"{claude.monthly}"_s).startsWith(u"error: unknown field \"{claude.monthly}\""_s));
+        QVERIFY(render(u"{}"_s).startsWith(u"error: unknown field \"{}\""_s));
+        QVERIFY(render(u"{MAX}"_s).startsWith(u"error: unknown field"_s)); // names are exact
+        QVERIFY(render(u"{max"_s).startsWith(u"error: unclosed"_s));
+        QVERIFY(render(u"max}"_s).startsWith(u"error: a \"}\" without"_s));
+    }
+
+    void barLinesWithoutFiguresSaySo()
+    {
+        StatusSnapshot nothing = sampleSnapshot();
+        nothing.providers[0].state.usage.reset();
+        nothing.providers[0].state.error = u"Offline"_s;
+        QCOMPARE(waybar(nothing),
+                 (QJsonObject{{u"text"_s, u"No usage"_s},
+                              {u"tooltip"_s, u"Claude: Offline"_s},
+                              {u"class"_s, u"error"_s},
+                              {u"percentage"_s, 0}}));
+
+        // A figure that is not a number is unknown, not a crash or a bogus class.
+        StatusSnapshot unknown = sampleSnapshot();
+        unknown.providers[0].state.usage->limits[1].utilization = qInf();
+        QCOMPARE(waybar(unknown)[u"text"_s].toString(), u"Claude --%"_s);
+        QCOMPARE(waybar(unknown)[u"class"_s].toString(), u"error"_s);
+        QCOMPARE(render(u"{claude.weekly}"_s, unknown), u"--%\n"_s);
     }
 };
 

@@ -44,7 +44,7 @@ private Q_SLOTS:
         QString error;
         const std::optional<QUrl> url = endpointOverride(CodexUsageUrlVariable, &error);
         QCOMPARE(url ? url->toString() : QString(), accepted ? QUrl(value).toString() : QString());
-        QCOMPARE(error.isEmpty(), accepted || value.isEmpty()); // the exact message: test_statuscommand
+        QCOMPARE(error.isEmpty(), accepted || value.isEmpty()); // the exact message: test_cli
     }
 
     void activeOverrideIsSaidOnceOnStandardError()

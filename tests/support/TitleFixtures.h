@@ -27,11 +27,7 @@ inline const std::shared_ptr<UsageProvider> codex = std::make_shared<TitleTestPr
 inline ProviderState stateWith(const std::shared_ptr<UsageProvider> &provider,
                                std::optional<ProviderUsageResponse> usage, std::optional<QString> error = {})
 {
-    ProviderState state;
-    state.provider = provider;
-    state.usage = std::move(usage);
-    state.error = std::move(error);
-    return state;
+    return ProviderState{provider, std::move(usage), std::nullopt, std::move(error)};
 }
 
 // Claude and, if given, Codex with one weekly limit each.

@@ -1,0 +1,153 @@
+// The figures every face writes for one limit: what is left of it, its band
+// colour, its reset as a clock time and where its pace leads.
+#include "presentation/BandPalette.h"
+#include "presentation/Pace.h"
+#include "presentation/TimeFormat.h"
+#include "presentation/UsageText.h"
+
+#include <QTest>
+
+#include <QtNumeric>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 Hour = 3600;
+constexpr qint64 Week = 7 * 24 * Hour;
+// Sunday 6 December 2026, 14:00 UTC.
+const QDateTime Now = QDateTime::fromString(u"2026-12-06T14:00:00Z"_s, Qt::ISODate);
+
+// A limit whose window has run for `elapsed` seconds of `length`.
+UsageLimit limitAt(double used, qint64 length, qint64 elapsed)
+{
+    return UsageLimit{u"Weekly"_s, used, Now.addSecs(length - elapsed), LimitKind::Weekly, length};
+}
+
+// WCAG 2 relative luminance, written out here independently of the palette.
+double luminance(Rgb rgb)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(rgb.red) + 0.7152 * channel(rgb.green) + 0.0722 * channel(rgb.blue);
+}
+
+double contrast(Rgb a, Rgb b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+class TestLimitFigures : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void whatIsLeftNeverOverstates()
+    {
+        const QList<std::pair<double, QString>> cases{
+            {76, u"24% left"_s},  {75.5, u"24% left"_s},    {99.99, u"0% left"_s},   {150, u"0% left"_s},
+            {-5, u"100% left"_s}, {qQNaN(), u"--% left"_s}, {qInf(), u"--% left"_s}, {-qInf(), u"--% left"_s}};
+        for (const auto &[used, text] : cases)
+            QVERIFY2(remainingText(used) == text, qPrintable(QString::number(used) + u": "_s + remainingText(used)));
+    }
+
+    // At least 3:1 (WCAG, graphics and large text) against the panels desktops
+    // ship by default. The light shades are drawn where the host does not say
+    // how bright its panel is, so they must hold on dark panels as well.
+    void bandColoursStayReadableOnDefaultPanels()
+    {
+        const Rgb plasma{0xEF, 0xF0, 0xF1}, white{0xFF, 0xFF, 0xFF}, xfce{0x2B, 0x2B, 0x2B}, gnome{0x1D, 0x1D, 0x1D};
+        for (const auto &[backdrop, panels] : {std::pair{Backdrop::Light, QList<Rgb>{plasma, white, xfce, gnome}},
+                                               std::pair{Backdrop::Dark, QList<Rgb>{xfce, gnome}}}) {
+            for (NamedColor colour : {NamedColor::Green, NamedColor::Yellow, NamedColor::Orange, NamedColor::Red}) {
+                for (Rgb panel : panels) {
+                    const double ratio = contrast(bandRgb(colour, backdrop), panel);
+                    QVERIFY2(ratio >= 3.0,
+                             qPrintable(QString::asprintf("colour %d (backdrop %d) on grey %d: %.2f", int(colour),
+                                                          int(backdrop), panel.red, ratio)));
+                }
+            }
+        }
+        // Three title bands on one backdrop must not collapse into one colour.
+        for (Backdrop backdrop : {Backdrop::Light, Backdrop::Dark}) {
+            const auto rgb = [backdrop](Band band) { return bandRgb(titleColor(band), backdrop); };
+            QVERIFY(rgb(Band::Low) != rgb(Band::Elevated) && rgb(Band::Elevated) != rgb(Band::Critical)
+                    && rgb(Band::Low) != rgb(Band::Critical));
+        }
+        QCOMPARE(backdropBehindText(white), Backdrop::Dark);
+        QCOMPARE(backdropBehindText(Rgb{0x23, 0x26, 0x29}), Backdrop::Light);
+    }
+
+    // The calendar day is the zone's, the words and the order the locale's.
+    void resetAsClockTime()
+    {
+        for (const auto &[reset, offsetHours, locale, shown] : {
+                 std::tuple{"2026-12-06T09:15:00Z", 0, "en_GB", "at 09:15"}, // today, already past
+                 {"2026-12-06T18:59:59Z", 0, "C", "at 18:59"},               // no seconds
+                 {"2026-12-12T23:55:00Z", 0, "en_GB", "Sat 23:55"},          // six days on
+                 {"2026-12-13T09:00:00Z", 0, "en_GB", "13 Dec, 09:00"},      // a week on: the date
+                 {"2027-07-15T09:00:00Z", 0, "en_US", "Jul 15, 9:00 AM"},
+                 // 22:30 UTC is already Monday two hours east, while it is still Sunday there at 16:00.
+                 {"2026-12-06T22:30:00Z", 2, "en_GB", "Mon 00:30"},
+                 {"2026-12-06T01:00:00Z", -2, "en_GB", "5 Dec, 23:00"},
+             }) {
+            const QString text = resetClockText(QDateTime::fromString(QString::fromLatin1(reset), Qt::ISODate), Now,
+                                                QTimeZone(offsetHours * 3600), QLocale(QString::fromLatin1(locale)));
+            QVERIFY2(text == QLatin1StringView(shown), qPrintable(QLatin1StringView(reset) + u": "_s + text));
+        }
+    }
+
+    void elapsedShareIsClampedToTheWindow()
+    {
+        // The last two: the reset is past, or further off than the window is long.
+        const QList<std::pair<qint64, double>> cases{
+            {0, 0.0}, {Week / 4, 0.25}, {Week, 1.0}, {Week + Hour, 1.0}, {-Hour, 0.0}};
+        for (const auto &[elapsed, share] : cases)
+            QCOMPARE(elapsedFraction(limitAt(10, Week, elapsed), Now), share);
+
+        UsageLimit noLength = limitAt(90, Week, Week / 2), noReset = noLength, zeroLength = noLength;
+        noLength.windowSeconds.reset();
+        noReset.resetTime.reset();
+        zeroLength.windowSeconds = 0;
+        for (const UsageLimit &limit : {noLength, noReset, zeroLength}) {
+            QVERIFY(!elapsedFraction(limit, Now));
+            QVERIFY(!projectedExhaustion(limit, Now));
+        }
+    }
+
+    // Only ahead of pace, and only once a window has enough history (its
+    // first 5 % or ten minutes, whichever is longer) to give a rate.
+    void projectsOnlyWhenAheadOfPace()
+    {
+        for (const auto &[used, length, elapsed, runsOut] : {
+                 std::tuple{76.0, Week, 3 * 24 * Hour + 19 * Hour + 48 * 60, "in 1d 4h"},
+                 {50.0, Week, Week / 2, ""}, // exactly on pace
+                 {50.5, Week, Week / 2, "in 3d 10h"},
+                 {60.0, 5 * Hour, 15 * 60 - 1, ""}, // 5 % of five hours is 15 minutes
+                 {60.0, 5 * Hour, 15 * 60, "in 10m"},
+                 {60.0, Hour, 10 * 60 - 1, ""}, // 5 % of an hour is less than ten minutes
+                 {60.0, Hour, 10 * 60, "in 6m"},
+                 {0.0, Week, Week / 2, ""},
+                 {100.0, Week, Week / 2, ""}, // already used up
+                 {qQNaN(), Week, Week / 2, ""},
+                 {99.0, Week, Week, ""}, // an ended window's rate says nothing about the next one
+                 {99.9, Week, Week - Hour, "in 10m"},
+             }) {
+            const auto exhaustion = projectedExhaustion(limitAt(used, length, elapsed), Now);
+            const QString text = exhaustion ? projectionText(*exhaustion, Now) : QString();
+            QVERIFY2(text == (*runsOut ? u"At this pace: runs out "_s + QLatin1StringView(runsOut) : QString()),
+                     qPrintable(u"%1 % after %2 s of %3: \"%4\""_s.arg(used).arg(elapsed).arg(length).arg(text)));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLimitFigures)
+#include "test_limitfigures.moc"

@@ -1,0 +1,154 @@
+// The panel without a widget: what it shows, which way each platform shows it
+// and where it lands on screen.
+#include "presentation/PanelGeometry.h"
+#include "presentation/PanelModel.h"
+#include "presentation/PanelPlacement.h"
+#include "support/TitleFixtures.h"
+
+#include <QTest>
+
+#include <QtNumeric>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
+
+} // namespace
+
+class TestPanel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sectionsFollowTheProviderList()
+    {
+        const auto usage = usageOf({{"Session (5h)", 42.0}, {"Weekly (7d)", 17.5}});
+        const auto ghost = std::make_shared<ScriptedProvider>(u"ghost"_s, u"Ghost"_s);
+        PanelInput input{{codex, ghost, claude},
+                         {{u"claude"_s, stateWith(claude, usage, u"Not logged in"_s)},
+                          {u"codex"_s, stateWith(codex, {})},
+                          {u"gone"_s, stateWith(ghost, usage)}},
+                         true}; // a refresh keeps the earlier figures up
+        PanelModel model = buildPanelModel(input, Now);
+        QCOMPARE(model.sections.size(), 2);
+        QCOMPARE(model.sections.at(0).body, SectionBody::Waiting); // never fetched: "Loading..."
+        QCOMPARE(model.sections.at(1).title, u"CLAUDE"_s);
+        QCOMPARE(model.sections.at(1).body, SectionBody::Error); // the error hides earlier usage
+        QVERIFY(model.sections.at(1).rows.isEmpty());
+        QVERIFY(!model.showsEmptyState && !model.footer); // no update yet
+        QCOMPARE(sectionModel(stateWith(claude, usage), Now).rows.size(), 2);
+
+        // No provider available, even during a refresh after usage: the empty state.
+        input.availableProviders.clear();
+        input.lastUpdated = Now.addSecs(-5);
+        model = buildPanelModel(input, Now);
+        QVERIFY(model.sections.isEmpty() && model.showsEmptyState);
+        QCOMPARE(model.footer->text, u"Updated 5 sec ago"_s);
+    }
+
+    void rowsDrawOutOfRangeValuesSafely()
+    {
+        for (const auto &[utilization, percent, color, fill] : {
+                 std::tuple{150.0, "150%", NamedColor::Red, 1.0}, // the bar is full
+                 {0.6, "0%", NamedColor::Green, 0.006},           // a sliver
+                 {-12.5, "-12%", NamedColor::Green, 0.0},
+                 {qQNaN(), "--%", NamedColor::Green, 0.0},
+                 {qInf(), "--%", NamedColor::Red, 1.0},
+             }) {
+            const RowModel row = rowModel(UsageLimit{u"Weekly (7d)"_s, utilization, std::nullopt}, Now);
+            QVERIFY2(row.percentText == QLatin1StringView(percent) && row.color == color
+                         && std::abs(row.filledFraction - fill) < 1e-9,
+                     qPrintable(u"%1: %2 %3"_s.arg(utilization).arg(row.percentText).arg(row.filledFraction)));
+        }
+    }
+
+    void resetAndFooterTimes()
+    {
+        // The far end of what a date can hold still gives a line, not a failure.
+        const QDateTime farEnd = QDateTime::fromMSecsSinceEpoch(std::numeric_limits<qint64>::max() / 2, Qt::UTC);
+        const QString far = rowModel(UsageLimit{u"5 Hour"_s, 10.0, farEnd}, Now).resetText.value_or(u"<none>"_s);
+        QVERIFY2(far.startsWith(u"Resets in "_s) && far.endsWith(u"h"_s), qPrintable(far));
+
+        // The footer's elapsed time; a clock set back puts the last update ahead, which reads as just now.
+        const QList<std::pair<qint64, QString>> elapsed{
+            {-30, u"0 sec"_s}, {59, u"59 sec"_s},        {179, u"2 min"_s},          {3599, u"59 min"_s},
+            {3600, u"1 hr"_s}, {3900, u"1 hr, 5 min"_s}, {86400 + 7200, u"1 day"_s}, {3 * 86400, u"3 days"_s}};
+        for (const auto &[secondsAgo, text] : elapsed)
+            QCOMPARE(footerText(Now.addSecs(-secondsAgo), Now), u"Updated "_s + text + u" ago"_s);
+    }
+
+    // Wayland lets no client place a top-level and a popup's grab under
+    // XWayland misses Wayland surfaces: only plain X11 gets the popup, and
+    // XWayland anchors only at a point it can trust.
+    void modePerPlatform()
+    {
+        using enum PanelMode;
+        const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+        const QRect item(1800, 4, 22, 22); // an embedding tray's real geometry
+        for (const auto &[platform, waylandSession, click, mode] : {
+                 std::tuple{"xcb", false, std::optional<Activation>{{item, {1810, 10}}}, AnchoredPopup},
+                 {"xcb", false, std::nullopt, PlacedWindow}, // the menu before any click
+                 {"wayland", true, Activation{{}, {1700, 10}}, PlacedWindow},
+                 {"wayland-egl", true, Activation{{}, {1700, 10}}, PlacedWindow},
+                 {"xcb", true, Activation{{}, {1700, 12}}, AnchoredTool},   // XWayland, on the top bar
+                 {"xcb", true, Activation{{}, {2500, 1010}}, AnchoredTool}, // the second screen's bottom panel
+                 {"xcb", true, Activation{{}, {10, 17}}, PlacedWindow},     // waybar's item-relative point
+                 {"xcb", true, Activation{{}, {900, 500}}, PlacedWindow},   // mid-screen
+                 {"xcb", true, Activation{{}, {5000, 10}}, PlacedWindow},   // off every screen
+                 {"xcb", true, Activation{item, {10, 17}}, AnchoredTool},
+                 {"xcb", true, std::nullopt, PlacedWindow},
+                 {"offscreen", false, Activation{{}, {0, 0}}, AnchoredPopup},
+             }) {
+            const PanelPlacement placement
+                = decidePanelPlacement(PlacementInput{QString::fromLatin1(platform), waylandSession, click, screens});
+            QCOMPARE(placement.mode, mode);
+            if (mode != PlacedWindow) { // anchored where the click was
+                QCOMPARE(placement.trayGeometry, click->trayGeometry);
+                QCOMPARE(placement.point, click->point);
+            }
+        }
+    }
+
+    void edgeReachAndSession()
+    {
+        const QList<QRect> screen{QRect(0, 0, 1920, 1080)};
+        QVERIFY(isAnchorablePoint(QPoint(1919 - 63, 500), screen));
+        QVERIFY(!isAnchorablePoint(QPoint(1919 - 64, 500), screen));
+        QVERIFY(isAnchorablePoint(QPoint(64, 1079), screen));
+        QVERIFY(!isAnchorablePoint(QPoint(63, 63), screen)); // could be item-relative
+        QVERIFY(!isAnchorablePoint(QPoint(100, 10), {}));
+
+        QVERIFY(isWaylandSession("Wayland", ""));
+        QVERIFY(isWaylandSession("x11", "wayland-0")); // a Wayland display, whatever the session says
+        QVERIFY(!isWaylandSession("x11", ""));
+        // The user's own choice stands; a Wayland session prefers native Wayland, falling back to XWayland.
+        QCOMPARE(preferredQtPlatform("", "wayland", "wayland-0"), QByteArray("wayland;xcb"));
+        QCOMPARE(preferredQtPlatform("xcb", "wayland", "wayland-0"), QByteArray());
+        QCOMPARE(preferredQtPlatform("", "x11", ""), QByteArray());
+    }
+
+    // The item sits in a panel, outside the available area; the result is
+    // always on screen, whatever the anchor says.
+    void geometryStaysOnScreen()
+    {
+        const QRect screen(0, 0, 1920, 1080), belowTopPanel(0, 28, 1920, 1052), item(1000, 2, 24, 24);
+        // The expected geometry's size is the panel's.
+        for (const auto &[tray, point, available, expected] : {
+                 std::tuple{item, QPoint(), belowTopPanel, QRect(862, 30, 300, 400)},  // centred on the item
+                 {{1000, 1054, 24, 24}, {}, {0, 0, 1920, 1052}, {862, 650, 300, 400}}, // above a bottom panel
+                 {item, {}, screen, {862, 30, 300, 400}},               // no strut: the item in the available area
+                 {{}, {1500, 10}, belowTopPanel, {1350, 28, 300, 400}}, // no geometry: under the pointer
+                 {{1890, 2, 24, 24}, {}, belowTopPanel, {1620, 30, 300, 400}}, // a corner pushes it left
+                 {{-500, -500, 24, 24}, {}, screen, {0, 0, 300, 400}},
+                 {item, {}, screen, {862, 0, 300, 2000}}, // taller than the screen: the header stays visible
+             })
+            QCOMPARE(panelGeometry(expected.size(), tray, point, available), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPanel)
+#include "test_panel.moc"

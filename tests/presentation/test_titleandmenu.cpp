@@ -1,0 +1,246 @@
+// What the tray shows. The title as pieces: which limit each mode picks, how
+// a percentage is written and coloured, what stands between providers and what
+// stands in for them when none can be shown. The menu's rows: figures per
+// limit, a provider's error, the empty state and a first load, then the commands.
+#include "presentation/EmptyState.h"
+#include "presentation/PanelModel.h"
+#include "presentation/TitleLayout.h"
+#include "presentation/TrayMenuModel.h"
+#include "support/TitleFixtures.h"
+
+#include <QTest>
+
+#include <QtNumeric>
+
+using namespace Qt::StringLiterals;
+using Kind = TitlePiece::Kind;
+using Role = TrayMenuEntry::Role;
+
+namespace {
+
+const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
+constexpr qint64 Hour = 3600, Day = 86400;
+
+TitleLayout title(const ProviderList &available, const QHash<QString, ProviderState> &states, bool loading = false)
+{
+    return layoutTitle(available, states, loading, DisplayMode::Weekly);
+}
+
+QList<Kind> kinds(const TitleLayout &title)
+{
+    QList<Kind> result;
+    for (const TitlePiece &piece : title.pieces)
+        result.append(piece.kind);
+    return result;
+}
+
+UsageLimit limit(const QString &name, double utilization, std::optional<qint64> window, qint64 resetIn = -1)
+{
+    UsageLimit result{name, utilization, std::nullopt, LimitKind::Other, window};
+    if (resetIn >= 0)
+        result.resetTime = Now.addSecs(resetIn);
+    return result;
+}
+
+// No limits: never fetched.
+void addProvider(TrayMenuInput &input, const std::shared_ptr<UsageProvider> &provider,
+                 std::optional<QList<UsageLimit>> limits, std::optional<QString> error = std::nullopt)
+{
+    input.availableProviders.append(provider);
+    input.providerStates.insert(
+        provider->id(),
+        stateWith(provider, limits ? ProviderUsageResponse{*limits} : std::optional<ProviderUsageResponse>(), error));
+}
+
+// The figures rows' labels; figures are for reading, never clicked.
+QStringList figures(const TrayMenuInput &input)
+{
+    QStringList labels;
+    for (const TrayMenuEntry &entry : buildTrayMenuModel(input, Now).entries) {
+        if (entry.role == Role::Figures)
+            labels.append(entry.enabled ? entry.label + u" (enabled!)"_s : entry.label);
+    }
+    return labels;
+}
+
+} // namespace
+
+class TestTitleAndMenu : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void limitByKindAndBandByShownNumber()
+    {
+        using enum DisplayMode;
+        using enum Band;
+        const auto both = usageOf({{"Weekly (7d)", 42}, {"Session (5h)", 10}});
+        // Labels that say the opposite of the kinds: the kinds decide.
+        ProviderUsageResponse renamed;
+        renamed.limits = {{u"Weekly"_s, 64, {}, LimitKind::Session, 18000},
+                          {u"5 Hour"_s, 7, {}, LimitKind::Weekly, 604800},
+                          {u"Session"_s, 99, {}, LimitKind::Other, {}}};
+        const auto one = [](double value) { return usageOf({{"Weekly", value}}); };
+        for (const auto &[mode, usage, shown, band] : {
+                 std::tuple{Weekly, both, "42%", Low},
+                 {Session, both, "10%", Low},
+                 {Weekly, renamed, "7%", Low},
+                 {Session, renamed, "64%", Low},
+                 {Weekly, usageOf({{"Session (5h)", 30}, {"Other", 80}}), "80%", Elevated}, // none: the highest
+                 {Weekly, {}, "0%", Low},
+                 {Weekly, one(69.99), "69%", Low},
+                 {Weekly, one(70), "70%", Elevated},
+                 {Weekly, one(90), "90%", Critical},
+                 {Weekly, one(qInf()), "--%", Low},
+             }) {
+            const auto layout = layoutTitle({claude}, {{claude->id(), stateWith(claude, usage)}}, false, mode);
+            QCOMPARE(layout.text(), u"Claude "_s + QLatin1StringView(shown));
+            QCOMPARE(layout.percentages().constFirst().band, band);
+        }
+    }
+
+    void glyphsAndErrors()
+    {
+        const QHash<QString, ProviderState> unusable{{u"claude"_s, stateWith(claude, {}, u"Not logged in"_s)},
+                                                     {u"codex"_s, stateWith(codex, {})}};
+        for (const auto &[states, loading, glyph] : {std::tuple{QHash<QString, ProviderState>(), true, u"\u23F3"},
+                                                     {{}, false, u"\u274C"},
+                                                     {unusable, true, u"\u23F3"},
+                                                     {unusable, false, u"\u274C"}}) {
+            const TitleLayout layout = title({claude, codex}, states, loading);
+            QCOMPARE(layout.pieces.constFirst().text, QString::fromUtf16(glyph));
+            QCOMPARE(kinds(layout), QList<Kind>{Kind::Glyph});
+            // Labels and tooltips may lack an emoji font: the glyphs are written out.
+            QCOMPARE(layout.text(), loading ? u"Loading\u2026"_s : u"No usage"_s);
+        }
+
+        // An error beside usage still shows the usage; in the tooltip an error stands for missing usage.
+        const QHash<QString, ProviderState> states{
+            {u"claude"_s, stateWith(claude, usageOf({{"Weekly", 91}}), u"The request timed out."_s)},
+            {u"codex"_s, stateWith(codex, {}, u"Offline"_s)}};
+        QCOMPARE(title({claude, codex}, states, true).text(), u"Claude 91%"_s);
+        QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly),
+                 (QStringList{u"Claude \u2014 Weekly: 91%"_s, u"Codex: Offline"_s}));
+    }
+
+    void separatorsAndIcons()
+    {
+        const TitleLayout both = weeklyTitle(42, 17.9);
+        QCOMPARE(both.text(), u"Claude 42% \u00B7 Codex 17%"_s);
+        QCOMPARE(kinds(both),
+                 (QList<Kind>{Kind::IconImage, Kind::Percentage, Kind::Separator, Kind::IconImage, Kind::Percentage}));
+        QCOMPARE(both.pieces.at(0).iconName, u"claude-icon"_s);
+        QCOMPARE(both.widestText(), u"Claude 100% \u00B7 Codex 100%"_s);
+        const QHash<QString, ProviderState> left{{u"claude"_s, stateWith(claude, usageOf({{"Weekly", 97}}))}};
+        QCOMPARE(layoutTitle({claude}, left, false, DisplayMode::Weekly, DisplayAs::Remaining).widestText(),
+                 u"Claude 100% left"_s);
+        // Both names begin with C; the icon tells them apart by letter.
+        QCOMPARE(both.pieces.at(0).mark, u"C"_s);
+        QCOMPARE(both.pieces.at(3).mark, u"X"_s);
+        // The level follows the number shown, capped at full.
+        QCOMPARE(both.pieces.at(4).fill, 0.17);
+        QCOMPARE(weeklyTitle(120.5).pieces.at(1).fill, 1.0);
+
+        QHash<QString, ProviderState> states{{u"claude"_s, stateWith(claude, usageOf({{"Weekly", 5}}))},
+                                             {u"codex"_s, stateWith(codex, usageOf({{"Weekly", 17}}))}};
+        // The available list's order, not the dictionary's; one no longer available vanishes.
+        QCOMPARE(title({codex, claude}, states).text(), u"Codex 17% \u00B7 Claude 5%"_s);
+        QCOMPARE(title({codex}, states).text(), u"Codex 17%"_s);
+        states[u"claude"_s].usage.reset();
+        QCOMPARE(title({claude, codex}, states, true).text(), u"Codex 17%"_s);
+
+        // Without artwork the icon is text; the plain title names the provider either way.
+        for (const std::optional<QString> &iconName : {std::optional<QString>(), std::optional<QString>(u""_s)}) {
+            const auto plain = std::make_shared<TitleTestProvider>(u"p"_s, u"Plain"_s, u"P"_s, iconName);
+            const TitleLayout layout = title({plain}, {{u"p"_s, stateWith(plain, usageOf({{"Weekly", 3}}))}});
+            QCOMPARE(layout.text(), u"Plain 3%"_s);
+            QCOMPARE(kinds(layout), (QList<Kind>{Kind::IconText, Kind::Percentage}));
+        }
+    }
+
+    // Shown as remaining, every face writes what is left while its colour
+    // and bar still follow what is used.
+    void everyFaceShowsWhatIsLeftColouredByUse()
+    {
+        const QHash<QString, ProviderState> states{{u"claude"_s, stateWith(claude, usageOf({{"Weekly", 91.5}}))},
+                                                   {u"codex"_s, stateWith(codex, usageOf({{"Weekly", 12}}))}};
+        const QList<TitlePiece> shown
+            = layoutTitle({claude, codex}, states, false, DisplayMode::Weekly, DisplayAs::Remaining).percentages();
+        QCOMPARE(shown.constFirst().text, u"8% left"_s);
+        QCOMPARE(shown.constFirst().band, Band::Critical);
+        QCOMPARE(shown.constLast().text, u"88% left"_s);
+        QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly, DisplayAs::Remaining),
+                 (QStringList{u"Claude \u2014 Weekly: 8% left"_s, u"Codex \u2014 Weekly: 88% left"_s}));
+
+        const RowModel row = rowModel(UsageLimit{u"Weekly"_s, 91.5, std::nullopt}, QDateTime::currentDateTimeUtc(),
+                                      DisplayAs::Remaining);
+        QCOMPARE(row.percentText, u"8% left"_s);
+        QCOMPARE(row.color, NamedColor::Red);
+        QCOMPARE(row.filledFraction, 0.915);
+    }
+
+    void menuFiguresFromEachState()
+    {
+        TrayMenuInput usage;
+        usage.zone = QTimeZone::utc();
+        addProvider(usage, claude,
+                    QList<UsageLimit>{limit(u"5 Hour"_s, 12.4, 5 * Hour, 2 * Hour + 300),
+                                      limit(u"Weekly"_s, 76, 7 * Day, 3 * Day + 4 * Hour + 59),
+                                      limit(u"Code Review"_s, 100.6, std::nullopt, 0)});
+        addProvider(usage, codex, std::nullopt, u"The saved login\nhas expired."_s);
+        QCOMPARE(figures(usage),
+                 (QStringList{u"Claude \u00B7 5 Hour 12% \u00B7 resets in 2h 5m (at 14:05)"_s,
+                              u"Claude \u00B7 Weekly (7d) 76% \u00B7 resets in 3d 4h (Tue 16:00)"_s,
+                              u"Claude \u00B7 Code Review 100% \u00B7 resets now"_s,
+                              u"Codex \u00B7 The saved login has expired."_s}));
+
+        // A first load shows the provider waiting; during a later one the figures stay.
+        TrayMenuInput loading;
+        loading.isLoading = true;
+        addProvider(loading, claude, std::nullopt);
+        addProvider(loading, codex, QList<UsageLimit>{limit(u"Sonnet"_s, 5, 7 * Day), limit(u"Opus"_s, qQNaN(), {})});
+        QCOMPARE(figures(loading),
+                 (QStringList{u"Claude \u00B7 Loading\u2026"_s, u"Codex \u00B7 Sonnet (7d) 5%"_s,
+                              u"Codex \u00B7 Opus --%"_s}));
+
+        // Nobody logged in, or a state whose provider is no longer available: the empty state, a line per row.
+        TrayMenuInput gone;
+        addProvider(gone, claude, QList<UsageLimit>{limit(u"Weekly"_s, 50, std::nullopt)});
+        gone.availableProviders.clear();
+        for (const TrayMenuInput &input : {TrayMenuInput(), gone})
+            QCOMPARE(figures(input), QString(EmptyStateMessage).split(u'\n'));
+    }
+
+    void menuCommandsFollowTheFigures()
+    {
+        TrayMenuInput idle;
+        addProvider(idle, claude, QList<UsageLimit>{limit(u"Weekly"_s, 50, std::nullopt)});
+        idle.launchAtLogin = true;
+        const QList<TrayMenuEntry> entries = buildTrayMenuModel(idle, Now).entries;
+        QList<Role> roles;
+        for (const TrayMenuEntry &entry : entries)
+            roles.append(entry.role);
+        QCOMPARE(roles,
+                 (QList<Role>{Role::Figures, Role::Separator, Role::ShowUsage, Role::Refresh, Role::ShowRemaining,
+                              Role::LaunchAtLogin, Role::Separator, Role::Quit}));
+        QCOMPARE(entries.at(2).label, u"Show Usage\u2026"_s);
+        QVERIFY(entries.at(3).enabled);
+        QVERIFY(!entries.at(4).checked);
+        QVERIFY(entries.at(5).checked);
+
+        // What is left, when chosen: the row's figure and the check item follow.
+        idle.displayAs = DisplayAs::Remaining;
+        const QList<TrayMenuEntry> remaining = buildTrayMenuModel(idle, Now).entries;
+        QCOMPARE(remaining.at(0).label, u"Claude \u00B7 Weekly 50% left"_s);
+        QVERIFY(remaining.at(4).checked);
+
+        // While a run is in progress Refresh waits, and only Refresh.
+        idle.isLoading = true;
+        const QList<TrayMenuEntry> busy = buildTrayMenuModel(idle, Now).entries;
+        QVERIFY(!busy.at(3).enabled);
+        QVERIFY(busy.at(2).enabled && busy.at(7).enabled);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTitleAndMenu)
+#include "test_titleandmenu.moc"
