@@ -10,32 +10,26 @@ class LogCapture
 public:
     explicit LogCapture(const QString &rules)
     {
-        lines().clear();
+        s_lines.clear();
         QLoggingCategory::setFilterRules(rules);
-        previous() = qInstallMessageHandler(&LogCapture::handle);
+        s_previous = qInstallMessageHandler(&LogCapture::handle);
     }
     ~LogCapture()
     {
-        qInstallMessageHandler(previous());
+        qInstallMessageHandler(s_previous);
         QLoggingCategory::setFilterRules(QString());
     }
-    static QStringList &lines()
-    {
-        static QStringList captured;
-        return captured;
-    }
+    static QStringList &lines() { return s_lines; }
 
 private:
-    static QtMessageHandler &previous()
-    {
-        static QtMessageHandler handler = nullptr;
-        return handler;
-    }
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
         if (context.category && QByteArrayView(context.category).startsWith("quotix."))
-            lines().append(QString::fromLatin1(context.category) + u": "_qs + message);
-        else if (previous())
-            previous()(type, context, message);
+            s_lines.append(QString::fromLatin1(context.category) + u": "_qs + message);
+        else if (s_previous)
+            s_previous(type, context, message);
     }
+
+    static inline QStringList s_lines;
+    static inline QtMessageHandler s_previous = nullptr;
 };

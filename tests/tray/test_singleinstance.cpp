@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,80 +32,66 @@ class TestSingleInstance : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_root;
+    std::optional<QTemporaryDir> m_base;
     QString m_runtime;
-    QString m_temp;
     QString m_fallback;
 
 private Q_SLOTS:
     void init()
     {
-        static int round = 0;
-        const QString base = m_root.filePath(QString::number(++round));
+        const QString base = m_base.emplace().path();
         m_runtime = base + u"/run"_s;
-        m_temp = base + u"/tmp"_s;
-        m_fallback = m_temp + u"/quotix-%1"_s.arg(::geteuid());
-        QVERIFY(QDir().mkpath(m_runtime) && QDir().mkpath(m_temp));
+        m_fallback = base + u"/tmp/quotix-%1"_s.arg(::geteuid());
+        QVERIFY(QDir().mkpath(m_runtime) && QDir().mkpath(base + u"/tmp"_s));
         QVERIFY(setMode(m_runtime, 0700));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime));
-        qputenv("TMPDIR", QFile::encodeName(m_temp));
+        qputenv("TMPDIR", QFile::encodeName(base + u"/tmp"_s));
     }
 
-    void aPrivateRuntimeFolderHoldsTheLock()
+    // The runtime folder when it is private, else a folder of our own made in
+    // the temporary folder; nothing when what stands there may be another user's.
+    void theLockGoesOnlyInAFolderNoOtherUserControls_data()
     {
-        QString error;
-        QCOMPARE(SingleInstance::defaultLockPath(&error), std::optional<QString>(m_runtime + u"/quotix.lock"_s));
-        QVERIFY(!QFile::exists(m_fallback));
+        QTest::addColumn<QString>("runtime");    // what XDG_RUNTIME_DIR names
+        QTest::addColumn<QString>("planted");    // what stands where the fallback folder goes
+        QTest::addColumn<QString>("lockFolder"); // empty: refused
+        QTest::newRow("private runtime folder") << u"private"_s << QString() << u"runtime"_s;
+        QTest::newRow("runtime unset") << QString() << QString() << u"fallback"_s;
+        QTest::newRow("runtime relative") << u"relative"_s << QString() << u"fallback"_s;
+        QTest::newRow("runtime open to others") << u"open"_s << QString() << u"fallback"_s;
+        QTest::newRow("runtime missing") << u"missing"_s << QString() << u"fallback"_s;
+        QTest::newRow("planted link to a folder of ours") << QString() << u"link"_s << QString();
+        QTest::newRow("planted folder open to others") << QString() << u"open"_s << QString();
+        QTest::newRow("planted file") << QString() << u"file"_s << QString();
     }
-
-    void otherwiseAFolderOfOurOwnIsMadeInTheTemporaryFolder_data()
-    {
-        QTest::addColumn<QString>("runtime");
-        QTest::newRow("unset") << QString();
-        QTest::newRow("relative") << u"run"_s;
-        QTest::newRow("open to others") << u"open"_s;
-        QTest::newRow("missing") << u"missing"_s;
-    }
-    void otherwiseAFolderOfOurOwnIsMadeInTheTemporaryFolder()
+    void theLockGoesOnlyInAFolderNoOtherUserControls()
     {
         QFETCH(QString, runtime);
-        if (runtime == "open"_L1) {
+        QFETCH(QString, planted);
+        QFETCH(QString, lockFolder);
+        if (runtime == "open"_L1)
             QVERIFY(setMode(m_runtime, 0755));
-            runtime = m_runtime;
-        } else if (runtime == "missing"_L1) {
-            runtime = m_runtime + u"/gone"_s;
-        }
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        QString error;
-        for (int start = 0; start < 2; ++start) { // the second start finds the folder made by the first
-            QCOMPARE(SingleInstance::defaultLockPath(&error), std::optional<QString>(m_fallback + u"/quotix.lock"_s));
-            QCOMPARE(modeOf(m_fallback), mode_t(0700));
-        }
-    }
-
-    void aFolderPlantedInTheTemporaryFolderIsRefused_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("link to a folder of ours") << u"link"_s;
-        QTest::newRow("open to others") << u"open"_s;
-        QTest::newRow("a file") << u"file"_s;
-    }
-    void aFolderPlantedInTheTemporaryFolderIsRefused()
-    {
-        QFETCH(QString, kind);
-        qunsetenv("XDG_RUNTIME_DIR");
-        if (kind == "link"_L1) {
+        const QHash<QString, QString> runtimes{{u"private"_s, m_runtime},
+                                               {u"open"_s, m_runtime},
+                                               {u"missing"_s, m_runtime + u"/gone"_s},
+                                               {u"relative"_s, QDir::current().relativeFilePath(m_runtime)}};
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimes.value(runtime)));
+        if (planted == "link"_L1)
             QVERIFY(QFile::link(m_runtime, m_fallback)); // 0700 and ours, but reached through a link
-        } else if (kind == "open"_L1) {
+        else if (planted == "open"_L1)
             QVERIFY(QDir().mkdir(m_fallback) && setMode(m_fallback, 0777));
-        } else {
-            QFile file(m_fallback);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        else if (planted == "file"_L1)
+            QVERIFY(QFile(m_fallback).open(QIODevice::WriteOnly));
+
         QString error;
-        QVERIFY(!SingleInstance::defaultLockPath(&error));
-        QVERIFY2(error.contains(m_fallback), qPrintable(error));
-        QVERIFY(!QFile::exists(m_runtime + u"/quotix.lock"_s));
+        for (int start = 0; start < 2; ++start) { // the second start finds what the first made
+            const std::optional<QString> path = SingleInstance::defaultLockPath(&error);
+            if (lockFolder.isEmpty())
+                QVERIFY2(!path && error.contains(m_fallback), qPrintable(error));
+            else
+                QCOMPARE(path, (lockFolder == "runtime"_L1 ? m_runtime : m_fallback) + u"/quotix.lock"_s);
+        }
+        if (!lockFolder.isEmpty()) // made private, or not made at all
+            QCOMPARE(modeOf(m_fallback), lockFolder == "fallback"_L1 ? mode_t(0700) : mode_t(0));
     }
 };
 

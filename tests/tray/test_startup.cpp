@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,13 +15,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString Quotix = QStringLiteral(QUOTIX_EXECUTABLE);
+
 // A child whose core file, if it writes one, lands in folder.
 std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments,
-                                const QProcessEnvironment &environment, const QString &folder)
+                                const QProcessEnvironment &environment, const QString &folder = QString())
 {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment);
-    process->setWorkingDirectory(folder);
+    if (!folder.isEmpty() && QDir().mkpath(folder))
+        process->setWorkingDirectory(folder);
     process->setChildProcessModifier([] {
         const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
         ::setrlimit(RLIMIT_CORE, &unlimited);
@@ -32,29 +34,26 @@ std::unique_ptr<QProcess> start(const QString &program, const QStringList &argum
 }
 
 // Ends the child with a signal whose default is to dump core.
-bool leavesCore(QProcess &process, const QString &folder)
+bool leavesCore(QProcess &process)
 {
     ::kill(pid_t(process.processId()), SIGQUIT);
     process.waitForFinished(10000);
-    return !QDir(folder).entryList({u"core*"_s}, QDir::Files).isEmpty();
+    return !QDir(process.workingDirectory()).entryList({u"core*"_s}, QDir::Files).isEmpty();
 }
 
-// The tray in a home of its own: the demo figures, no credentials read, and
-// a private bus without a tray host, so it waits for one.
-QProcessEnvironment trayEnvironment(const QTemporaryDir &home)
+// The tray in a home of its own with a private runtime folder: the demo
+// figures, no credentials read, and a private bus without a tray host, so it
+// waits for one, holding its lock.
+QProcessEnvironment trayHome(const QTemporaryDir &home)
 {
+    QDir(home.path()).mkdir(u"run"_s);
+    QFile::setPermissions(home.filePath(u"run"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"HOME"_s, home.path());
     environment.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
     environment.insert(u"XDG_RUNTIME_DIR"_s, home.filePath(u"run"_s));
     environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     return environment;
-}
-
-bool makeRuntimeFolder(const QTemporaryDir &home)
-{
-    return QDir(home.path()).mkdir(u"run"_s)
-        && QFile::setPermissions(home.filePath(u"run"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 } // namespace
@@ -80,50 +79,39 @@ private Q_SLOTS:
             environment.remove(QString::fromLatin1(name));
         if (!display.isEmpty())
             environment.insert(u"DISPLAY"_s, display);
-        QProcess quotix;
-        quotix.setProcessEnvironment(environment);
-        quotix.start(QStringLiteral(QUOTIX_EXECUTABLE), {});
-        QVERIFY(quotix.waitForFinished(10000));
-        QCOMPARE(quotix.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(quotix.exitCode(), 1);
-        QVERIFY(QString::fromUtf8(quotix.readAllStandardError()).contains(message));
+        const auto quotix = start(Quotix, {}, environment);
+        QVERIFY(quotix->waitForFinished(10000));
+        QCOMPARE(quotix->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(quotix->exitCode(), 1);
+        QVERIFY(QString::fromUtf8(quotix->readAllStandardError()).contains(message));
     }
 
     void aLockLeftByAKilledCopyIsTakenOver()
     {
         QTemporaryDir home;
-        QVERIFY(makeRuntimeFolder(home));
-        const QString lock = home.filePath(u"run/quotix.lock"_s);
         const auto holder = [&] {
-            QFile file(lock);
+            QFile file(home.filePath(u"run/quotix.lock"_s));
             return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : 0;
         };
-
-        QProcess first;
-        first.setProcessEnvironment(trayEnvironment(home));
-        first.start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s});
-        QTRY_COMPARE_WITH_TIMEOUT(holder(), first.processId(), 10000);
+        const auto first = start(Quotix, {u"--demo"_s}, trayHome(home));
+        QTRY_COMPARE_WITH_TIMEOUT(holder(), first->processId(), 10000);
 
         // While the first lives, a second start is turned away.
-        QProcess second;
-        second.setProcessEnvironment(trayEnvironment(home));
-        second.start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s});
-        QVERIFY(second.waitForFinished(10000));
-        QCOMPARE(second.exitCode(), 1);
-        QVERIFY(second.readAllStandardError().contains("already running"));
+        const auto second = start(Quotix, {u"--demo"_s}, trayHome(home));
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 1);
+        QVERIFY(second->readAllStandardError().contains("already running"));
 
         // Killed without a chance to clean up, the first leaves its lock behind.
-        const qint64 killed = first.processId();
-        first.kill(); // SIGKILL
-        QVERIFY(first.waitForFinished(10000));
+        const qint64 killed = first->processId();
+        first->kill(); // SIGKILL
+        QVERIFY(first->waitForFinished(10000));
         QCOMPARE(holder(), killed);
-        QProcess third;
-        third.setProcessEnvironment(trayEnvironment(home));
-        third.start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s});
-        QTRY_COMPARE_WITH_TIMEOUT(holder(), third.processId(), 10000);
-        QCOMPARE(third.state(), QProcess::Running);
-        third.kill();
-        third.waitForFinished(10000);
+        const auto third = start(Quotix, {u"--demo"_s}, trayHome(home));
+        QTRY_COMPARE_WITH_TIMEOUT(holder(), third->processId(), 10000);
+        QCOMPARE(third->state(), QProcess::Running);
+        third->kill();
+        third->waitForFinished(10000);
     }
 
     // Both faces hold borrowed tokens in memory: killed by a signal that dumps
@@ -131,39 +119,23 @@ private Q_SLOTS:
     void neitherFaceLeavesACoreDump()
     {
         QTemporaryDir home;
-        QVERIFY(makeRuntimeFolder(home));
-
-        QVERIFY(QDir(home.path()).mkpath(u"control"_s) && QDir(home.path()).mkpath(u"status"_s)
-                && QDir(home.path()).mkpath(u"tray"_s));
         // Whether this machine writes core files at all: a plain process must leave one.
-        auto control
+        const auto control
             = start(u"sleep"_s, {u"30"_s}, QProcessEnvironment::systemEnvironment(), home.filePath(u"control"_s));
         QVERIFY(control->waitForStarted());
-        if (!leavesCore(*control, home.filePath(u"control"_s)))
+        if (!leavesCore(*control))
             QSKIP("this machine writes no core files here, so their absence proves nothing");
 
-        // The command, while it waits for a service that accepted the connection but never answers.
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        {
-            QFile credentials(home.filePath(u".credentials.json"_s));
-            QVERIFY(credentials.open(QIODevice::WriteOnly));
-            credentials.write(R"({"claudeAiOauth":{"accessToken":"test-token"}})");
-        }
-        QProcessEnvironment environment = trayEnvironment(home);
-        environment.insert(u"CLAUDE_CONFIG_DIR"_s, home.path());
-        environment.insert(u"CODEX_HOME"_s, home.filePath(u"no-codex"_s));
-        environment.insert(u"QUOTIX_CLAUDE_USAGE_URL"_s,
-                           u"http://127.0.0.1:%1/api/oauth/usage"_s.arg(silent.serverPort()));
-        auto status = start(QStringLiteral(QUOTIX_EXECUTABLE), {u"status"_s}, environment, home.filePath(u"status"_s));
-        QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), 10000);
-        QVERIFY(!leavesCore(*status, home.filePath(u"status"_s)));
+        // The command, once it has printed, while it keeps following.
+        const auto status
+            = start(Quotix, {u"status"_s, u"--demo"_s, u"--follow"_s}, trayHome(home), home.filePath(u"status"_s));
+        QVERIFY(status->waitForReadyRead(10000));
+        QVERIFY(!leavesCore(*status));
 
         // The tray, once it holds its lock and waits for a tray host.
-        auto tray
-            = start(QStringLiteral(QUOTIX_EXECUTABLE), {u"--demo"_s}, trayEnvironment(home), home.filePath(u"tray"_s));
+        const auto tray = start(Quotix, {u"--demo"_s}, trayHome(home), home.filePath(u"tray"_s));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.filePath(u"run/quotix.lock"_s)), 10000);
-        QVERIFY(!leavesCore(*tray, home.filePath(u"tray"_s)));
+        QVERIFY(!leavesCore(*tray));
     }
 };
 

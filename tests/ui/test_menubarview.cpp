@@ -56,6 +56,16 @@ struct Fixture
     MenuBarView view{&manager, &preferences, &launchAtLogin};
 };
 
+// The share of a bar's width drawn in a band colour, read off its pixels, to the nearest 5 %.
+int filledPercent(QWidget *bar)
+{
+    const QImage image = bar->grab().toImage();
+    int coloured = 0;
+    for (int x = 0; x < image.width(); ++x)
+        coloured += QColor(image.pixel(x, image.height() / 2)).hsvSaturationF() > 0.4;
+    return qRound(coloured * 20.0 / image.width()) * 5;
+}
+
 } // namespace
 
 class TestMenuBarView : public QObject
@@ -63,202 +73,129 @@ class TestMenuBarView : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void errorHidesRows();
-    void rowsShowPace();
-    void loadingThenFooter();
-    void controlsWriteThrough();
-    void panelKeys();
-    void windowModesCloseWhenLeft();
-};
+    // Claude through a first load, its figures, a refresh that fails, another error and a logout.
+    void showsLoadingEveryLimitErrorsAndTheEmptyState()
+    {
+        Fixture f;
+        // 80 % of a week used at its half: ahead of pace. The session's length is unknown.
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        ProviderUsageResponse usage;
+        usage.limits = {UsageLimit{u"Weekly"_s, 80.0, now.addSecs(84 * 3600 + 60), LimitKind::Weekly, 7 * 24 * 3600},
+                        UsageLimit{u"Session"_s, 95.0, now.addSecs(3600 + 30), LimitKind::Session, std::nullopt}};
+        const QString expired = u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s;
+        f.claude->script({{usage, 150ms},
+                          {ProviderError::notLoggedIn(u"Claude"_s).withDetail(expired), 150ms},
+                          {ProviderError::apiError(500)}});
+        f.codex->fallback.delay = 150ms;
+        f.view.show();
+        RefreshButton *button = f.view.refreshButton();
 
-void TestMenuBarView::errorHidesRows()
-{
-    Fixture f;
-    const QString expired = u"The saved login expired 3 h ago. Open Claude Code once to renew it."_s;
-    f.claude->script({{usageOf({{"Session (5h)", 42.9}, {"Weekly (7d)", 91.0}})},
-                      {ProviderError::apiError(500)},
-                      {ProviderError::notLoggedIn(u"Claude"_s).withDetail(expired)},
-                      {ProviderError::apiError(500)}});
-    f.view.show();
+        f.manager.refresh();
+        QTRY_VERIFY(f.view.showsLoadingPlaceholder());
+        QVERIFY(!button->isEnabled() && button->isSpinning());
+        QTRY_VERIFY(button->isEnabled());
+        QCOMPARE(f.view.visibleSections().size(), 2);
+        QVERIFY2(f.view.showsFooter() && f.view.footerText().endsWith(u" sec ago"_s), qPrintable(f.view.footerText()));
+        ProviderSection *section = f.view.visibleSections().first();
+        const QList<UsageRow *> rows = section->visibleRows();
+        QCOMPARE(rows.size(), 2);
+        const auto shown = [](UsageRow *row) {
+            return u"%1, bar %2%, %3"_s.arg(row->percentText()).arg(filledPercent(row->bar())).arg(row->resetText());
+        };
+        QCOMPARE(shown(rows[0]), u"80%, bar 80%, Resets in 3d 12h"_s);
+        QCOMPARE(shown(rows[1]), u"95%, bar 95%, Resets in 1h 0m"_s);
+        QVERIFY(rows[0]->bar()->marker() && qAbs(*rows[0]->bar()->marker() - 0.5) < 0.01);
+        QVERIFY(rows[0]->projectionText().startsWith(u"At this pace: runs out in 2"_s));
+        QVERIFY(rows[0]->toolTip().startsWith(u"Resets "_s)); // the clock time
+        QVERIFY(!rows[1]->bar()->marker() && rows[1]->projectionText().isEmpty());
 
-    QVERIFY(f.refreshAndWait());
-    QTRY_COMPARE(f.view.visibleSections().size(), 2);
-    ProviderSection *section = f.view.visibleSections().first();
-    QCOMPARE(section->visibleRows().size(), 2);
+        // The button starts the next run; the figures stay up meanwhile, until an error takes their place.
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTRY_VERIFY(!button->isEnabled());
+        QCOMPARE(section->visibleRows().size(), 2);
+        QTRY_VERIFY(section->showsError());
+        QVERIFY(section->visibleRows().isEmpty());
+        // The line under the error comes with the error that brings it, and goes with it.
+        QCOMPARE(section->errorText(), u"Not logged in to Claude."_s);
+        QCOMPARE(section->errorDetailText(), expired);
+        QVERIFY(f.refreshAndWait());
+        QTRY_COMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
+        QCOMPARE(section->errorDetailText(), QString());
 
-    QVERIFY(f.refreshAndWait());
-    QTRY_VERIFY(section->showsError());
-    QCOMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
-    QVERIFY(section->visibleRows().isEmpty());
-    QCOMPARE(section->errorDetailText(), QString());
-
-    // The line under the error comes with the error that brings it, and goes with it.
-    QVERIFY(f.refreshAndWait());
-    QTRY_COMPARE(section->errorText(), u"Not logged in to Claude."_s);
-    QCOMPARE(section->errorDetailText(), expired);
-    QVERIFY(f.refreshAndWait());
-    QTRY_COMPARE(section->errorText(), ProviderError::apiError(500).errorDescription());
-    QCOMPARE(section->errorDetailText(), QString());
-}
-
-void TestMenuBarView::rowsShowPace()
-{
-    Fixture f;
-    // 80 % of a week used at its half: ahead of pace. The session's length is unknown.
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    ProviderUsageResponse usage;
-    usage.limits = {UsageLimit{u"Weekly"_s, 80.0, now.addSecs(7 * 12 * 3600), LimitKind::Weekly, 7 * 24 * 3600},
-                    UsageLimit{u"Session"_s, 95.0, now.addSecs(3600), LimitKind::Session, std::nullopt}};
-    f.claude->fallback = {usage};
-    f.view.show();
-    QVERIFY(f.refreshAndWait());
-    QTRY_COMPARE(f.view.visibleSections().size(), 2);
-    const QList<UsageRow *> rows = f.view.visibleSections().first()->visibleRows();
-    QCOMPARE(rows.size(), 2);
-
-    QVERIFY(rows[0]->bar()->marker());
-    QVERIFY(qAbs(*rows[0]->bar()->marker() - 0.5) < 0.01);
-    QVERIFY2(rows[0]->projectionText().startsWith(u"At this pace: runs out in 2"_s),
-             qPrintable(rows[0]->projectionText()));
-    QVERIFY2(rows[0]->toolTip().startsWith(u"Resets "_s), qPrintable(rows[0]->toolTip())); // the clock time
-    QVERIFY(!rows[1]->bar()->marker());
-    QVERIFY(rows[1]->projectionText().isEmpty());
-}
-
-void TestMenuBarView::loadingThenFooter()
-{
-    Fixture f;
-    f.claude->fallback = {usageOf({{"Weekly (7d)", 10.0}}), 150ms};
-    f.codex->fallback = {ProviderUsageResponse{}, 150ms};
-    f.view.show();
-    RefreshButton *button = f.view.refreshButton();
-    QVERIFY(!f.view.showsFooter());
-
-    QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
-    f.manager.refresh();
-    QTRY_VERIFY(f.view.showsLoadingPlaceholder());
-    QVERIFY(!button->isEnabled());
-    QVERIFY(button->isSpinning());
-    QVERIFY(finished.wait(5000));
-    QTRY_VERIFY(button->isEnabled());
-    QCOMPARE(f.view.visibleSections().size(), 2);
-    QVERIFY(f.view.showsFooter());
-    QVERIFY2(f.view.footerText().endsWith(u" sec ago"_s), qPrintable(f.view.footerText()));
-
-    // The button starts the next run; the old figures stay up meanwhile.
-    QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_VERIFY(!button->isEnabled());
-    QCOMPARE(f.view.visibleSections().size(), 2);
-    QVERIFY(finished.wait(5000));
-}
-
-void TestMenuBarView::controlsWriteThrough()
-{
-    Fixture f;
-    f.view.show();
-    SegmentedPicker *picker = f.view.picker();
-    QCOMPARE(picker->segment(0)->text(), u"Weekly"_s);
-    QCOMPARE(picker->segment(1)->text(), u"5 Hour"_s);
-    QCOMPARE(picker->currentIndex(), 0); // nothing stored reads as weekly
-    QTest::mouseClick(picker->segment(1), Qt::LeftButton);
-    QCOMPARE(f.settings.value("menuBarDisplayMode"_L1).toString(), u"session"_s);
-    QTest::mouseClick(picker->segment(0), Qt::LeftButton);
-    QCOMPARE(f.settings.value("menuBarDisplayMode"_L1).toString(), u"weekly"_s);
-
-    // Used or remaining, under it; the rows follow the choice.
-    f.claude->fallback = {usageOf({{"Weekly (7d)", 76.0}})};
-    QVERIFY(f.refreshAndWait());
-    const auto firstPercent = [&f] {
-        const auto sections = f.view.visibleSections();
-        const auto rows = sections.isEmpty() ? QList<UsageRow *>() : sections.first()->visibleRows();
-        return rows.isEmpty() ? QString() : rows.first()->percentText();
-    };
-    SegmentedPicker *shownAs = f.view.displayAsPicker();
-    QCOMPARE(shownAs->segment(0)->text(), u"Used"_s);
-    QCOMPARE(shownAs->segment(1)->text(), u"Remaining"_s);
-    QCOMPARE(shownAs->currentIndex(), 0);
-    QTest::mouseClick(shownAs->segment(1), Qt::LeftButton);
-    QCOMPARE(f.settings.value("displayAs"_L1).toString(), u"remaining"_s);
-    QTRY_COMPARE(firstPercent(), u"24% left"_s);
-    QTest::mouseClick(shownAs->segment(0), Qt::LeftButton);
-    QCOMPARE(f.settings.value("displayAs"_L1).toString(), u"used"_s);
-    QTRY_COMPARE(firstPercent(), u"76%"_s);
-
-    QCheckBox *box = f.view.launchAtLoginBox();
-    QCOMPARE(box->text(), u"Launch at Login"_s);
-    QTest::mouseClick(box, Qt::LeftButton);
-    QTest::mouseClick(box, Qt::LeftButton);
-    QCOMPARE(f.loginItems.calls, (QStringList{u"register"_s, u"unregister"_s}));
-
-    // Changes made elsewhere show, without the box calling the service again.
-    f.preferences.setDisplayMode(DisplayMode::Session);
-    f.launchAtLogin.setEnabled(true);
-    QTRY_COMPARE(picker->currentIndex(), 1);
-    QVERIFY(box->isChecked());
-    QCOMPARE(f.loginItems.calls.size(), 3);
-}
-
-void TestMenuBarView::panelKeys()
-{
-    Fixture f;
-    MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
-    QSignalSpy quit(&panel, &MenuBarPanel::quitRequested);
-    QSignalSpy closed(&panel, &MenuBarPanel::closed);
-    panel.showAnchored(QRect(), QPoint(100, 5));
-    QVERIFY(QTest::qWaitForWindowActive(&panel));
-    const int emptyHeight = panel.height();
-
-    // The height follows the content.
-    QVERIFY(f.refreshAndWait());
-    QTRY_VERIFY(panel.height() > emptyHeight);
-
-    QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
-    QTest::mouseClick(panel.view()->quitButton(), Qt::LeftButton);
-    QCOMPARE(quit.size(), 2);
-
-    QTest::keyClick(&panel, Qt::Key_Escape);
-    QTRY_VERIFY(!panel.isVisible());
-    QCOMPARE(closed.size(), 1);
-}
-
-void TestMenuBarView::windowModesCloseWhenLeft()
-{
-    Fixture f;
-    MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
-    QSignalSpy closed(&panel, &MenuBarPanel::closed);
-
-    // Where no grab sees a click outside, turning to another window closes it.
-    for (PanelMode mode : {PanelMode::PlacedWindow, PanelMode::AnchoredTool}) {
-        panel.showPlaced(PanelPlacement{mode, QRect(1000, 2, 24, 24), QPoint()});
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QCOMPARE(panel.mode(), mode);
-        QEvent deactivate(QEvent::WindowDeactivate);
-        QCoreApplication::sendEvent(&panel, &deactivate);
-        QTRY_VERIFY(!panel.isVisible());
+        // Both log out: no section stays behind the empty state.
+        f.claude->available = f.codex->available = false;
+        QVERIFY(f.refreshAndWait());
+        QTRY_VERIFY(f.view.showsEmptyState());
+        QVERIFY(f.view.visibleSections().isEmpty());
     }
-    QCOMPARE(closed.size(), 2);
 
-    // A titled window of its own; opening it again keeps the one window, and Escape closes it.
-    panel.showPlaced(PanelPlacement{});
-    QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    QCOMPARE(panel.windowTitle(), u"Quotix"_s);
-    QVERIFY(!(panel.windowFlags() & Qt::FramelessWindowHint));
-    QVERIFY(!panel.windowIcon().isNull());
-    panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(5, 5)});
-    QCOMPARE(panel.mode(), PanelMode::PlacedWindow);
-    QVERIFY(panel.isVisible());
-    QTest::keyClick(&panel, Qt::Key_Escape);
-    QTRY_VERIFY(!panel.isVisible());
+    void controlsWriteThrough()
+    {
+        Fixture f;
+        f.claude->fallback = {usageOf({{"Weekly (7d)", 76.0}})};
+        f.view.show();
+        QVERIFY(f.refreshAndWait());
+        QTRY_VERIFY(!f.view.visibleSections().isEmpty());
+        const UsageRow *row = f.view.visibleSections().first()->visibleRows().constFirst();
+        // Each segment stores its value; the rows follow used or remaining.
+        QTest::mouseClick(f.view.picker()->segment(1), Qt::LeftButton);
+        QCOMPARE(f.settings.value("menuBarDisplayMode"_L1).toString(), u"session"_s);
+        QTest::mouseClick(f.view.displayAsPicker()->segment(1), Qt::LeftButton);
+        QCOMPARE(f.settings.value("displayAs"_L1).toString(), u"remaining"_s);
+        QTRY_COMPARE(row->percentText(), u"24% left"_s);
 
-    // The popup does not close on deactivation: its grab handles clicks outside.
-    panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(100, 5)});
-    QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    QVERIFY(panel.windowFlags().testFlag(Qt::Popup));
-    QEvent deactivate(QEvent::WindowDeactivate);
-    QCoreApplication::sendEvent(&panel, &deactivate);
-    QVERIFY(panel.isVisible());
-    panel.close();
-}
+        QCheckBox *box = f.view.launchAtLoginBox();
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(f.loginItems.calls, (QStringList{u"register"_s, u"unregister"_s}));
+
+        // Changes made elsewhere show, without the box calling the service again.
+        f.preferences.setDisplayMode(DisplayMode::Weekly);
+        f.launchAtLogin.setEnabled(true);
+        QTRY_COMPARE(f.view.picker()->currentIndex(), 0);
+        QVERIFY(box->isChecked());
+        QCOMPARE(f.loginItems.calls.size(), 3);
+    }
+
+    void panelQuitsAndClosesAsItsModeRequires()
+    {
+        Fixture f;
+        MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
+        QSignalSpy quit(&panel, &MenuBarPanel::quitRequested);
+        QSignalSpy closed(&panel, &MenuBarPanel::closed);
+        panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(100, 5)});
+        QVERIFY(QTest::qWaitForWindowActive(&panel));
+        QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
+        QTest::mouseClick(panel.view()->quitButton(), Qt::LeftButton);
+        QCOMPARE(quit.size(), 2);
+        const int emptyHeight = panel.height(); // the height follows the content
+        QVERIFY(f.refreshAndWait());
+        QTRY_VERIFY(panel.height() > emptyHeight);
+
+        // Turning to another window closes it where no grab sees a click outside;
+        // the popup leaves that to its grab. Escape closes it in every mode.
+        for (PanelMode mode : {PanelMode::AnchoredPopup, PanelMode::PlacedWindow, PanelMode::AnchoredTool}) {
+            panel.showPlaced(PanelPlacement{mode, QRect(1000, 2, 24, 24), QPoint()});
+            QVERIFY(QTest::qWaitForWindowExposed(&panel));
+            QCOMPARE(panel.mode(), mode);
+            QEvent deactivate(QEvent::WindowDeactivate);
+            QCoreApplication::sendEvent(&panel, &deactivate);
+            QCOMPARE(panel.isVisible(), mode == PanelMode::AnchoredPopup);
+            QTest::keyClick(&panel, Qt::Key_Escape);
+            QVERIFY(!panel.isVisible());
+        }
+        QCOMPARE(closed.size(), 3);
+
+        // A titled window of its own, which stays the one window when opened again.
+        panel.showPlaced(PanelPlacement{});
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QVERIFY(!(panel.windowFlags() & Qt::FramelessWindowHint) && !panel.windowIcon().isNull());
+        panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(5, 5)});
+        QCOMPARE(panel.mode(), PanelMode::PlacedWindow);
+        QTest::keyClick(&panel, Qt::Key_Escape);
+        QVERIFY(!panel.isVisible());
+    }
+};
 
 QTEST_MAIN(TestMenuBarView)
 #include "test_menubarview.moc"
