@@ -15,7 +15,8 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
     model.refreshButton = refreshButtonState(input.isLoading);
     model.pickerSelection = input.displayMode;
     model.displayAsSelection = input.displayAs;
-    model.content = contentBranch(input.isLoading, input.providerStates);
+    // Until the first check has ended nothing is known, not even that no provider is there.
+    model.content = contentBranch(input.isLoading || !input.lastUpdated, input.providerStates);
     if (model.content == ContentBranch::LoadingPlaceholder)
         return model;
 

@@ -78,7 +78,9 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
             rows.append(figures(name + Dot + TrayMenuLoadingText.toString()));
         }
     }
-    if (input.availableProviders.isEmpty()) {
+    if (input.availableProviders.isEmpty() && !input.checked) {
+        rows.append(figures(TrayMenuLoadingText.toString()));
+    } else if (input.availableProviders.isEmpty()) {
         for (const QString &line : QString(EmptyStateMessage).split(u'\n'))
             rows.append(figures(line));
     }
@@ -96,6 +98,8 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
 
 TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin, DisplayAs displayAs)
 {
-    return TrayMenuInput{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(),
-                         launchAtLogin, displayAs};
+    TrayMenuInput input{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(), launchAtLogin,
+                        displayAs};
+    input.checked = manager.lastUpdated().has_value();
+    return input;
 }

@@ -21,6 +21,7 @@ struct TrayMenuInput
     bool launchAtLogin = false;
     DisplayAs displayAs = DisplayAs::Used;
     QTimeZone zone = QTimeZone::systemTimeZone(); // of the reset's clock time
+    bool checked = true; // false until the first check has ended: nothing is known yet
 };
 
 struct TrayMenuModel

@@ -209,6 +209,10 @@ private Q_SLOTS:
         gone.availableProviders.clear();
         for (const TrayMenuInput &input : {TrayMenuInput(), gone})
             QCOMPARE(figures(input), QString(EmptyStateMessage).split(u'\n'));
+        // Before the first check has ended nothing is known yet.
+        TrayMenuInput unchecked;
+        unchecked.checked = false;
+        QCOMPARE(figures(unchecked), QStringList{u"Loading\u2026"_s});
     }
 
     void menuCommandsFollowTheFigures()

@@ -104,6 +104,8 @@ private Q_SLOTS:
         QTest::qWait(300);
         QCOMPARE(launch.provider->attemptTimes.size(), 1);
         QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 42%"_s);
+        // Never "No usage" before the first check has said so.
+        QVERIFY2(!launch.item->titles.contains(NoUsageText.toString()), qPrintable(launch.item->titles.join(u'|')));
         Q_EMIT launch.item->refreshRequested();
         QTRY_COMPARE(launch.provider->attemptTimes.size(), 2);
 
