@@ -2,9 +2,6 @@
 #include "usage-service/ServiceScenario.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -17,7 +14,6 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -52,41 +48,21 @@ private:
     QNetworkAccessManager m_network;
     std::unique_ptr<UsageService> m_service;
 
-    Reply get(const QUrl &url)
+    Reply get(const QNetworkRequest &request)
     {
-        std::unique_ptr<QNetworkReply> reply(m_network.get(QNetworkRequest(url)));
+        std::unique_ptr<QNetworkReply> reply(m_network.get(request));
         QSignalSpy finished(reply.get(), &QNetworkReply::finished);
         finished.wait(5000); // if it never ends: status 0
         return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll()};
     }
 
-    Reply get(const QString &path) { return get(m_service->url(path)); }
+    Reply get(const QString &path) { return get(QNetworkRequest(m_service->url(path))); }
 
 private Q_SLOTS:
     void init()
     {
         m_service = std::make_unique<UsageService>();
         QVERIFY(m_service->listen());
-    }
-
-    void faultsBreakTheExchangeAndRequestsAreRecorded()
-    {
-        m_service->enqueue(UsageService::ClaudePath,
-                           ServiceAnswer{200, "never sent"_ba, {}, {}, ServiceAnswer::Fault::DropConnection});
-        m_service->enqueue(UsageService::ClaudePath,
-                           ServiceAnswer{200, "0123456789"_ba, {}, {}, ServiceAnswer::Fault::TruncateBody});
-
-        const QByteArray request = "GET /api/oauth/usage HTTP/1.1\r\nX-First: 1\r\nAuthorization: Bearer s\r\n\r\n"_ba;
-        QCOMPARE(exchangeRaw(m_service->port(), request), QByteArray());
-        const QByteArray truncated = exchangeRaw(m_service->port(), request);
-        QVERIFY2(truncated.contains("Content-Length: 10\r\n"_ba), truncated.constData());
-        QVERIFY(truncated.endsWith("\r\n\r\n01234"_ba));
-
-        const QList<RecordedRequest> requests = m_service->requests();
-        QCOMPARE(requests.size(), 2);
-        QCOMPARE(requests[0].method + ' ' + requests[0].path, "GET /api/oauth/usage"_ba);
-        QCOMPARE(requests[0].header("authorization"_ba), "Bearer s"_ba);
-        QCOMPARE(requests[0].headers.value(0), qMakePair("X-First"_ba, "1"_ba)); // in the order received
     }
 
     void refusesMalformedRequestsAndKeepsServing()
@@ -110,7 +86,6 @@ private Q_SLOTS:
     {
         m_service->setDefaultAnswer(u"/c"_s, ServiceAnswer{200, "kept"_ba, {}, {}, {}});
         const QList<QByteArray> bad{"{"_ba,
-                                    "[]"_ba,
                                     R"({"a": {}})"_ba,
                                     R"({"/c": {"default": {"stauts": 200}}})"_ba,
                                     R"({"/c": {"queue": [{"fault": "explode"}]}})"_ba,
@@ -121,13 +96,6 @@ private Q_SLOTS:
             QVERIFY2(!ServiceScenario::apply(document, *m_service, &error) && !error.isEmpty(), document.constData());
             QCOMPARE(get(u"/c"_s).body, "kept"_ba);
         }
-        // The hostile answers are there for scenarios too; gzip comes back unpacked.
-        QString error;
-        QVERIFY(ServiceScenario::apply(R"({"/c": {"queue": [{"fault": "gzip", "body": "packed"},
-                                                             {"fault": "trickle", "trickleMs": 5, "body": "slow"}]}})"_ba,
-                                       *m_service, &error));
-        QCOMPARE(get(u"/c"_s).body, "packed"_ba);
-        QCOMPARE(get(u"/c"_s).body, "slow"_ba);
     }
 
     void connectionsBeyondTheCapAreClosedAtOnce()
@@ -150,7 +118,7 @@ private Q_SLOTS:
         QTRY_COMPARE(get(UsageService::ClaudePath).status, 404);
     }
 
-    void programPrintsItsPortAndRecordsToAFile()
+    void programServesItsScenarioAndRecordsNoToken()
     {
         QTemporaryDir dir;
         QFile scenario(dir.filePath(u"scenario.json"_s));
@@ -165,30 +133,21 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(program.canReadLine(), 10000);
         const QByteArray line = program.readLine().trimmed();
         QVERIFY2(line.startsWith("listening on "_ba), line.constData());
-        const QUrl url(u"http://127.0.0.1:%1/api/oauth/usage"_s.arg(line.mid(13).toUShort()));
-        QNetworkRequest withToken(url);
+        QNetworkRequest withToken(QUrl(u"http://127.0.0.1:%1/api/oauth/usage"_s.arg(line.mid(13).toUShort())));
         const QByteArray token(40, 's');
         withToken.setRawHeader("Authorization", "Bearer " + token);
-        std::unique_ptr<QNetworkReply> first(m_network.get(withToken)); // the scenario first, then the demo documents
-        QVERIFY(QSignalSpy(first.get(), &QNetworkReply::finished).wait(5000));
-        QCOMPARE(first->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 401);
-        QCOMPARE(first->readAll(), R"({"e":[1]})"_ba);
-        QCOMPARE(get(url).status, 200);
+        QCOMPARE(get(withToken).status, 401); // the scenario first, then the demo documents
+        QCOMPARE(get(QNetworkRequest(withToken.url())).status, 200);
 
+        // The token never reaches the file, and the file is the user's alone.
         QFile record(recordPath);
         QVERIFY(record.open(QIODevice::ReadOnly));
-        // The token never reaches the file, and the file is the user's alone.
-        const auto othersMay = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-            | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-        QCOMPARE(record.permissions() & othersMay, QFileDevice::Permissions());
-        const QByteArray recordedBytes = record.readAll();
-        QVERIFY(!recordedBytes.contains(token.left(8)));
-        QVERIFY(recordedBytes.contains(R"(["Authorization","Bearer <redacted 40 chars>"])"));
-        const QList<QByteArray> lines = recordedBytes.trimmed().split('\n');
-        QCOMPARE(lines.size(), 2);
-        const QJsonObject recorded = QJsonDocument::fromJson(lines.first()).object();
-        QCOMPARE(recorded.value(u"path"_s).toString(), u"/api/oauth/usage"_s);
-        QVERIFY(recorded.value(u"headers"_s).toArray().contains(QJsonArray{u"Host"_s, url.authority()}));
+        QCOMPARE(record.permissions(),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
+        const QByteArray recorded = record.readAll();
+        QVERIFY(!recorded.contains(token.left(8)));
+        QVERIFY(recorded.contains(R"(["Authorization","Bearer <redacted 40 chars>"])"));
+        QCOMPARE(recorded.count('\n'), 2);
 
         program.terminate();
         QVERIFY(program.waitForFinished(5000));

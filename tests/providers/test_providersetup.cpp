@@ -2,7 +2,6 @@
 #include "core/UsageProvider.h"
 #include "demo/DemoSetup.h"
 #include "demo/UsageService.h"
-#include "support/StreamCapture.h"
 
 #include <QTest>
 
@@ -19,7 +18,7 @@ private Q_SLOTS:
         qunsetenv(CodexUsageUrlVariable);
     }
 
-    void overrideRule_data()
+    void overrideIsHttpsOrLoopbackHttpOnly_data()
     {
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("accepted");
@@ -36,7 +35,7 @@ private Q_SLOTS:
         QTest::newRow("empty: the default") << QString() << false;
     }
 
-    void overrideRule()
+    void overrideIsHttpsOrLoopbackHttpOnly()
     {
         QFETCH(QString, value);
         QFETCH(bool, accepted);
@@ -45,29 +44,8 @@ private Q_SLOTS:
         const std::optional<QUrl> url = endpointOverride(CodexUsageUrlVariable, &error);
         QCOMPARE(url ? url->toString() : QString(), accepted ? QUrl(value).toString() : QString());
         QCOMPARE(error.isEmpty(), accepted || value.isEmpty()); // the exact message: test_cli
-    }
-
-    void activeOverrideIsSaidOnceOnStandardError()
-    {
-        qputenv(ClaudeUsageUrlVariable, "http://127.0.0.1:8080/api/oauth/usage"_ba);
-        QString error;
-        bool made = false;
-        const QByteArray printed = captureStream(
-            STDERR_FILENO, [&] { made = makeProviderSetup(false, &error) && makeProviderSetup(false, &error); });
-        QVERIFY(made);
-        QCOMPARE(printed,
-                 "quotix: Claude usage from http://127.0.0.1:8080/api/oauth/usage (QUOTIX_CLAUDE_USAGE_URL)\n"_ba);
-        qputenv(CodexUsageUrlVariable, "https://example.com/u"_ba);
-        QCOMPARE(endpointOverrideNotices().last(),
-                 u"quotix: Codex usage from https://example.com/u (QUOTIX_CODEX_USAGE_URL)"_s);
-    }
-
-    void badOverrideStopsEvenTheDemo()
-    {
-        qputenv(CodexUsageUrlVariable, "http://10.0.0.1/"_ba);
-        QString error;
-        QVERIFY(!makeProviderSetup(true, &error));
-        QVERIFY2(error.contains(u"QUOTIX_CODEX_USAGE_URL"_s), qPrintable(error));
+        // A bad value is a configuration fault even for the demo, which does not use it.
+        QCOMPARE(makeProviderSetup(true, &error).has_value(), accepted || value.isEmpty());
     }
 
     void demoLeavesTheUsersCredentialsAlone()
@@ -77,9 +55,8 @@ private Q_SLOTS:
         qputenv("CODEX_HOME", QUOTIX_TEST_DATA "/status/home");
         QString error;
         std::optional<ProviderSetup> setup = makeProviderSetup(true, &error);
-        QVERIFY2(setup && setup->demoService, qPrintable(error));
-        auto *service = qobject_cast<UsageService *>(setup->demoService.get());
-        QVERIFY(service);
+        auto *service = setup ? qobject_cast<UsageService *>(setup->demoService.get()) : nullptr;
+        QVERIFY2(service, qPrintable(error));
         service->setKeepsRequests(true);
         for (const auto &provider : std::as_const(setup->providers)) {
             std::optional<FetchResult> result;
@@ -91,9 +68,8 @@ private Q_SLOTS:
                 QVERIFY(limit.resetTime && *limit.resetTime > QDateTime::currentDateTimeUtc());
         }
 
-        const QList<RecordedRequest> requests = service->requests();
-        QCOMPARE(requests.size(), 2);
-        for (const RecordedRequest &request : requests)
+        QCOMPARE(service->requests().size(), 2);
+        for (const RecordedRequest &request : service->requests())
             QVERIFY2(request.header("Authorization"_ba).startsWith("Bearer quotix-demo-"_ba),
                      request.header("Authorization"_ba).constData());
     }
