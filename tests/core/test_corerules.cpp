@@ -1,143 +1,155 @@
-// The pure rules of the usage model: messages, bands, the
-// interval setting, reset countdowns and the alert state machine.
+// The rules of the usage model and of its settings: messages, percentages,
+// the settings' fallbacks, settings changes reaching their listeners whoever
+// writes them, the login-item switch, reset countdowns and the alert state machine.
 #include "core/Bands.h"
+#include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/ProviderError.h"
 #include "core/RefreshInterval.h"
 #include "core/ThresholdAlerts.h"
-#include "core/UsageModel.h"
 #include "presentation/TimeFormat.h"
+#include "support/StreamCapture.h"
 
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
 #include <limits>
 
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
+
+namespace {
+
+// Refuses every change and records the calls.
+struct FailingLoginItems : LoginItemService
+{
+    bool isEnabled() const override { return true; }
+    std::optional<QString> registerItem() override { return record(u"register"_s); }
+    std::optional<QString> unregisterItem() override { return record(u"unregister"_s); }
+    std::optional<QString> record(const QString &call)
+    {
+        calls.append(call);
+        return u"Permission denied"_s;
+    }
+    QStringList calls;
+};
+
+} // namespace
 
 class TestCoreRules : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void errorMessages_data()
+    // Band edges and ordinary figures are covered where the panel shows them.
+    void messagesAndPercentagesOutOfTheOrdinary()
     {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("network") << ProviderError::networkError(u"offline"_s).errorDescription()
-                                 << u"Network error: offline"_s;
-        QTest::newRow("401 reads as expired")
-            << ProviderError::apiError(401).errorDescription() << u"Authentication expired."_s;
-        QTest::newRow("negative") << ProviderError::apiError(-7).errorDescription() << u"API error (code: -7)"_s;
-    }
-    void errorMessages()
-    {
-        QFETCH(QString, message);
-        QFETCH(QString, expected);
-        QCOMPARE(message, expected);
+        QCOMPARE(ProviderError::networkError(u"offline"_s).errorDescription(), u"Network error: offline"_s);
+        QCOMPARE(ProviderError::apiError(401).errorDescription(), u"Authentication expired."_s);
+        QCOMPARE(percentText(-0.5), u"0%"_s);   // truncated towards zero, without a sign
+        QCOMPARE(percentText(1e300), u"--%"_s); // beyond 64 bits
+        QCOMPARE(bandColor(1e300), NamedColor::Red);
     }
 
-    void bandsAndPercentText_data()
-    {
-        QTest::addColumn<double>("utilization");
-        QTest::addColumn<int>("color");
-        QTest::addColumn<QString>("text");
-        const double inf = std::numeric_limits<double>::infinity();
-        QTest::newRow("69.99") << 69.99 << int(NamedColor::Green) << u"69%"_s;
-        QTest::newRow("70") << 70.0 << int(NamedColor::Yellow) << u"70%"_s;
-        QTest::newRow("89.99") << 89.99 << int(NamedColor::Yellow) << u"89%"_s;
-        QTest::newRow("90") << 90.0 << int(NamedColor::Red) << u"90%"_s;
-        QTest::newRow("100.7") << 100.7 << int(NamedColor::Red) << u"100%"_s;
-        QTest::newRow("-0.5 truncates to 0") << -0.5 << int(NamedColor::Green) << u"0%"_s;
-        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << int(NamedColor::Green) << u"--%"_s;
-        QTest::newRow("infinity") << inf << int(NamedColor::Red) << u"--%"_s;
-        QTest::newRow("beyond 64 bits") << 1e300 << int(NamedColor::Red) << u"--%"_s;
-    }
-    void bandsAndPercentText()
-    {
-        QFETCH(double, utilization);
-        QFETCH(int, color);
-        QFETCH(QString, text);
-        QCOMPARE(int(bandColor(utilization)), color);
-        QCOMPARE(percentText(utilization), text);
-    }
-
-    void refreshIntervalRule_data()
+    void badSettingsFallBackToTheDefaults_data()
     {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<qint64>("expectedMs");
         QTest::newRow("missing") << QVariant() << qint64(120'000);
-        QTest::newRow("30") << QVariant(30) << qint64(30'000);
         QTest::newRow("text from the settings file") << QVariant(u"30"_s) << qint64(30'000);
         QTest::newRow("half a second") << QVariant(0.5) << qint64(500);
         QTest::newRow("zero") << QVariant(0) << qint64(120'000);
         QTest::newRow("negative") << QVariant(-10) << qint64(120'000);
         QTest::newRow("not a number") << QVariant(u"soon"_s) << qint64(120'000);
+        QTest::newRow("the mode's word, capitalised") << QVariant(u"Session"_s) << qint64(120'000);
+        QTest::newRow("NaN") << QVariant(std::numeric_limits<double>::quiet_NaN()) << qint64(120'000);
         QTest::newRow("too long for a timer is kept within one")
             << QVariant(1e12) << qint64(std::numeric_limits<int>::max());
         QTest::newRow("tiny stays at least a millisecond") << QVariant(1e-9) << qint64(1);
     }
-    void refreshIntervalRule()
+    void badSettingsFallBackToTheDefaults()
     {
         QFETCH(QVariant, stored);
         QFETCH(qint64, expectedMs);
         QCOMPARE(refreshIntervalFromSetting(stored).count(), expectedMs);
+        // Only the exact word "session" chooses the other mode.
+        QCOMPARE(displayModeFromSetting(stored), DisplayMode::Weekly);
     }
 
-    void timeRemaining_data()
+    void aChangeIsAnnouncedOnceWhoeverWritesIt()
     {
-        QTest::addColumn<qint64>("msAhead");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("5 s past") << qint64(-5000) << u"now"_s;
-        QTest::newRow("exactly now") << qint64(0) << u"now"_s;
-        QTest::newRow("59 s") << qint64(59'000) << u"in 0m"_s;
-        QTest::newRow("an hour less a tenth") << qint64(3'599'900) << u"in 59m"_s;
-        QTest::newRow("an hour") << qint64(3'600'000) << u"in 1h 0m"_s;
-        QTest::newRow("25 h less a second") << qint64(89'999'000) << u"in 24h 59m"_s;
-        QTest::newRow("25 h") << qint64(90'000'000) << u"in 1d 1h"_s;
-        QTest::newRow("200000 s") << qint64(200'000'000) << u"in 2d 7h"_s;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Quotix.conf"_s);
+        QSettings settings(path, QSettings::IniFormat);
+        Preferences preferences(&settings);
+        QSignalSpy changed(&preferences, &Preferences::changed);
+
+        preferences.setDisplayMode(DisplayMode::Session);
+        QCOMPARE(settings.value(u"menuBarDisplayMode"_s).toString(), u"session"_s);
+        // Our own write touches the file; that must not announce the change again.
+        QTest::qWait(300);
+        QCOMPARE(changed.size(), 1);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nrefreshInterval=30\n");
+        file.close();
+        QTRY_COMPARE(preferences.refreshIntervalValue().toString(), u"30"_s);
+        QCOMPARE(preferences.displayMode(), DisplayMode::Weekly);
+        QVERIFY(changed.size() >= 2);
     }
+
+    void theLoginSwitchAsksTheSystemOnEveryAssignment()
+    {
+        FailingLoginItems items;
+        LaunchAtLogin launch(&items);
+        QVERIFY(launch.isEnabled() && items.calls.isEmpty()); // the system's state, read without registering
+
+        QSignalSpy changed(&launch, &LaunchAtLogin::enabledChanged);
+        const QByteArray out = captureStream(STDOUT_FILENO, [&] {
+            launch.setEnabled(true);
+            launch.setEnabled(false);
+        });
+        QCOMPARE(items.calls, (QStringList{u"register"_s, u"unregister"_s}));
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(!launch.isEnabled()); // the choice stays, whatever the system said
+        QCOMPARE(out,
+                 "Failed to enable launch at login: Permission denied\n"
+                 "Failed to disable launch at login: Permission denied\n"_ba);
+    }
+
     void timeRemaining()
     {
-        QFETCH(qint64, msAhead);
-        QFETCH(QString, expected);
         const QDateTime now = QDateTime::fromMSecsSinceEpoch(1'765'000'000'000, QTimeZone::utc());
-        QCOMPARE(formatTimeRemaining(now.addMSecs(msAhead), now), expected);
+        // Milliseconds ahead: past, now, and either side of a minute, an hour and a day.
+        const QList<std::pair<qint64, const char *>> cases{
+            {-5000, "now"},           {0, "now"},
+            {59'000, "in 0m"},        {3'599'900, "in 59m"},
+            {3'600'000, "in 1h 0m"},  {89'999'000, "in 24h 59m"},
+            {90'000'000, "in 1d 1h"},
+        };
+        for (const auto &[msAhead, expected] : cases)
+            QCOMPARE(formatTimeRemaining(now.addMSecs(msAhead), now), QLatin1StringView(expected));
     }
 
     void alertsFollowTheClimbAndTheFall()
     {
-        struct Step
-        {
-            double max;
-            QList<int> crossed;
-            QSet<int> after;
-        };
-        const QList<int> thresholds{80, 90};
-        const QList<Step> climb{
+        // The highest figure of each check, the thresholds it crosses, those alerted after it.
+        const QList<std::tuple<double, QList<int>, QSet<int>>> climb{
             {85.0, {80}, {80}},   {85.9, {}, {80}},     {92.0, {90}, {80, 90}},
             {85.0, {}, {80, 90}}, {95.0, {}, {80, 90}}, {79.9, {}, {}},
             {80.0, {80}, {80}},   {10.0, {}, {}},       {100.0, {80, 90}, {80, 90}},
         };
         QSet<int> notified;
-        for (const Step &step : climb) {
-            const ThresholdCheck check = checkThresholds(notified, step.max, thresholds);
-            QCOMPARE(check.crossed, step.crossed);
-            QCOMPARE(check.notified, step.after);
+        for (const auto &[max, crossed, after] : climb) {
+            const ThresholdCheck check = checkThresholds(notified, max, {80, 90});
+            QCOMPARE(check.crossed, crossed);
+            QCOMPARE(check.notified, after);
             notified = check.notified;
         }
-        QCOMPARE(alertTitle(u"Claude"_s), u"Claude Usage Alert"_s);
-        QCOMPARE(alertBody(85.9), u"Usage is at 85%"_s);
-        QCOMPARE(alertBody(100.0), u"Usage is at 100%"_s);
-    }
-
-    void displayModeSetting()
-    {
-        QCOMPARE(displayModeFromSetting(QVariant()), DisplayMode::Weekly);
-        QCOMPARE(displayModeFromSetting(u"session"_s), DisplayMode::Session);
-        QCOMPARE(displayModeFromSetting(u"Session"_s), DisplayMode::Weekly);
-        QCOMPARE(displayModeFromSetting(u"hourly"_s), DisplayMode::Weekly);
     }
 };
 

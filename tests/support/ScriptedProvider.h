@@ -23,7 +23,9 @@ public:
     ScriptedProvider(QString id, QString name)
         : m_id(std::move(id))
         , m_name(std::move(name))
-    {}
+    {
+        clock.start();
+    }
 
     QString id() const override { return m_id; }
     QString name() const override { return m_name; }
@@ -34,13 +36,8 @@ public:
 
     FetchJob *fetchUsage(QObject *parent) override
     {
-        attemptTimes.append(clock.isValid() ? clock.elapsed() : 0);
-        const Step step = steps.isEmpty() ? fallback : steps.takeFirst();
-        auto *job = new Job(parent, this);
-        job->timer.setSingleShot(true);
-        QObject::connect(&job->timer, &QTimer::timeout, job, [job, result = step.result] { job->complete(result); });
-        job->timer.start(step.delay);
-        return job;
+        attemptTimes.append(clock.elapsed());
+        return new Job(parent, &aborts, steps.isEmpty() ? fallback : steps.takeFirst());
     }
 
     void script(QList<Step> list) { steps = std::move(list); }
@@ -48,30 +45,26 @@ public:
     bool available = true;
     QList<Step> steps;
     Step fallback{ProviderUsageResponse{}, std::chrono::milliseconds(0)};
-    QList<qint64> attemptTimes; // ms on clock, when clock is started
+    QList<qint64> attemptTimes; // ms since construction
     QElapsedTimer clock;
     int aborts = 0;
 
 private:
-    class Job : public FetchJob
+    // Ends as scripted, after the step's delay on a timer of its own (a zero
+    // delay still waits for the timers' turn); once aborted, finish() does nothing.
+    struct Job : FetchJob
     {
-    public:
-        Job(QObject *parent, ScriptedProvider *owner)
+        Job(QObject *parent, int *aborts, const Step &step)
             : FetchJob(parent)
-            , m_owner(owner)
-        {}
-        void complete(const FetchResult &result) { finish(result); }
-        QTimer timer;
-
-    protected:
-        void onAbort() override
+            , aborts(aborts)
         {
-            timer.stop();
-            ++m_owner->aborts;
+            timer.setSingleShot(true);
+            timer.callOnTimeout(this, [this, result = step.result] { finish(result); });
+            timer.start(step.delay);
         }
-
-    private:
-        ScriptedProvider *m_owner;
+        void onAbort() override { ++*aborts; }
+        int *aborts;
+        QTimer timer;
     };
 
     QString m_id;
