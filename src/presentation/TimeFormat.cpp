@@ -1,7 +1,5 @@
 #include "presentation/TimeFormat.h"
 
-#include <QRegularExpression>
-
 using namespace Qt::StringLiterals;
 
 QString formatTimeRemaining(const QDateTime &date, const QDateTime &now)
@@ -24,9 +22,15 @@ namespace {
 // The locale's short time without seconds, which some locales (C among them) include.
 QString shortTime(const QTime &time, const QLocale &locale)
 {
-    static const QRegularExpression seconds(u"[:.]ss?"_s);
     QString format = locale.timeFormat(QLocale::ShortFormat);
-    format.remove(seconds);
+    // ":ss", ":s", ".ss" or ".s"; by hand, as no regular expression engine need stay loaded for it.
+    for (qsizetype i = 1; i < format.size(); ++i) {
+        if (format.at(i) != u's' || (format.at(i - 1) != u':' && format.at(i - 1) != u'.'))
+            continue;
+        const qsizetype length = i + 1 < format.size() && format.at(i + 1) == u's' ? 3 : 2;
+        format.remove(i - 1, length);
+        i -= 1;
+    }
     return locale.toString(time, format);
 }
 

@@ -57,9 +57,9 @@ int runTrayApplication(int argc, char **argv)
 
     if (const auto reason = missingDisplayReason()) {
         // A mistyped command is a usage error whether or not a desktop is there.
-        if (early.command.parser().parse(rawArguments) && !early.command.parser().positionalArguments().isEmpty())
-            return early.command.usageError(
-                u"unknown command \"%1\""_s.arg(early.command.parser().positionalArguments().constFirst()));
+        QCommandLineParser &parser = early.command.parser();
+        if (parser.parse(rawArguments) && !parser.positionalArguments().isEmpty())
+            return early.command.usageError(u"unknown command \"%1\""_s.arg(parser.positionalArguments().constFirst()));
         Console::err(*reason + u'\n');
         return 1;
     }

@@ -10,7 +10,8 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFileInfo>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -41,10 +42,24 @@ std::optional<QString> missingDisplayReason()
     if (display.isEmpty())
         return u"quotix: no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                "Start Quotix from your desktop session, or try \"quotix status\" in a terminal."_s;
-    // A local display ":N" has its socket in /tmp/.X11-unix; remote ones are left to Qt.
-    static const QRegularExpression local(u"^(unix)?:(\\d+)(\\.\\d+)?$"_s);
-    const QRegularExpressionMatch match = local.match(display);
-    if (match.hasMatch() && !QFileInfo::exists(u"/tmp/.X11-unix/X"_s + match.captured(2)))
+    // A local display "[unix]:N[.S]" has its socket in /tmp/.X11-unix; remote
+    // ones are left to Qt. Parsed by hand: a regular expression engine would
+    // stay in memory for the life of the program for this one look.
+    const auto allDigits = [](QStringView text) {
+        return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    };
+    QStringView rest(display);
+    if (rest.startsWith(u"unix:"))
+        rest = rest.sliced(4);
+    bool local = rest.startsWith(u':');
+    QStringView number;
+    if (local) {
+        rest = rest.sliced(1);
+        const qsizetype dot = rest.indexOf(u'.');
+        number = dot < 0 ? rest : rest.first(dot);
+        local = allDigits(number) && (dot < 0 || allDigits(rest.sliced(dot + 1)));
+    }
+    if (local && !QFileInfo::exists(u"/tmp/.X11-unix/X"_s + number.toString()))
         return u"quotix: cannot reach the display \""_s + display
             + u"\" (no X server is listening there).\n"
               "Start Quotix from your desktop session, or try \"quotix status\" in a terminal."_s;
