@@ -8,6 +8,7 @@
 #include "core/RefreshInterval.h"
 #include "core/ThresholdAlerts.h"
 #include "presentation/TimeFormat.h"
+#include "support/RecordingLoginItems.h"
 #include "support/StreamCapture.h"
 
 #include <QFile>
@@ -20,24 +21,6 @@
 #include <limits>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Refuses every change and records the calls.
-struct FailingLoginItems : LoginItemService
-{
-    bool isEnabled() const override { return true; }
-    std::optional<QString> registerItem() override { return record(u"register"_s); }
-    std::optional<QString> unregisterItem() override { return record(u"unregister"_s); }
-    std::optional<QString> record(const QString &call)
-    {
-        calls.append(call);
-        return u"Permission denied"_s;
-    }
-    QStringList calls;
-};
-
-} // namespace
 
 class TestCoreRules : public QObject
 {
@@ -104,7 +87,7 @@ private Q_SLOTS:
 
     void theLoginSwitchAsksTheSystemOnEveryAssignment()
     {
-        FailingLoginItems items;
+        RecordingLoginItems items(true, u"Permission denied"_s); // refuses every change
         LaunchAtLogin launch(&items);
         QVERIFY(launch.isEnabled() && items.calls.isEmpty()); // the system's state, read without registering
 

@@ -1,4 +1,5 @@
 #include "core/LaunchAtLogin.h"
+#include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
 #include "ui/MenuBarPanel.h"
 #include "ui/MenuBarView.h"
@@ -20,19 +21,6 @@ using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace {
-
-struct RecordingLoginItems : LoginItemService
-{
-    bool isEnabled() const override { return false; }
-    std::optional<QString> registerItem() override { return record(u"register"_s); }
-    std::optional<QString> unregisterItem() override { return record(u"unregister"_s); }
-    std::optional<QString> record(const QString &call)
-    {
-        calls.append(call);
-        return std::nullopt;
-    }
-    QStringList calls;
-};
 
 // A real manager over scripted providers, its settings in a temporary file.
 struct Fixture
