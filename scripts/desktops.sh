@@ -729,16 +729,21 @@ wayland_round() {
 
     if [ -n "$geometry" ]; then
         local x y w h kind
-        read -r x y w h kind _ <<<"$geometry"
+        local wid
+        read -r x y w h kind wid <<<"$geometry"
         note "Qt on $platform: the panel is a window of type ${kind:-unknown}"
         sleep 1
         shot panel >/dev/null || true
         check_geometry "$x" "$y" "$w" "$h" "$box" "$bar0" "$bar1"
+        # For the next person: what the X window asked the window manager for.
+        if [ "$platform" = xcb ] && [ -n "$wid" ] && [ "$(result_of placed)" = FAIL ]; then
+            note "the X window's hints: $("${RUN[@]}" xprop -id "$wid" WM_NORMAL_HINTS _NET_WM_WINDOW_TYPE 2>&1 | tr '\n\t' '  ')"
+        fi
         # No Wayland client may place a window of its own: there the honest
         # panel is a normal window that the compositor places.
         # Under XWayland, a host's item-relative point gets that titled window too.
         if [ -n "$kind" ] && [ "$kind" != unknown ] && [ "$kind" != frameless ] \
-            && [ "$(awk -F'\t' -v r="$ROW" '$1 == r && $2 == "placed" { v = $3 } END { print v }' "$RESULTS")" = FAIL ]; then
+            && [ "$(result_of placed)" = FAIL ]; then
             record placed "PASS (normal window)"
         fi
         local ox=$((x > SCREEN_W / 2 ? 100 : SCREEN_W - 100))
@@ -802,6 +807,8 @@ wayland_round() {
     stop_quotix
 }
 panel_gone() { ! "$PANEL_GEOMETRY" >/dev/null 2>&1; }
+# The last result recorded for a check of this row.
+result_of() { awk -F'\t' -v r="$ROW" -v c="$1" '$1 == r && $2 == c { v = $3 } END { print v }' "$RESULTS"; }
 
 # sway: X clients through XWayland, native ones in the compositor's tree.
 sway_panel_geometry() {

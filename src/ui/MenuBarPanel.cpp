@@ -23,7 +23,6 @@ MenuBarPanel::MenuBarPanel(UsageManager *manager, Preferences *preferences, Laun
     setFixedWidth(PanelStyle::Width);
     setWindowTitle(QStringLiteral("Quotix"));
     initUiResources();
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("quotix"), QIcon(iconResourcePath(QStringLiteral("quotix")))));
     connect(m_view, &MenuBarView::quitRequested, this, &MenuBarPanel::quitRequested);
     connect(m_view, &MenuBarView::contentChanged, this, [this] {
         if (isVisible())
@@ -60,7 +59,14 @@ void MenuBarPanel::setMode(PanelMode mode)
     switch (mode) {
     case PanelMode::AnchoredPopup: setWindowFlags(Qt::Popup | Qt::FramelessWindowHint); break;
     case PanelMode::AnchoredTool: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
-    case PanelMode::PlacedWindow: setWindowFlags(Qt::Window); break;
+    case PanelMode::PlacedWindow:
+        setWindowFlags(Qt::Window);
+        // Only a titled window shows an icon; looking it up loads the icon
+        // theme and the SVG engine, which the anchored modes never need.
+        if (!testAttribute(Qt::WA_SetWindowIcon))
+            setWindowIcon(
+                QIcon::fromTheme(QStringLiteral("quotix"), QIcon(iconResourcePath(QStringLiteral("quotix")))));
+        break;
     }
 }
 
