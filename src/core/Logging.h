@@ -6,3 +6,4 @@
 // QT_LOGGING_RULES="quotix.*=true". Never a token in them.
 Q_DECLARE_LOGGING_CATEGORY(lcRefresh)
 Q_DECLARE_LOGGING_CATEGORY(lcNetwork)
+Q_DECLARE_LOGGING_CATEGORY(lcPanel)

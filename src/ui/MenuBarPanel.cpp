@@ -1,5 +1,6 @@
 #include "ui/MenuBarPanel.h"
 
+#include "core/Logging.h"
 #include "presentation/PanelGeometry.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
@@ -43,8 +44,10 @@ void MenuBarPanel::showPlaced(const PanelPlacement &placement)
         setMode(placement.mode);
     m_trayGeometry = placement.trayGeometry;
     m_point = placement.point;
-    // Showing the view renders it afresh, and the new content size places the
-    // panel again before the window is mapped.
+    // A hidden view is not kept current: render it now, so the window is mapped
+    // at its final size and place. A second geometry while the window manager
+    // maps it could be lost (KWin under XWayland then put it at 0,0).
+    m_view->render();
     place();
     show();
     raise();
@@ -87,7 +90,10 @@ void MenuBarPanel::place()
         screen = QGuiApplication::primaryScreen();
     const QRect available
         = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(PanelStyle::Width, height));
-    setGeometry(panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point, available));
+    const QRect geometry = panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point, available);
+    qCDebug(lcPanel) << "placed at" << geometry << "for item" << m_trayGeometry << "point" << m_point << "on screen"
+                     << (screen ? screen->name() : QString()) << "with available area" << available;
+    setGeometry(geometry);
 }
 
 void MenuBarPanel::paintEvent(QPaintEvent *)

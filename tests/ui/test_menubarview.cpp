@@ -44,6 +44,18 @@ struct Fixture
     MenuBarView view{&manager, &preferences, &launchAtLogin};
 };
 
+// The panel's geometry when its native window is made: what the window manager is first told.
+struct CreationGeometry : QObject
+{
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::WinIdChange)
+            geometries.append(static_cast<QWidget *>(watched)->geometry());
+        return false;
+    }
+    QList<QRect> geometries;
+};
+
 // The share of a bar's width drawn in a band colour, read off its pixels, to the nearest 5 %.
 int filledPercent(QWidget *bar)
 {
@@ -184,6 +196,20 @@ private Q_SLOTS:
         QCOMPARE(panel.mode(), PanelMode::PlacedWindow);
         QTest::keyClick(&panel, Qt::Key_Escape);
         QVERIFY(!panel.isVisible());
+    }
+
+    // Figures that came while it was hidden: made at the old size and moved at
+    // once, the panel was left at 0,0 by KWin under XWayland.
+    void anAnchoredPanelIsMadeAtItsFinalPlace()
+    {
+        Fixture f;
+        MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
+        QVERIFY(f.refreshAndWait());
+        CreationGeometry created;
+        panel.installEventFilter(&created);
+        panel.showPlaced(PanelPlacement{PanelMode::AnchoredTool, QRect(1000, 2, 24, 24), QPoint()});
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QCOMPARE(created.geometries, QList<QRect>{panel.geometry()});
     }
 };
 
