@@ -354,6 +354,24 @@ crop_around() { # crop_around X Y W H ITEM_BOX BAR_Y0 BAR_Y1
     echo "$((x1 - x0))x$((y1 - y0))+$x0+$y0" >"$OUT/$SLUG-panel.crop"
 }
 
+# Whether the bar's screenshots before and after the start show the item:
+# records the check and prints the item's box WxH+X+Y, or nothing.
+judge_item_shot() { # judge_item_shot BEFORE AFTER BAR_Y0 BAR_Y1 WHY_NO_SCREENSHOT
+    local before=$1 after=$2 box iw ih ix iy
+    if [ -n "$before" ] && [ -n "$after" ] && box=$(diff_box "$before" "$after" "$3" "$4"); then
+        record shot PASS
+        IFS='x+' read -r iw ih ix iy <<<"$box"
+        note "icon drawn at $box (${iw}x${ih} px); bar colour beside it #$(pixel "$after" $((ix - 3)) $((iy + ih / 2)))"
+        echo "$box"
+    elif [ -n "$after" ]; then
+        record shot FAIL
+        note "screenshot shows no new item in the bar"
+    else
+        record shot "N.A."
+        note "$5"
+    fi
+}
+
 # The geometry checks of a panel at X Y W H against the item's box.
 check_geometry() { # check_geometry X Y W H ITEM_BOX|"" BAR_Y0 BAR_Y1
     local x=$1 y=$2 w=$3 h=$4 box=$5 bar0=$6 bar1=$7
@@ -403,19 +421,7 @@ x11_round() {
     fi
     sleep 3 # the first refresh draws the figures
     after=$(shot tray) || true
-    if [ -n "$before" ] && [ -n "$after" ] && box=$(diff_box "$before" "$after" "$bar0" "$bar1"); then
-        record shot PASS
-        local iw ih ix iy
-        IFS='x+' read -r iw ih ix iy <<<"$box"
-        note "icon drawn at $box (${iw}x${ih} px); bar colour beside it #$(pixel "$after" $((ix - 3)) $((iy + ih / 2)))"
-    elif [ -n "$after" ]; then
-        record shot FAIL
-        note "screenshot shows no new item in the bar"
-        box=""
-    else
-        record shot "N.A."
-        note "no screenshot possible"
-    fi
+    box=$(judge_item_shot "$before" "$after" "$bar0" "$bar1" "no screenshot possible")
 
     local mark
     mark=$(monitor_mark)
@@ -695,19 +701,8 @@ wayland_round() {
     sleep 3
     after=$(shot tray) || true
     local iw=0 ih=0 ix=0 iy=0
-    if [ -n "$before" ] && [ -n "$after" ] && box=$(diff_box "$before" "$after" "$bar0" "$bar1"); then
-        record shot PASS
-        IFS='x+' read -r iw ih ix iy <<<"$box"
-        note "icon drawn at $box (${iw}x${ih} px); bar colour beside it #$(pixel "$after" $((ix - 3)) $((iy + ih / 2)))"
-    elif [ -n "$after" ]; then
-        record shot FAIL
-        note "screenshot shows no new item in the bar"
-        box=""
-    else
-        record shot "N.A."
-        note "the compositor gives no screenshot here"
-        box=""
-    fi
+    box=$(judge_item_shot "$before" "$after" "$bar0" "$bar1" "the compositor gives no screenshot here")
+    [ -z "$box" ] || IFS='x+' read -r iw ih ix iy <<<"$box"
 
     # A real click where the compositor can make one, else the host's call.
     local mark opened_by=""
