@@ -186,8 +186,14 @@ void UsageManager::checkThresholds(const QString &providerId, const QString &pro
 {
     const double highest = usage.maxUtilization();
     ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, thresholds());
+    QString body = alertBody(highest);
+    // The limit the figure comes from: the first at the highest utilisation.
+    const auto limit = std::find_if(usage.limits.cbegin(), usage.limits.cend(),
+                                    [highest](const UsageLimit &l) { return l.utilization == highest; });
+    if (limit != usage.limits.cend())
+        body += u'\n' + (m_alertDetail ? m_alertDetail(*limit) : limit->name);
     // Thresholds crossed in one check (80 and 90 at once) replace each other on screen.
     for (qsizetype i = 0; i < check.crossed.size(); ++i)
-        m_notificationManager->sendAlert(providerId, alertTitle(providerName), alertBody(highest), i > 0);
+        m_notificationManager->sendAlert(providerId, alertTitle(providerName), body, i > 0);
     m_notifiedThresholds.insert(providerId, std::move(check.notified));
 }

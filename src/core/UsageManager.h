@@ -13,6 +13,7 @@
 #include <QSet>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -56,6 +57,11 @@ public:
     ProviderList knownAvailableProviders() const;
     NamedColor statusColor() const;
 
+    // An alert's second line, naming the limit that crossed and when it
+    // resets; the faces know how to write a reset. Unset: the limit's name.
+    using AlertDetail = std::function<QString(const UsageLimit &limit)>;
+    void setAlertDetail(AlertDetail detail) { m_alertDetail = std::move(detail); }
+
     // Attempts per fetch: the first and this many retries.
     static constexpr int RetryAllowance = 3;
     static const QList<int> &thresholds();
@@ -93,4 +99,5 @@ private:
     NotificationManager *m_notificationManager;
     QHash<QString, QSet<int>> m_notifiedThresholds;
     Timing m_timing;
+    AlertDetail m_alertDetail;
 };

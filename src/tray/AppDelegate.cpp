@@ -6,6 +6,7 @@
 #include "core/RefreshInterval.h"
 #include "core/os/TrayItem.h"
 #include "presentation/TitleLayout.h"
+#include "presentation/UsageFigures.h"
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
 #include "tray/TrayMenuObserver.h"
@@ -25,6 +26,8 @@ AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timi
     managerTiming.refreshInterval = refreshIntervalFromSetting(m_preferences->refreshIntervalValue());
     m_usageManager
         = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(), managerTiming);
+    m_usageManager->setAlertDetail(
+        [](const UsageLimit &limit) { return alertLimitLine(limit, QDateTime::currentDateTimeUtc()); });
     m_launchAtLogin = std::make_unique<LaunchAtLogin>(m_services.loginItems.get());
 }
 
@@ -139,6 +142,10 @@ PanelPlacement AppDelegate::placement() const
     input.activation = m_lastActivation;
     for (const QScreen *screen : QGuiApplication::screens())
         input.screens.append(screen->geometry());
+    if (const QScreen *primary = QGuiApplication::primaryScreen()) {
+        input.primaryScreen = primary->geometry();
+        input.primaryAvailable = primary->availableGeometry();
+    }
     return decidePanelPlacement(input);
 }
 
