@@ -368,6 +368,15 @@ private Q_SLOTS:
         stopWatcher(); // a host that restarts brings its watcher back empty
         QVERIFY(startWatcher());
         QTRY_COMPARE(m_registered, (QStringList{name, name}));
+
+        // GNOME's notice shows a line of each: what to do, then the command.
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+        QCOMPARE(host.missingHostTitle(), u"Turn on the AppIndicator extension to see Quotix"_s);
+        QVERIFY(host.missingHostMessage().startsWith(u"Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"_s));
+        qputenv("XDG_CURRENT_DESKTOP", "XFCE");
+        QCOMPARE(host.missingHostTitle(), u"Quotix has no tray to show its icon"_s);
+        QVERIFY(!host.missingHostMessage().contains(u"gnome"_s));
+        qunsetenv("XDG_CURRENT_DESKTOP");
     }
 
     void everyMenuMethodAsAHostCallsIt()
