@@ -720,14 +720,40 @@ session_gnome_x11_plain() {
     if kill -0 "$QPID" 2>/dev/null && wait_for 40 bash -c "gdbus call --session --dest org.kde.StatusNotifierWatcher \
         --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
         org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems | grep -q '$ITEM_SERVICE'"; then
-        record item PASS
         note "the item appeared $((SECONDS - started))s after the start, once the extension was enabled"
         sleep 3
         shot tray-later >/dev/null || true
     else
         record item FAIL
         note "the item did not appear after the extension was enabled"
+        return
     fi
+    # Turned off and on again while quotix runs, as a user who tries it out
+    # would: judged by the item drawn in the top bar, not by the watcher's list
+    # (the extension has listed items it then dropped).
+    local cycles=10 drawn=0 i off
+    for ((i = 1; i <= cycles; i++)); do
+        gsettings set org.gnome.shell enabled-extensions "[]"
+        wait_for 10 bash -c "! gdbus call --session --dest org.kde.StatusNotifierWatcher \
+            --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Peer.Ping"
+        sleep 1
+        off=$(shot late-off) || break
+        gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
+        wait_for 15 item_drawn "$off" && drawn=$((drawn + 1))
+    done
+    note "extension turned off and on $cycles times while quotix ran: the item was drawn $drawn times; the shell logged" \
+        "'Argument two may not be null' $(grep -c 'Argument two may not be null' "$T/gnome-shell.log") times"
+    if [ "$drawn" -eq "$cycles" ]; then record item PASS; else record item FAIL; fi
+}
+
+# Whether the top bar's right part now shows something that the screenshot
+# taken without the item lacks (the clock in the middle is left out).
+item_drawn() { # item_drawn SCREENSHOT_WITHOUT_IT
+    local now
+    now=$(shot late-on) || return 1
+    convert "$1" -crop "$((SCREEN_W / 2 - 120))x32+$((SCREEN_W / 2 + 120))+0" +repage "$T/off-right.png" &&
+        convert "$now" -crop "$((SCREEN_W / 2 - 120))x32+$((SCREEN_W / 2 + 120))+0" +repage "$T/on-right.png" &&
+        diff_box "$T/off-right.png" "$T/on-right.png" 0 32 >/dev/null
 }
 
 # The item's Activate, called the way a host without a pointer here would.
