@@ -749,10 +749,10 @@ session_gnome_x11_plain() {
 # Whether the top bar's right part now shows something that the screenshot
 # taken without the item lacks (the clock in the middle is left out).
 item_drawn() { # item_drawn SCREENSHOT_WITHOUT_IT
-    local now
+    local now hide="rectangle 0,0,$((SCREEN_W / 2 + 120)),32"
     now=$(shot late-on) || return 1
-    convert "$1" -crop "$((SCREEN_W / 2 - 120))x32+$((SCREEN_W / 2 + 120))+0" +repage "$T/off-right.png" &&
-        convert "$now" -crop "$((SCREEN_W / 2 - 120))x32+$((SCREEN_W / 2 + 120))+0" +repage "$T/on-right.png" &&
+    convert "$1" -fill black -draw "$hide" "$T/off-right.png" &&
+        convert "$now" -fill black -draw "$hide" "$T/on-right.png" &&
         diff_box "$T/off-right.png" "$T/on-right.png" 0 32 >/dev/null
 }
 
