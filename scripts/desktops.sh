@@ -356,11 +356,11 @@ crop_around() { # crop_around X Y W H ITEM_BOX BAR_Y0 BAR_Y1
 }
 
 # WCAG contrast of the icon's marks as the screenshot shows them: the letters
-# (the commonest light grey in each column's upper part) and the band fills
+# (the strongest grey in each column's upper part) and the band fills
 # (the commonest saturated colour in its lower part, the bar's own colour left
 # out) against what they sit on (the commonest colour of the icon: its plate,
 # or the bar where there is none). Prints the figures; fails below 3:1.
-icon_contrast() { # icon_contrast IMAGE SQUARE_BOX BAR_HEX
+icon_contrast() { # icon_contrast IMAGE ITEM_BOX BAR_HEX
     convert "$1" -crop "$2" +repage -depth 8 txt:- 2>/dev/null | python3 -c '
 import collections, colorsys, re, sys
 bar = sys.argv[1].lower()
@@ -371,7 +371,6 @@ for line in sys.stdin:
         pixels[(int(m[1]), int(m[2]))] = m[3].lower()
 if not pixels:
     print("no pixels"); sys.exit(1)
-size = max(y for _, y in pixels) + 1
 def lum(h):
     def c(v):
         v /= 255
@@ -383,16 +382,30 @@ def ratio(a, b):
     return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
 def sat(h):
     return colorsys.rgb_to_hsv(*(int(h[i:i + 2], 16) / 255 for i in (0, 2, 4)))[1]
+# The icon: what differs from the tray box corner colour (waybar pads its
+# icon), as a square from its left (a label may follow it).
+corner = pixels[(0, 0)]
+marked = [(x, y) for (x, y), c in pixels.items() if c != corner]
+if not marked:
+    print("nothing drawn"); sys.exit(1)
+left, top_y = min(x for x, _ in marked), min(y for _, y in marked)
+size = max(y for _, y in marked) - top_y + 1
+pixels = {(x - left, y - top_y): c for (x, y), c in pixels.items()
+          if left <= x < left + size and top_y <= y < top_y + size}
 behind = collections.Counter(pixels.values()).most_common(1)[0][0]
 worst, parts = 99.0, []
 for name, x0, x1 in (("left", 0, size // 2), ("right", size // 2, size)):
     top = collections.Counter(c for (x, y), c in pixels.items()
-                              if x0 <= x < x1 and y < size * 2 // 5 and c != behind and sat(c) < 0.2)
+                              if x0 <= x < x1 and y < size * 2 // 5 and c not in (behind, bar) and sat(c) < 0.2)
     low = collections.Counter(c for (x, y), c in pixels.items()
                               if x0 <= x < x1 and y >= size // 3 and c not in (behind, bar) and sat(c) > 0.3)
     for what, found in (("letter", top), ("fill", low)):
         if found:
+            # A fill is one colour; a letter scaled by the host is a core
+            # among blended edges: its strongest colour seen twice or more.
             colour = found.most_common(1)[0][0]
+            if what == "letter":
+                colour = max((c for c, n in found.items() if n >= 2), key=lambda c: ratio(c, behind), default=colour)
             r = ratio(colour, behind)
             worst = min(worst, r)
             parts.append(f"{name} {what} #{colour} {r:.2f}:1")
@@ -412,8 +425,7 @@ judge_item_shot() { # judge_item_shot BEFORE AFTER BAR_Y0 BAR_Y1 WHY_NO_SCREENSH
         local bar contrast
         bar=$(pixel "$after" $((ix - 3)) $((iy + ih / 2)))
         note "icon drawn at $box (${iw}x${ih} px); bar colour beside it #$bar"
-        # The icon is the box's left square; a label may follow it.
-        if contrast=$(icon_contrast "$after" "${ih}x${ih}+${ix}+${iy}" "$bar"); then
+        if contrast=$(icon_contrast "$after" "$box" "$bar"); then
             record contrast PASS
         else
             record contrast FAIL
