@@ -158,6 +158,8 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::o
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);
+    if (usage)
+        Q_EMIT usageReceived(id, *usage, *state.lastUpdated);
     Q_EMIT providerStatesChanged();
 }
 

@@ -72,6 +72,9 @@ Q_SIGNALS:
     void providerStatesChanged();
     void isLoadingChanged(bool isLoading);
     void lastUpdatedChanged();
+    // A provider's fetch succeeded; emitted before the state that holds it is
+    // announced, so a listener may record it first.
+    void usageReceived(const QString &providerId, const ProviderUsageResponse &usage, const QDateTime &at);
     // A run ended (was not superseded); isLoading is false by now.
     void refreshFinished();
 

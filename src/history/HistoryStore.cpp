@@ -172,6 +172,11 @@ QString HistoryStore::defaultPath()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Quotix/history.sqlite"_s;
 }
 
+QString HistoryStore::demoPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Quotix/demo-history.sqlite"_s;
+}
+
 std::unique_ptr<HistoryStore> HistoryStore::openForWriting(const QString &path, QString *notice)
 {
     return openForWriting(path, Options{}, notice);
@@ -396,9 +401,9 @@ std::optional<qint64> HistoryStore::limitId(const QString &providerId, const Usa
 {
     const QString key = providerId + u'\n' + limit.name;
     if (const auto found = m_limitIds.constFind(key); found != m_limitIds.cend()) {
-        // The kind and the length may become known later; keep the newest.
+        // The kind and the length may become known later; what is known stays.
         Statement update(m_db, "UPDATE limits SET kind = ?2, window_seconds = ?3 WHERE id = ?1"
-                               " AND (kind IS NOT ?2 OR window_seconds IS NOT ?3)");
+                               " AND ?2 != 'other' AND ?3 IS NOT NULL AND (kind != ?2 OR window_seconds IS NOT ?3)");
         if (update.bind(1, *found).bind(2, kindWord(limit.kind)).bind(3, limit.windowSeconds).run())
             return *found;
         m_failure = sqlite3_extended_errcode(m_db);

@@ -50,6 +50,8 @@ public:
 
     // $XDG_DATA_HOME/Quotix/history.sqlite (the platform's data folder elsewhere).
     static QString defaultPath();
+    // Where --demo keeps its made-up history, next to the real one.
+    static QString demoPath();
 
     // For the one writer. A file that cannot be used (not a database, damaged,
     // unreadable) is moved aside and a new one made; *notice then says so and

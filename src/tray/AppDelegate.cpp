@@ -5,6 +5,7 @@
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
 #include "core/os/TrayItem.h"
+#include "tray/HistoryRecorder.h"
 #include "presentation/TitleLayout.h"
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
@@ -64,6 +65,11 @@ void AppDelegate::watchCredentials(const QStringList &files, std::chrono::millis
 {
     m_credentialWatcher = std::make_unique<CredentialWatcher>(files, debounce);
     connect(m_credentialWatcher.get(), &CredentialWatcher::changed, m_usageManager.get(), &UsageManager::refresh);
+}
+
+void AppDelegate::recordHistory(const QString &path)
+{
+    m_history = std::make_unique<HistoryRecorder>(m_usageManager.get(), m_services.notifications.get(), path);
 }
 
 void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
