@@ -1,11 +1,14 @@
 #include "tray/AppDelegate.h"
 
+#include "core/AlertRules.h"
 #include "core/CredentialWatcher.h"
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
 #include "core/os/TrayItem.h"
 #include "tray/HistoryRecorder.h"
+#include "history/HistoryStore.h"
+#include "presentation/RecentPace.h"
 #include "presentation/TitleLayout.h"
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
@@ -27,6 +30,26 @@ AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timi
     m_usageManager
         = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(), managerTiming);
     m_launchAtLogin = std::make_unique<LaunchAtLogin>(m_services.loginItems.get());
+    setupAlerts();
+}
+
+void AppDelegate::setupAlerts()
+{
+    auto readRules = [this] {
+        for (const auto &provider : m_usageManager->providers())
+            m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(m_settings, provider->id()));
+    };
+    readRules();
+    connect(m_preferences.get(), &Preferences::changed, this, readRules);
+    // The recent rate where the history holds it, else the window's average.
+    m_usageManager->setRunOutProjection(
+        [this](const QString &providerId, const UsageLimit &limit, const QDateTime &now) -> std::optional<QString> {
+            QList<HistorySample> recent;
+            if (m_history && m_history->store())
+                recent = m_history->store()->samples({now.addSecs(-3 * 3600), providerId, limit.name});
+            const std::optional<PaceProjection> projection = recentProjection(limit, recent, now);
+            return projection ? std::optional(paceProjectionText(*projection, now)) : std::nullopt;
+        });
 }
 
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, QObject *parent)

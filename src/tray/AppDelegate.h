@@ -63,6 +63,7 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    void setupAlerts();
     void setupStatusItem(std::unique_ptr<TrayItem> item);
     void setupPopover();
     void setupWakeNotification();
