@@ -279,7 +279,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"history.sqlite"_s);
         int expectedChecks = 0;
-        for (const int stopAfter : {150, 400, 900}) {
+        for (const int stopAfter : {150, 300, 450, 600, 750, 900}) {
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(), {u"--write-forever"_s, path});
             QVERIFY(child.waitForStarted());
@@ -301,6 +301,8 @@ private Q_SLOTS:
             auto store = HistoryStore::openForWriting(path, &notice);
             QVERIFY2(store && notice.isEmpty(), qPrintable(notice)); // passes the integrity check
             const QList<HistorySample> samples = store->samples({std::nullopt, {}, u"session"_s});
+            // A check is in the file whole or not at all.
+            QCOMPARE(store->samples({std::nullopt, {}, u"weekly"_s}).size(), samples.size());
             // Each child starts again at check 1, replacing the same moments.
             const int checks = int(samples.size());
             expectedChecks = std::max(expectedChecks, lastReported());
