@@ -220,8 +220,13 @@ std::unique_ptr<HistoryStore> HistoryStore::openForReading(const QString &path, 
 
 bool HistoryStore::open(QString *error)
 {
-    if (m_writable)
+    if (m_writable && !QFileInfo::exists(m_path)) {
+        // Only the user's: SQLite gives its log and index the file's permissions.
         QDir().mkpath(QFileInfo(m_path).absolutePath());
+        QFile file(m_path);
+        if (file.open(QIODevice::WriteOnly))
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
     const QByteArray file = QFile::encodeName(m_path);
     const int flags = m_writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
     m_failure = SQLITE_OK;

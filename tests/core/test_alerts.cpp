@@ -5,6 +5,7 @@
 #include "core/UsageManager.h"
 #include "support/ScriptedProvider.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -52,11 +53,12 @@ private Q_SLOTS:
     void rulesArePerProviderAndSwitchable()
     {
         QTemporaryDir dir;
-        QSettings settings(dir.filePath(u"Quotix.conf"_s), QSettings::IniFormat);
-        settings.setValue(u"alerts/claude/thresholds"_s, u"50, 75"_s);
-        settings.setValue(u"alerts/claude/resetAlerts"_s, false);
-        settings.setValue(u"alerts/codex/runOutAlerts"_s, u"off"_s);
-        settings.sync();
+        // As a user writes it by hand.
+        QFile file(dir.filePath(u"Quotix.conf"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[alerts]\nclaude\\thresholds=75, 50\nclaude\\resetAlerts=false\ncodex\\runOutAlerts=off\n");
+        file.close();
+        QSettings settings(file.fileName(), QSettings::IniFormat);
         const AlertRules claude = alertRulesFromSettings(settings, u"claude"_s);
         QCOMPARE(claude.thresholds, (QList<int>{50, 75}));
         QVERIFY(claude.thresholdAlerts && !claude.resetAlerts && claude.runOutAlerts);

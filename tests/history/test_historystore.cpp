@@ -120,6 +120,7 @@ private Q_SLOTS:
         QCOMPARE(reader->samples({std::nullopt, u"gemini"_s, {}}).size(), 0);
 
         QCOMPARE(rawQuery(path, "PRAGMA journal_mode"), u"wal"_s);
+        QCOMPARE(QFile::permissions(path) & 0x0077, QFileDevice::Permissions{}); // nobody else's
         QCOMPARE(rawQuery(path, "PRAGMA user_version"), QString::number(HistoryStore::SchemaVersion));
     }
 
