@@ -1,5 +1,6 @@
 #include "core/UsageManager.h"
 
+#include "core/DisplayText.h"
 #include "core/Logging.h"
 #include "core/RefreshRun.h"
 #include "core/ThresholdAlerts.h"
@@ -28,6 +29,9 @@ UsageManager::UsageManager(ProviderList providers, NotificationManager *notifica
         state.isAvailable = provider->isAvailable();
         m_providerStates.insert(provider->id(), state);
     }
+    m_queuedRefresh = new QTimer(this);
+    m_queuedRefresh->setSingleShot(true);
+    connect(m_queuedRefresh, &QTimer::timeout, this, &UsageManager::refresh);
     startRefreshTimer();
     m_notificationManager->requestPermission();
 }
@@ -90,6 +94,8 @@ NamedColor UsageManager::statusColor() const
 
 void UsageManager::refresh()
 {
+    m_queuedRefresh->stop(); // whoever started this run, it answers a queued request too
+    m_sinceRunStarted.start();
     if (m_refreshTask) {
         m_refreshTask->cancel();
         m_refreshTask->deleteLater();
@@ -112,6 +118,24 @@ void UsageManager::refreshIfIdle()
         return;
     }
     refresh();
+}
+
+bool UsageManager::isRefreshQueued() const
+{
+    return m_queuedRefresh->isActive();
+}
+
+void UsageManager::requestRefresh()
+{
+    if (isRefreshing() || isRefreshQueued())
+        return;
+    const qint64 spacing = m_timing.userRefreshSpacing.count();
+    if (!m_sinceRunStarted.isValid() || m_sinceRunStarted.elapsed() >= spacing) {
+        refresh();
+        return;
+    }
+    m_queuedRefresh->start(int(spacing - m_sinceRunStarted.elapsed()));
+    setLoading(true);
 }
 
 void UsageManager::startRefreshTimer()
@@ -157,16 +181,17 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::o
     if (found == m_providerStates.constEnd())
         return;
 
+    // Stored safe to show: every face reads its texts from here.
     ProviderState state = *found;
     if (usage) {
-        state.usage = usage;
+        state.usage = displaySafeUsage(*usage);
         state.lastUpdated = QDateTime::currentDateTimeUtc();
         state.error.reset();
         state.errorDetail.reset();
-        checkThresholds(id, state.provider->name(), *usage);
+        checkThresholds(id, state.provider->name(), *state.usage);
     } else {
-        state.error = error;
-        state.errorDetail = errorDetail;
+        state.error = displaySafeText(error);
+        state.errorDetail = errorDetail ? std::optional(displaySafeText(*errorDetail)) : std::nullopt;
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);
