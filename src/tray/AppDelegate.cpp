@@ -23,6 +23,7 @@ AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timi
 {
     UsageManager::Timing managerTiming;
     managerTiming.refreshInterval = refreshIntervalFromSetting(m_preferences->refreshIntervalValue());
+    managerTiming.rateLimitBackoff = *managerTiming.refreshInterval;
     m_usageManager
         = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(), managerTiming);
     m_launchAtLogin = std::make_unique<LaunchAtLogin>(m_services.loginItems.get());
