@@ -181,6 +181,50 @@ private Q_SLOTS:
                      "Bearer "_ba + (request.path == UsageService::ClaudePath.latin1() ? ClaudeToken : CodexToken));
     }
 
+    // Today's answers with a model's own cap, a monthly window, credits, banked
+    // resets and a reached budget, through every output of the command.
+    void todaysAnswersShowTheBindingLimitAndTheCredits()
+    {
+        const auto provider = [](const QString &name) {
+            QFile file(QStringLiteral(QUOTIX_TEST_DATA "/providers/") + name);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        m_service->setDefaultAnswer(UsageService::ClaudePath,
+                                    {200, provider(u"claude/limits_with_fable.json"_s), {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::CodexPath, {200, provider(u"codex/monthly_team.json"_s), {}, {}, {}});
+
+        const Run json = run({u"status"_s, u"--json"_s});
+        QCOMPARE(json.exitCode, 0);
+        const QJsonValue claude = json.json[u"providers"_s][0][u"usage"_s];
+        const QJsonValue codex = json.json[u"providers"_s][1][u"usage"_s];
+        QCOMPARE(claude[u"binding"_s][u"weekly"_s].toObject(),
+                 (QJsonObject{{u"name"_s, u"Fable"_s}, {u"slug"_s, u"fable"_s}, {u"utilization"_s, 100}}));
+        QCOMPARE(claude[u"limits"_s][2][u"scope"_s].toString(), u"Fable"_s);
+        QCOMPARE(claude[u"limits"_s][2][u"resetTime"_s].toString(), u"2026-08-18T21:59:59.766Z"_s);
+        QCOMPARE(claude[u"credits"_s][u"text"_s].toString(), u"Usage credits 12.50 / 40.00 \u20AC"_s);
+        QCOMPARE(claude[u"credits"_s][u"used"_s][u"amountMinor"_s].toInt(), 1250);
+        QCOMPARE(codex[u"limits"_s][0][u"name"_s].toString(), u"Monthly"_s);
+        QCOMPARE(codex[u"limits"_s][0][u"kind"_s].toString(), u"other"_s);
+        QCOMPARE(codex[u"credits"_s][u"balance"_s].toString(), u"12.50"_s);
+        QCOMPARE(codex[u"resetsBanked"_s].toInt(), 2);
+        QCOMPARE(codex[u"budgetLimitType"_s].toString(), u"workspace_default"_s);
+        QCOMPARE(json.json[u"statusColor"_s].toString(), u"red"_s); // the cap counts
+
+        const Run text = run({u"status"_s});
+        const QByteArray words = text.out.simplified();
+        for (const char *line : {"Weekly (7d) 67% █████████████░░░░░░░ Resets now (",
+                                 "Fable 100% ████████████████████ Resets now (",
+                                 "Usage credits 12.50 / 40.00 \u20AC ██████░░░░░░░░░░░░░░ Codex Monthly 6%",
+                                 "Credits 12.50 2 resets banked Workspace budget reached"})
+            QVERIFY2(words.contains(line), text.out.constData());
+
+        const Run waybar = run({u"status"_s, u"--format"_s, u"waybar"_s});
+        QCOMPARE(waybar.json[u"text"_s].toString(), u"Claude Fable 100% \u00B7 Codex 6%"_s);
+        const Run fields = run({u"status"_s, u"--format"_s,
+                                u"{claude.weekly} {claude.weekly_7d} {claude.fable} {codex.monthly} {codex.max}"_s});
+        QCOMPARE(fields.out, "100% 67% 100% 6% 6%\n"_ba);
+    }
+
     void anEmptyHomeShowsTheEmptyStateOrTheDemo()
     {
         m_environment.remove(u"CLAUDE_CONFIG_DIR"_s);
