@@ -73,7 +73,7 @@ QByteArray claudeDocument(const QDateTime &now)
          QJsonArray{
              claudeLimit(u"session"_s, u"session"_s, 34, now.addSecs(2 * Hour + 17 * Minute)),
              claudeLimit(u"weekly_all"_s, u"weekly"_s, 76, weeklyReset),
-             claudeLimit(u"weekly_scoped"_s, u"weekly"_s, 58, weeklyReset, u"Fable"_s),
+             claudeLimit(u"weekly_scoped"_s, u"weekly"_s, 48, weeklyReset, u"Fable"_s),
          }},
         {u"extra_usage"_s,
          QJsonObject{{u"is_enabled"_s, true},
