@@ -124,6 +124,8 @@ std::optional<UsageLimit> limitEntry(const QJsonValue &value)
         limit.name = u"Weekly (7d)"_s;
     else
         limit.name = nameFromKind(kind);
+    if (limit.name.isEmpty()) // a kind of nothing but underscores
+        return std::nullopt;
     return limit;
 }
 
