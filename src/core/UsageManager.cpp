@@ -1,5 +1,6 @@
 #include "core/UsageManager.h"
 
+#include "core/DisplayText.h"
 #include "core/Logging.h"
 #include "core/RefreshRun.h"
 #include "core/ThresholdAlerts.h"
@@ -26,6 +27,9 @@ UsageManager::UsageManager(ProviderList providers, NotificationManager *notifica
         state.isAvailable = provider->isAvailable();
         m_providerStates.insert(provider->id(), state);
     }
+    m_queuedRefresh = new QTimer(this);
+    m_queuedRefresh->setSingleShot(true);
+    connect(m_queuedRefresh, &QTimer::timeout, this, &UsageManager::refresh);
     startRefreshTimer();
     m_notificationManager->requestPermission();
 }
@@ -78,6 +82,8 @@ NamedColor UsageManager::statusColor() const
 
 void UsageManager::refresh()
 {
+    m_queuedRefresh->stop(); // whoever started this run, it answers a queued request too
+    m_sinceRunStarted.start();
     if (m_refreshTask) {
         m_refreshTask->cancel();
         m_refreshTask->deleteLater();
@@ -101,6 +107,24 @@ void UsageManager::refreshIfIdle()
         return;
     }
     refresh();
+}
+
+bool UsageManager::isRefreshQueued() const
+{
+    return m_queuedRefresh->isActive();
+}
+
+void UsageManager::requestRefresh()
+{
+    if (isRefreshing() || isRefreshQueued())
+        return;
+    const qint64 spacing = m_timing.userRefreshSpacing.count();
+    if (!m_sinceRunStarted.isValid() || m_sinceRunStarted.elapsed() >= spacing) {
+        refresh();
+        return;
+    }
+    m_queuedRefresh->start(int(spacing - m_sinceRunStarted.elapsed()));
+    setLoading(true);
 }
 
 void UsageManager::startRefreshTimer()
@@ -159,20 +183,22 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const FetchR
     if (found == m_providerStates.constEnd())
         return;
 
+    // Stored safe to show: every face reads its texts from here.
     ProviderState state = *found;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
-        state.usage = *usage;
+        state.usage = displaySafeUsage(*usage);
         state.lastUpdated = now;
         state.error.reset();
         state.errorDetail.reset();
         state.errorIsTransient = false;
         state.heldUntil.reset();
         m_rateLimitStreak.remove(id);
-        checkThresholds(id, state.provider->name(), *usage);
+        checkThresholds(id, state.provider->name(), *state.usage);
     } else {
-        state.error = failureDescription(result);
-        state.errorDetail = failureDetail(result);
+        state.error = displaySafeText(failureDescription(result));
+        const std::optional<QString> detail = failureDetail(result);
+        state.errorDetail = detail ? std::optional(displaySafeText(*detail)) : std::nullopt;
         const auto *providerError = std::get_if<ProviderError>(&result);
         state.errorIsTransient
             = std::holds_alternative<TransportError>(result) || (providerError && providerError->isTransient());

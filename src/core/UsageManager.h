@@ -7,6 +7,7 @@
 #include "core/UsageProvider.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -36,6 +37,8 @@ public:
         // Absent: no timer at all, for a one-shot command.
         std::optional<std::chrono::milliseconds> refreshInterval{std::chrono::milliseconds(120'000)};
         std::chrono::milliseconds retryPause{3'000};
+        // The least time between the starts of two runs the user asks for.
+        std::chrono::milliseconds userRefreshSpacing{10'000};
         // After repeated 429s a provider waits this, doubled per further 429
         // (so two periods after the second), up to the cap; the refresh
         // period in production.
@@ -53,6 +56,8 @@ public:
     std::optional<QDateTime> lastUpdated() const { return m_lastUpdated; }
     // A run was started and has not ended yet (it may not have begun loading).
     bool isRefreshing() const { return !m_refreshTask.isNull(); }
+    // The user's refresh waits for its turn; isLoading is true meanwhile.
+    bool isRefreshQueued() const;
     const ProviderList &providers() const { return m_providers; }
 
     // Asks every provider again; may do I/O.
@@ -74,6 +79,10 @@ public Q_SLOTS:
     // Starts a run unless one is in progress. A periodic refresh must not
     // cancel a run that takes longer than the period, or none would ever end.
     void refreshIfIdle();
+    // The user's refresh (panel, menu, D-Bus): joins a run in progress, and
+    // starts at most one run per userRefreshSpacing; one asked for sooner
+    // waits for the rest of it, so clicking cannot flood the services.
+    void requestRefresh();
 
 Q_SIGNALS:
     void providerStatesChanged();
@@ -99,6 +108,8 @@ private:
     std::optional<QDateTime> m_lastUpdated;
     QTimer *m_refreshTimer = nullptr;
     QPointer<RefreshRun> m_refreshTask;
+    QElapsedTimer m_sinceRunStarted;
+    QTimer *m_queuedRefresh = nullptr;
     NotificationManager *m_notificationManager;
     QHash<QString, QSet<int>> m_notifiedThresholds;
     QHash<QString, int> m_rateLimitStreak; // 429s in a row, per provider

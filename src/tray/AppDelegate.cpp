@@ -1,5 +1,6 @@
 #include "tray/AppDelegate.h"
 
+#include "core/Console.h"
 #include "core/CredentialWatcher.h"
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
@@ -14,19 +15,43 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+namespace {
+
+QString settingsPath()
+{
+    QString problem;
+    const QString path = userSettingsPath(&problem);
+    if (!problem.isEmpty())
+        Console::err(problem + u'\n');
+    return path;
+}
+
+} // namespace
+
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent)
     : QObject(parent)
     , m_services(std::move(services))
     , m_timing(timing)
-    , m_settings(QString(SettingsKeys::Organization), QString(SettingsKeys::Application))
+    , m_settings(settingsPath(), QSettings::IniFormat)
     , m_preferences(std::make_unique<Preferences>(&m_settings))
 {
     UsageManager::Timing managerTiming;
     managerTiming.refreshInterval = refreshIntervalFromSetting(m_preferences->refreshIntervalValue());
     managerTiming.rateLimitBackoff = *managerTiming.refreshInterval;
+    managerTiming.userRefreshSpacing = m_timing.userRefreshSpacing;
     m_usageManager
         = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(), managerTiming);
     m_launchAtLogin = std::make_unique<LaunchAtLogin>(m_services.loginItems.get());
+
+    // A switch or a setting that did not stick is said where the user looks.
+    connect(m_launchAtLogin.get(), &LaunchAtLogin::failed, this, [this](const QString &message) {
+        if (m_services.notifications)
+            m_services.notifications->sendNotification(QString(LaunchAtLogin::FailureTitle), message);
+    });
+    connect(m_preferences.get(), &Preferences::saveFailed, this, [this](const QString &message) {
+        if (m_services.notifications)
+            m_services.notifications->sendNotification(QString(Preferences::SaveFailedTitle), message);
+    });
 }
 
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, QObject *parent)
@@ -83,8 +108,8 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
         else
             m_popover->showPlaced(placement());
     });
-    // Like the panel's button, which is disabled while a run is under way.
-    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refreshIfIdle);
+    // Like the panel's button: spaced, and joining a run under way.
+    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::requestRefresh);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
     // The same switch as the panel's checkbox.
     connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);

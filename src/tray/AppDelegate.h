@@ -36,6 +36,7 @@ public:
         // A host may deliver the click that closed the panel as an activation
         // a few milliseconds later; that one must not reopen it.
         std::chrono::milliseconds reopenGuard{300};
+        std::chrono::milliseconds userRefreshSpacing{UsageManager::Timing{}.userRefreshSpacing};
     };
 
     AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent = nullptr);

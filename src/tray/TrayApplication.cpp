@@ -93,9 +93,12 @@ int runTrayApplication(int argc, char **argv)
         return 1;
     }
     SingleInstance instance(*lockPath);
-    if (!instance.acquire()) {
+    switch (instance.acquire()) {
+    case SingleInstance::Outcome::Acquired: break;
+    case SingleInstance::Outcome::HeldElsewhere:
         Console::err(QString(TrayApplicationText::AlreadyRunning) + u'\n');
         return 1;
+    case SingleInstance::Outcome::Failed: Console::err(instance.failure() + u'\n'); return 1;
     }
 
     UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
