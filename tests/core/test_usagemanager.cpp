@@ -271,10 +271,17 @@ private Q_SLOTS:
         const QString hostile = u"Opus\x1b]0;owned\x07\x1b[2J\u0085\x7f\u202eevil\u2066\tweek\nly"_s;
         ProviderUsageResponse usage = usageOf({{"x", 10}});
         usage.limits[0].name = hostile;
+        usage.limits[0].scope = hostile;
+        usage.credits = UsageCredits{Money{1, 2, hostile}, std::nullopt, std::nullopt, hostile};
+        usage.budgetReachedType = hostile;
         f.first->script({{usage, 0ms}, {ProviderError::networkError(hostile), 0ms}});
         QVERIFY(f.refreshAndWait());
         const QString safe = u"Opus\uFFFD]0;owned\uFFFD\uFFFD[2J\uFFFD\uFFFD\uFFFDevil\uFFFD week ly"_s;
-        QCOMPARE(f.state(u"claude"_s).usage->limits.value(0).name, safe);
+        const ProviderUsageResponse &stored = *f.state(u"claude"_s).usage;
+        QCOMPARE(stored.limits.value(0).name, safe);
+        QCOMPARE(QStringList({*stored.limits.value(0).scope, stored.credits->used->currency, *stored.credits->balance,
+                              *stored.budgetReachedType}),
+                 QStringList(4, safe));
         QVERIFY(f.refreshAndWait());
         QCOMPARE(f.state(u"claude"_s).error, u"Network error: "_s + safe);
     }
