@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 UsageManager::UsageManager(ProviderList providers, NotificationManager *notifications, Timing timing, QObject *parent)
     : QObject(parent)
     , m_providers(std::move(providers))
@@ -44,6 +46,16 @@ const QList<int> &UsageManager::thresholds()
 {
     static const QList<int> values{80, 90};
     return values;
+}
+
+void UsageManager::setAlertRules(const QString &providerId, const AlertRules &rules)
+{
+    m_alertRules.insert(providerId, rules);
+}
+
+void UsageManager::setRunOutProjection(RunOutProjection projection)
+{
+    m_runOutProjection = std::move(projection);
 }
 
 ProviderList UsageManager::availableProviders() const
@@ -186,7 +198,8 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const FetchR
     // Stored safe to show: every face reads its texts from here.
     ProviderState state = *found;
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
+    const auto *usage = std::get_if<ProviderUsageResponse>(&result);
+    if (usage) {
         state.usage = displaySafeUsage(*usage);
         state.lastUpdated = now;
         state.error.reset();
@@ -206,6 +219,8 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const FetchR
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);
+    if (usage)
+        Q_EMIT usageReceived(id, *usage, *state.lastUpdated);
     Q_EMIT providerStatesChanged();
 }
 
@@ -254,10 +269,33 @@ void UsageManager::setLoading(bool loading)
 void UsageManager::checkThresholds(const QString &providerId, const QString &providerName,
                                    const ProviderUsageResponse &usage)
 {
+    const AlertRules rules = m_alertRules.value(providerId);
+    QStringList bodies;
     const double highest = usage.maxUtilization();
-    ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, thresholds());
-    // Thresholds crossed in one check (80 and 90 at once) replace each other on screen.
-    for (qsizetype i = 0; i < check.crossed.size(); ++i)
-        m_notificationManager->sendAlert(providerId, alertTitle(providerName), alertBody(highest), i > 0);
-    m_notifiedThresholds.insert(providerId, std::move(check.notified));
+    if (rules.thresholdAlerts) {
+        ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, rules.thresholds);
+        for (qsizetype i = 0; i < check.crossed.size(); ++i)
+            bodies.append(alertBody(highest));
+        m_notifiedThresholds.insert(providerId, std::move(check.notified));
+    }
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const UsageLimit &limit : usage.limits) {
+        const QString key = providerId + u'\n' + limit.name;
+        const auto before = m_limitAlerts.constFind(key);
+        const std::optional<QString> runOut
+            = m_runOutProjection ? m_runOutProjection(providerId, limit, now) : std::nullopt;
+        const LimitAlertCheck check
+            = checkLimitAlerts(before == m_limitAlerts.cend() ? std::nullopt : std::optional(*before), limit, now,
+                               rules.thresholds.constLast(), runOut.has_value());
+        m_limitAlerts.insert(key, check.state);
+        if (check.hasReset && rules.resetAlerts)
+            bodies.append(resetAlertBody(providerName, limit));
+        if (check.runsOut && rules.runOutAlerts)
+            bodies.append(limit.name + u": "_s + *runOut);
+    }
+
+    // Alerts of one check (80 and 90 at once) replace each other on screen.
+    for (qsizetype i = 0; i < bodies.size(); ++i)
+        m_notificationManager->sendAlert(providerId, alertTitle(providerName), bodies[i], i > 0);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AlertRules.h"
 #include "core/Bands.h"
 #include "core/FetchJob.h"
 #include "core/NamedColor.h"
@@ -15,6 +16,7 @@
 #include <QSet>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -71,6 +73,16 @@ public:
     static constexpr int RetryAllowance = 3;
     static const QList<int> &thresholds();
 
+    // What a provider's user wants to be told; providers without rules get
+    // the defaults (80 and 90, every alert on).
+    void setAlertRules(const QString &providerId, const AlertRules &rules);
+    // The warning for a limit that at its pace runs out before it resets
+    // ("At this pace: runs out in 3h 10m"), else absent. Without one there
+    // are no run-out alerts.
+    using RunOutProjection
+        = std::function<std::optional<QString>(const QString &providerId, const UsageLimit &limit, const QDateTime &now)>;
+    void setRunOutProjection(RunOutProjection projection);
+
 public Q_SLOTS:
     // Supersedes the run in progress, if any, and starts a new one. Returns at once.
     // A provider the service asked to wait (a 429) is not asked before then.
@@ -88,6 +100,9 @@ Q_SIGNALS:
     void providerStatesChanged();
     void isLoadingChanged(bool isLoading);
     void lastUpdatedChanged();
+    // A provider's fetch succeeded; emitted before the state that holds it is
+    // announced, so a listener may record it first.
+    void usageReceived(const QString &providerId, const ProviderUsageResponse &usage, const QDateTime &at);
     // A run ended (was not superseded); isLoading is false by now.
     void refreshFinished();
 
@@ -113,5 +128,8 @@ private:
     NotificationManager *m_notificationManager;
     QHash<QString, QSet<int>> m_notifiedThresholds;
     QHash<QString, int> m_rateLimitStreak; // 429s in a row, per provider
+    QHash<QString, AlertRules> m_alertRules;
+    QHash<QString, LimitAlertState> m_limitAlerts; // by provider id and limit name
+    RunOutProjection m_runOutProjection;
     Timing m_timing;
 };

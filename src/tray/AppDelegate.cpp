@@ -1,11 +1,15 @@
 #include "tray/AppDelegate.h"
 
+#include "core/AlertRules.h"
 #include "core/Console.h"
 #include "core/CredentialWatcher.h"
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
 #include "core/os/TrayItem.h"
+#include "tray/HistoryRecorder.h"
+#include "history/HistoryStore.h"
+#include "presentation/RecentPace.h"
 #include "presentation/TitleLayout.h"
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
@@ -52,6 +56,26 @@ AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timi
         if (m_services.notifications)
             m_services.notifications->sendNotification(QString(Preferences::SaveFailedTitle), message);
     });
+    setupAlerts();
+}
+
+void AppDelegate::setupAlerts()
+{
+    auto readRules = [this] {
+        for (const auto &provider : m_usageManager->providers())
+            m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(m_settings, provider->id()));
+    };
+    readRules();
+    connect(m_preferences.get(), &Preferences::changed, this, readRules);
+    // The recent rate where the history holds it, else the window's average.
+    m_usageManager->setRunOutProjection(
+        [this](const QString &providerId, const UsageLimit &limit, const QDateTime &now) -> std::optional<QString> {
+            QList<HistorySample> recent;
+            if (m_history && m_history->store())
+                recent = m_history->store()->samples({now.addSecs(-3 * 3600), providerId, limit.name});
+            const std::optional<PaceProjection> projection = recentProjection(limit, recent, now);
+            return projection ? std::optional(paceProjectionText(*projection, now)) : std::nullopt;
+        });
 }
 
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, QObject *parent)
@@ -90,6 +114,11 @@ void AppDelegate::watchCredentials(const QStringList &files, std::chrono::millis
 {
     m_credentialWatcher = std::make_unique<CredentialWatcher>(files, debounce);
     connect(m_credentialWatcher.get(), &CredentialWatcher::changed, m_usageManager.get(), &UsageManager::refresh);
+}
+
+void AppDelegate::recordHistory(const QString &path)
+{
+    m_history = std::make_unique<HistoryRecorder>(m_usageManager.get(), m_services.notifications.get(), path);
 }
 
 void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)

@@ -8,6 +8,7 @@
 #include "core/os/TrayHost.h"
 #include "core/os/TrayItem.h"
 #include "demo/DemoSetup.h"
+#include "history/HistoryStore.h"
 #include "presentation/PanelPlacement.h"
 #include "providers/PlatformKeychain.h"
 #include "tray/AppDelegate.h"
@@ -107,6 +108,8 @@ int runTrayApplication(int argc, char **argv)
     AppDelegate delegate(setup->providers, makePlatformServices());
     if (!demo)
         delegate.watchCredentials(credentialFilePaths());
+    // Made-up figures never mix with the user's own.
+    delegate.recordHistory(demo ? HistoryStore::demoPath() : HistoryStore::defaultPath());
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     const std::unique_ptr<TrayHost> trayHost = makeTrayHost();
