@@ -15,6 +15,7 @@
 #include "tray/TitleObserver.h"
 #include "tray/TrayMenuObserver.h"
 #include "ui/MenuBarPanel.h"
+#include "ui/MenuBarView.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -151,6 +152,11 @@ void AppDelegate::setupPopover()
     m_popover = std::make_unique<MenuBarPanel>(m_usageManager.get(), m_preferences.get(), m_launchAtLogin.get());
     connect(m_popover.get(), &MenuBarPanel::closed, this, [this] { m_sinceClosed.start(); });
     connect(m_popover.get(), &MenuBarPanel::quitRequested, this, &AppDelegate::quitRequested);
+    // The rows' charts read what the recorder wrote; no history, no charts.
+    m_popover->view()->setHistorySource([this](const QDateTime &since) {
+        return m_history && m_history->store() ? m_history->store()->samples({since, {}, {}})
+                                               : QList<HistorySample>{};
+    });
 }
 
 void AppDelegate::setupWakeNotification()

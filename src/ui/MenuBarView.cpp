@@ -134,12 +134,21 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
 
 MenuBarView::~MenuBarView() = default;
 
+void MenuBarView::setHistorySource(HistorySource source)
+{
+    m_historySource = std::move(source);
+    scheduleRender();
+}
+
 void MenuBarView::render()
 {
     m_renderSoon->stop();
-    const PanelModel model
-        = buildPanelModel(panelInputFrom(*m_manager, m_preferences->displayMode(), m_preferences->displayAs()),
-                          QDateTime::currentDateTimeUtc());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    PanelInput input = panelInputFrom(*m_manager, m_preferences->displayMode(), m_preferences->displayAs());
+    // The longest window the services have is a week.
+    if (m_historySource)
+        input.history = m_historySource(now.addDays(-8));
+    const PanelModel model = buildPanelModel(input, now);
 
     // One repaint for the whole change, not one per widget.
     setUpdatesEnabled(false);

@@ -3,6 +3,8 @@
 #include "presentation/PanelModel.h"
 
 #include <QList>
+#include <QDateTime>
+#include <functional>
 #include <QWidget>
 
 class BusyIndicator;
@@ -36,6 +38,11 @@ public:
     // (which may do I/O) and the clock.
     void render();
 
+    // Recorded samples of every provider since a moment, for the rows'
+    // charts. Without one (or with an empty answer) the rows have no chart.
+    using HistorySource = std::function<QList<HistorySample>(const QDateTime &since)>;
+    void setHistorySource(HistorySource source);
+
     RefreshButton *refreshButton() const { return m_refreshButton; }
     SegmentedPicker *picker() const { return m_picker; }
     SegmentedPicker *displayAsPicker() const { return m_displayAsPicker; }
@@ -64,6 +71,7 @@ private:
     UsageManager *m_manager;
     Preferences *m_preferences;
     LaunchAtLogin *m_launchAtLoginSwitch;
+    HistorySource m_historySource;
 
     RefreshButton *m_refreshButton;
     QWidget *m_content;
