@@ -48,6 +48,7 @@ public:
     SegmentedPicker *displayAsPicker() const { return m_displayAsPicker; }
     QCheckBox *launchAtLoginBox() const { return m_launchAtLogin; }
     QPushButton *quitButton() const { return m_quit; }
+    QPushButton *historyButton() const { return m_history; }
     QList<ProviderSection *> visibleSections() const;
     bool showsLoadingPlaceholder() const;
     bool showsEmptyState() const;
@@ -56,6 +57,8 @@ public:
 
 Q_SIGNALS:
     void quitRequested();
+    // "History…": the user wants the History window.
+    void historyRequested();
     // The content changed in a way that may change the view's size.
     void contentChanged();
 
@@ -86,6 +89,7 @@ private:
     SegmentedPicker *m_displayAsPicker;
     QCheckBox *m_launchAtLogin;
     QPushButton *m_quit;
+    QPushButton *m_history = nullptr;
 
     QTimer *m_renderSoon;
     QTimer *m_clock; // the footer's elapsed time, only while shown

@@ -1,4 +1,5 @@
 // The panel's chart of a limit's current window, from known histories.
+#include "presentation/HistoryChart.h"
 #include "presentation/WindowChart.h"
 
 #include <QTest>
@@ -41,6 +42,37 @@ QString describe(const std::optional<WindowChart> &chart)
         runs.append(points.join(u' '));
     }
     return runs.join(u" | "_s);
+}
+
+// A sample of limit `limit` seen from hour `from` to hour `until` of a
+// ten-hour period starting at Start, under a reset at hour `reset`.
+HistorySample hourly(const char *limit, int from, int until, double used, int reset)
+{
+    HistorySample s;
+    s.provider = u"codex"_s;
+    s.limit = QString::fromLatin1(limit);
+    s.utilization = used;
+    s.resetTime = Start.addSecs(reset * 3600);
+    s.time = Start.addSecs(from * 3600);
+    s.until = Start.addSecs(until * 3600);
+    return s;
+}
+
+// "Session: runs 2, resets 0.5, reached 0.3; Weekly: …"
+QString describe(const QList<HistoryChart> &charts)
+{
+    QStringList parts;
+    const auto list = [](const QList<double> &xs) {
+        QStringList out;
+        for (double x : xs)
+            out.append(QString::number(x, 'g', 3));
+        return out.join(u' ');
+    };
+    for (const HistoryChart &chart : charts)
+        parts.append(u"%1: runs %2, resets %3, reached %4"_s.arg(chart.limit)
+                         .arg(chart.runs.size())
+                         .arg(list(chart.resets), list(chart.reached)));
+    return parts.join(u"; "_s);
 }
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -100,6 +132,47 @@ private Q_SLOTS:
         QVERIFY(chart);
         QCOMPARE(chart->pace, QLineF(0, 0, 1, 1));
         QCOMPARE(chart->nowX, 0.5);
+    }
+
+    void historyChartsMarkResetsAndFullLimits_data()
+    {
+        QTest::addColumn<QList<HistorySample>>("history");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("no history") << QList<HistorySample>{} << QString();
+        // Up to 100 % at hour 3, reset at hour 5, full again at hour 8.
+        QTest::newRow("two windows, both used up")
+            << QList{hourly("Session", 1, 2, 60, 5), hourly("Session", 2, 5, 100, 5), hourly("Session", 5, 7, 10, 10),
+                     hourly("Session", 7, 8, 90, 10), hourly("Session", 8, 9, 100, 10)}
+            << u"Session: runs 1, resets 0.5, reached 0.2 0.8"_s;
+        // Staying at 100 % across a gap is one hit; the gap splits the line.
+        QTest::newRow("full across a gap") << QList{hourly("Session", 1, 2, 100, 5), hourly("Session", 4, 4, 100, 5)}
+                                           << u"Session: runs 2, resets , reached 0.1"_s;
+        // A reset wandering by a minute is no reset.
+        QTest::newRow("a wandering reset")
+            << QList{hourly("Session", 1, 2, 10, 5), [] {
+                   HistorySample s = hourly("Session", 2, 3, 20, 5);
+                   s.resetTime = s.resetTime->addSecs(60);
+                   return s;
+               }()}
+            << u"Session: runs 1, resets , reached "_s;
+        // Before the period: neither its figures nor its hit count; a reset
+        // inside it still does.
+        QTest::newRow("before the period")
+            << QList{hourly("Weekly", -5, -3, 100, 2), hourly("Weekly", 3, 4, 5, 30)}
+            << u"Weekly: runs 1, resets 0.2, reached "_s;
+        QTest::newRow("one chart per limit")
+            << QList{hourly("Session", 1, 1, 10, 5), hourly("Weekly", 1, 2, 10, 50), hourly("Weekly", 2, 2, 11, 50)}
+            << u"Session: runs 1, resets , reached ; Weekly: runs 1, resets , reached "_s;
+        QTest::newRow("an unreadable figure") << QList{hourly("Session", 1, 1, 10, 5), hourly("Session", 1, 1, NaN, 5),
+                                                       hourly("Session", 2, 2, 30, 5)}
+                                              << u"Session: runs 2, resets , reached "_s;
+    }
+    void historyChartsMarkResetsAndFullLimits()
+    {
+        QFETCH(QList<HistorySample>, history);
+        QFETCH(QString, expected);
+        QCOMPARE(describe(historyCharts(history, Start, Start.addSecs(10 * 3600))), expected);
     }
 
     void samplesOfOneLimit()

@@ -191,6 +191,7 @@ private Q_SLOTS:
             return HistorySample{provider, u"Weekly"_s, LimitKind::Weekly, 7 * 24 * 3600, used, reset,
                                  now.addSecs(-fromHoursAgo * 3600), now.addSecs(-untilHoursAgo * 3600)};
         };
+        QVERIFY(f.view.historyButton()->isHidden()); // nothing to open without a history
         QDateTime askedSince;
         const QList<HistorySample> history{sample(u"claude"_s, 10, 60, 30), sample(u"codex"_s, 90, 40, 0),
                                            sample(u"claude"_s, 40, 20, 0)};
@@ -209,6 +210,9 @@ private Q_SLOTS:
         QCOMPARE(chart->chart()->runs.size(), 2); // ten hours between: two runs, codex's not among them
         QCOMPARE(chart->size(), WindowChartView::ChartSize);
         QVERIFY(!rows[1]->chart()->isVisible()); // no window length, no chart
+        QSignalSpy historyRequested(&f.view, &MenuBarView::historyRequested);
+        QTest::mouseClick(f.view.historyButton(), Qt::LeftButton);
+        QCOMPARE(historyRequested.size(), 1);
 
         // The line reads on a light and on a dark panel: it is drawn in the band colour.
         for (const QColor window : {QColor(Qt::white), QColor(0x1e, 0x1e, 0x1e)}) {
