@@ -37,10 +37,12 @@ QList<HistoryChart> historyCharts(const QList<HistorySample> &history, const QDa
         }
         HistoryChart &chart = charts.last();
         if (previous) {
-            // The earlier window's reset is when it ended.
-            if (previous->resetTime && sample.resetTime
-                && sample.resetTime->toSecsSinceEpoch() - previous->resetTime->toSecsSinceEpoch() > ResetTolerance
-                && inPeriod(previous->resetTime->toSecsSinceEpoch()))
+            // The earlier window's reset is when it ended, whether a new one
+            // began or none (a limit's window that starts on first use).
+            const bool ended = previous->resetTime
+                && (!sample.resetTime
+                    || sample.resetTime->toSecsSinceEpoch() - previous->resetTime->toSecsSinceEpoch() > ResetTolerance);
+            if (ended && inPeriod(previous->resetTime->toSecsSinceEpoch()))
                 chart.resets.append(share(previous->resetTime->toSecsSinceEpoch()));
             if (time - previous->until.toSecsSinceEpoch() > gap.count())
                 closeRun();

@@ -48,10 +48,6 @@ protected:
         painter.drawLine(at({0, 0}), at({1, 0}));
         painter.drawLine(at({0, 1}), at({1, 1}));
 
-        painter.setPen(QPen(PanelStyle::secondary(palette()), 1, Qt::DashLine));
-        for (double x : std::as_const(m_chart.resets))
-            painter.drawLine(at({x, 0}), at({x, 1}));
-
         const QColor line = palette().color(QPalette::Highlight);
         QColor fill = line;
         fill.setAlphaF(0.2f);
@@ -70,6 +66,11 @@ protected:
             else
                 painter.drawPath(path);
         }
+
+        // Over the line: a reset often falls on its drop.
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DashLine));
+        for (double x : std::as_const(m_chart.resets))
+            painter.drawLine(at({x, 0}), at({x, 1}));
 
         painter.setPen(Qt::NoPen);
         painter.setBrush(PanelStyle::color(NamedColor::Red, palette()));

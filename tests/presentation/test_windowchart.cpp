@@ -161,6 +161,12 @@ private Q_SLOTS:
         QTest::newRow("before the period")
             << QList{hourly("Weekly", -5, -3, 100, 2), hourly("Weekly", 3, 4, 5, 30)}
             << u"Weekly: runs 1, resets 0.2, reached "_s;
+        // A window that ends with none after it until the next use.
+        QTest::newRow("a window ends, none begins") << QList{hourly("Session", 1, 3, 40, 3), [] {
+            HistorySample s = hourly("Session", 3, 4, 0, 0);
+            s.resetTime.reset();
+            return s;
+        }()} << u"Session: runs 1, resets 0.3, reached "_s;
         QTest::newRow("one chart per limit")
             << QList{hourly("Session", 1, 1, 10, 5), hourly("Weekly", 1, 2, 10, 50), hourly("Weekly", 2, 2, 11, 50)}
             << u"Session: runs 1, resets , reached ; Weekly: runs 1, resets , reached "_s;
