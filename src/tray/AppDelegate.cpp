@@ -141,6 +141,7 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
     // Like the panel's button: spaced, and joining a run under way.
     connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::requestRefresh);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
+    connect(m_statusItem.get(), &TrayItem::historyRequested, this, &AppDelegate::showHistory);
     // The same switch as the panel's checkbox.
     connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);
     connect(m_statusItem.get(), &TrayItem::showRemainingRequested, m_preferences.get(), [this](bool remaining) {
