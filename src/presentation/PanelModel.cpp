@@ -25,7 +25,7 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
         const auto state = input.providerStates.constFind(provider->id());
         if (state == input.providerStates.cend())
             continue;
-        model.sections.append(sectionModel(*state, now, input.displayAs));
+        model.sections.append(sectionModel(*state, now, input.displayAs, input.history));
     }
     model.showsEmptyState = input.availableProviders.isEmpty();
     if (input.lastUpdated)
@@ -72,7 +72,8 @@ SectionBody sectionBody(const ProviderState &state)
     return SectionBody::Waiting;
 }
 
-SectionModel sectionModel(const ProviderState &state, const QDateTime &now, DisplayAs as)
+SectionModel sectionModel(const ProviderState &state, const QDateTime &now, DisplayAs as,
+                          const QList<HistorySample> &history)
 {
     SectionModel section;
     if (state.provider) {
@@ -87,8 +88,12 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now, Disp
         section.errorText = *state.error;
         section.errorDetailText = state.errorDetail.value_or(QString());
     } else if (section.body == SectionBody::Rows) {
-        for (const UsageLimit &limit : state.usage->limits)
-            section.rows.append(rowModel(limit, now, as));
+        for (const UsageLimit &limit : state.usage->limits) {
+            RowModel row = rowModel(limit, now, as);
+            if (!history.isEmpty())
+                row.chart = windowChart(limit, samplesOf(history, section.id, limit.name), now);
+            section.rows.append(row);
+        }
         if (state.usage->credits)
             section.rows.append(creditsRowModel(*state.usage->credits));
         section.notes = usageNotes(*state.usage);

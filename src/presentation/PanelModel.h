@@ -7,6 +7,7 @@
 #include "core/UsageModel.h"
 #include "presentation/EmptyState.h"
 #include "presentation/UsageFigures.h"
+#include "presentation/WindowChart.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -51,6 +52,8 @@ struct RowModel
     std::optional<double> paceMarker;
     // "At this pace: runs out in …", only when use runs ahead of the window.
     std::optional<QString> projectionText;
+    // The current window's used share over time, where there is history of it.
+    std::optional<WindowChart> chart;
 };
 
 struct SectionModel
@@ -88,6 +91,8 @@ struct PanelInput
     NamedColor statusColor = NamedColor::Green;
     DisplayMode displayMode = DisplayMode::Weekly;
     DisplayAs displayAs = DisplayAs::Used;
+    // Recorded samples of every provider, for the rows' charts; empty without history.
+    QList<HistorySample> history;
 };
 
 struct PanelModel
@@ -106,7 +111,9 @@ PanelInput panelInputFrom(const UsageManager &manager, DisplayMode displayMode, 
 
 ContentBranch contentBranch(bool isLoading, const QHash<QString, ProviderState> &states);
 RefreshButtonState refreshButtonState(bool isLoading);
-SectionModel sectionModel(const ProviderState &state, const QDateTime &now, DisplayAs as = DisplayAs::Used);
+// history: recorded samples (of any provider) for the rows' charts.
+SectionModel sectionModel(const ProviderState &state, const QDateTime &now, DisplayAs as = DisplayAs::Used,
+                          const QList<HistorySample> &history = {});
 SectionBody sectionBody(const ProviderState &state);
 // The percentage shows what is used or what is left; colour, bar and pace
 // always follow the used share.

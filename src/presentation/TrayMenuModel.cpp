@@ -102,6 +102,7 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
 
     rows.append(TrayMenuEntry{Role::Separator});
     rows.append(TrayMenuEntry{Role::ShowUsage, TrayMenuText::ShowUsage.toString()});
+    rows.append(TrayMenuEntry{Role::History, TrayMenuText::History.toString()});
     const QStringView refresh = input.isLoading ? TrayMenuText::Refreshing : TrayMenuText::Refresh;
     rows.append(TrayMenuEntry{Role::Refresh, refresh.toString(), !input.isLoading});
     rows.append(TrayMenuEntry{Role::ShowRemaining, TrayMenuText::ShowRemaining.toString(), true,

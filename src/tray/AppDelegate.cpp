@@ -15,7 +15,9 @@
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
 #include "tray/TrayMenuObserver.h"
+#include "ui/HistoryWindow.h"
 #include "ui/MenuBarPanel.h"
+#include "ui/MenuBarView.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -143,6 +145,7 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
     // Like the panel's button: spaced, and joining a run under way.
     connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::requestRefresh);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
+    connect(m_statusItem.get(), &TrayItem::historyRequested, this, &AppDelegate::showHistory);
     // The same switch as the panel's checkbox.
     connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);
     connect(m_statusItem.get(), &TrayItem::showRemainingRequested, m_preferences.get(), [this](bool remaining) {
@@ -155,6 +158,38 @@ void AppDelegate::setupPopover()
     m_popover = std::make_unique<MenuBarPanel>(m_usageManager.get(), m_preferences.get(), m_launchAtLogin.get());
     connect(m_popover.get(), &MenuBarPanel::closed, this, [this] { m_sinceClosed.start(); });
     connect(m_popover.get(), &MenuBarPanel::quitRequested, this, &AppDelegate::quitRequested);
+    // The rows' charts and the History window read what the recorder wrote;
+    // no history, no charts.
+    m_popover->view()->setHistorySource([this](const QDateTime &since) { return recordedSince(since); });
+    connect(m_popover->view(), &MenuBarView::historyRequested, this, &AppDelegate::showHistory);
+}
+
+QList<HistorySample> AppDelegate::recordedSince(const QDateTime &since) const
+{
+    return m_history && m_history->store() ? m_history->store()->samples({since, {}, {}}) : QList<HistorySample>{};
+}
+
+void AppDelegate::showHistory()
+{
+    if (!m_historyWindow) {
+        QHash<QString, QString> names;
+        for (const auto &provider : m_usageManager->providers())
+            names.insert(provider->id(), provider->name());
+        m_historyWindow = std::make_unique<HistoryWindow>(
+            [this](const QDateTime &since) { return recordedSince(since); }, names);
+        m_historyWindow->resize(560, 480);
+        if (m_history) {
+            connect(m_history.get(), &HistoryRecorder::recorded, m_historyWindow.get(), [this] {
+                if (m_historyWindow->isVisible())
+                    m_historyWindow->reload();
+            });
+        }
+    }
+    if (m_popover)
+        m_popover->hide();
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
 }
 
 void AppDelegate::setupWakeNotification()

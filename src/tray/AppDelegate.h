@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/HistorySample.h"
 #include "core/UsageManager.h"
 #include "core/os/PlatformServices.h"
 #include "presentation/PanelPlacement.h"
@@ -15,6 +16,7 @@
 class CredentialWatcher;
 class HistoryRecorder;
 class LaunchAtLogin;
+class HistoryWindow;
 class MenuBarPanel;
 class Preferences;
 class RefreshScheduler;
@@ -59,11 +61,15 @@ public:
     // Every successful check goes to the history file at path from now on.
     void recordHistory(const QString &path);
     HistoryRecorder *history() const { return m_history.get(); }
+    // Opens the History window, or raises it.
+    void showHistory();
+    HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
 
 Q_SIGNALS:
     void quitRequested();
 
 private:
+    QList<HistorySample> recordedSince(const QDateTime &since) const;
     void setupAlerts();
     void setupStatusItem(std::unique_ptr<TrayItem> item);
     void setupPopover();
@@ -83,6 +89,7 @@ private:
     std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
     std::unique_ptr<TrayItem> m_statusItem;
     std::unique_ptr<MenuBarPanel> m_popover;
+    std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TitleObserver> m_titleObserver;
     std::unique_ptr<TrayMenuObserver> m_menuObserver;

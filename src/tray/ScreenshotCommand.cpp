@@ -6,9 +6,13 @@
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
 #include "core/os/NotificationManager.h"
+#include "demo/DemoHistory.h"
 #include "demo/DemoSetup.h"
+#include "history/HistoryStore.h"
 #include "presentation/TitleLayout.h"
+#include "ui/HistoryWindow.h"
 #include "ui/MenuBarPanel.h"
+#include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
 #include "ui/TrayIconPainter.h"
 
@@ -62,7 +66,7 @@ std::variant<Arguments, int> parseArguments(int argc, char **argv)
     const QCommandLineOption demo(u"demo"_s, u"Show built-in demo figures; your credentials are not read."_s);
     parser.addOption(demo);
     parser.addPositionalArgument(u"screenshot"_s, u"Save the pictures."_s);
-    parser.addPositionalArgument(u"DIR"_s, u"The folder for panel.png and tray.png."_s);
+    parser.addPositionalArgument(u"DIR"_s, u"The folder for panel.png, tray.png and history.png."_s);
 
     QStringList words;
     for (int i = 0; i < argc; ++i)
@@ -181,7 +185,31 @@ int runScreenshotCommand(int argc, char **argv)
     if (!waitForRefresh(manager))
         writeError(u"quotix screenshot: the refresh did not finish; drawing what there is"_s);
 
+    // The charts: --demo makes up a month that ends in the demo's figures;
+    // otherwise the user's own history, when there is one.
+    QList<HistorySample> history;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (arguments->demo) {
+        for (const auto &provider : manager.knownAvailableProviders()) {
+            const ProviderState state = manager.providerStates().value(provider->id());
+            if (state.usage)
+                history.append(DemoData::history(provider->id(), state.usage->limits, now, 31));
+        }
+    } else if (const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), nullptr)) {
+        history = store->samples({now.addDays(-31), {}, {}});
+    }
+    const auto recorded = [&history](const QDateTime &since) {
+        QList<HistorySample> result;
+        for (const HistorySample &sample : std::as_const(history)) {
+            if (sample.until >= since)
+                result.append(sample);
+        }
+        return result;
+    };
+
     MenuBarPanel panel(&manager, &preferences, &launchAtLogin);
+    panel.view()->setHistorySource(recorded);
+    panel.view()->render();
     panel.showAnchored(QRect(), QPoint(0, 0));
     QCoreApplication::processEvents();
 
@@ -200,6 +228,21 @@ int runScreenshotCommand(int argc, char **argv)
     }
     panel.hide();
 
-    Console::out(panelPath + u'\n' + trayPath + u'\n');
+    QHash<QString, QString> names;
+    for (const auto &provider : manager.providers())
+        names.insert(provider->id(), provider->name());
+    HistoryWindow historyWindow(recorded, names);
+    historyWindow.resize(560, 10);
+    historyWindow.show();
+    historyWindow.reload(now);
+    historyWindow.resize(560, historyWindow.sizeHint().height());
+    QCoreApplication::processEvents();
+    const QString historyPath = directory.filePath(u"history.png"_s);
+    if (!historyWindow.grab().save(historyPath, "PNG")) {
+        writeError(u"quotix screenshot: cannot write "_s + historyPath);
+        return 1;
+    }
+
+    Console::out(panelPath + u'\n' + trayPath + u'\n' + historyPath + u'\n');
     return 0;
 }

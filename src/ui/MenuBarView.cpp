@@ -101,7 +101,15 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     m_launchAtLogin->setFont(PanelStyle::caption());
     layout->addWidget(m_launchAtLogin, 0, Qt::AlignLeft);
     layout->addWidget(new Divider(this));
-    layout->addWidget(m_quit, 0, Qt::AlignLeft);
+    // History… beside Quit, there once the panel has a history to show.
+    m_history = new QPushButton(u"History\u2026"_s, this);
+    m_history->hide();
+    connect(m_history, &QPushButton::clicked, this, &MenuBarView::historyRequested);
+    auto *actions = new QHBoxLayout;
+    actions->addWidget(m_quit);
+    actions->addStretch(1);
+    actions->addWidget(m_history);
+    layout->addLayout(actions);
 
     auto *quit = new QShortcut(quitShortcut(), this);
     quit->setContext(Qt::WindowShortcut);
@@ -134,12 +142,22 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
 
 MenuBarView::~MenuBarView() = default;
 
+void MenuBarView::setHistorySource(HistorySource source)
+{
+    m_historySource = std::move(source);
+    m_history->setVisible(bool(m_historySource));
+    scheduleRender();
+}
+
 void MenuBarView::render()
 {
     m_renderSoon->stop();
-    const PanelModel model
-        = buildPanelModel(panelInputFrom(*m_manager, m_preferences->displayMode(), m_preferences->displayAs()),
-                          QDateTime::currentDateTimeUtc());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    PanelInput input = panelInputFrom(*m_manager, m_preferences->displayMode(), m_preferences->displayAs());
+    // The longest window the services have is a week.
+    if (m_historySource)
+        input.history = m_historySource(now.addDays(-8));
+    const PanelModel model = buildPanelModel(input, now);
 
     // One repaint for the whole change, not one per widget.
     setUpdatesEnabled(false);

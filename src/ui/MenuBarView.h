@@ -3,6 +3,8 @@
 #include "presentation/PanelModel.h"
 
 #include <QList>
+#include <QDateTime>
+#include <functional>
 #include <QWidget>
 
 class BusyIndicator;
@@ -36,11 +38,17 @@ public:
     // (which may do I/O) and the clock.
     void render();
 
+    // Recorded samples of every provider since a moment, for the rows'
+    // charts. Without one (or with an empty answer) the rows have no chart.
+    using HistorySource = std::function<QList<HistorySample>(const QDateTime &since)>;
+    void setHistorySource(HistorySource source);
+
     RefreshButton *refreshButton() const { return m_refreshButton; }
     SegmentedPicker *picker() const { return m_picker; }
     SegmentedPicker *displayAsPicker() const { return m_displayAsPicker; }
     QCheckBox *launchAtLoginBox() const { return m_launchAtLogin; }
     QPushButton *quitButton() const { return m_quit; }
+    QPushButton *historyButton() const { return m_history; }
     QList<ProviderSection *> visibleSections() const;
     bool showsLoadingPlaceholder() const;
     bool showsEmptyState() const;
@@ -49,6 +57,8 @@ public:
 
 Q_SIGNALS:
     void quitRequested();
+    // "History…": the user wants the History window.
+    void historyRequested();
     // The content changed in a way that may change the view's size.
     void contentChanged();
 
@@ -64,6 +74,7 @@ private:
     UsageManager *m_manager;
     Preferences *m_preferences;
     LaunchAtLogin *m_launchAtLoginSwitch;
+    HistorySource m_historySource;
 
     RefreshButton *m_refreshButton;
     QWidget *m_content;
@@ -78,6 +89,7 @@ private:
     SegmentedPicker *m_displayAsPicker;
     QCheckBox *m_launchAtLogin;
     QPushButton *m_quit;
+    QPushButton *m_history = nullptr;
 
     QTimer *m_renderSoon;
     QTimer *m_clock; // the footer's elapsed time, only while shown

@@ -104,6 +104,7 @@ void SystemTrayItem::onTriggered(TrayMenuEntry::Role role, bool checked)
 {
     switch (role) {
     case TrayMenuEntry::Role::ShowUsage: Q_EMIT showRequested(); break;
+    case TrayMenuEntry::Role::History: Q_EMIT historyRequested(); break;
     case TrayMenuEntry::Role::Refresh: Q_EMIT refreshRequested(); break;
     case TrayMenuEntry::Role::ShowRemaining:
         Q_EMIT showRemainingRequested(checked); // Qt toggled the check already

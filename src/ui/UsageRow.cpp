@@ -3,6 +3,7 @@
 #include "ui/PanelLabel.h"
 #include "ui/PanelStyle.h"
 #include "ui/UsageBar.h"
+#include "ui/WindowChartView.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -11,6 +12,7 @@ UsageRow::UsageRow(QWidget *parent)
     : QWidget(parent)
     , m_title(new PanelLabel({}, PanelStyle::systemFont(12), PanelLabel::Tone::Primary, this))
     , m_percent(new PanelLabel({}, PanelStyle::monospaced(12, QFont::DemiBold), PanelLabel::Tone::Named, this))
+    , m_chart(new WindowChartView(this))
     , m_bar(new UsageBar(this))
     , m_reset(new PanelLabel({}, PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, this))
     , m_projection(new PanelLabel({}, PanelStyle::systemFont(10), PanelLabel::Tone::Named, this))
@@ -25,6 +27,7 @@ UsageRow::UsageRow(QWidget *parent)
     m_title->setWordWrap(true);
     m_percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     line->addWidget(m_title, 1);
+    line->addWidget(m_chart);
     line->addWidget(m_percent);
     layout->addLayout(line);
     layout->addWidget(m_bar);
@@ -37,6 +40,8 @@ void UsageRow::setModel(const RowModel &row)
     m_title->setText(row.title);
     m_percent->setText(row.percentText);
     m_percent->setNamedColor(row.color);
+    m_chart->setChart(row.chart, row.color);
+    m_chart->setVisible(row.chart.has_value());
     m_bar->setValue(row.filledFraction, row.color);
     m_reset->setText(row.resetText.value_or(QString()));
     m_reset->setVisible(row.resetText.has_value());

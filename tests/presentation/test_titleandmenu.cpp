@@ -316,26 +316,27 @@ private Q_SLOTS:
         for (const TrayMenuEntry &entry : entries)
             roles.append(entry.role);
         QCOMPARE(roles,
-                 (QList<Role>{Role::Figures, Role::Separator, Role::ShowUsage, Role::Refresh, Role::ShowRemaining,
+                 (QList<Role>{Role::Figures, Role::Separator, Role::ShowUsage, Role::History, Role::Refresh, Role::ShowRemaining,
                               Role::LaunchAtLogin, Role::Separator, Role::Quit}));
         QCOMPARE(entries.at(2).label, u"Show Usage\u2026"_s);
-        QVERIFY(entries.at(3).enabled);
-        QVERIFY(!entries.at(4).checked);
-        QVERIFY(entries.at(5).checked);
+        QCOMPARE(entries.at(3).label, u"History\u2026"_s);
+        QVERIFY(entries.at(4).enabled);
+        QVERIFY(!entries.at(5).checked);
+        QVERIFY(entries.at(6).checked);
 
         // What is left, when chosen: the row's figure and the check item follow.
         idle.displayAs = DisplayAs::Remaining;
         const QList<TrayMenuEntry> remaining = buildTrayMenuModel(idle, Now).entries;
         QCOMPARE(remaining.at(0).label, u"Claude \u00B7 Weekly 50% left"_s);
-        QVERIFY(remaining.at(4).checked);
+        QVERIFY(remaining.at(5).checked);
 
         // While a run is in progress Refresh waits and says so, and only Refresh.
-        QCOMPARE(entries.at(3).label, u"Refresh"_s);
+        QCOMPARE(entries.at(4).label, u"Refresh"_s);
         idle.isLoading = true;
         const QList<TrayMenuEntry> busy = buildTrayMenuModel(idle, Now).entries;
-        QVERIFY(!busy.at(3).enabled);
-        QCOMPARE(busy.at(3).label, u"Refreshing\u2026"_s);
-        QVERIFY(busy.at(2).enabled && busy.at(7).enabled);
+        QVERIFY(!busy.at(4).enabled);
+        QCOMPARE(busy.at(4).label, u"Refreshing\u2026"_s);
+        QVERIFY(busy.at(2).enabled && busy.at(8).enabled);
     }
 };
 

@@ -7,6 +7,8 @@
 #include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
 #include "tray/AppDelegate.h"
+#include "tray/HistoryRecorder.h"
+#include "ui/HistoryWindow.h"
 #include "ui/MenuBarPanel.h"
 
 #include <QApplication>
@@ -198,6 +200,25 @@ private Q_SLOTS:
         Q_EMIT launch.item->quitRequested();
         Q_EMIT panel->quitRequested();
         QCOMPARE(quit.size(), 2);
+    }
+
+    // "History…" in the menu opens the History window over what was recorded.
+    void historyOpensFromTheMenu()
+    {
+        QTemporaryDir dir;
+        Launch launch(3600, Launch::WithoutTray);
+        launch.delegate->recordHistory(dir.filePath(u"history.sqlite"_s));
+        QSignalSpy recorded(launch.delegate->history(), &HistoryRecorder::recorded);
+        launch.dock();
+        QVERIFY(recorded.wait(5000));
+        QTRY_VERIFY(std::any_of(launch.item->menu.cbegin(), launch.item->menu.cend(), [](const TrayMenuEntry &e) {
+            return e.role == TrayMenuEntry::Role::History && e.label == u"History\u2026"_s;
+        }));
+        Q_EMIT launch.item->historyRequested();
+        HistoryWindow *window = launch.delegate->historyWindow();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->charts().size(), 1);
+        QCOMPARE(window->charts().first().limit, u"Weekly (7d)"_s);
     }
 };
 

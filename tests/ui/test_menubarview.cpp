@@ -8,6 +8,7 @@
 #include "ui/SegmentedPicker.h"
 #include "ui/UsageBar.h"
 #include "ui/UsageRow.h"
+#include "ui/WindowChartView.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -178,6 +179,64 @@ private Q_SLOTS:
         QTRY_COMPARE(f.view.picker()->currentIndex(), 0);
         QVERIFY(box->isChecked());
         QCOMPARE(f.loginItems.calls.size(), 3);
+    }
+
+    // Rows whose window has recorded history get its chart; the others, and a
+    // panel without history, show none.
+    void rowsChartTheirWindowFromTheHistory()
+    {
+        Fixture f;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QDateTime reset = now.addSecs(84 * 3600);
+        ProviderUsageResponse usage;
+        usage.limits = {UsageLimit{u"Weekly"_s, 40.0, reset, LimitKind::Weekly, 7 * 24 * 3600},
+                        UsageLimit{u"Session"_s, 20.0, now.addSecs(3600), LimitKind::Session, std::nullopt}};
+        f.claude->fallback = {usage};
+        const auto sample = [&](const QString &provider, double used, int fromHoursAgo, int untilHoursAgo) {
+            return HistorySample{provider, u"Weekly"_s, LimitKind::Weekly, 7 * 24 * 3600, used, reset,
+                                 now.addSecs(-fromHoursAgo * 3600), now.addSecs(-untilHoursAgo * 3600)};
+        };
+        QVERIFY(f.view.historyButton()->isHidden()); // nothing to open without a history
+        QDateTime askedSince;
+        const QList<HistorySample> history{sample(u"claude"_s, 10, 60, 30), sample(u"codex"_s, 90, 40, 0),
+                                           sample(u"claude"_s, 40, 20, 0)};
+        f.view.setHistorySource([&](const QDateTime &since) {
+            askedSince = since;
+            return history;
+        });
+        f.view.show();
+        QVERIFY(f.refreshAndWait());
+        QTRY_VERIFY(!f.view.visibleSections().isEmpty());
+        QList<UsageRow *> rows = f.view.visibleSections().first()->visibleRows();
+        QCOMPARE(rows.size(), 2);
+        QVERIFY(askedSince.isValid() && askedSince <= now.addDays(-7));
+        WindowChartView *chart = rows[0]->chart();
+        QVERIFY(chart->isVisible() && chart->chart());
+        QCOMPARE(chart->chart()->runs.size(), 2); // ten hours between: two runs, codex's not among them
+        QCOMPARE(chart->size(), WindowChartView::ChartSize);
+        QVERIFY(!rows[1]->chart()->isVisible()); // no window length, no chart
+        QSignalSpy historyRequested(&f.view, &MenuBarView::historyRequested);
+        QTest::mouseClick(f.view.historyButton(), Qt::LeftButton);
+        QCOMPARE(historyRequested.size(), 1);
+
+        // The line reads on a light and on a dark panel: it is drawn in the band colour.
+        for (const QColor window : {QColor(Qt::white), QColor(0x1e, 0x1e, 0x1e)}) {
+            QPalette palette = chart->palette();
+            palette.setColor(QPalette::Window, window);
+            palette.setColor(QPalette::WindowText, window.lightness() > 128 ? Qt::black : Qt::white);
+            chart->setPalette(palette);
+            const QImage image = chart->grab().toImage();
+            int coloured = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    coloured += QColor(image.pixel(x, y)).hsvSaturationF() > 0.4 && qAlpha(image.pixel(x, y)) > 128;
+            QVERIFY2(coloured >= 10, qPrintable(u"%1 coloured pixels"_s.arg(coloured)));
+        }
+
+        // History gone (say, set aside as unreadable): the rows stay, without charts.
+        f.view.setHistorySource([](const QDateTime &) { return QList<HistorySample>{}; });
+        QTRY_VERIFY(!rows[0]->chart()->isVisible());
+        QCOMPARE(f.view.visibleSections().first()->visibleRows().size(), 2);
     }
 
     void panelQuitsAndClosesAsItsModeRequires()

@@ -12,6 +12,7 @@ struct TitleLayout;
 // The labels of the tray item's menu.
 namespace TrayMenuText {
 inline constexpr QStringView ShowUsage{u"Show Usage\u2026"};
+inline constexpr QStringView History{u"History\u2026"};
 inline constexpr QStringView Refresh{u"Refresh"};
 inline constexpr QStringView Refreshing{u"Refreshing\u2026"}; // disabled while a run is under way
 inline constexpr QStringView ShowRemaining{u"Show Remaining"};
@@ -27,6 +28,7 @@ struct TrayMenuEntry
         Figures,
         Separator,
         ShowUsage,
+        History, // the History window
         Refresh,
         ShowRemaining, // a check item: figures as what is left
         LaunchAtLogin, // a check item
@@ -61,6 +63,7 @@ Q_SIGNALS:
     // host does not tell; point is where the panel should hang from.
     void activated(const QRect &geometry, const QPoint &point);
     void showRequested();
+    void historyRequested();
     void refreshRequested();
     void showRemainingRequested(bool remaining);
     void launchAtLoginRequested(bool enabled);

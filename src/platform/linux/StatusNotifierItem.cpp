@@ -50,6 +50,7 @@ int commandId(TrayMenuEntry::Role role)
     case TrayMenuEntry::Role::LaunchAtLogin: return 3;
     case TrayMenuEntry::Role::Quit: return 4;
     case TrayMenuEntry::Role::ShowRemaining: return 5;
+    case TrayMenuEntry::Role::History: return 6;
     case TrayMenuEntry::Role::Figures:
     case TrayMenuEntry::Role::Separator: break;
     }
@@ -96,6 +97,7 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent, Sni
             return;
         switch (found->role) {
         case TrayMenuEntry::Role::ShowUsage: Q_EMIT showRequested(); break;
+        case TrayMenuEntry::Role::History: Q_EMIT historyRequested(); break;
         case TrayMenuEntry::Role::Refresh: Q_EMIT refreshRequested(); break;
         case TrayMenuEntry::Role::ShowRemaining: Q_EMIT showRemainingRequested(!checked); break;
         case TrayMenuEntry::Role::LaunchAtLogin: Q_EMIT launchAtLoginRequested(!checked); break;

@@ -1,0 +1,160 @@
+#include "ui/HistoryWindow.h"
+
+#include "ui/PanelLabel.h"
+#include "ui/PanelStyle.h"
+#include "ui/SegmentedPicker.h"
+
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// One limit's period: the used share, faint day lines, resets as dashed
+// lines, the times it reached 100 % as red dots along the top.
+class HistoryChartView : public QWidget
+{
+public:
+    HistoryChartView(HistoryChart chart, int days, QWidget *parent)
+        : QWidget(parent)
+        , m_chart(std::move(chart))
+        , m_days(days)
+    {
+        setMinimumSize(480, 72);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF area = QRectF(rect()).adjusted(4, 6, -4, -2);
+        const auto at = [&](const QPointF &share) {
+            return QPointF(area.left() + share.x() * area.width(), area.bottom() - share.y() * area.height());
+        };
+        QColor box = palette().color(QPalette::WindowText);
+        box.setAlphaF(0.04f);
+        painter.fillRect(area, box);
+        painter.setPen(QPen(PanelStyle::divider(palette()), 1));
+        for (int day = 1; day < m_days; ++day) {
+            const double x = double(day) / m_days;
+            painter.drawLine(at({x, 0}), at({x, 1}));
+        }
+        painter.drawLine(at({0, 0}), at({1, 0}));
+        painter.drawLine(at({0, 1}), at({1, 1}));
+
+        const QColor line = palette().color(QPalette::Highlight);
+        QColor fill = line;
+        fill.setAlphaF(0.2f);
+        for (const QList<QPointF> &run : std::as_const(m_chart.runs)) {
+            QPainterPath path(at(run.first()));
+            for (qsizetype i = 1; i < run.size(); ++i)
+                path.lineTo(at(run.at(i)));
+            QPainterPath under = path;
+            under.lineTo(at({run.last().x(), 0}));
+            under.lineTo(at({run.first().x(), 0}));
+            under.closeSubpath();
+            painter.fillPath(under, fill);
+            painter.setPen(QPen(line, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            if (run.size() == 1)
+                painter.drawPoint(at(run.first()));
+            else
+                painter.drawPath(path);
+        }
+
+        // Over the line: a reset often falls on its drop.
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DashLine));
+        for (double x : std::as_const(m_chart.resets))
+            painter.drawLine(at({x, 0}), at({x, 1}));
+
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(PanelStyle::color(NamedColor::Red, palette()));
+        for (double x : std::as_const(m_chart.reached))
+            painter.drawEllipse(at({x, 1}), 3.5, 3.5);
+    }
+
+private:
+    HistoryChart m_chart;
+    int m_days;
+};
+
+} // namespace
+
+HistoryWindow::HistoryWindow(HistorySource source, QHash<QString, QString> providerNames, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_source(std::move(source))
+    , m_names(std::move(providerNames))
+    , m_picker(new SegmentedPicker({u"7 Days"_s, u"30 Days"_s}, this))
+    , m_chartsLayout(new QVBoxLayout)
+    , m_empty(new PanelLabel(u"No usage has been recorded in this period."_s, PanelStyle::systemFont(12),
+                             PanelLabel::Tone::Secondary, this))
+{
+    setWindowTitle(u"History"_s);
+    setAutoFillBackground(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding);
+    layout->setSpacing(PanelStyle::StackSpacing);
+    auto *header = new QHBoxLayout;
+    header->addWidget(new PanelLabel(u"History"_s, PanelStyle::headline(), PanelLabel::Tone::Primary, this), 1);
+    header->addWidget(m_picker);
+    layout->addLayout(header);
+    m_chartsLayout->setSpacing(PanelStyle::StackSpacing);
+    layout->addLayout(m_chartsLayout);
+    layout->addWidget(m_empty);
+    layout->addWidget(new PanelLabel(u"Dashed lines: resets. Red dots: the limit reached 100%."_s,
+                                     PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, this));
+    layout->addStretch(1);
+    m_picker->setCurrentIndex(0);
+    connect(m_picker, &SegmentedPicker::indexChosen, this, [this](int index) {
+        m_period = index == 1 ? 1 : 0;
+        m_picker->setCurrentIndex(m_period);
+        reload();
+    });
+}
+
+bool HistoryWindow::showsEmptyText() const
+{
+    return !m_empty->isHidden();
+}
+
+void HistoryWindow::showEvent(QShowEvent *event)
+{
+    reload();
+    QWidget::showEvent(event);
+}
+
+void HistoryWindow::reload(const QDateTime &now)
+{
+    const QDateTime to = now.isValid() ? now : QDateTime::currentDateTimeUtc();
+    const QDateTime from = to.addDays(-days());
+    m_charts = historyCharts(m_source ? m_source(from) : QList<HistorySample>{}, from, to);
+
+    qDeleteAll(m_chartWidgets);
+    m_chartWidgets.clear();
+    const QLocale locale;
+    for (const HistoryChart &chart : std::as_const(m_charts)) {
+        auto *block = new QWidget(this);
+        auto *blockLayout = new QVBoxLayout(block);
+        blockLayout->setContentsMargins(0, 0, 0, 0);
+        blockLayout->setSpacing(2);
+        const QString provider = m_names.value(chart.provider, chart.provider);
+        blockLayout->addWidget(new PanelLabel(provider + u" \u00b7 "_s + chart.limit, PanelStyle::systemFont(12, QFont::DemiBold),
+                                              PanelLabel::Tone::Primary, block));
+        blockLayout->addWidget(new HistoryChartView(chart, days(), block));
+        auto *axis = new QHBoxLayout;
+        axis->addWidget(new PanelLabel(locale.toString(from.toLocalTime().date(), QLocale::ShortFormat),
+                                       PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, block), 1);
+        auto *nowLabel = new PanelLabel(u"Now"_s, PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, block);
+        nowLabel->setAlignment(Qt::AlignRight);
+        axis->addWidget(nowLabel);
+        blockLayout->addLayout(axis);
+        m_chartsLayout->addWidget(block);
+        m_chartWidgets.append(block);
+    }
+    m_empty->setVisible(m_charts.isEmpty());
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/HistorySample.h"
+#include "presentation/HistoryChart.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QWidget>
+
+#include <functional>
+
+class PanelLabel;
+class QVBoxLayout;
+class SegmentedPicker;
+
+// The "History" window: each limit over the last 7 or 30 days, with its
+// resets and the times it reached 100 % marked. Reads the history anew when
+// shown, when the period changes and on reload().
+class HistoryWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // Recorded samples of every provider since a moment.
+    using HistorySource = std::function<QList<HistorySample>(const QDateTime &since)>;
+
+    // providerNames: a provider's name by its id, for the charts' titles.
+    HistoryWindow(HistorySource source, QHash<QString, QString> providerNames, QWidget *parent = nullptr);
+
+    static constexpr int PeriodDays[] = {7, 30};
+    int days() const { return PeriodDays[m_period]; }
+    SegmentedPicker *periodPicker() const { return m_picker; }
+    // What is drawn, for tests.
+    const QList<HistoryChart> &charts() const { return m_charts; }
+    bool showsEmptyText() const;
+
+    // now: the period's end; the clock's time when left out.
+    void reload(const QDateTime &now = {});
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    HistorySource m_source;
+    QHash<QString, QString> m_names;
+    int m_period = 0;
+    SegmentedPicker *m_picker;
+    QVBoxLayout *m_chartsLayout;
+    PanelLabel *m_empty;
+    QList<QWidget *> m_chartWidgets;
+    QList<HistoryChart> m_charts;
+};

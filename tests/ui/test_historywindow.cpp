@@ -1,0 +1,91 @@
+// The History window over a recorded history: periods, marks, nothing recorded.
+#include "ui/HistoryWindow.h"
+#include "ui/SegmentedPicker.h"
+
+#include <QAbstractButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 3, 30), QTime(12, 0), Qt::UTC);
+
+// A week-long limit used up at `fullDaysAgo`, reset two days later, then a
+// fresh window at 20 %.
+QList<HistorySample> weekUsedUp(int fullDaysAgo)
+{
+    const QDateTime full = Now.addDays(-fullDaysAgo);
+    const QDateTime reset = full.addDays(2);
+    const auto sample = [](double used, const QDateTime &from, const QDateTime &until, const QDateTime &reset) {
+        return HistorySample{u"claude"_s, u"Weekly"_s, LimitKind::Weekly, 7 * 86400, used, reset, from, until};
+    };
+    return {sample(70, full.addSecs(-600), full.addSecs(-120), reset), sample(100, full, reset.addSecs(-60), reset),
+            sample(20, reset, Now, reset.addDays(7))};
+}
+
+} // namespace
+
+class TestHistoryWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void showsEachPeriodWithItsMarks()
+    {
+        QList<QDateTime> asked;
+        const QList<HistorySample> history = weekUsedUp(20);
+        HistoryWindow window(
+            [&](const QDateTime &since) {
+                asked.append(since);
+                QList<HistorySample> result;
+                for (const HistorySample &s : history) {
+                    if (s.until >= since)
+                        result.append(s);
+                }
+                return result;
+            },
+            {{u"claude"_s, u"Claude"_s}});
+        QCOMPARE(window.windowTitle(), u"History"_s);
+
+        // Seven days back: the fresh window only, no reset or hit inside.
+        window.reload(Now);
+        QCOMPARE(asked.last(), Now.addDays(-7));
+        QCOMPARE(window.charts().size(), 1);
+        QVERIFY(window.charts().first().resets.isEmpty() && window.charts().first().reached.isEmpty());
+        QVERIFY(!window.showsEmptyText());
+
+        // Thirty days: the hit twenty days ago and the reset two days later.
+        QTest::mouseClick(window.periodPicker()->segment(1), Qt::LeftButton);
+        QCOMPARE(window.days(), 30);
+        QCOMPARE(asked.last().daysTo(QDateTime::currentDateTimeUtc()), 30);
+        window.reload(Now);
+        const HistoryChart &chart = window.charts().first();
+        QCOMPARE(chart.reached.size(), 1);
+        QCOMPARE(chart.resets.size(), 1);
+        QVERIFY(qAbs(chart.reached.first() - 10.0 / 30) < 0.001);
+        QVERIFY(qAbs(chart.resets.first() - 12.0 / 30) < 0.001);
+
+        // Drawn at its size, on a dark palette as on a light one, without fault.
+        window.resize(560, 300);
+        QPalette dark = window.palette();
+        dark.setColor(QPalette::Window, QColor(0x1e, 0x1e, 0x1e));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        window.setPalette(dark);
+        QVERIFY(!window.grab().isNull());
+    }
+
+    void nothingRecorded()
+    {
+        HistoryWindow window([](const QDateTime &) { return QList<HistorySample>{}; }, {});
+        window.reload(Now);
+        QVERIFY(window.charts().isEmpty());
+        QVERIFY(window.showsEmptyText());
+        HistoryWindow withoutSource({}, {});
+        withoutSource.reload(Now);
+        QVERIFY(withoutSource.showsEmptyText());
+    }
+};
+
+QTEST_MAIN(TestHistoryWindow)
+#include "test_historywindow.moc"
