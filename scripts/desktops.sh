@@ -28,10 +28,11 @@ declare -A SESSION_TITLE=(
     [gnome-wayland]="GNOME Shell 43 + AppIndicator, Wayland headless"
     [sway]="sway + waybar, Wayland headless"
 )
-CHECKS=(item shot open onscreen placed outside escape layout refresh quit notice)
+CHECKS=(item shot contrast open onscreen placed outside escape layout refresh quit notice)
 declare -A CHECK_TITLE=(
     [item]="Item shown"
     [shot]="Screenshot"
+    [contrast]="Icon 3:1"
     [notice]="No-tray notice"
     [open]="Click opens panel"
     [onscreen]="Panel on screen"
@@ -354,6 +355,66 @@ crop_around() { # crop_around X Y W H ITEM_BOX BAR_Y0 BAR_Y1
     echo "$((x1 - x0))x$((y1 - y0))+$x0+$y0" >"$OUT/$SLUG-panel.crop"
 }
 
+# WCAG contrast of the icon's marks as the screenshot shows them: the letters
+# (the strongest grey in each column's upper part) and the band fills
+# (the commonest saturated colour in its lower part, the bar's own colour left
+# out) against what they sit on (the commonest colour of the icon: its plate,
+# or the bar where there is none). Prints the figures; fails below 3:1.
+icon_contrast() { # icon_contrast IMAGE ITEM_BOX BAR_HEX
+    convert "$1" -crop "$2" +repage -depth 8 txt:- 2>/dev/null | python3 -c '
+import collections, colorsys, re, sys
+bar = sys.argv[1].lower()
+pixels = {}
+for line in sys.stdin:
+    m = re.match(r"(\d+),(\d+):.*#([0-9A-Fa-f]{6})", line)
+    if m:
+        pixels[(int(m[1]), int(m[2]))] = m[3].lower()
+if not pixels:
+    print("no pixels"); sys.exit(1)
+def lum(h):
+    def c(v):
+        v /= 255
+        return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+    r, g, b = (int(h[i:i + 2], 16) for i in (0, 2, 4))
+    return 0.2126 * c(r) + 0.7152 * c(g) + 0.0722 * c(b)
+def ratio(a, b):
+    la, lb = lum(a), lum(b)
+    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
+def sat(h):
+    return colorsys.rgb_to_hsv(*(int(h[i:i + 2], 16) / 255 for i in (0, 2, 4)))[1]
+# The icon: what differs from the tray box corner colour (waybar pads its
+# icon), as a square from its left (a label may follow it).
+corner = pixels[(0, 0)]
+marked = [(x, y) for (x, y), c in pixels.items() if c != corner]
+if not marked:
+    print("nothing drawn"); sys.exit(1)
+left, top_y = min(x for x, _ in marked), min(y for _, y in marked)
+size = max(y for _, y in marked) - top_y + 1
+pixels = {(x - left, y - top_y): c for (x, y), c in pixels.items()
+          if left <= x < left + size and top_y <= y < top_y + size}
+behind = collections.Counter(pixels.values()).most_common(1)[0][0]
+worst, parts = 99.0, []
+for name, x0, x1 in (("left", 0, size // 2), ("right", size // 2, size)):
+    top = collections.Counter(c for (x, y), c in pixels.items()
+                              if x0 <= x < x1 and y < size * 2 // 5 and c not in (behind, bar) and sat(c) < 0.2)
+    low = collections.Counter(c for (x, y), c in pixels.items()
+                              if x0 <= x < x1 and y >= size // 3 and c not in (behind, bar) and sat(c) > 0.3)
+    for what, found in (("letter", top), ("fill", low)):
+        if found:
+            # A fill is one colour; a letter scaled by the host is a core
+            # among blended edges: its strongest colour seen twice or more.
+            colour = found.most_common(1)[0][0]
+            if what == "letter":
+                colour = max((c for c, n in found.items() if n >= 2), key=lambda c: ratio(c, behind), default=colour)
+            r = ratio(colour, behind)
+            worst = min(worst, r)
+            parts.append(f"{name} {what} #{colour} {r:.2f}:1")
+print(f"on #{behind} (its plate or the bar): " + ", ".join(parts)
+      + f"; that against the bar #{bar}: {ratio(behind, bar):.2f}:1")
+sys.exit(0 if parts and worst >= 3.0 else 1)
+' "$3"
+}
+
 # Whether the bar's screenshots before and after the start show the item:
 # records the check and prints the item's box WxH+X+Y, or nothing.
 judge_item_shot() { # judge_item_shot BEFORE AFTER BAR_Y0 BAR_Y1 WHY_NO_SCREENSHOT
@@ -361,13 +422,23 @@ judge_item_shot() { # judge_item_shot BEFORE AFTER BAR_Y0 BAR_Y1 WHY_NO_SCREENSH
     if [ -n "$before" ] && [ -n "$after" ] && box=$(diff_box "$before" "$after" "$3" "$4"); then
         record shot PASS
         IFS='x+' read -r iw ih ix iy <<<"$box"
-        note "icon drawn at $box (${iw}x${ih} px); bar colour beside it #$(pixel "$after" $((ix - 3)) $((iy + ih / 2)))"
+        local bar contrast
+        bar=$(pixel "$after" $((ix - 3)) $((iy + ih / 2)))
+        note "icon drawn at $box (${iw}x${ih} px); bar colour beside it #$bar"
+        if contrast=$(icon_contrast "$after" "$box" "$bar"); then
+            record contrast PASS
+        else
+            record contrast FAIL
+        fi
+        note "contrast measured on the screenshot: $contrast"
         echo "$box"
     elif [ -n "$after" ]; then
         record shot FAIL
+        record contrast "N.A."
         note "screenshot shows no new item in the bar"
     else
         record shot "N.A."
+        record contrast "N.A."
         note "$5"
     fi
 }
@@ -661,14 +732,40 @@ session_gnome_x11_plain() {
     if kill -0 "$QPID" 2>/dev/null && wait_for 40 bash -c "gdbus call --session --dest org.kde.StatusNotifierWatcher \
         --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
         org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems | grep -q '$ITEM_SERVICE'"; then
-        record item PASS
         note "the item appeared $((SECONDS - started))s after the start, once the extension was enabled"
         sleep 3
         shot tray-later >/dev/null || true
     else
         record item FAIL
         note "the item did not appear after the extension was enabled"
+        return
     fi
+    # Turned off and on again while quotix runs, as a user who tries it out
+    # would: judged by the item drawn in the top bar, not by the watcher's list
+    # (the extension has listed items it then dropped).
+    local cycles=10 drawn=0 i off
+    for ((i = 1; i <= cycles; i++)); do
+        gsettings set org.gnome.shell enabled-extensions "[]"
+        wait_for 10 bash -c "! gdbus call --session --dest org.kde.StatusNotifierWatcher \
+            --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Peer.Ping"
+        sleep 1
+        off=$(shot late-off) || break
+        gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
+        wait_for 15 item_drawn "$off" && drawn=$((drawn + 1))
+    done
+    note "extension turned off and on $cycles times while quotix ran: the item was drawn $drawn times; the shell logged" \
+        "'Argument two may not be null' $(grep -c 'Argument two may not be null' "$T/gnome-shell.log") times"
+    if [ "$drawn" -eq "$cycles" ]; then record item PASS; else record item FAIL; fi
+}
+
+# Whether the top bar's right part now shows something that the screenshot
+# taken without the item lacks (the clock in the middle is left out).
+item_drawn() { # item_drawn SCREENSHOT_WITHOUT_IT
+    local now hide="rectangle 0,0,$((SCREEN_W / 2 + 120)),32"
+    now=$(shot late-on) || return 1
+    convert "$1" -fill black -draw "$hide" "$T/off-right.png" &&
+        convert "$now" -fill black -draw "$hide" "$T/on-right.png" &&
+        diff_box "$T/off-right.png" "$T/on-right.png" 0 32 >/dev/null
 }
 
 # The item's Activate, called the way a host without a pointer here would.

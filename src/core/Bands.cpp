@@ -15,7 +15,12 @@ Band bandFor(double utilization)
 
 NamedColor bandColor(double utilization)
 {
-    switch (bandFor(utilization)) {
+    return bandColor(bandFor(utilization));
+}
+
+NamedColor bandColor(Band band)
+{
+    switch (band) {
     case Band::Low: return NamedColor::Green;
     case Band::Elevated: return NamedColor::Yellow;
     case Band::Critical: return NamedColor::Red;

@@ -6,9 +6,8 @@
 
 #include <optional>
 
-// Which band a utilisation falls in: below 70, from 70, from 90. The faces
-// choose their own colour for the middle band (orange in the title, yellow
-// elsewhere).
+// Which band a utilisation falls in: below 70, from 70, from 90. Every face
+// gives a band the same colour, so the tray and the panel never disagree.
 enum class Band {
     Low,
     Elevated,
@@ -18,6 +17,7 @@ enum class Band {
 Band bandFor(double utilization);
 // Green, yellow or red, as the panel, the status dot and the terminal show it.
 NamedColor bandColor(double utilization);
+NamedColor bandColor(Band band);
 
 // The utilisation truncated toward zero; absent when it is not finite or does
 // not fit a 64-bit integer.

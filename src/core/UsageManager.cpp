@@ -274,8 +274,14 @@ void UsageManager::checkThresholds(const QString &providerId, const QString &pro
     const double highest = usage.maxUtilization();
     if (rules.thresholdAlerts) {
         ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, rules.thresholds);
+        QString body = alertBody(highest);
+        // The limit the figure comes from: the first at the highest utilisation.
+        const auto limit = std::find_if(usage.limits.cbegin(), usage.limits.cend(),
+                                        [highest](const UsageLimit &l) { return l.utilization == highest; });
+        if (limit != usage.limits.cend())
+            body += u'\n' + (m_alertDetail ? m_alertDetail(*limit) : limit->name);
         for (qsizetype i = 0; i < check.crossed.size(); ++i)
-            bodies.append(alertBody(highest));
+            bodies.append(body);
         m_notifiedThresholds.insert(providerId, std::move(check.notified));
     }
 

@@ -69,6 +69,11 @@ public:
     ProviderList knownAvailableProviders() const;
     NamedColor statusColor() const;
 
+    // An alert's second line, naming the limit that crossed and when it
+    // resets; the faces know how to write a reset. Unset: the limit's name.
+    using AlertDetail = std::function<QString(const UsageLimit &limit)>;
+    void setAlertDetail(AlertDetail detail) { m_alertDetail = std::move(detail); }
+
     // Attempts per fetch: the first and this many retries.
     static constexpr int RetryAllowance = 3;
     static const QList<int> &thresholds();
@@ -132,4 +137,5 @@ private:
     QHash<QString, LimitAlertState> m_limitAlerts; // by provider id and limit name
     RunOutProjection m_runOutProjection;
     Timing m_timing;
+    AlertDetail m_alertDetail;
 };

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -59,12 +61,12 @@ ServiceAnswer jsonAnswer(const QByteArray &body)
 
 namespace DemoData {
 
-QByteArray claudeDocument(const QDateTime &now)
+QByteArray claudeDocument(const QDateTime &now, double weeklyUsed)
 {
     const QDateTime weeklyReset = now.addSecs(3 * Day + 4 * Hour + 12 * Minute);
     const QJsonObject document{
         {u"five_hour"_s, claudeWindow(34.0, now.addSecs(2 * Hour + 17 * Minute))},
-        {u"seven_day"_s, claudeWindow(76.0, weeklyReset)},
+        {u"seven_day"_s, claudeWindow(weeklyUsed, weeklyReset)},
         {u"seven_day_oauth_apps"_s, QJsonValue::Null},
         {u"seven_day_opus"_s, QJsonValue::Null},
         {u"seven_day_sonnet"_s, QJsonValue::Null},
@@ -111,8 +113,12 @@ QByteArray codexDocument(const QDateTime &now)
 
 void serveDemoDocuments(UsageService &service)
 {
-    service.setDefaultAnswerFactory(UsageService::ClaudePath,
-                                    [] { return jsonAnswer(claudeDocument(QDateTime::currentDateTimeUtc())); });
+    // Shared, since the service may copy the factory.
+    auto answered = std::make_shared<int>(0);
+    service.setDefaultAnswerFactory(UsageService::ClaudePath, [answered] {
+        const double weekly = (*answered)++ == 0 ? FirstWeeklyUsed : LaterWeeklyUsed;
+        return jsonAnswer(claudeDocument(QDateTime::currentDateTimeUtc(), weekly));
+    });
     service.setDefaultAnswerFactory(UsageService::CodexPath,
                                     [] { return jsonAnswer(codexDocument(QDateTime::currentDateTimeUtc())); });
 }

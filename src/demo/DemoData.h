@@ -12,7 +12,13 @@ class UsageService;
 // runs out in about a day at that rate).
 namespace DemoData {
 
-QByteArray claudeDocument(const QDateTime &now);
+// Claude's weekly figure in the first answer, and in every later one: the
+// demo crosses 80 once, on its second refresh, so its alert can be seen.
+inline constexpr double FirstWeeklyUsed = 76.0;
+inline constexpr double LaterWeeklyUsed = 81.0;
+
+// weeklyUsed: Claude's weekly figure, 76 unless given.
+QByteArray claudeDocument(const QDateTime &now, double weeklyUsed = FirstWeeklyUsed);
 QByteArray codexDocument(const QDateTime &now);
 
 // Makes both paths of the service answer with the demo documents, built

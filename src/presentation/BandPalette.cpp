@@ -26,13 +26,6 @@ Rgb bandRgb(NamedColor color, Backdrop backdrop)
     return dark ? DarkGreen : LightGreen;
 }
 
-NamedColor titleColor(Band band)
-{
-    if (band == Band::Critical)
-        return NamedColor::Red;
-    return band == Band::Elevated ? NamedColor::Orange : NamedColor::Green;
-}
-
 Backdrop backdropBehindText(Rgb text)
 {
     // Rec. 601 luma, as QColor's lightness roughly is: bright text sits on a dark panel.

@@ -27,8 +27,5 @@ enum class Backdrop {
 
 Rgb bandRgb(NamedColor color, Backdrop backdrop);
 
-// The title's middle band is orange where the panel's is yellow.
-NamedColor titleColor(Band band);
-
 // Light text means a dark backdrop.
 Backdrop backdropBehindText(Rgb text);

@@ -121,12 +121,15 @@ RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)
     row.title = limit.name;
     row.percentText = usageText(limit.utilization, as);
     row.color = bandColor(limit.utilization);
-    row.filledFraction = filledFraction(limit.utilization);
+    row.filledFraction = filledFraction(limit.utilization, as);
     if (limit.resetTime) {
         row.resetText = resetText(*limit.resetTime, now);
         row.resetClock = u"Resets "_s + resetClockText(*limit.resetTime, now);
     }
+    // A bar of what is left meets the time left, not the time gone.
     row.paceMarker = elapsedFraction(limit, now);
+    if (row.paceMarker && as == DisplayAs::Remaining)
+        row.paceMarker = 1.0 - *row.paceMarker;
     if (const auto exhaustion = projectedExhaustion(limit, now))
         row.projectionText = projectionText(*exhaustion, now);
     return row;

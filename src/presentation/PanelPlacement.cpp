@@ -29,10 +29,35 @@ bool isAnchorablePoint(QPoint point, const QList<QRect> &screens)
     return false;
 }
 
+QPoint likelyTrayPoint(const QRect &screen, const QRect &available)
+{
+    const int right = screen.right() - 1;
+    const int bottom = screen.bottom() - 1;
+    if (available.isEmpty() || !screen.contains(available))
+        return QPoint(right, screen.top());
+    if (available.top() > screen.top())
+        return QPoint(right, (screen.top() + available.top()) / 2);
+    if (available.bottom() < screen.bottom())
+        return QPoint(right, (available.bottom() + screen.bottom() + 1) / 2);
+    if (available.left() > screen.left())
+        return QPoint((screen.left() + available.left()) / 2, bottom);
+    if (available.right() < screen.right())
+        return QPoint((available.right() + screen.right() + 1) / 2, bottom);
+    return QPoint(right, screen.top());
+}
+
 PanelPlacement decidePanelPlacement(const PlacementInput &input)
 {
-    if (input.platformName.startsWith(u"wayland") || !input.activation)
+    if (input.platformName.startsWith(u"wayland"))
         return PanelPlacement{};
+    if (!input.activation) {
+        // Opened from the menu before any click: on plain X11 still the popup
+        // it is after a click, where the tray most likely is.
+        if (input.platformName == u"xcb" && !input.waylandSession && !input.primaryScreen.isEmpty())
+            return PanelPlacement{PanelMode::AnchoredPopup, QRect(),
+                                  likelyTrayPoint(input.primaryScreen, input.primaryAvailable)};
+        return PanelPlacement{};
+    }
 
     const Activation &activation = *input.activation;
     if (input.platformName != u"xcb" || !input.waylandSession)

@@ -37,6 +37,10 @@ struct PlacementInput
     bool waylandSession = false;          // XDG_SESSION_TYPE or WAYLAND_DISPLAY says Wayland
     std::optional<Activation> activation; // absent when opened from the menu without an earlier click
     QList<QRect> screens;                 // every screen's geometry
+    // The primary screen's geometry without the panels', for a guess at the
+    // tray when no click told where it is.
+    QRect primaryScreen;
+    QRect primaryAvailable;
 };
 
 // A point counts as on screen for anchoring when it lies within this distance
@@ -44,6 +48,11 @@ struct PlacementInput
 inline constexpr int PanelEdgeReach = 64;
 
 PanelPlacement decidePanelPlacement(const PlacementInput &input);
+
+// Where the tray most likely is when nothing told: in the panel strip the
+// screen's available area leaves out, at its right or bottom end, where
+// desktops put their trays; the top-right corner without a panel.
+QPoint likelyTrayPoint(const QRect &screen, const QRect &available);
 
 // True for a point near a screen edge that is not an item-relative one
 // (waybar reports e.g. (10, 17) within the item, which would land in the

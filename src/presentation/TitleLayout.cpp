@@ -6,6 +6,7 @@
 #include "presentation/UsageText.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -25,10 +26,15 @@ Band bandOfShown(double value)
 }
 
 // Likewise the bar: two values that show the same number draw the same icon.
-double fillOfShown(double value)
+double fillOfShown(double value, DisplayAs as)
 {
     const auto shown = truncatedPercent(value);
-    return shown ? filledFraction(static_cast<double>(*shown)) : 0.0;
+    if (!shown)
+        return 0.0;
+    if (as == DisplayAs::Used)
+        return filledFraction(static_cast<double>(*shown));
+    // What is left is written as the whole percent below it: "24% left" for 75.5 used.
+    return std::floor(std::clamp(100.0 - value, 0.0, 100.0)) / 100.0;
 }
 
 const ProviderUsageResponse *usageOf(const std::shared_ptr<UsageProvider> &provider,
@@ -127,7 +133,7 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
         const UsageLimit *limit = chosenLimit(*usage, mode);
         const double value = limit ? limit->utilization : usage->maxUtilization();
         TitlePiece percentage{TitlePiece::Kind::Percentage, usageText(value, as), {}, bandOfShown(value)};
-        percentage.fill = fillOfShown(value);
+        percentage.fill = fillOfShown(value, as);
         if (limit)
             percentage.limitName = bindingLimitName(*usage, *limit).value_or(QString());
         title.pieces.append(percentage);

@@ -11,6 +11,7 @@
 #include "history/HistoryStore.h"
 #include "presentation/RecentPace.h"
 #include "presentation/TitleLayout.h"
+#include "presentation/UsageFigures.h"
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
 #include "tray/TrayMenuObserver.h"
@@ -47,6 +48,8 @@ AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timi
     managerTiming.userRefreshSpacing = m_timing.userRefreshSpacing;
     m_usageManager
         = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(), managerTiming);
+    m_usageManager->setAlertDetail(
+        [](const UsageLimit &limit) { return alertLimitLine(limit, QDateTime::currentDateTimeUtc()); });
     m_launchAtLogin = std::make_unique<LaunchAtLogin>(m_services.loginItems.get());
 
     // A switch or a setting that did not stick is said where the user looks.
@@ -229,6 +232,10 @@ PanelPlacement AppDelegate::placement() const
     input.activation = m_lastActivation;
     for (const QScreen *screen : QGuiApplication::screens())
         input.screens.append(screen->geometry());
+    if (const QScreen *primary = QGuiApplication::primaryScreen()) {
+        input.primaryScreen = primary->geometry();
+        input.primaryAvailable = primary->availableGeometry();
+    }
     return decidePanelPlacement(input);
 }
 

@@ -13,6 +13,7 @@
 #include "ui/HistoryWindow.h"
 #include "ui/MenuBarPanel.h"
 #include "ui/MenuBarView.h"
+#include "ui/PanelStyle.h"
 #include "ui/TrayIconPainter.h"
 
 #include <QApplication>
@@ -94,19 +95,20 @@ bool waitForRefresh(UsageManager &manager)
 
 QImage renderTrayItem(const TitleLayout &title, qreal devicePixelRatio)
 {
-    // Three panels as the desktops ship them: GNOME's black top bar with its
-    // 16 px icon and white label, Plasma's light panel and XFCE's dark one
-    // with 22 px slots.
+    // Panels as the desktops ship them: GNOME's black top bar with its 16 px
+    // icon and white label, Plasma's light panel, XFCE's dark one and waybar's
+    // blue tray with 22 px slots.
     struct Strip
     {
         QColor bar;
         int icon;
-        Backdrop backdrop;
         bool label;
     };
-    const Strip strips[] = {{QColor(0x1D, 0x1D, 0x1D), 16, Backdrop::Dark, true},
-                            {QColor(0xEF, 0xF0, 0xF1), 22, Backdrop::Light, false},
-                            {QColor(0x2B, 0x2B, 0x2B), 22, Backdrop::Light, false}};
+    const Strip strips[] = {{QColor(0x00, 0x00, 0x00), 16, true},
+                            {QColor(0xCF, 0xD2, 0xD4), 22, false},
+                            {QColor(0x35, 0x35, 0x35), 22, false},
+                            {QColor(0x29, 0x80, 0xB9), 22, false}};
+    const Backdrop shades = PanelStyle::backdrop(QGuiApplication::palette());
     QFont font = QGuiApplication::font();
     font.setPixelSize(13);
     font.setWeight(QFont::Medium);
@@ -131,7 +133,7 @@ QImage renderTrayItem(const TitleLayout &title, qreal devicePixelRatio)
         const qreal top = Height * i;
         painter.fillRect(QRectF(0, top, width, Height), strip.bar);
         painter.drawImage(QPointF(Padding, top + (Height - strip.icon) / 2),
-                          paintTrayIcon(title, strip.icon, devicePixelRatio, strip.backdrop));
+                          paintTrayIcon(title, strip.icon, devicePixelRatio, shades));
         if (strip.label) {
             painter.setPen(Qt::white);
             const qreal baseline = top + Height / 2 + (metrics.ascent() - metrics.descent()) / 2;

@@ -119,8 +119,8 @@ int runTrayApplication(int argc, char **argv)
     // No tray is no reason to stop: the alerts still matter, and the icon
     // follows once the user enables a tray.
     QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &delegate, [&delegate, &trayHost] {
-        Console::err(trayHost->missingHostMessage() + u'\n');
-        delegate.finishLaunchingWithoutItem(QString(TrayApplicationText::NoTrayTitle), trayHost->missingHostMessage());
+        Console::err(trayHost->missingHostTitle() + u'\n' + trayHost->missingHostMessage() + u'\n');
+        delegate.finishLaunchingWithoutItem(trayHost->missingHostTitle(), trayHost->missingHostMessage());
     });
     waiter.start();
 

@@ -11,7 +11,6 @@ inline constexpr std::chrono::milliseconds TrayHostPollInterval{250};
 inline constexpr std::chrono::milliseconds TrayHostSlowPollInterval{10'000};
 
 namespace TrayApplicationText {
-inline constexpr QLatin1StringView NoTrayTitle{"Quotix has no tray to show its icon"};
 inline constexpr QLatin1StringView AlreadyRunning{"Quotix is already running: look for its icon in the system tray."};
 inline constexpr QLatin1StringView Description{
     "Shows how much of your Claude and ChatGPT (Codex) subscription limits you have used, in the system tray.\n"

@@ -52,6 +52,8 @@ void MenuBarPanel::showPlaced(const PanelPlacement &placement)
     show();
     raise();
     activateWindow();
+    // The panel itself takes the keys (Escape), so no button opens with a focus ring.
+    setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void MenuBarPanel::setMode(PanelMode mode)
@@ -63,7 +65,8 @@ void MenuBarPanel::setMode(PanelMode mode)
     case PanelMode::AnchoredPopup: setWindowFlags(Qt::Popup | Qt::FramelessWindowHint); break;
     case PanelMode::AnchoredTool: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
     case PanelMode::PlacedWindow:
-        setWindowFlags(Qt::Window);
+        // A panel, not a document: a title and a close button, no maximise.
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
         // Only a titled window shows an icon; looking it up loads the icon
         // theme and the SVG engine, which the anchored modes never need.
         if (!testAttribute(Qt::WA_SetWindowIcon))
@@ -80,10 +83,13 @@ void MenuBarPanel::place()
     const int height
         = box->hasHeightForWidth() ? box->totalHeightForWidth(PanelStyle::Width) : box->totalSizeHint().height();
     if (m_mode == PanelMode::PlacedWindow) {
-        // The compositor or window manager decides where it goes.
-        resize(PanelStyle::Width, height);
+        // The compositor or window manager decides where it goes; its size is
+        // the content's, which a fixed size tells it, so it offers no maximise.
+        setFixedSize(PanelStyle::Width, height);
         return;
     }
+    setMinimumHeight(0);
+    setMaximumHeight(QWIDGETSIZE_MAX);
     const QPoint probe = m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center();
     QScreen *screen = QGuiApplication::screenAt(probe);
     if (!screen)

@@ -19,9 +19,14 @@ bool isDark(const QPalette &palette)
     return palette.color(QPalette::Window).lightness() < 128;
 }
 
+Backdrop backdrop(const QPalette &palette)
+{
+    return isDark(palette) ? Backdrop::Dark : Backdrop::Light;
+}
+
 QColor color(NamedColor color, const QPalette &palette)
 {
-    return toColor(bandRgb(color, isDark(palette) ? Backdrop::Dark : Backdrop::Light));
+    return toColor(bandRgb(color, backdrop(palette)));
 }
 
 QColor secondary(const QPalette &palette)

@@ -7,6 +7,7 @@
 
 class QPalette;
 struct Rgb;
+enum class Backdrop;
 
 // The panel's fonts and colours. Sizes are logical pixels; colours come from
 // the palette, so the panel follows the desktop's light or dark theme.
@@ -17,6 +18,8 @@ inline constexpr int Padding = 14;      // around the whole panel
 inline constexpr int StackSpacing = 12; // between the panel's blocks
 
 bool isDark(const QPalette &palette);
+// The shade set of band colours the palette's windows use.
+Backdrop backdrop(const QPalette &palette);
 QColor toColor(Rgb rgb);
 // Green, yellow or red in a shade that reads on the palette's background.
 QColor color(NamedColor color, const QPalette &palette);

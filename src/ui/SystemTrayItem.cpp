@@ -1,6 +1,7 @@
 #include "ui/SystemTrayItem.h"
 
 #include "presentation/TitleLayout.h"
+#include "ui/PanelStyle.h"
 #include "ui/TrayIconPainter.h"
 
 #include <QCursor>
@@ -57,10 +58,11 @@ SystemTrayItem::SystemTrayItem(QObject *parent)
 
 void SystemTrayItem::setTitle(const TitleLayout &title, const QStringList &details)
 {
-    // An embedding panel does not say how bright it is: shades that hold on both.
+    // The band colours the panel window shows.
+    const Backdrop shades = PanelStyle::backdrop(QGuiApplication::palette());
     QIcon icon;
     for (qreal ratio : {1.0, 2.0})
-        icon.addPixmap(QPixmap::fromImage(paintTrayIcon(title, IconSize, ratio, Backdrop::Light)));
+        icon.addPixmap(QPixmap::fromImage(paintTrayIcon(title, IconSize, ratio, shades)));
     m_icon.setIcon(icon);
 
     m_icon.setToolTip(toolTipHtml(title, details));

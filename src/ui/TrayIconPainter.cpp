@@ -17,6 +17,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The panel behind the item is unknown (XFCE's is dark grey, Plasma's light
+// grey, waybar's tray blue), so the icon brings its own: a near-black plate
+// under white letters and band fills that keep 3:1 against it in either shade
+// set, whatever the panel.
+const QColor Plate(0x14, 0x14, 0x14);
+const QColor PlateInk(0xFF, 0xFF, 0xFF);
+// Where full is: faint on the plate, as the panel's bar track is on its window.
+const QColor PlateTrack(0x30, 0x30, 0x30);
+
 QFont badgeFont(qreal pixelSize)
 {
     QFont font(u"DejaVu Sans"_s);
@@ -99,46 +108,39 @@ void drawCross(QPainter &painter, qreal size, const QColor &color)
 }
 
 // Without a percentage the title is one glyph; an unknown glyph is written out.
-void drawGlyph(QPainter &painter, const QString &glyph, qreal size, const QColor &ink, Backdrop backdrop)
+void drawGlyph(QPainter &painter, const QString &glyph, const QRectF &area, Backdrop backdrop)
 {
+    painter.save();
+    painter.translate(area.topLeft());
+    const qreal size = std::min(area.width(), area.height());
     if (glyph == LoadingGlyph)
-        drawHourglass(painter, size, ink);
+        drawHourglass(painter, size, PlateInk);
     else if (glyph == NoUsageGlyph)
         drawCross(painter, size, PanelStyle::toColor(bandRgb(NamedColor::Red, backdrop)));
     else
-        drawText(painter, QRectF(0, 0, size, size), glyph, size * 0.6, ink);
+        drawText(painter, QRectF(0, 0, size, size), glyph, size * 0.6, PlateInk);
+    painter.restore();
 }
 
-// Marks and tracks sit on panels of any brightness: a mid grey keeps 3:1
-// against light and dark ones; a panel known to be dark gets a lighter one.
-QColor neutralInk(Backdrop backdrop)
-{
-    return backdrop == Backdrop::Dark ? QColor(0xC8, 0xC8, 0xC8) : QColor(0x7A, 0x7A, 0x7A);
-}
-
-// The provider's letter over a bar filled from the bottom. The track's outline
+// The provider's letter over a bar filled from the bottom. The faint track
 // shows where full is, and a level above zero always shows at least a sliver.
-void drawLevelColumn(QPainter &painter, const QRectF &column, const QString &mark, double fraction, const QColor &fill,
-                     const QColor &ink)
+void drawLevelColumn(QPainter &painter, const QRectF &column, const QString &mark, double fraction, const QColor &fill)
 {
     const qreal size = column.height();
-    const qreal markHeight = std::round(size * 0.38);
+    const qreal markHeight = std::round(size * 0.4);
     const qreal barWidth = std::min(column.width() - std::max(2.0, std::round(size / 8.0)), size * 0.45);
-    const QRectF track(std::round(column.center().x() - barWidth / 2.0), markHeight + 1.0, std::round(barWidth),
-                       size - markHeight - 1.0);
+    const QRectF track(std::round(column.center().x() - barWidth / 2.0), column.top() + markHeight + 1.0,
+                       std::round(barWidth), size - markHeight - 1.0);
 
     if (!mark.isEmpty())
-        drawText(painter, QRectF(column.left(), 0, column.width(), markHeight), mark, markHeight * 1.45, ink);
+        drawText(painter, QRectF(column.left(), column.top(), column.width(), markHeight), mark, markHeight * 1.45,
+                 PlateInk);
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(ink);
-    QPainterPath outline;
-    outline.addRect(track);
-    QPainterPath hole;
-    hole.addRect(track.adjusted(1, 1, -1, -1));
-    painter.drawPath(outline.subtracted(hole));
+    painter.setBrush(PlateTrack);
+    painter.drawRect(track);
     if (fraction > 0.0) {
         const qreal height = std::max(1.0, std::round(track.height() * fraction));
         painter.setBrush(fill);
@@ -152,15 +154,10 @@ void drawLevelColumn(QPainter &painter, const QRectF &column, const QString &mar
 QColor titleBandColor(Band band, const QColor &textColor)
 {
     const Rgb text{quint8(textColor.red()), quint8(textColor.green()), quint8(textColor.blue())};
-    return PanelStyle::toColor(bandRgb(titleColor(band), backdropBehindText(text)));
+    return PanelStyle::toColor(bandRgb(bandColor(band), backdropBehindText(text)));
 }
 
-QColor panelTextColor(const QPalette &palette)
-{
-    return palette.color(QPalette::Active, QPalette::WindowText);
-}
-
-QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, Backdrop backdrop)
+QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, Backdrop shades)
 {
     const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     const int pixels = std::max(1, qRound(logicalSize * ratio));
@@ -172,7 +169,14 @@ QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixe
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const qreal size = logicalSize;
-    const QColor ink = neutralInk(backdrop);
+    QPainterPath plate;
+    const qreal radius = size / 8.0;
+    plate.addRoundedRect(QRectF(0, 0, size, size), radius, radius);
+    painter.fillPath(plate, Plate);
+    painter.setClipPath(plate);
+    // The marks stay clear of the plate's rounded corners.
+    const qreal inset = std::max(1.0, std::round(size / 16.0));
+    const QRectF inner(inset, 0, size - 2 * inset, size - inset);
 
     QList<TitlePiece> levels;
     QStringList marks;
@@ -188,22 +192,17 @@ QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixe
     }
     if (levels.isEmpty()) {
         const QString glyph = title.pieces.isEmpty() ? LoadingGlyph.toString() : title.pieces.constFirst().text;
-        drawGlyph(painter, glyph, size, ink, backdrop);
+        drawGlyph(painter, glyph, QRectF(0, 0, size, size), shades);
         return image;
     }
 
     // One column per provider: its letter on top, a level bar below.
-    const qreal column = size / levels.size();
+    const qreal column = inner.width() / levels.size();
     for (qsizetype i = 0; i < levels.size(); ++i) {
         const TitlePiece &level = levels.at(i);
-        const QColor fill = PanelStyle::toColor(bandRgb(titleColor(level.band), backdrop));
-        drawLevelColumn(painter, QRectF(column * i, 0, column, size), marks.at(i), level.fill, fill, ink);
+        const QColor fill = PanelStyle::toColor(bandRgb(bandColor(level.band), shades));
+        drawLevelColumn(painter, QRectF(inner.left() + column * i, inner.top(), column, inner.height()),
+                        marks.at(i), level.fill, fill);
     }
     return image;
-}
-
-QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, const QColor &textColor)
-{
-    const Rgb text{quint8(textColor.red()), quint8(textColor.green()), quint8(textColor.blue())};
-    return paintTrayIcon(title, logicalSize, devicePixelRatio, backdropBehindText(text));
 }

@@ -12,14 +12,11 @@ struct TitleLayout;
 // The badge a tray slot can hold: a column per provider, its letter over a
 // level bar filled in its band colour, since digits at 16 to 22 px do not
 // read; without usage a drawn hourglass or cross, since the fonts present may
-// lack those emoji. The backdrop is what the panel is known to be; Light
-// also serves a panel of unknown brightness.
-QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, Backdrop backdrop);
-// The same, for a panel that draws its text in textColor.
-QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, const QColor &textColor);
+// lack those emoji. It sits on a dark plate of its own, because a tray item
+// cannot learn the colour of the panel behind it. shades are those the
+// application's windows use, so a band has one colour in the tray and in the
+// panel; both sets read on the plate.
+QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixelRatio, Backdrop shades);
 
-// Green, orange or red, a shade that reads on a panel whose text is textColor.
+// Green, yellow or red, a shade that reads on a tooltip whose text is textColor.
 QColor titleBandColor(Band band, const QColor &textColor);
-
-// The colour the desktop draws panel text in, from the application's palette.
-QColor panelTextColor(const QPalette &palette);

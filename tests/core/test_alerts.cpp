@@ -96,7 +96,8 @@ private Q_SLOTS:
                         {weekly(4, nextReset)}});
         using Sent = QList<std::pair<QString, QString>>;
         const QString title = u"Claude Usage Alert"_s;
-        const QList<Sent> expected{{{title, u"Usage is at 55%"_s}},
+        // The threshold alert names its limit (no detail function here: the name alone).
+        const QList<Sent> expected{{{title, u"Usage is at 55%\nWeekly"_s}},
                                    {{title, u"Weekly: At this pace: runs out in 1h 0m"_s}},
                                    {},
                                    {{title, u"Claude weekly limit has reset"_s}},

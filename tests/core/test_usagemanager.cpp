@@ -218,8 +218,9 @@ private Q_SLOTS:
         f.second->script(
             {{failure}, {usageOf({{"5 Hour", 95}, {"Weekly", 40}})}, {failure}, {usageOf({{"5 Hour", 96}})}});
         using Sent = QList<std::pair<QString, QString>>;
-        const Sent alerts{{u"Codex Usage Alert"_s, u"Usage is at 95%"_s},
-                          {u"Codex Usage Alert"_s, u"Usage is at 95%"_s}};
+        // The design's sentence, then the limit it comes from.
+        const Sent alerts{{u"Codex Usage Alert"_s, u"Usage is at 95%\n5 Hour"_s},
+                          {u"Codex Usage Alert"_s, u"Usage is at 95%\n5 Hour"_s}};
         // A failure neither alerts nor re-arms; the next success at 96 stays quiet.
         const QList<std::pair<Sent, NamedColor>> runs{
             {{}, NamedColor::Yellow}, {alerts, NamedColor::Red}, {alerts, NamedColor::Red}, {alerts, NamedColor::Red}};

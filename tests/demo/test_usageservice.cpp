@@ -1,8 +1,11 @@
+#include "demo/DemoData.h"
 #include "demo/UsageService.h"
 #include "usage-service/ServiceScenario.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -65,6 +68,27 @@ private Q_SLOTS:
     {
         m_service = std::make_unique<UsageService>();
         QVERIFY(m_service->listen());
+    }
+
+    // The demo's Claude weekly figure crosses 80 once, on the second answer,
+    // so the demo shows an alert.
+    void theDemoCrossesAThresholdOnce()
+    {
+        DemoData::serveDemoDocuments(*m_service);
+        QList<double> weekly;
+        for (int i = 0; i < 3; ++i) {
+            const Reply reply = get(QString(UsageService::ClaudePath));
+            QCOMPARE(reply.status, 200);
+            weekly.append(QJsonDocument::fromJson(reply.body)
+                              .object()
+                              .value(u"seven_day"_s)
+                              .toObject()
+                              .value(u"utilization"_s)
+                              .toDouble());
+        }
+        QCOMPARE(weekly, (QList<double>{DemoData::FirstWeeklyUsed, DemoData::LaterWeeklyUsed,
+                                        DemoData::LaterWeeklyUsed}));
+        QVERIFY(DemoData::FirstWeeklyUsed < 80 && DemoData::LaterWeeklyUsed >= 80);
     }
 
     void refusesMalformedRequestsAndKeepsServing()

@@ -2,7 +2,9 @@
 // drives them, on a private session bus: registration with the watcher (first
 // when a tray turns up late, again when the watcher comes back), the title
 // read through Properties and announced, Activate, and every menu method with
-// well-formed and malformed arguments.
+// well-formed and malformed arguments. The test plays the host, as GNOME's
+// AppIndicator extension does when turned on late: it forgets the basics while
+// it sets up, and drops the item.
 #include "platform/linux/DBusMenuExporter.h"
 #include "platform/linux/LinuxTrayHost.h"
 #include "platform/linux/StatusNotifierItem.h"
@@ -10,8 +12,11 @@
 #include "tray/TrayHostWaiter.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMetaType>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -39,19 +44,54 @@ QVariant clicks(const QList<int> &ids)
 
 // The test is the tray host too, on a connection of its own: the watcher it
 // exports, the calls it makes and the signals it hears.
-class TestStatusNotifierItem : public QObject
+class TestStatusNotifierItem : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ registeredItems SCRIPTABLE true)
 
     QDBusConnection m_host = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"host"_s);
     std::unique_ptr<StatusNotifierItem> m_item;
-    QStringList m_registered, m_asked;
+    QStringList m_registered, m_asked, m_listed;
+    QList<int> m_cachedOrder;
+    QHash<int, QVariantMap> m_cached;
+    bool m_refuse = false;
     QList<QDBusMessage> m_signals;
 
 public Q_SLOTS:
-    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString &service) { m_registered.append(service); }
+    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString &service)
+    {
+        m_registered.append(service);
+        if (m_refuse)
+            sendErrorReply(QDBusError::Failed, u"refused"_s);
+        else
+            m_listed.append(service);
+    }
+    QStringList registeredItems() const { return m_listed; }
     void onSignal(const QDBusMessage &message) { m_signals.append(message); }
+
+    // The host's cache of the menu, kept as GNOME's extension keeps it: a new
+    // layout gives ids and types only, an id seen for the first time gets its
+    // properties once, and then only ItemsPropertiesUpdated changes them.
+    void onMenuSignal(const QDBusMessage &message)
+    {
+        if (message.member() == u"LayoutUpdated"_s) {
+            reloadLayout();
+            return;
+        }
+        const auto changed = qdbus_cast<DBusMenuItemPropertiesList>(message.arguments().value(0));
+        for (const DBusMenuItemProperties &item : changed) {
+            if (m_cached.contains(item.id))
+                m_cached[item.id].insert(item.properties);
+        }
+        const auto removed = qdbus_cast<DBusMenuItemKeysList>(message.arguments().value(1));
+        for (const DBusMenuItemKeys &item : removed) {
+            for (const QString &key : item.names) {
+                if (m_cached.contains(item.id))
+                    m_cached[item.id].remove(key);
+            }
+        }
+    }
 
 private:
     // The item follows the watcher's name, not its object.
@@ -76,6 +116,67 @@ private:
             = call(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"Get"_s, {ItemInterface, name});
         return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
+    void reloadLayout()
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(m_item->serviceName(), QString(StatusNotifierItem::MenuPath),
+                                                          MenuInterface, u"GetLayout"_s);
+        get << 0 << -1 << QStringList{u"type"_s, u"children-display"_s};
+        auto *pending = new QDBusPendingCallWatcher(m_host.asyncCall(get), this);
+        connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *watcher) {
+            watcher->deleteLater();
+            const auto root = qdbus_cast<DBusMenuLayoutItem>(watcher->reply().arguments().value(1));
+            QList<int> fresh;
+            m_cachedOrder.clear();
+            QHash<int, QVariantMap> kept;
+            for (const DBusMenuLayoutItem &child : root.children) {
+                m_cachedOrder.append(child.id);
+                if (!m_cached.contains(child.id))
+                    fresh.append(child.id);
+                kept[child.id] = m_cached.value(child.id);
+                kept[child.id].insert(child.properties);
+            }
+            m_cached = kept;
+            if (fresh.isEmpty())
+                return;
+            QDBusMessage group = QDBusMessage::createMethodCall(
+                m_item->serviceName(), QString(StatusNotifierItem::MenuPath), MenuInterface, u"GetGroupProperties"_s);
+            group << QVariant::fromValue(fresh) << QStringList();
+            auto *properties = new QDBusPendingCallWatcher(m_host.asyncCall(group), this);
+            connect(properties, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *reply) {
+                reply->deleteLater();
+                for (const auto &item : qdbus_cast<DBusMenuItemPropertiesList>(reply->reply().arguments().value(0))) {
+                    if (m_cached.contains(item.id))
+                        m_cached[item.id].insert(item.properties);
+                }
+            });
+        });
+    }
+    // What the host would draw, and what the item holds.
+    QStringList cachedLabels() const
+    {
+        QStringList labels;
+        for (int id : m_cachedOrder)
+            labels.append(m_cached.value(id).value(u"label"_s).toString() + u'/'
+                          + m_cached.value(id).value(u"enabled"_s, true).toString());
+        return labels;
+    }
+    QStringList itemLabels()
+    {
+        QStringList labels;
+        for (const DBusMenuLayoutItem &row : rows())
+            labels.append(row.properties.value(u"label"_s).toString() + u'/'
+                          + row.properties.value(u"enabled"_s, true).toString());
+        return labels;
+    }
+    void drop(const QString &service)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QString(StatusNotifierItem::WatcherPath),
+                                                         QString(StatusNotifierItem::WatcherService),
+                                                         u"StatusNotifierItemUnregistered"_s);
+        signal << service;
+        m_listed.removeAll(service);
+        QVERIFY(m_host.send(signal));
+    }
     QDBusMessage menuCall(const QString &method, const QVariantList &args)
     {
         return call(StatusNotifierItem::MenuPath, MenuInterface, method, args);
@@ -95,7 +196,8 @@ private Q_SLOTS:
     {
         QVERIFY2(m_host.isConnected(), "needs a session bus: run under dbus-run-session");
         QVERIFY(m_host.registerObject(QString(StatusNotifierItem::WatcherPath), this,
-                                      QDBusConnection::ExportScriptableSlots));
+                                      QDBusConnection::ExportScriptableSlots
+                                          | QDBusConnection::ExportScriptableProperties));
     }
     void init()
     {
@@ -114,6 +216,81 @@ private Q_SLOTS:
         m_item.reset();
         stopWatcher();
         m_registered.clear();
+        m_listed.clear();
+    }
+
+    // A host's proxy checks each property's type against the interface and
+    // discards what does not match: every one must arrive, typed as declared.
+    void everyPropertyArrivesTypedAsDeclared()
+    {
+        const QHash<QString, QString> declared{
+            {u"Category"_s, u"s"_s},         {u"Id"_s, u"s"_s},
+            {u"Title"_s, u"s"_s},            {u"Status"_s, u"s"_s},
+            {u"WindowId"_s, u"i"_s},         {u"IconThemePath"_s, u"s"_s},
+            {u"IconName"_s, u"s"_s},         {u"IconPixmap"_s, u"a(iiay)"_s},
+            {u"OverlayIconName"_s, u"s"_s},  {u"OverlayIconPixmap"_s, u"a(iiay)"_s},
+            {u"AttentionIconName"_s, u"s"_s}, {u"AttentionIconPixmap"_s, u"a(iiay)"_s},
+            {u"AttentionMovieName"_s, u"s"_s}, {u"ToolTip"_s, u"(sa(iiay)ss)"_s},
+            {u"ItemIsMenu"_s, u"b"_s},       {u"Menu"_s, u"o"_s},
+            {u"XAyatanaLabel"_s, u"s"_s},    {u"XAyatanaLabelGuide"_s, u"s"_s},
+            {u"XAyatanaOrderingIndex"_s, u"u"_s}};
+        const QDBusMessage reply
+            = call(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"GetAll"_s, {ItemInterface});
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        const QVariantMap all = qdbus_cast<QVariantMap>(reply.arguments().value(0));
+        QCOMPARE(QSet<QString>(all.keyBegin(), all.keyEnd()), QSet<QString>(declared.keyBegin(), declared.keyEnd()));
+        for (auto it = all.cbegin(); it != all.cend(); ++it) {
+            const QVariant &value = it.value();
+            const QString signature = value.userType() == qMetaTypeId<QDBusArgument>()
+                ? value.value<QDBusArgument>().currentSignature()
+                : QString::fromLatin1(QDBusMetaType::typeToSignature(value.metaType()));
+            QVERIFY2(signature == declared.value(it.key()), qPrintable(it.key() + u": "_s + signature));
+        }
+        QCOMPARE(all.value(u"Id"_s).toString(), u"quotix"_s);
+        QCOMPARE(qdbus_cast<QDBusObjectPath>(all.value(u"Menu"_s)).path(), QString(StatusNotifierItem::MenuPath));
+    }
+
+    // Turned on while the item runs, GNOME's extension can forget Id and Menu
+    // as it sets up, then drop the item; the item says them again, and
+    // registers again when it is dropped or no longer listed.
+    void keepsItsPlaceWithAHostThatForgetsAndDrops()
+    {
+        cleanup();
+        QVERIFY(startWatcher());
+        SniRegistrationDelays delays;
+        delays.reannounce = 20ms;
+        delays.verify = 150ms;
+        delays.firstRetry = 10ms;
+        delays.maxRetry = 40ms;
+        delays.maxRetries = 3;
+        m_item = std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus(), nullptr, delays);
+        const QString name = m_item->serviceName();
+        listen(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
+        QTRY_COMPARE(m_registered, QStringList{name});
+
+        QTRY_COMPARE(m_signals.size(), 1);
+        const QVariantMap said = qdbus_cast<QVariantMap>(m_signals.at(0).arguments().value(1));
+        QCOMPARE(said.value(u"Id"_s).toString(), u"quotix"_s);
+        QCOMPARE(qdbus_cast<QDBusObjectPath>(said.value(u"Menu"_s)).path(), QString(StatusNotifierItem::MenuPath));
+
+        // Dropped: it comes back. Another item's drop is not its business.
+        drop(u"org.kde.StatusNotifierItem-1-1"_s);
+        drop(name);
+        QTRY_COMPARE(m_registered, (QStringList{name, name}));
+
+        // Dropped without a word: the list, looked at later, says so.
+        m_listed.clear();
+        QTRY_COMPARE(m_registered, (QStringList{name, name, name}));
+        QTest::qWait(300); // listed again: no more
+        QCOMPARE(m_registered.size(), 3);
+
+        // A watcher that refuses it is asked again a bounded number of times.
+        m_refuse = true;
+        drop(name);
+        QTRY_COMPARE(m_registered.size(), 3 + delays.maxRetries);
+        QTest::qWait(300);
+        QCOMPARE(m_registered.size(), 3 + delays.maxRetries);
+        m_refuse = false;
     }
 
     void publishesAndAnnouncesTheTitle()
@@ -191,6 +368,15 @@ private Q_SLOTS:
         stopWatcher(); // a host that restarts brings its watcher back empty
         QVERIFY(startWatcher());
         QTRY_COMPARE(m_registered, (QStringList{name, name}));
+
+        // GNOME's notice shows a line of each: what to do, then the command.
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+        QCOMPARE(host.missingHostTitle(), u"Turn on the AppIndicator extension to see Quotix"_s);
+        QVERIFY(host.missingHostMessage().startsWith(u"Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"_s));
+        qputenv("XDG_CURRENT_DESKTOP", "XFCE");
+        QCOMPARE(host.missingHostTitle(), u"Quotix has no tray to show its icon"_s);
+        QVERIFY(!host.missingHostMessage().contains(u"gnome"_s));
+        qunsetenv("XDG_CURRENT_DESKTOP");
     }
 
     void everyMenuMethodAsAHostCallsIt()
@@ -263,6 +449,58 @@ private Q_SLOTS:
         QCOMPARE(m_asked, (QStringList{u"refresh"_s, u"quit"_s}));
     }
 
+    // The menu a caching host shows is the item's, whatever the order of
+    // loading, figures, new rows and Refresh turning on and off.
+    void aHostThatCachesTheMenuNeverShowsItStale()
+    {
+        for (const QString &name : {u"LayoutUpdated"_s, u"ItemsPropertiesUpdated"_s})
+            QVERIFY(m_host.connect(m_item->serviceName(), QString(StatusNotifierItem::MenuPath), MenuInterface, name,
+                                   this, SLOT(onMenuSignal(QDBusMessage))));
+        using Role = TrayMenuEntry::Role;
+        const auto menu = [](const QStringList &figures, bool refreshing) {
+            QList<TrayMenuEntry> entries;
+            for (const QString &row : figures)
+                entries.append({Role::Figures, row, false});
+            return entries
+                + QList<TrayMenuEntry>{{Role::Separator},
+                                       {Role::ShowUsage, u"Show Usage…"_s},
+                                       {Role::Refresh, u"Refresh"_s, !refreshing},
+                                       {Role::Quit, u"Quit"_s}};
+        };
+        m_item->setMenu(menu({u"Claude · Loading…"_s}, true));
+        reloadLayout();
+        QTRY_COMPARE(cachedLabels(), itemLabels());
+        const QList<QList<TrayMenuEntry>> steps{
+            menu({u"Claude · Weekly 42%"_s, u"Codex · Weekly 17%"_s}, false),
+            menu({u"Claude · Weekly 43%"_s, u"Codex · Weekly 17%"_s}, true),
+            menu({u"Claude · Loading…"_s}, true),
+            menu({u"Claude · Weekly 44%"_s}, false),
+            menu({u"Codex · Weekly 18%"_s, u"Claude · Weekly 44%"_s}, false),
+        };
+        for (int opening = 0; opening < 10; ++opening) {
+            m_item->setMenu(steps.at(opening % steps.size()));
+            // Two changes before the host has caught up with the first.
+            if (opening % 3 == 0)
+                m_item->setMenu(steps.at((opening + 1) % steps.size()));
+            QTRY_COMPARE(cachedLabels(), itemLabels());
+        }
+    }
+
+    // A host asking AboutToShow learns whether the menu changed for it.
+    void aboutToShowSaysWhetherTheMenuChanged()
+    {
+        using Role = TrayMenuEntry::Role;
+        int figures = 40;
+        connect(m_item.get(), &TrayItem::menuAboutToShow, this, [this, &figures] {
+            m_item->setMenu({{Role::Figures, u"Claude · Weekly %1%"_s.arg(figures), false}, {Role::Quit, u"Quit"_s}});
+        });
+        QCOMPARE(menuCall(u"AboutToShow"_s, {0}).arguments(), QVariantList{true});
+        QCOMPARE(menuCall(u"AboutToShow"_s, {0}).arguments(), QVariantList{false});
+        figures = 41;
+        const QDBusMessage group = menuCall(u"AboutToShowGroup"_s, {QVariant::fromValue(QList<int>{0})});
+        QCOMPARE(qdbus_cast<QList<int>>(group.arguments().value(0)), QList<int>{0});
+    }
+
     void openMenusFollowTheRows()
     {
         for (const QString &name : {u"LayoutUpdated"_s, u"ItemsPropertiesUpdated"_s})
@@ -299,14 +537,19 @@ private Q_SLOTS:
         QTRY_COMPARE(m_asked, QStringList{u"quit"_s});
         QCOMPARE(toggles, (QList<bool>{true, false}));
 
-        QTRY_COMPARE(m_signals.size(), 3); // the layout, the properties, the layout
+        // The layout; the properties; the properties of the rows kept, then the layout.
+        QTRY_COMPARE(m_signals.size(), 4);
         const auto updated = qdbus_cast<DBusMenuItemPropertiesList>(m_signals.at(1).arguments().value(0));
         QCOMPARE(updated.size(), 3);
         // Underscores would mark an access key: doubled, they show as typed.
         QCOMPARE(updated.at(0).properties, (QVariantMap{{u"label"_s, u"Claude \u00B7 my__team 41%"_s}}));
         QCOMPARE(updated.at(1).properties, (QVariantMap{{u"enabled"_s, false}}));
         QCOMPARE(updated.at(2).properties, (QVariantMap{{u"toggle-state"_s, 1}}));
-        const uint revision = m_signals.at(2).arguments().value(0).toUInt();
+        QCOMPARE(m_signals.at(2).member(), u"ItemsPropertiesUpdated"_s);
+        const auto kept = qdbus_cast<DBusMenuItemPropertiesList>(m_signals.at(2).arguments().value(0));
+        QCOMPARE(kept.value(0).properties.value(u"label"_s), QVariant(u"Codex · Loading"_s));
+        QCOMPARE(m_signals.at(3).member(), u"LayoutUpdated"_s);
+        const uint revision = m_signals.at(3).arguments().value(0).toUInt();
         QVERIFY(revision > m_signals.at(0).arguments().value(0).toUInt());
         QCOMPARE(menuCall(u"GetLayout"_s, {0, -1, QStringList()}).arguments().value(0).toUInt(), revision);
     }

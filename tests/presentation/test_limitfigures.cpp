@@ -3,6 +3,7 @@
 #include "presentation/BandPalette.h"
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
+#include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
 
 #include <QTest>
@@ -59,31 +60,45 @@ private Q_SLOTS:
             QVERIFY2(remainingText(used) == text, qPrintable(QString::number(used) + u": "_s + remainingText(used)));
     }
 
-    // At least 3:1 (WCAG, graphics and large text) against the panels desktops
-    // ship by default. The light shades are drawn where the host does not say
-    // how bright its panel is, so they must hold on dark panels as well.
-    void bandColoursStayReadableOnDefaultPanels()
+    // At least 3:1 (WCAG, graphics and large text) against the windows the
+    // panel opens in, light and dark, as the default themes draw them. The
+    // tray icon carries a plate of its own; its test measures that.
+    void bandColoursStayReadableOnDefaultWindows()
     {
-        const Rgb plasma{0xEF, 0xF0, 0xF1}, white{0xFF, 0xFF, 0xFF}, xfce{0x2B, 0x2B, 0x2B}, gnome{0x1D, 0x1D, 0x1D};
-        for (const auto &[backdrop, panels] : {std::pair{Backdrop::Light, QList<Rgb>{plasma, white, xfce, gnome}},
-                                               std::pair{Backdrop::Dark, QList<Rgb>{xfce, gnome}}}) {
+        const Rgb white{0xFF, 0xFF, 0xFF}, adwaita{0xFA, 0xFA, 0xFA}, breeze{0xEF, 0xF0, 0xF1};
+        const Rgb breezeDark{0x31, 0x36, 0x3B}, adwaitaDark{0x24, 0x24, 0x24}, black{0x00, 0x00, 0x00};
+        for (const auto &[backdrop, windows] : {std::pair{Backdrop::Light, QList<Rgb>{white, adwaita, breeze}},
+                                                std::pair{Backdrop::Dark, QList<Rgb>{breezeDark, adwaitaDark, black}}}) {
             for (NamedColor colour : {NamedColor::Green, NamedColor::Yellow, NamedColor::Orange, NamedColor::Red}) {
-                for (Rgb panel : panels) {
-                    const double ratio = contrast(bandRgb(colour, backdrop), panel);
+                for (Rgb window : windows) {
+                    const double ratio = contrast(bandRgb(colour, backdrop), window);
                     QVERIFY2(ratio >= 3.0,
-                             qPrintable(QString::asprintf("colour %d (backdrop %d) on grey %d: %.2f", int(colour),
-                                                          int(backdrop), panel.red, ratio)));
+                             qPrintable(QString::asprintf("colour %d (backdrop %d) on #%02x%02x%02x: %.2f", int(colour),
+                                                          int(backdrop), window.red, window.green, window.blue, ratio)));
                 }
             }
         }
-        // Three title bands on one backdrop must not collapse into one colour.
+        // Three bands on one backdrop must not collapse into one colour.
         for (Backdrop backdrop : {Backdrop::Light, Backdrop::Dark}) {
-            const auto rgb = [backdrop](Band band) { return bandRgb(titleColor(band), backdrop); };
+            const auto rgb = [backdrop](Band band) { return bandRgb(bandColor(band), backdrop); };
             QVERIFY(rgb(Band::Low) != rgb(Band::Elevated) && rgb(Band::Elevated) != rgb(Band::Critical)
                     && rgb(Band::Low) != rgb(Band::Critical));
         }
         QCOMPARE(backdropBehindText(white), Backdrop::Dark);
         QCOMPARE(backdropBehindText(Rgb{0x23, 0x26, 0x29}), Backdrop::Light);
+    }
+
+    // An alert names the limit that crossed and when it resets.
+    void alertNamesTheLimitAndItsReset()
+    {
+        const QTimeZone utc = QTimeZone::utc();
+        const QLocale gb(u"en_GB"_s);
+        UsageLimit weekly{u"Weekly (7d)"_s, 85, QDateTime::fromString(u"2026-12-10T06:57:00Z"_s, Qt::ISODate)};
+        QCOMPARE(alertLimitLine(weekly, Now, utc, gb), u"Weekly (7d) \u00B7 resets Thu 06:57"_s);
+        weekly.resetTime = Now.addSecs(Hour);
+        QCOMPARE(alertLimitLine(weekly, Now, utc, gb), u"Weekly (7d) \u00B7 resets at 15:00"_s);
+        weekly.resetTime.reset();
+        QCOMPARE(alertLimitLine(weekly, Now, utc, gb), u"Weekly (7d)"_s);
     }
 
     // The calendar day is the zone's, the words and the order the locale's.

@@ -91,7 +91,7 @@ private Q_SLOTS:
         const QRect item(1800, 4, 22, 22); // an embedding tray's real geometry
         for (const auto &[platform, waylandSession, click, mode] : {
                  std::tuple{"xcb", false, std::optional<Activation>{{item, {1810, 10}}}, AnchoredPopup},
-                 {"xcb", false, std::nullopt, PlacedWindow}, // the menu before any click
+                 {"xcb", false, std::nullopt, PlacedWindow}, // the menu before any click, no screen known
                  {"wayland", true, Activation{{}, {1700, 10}}, PlacedWindow},
                  {"wayland-egl", true, Activation{{}, {1700, 10}}, PlacedWindow},
                  {"xcb", true, Activation{{}, {1700, 12}}, AnchoredTool},   // XWayland, on the top bar
@@ -110,6 +110,32 @@ private Q_SLOTS:
                 QCOMPARE(placement.trayGeometry, click->trayGeometry);
                 QCOMPARE(placement.point, click->point);
             }
+        }
+    }
+
+    // "Show Usage…" before any click on plain X11: the popup it is after a
+    // click, in the panel strip's tray end; elsewhere the compositor places it.
+    void theMenuBeforeAnyClick()
+    {
+        const QRect screen(0, 0, 1920, 1080);
+        for (const auto &[available, point] : {
+                 std::pair{QRect(0, 28, 1920, 1052), QPoint(1918, 14)}, // a top panel (XFCE, GNOME)
+                 {QRect(0, 0, 1920, 1036), QPoint(1918, 1057)},          // a bottom panel (Plasma)
+                 {QRect(48, 0, 1872, 1080), QPoint(24, 1078)},           // a dock on the left
+                 {QRect(0, 0, 1872, 1080), QPoint(1895, 1078)},          // on the right
+                 {screen, QPoint(1918, 0)},                              // no panel keeps space
+                 {QRect(), QPoint(1918, 0)},
+             }) {
+            QCOMPARE(likelyTrayPoint(screen, available), point);
+            PlacementInput input{u"xcb"_s, false, std::nullopt, {screen}, screen, available};
+            PanelPlacement placement = decidePanelPlacement(input);
+            QCOMPARE(placement.mode, PanelMode::AnchoredPopup);
+            QCOMPARE(placement.point, point);
+            QVERIFY(placement.trayGeometry.isEmpty());
+            input.waylandSession = true;
+            QCOMPARE(decidePanelPlacement(input).mode, PanelMode::PlacedWindow);
+            input.platformName = u"wayland"_s;
+            QCOMPARE(decidePanelPlacement(input).mode, PanelMode::PlacedWindow);
         }
     }
 

@@ -13,6 +13,8 @@
 
 #include <QtNumeric>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 using Kind = TitlePiece::Kind;
 using Role = TrayMenuEntry::Role;
@@ -159,8 +161,8 @@ private Q_SLOTS:
         }
     }
 
-    // Shown as remaining, every face writes what is left while its colour
-    // and bar still follow what is used.
+    // Shown as remaining, every face writes what is left and fills its bars
+    // with it, while the colour still follows what is used.
     void everyFaceShowsWhatIsLeftColouredByUse()
     {
         const QHash<QString, ProviderState> states{{u"claude"_s, stateWith(claude, usageOf({{"Weekly", 91.5}}))},
@@ -170,14 +172,26 @@ private Q_SLOTS:
         QCOMPARE(shown.constFirst().text, u"8% left"_s);
         QCOMPARE(shown.constFirst().band, Band::Critical);
         QCOMPARE(shown.constLast().text, u"88% left"_s);
+        QCOMPARE(shown.constFirst().fill, 0.08);
+        QCOMPARE(shown.constLast().fill, 0.88);
         QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly, DisplayAs::Remaining),
                  (QStringList{u"Claude \u2014 Weekly: 8% left"_s, u"Codex \u2014 Weekly: 88% left"_s}));
 
-        const RowModel row = rowModel(UsageLimit{u"Weekly"_s, 91.5, std::nullopt}, QDateTime::currentDateTimeUtc(),
-                                      DisplayAs::Remaining);
+        // A week's limit two days in: the marker shows the five days left.
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const UsageLimit weekly{u"Weekly"_s, 91.5, now.addDays(5), LimitKind::Weekly, 7 * 24 * 3600};
+        const RowModel row = rowModel(weekly, now, DisplayAs::Remaining);
         QCOMPARE(row.percentText, u"8% left"_s);
         QCOMPARE(row.color, NamedColor::Red);
-        QCOMPARE(row.filledFraction, 0.915);
+        QVERIFY(std::abs(row.filledFraction - 0.085) < 1e-9);
+        QVERIFY(row.paceMarker && std::abs(*row.paceMarker - 5.0 / 7.0) < 1e-6);
+        const RowModel used = rowModel(weekly, now, DisplayAs::Used);
+        QVERIFY(std::abs(used.filledFraction - 0.915) < 1e-9);
+        QVERIFY(used.paceMarker && std::abs(*used.paceMarker - 2.0 / 7.0) < 1e-6);
+        for (double odd : {qQNaN(), qInf(), -5.0, 150.0}) {
+            const double fill = rowModel(UsageLimit{u"Weekly"_s, odd, std::nullopt}, now, DisplayAs::Remaining).filledFraction;
+            QVERIFY2(fill >= 0.0 && fill <= 1.0, qPrintable(QString::number(odd)));
+        }
     }
 
     void menuFiguresFromEachState()

@@ -272,6 +272,11 @@ private Q_SLOTS:
         panel.showPlaced(PanelPlacement{});
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         QVERIFY(!(panel.windowFlags() & Qt::FramelessWindowHint) && !panel.windowIcon().isNull());
+        // A panel: no maximise, its size fixed to the content's, and no
+        // button wearing a focus ring when it opens.
+        QVERIFY(!(panel.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(panel.minimumSize(), panel.maximumSize());
+        QCOMPARE(panel.focusWidget(), &panel);
         panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(5, 5)});
         QCOMPARE(panel.mode(), PanelMode::PlacedWindow);
         QTest::keyClick(&panel, Qt::Key_Escape);

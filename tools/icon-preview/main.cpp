@@ -40,10 +40,15 @@ int main(int argc, char **argv)
                                     titleOf({{92, Band::Critical}}),
                                     loadingTitle(),
                                     layoutTitle({}, {}, false, DisplayMode::Weekly)};
-    const QList<std::pair<QColor, Backdrop>> panels{{QColor(0xEF, 0xF0, 0xF1), Backdrop::Light},
-                                                    {QColor(0x2B, 0x2B, 0x2B), Backdrop::Light},
-                                                    {QColor(0x1D, 0x1D, 0x1D), Backdrop::Light},
-                                                    {QColor(0x1D, 0x1D, 0x1D), Backdrop::Dark}};
+    // The default panels of the desktops, then once more with the dark shades.
+    const QList<std::pair<QColor, Backdrop>> panels{
+        {QColor(0x35, 0x35, 0x35), Backdrop::Light}, // XFCE
+        {QColor(0xCF, 0xD2, 0xD4), Backdrop::Light}, // Plasma, Breeze
+        {QColor(0x31, 0x36, 0x3B), Backdrop::Light}, // Plasma, Breeze Dark
+        {QColor(0x29, 0x80, 0xB9), Backdrop::Light}, // waybar's tray
+        {QColor(0x00, 0x00, 0x00), Backdrop::Light}, // GNOME
+        {QColor(0xFA, 0xFA, 0xFA), Backdrop::Light}, // Adwaita light
+        {QColor(0x31, 0x36, 0x3B), Backdrop::Dark}};
     constexpr int Cell = 28;
     QImage image(Cell * int(titles.size()) * 2, Cell * int(panels.size()), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);

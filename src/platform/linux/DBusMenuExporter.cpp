@@ -62,17 +62,18 @@ void DBusMenuExporter::setEntries(const QList<DBusMenuEntry> &entries)
 {
     const bool sameIds = std::equal(entries.cbegin(), entries.cend(), m_entries.cbegin(), m_entries.cend(),
                                     [](const DBusMenuEntry &a, const DBusMenuEntry &b) { return a.id == b.id; });
-    if (!sameIds) {
-        m_entries = entries;
-        ++m_revision;
-        Q_EMIT LayoutUpdated(m_revision, 0);
-        return;
-    }
+    // Hosts keep what they read of an id they know: GNOME's reads only "type"
+    // from a new layout. Entries that stay get their changes announced even
+    // when the layout changes too, or their old labels linger.
     DBusMenuItemPropertiesList updated;
     DBusMenuItemKeysList removed;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QVariantMap &before = m_entries.at(i).properties;
-        const QVariantMap &after = entries.at(i).properties;
+    for (const DBusMenuEntry &entry : entries) {
+        const auto kept = std::find_if(m_entries.cbegin(), m_entries.cend(),
+                                       [&entry](const DBusMenuEntry &e) { return e.id == entry.id; });
+        if (kept == m_entries.cend())
+            continue;
+        const QVariantMap &before = kept->properties;
+        const QVariantMap &after = entry.properties;
         QVariantMap changed;
         for (auto it = after.cbegin(); it != after.cend(); ++it) {
             if (before.value(it.key()) != it.value())
@@ -84,13 +85,22 @@ void DBusMenuExporter::setEntries(const QList<DBusMenuEntry> &entries)
                 gone.append(it.key());
         }
         if (!changed.isEmpty())
-            updated.append(DBusMenuItemProperties{entries.at(i).id, changed});
+            updated.append(DBusMenuItemProperties{entry.id, changed});
         if (!gone.isEmpty())
-            removed.append(DBusMenuItemKeys{entries.at(i).id, gone});
+            removed.append(DBusMenuItemKeys{entry.id, gone});
     }
     m_entries = entries;
+    if (sameIds && updated.isEmpty() && removed.isEmpty())
+        return;
+    ++m_changes;
+    // Properties first: a host that fetches the new layout at once then
+    // already holds the current labels of the entries it keeps.
     if (!updated.isEmpty() || !removed.isEmpty())
         Q_EMIT ItemsPropertiesUpdated(updated, removed);
+    if (!sameIds) {
+        ++m_revision;
+        Q_EMIT LayoutUpdated(m_revision, 0);
+    }
 }
 
 bool DBusMenuExporter::contains(int id) const
@@ -239,9 +249,12 @@ bool DBusMenuExporter::AboutToShow(int id)
         reject(u"No menu item with id %1"_s.arg(id));
         return false;
     }
-    if (id == 0)
-        Q_EMIT aboutToShow();
-    return false; // changes are announced as they happen
+    if (id != 0)
+        return false;
+    // The menu may be brought up to date right here: then the host should read it again.
+    const quint64 before = m_changes;
+    Q_EMIT aboutToShow();
+    return m_changes != before;
 }
 
 QList<int> DBusMenuExporter::AboutToShowGroup(const QList<int> &ids, QList<int> &idErrors)
@@ -254,11 +267,15 @@ QList<int> DBusMenuExporter::AboutToShowGroup(const QList<int> &ids, QList<int> 
         if (!contains(id))
             idErrors.append(id);
     }
-    if (!wanted.isEmpty() && idErrors.size() == wanted.size())
+    if (!wanted.isEmpty() && idErrors.size() == wanted.size()) {
         reject(u"None of the menu items exists"_s);
-    else if (wanted.contains(0))
-        Q_EMIT aboutToShow();
-    return {};
+        return {};
+    }
+    if (!wanted.contains(0))
+        return {};
+    const quint64 before = m_changes;
+    Q_EMIT aboutToShow();
+    return m_changes != before ? QList<int>{0} : QList<int>{};
 }
 
 void DBusMenuExporter::handleClick(int id)

@@ -87,5 +87,6 @@ private:
     QString m_path;
     QList<DBusMenuEntry> m_entries;
     uint m_revision = 1;
+    quint64 m_changes = 0; // calls of setEntries, to tell whether aboutToShow changed anything
     bool m_exported = false;
 };

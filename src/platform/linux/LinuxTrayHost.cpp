@@ -36,12 +36,30 @@ std::unique_ptr<TrayItem> LinuxTrayHost::createItem()
     return nullptr;
 }
 
+namespace {
+
+// GNOME without its AppIndicator extension is the usual reason for no tray.
+bool onGnome()
+{
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME"_s, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QString LinuxTrayHost::missingHostTitle() const
+{
+    return onGnome() ? u"Turn on the AppIndicator extension to see Quotix"_s : TrayHost::missingHostTitle();
+}
+
 QString LinuxTrayHost::missingHostMessage() const
 {
-    // The extension named as GNOME's Extensions app and gnome-extensions list it.
-    return u"Quotix found no system tray to show its icon in. It keeps checking your usage and alerts you as "
-           u"usual, and its icon appears as soon as a tray does.\n"
-           u"On GNOME, turn on the \"Ubuntu AppIndicators\" extension (ubuntu-appindicators@ubuntu.com). On Debian "
-           u"and Ubuntu: sudo apt install gnome-shell-extension-appindicator, then enable it in the Extensions app or "
-           u"with gnome-extensions enable ubuntu-appindicators@ubuntu.com, and log out and in again."_s;
+    // Banners show a line or two of the body: the command comes first. The
+    // extension as gnome-extensions and Debian name it.
+    if (onGnome()) {
+        return u"Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"
+               u"Not installed? sudo apt install gnome-shell-extension-appindicator\n"
+               u"Quotix keeps checking your usage meanwhile."_s;
+    }
+    return u"Start a panel with a system tray; Quotix keeps checking your usage and its icon appears as soon as "
+           u"a tray does."_s;
 }

@@ -19,6 +19,7 @@ public:
     ~LinuxTrayHost() override;
 
     std::unique_ptr<TrayItem> createItem() override;
+    QString missingHostTitle() const override;
     QString missingHostMessage() const override;
     // When a StatusNotifierWatcher takes its name (GNOME's extension enabled,
     // a panel started).

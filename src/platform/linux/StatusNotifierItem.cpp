@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxLogging.h"
 #include "presentation/TitleLayout.h"
 #include "sniadaptor.h"
+#include "ui/PanelStyle.h"
 #include "ui/TrayIconPainter.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QPalette>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -77,22 +79,14 @@ int nextItemNumber()
     return ++counter;
 }
 
-// GNOME's top bar is dark whatever the application palette says; elsewhere
-// the panel follows the desktop theme, which the palette reflects.
-QColor statusNotifierTextColor()
-{
-    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP").toUpper();
-    if (desktop.contains("GNOME") || desktop.contains("UNITY"))
-        return Qt::white;
-    return panelTextColor(QGuiApplication::palette());
-}
-
 } // namespace
 
-StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
+StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent, SniRegistrationDelays delays)
     : TrayItem(parent)
     , m_bus(std::move(bus))
     , m_serviceName(u"org.kde.StatusNotifierItem-%1-%2"_s.arg(QCoreApplication::applicationPid()).arg(nextItemNumber()))
+    , m_delays(delays)
+    , m_retryDelay(delays.firstRetry)
 {
     registerStatusNotifierTypes();
     new StatusNotifierItemAdaptor(this);
@@ -128,10 +122,26 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent)
         return;
     }
 
-    // A host that restarts brings its watcher back empty: register again.
+    m_retry = new QTimer(this);
+    m_retry->setSingleShot(true);
+    connect(m_retry, &QTimer::timeout, this, &StatusNotifierItem::registerWithWatcher);
+
+    // A host that restarts, or another that takes over, brings a watcher
+    // that does not know the item: register again.
     m_watcher
-        = new QDBusServiceWatcher(QString(WatcherService), m_bus, QDBusServiceWatcher::WatchForRegistration, this);
-    connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::registerWithWatcher);
+        = new QDBusServiceWatcher(QString(WatcherService), m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &, const QString &owner) {
+                m_retry->stop();
+                m_retries = 0;
+                m_retryDelay = m_delays.firstRetry;
+                if (!owner.isEmpty())
+                    registerWithWatcher();
+            });
+    // GNOME's AppIndicator extension, turned on while the item runs, can drop
+    // it while it sets up; so can a watcher that thinks the item went away.
+    m_bus.connect(QString(WatcherService), QString(WatcherPath), QString(WatcherService),
+                  u"StatusNotifierItemUnregistered"_s, this, SLOT(onItemUnregistered(QString)));
     registerWithWatcher();
 }
 
@@ -148,14 +158,82 @@ void StatusNotifierItem::registerWithWatcher()
     QDBusMessage call = QDBusMessage::createMethodCall(QString(WatcherService), QString(WatcherPath),
                                                        QString(WatcherService), u"RegisterStatusNotifierItem"_s);
     call << m_serviceName;
-    // A refusal changes nothing we could do; it is only worth a log line.
     auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *watcher) {
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *watcher) {
         watcher->deleteLater();
-        if (watcher->isError())
-            qCWarning(lcTray) << "the StatusNotifierWatcher refused the item:" << watcher->error().name()
-                              << watcher->error().message();
+        if (!watcher->isError()) {
+            onRegistered();
+            return;
+        }
+        // No watcher at all: its arrival registers the item.
+        if (watcher->error().type() == QDBusError::ServiceUnknown)
+            return;
+        qCWarning(lcTray) << "the StatusNotifierWatcher refused the item:" << watcher->error().name()
+                          << watcher->error().message();
+        retryRegistration();
     });
+}
+
+void StatusNotifierItem::onRegistered()
+{
+    // GNOME's extension drops what it read of Id and Menu when it sees the
+    // item's name appear, which can come after it read them; without them it
+    // gives the item up. Saying them again refills what it forgot.
+    QTimer::singleShot(m_delays.reannounce, this, [this] {
+        sendPropertiesChanged({{u"Id"_s, id()}, {u"Menu"_s, QVariant::fromValue(menu())}});
+    });
+    QTimer::singleShot(m_delays.verify, this, &StatusNotifierItem::verifyRegistration);
+}
+
+void StatusNotifierItem::verifyRegistration()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(QString(WatcherService), QString(WatcherPath),
+                                                      u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    get << QString(WatcherService) << u"RegisteredStatusNotifierItems"_s;
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(get), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *watcher) {
+        watcher->deleteLater();
+        // A watcher that does not say what it holds is taken at its word.
+        if (watcher->isError())
+            return;
+        const QVariant value = watcher->reply().arguments().value(0).value<QDBusVariant>().variant();
+        const QStringList items = qdbus_cast<QStringList>(value);
+        if (std::any_of(items.cbegin(), items.cend(), [this](const QString &item) { return namesThisItem(item); })) {
+            m_retries = 0;
+            m_retryDelay = m_delays.firstRetry;
+            return;
+        }
+        qCWarning(lcTray) << "the StatusNotifierWatcher no longer lists the item; registering again";
+        retryRegistration();
+    });
+}
+
+void StatusNotifierItem::onItemUnregistered(const QString &service)
+{
+    if (!namesThisItem(service))
+        return;
+    qCWarning(lcTray) << "the StatusNotifierWatcher dropped the item; registering again";
+    retryRegistration();
+}
+
+void StatusNotifierItem::retryRegistration()
+{
+    if (m_retry->isActive() || m_retries >= m_delays.maxRetries)
+        return;
+    ++m_retries;
+    m_retry->start(m_retryDelay);
+    m_retryDelay = std::min(m_retryDelay * 2, m_delays.maxRetry);
+}
+
+// Watchers name an item by its service, its service and path, or its unique
+// bus name and path.
+bool StatusNotifierItem::namesThisItem(const QString &service) const
+{
+    for (const QString &name : {m_serviceName, m_bus.baseService()}) {
+        if (service == name || service.startsWith(name + u'/') || service.startsWith(name + u'@'))
+            return true;
+    }
+    return false;
 }
 
 QString StatusNotifierItem::category() const
@@ -207,10 +285,11 @@ SniToolTip StatusNotifierItem::toolTip() const
 
 void StatusNotifierItem::setTitle(const TitleLayout &title, const QStringList &details)
 {
-    const QColor text = statusNotifierTextColor();
+    // The icon brings its own plate; its band colours are the panel window's.
+    const Backdrop shades = PanelStyle::backdrop(QGuiApplication::palette());
     SniIconPixmapList pixmaps;
     for (const IconScale &scale : IconScales)
-        pixmaps.append(sniIconPixmap(paintTrayIcon(title, scale.logicalSize, scale.ratio, text)));
+        pixmaps.append(sniIconPixmap(paintTrayIcon(title, scale.logicalSize, scale.ratio, shades)));
 
     const QString label = title.text();
     const QString guide = title.widestText();

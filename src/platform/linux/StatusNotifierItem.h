@@ -7,8 +7,26 @@
 #include <QDBusObjectPath>
 #include <QHash>
 
+#include <chrono>
+
 class DBusMenuExporter;
 class QDBusServiceWatcher;
+class QTimer;
+
+// How the item keeps its place with a watcher; tests shorten these.
+struct SniRegistrationDelays
+{
+    // After the watcher takes the item: say the basic properties again, for a
+    // host whose proxy forgot them while it set up.
+    std::chrono::milliseconds reannounce{500};
+    // Then look whether the watcher still lists the item.
+    std::chrono::milliseconds verify{4000};
+    // After the watcher dropped or refused the item: register again, waiting
+    // twice as long each time up to the cap.
+    std::chrono::milliseconds firstRetry{1000};
+    std::chrono::milliseconds maxRetry{60000};
+    int maxRetries = 8;
+};
 
 // Our own org.kde.StatusNotifierItem: unlike Qt's, it carries the title as
 // text in XAyatanaLabel (hosts such as GNOME's AppIndicator extension show it
@@ -51,7 +69,8 @@ public:
 
     // Publishes the item on bus and registers it with the watcher, now and
     // whenever the watcher comes back.
-    explicit StatusNotifierItem(QDBusConnection bus, QObject *parent = nullptr);
+    explicit StatusNotifierItem(QDBusConnection bus, QObject *parent = nullptr,
+                                SniRegistrationDelays delays = SniRegistrationDelays());
     ~StatusNotifierItem() override;
 
     // False when the bus refused our name or objects: use another tray item.
@@ -92,14 +111,25 @@ Q_SIGNALS:
     void NewStatus(const QString &status);
     void XAyatanaNewLabel(const QString &label, const QString &guide);
 
+private Q_SLOTS:
+    void onItemUnregistered(const QString &service);
+
 private:
     void registerWithWatcher();
+    void onRegistered();
+    void verifyRegistration();
+    void retryRegistration();
+    bool namesThisItem(const QString &service) const;
     void sendPropertiesChanged(const QVariantMap &changed);
 
     QDBusConnection m_bus;
     QString m_serviceName;
     bool m_published = false;
     QDBusServiceWatcher *m_watcher = nullptr;
+    SniRegistrationDelays m_delays;
+    QTimer *m_retry = nullptr;
+    std::chrono::milliseconds m_retryDelay{};
+    int m_retries = 0;
     DBusMenuExporter *m_menu = nullptr;
     QHash<int, TrayMenuEntry> m_menuEntries; // by exported id
 
