@@ -64,11 +64,10 @@ void MenuBarPanel::setMode(PanelMode mode)
     case PanelMode::AnchoredTool: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
     case PanelMode::PlacedWindow:
         setWindowFlags(Qt::Window);
-        // Only a titled window shows an icon; looking it up loads the icon
-        // theme and the SVG engine, which the anchored modes never need.
+        // Only a titled window shows an icon; drawing it loads the SVG
+        // renderer, which the anchored modes never need.
         if (!testAttribute(Qt::WA_SetWindowIcon))
-            setWindowIcon(
-                QIcon::fromTheme(QStringLiteral("quotix"), QIcon(iconResourcePath(QStringLiteral("quotix")))));
+            setWindowIcon(applicationIcon());
         break;
     }
 }
