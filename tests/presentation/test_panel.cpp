@@ -1,5 +1,6 @@
 // The panel without a widget: what it shows, which way each platform shows it
 // and where it lands on screen.
+#include "core/UtcZone.h"
 #include "presentation/PanelGeometry.h"
 #include "presentation/PanelModel.h"
 #include "presentation/PanelPlacement.h"
@@ -15,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
+const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), utcZone());
 
 } // namespace
 
@@ -69,7 +70,7 @@ private Q_SLOTS:
     void resetAndFooterTimes()
     {
         // The far end of what a date can hold still gives a line, not a failure.
-        const QDateTime farEnd = QDateTime::fromMSecsSinceEpoch(std::numeric_limits<qint64>::max() / 2, Qt::UTC);
+        const QDateTime farEnd = QDateTime::fromMSecsSinceEpoch(std::numeric_limits<qint64>::max() / 2, utcZone());
         const QString far = rowModel(UsageLimit{u"5 Hour"_s, 10.0, farEnd}, Now).resetText.value_or(u"<none>"_s);
         QVERIFY2(far.startsWith(u"Resets in "_s) && far.endsWith(u"h"_s), qPrintable(far));
 
