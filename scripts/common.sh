@@ -30,8 +30,9 @@ case "$QUOTIX_RELEASE" in
         ;;
     *)
         # From Debian 13 on the SVG icon plugins are a package of their own,
-        # and LLVM is 19.
-        QUOTIX_PACKAGES+=(qt6-svg-plugins)
+        # LLVM is 19, and layer-shell-qt for Qt 6 lets the panel anchor itself
+        # on Wayland (optional to the build).
+        QUOTIX_PACKAGES+=(qt6-svg-plugins liblayershellqtinterface-dev libwayland-dev)
         QUOTIX_LLVM_VERSION=19
         ;;
 esac

@@ -31,7 +31,13 @@ bool isAnchorablePoint(QPoint point, const QList<QRect> &screens)
 
 PanelPlacement decidePanelPlacement(const PlacementInput &input)
 {
-    if (input.platformName.startsWith(u"wayland") || !input.activation)
+    if (input.platformName.startsWith(u"wayland")) {
+        // Anchored even when opened from the menu: the edge then is the default one.
+        if (!input.layerShell)
+            return PanelPlacement{};
+        return PanelPlacement{PanelMode::AnchoredLayer, {}, input.activation ? input.activation->point : QPoint()};
+    }
+    if (!input.activation)
         return PanelPlacement{};
 
     const Activation &activation = *input.activation;

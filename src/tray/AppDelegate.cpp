@@ -9,6 +9,7 @@
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
 #include "tray/TrayMenuObserver.h"
+#include "ui/LayerShell.h"
 #include "ui/MenuBarPanel.h"
 
 #include <QGuiApplication>
@@ -137,6 +138,7 @@ PanelPlacement AppDelegate::placement() const
     input.platformName = QGuiApplication::platformName();
     input.waylandSession = isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
     input.activation = m_lastActivation;
+    input.layerShell = input.platformName.startsWith(u"wayland") && LayerShell::isAvailable();
     for (const QScreen *screen : QGuiApplication::screens())
         input.screens.append(screen->geometry());
     return decidePanelPlacement(input);

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "presentation/PanelGeometry.h"
+#include "ui/LayerShell.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
 #include "ui/UiResources.h"
@@ -61,7 +62,8 @@ void MenuBarPanel::setMode(PanelMode mode)
     m_mode = mode;
     switch (mode) {
     case PanelMode::AnchoredPopup: setWindowFlags(Qt::Popup | Qt::FramelessWindowHint); break;
-    case PanelMode::AnchoredTool: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
+    case PanelMode::AnchoredTool:
+    case PanelMode::AnchoredLayer: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
     case PanelMode::PlacedWindow:
         setWindowFlags(Qt::Window);
         // Only a titled window shows an icon; drawing it loads the SVG
@@ -81,6 +83,18 @@ void MenuBarPanel::place()
     if (m_mode == PanelMode::PlacedWindow) {
         // The compositor or window manager decides where it goes.
         resize(PanelStyle::Width, height);
+        return;
+    }
+    if (m_mode == PanelMode::AnchoredLayer) {
+        // The compositor places it by its anchors and margins, set before it is shown.
+        resize(PanelStyle::Width, height);
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        QList<QRect> areas;
+        for (const QScreen *screen : screens)
+            areas.append(screen->geometry());
+        const LayerAnchor anchor = layerAnchor(size(), m_point, areas);
+        winId(); // the native window the layer surface is made of
+        LayerShell::anchor(windowHandle(), anchor, screens.value(anchor.screen));
         return;
     }
     const QPoint probe = m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center();

@@ -179,7 +179,8 @@ private Q_SLOTS:
 
         // Turning to another window closes it where no grab sees a click outside;
         // the popup leaves that to its grab. Escape closes it in every mode.
-        for (PanelMode mode : {PanelMode::AnchoredPopup, PanelMode::PlacedWindow, PanelMode::AnchoredTool}) {
+        for (PanelMode mode :
+             {PanelMode::AnchoredPopup, PanelMode::PlacedWindow, PanelMode::AnchoredTool, PanelMode::AnchoredLayer}) {
             panel.showPlaced(PanelPlacement{mode, QRect(1000, 2, 24, 24), QPoint()});
             QVERIFY(QTest::qWaitForWindowExposed(&panel));
             QCOMPARE(panel.mode(), mode);
@@ -189,7 +190,7 @@ private Q_SLOTS:
             QTest::keyClick(&panel, Qt::Key_Escape);
             QVERIFY(!panel.isVisible());
         }
-        QCOMPARE(closed.size(), 3);
+        QCOMPARE(closed.size(), 4);
 
         // A titled window of its own, which stays the one window when opened again.
         panel.showPlaced(PanelPlacement{});
