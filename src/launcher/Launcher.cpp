@@ -16,7 +16,7 @@ int execFace(const char *program, char **argv)
         std::fprintf(stderr, "quotix: cannot find where quotix is installed: %s\n", std::strerror(errno));
         return 127;
     }
-    setenv(LauncherPathVariable, self, 1);
+    setenv(QUOTIX_LAUNCHER_VARIABLE, self, 1);
     *(std::strrchr(self, '/') + 1) = '\0';
 
     int error = ENOENT;

@@ -6,6 +6,3 @@
 // "quotix"). Returns only on failure, with the exit status to use after
 // saying why on standard error.
 int execFace(const char *program, char **argv);
-
-// Set for the face to the launcher's absolute path: what the desktop should start.
-inline constexpr char LauncherPathVariable[] = "QUOTIX_LAUNCHER";

@@ -1,6 +1,5 @@
 #include "core/os/PlatformServices.h"
 
-#include "launcher/Launcher.h"
 #include "platform/linux/BootClockUptime.h"
 #include "platform/linux/FreedesktopNotifications.h"
 #include "platform/linux/LinuxTrayHost.h"
@@ -20,7 +19,7 @@ PlatformServices makePlatformServices()
     PlatformServices services;
     services.notifications = std::make_unique<FreedesktopNotifications>(QDBusConnection::sessionBus());
     // The desktop should start the launcher the user started, not quotix-gui behind it.
-    const QString launcher = qEnvironmentVariable(LauncherPathVariable);
+    const QString launcher = qEnvironmentVariable(QUOTIX_LAUNCHER_VARIABLE);
     services.loginItems = std::make_unique<XdgAutostartService>(
         XdgAutostartService::defaultFolder(), launcher.isEmpty() ? QCoreApplication::applicationFilePath() : launcher);
     services.uptime = std::make_unique<BootClockUptime>();
