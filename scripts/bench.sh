@@ -153,6 +153,18 @@ row "availableProviders, one read" "$values" us "median < 200 us" "$(ratio "${va
 values=$(figure available_p99_us "$work/available.out")
 row "availableProviders, 99th percentile" "$values" us "-" - -
 
+# --- 2b. the history file -------------------------------------------------
+note "history (2,000 timed checks, a generated year)"
+"$bin/bench_history" 2000 >"$work/history.out"
+values=$(figure history_write_ms "$work/history.out")
+row "history, writing one check" "$values" ms "median < 5 ms" "$(ratio "${values%% *}" 5)" 1
+values=$(figure history_anon_kib "$work/history.out")
+row "history, private memory added" "$values" KiB "<= 1024 KiB" "$(ratio "${values%% *}" 1024)" 1
+row "  RSS added, with SQLite's shared code" "$(figure history_rss_kib "$work/history.out")" KiB "-" - -
+values=$(figure history_year_mib "$work/history.out")
+row "history, a year of checks on disk" "$values" MiB "< 20 MiB" "$(ratio "${values%% *}" 20)" 1
+row "  90 days, every figure new every check" "$(figure history_90d_worst_mib "$work/history.out")" MiB "-" - -
+
 # --- 3. start-up: floor and Quotix alternating, nothing else going on ------
 note "start-up ($((repeats * 2)) runs each)"
 floor_start=() quotix_start=()

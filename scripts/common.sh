@@ -18,7 +18,7 @@ QUOTIX_RELEASE=$(quotix_release)
 # that differ between releases come after the list.
 QUOTIX_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libsqlite3-dev
     libgl-dev fonts-dejavu-core
     dbus dbus-x11 xvfb xauth trayer x11-utils xdotool
     dpkg-dev file

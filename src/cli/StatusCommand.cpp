@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 
@@ -147,7 +148,10 @@ int runStatusCommand(int argc, char **argv)
     if (positional != QStringList{u"status"_s})
         return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
 
-    const QSettings settings{QString(SettingsKeys::Organization), QString(SettingsKeys::Application)};
+    QString settingsProblem;
+    const QSettings settings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
+    if (!settingsProblem.isEmpty())
+        Console::err(settingsProblem + u'\n');
     StatusOutput output;
     if (parser.isSet(formatOption)) {
         if (parser.isSet(jsonOption))
@@ -183,7 +187,12 @@ int runStatusCommand(int argc, char **argv)
     NullNotificationManager notifications;
     if (!parser.isSet(followOption)) {
         const StatusSnapshot snapshot = fetchStatusOnce(setup->providers, &notifications);
-        Console::out(output.render(snapshot));
+        // Output that never arrived is no success, whatever was fetched.
+        if (!Console::out(output.render(snapshot))) {
+            const int error = errno;
+            Console::err(u"quotix status: could not write the output: %1\n"_s.arg(qt_error_string(error)));
+            return 1;
+        }
         return statusExitCode(snapshot);
     }
 

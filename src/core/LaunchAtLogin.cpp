@@ -17,11 +17,17 @@ void LaunchAtLogin::setEnabled(bool enabled)
     if (changed)
         Q_EMIT enabledChanged(m_enabled);
 
-    if (m_enabled) {
-        if (const auto failure = m_service->registerItem())
-            Console::out(u"Failed to enable launch at login: "_s + *failure + u'\n');
-    } else {
-        if (const auto failure = m_service->unregisterItem())
-            Console::out(u"Failed to disable launch at login: "_s + *failure + u'\n');
+    const std::optional<QString> failure = m_enabled ? m_service->registerItem() : m_service->unregisterItem();
+    if (!failure)
+        return;
+    const QString message
+        = (m_enabled ? u"Failed to enable launch at login: "_s : u"Failed to disable launch at login: "_s) + *failure;
+    Console::out(message + u'\n');
+    // The switch shows what the system holds now, and the user hears why.
+    const bool actual = m_service->isEnabled();
+    if (actual != m_enabled) {
+        m_enabled = actual;
+        Q_EMIT enabledChanged(m_enabled);
     }
+    Q_EMIT failed(message);
 }

@@ -8,7 +8,8 @@
 #include <optional>
 
 // Mirrors one switch onto the login-item registration. The registration is
-// read once, at construction; afterwards the switch shows what was asked for.
+// read at construction and again after a switch that failed, so the switch
+// never shows what the system did not do.
 class LaunchAtLogin : public QObject
 {
     Q_OBJECT
@@ -20,8 +21,12 @@ public:
     // Registers or unregisters on every call, also when the value is unchanged.
     void setEnabled(bool enabled);
 
+    static constexpr QLatin1StringView FailureTitle{"Launch at Login"};
+
 Q_SIGNALS:
     void enabledChanged(bool enabled);
+    // A switch failed; message says which and why, for a notification.
+    void failed(const QString &message);
 
 private:
     LoginItemService *m_service;

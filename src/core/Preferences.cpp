@@ -4,6 +4,25 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSettings>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+QString userSettingsPath(QString *problem)
+{
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/"_s
+        + SettingsKeys::Organization + u"/"_s + SettingsKeys::Application + u".conf"_s;
+    const QFileInfo file(path);
+    if (!file.exists() || file.isFile())
+        return path;
+    if (problem)
+        *problem = u"quotix: the settings file \"%1\" is not a regular file; using the defaults."_s.arg(path);
+    // Below the odd file, where nothing can be read or made.
+    return path + u"/refused.conf"_s;
+}
 
 DisplayMode displayModeFromSetting(const QVariant &value)
 {
@@ -59,7 +78,16 @@ void Preferences::setDisplayAs(DisplayAs as)
 void Preferences::write(QLatin1StringView key, const QString &value)
 {
     m_settings->setValue(key, value);
+    errno = 0;
     m_settings->sync();
+    if (m_settings->status() != QSettings::NoError && !m_saveFailureTold) {
+        const int error = errno;
+        m_saveFailureTold = true;
+        QString message = u"Could not write %1"_s.arg(m_settings->fileName());
+        if (error != 0)
+            message += u": "_s + QString::fromLocal8Bit(std::strerror(error));
+        Q_EMIT saveFailed(message + u". The change lasts until Quotix quits."_s);
+    }
     watchFile(); // the first write may have created the file
     m_snapshot = snapshot();
     Q_EMIT changed();

@@ -31,6 +31,12 @@ inline constexpr QLatin1StringView ShowUsed{"used"};
 inline constexpr QLatin1StringView ShowRemaining{"remaining"};
 } // namespace SettingsKeys
 
+// Where the user's settings file is: $XDG_CONFIG_HOME/Quotix/Quotix.conf, in the
+// native (INI) format. Something else standing there, such as a FIFO that
+// would block every read, is refused: problem tells the user, and the path
+// returned then reads as empty and takes no writes, so the defaults apply.
+QString userSettingsPath(QString *problem);
+
 DisplayMode displayModeFromSetting(const QVariant &value);
 QString settingForDisplayMode(DisplayMode mode);
 DisplayAs displayAsFromSetting(const QVariant &value);
@@ -51,8 +57,13 @@ public:
     void setDisplayAs(DisplayAs as);
     QVariant refreshIntervalValue() const;
 
+    static constexpr QLatin1StringView SaveFailedTitle{"Settings not saved"};
+
 Q_SIGNALS:
     void changed();
+    // The first write that did not reach the settings file, for a notification:
+    // the change holds until Quotix quits.
+    void saveFailed(const QString &message);
 
 private:
     void write(QLatin1StringView key, const QString &value);
@@ -63,4 +74,5 @@ private:
     QSettings *m_settings;
     QFileSystemWatcher *m_watcher;
     QVariantMap m_snapshot;
+    bool m_saveFailureTold = false;
 };

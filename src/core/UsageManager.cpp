@@ -1,5 +1,6 @@
 #include "core/UsageManager.h"
 
+#include "core/DisplayText.h"
 #include "core/Logging.h"
 #include "core/RefreshRun.h"
 #include "core/ThresholdAlerts.h"
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <utility>
+
+using namespace Qt::StringLiterals;
 
 UsageManager::UsageManager(ProviderList providers, NotificationManager *notifications, Timing timing, QObject *parent)
     : QObject(parent)
@@ -26,6 +29,9 @@ UsageManager::UsageManager(ProviderList providers, NotificationManager *notifica
         state.isAvailable = provider->isAvailable();
         m_providerStates.insert(provider->id(), state);
     }
+    m_queuedRefresh = new QTimer(this);
+    m_queuedRefresh->setSingleShot(true);
+    connect(m_queuedRefresh, &QTimer::timeout, this, &UsageManager::refresh);
     startRefreshTimer();
     m_notificationManager->requestPermission();
 }
@@ -40,6 +46,16 @@ const QList<int> &UsageManager::thresholds()
 {
     static const QList<int> values{80, 90};
     return values;
+}
+
+void UsageManager::setAlertRules(const QString &providerId, const AlertRules &rules)
+{
+    m_alertRules.insert(providerId, rules);
+}
+
+void UsageManager::setRunOutProjection(RunOutProjection projection)
+{
+    m_runOutProjection = std::move(projection);
 }
 
 ProviderList UsageManager::availableProviders() const
@@ -78,6 +94,8 @@ NamedColor UsageManager::statusColor() const
 
 void UsageManager::refresh()
 {
+    m_queuedRefresh->stop(); // whoever started this run, it answers a queued request too
+    m_sinceRunStarted.start();
     if (m_refreshTask) {
         m_refreshTask->cancel();
         m_refreshTask->deleteLater();
@@ -100,6 +118,24 @@ void UsageManager::refreshIfIdle()
         return;
     }
     refresh();
+}
+
+bool UsageManager::isRefreshQueued() const
+{
+    return m_queuedRefresh->isActive();
+}
+
+void UsageManager::requestRefresh()
+{
+    if (isRefreshing() || isRefreshQueued())
+        return;
+    const qint64 spacing = m_timing.userRefreshSpacing.count();
+    if (!m_sinceRunStarted.isValid() || m_sinceRunStarted.elapsed() >= spacing) {
+        refresh();
+        return;
+    }
+    m_queuedRefresh->start(int(spacing - m_sinceRunStarted.elapsed()));
+    setLoading(true);
 }
 
 void UsageManager::startRefreshTimer()
@@ -145,19 +181,22 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::o
     if (found == m_providerStates.constEnd())
         return;
 
+    // Stored safe to show: every face reads its texts from here.
     ProviderState state = *found;
     if (usage) {
-        state.usage = usage;
+        state.usage = displaySafeUsage(*usage);
         state.lastUpdated = QDateTime::currentDateTimeUtc();
         state.error.reset();
         state.errorDetail.reset();
-        checkThresholds(id, state.provider->name(), *usage);
+        checkThresholds(id, state.provider->name(), *state.usage);
     } else {
-        state.error = error;
-        state.errorDetail = errorDetail;
+        state.error = displaySafeText(error);
+        state.errorDetail = errorDetail ? std::optional(displaySafeText(*errorDetail)) : std::nullopt;
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);
+    if (usage)
+        Q_EMIT usageReceived(id, *usage, *state.lastUpdated);
     Q_EMIT providerStatesChanged();
 }
 
@@ -184,10 +223,33 @@ void UsageManager::setLoading(bool loading)
 void UsageManager::checkThresholds(const QString &providerId, const QString &providerName,
                                    const ProviderUsageResponse &usage)
 {
+    const AlertRules rules = m_alertRules.value(providerId);
+    QStringList bodies;
     const double highest = usage.maxUtilization();
-    ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, thresholds());
-    // Thresholds crossed in one check (80 and 90 at once) replace each other on screen.
-    for (qsizetype i = 0; i < check.crossed.size(); ++i)
-        m_notificationManager->sendAlert(providerId, alertTitle(providerName), alertBody(highest), i > 0);
-    m_notifiedThresholds.insert(providerId, std::move(check.notified));
+    if (rules.thresholdAlerts) {
+        ThresholdCheck check = ::checkThresholds(m_notifiedThresholds.value(providerId), highest, rules.thresholds);
+        for (qsizetype i = 0; i < check.crossed.size(); ++i)
+            bodies.append(alertBody(highest));
+        m_notifiedThresholds.insert(providerId, std::move(check.notified));
+    }
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const UsageLimit &limit : usage.limits) {
+        const QString key = providerId + u'\n' + limit.name;
+        const auto before = m_limitAlerts.constFind(key);
+        const std::optional<QString> runOut
+            = m_runOutProjection ? m_runOutProjection(providerId, limit, now) : std::nullopt;
+        const LimitAlertCheck check
+            = checkLimitAlerts(before == m_limitAlerts.cend() ? std::nullopt : std::optional(*before), limit, now,
+                               rules.thresholds.constLast(), runOut.has_value());
+        m_limitAlerts.insert(key, check.state);
+        if (check.hasReset && rules.resetAlerts)
+            bodies.append(resetAlertBody(providerName, limit));
+        if (check.runsOut && rules.runOutAlerts)
+            bodies.append(limit.name + u": "_s + *runOut);
+    }
+
+    // Alerts of one check (80 and 90 at once) replace each other on screen.
+    for (qsizetype i = 0; i < bodies.size(); ++i)
+        m_notificationManager->sendAlert(providerId, alertTitle(providerName), bodies[i], i > 0);
 }

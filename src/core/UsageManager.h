@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/AlertRules.h"
 #include "core/Bands.h"
 #include "core/NamedColor.h"
 #include "core/UsageModel.h"
 #include "core/UsageProvider.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -13,6 +15,7 @@
 #include <QSet>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,6 +38,8 @@ public:
         // Absent: no timer at all, for a one-shot command.
         std::optional<std::chrono::milliseconds> refreshInterval{std::chrono::milliseconds(120'000)};
         std::chrono::milliseconds retryPause{3'000};
+        // The least time between the starts of two runs the user asks for.
+        std::chrono::milliseconds userRefreshSpacing{10'000};
     };
 
     // Providers in display order. notifications must outlive the manager.
@@ -47,6 +52,8 @@ public:
     std::optional<QDateTime> lastUpdated() const { return m_lastUpdated; }
     // A run was started and has not ended yet (it may not have begun loading).
     bool isRefreshing() const { return !m_refreshTask.isNull(); }
+    // The user's refresh waits for its turn; isLoading is true meanwhile.
+    bool isRefreshQueued() const;
     const ProviderList &providers() const { return m_providers; }
 
     // Asks every provider again; may do I/O.
@@ -60,6 +67,16 @@ public:
     static constexpr int RetryAllowance = 3;
     static const QList<int> &thresholds();
 
+    // What a provider's user wants to be told; providers without rules get
+    // the defaults (80 and 90, every alert on).
+    void setAlertRules(const QString &providerId, const AlertRules &rules);
+    // The warning for a limit that at its pace runs out before it resets
+    // ("At this pace: runs out in 3h 10m"), else absent. Without one there
+    // are no run-out alerts.
+    using RunOutProjection
+        = std::function<std::optional<QString>(const QString &providerId, const UsageLimit &limit, const QDateTime &now)>;
+    void setRunOutProjection(RunOutProjection projection);
+
 public Q_SLOTS:
     // Supersedes the run in progress, if any, and starts a new one. Returns at once.
     // For the user's request and for a wake: newer figures are wanted now.
@@ -67,11 +84,18 @@ public Q_SLOTS:
     // Starts a run unless one is in progress. A periodic refresh must not
     // cancel a run that takes longer than the period, or none would ever end.
     void refreshIfIdle();
+    // The user's refresh (panel, menu, D-Bus): joins a run in progress, and
+    // starts at most one run per userRefreshSpacing; one asked for sooner
+    // waits for the rest of it, so clicking cannot flood the services.
+    void requestRefresh();
 
 Q_SIGNALS:
     void providerStatesChanged();
     void isLoadingChanged(bool isLoading);
     void lastUpdatedChanged();
+    // A provider's fetch succeeded; emitted before the state that holds it is
+    // announced, so a listener may record it first.
+    void usageReceived(const QString &providerId, const ProviderUsageResponse &usage, const QDateTime &at);
     // A run ended (was not superseded); isLoading is false by now.
     void refreshFinished();
 
@@ -90,7 +114,12 @@ private:
     std::optional<QDateTime> m_lastUpdated;
     QTimer *m_refreshTimer = nullptr;
     QPointer<RefreshRun> m_refreshTask;
+    QElapsedTimer m_sinceRunStarted;
+    QTimer *m_queuedRefresh = nullptr;
     NotificationManager *m_notificationManager;
     QHash<QString, QSet<int>> m_notifiedThresholds;
+    QHash<QString, AlertRules> m_alertRules;
+    QHash<QString, LimitAlertState> m_limitAlerts; // by provider id and limit name
+    RunOutProjection m_runOutProjection;
     Timing m_timing;
 };

@@ -20,8 +20,12 @@ namespace {
 constexpr qsizetype MaxHeaderBytes = 64 * 1024;
 constexpr qsizetype MaxHeaderCount = 100;
 constexpr qint64 MaxBodyBytes = 1024 * 1024;
-// A connection that never completes its request, or never takes its answer, is cut.
+// A connection that never takes its answer is cut.
 constexpr auto IdleTimeout = 30s;
+// A whole request is a few hundred bytes on loopback: a connection without one
+// this long after it was accepted is cut, so idle connections cannot hold
+// every place for long.
+constexpr auto RequestTimeout = 2s;
 // How long a client may take to close after the answer.
 constexpr auto LingerTimeout = 2s;
 constexpr auto CloseGrace = 500ms;
@@ -132,7 +136,7 @@ public:
             m_socket->abort();
             m_socket->deleteLater();
         });
-        m_idle->start(IdleTimeout);
+        m_idle->start(RequestTimeout);
         connect(m_socket, &QTcpSocket::readyRead, this, &ServiceConnection::onReadyRead);
     }
 

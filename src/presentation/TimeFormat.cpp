@@ -36,11 +36,14 @@ QString shortTime(const QTime &time, const QLocale &locale)
 
 } // namespace
 
-QString resetClockText(const QDateTime &reset, const QDateTime &now, const QTimeZone &zone, const QLocale &locale)
+QString resetClockText(const QDateTime &reset, const QDateTime &now, const QTimeZone &givenZone, const QLocale &locale)
 {
+    // A TZ the system does not know gives no zone at all: UTC, and say so.
+    const bool known = givenZone.isValid();
+    const QTimeZone zone = known ? givenZone : QTimeZone::utc();
     const QDateTime local = reset.toTimeZone(zone);
     const qint64 days = now.toTimeZone(zone).date().daysTo(local.date());
-    const QString time = shortTime(local.time(), locale);
+    const QString time = shortTime(local.time(), locale) + (known ? QString() : u" UTC"_s);
     if (days == 0)
         return u"at "_s + time;
     if (days > 0 && days < 7)

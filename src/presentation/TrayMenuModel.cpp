@@ -87,7 +87,8 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
 
     rows.append(TrayMenuEntry{Role::Separator});
     rows.append(TrayMenuEntry{Role::ShowUsage, TrayMenuText::ShowUsage.toString()});
-    rows.append(TrayMenuEntry{Role::Refresh, TrayMenuText::Refresh.toString(), !input.isLoading});
+    const QStringView refresh = input.isLoading ? TrayMenuText::Refreshing : TrayMenuText::Refresh;
+    rows.append(TrayMenuEntry{Role::Refresh, refresh.toString(), !input.isLoading});
     rows.append(TrayMenuEntry{Role::ShowRemaining, TrayMenuText::ShowRemaining.toString(), true,
                               input.displayAs == DisplayAs::Remaining});
     rows.append(TrayMenuEntry{Role::LaunchAtLogin, TrayMenuText::LaunchAtLogin.toString(), true, input.launchAtLogin});

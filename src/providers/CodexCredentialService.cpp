@@ -6,9 +6,11 @@
 
 #include <utility>
 
-CodexCredentialService::CodexCredentialService(std::shared_ptr<const CredentialStore> store, QString authFilePath)
+CodexCredentialService::CodexCredentialService(std::shared_ptr<const CredentialStore> store, QString authFilePath,
+                                               RereadPolicy reread)
     : m_store(std::move(store))
     , m_authFilePath(std::move(authFilePath))
+    , m_reread(reread)
 {}
 
 std::optional<QString> CodexCredentialService::getAccessToken() const
@@ -28,16 +30,12 @@ std::optional<StoredLogin> CodexCredentialService::getLogin() const
 
 std::optional<QString> CodexCredentialService::readFromKeychain() const
 {
-    const std::optional<QByteArray> data = m_store ? m_store->find(CodexAuthItem) : std::nullopt;
-    if (!data)
-        return std::nullopt;
-    return codexTokenFromKeychainOutput(*data);
+    return readUntilParsed(
+        m_reread, [&] { return m_store ? m_store->find(CodexAuthItem) : std::nullopt; }, &codexTokenFromKeychainOutput);
 }
 
 std::optional<QString> CodexCredentialService::readFromAuthFile() const
 {
-    const std::optional<QByteArray> contents = readSmallFile(m_authFilePath, MaxCredentialFileBytes);
-    if (!contents)
-        return std::nullopt;
-    return codexTokenFromAuthFile(*contents);
+    return readUntilParsed(
+        m_reread, [&] { return readSmallFile(m_authFilePath, MaxCredentialFileBytes); }, &codexTokenFromAuthFile);
 }

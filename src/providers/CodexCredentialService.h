@@ -2,6 +2,7 @@
 
 #include "core/os/CredentialStore.h"
 #include "providers/CredentialParsing.h"
+#include "providers/RereadPolicy.h"
 
 #include <QString>
 
@@ -14,7 +15,8 @@ class CodexCredentialService
 {
 public:
     // authFilePath is absolute.
-    CodexCredentialService(std::shared_ptr<const CredentialStore> store, QString authFilePath);
+    CodexCredentialService(std::shared_ptr<const CredentialStore> store, QString authFilePath,
+                           RereadPolicy reread = {});
 
     // Blocking.
     std::optional<QString> getAccessToken() const;
@@ -27,4 +29,5 @@ private:
 
     std::shared_ptr<const CredentialStore> m_store;
     QString m_authFilePath;
+    RereadPolicy m_reread;
 };

@@ -5,8 +5,9 @@
 
 #include <utility>
 
-KeychainService::KeychainService(std::shared_ptr<const CredentialStore> store)
+KeychainService::KeychainService(std::shared_ptr<const CredentialStore> store, RereadPolicy reread)
     : m_store(std::move(store))
+    , m_reread(reread)
 {}
 
 std::optional<QString> KeychainService::getAccessToken() const
@@ -26,8 +27,6 @@ std::optional<StoredLogin> KeychainService::getLogin() const
 
 std::optional<StoredLogin> KeychainService::getLoginFromKeychain(const QString &item) const
 {
-    const std::optional<QByteArray> data = m_store ? m_store->find(item) : std::nullopt;
-    if (!data)
-        return std::nullopt;
-    return claudeLoginFromKeychainOutput(*data);
+    return readUntilParsed(
+        m_reread, [&] { return m_store ? m_store->find(item) : std::nullopt; }, &claudeLoginFromKeychainOutput);
 }

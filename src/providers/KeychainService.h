@@ -2,6 +2,7 @@
 
 #include "core/os/CredentialStore.h"
 #include "providers/CredentialParsing.h"
+#include "providers/RereadPolicy.h"
 
 #include <QString>
 
@@ -13,7 +14,7 @@
 class KeychainService
 {
 public:
-    explicit KeychainService(std::shared_ptr<const CredentialStore> store);
+    explicit KeychainService(std::shared_ptr<const CredentialStore> store, RereadPolicy reread = {});
 
     // "Claude Code-credentials" first, then "Claude Code". Blocking.
     std::optional<QString> getAccessToken() const;
@@ -24,4 +25,5 @@ private:
     std::optional<StoredLogin> getLoginFromKeychain(const QString &item) const;
 
     std::shared_ptr<const CredentialStore> m_store;
+    RereadPolicy m_reread;
 };

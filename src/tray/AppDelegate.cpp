@@ -1,10 +1,15 @@
 #include "tray/AppDelegate.h"
 
+#include "core/AlertRules.h"
+#include "core/Console.h"
 #include "core/CredentialWatcher.h"
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
 #include "core/os/TrayItem.h"
+#include "tray/HistoryRecorder.h"
+#include "history/HistoryStore.h"
+#include "presentation/RecentPace.h"
 #include "presentation/TitleLayout.h"
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
@@ -15,18 +20,62 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+namespace {
+
+QString settingsPath()
+{
+    QString problem;
+    const QString path = userSettingsPath(&problem);
+    if (!problem.isEmpty())
+        Console::err(problem + u'\n');
+    return path;
+}
+
+} // namespace
+
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent)
     : QObject(parent)
     , m_services(std::move(services))
     , m_timing(timing)
-    , m_settings(QString(SettingsKeys::Organization), QString(SettingsKeys::Application))
+    , m_settings(settingsPath(), QSettings::IniFormat)
     , m_preferences(std::make_unique<Preferences>(&m_settings))
 {
     UsageManager::Timing managerTiming;
     managerTiming.refreshInterval = refreshIntervalFromSetting(m_preferences->refreshIntervalValue());
+    managerTiming.userRefreshSpacing = m_timing.userRefreshSpacing;
     m_usageManager
         = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(), managerTiming);
     m_launchAtLogin = std::make_unique<LaunchAtLogin>(m_services.loginItems.get());
+
+    // A switch or a setting that did not stick is said where the user looks.
+    connect(m_launchAtLogin.get(), &LaunchAtLogin::failed, this, [this](const QString &message) {
+        if (m_services.notifications)
+            m_services.notifications->sendNotification(QString(LaunchAtLogin::FailureTitle), message);
+    });
+    connect(m_preferences.get(), &Preferences::saveFailed, this, [this](const QString &message) {
+        if (m_services.notifications)
+            m_services.notifications->sendNotification(QString(Preferences::SaveFailedTitle), message);
+    });
+    setupAlerts();
+}
+
+void AppDelegate::setupAlerts()
+{
+    auto readRules = [this] {
+        for (const auto &provider : m_usageManager->providers())
+            m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(m_settings, provider->id()));
+    };
+    readRules();
+    connect(m_preferences.get(), &Preferences::changed, this, readRules);
+    // The recent rate where the history holds it, else the window's average.
+    m_usageManager->setRunOutProjection(
+        [this](const QString &providerId, const UsageLimit &limit, const QDateTime &now) -> std::optional<QString> {
+            QList<HistorySample> recent;
+            if (m_history && m_history->store())
+                recent = m_history->store()->samples({now.addSecs(-3 * 3600), providerId, limit.name});
+            const std::optional<PaceProjection> projection = recentProjection(limit, recent, now);
+            return projection ? std::optional(paceProjectionText(*projection, now)) : std::nullopt;
+        });
 }
 
 AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, QObject *parent)
@@ -67,6 +116,11 @@ void AppDelegate::watchCredentials(const QStringList &files, std::chrono::millis
     connect(m_credentialWatcher.get(), &CredentialWatcher::changed, m_usageManager.get(), &UsageManager::refresh);
 }
 
+void AppDelegate::recordHistory(const QString &path)
+{
+    m_history = std::make_unique<HistoryRecorder>(m_usageManager.get(), m_services.notifications.get(), path);
+}
+
 void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
 {
     m_statusItem = std::move(item);
@@ -83,8 +137,8 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
         else
             m_popover->showPlaced(placement());
     });
-    // Like the panel's button, which is disabled while a run is under way.
-    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::refreshIfIdle);
+    // Like the panel's button: spaced, and joining a run under way.
+    connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::requestRefresh);
     connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
     // The same switch as the panel's checkbox.
     connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);

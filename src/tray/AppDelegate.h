@@ -13,6 +13,7 @@
 #include <memory>
 
 class CredentialWatcher;
+class HistoryRecorder;
 class LaunchAtLogin;
 class MenuBarPanel;
 class Preferences;
@@ -36,6 +37,7 @@ public:
         // A host may deliver the click that closed the panel as an activation
         // a few milliseconds later; that one must not reopen it.
         std::chrono::milliseconds reopenGuard{300};
+        std::chrono::milliseconds userRefreshSpacing{UsageManager::Timing{}.userRefreshSpacing};
     };
 
     AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent = nullptr);
@@ -54,10 +56,15 @@ public:
     void watchCredentials(const QStringList &files,
                           std::chrono::milliseconds debounce = std::chrono::milliseconds(300));
 
+    // Every successful check goes to the history file at path from now on.
+    void recordHistory(const QString &path);
+    HistoryRecorder *history() const { return m_history.get(); }
+
 Q_SIGNALS:
     void quitRequested();
 
 private:
+    void setupAlerts();
     void setupStatusItem(std::unique_ptr<TrayItem> item);
     void setupPopover();
     void setupWakeNotification();
@@ -72,6 +79,7 @@ private:
     QSettings m_settings;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<UsageManager> m_usageManager;
+    std::unique_ptr<HistoryRecorder> m_history;
     std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
     std::unique_ptr<TrayItem> m_statusItem;
     std::unique_ptr<MenuBarPanel> m_popover;

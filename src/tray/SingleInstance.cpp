@@ -11,16 +11,28 @@
 using namespace Qt::StringLiterals;
 
 SingleInstance::SingleInstance(const QString &lockPath)
-    : m_lock(lockPath)
+    : m_path(lockPath)
+    , m_lock(lockPath)
 {
     // Staleness by age would let a second copy in beside a long-running first.
     m_lock.setStaleLockTime(0);
 }
 
-bool SingleInstance::acquire()
+SingleInstance::Outcome SingleInstance::acquire()
 {
     // tryLock(0) still removes a lock whose holder has died.
-    return m_lock.tryLock(0);
+    errno = 0;
+    if (m_lock.tryLock(0))
+        return Outcome::Acquired;
+    if (m_lock.error() == QLockFile::LockFailedError)
+        return Outcome::HeldElsewhere;
+    // A full or read-only folder is no other instance: say what failed. QLockFile
+    // keeps no reason of its own, but the failed call left it in errno.
+    const int error = errno;
+    const QString reason
+        = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : u"the lock could not be written"_s;
+    m_failure = u"quotix: cannot create the lock file \"%1\": %2"_s.arg(m_path, reason);
+    return Outcome::Failed;
 }
 
 bool SingleInstance::isPrivateFolder(const QString &path)

@@ -12,8 +12,14 @@ class SingleInstance
 public:
     explicit SingleInstance(const QString &lockPath);
 
-    // False when another live process holds the lock.
-    bool acquire();
+    enum class Outcome {
+        Acquired,
+        HeldElsewhere, // another live process holds it
+        Failed,        // the lock file could not be made: see failure()
+    };
+    Outcome acquire();
+    // Why acquire() failed, for the user: which file and the system's reason.
+    QString failure() const { return m_failure; }
 
     // In a folder only this user can enter: the runtime folder when it is
     // private, else "quotix-<uid>" in the temporary folder, made private.
@@ -24,5 +30,7 @@ public:
     static bool isPrivateFolder(const QString &path);
 
 private:
+    QString m_path;
     QLockFile m_lock;
+    QString m_failure;
 };

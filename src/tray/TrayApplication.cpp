@@ -8,6 +8,7 @@
 #include "core/os/TrayHost.h"
 #include "core/os/TrayItem.h"
 #include "demo/DemoSetup.h"
+#include "history/HistoryStore.h"
 #include "presentation/PanelPlacement.h"
 #include "providers/PlatformKeychain.h"
 #include "tray/AppDelegate.h"
@@ -93,9 +94,12 @@ int runTrayApplication(int argc, char **argv)
         return 1;
     }
     SingleInstance instance(*lockPath);
-    if (!instance.acquire()) {
+    switch (instance.acquire()) {
+    case SingleInstance::Outcome::Acquired: break;
+    case SingleInstance::Outcome::HeldElsewhere:
         Console::err(QString(TrayApplicationText::AlreadyRunning) + u'\n');
         return 1;
+    case SingleInstance::Outcome::Failed: Console::err(instance.failure() + u'\n'); return 1;
     }
 
     UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
@@ -104,6 +108,8 @@ int runTrayApplication(int argc, char **argv)
     AppDelegate delegate(setup->providers, makePlatformServices());
     if (!demo)
         delegate.watchCredentials(credentialFilePaths());
+    // Made-up figures never mix with the user's own.
+    delegate.recordHistory(demo ? HistoryStore::demoPath() : HistoryStore::defaultPath());
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     const std::unique_ptr<TrayHost> trayHost = makeTrayHost();

@@ -15,7 +15,7 @@ inline constexpr QLatin1StringView NoTrayTitle{"Quotix has no tray to show its i
 inline constexpr QLatin1StringView AlreadyRunning{"Quotix is already running: look for its icon in the system tray."};
 inline constexpr QLatin1StringView Description{
     "Shows how much of your Claude and ChatGPT (Codex) subscription limits you have used, in the system tray.\n"
-    "Other commands: \"quotix status\" prints the usage; \"quotix screenshot [--demo] DIR\" saves pictures of the tray "
+    "Other commands: \"quotix status\" prints the usage; \"quotix history\" prints the recorded usage; \"quotix screenshot [--demo] DIR\" saves pictures of the tray "
     "item and the panel."};
 } // namespace TrayApplicationText
 

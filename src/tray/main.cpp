@@ -1,3 +1,4 @@
+#include "cli/HistoryCommand.h"
 #include "cli/StatusCommand.h"
 #include "core/ProcessPrivacy.h"
 #include "tray/ScreenshotCommand.h"
@@ -5,13 +6,15 @@
 
 #include <cstring>
 
-// The first word picks the face: "status" and "screenshot" are one-shot
+// The first word picks the face: "status", "history" and "screenshot" are one-shot
 // commands that need no tray; anything else starts the tray application.
 int main(int argc, char **argv)
 {
     keepMemoryPrivate();
     if (argc > 1 && std::strcmp(argv[1], "status") == 0)
         return runStatusCommand(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "history") == 0)
+        return runHistoryCommand(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "screenshot") == 0)
         return runScreenshotCommand(argc, argv);
     return runTrayApplication(argc, argv);

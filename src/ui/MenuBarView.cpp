@@ -109,7 +109,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     connect(quit, &QShortcut::activated, this, &MenuBarView::quitRequested);
     connect(m_quit, &QPushButton::clicked, this, &MenuBarView::quitRequested);
 
-    connect(m_refreshButton, &RefreshButton::clicked, m_manager, &UsageManager::refresh);
+    connect(m_refreshButton, &RefreshButton::clicked, m_manager, &UsageManager::requestRefresh);
     connect(m_picker, &SegmentedPicker::indexChosen, this,
             [this](int index) { m_preferences->setDisplayMode(displayModeForPickerIndex(index)); });
     connect(m_displayAsPicker, &SegmentedPicker::indexChosen, this,

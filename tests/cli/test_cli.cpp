@@ -16,7 +16,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -179,6 +182,66 @@ private Q_SLOTS:
         for (const RecordedRequest &request : m_service->requests())
             QCOMPARE(request.header("Authorization"_ba),
                      "Bearer "_ba + (request.path == UsageService::ClaudePath.latin1() ? ClaudeToken : CodexToken));
+    }
+
+    void outputThatCannotBeWrittenIsAFailure()
+    {
+        for (const QStringList &arguments : {QStringList{u"status"_s, u"--json"_s}, QStringList{u"status"_s}}) {
+            QProcess process;
+            process.setProcessEnvironment(m_environment);
+            process.setStandardOutputFile(u"/dev/full"_s);
+            QSignalSpy finished(&process, &QProcess::finished);
+            process.start(QStringLiteral(QUOTIX_EXECUTABLE), arguments);
+            QVERIFY(finished.wait(30000)); // the service answers meanwhile
+            const QByteArray err = process.readAllStandardError();
+            QCOMPARE(process.exitCode(), 1);
+            QVERIFY2(err.contains("quotix status: could not write the output: No space left on device\n"),
+                     err.constData());
+        }
+    }
+
+    // A service's names cannot drive the terminal; an unknown TZ shows UTC.
+    void hostileNamesAndAnUnknownZone()
+    {
+        QJsonObject codex = QJsonDocument::fromJson(fixture(u"codex-usage.json"_s)).object();
+        const QJsonObject window{{u"used_percent"_s, 10},
+                                 {u"limit_window_seconds"_s, 18000},
+                                 {u"reset_after_seconds"_s, 600},
+                                 {u"reset_at"_s, QDateTime::currentSecsSinceEpoch() + 600}};
+        codex.insert(u"additional_rate_limits"_s,
+                     QJsonArray{QJsonObject{{u"limit_name"_s, u"\x1b]0;owned\x07\x1b[2J\u009b\u202eGPT"_s},
+                                            {u"rate_limit"_s, QJsonObject{{u"primary_window"_s, window}}}}});
+        m_service->setDefaultAnswer(UsageService::CodexPath, {200, QJsonDocument(codex).toJson(), {}, {}, {}});
+        m_environment.insert(u"TZ"_s, u"Nowhere/Invalid"_s);
+        for (const QStringList &arguments :
+             {QStringList{u"status"_s}, QStringList{u"status"_s, u"--format=waybar"_s}}) {
+            const Run result = run(arguments);
+            QCOMPARE(result.exitCode, 0);
+            const QString out = QString::fromUtf8(result.out);
+            QVERIFY2(
+                std::none_of(out.cbegin(), out.cend(),
+                             [](QChar c) { return c == u'\x1b' || c == u'\x07' || c == u'\x9b' || c == u'\x202e'; }),
+                result.out.constData());
+            if (arguments.size() == 1) {
+                QVERIFY2(out.contains(u"\uFFFD]0;owned\uFFFD\uFFFD[2J\uFFFD\uFFFDGPT"_s), result.out.constData());
+                QVERIFY2(out.contains(u" UTC)"_s), result.out.constData()); // "(at 14:30 UTC)"
+            }
+        }
+    }
+
+    // Something other than a file where the settings belong: said, and the defaults apply.
+    void aSettingsFileThatIsNoFileIsRefused()
+    {
+        writeSettings("menuBarDisplayMode=session\n");
+        const QString path = m_home->filePath(u"config/Quotix/Quotix.conf"_s);
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); // no writer: a read would wait forever
+        const Run result = run({u"status"_s, u"--format=waybar"_s});
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.json[u"text"_s].toString(), u"Claude 71% \u00B7 Codex 93%"_s); // weekly, the default
+        QVERIFY2(result.err.contains("quotix: the settings file \"" + path.toUtf8()
+                                     + "\" is not a regular file; using the defaults.\n"),
+                 result.err.constData());
     }
 
     void anEmptyHomeShowsTheEmptyStateOrTheDemo()

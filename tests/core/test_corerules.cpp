@@ -3,6 +3,7 @@
 // writes them, the login-item switch, reset countdowns and the alert state machine.
 #include "core/Bands.h"
 #include "core/LaunchAtLogin.h"
+#include "core/Logging.h"
 #include "core/Preferences.h"
 #include "core/ProviderError.h"
 #include "core/RefreshInterval.h"
@@ -35,6 +36,15 @@ private Q_SLOTS:
         QCOMPARE(percentText(-0.5), u"0%"_s);   // truncated towards zero, without a sign
         QCOMPARE(percentText(1e300), u"--%"_s); // beyond 64 bits
         QCOMPARE(bandColor(1e300), NamedColor::Red);
+    }
+
+    // Warnings reach the journal unasked; info and debug wait for a rule.
+    void loggingShowsWarningsByDefault()
+    {
+        for (const QLoggingCategory *category : {&lcRefresh(), &lcNetwork(), &lcPanel()}) {
+            QVERIFY2(category->isWarningEnabled(), category->categoryName());
+            QVERIFY2(!category->isInfoEnabled() && !category->isDebugEnabled(), category->categoryName());
+        }
     }
 
     void badSettingsFallBackToTheDefaults_data()
@@ -92,13 +102,17 @@ private Q_SLOTS:
         QVERIFY(launch.isEnabled() && items.calls.isEmpty()); // the system's state, read without registering
 
         QSignalSpy changed(&launch, &LaunchAtLogin::enabledChanged);
+        QSignalSpy failed(&launch, &LaunchAtLogin::failed);
         const QByteArray out = captureStream(STDOUT_FILENO, [&] {
             launch.setEnabled(true);
             launch.setEnabled(false);
         });
         QCOMPARE(items.calls, (QStringList{u"register"_s, u"unregister"_s}));
-        QCOMPARE(changed.size(), 1);
-        QVERIFY(!launch.isEnabled()); // the choice stays, whatever the system said
+        // A failed switch shows what the system holds, and says why.
+        QCOMPARE(changed.size(), 2);
+        QVERIFY(launch.isEnabled());
+        QCOMPARE(failed.size(), 2);
+        QCOMPARE(failed.at(1).at(0).toString(), u"Failed to disable launch at login: Permission denied"_s);
         QCOMPARE(out,
                  "Failed to enable launch at login: Permission denied\n"
                  "Failed to disable launch at login: Permission denied\n"_ba);

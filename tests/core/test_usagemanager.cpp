@@ -175,6 +175,50 @@ private Q_SLOTS:
         QVERIFY(f.refreshAndWait());
         QCOMPARE(int(f.manager.statusColor()), int(NamedColor::Red));
     }
+
+    // A flood of clicks makes one run per spacing: one now, one queued, the rest joined.
+    void theUsersRefreshesAreSpaced()
+    {
+        Fixture f(false, UsageManager::Timing{1h, ShortPause, 1500ms});
+        f.first->fallback = {usageOf({{"a", 1}}), 20ms};
+        QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
+        for (int click = 0; click < 99; ++click) {
+            f.manager.requestRefresh();
+            QTest::qWait(1);
+        }
+        QCOMPARE(f.first->attemptTimes.size(), 1);
+        // The queued one shows as under way, and starts once the spacing is over.
+        QVERIFY(f.manager.isRefreshQueued() && f.manager.isLoading());
+        QTRY_COMPARE(f.first->attemptTimes.size(), 2);
+        QVERIFY(f.first->attemptTimes.at(1) - f.first->attemptTimes.at(0) >= 1490);
+        QTRY_COMPARE(finished.size(), 2);
+        QVERIFY(!f.manager.isLoading());
+
+        // Any run answers a queued click; a click after the spacing starts one at once.
+        f.manager.requestRefresh();
+        QVERIFY(f.manager.isRefreshQueued());
+        QVERIFY(f.refreshAndWait()); // a wake, say
+        QVERIFY(!f.manager.isRefreshQueued());
+        QTest::qWait(1600);
+        QCOMPARE(f.first->attemptTimes.size(), 3);
+        f.manager.requestRefresh();
+        QVERIFY(f.manager.isRefreshing());
+    }
+
+    // Whatever a service names or says reaches no face with a control character in it.
+    void serviceTextsAreMadeSafeToShow()
+    {
+        Fixture f(false);
+        const QString hostile = u"Opus\x1b]0;owned\x07\x1b[2J\u0085\x7f\u202eevil\u2066\tweek\nly"_s;
+        ProviderUsageResponse usage = usageOf({{"x", 10}});
+        usage.limits[0].name = hostile;
+        f.first->script({{usage, 0ms}, {ProviderError::networkError(hostile), 0ms}});
+        QVERIFY(f.refreshAndWait());
+        const QString safe = u"Opus\uFFFD]0;owned\uFFFD\uFFFD[2J\uFFFD\uFFFD\uFFFDevil\uFFFD week ly"_s;
+        QCOMPARE(f.state(u"claude"_s).usage->limits.value(0).name, safe);
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.state(u"claude"_s).error, u"Network error: "_s + safe);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUsageManager)

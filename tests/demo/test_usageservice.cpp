@@ -1,6 +1,7 @@
 #include "demo/UsageService.h"
 #include "usage-service/ServiceScenario.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -116,6 +118,19 @@ private Q_SLOTS:
         held.front()->abort();
         held.erase(held.begin());
         QTRY_COMPARE(get(UsageService::ClaudePath).status, 404);
+
+        // Idle ones lose their places soon: a full set of them blocks nobody for long.
+        held.push_back(std::make_unique<QTcpSocket>());
+        held.back()->connectToHost(u"127.0.0.1"_s, m_service->port());
+        QVERIFY(held.back()->waitForConnected(5000));
+        QElapsedTimer idle;
+        idle.start();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::all_of(held.cbegin(), held.cend(),
+                        [](const auto &socket) { return socket->state() == QAbstractSocket::UnconnectedState; }),
+            10000);
+        QVERIFY2(idle.elapsed() < 4000, QByteArray::number(idle.elapsed()).constData());
+        QCOMPARE(get(UsageService::ClaudePath).status, 404);
     }
 
     void programServesItsScenarioAndRecordsNoToken()
@@ -155,6 +170,30 @@ private Q_SLOTS:
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    }
+
+    // A link where the record goes is refused, and its target left as it was.
+    void programRefusesToRecordThroughALink()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"target"_s), link = dir.filePath(u"requests.jsonl"_s);
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep\n") == 5);
+        file.close();
+        const auto readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+            | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(file.setPermissions(readable));
+        QVERIFY(QFile::link(target, link));
+
+        QProcess program;
+        program.start(QStringLiteral(QUOTIX_USAGE_SERVICE), {u"--demo"_s, u"--record"_s, link});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 2);
+        QCOMPARE(program.readAllStandardError(),
+                 "quotix-usage-service: cannot write "_ba + link.toUtf8() + ": it is a symbolic link\n"_ba);
+        QCOMPARE(QFile(target).permissions(), readable);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "keep\n"_ba);
     }
 };
 

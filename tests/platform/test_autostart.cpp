@@ -1,6 +1,7 @@
 // Launch at login as an XDG autostart entry: what counts as enabled, the
 // entry we write and remove, and a failure that leaves the entry as it was.
 #include "platform/linux/XdgAutostartService.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -51,6 +52,8 @@ private Q_SLOTS:
     void whatCountsAsEnabled()
     {
         for (const auto &[entry, enabled] : {std::pair{"Exec=quotix\n", true},
+                                             {"", false}, // cut off: starts nothing
+                                             {"Exec=\n", false},
                                              {"Hidden = true\n", false},
                                              {"X-GNOME-Autostart-enabled=false\n", false},
                                              {"Exec=quotix\n[Desktop Action x]\nHidden=true\n", true}}) {
@@ -69,6 +72,26 @@ private Q_SLOTS:
         QVERIFY(service.registerItem().has_value());
         QVERIFY(service.unregisterItem().has_value());
         QVERIFY(QFileInfo::exists(m_entry + u"/keep"_s));
+    }
+
+    // A full disk let an empty entry through that then counted as enabled.
+    void aWriteThatFailsIsAFailure()
+    {
+        XdgAutostartService service(m_folder, u"/usr/bin/quotix"_s);
+        writeEntry(QByteArray()); // what an earlier full disk left
+        QVERIFY(!service.isEnabled());
+        {
+            FileSizeLimit fullDisk;
+            QCOMPARE(service.registerItem(), u"File too large"_s);
+        }
+        QVERIFY(!service.isEnabled());
+
+        // A plain file where the folder belongs.
+        QDir(m_folder).removeRecursively();
+        QVERIFY(QFile(m_folder).open(QIODevice::WriteOnly));
+        QCOMPARE(service.registerItem(), m_folder + u" is not a folder"_s);
+        QVERIFY(!service.isEnabled());
+        QFile::remove(m_folder);
     }
 };
 

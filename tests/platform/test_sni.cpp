@@ -225,6 +225,9 @@ private Q_SLOTS:
         QList<int> many{quit}; // too many distinct ids, one of them known
         for (int i = 1; i <= DBusMenuExporter::MaxIdsPerCall; ++i)
             many.append(10'000 + i);
+        QStringList names{u"label"_s}; // and too many distinct property names
+        for (int i = 1; i <= DBusMenuExporter::MaxNamesPerCall; ++i)
+            names.append(u"x-%1"_s.arg(i));
         for (const auto &[method, args] :
              {std::pair{u"GetLayout"_s, QVariantList{999, -1, QStringList()}},
               {u"GetProperty"_s, QVariantList{999, u"label"_s}},
@@ -235,7 +238,9 @@ private Q_SLOTS:
               {u"EventGroup"_s, QVariantList{clicks({998, 999})}},
               {u"GetGroupProperties"_s, QVariantList{QVariant::fromValue(many), QStringList()}},
               {u"AboutToShowGroup"_s, QVariantList{QVariant::fromValue(many)}},
-              {u"EventGroup"_s, QVariantList{clicks(many)}}})
+              {u"EventGroup"_s, QVariantList{clicks(many)}},
+              {u"GetLayout"_s, QVariantList{0, -1, names}},
+              {u"GetGroupProperties"_s, QVariantList{QVariant::fromValue(QList<int>{quit}), names}}})
             QVERIFY2(menuCall(method, args).errorName() == InvalidArgs, qPrintable(method));
         QCOMPARE(event(INT_MIN).errorName(), InvalidArgs);
 
@@ -250,6 +255,9 @@ private Q_SLOTS:
         const QDBusMessage same
             = menuCall(u"GetGroupProperties"_s, {QVariant::fromValue(QList<int>(50'000, quit)), QStringList()});
         QCOMPARE(qdbus_cast<DBusMenuItemPropertiesList>(same.arguments().value(0)).size(), 1);
+        const QDBusMessage sameNames = menuCall(u"GetLayout"_s, {0, -1, QStringList(50'000, u"label"_s)});
+        QCOMPARE(qdbus_cast<DBusMenuLayoutItem>(sameNames.arguments().value(1)).children.value(3).properties,
+                 (QVariantMap{{u"label"_s, u"Quit"_s}}));
 
         QTest::qWait(50);
         QCOMPARE(m_asked, (QStringList{u"refresh"_s, u"quit"_s}));

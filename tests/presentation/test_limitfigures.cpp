@@ -105,6 +105,9 @@ private Q_SLOTS:
                                      .replace(QChar(0x202F), u' ');
             QVERIFY2(text == QLatin1StringView(shown), qPrintable(QLatin1StringView(reset) + u": "_s + text));
         }
+        // An unknown TZ gives no zone: the clock time is UTC's, and says so.
+        const QDateTime reset = QDateTime::fromString(u"2026-12-06T14:30:00Z"_s, Qt::ISODate);
+        QCOMPARE(resetClockText(reset, Now, QTimeZone("Nowhere/Invalid"), QLocale(u"en_GB"_s)), u"at 14:30 UTC"_s);
     }
 
     void elapsedShareIsClampedToTheWindow()

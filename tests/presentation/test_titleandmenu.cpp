@@ -239,10 +239,12 @@ private Q_SLOTS:
         QCOMPARE(remaining.at(0).label, u"Claude \u00B7 Weekly 50% left"_s);
         QVERIFY(remaining.at(4).checked);
 
-        // While a run is in progress Refresh waits, and only Refresh.
+        // While a run is in progress Refresh waits and says so, and only Refresh.
+        QCOMPARE(entries.at(3).label, u"Refresh"_s);
         idle.isLoading = true;
         const QList<TrayMenuEntry> busy = buildTrayMenuModel(idle, Now).entries;
         QVERIFY(!busy.at(3).enabled);
+        QCOMPARE(busy.at(3).label, u"Refreshing\u2026"_s);
         QVERIFY(busy.at(2).enabled && busy.at(7).enabled);
     }
 };

@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <memory>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -181,6 +182,37 @@ private Q_SLOTS:
                      name + u": "_s + token);
             QVERIFY2(timer.elapsed() < 1000, qPrintable(name));
             QCOMPARE(store->find(CodexAuthItem), std::nullopt); // only the items it was given
+        }
+    }
+
+    // Caught half-written while the tool rewrites it, a login is read again
+    // before it counts as absent; one that stays broken is given up soon.
+    void aFileBeingRewrittenIsReadAgain()
+    {
+        const QString claudePath = m_dir.filePath(u"rewritten.json"_s);
+        const QString codexPath = m_dir.filePath(u"auth.json"_s);
+        const QByteArray claude = claudeDocument("whole");
+        const QByteArray codex = R"({"tokens": {"access_token": "whole"}})"_ba;
+        const auto store
+            = std::make_shared<CredentialFileStore>(QHash<QString, QString>{{ClaudeCredentialsItem, claudePath}});
+        const RereadPolicy policy{3, std::chrono::milliseconds(40)};
+        for (bool finished : {true, false}) {
+            QVERIFY(writeFile(claudePath, claude.left(claude.size() / 2)));
+            QVERIFY(writeFile(codexPath, codex.left(codex.size() / 2)));
+            std::thread tool([&] { // the tool, done with its rewrite meanwhile or never
+                std::this_thread::sleep_for(std::chrono::milliseconds(60));
+                if (finished)
+                    writeFile(claudePath, claude) && writeFile(codexPath, codex);
+            });
+            QElapsedTimer timer;
+            timer.start();
+            const std::optional<QString> claudeToken = KeychainService(store, policy).getAccessToken();
+            const std::optional<QString> codexToken
+                = CodexCredentialService(nullptr, codexPath, policy).getAccessToken();
+            tool.join();
+            QCOMPARE(claudeToken, finished ? std::optional(u"whole"_s) : std::nullopt);
+            QCOMPARE(codexToken, finished ? std::optional(u"whole"_s) : std::nullopt);
+            QVERIFY(timer.elapsed() < 2 * 3 * 40 + 500); // three pauses each at most
         }
     }
 };

@@ -3,6 +3,8 @@
 // panel that a click toggles but a late echo of the closing click does not reopen.
 #include "core/os/TrayItem.h"
 #include "presentation/TitleLayout.h"
+#include "support/FileSizeLimit.h"
+#include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
 #include "tray/AppDelegate.h"
 #include "ui/MenuBarPanel.h"
@@ -45,15 +47,16 @@ struct NoLoginItems : LoginItemService
 struct Launch
 {
     static constexpr bool WithoutTray = false;
-    explicit Launch(double uptime, bool tray = true)
+    explicit Launch(double uptime, bool tray = true,
+                    std::unique_ptr<LoginItemService> loginItems = std::make_unique<NoLoginItems>())
     {
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
-        PlatformServices services{std::make_unique<RecordingNotifications>(), std::make_unique<NoLoginItems>(),
+        PlatformServices services{std::make_unique<RecordingNotifications>(), std::move(loginItems),
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
         wake = services.wakeMonitor.get();
         notifications = static_cast<RecordingNotifications *>(services.notifications.get());
         delegate = std::make_unique<AppDelegate>(ProviderList{provider}, std::move(services),
-                                                 AppDelegate::Timing{20ms, 150ms});
+                                                 AppDelegate::Timing{20ms, 150ms, 300ms});
         if (tray)
             dock();
     }
@@ -92,6 +95,34 @@ private Q_SLOTS:
         QTRY_COMPARE(launch.item->titles.value(launch.item->titles.size() - 1), u"Claude 42%"_s);
         QTRY_COMPARE(launch.item->menu.value(0).label, u"Claude \u00B7 Weekly (7d) 42%"_s);
         QCOMPARE(launch.notifications->sent.size(), 1);
+    }
+
+    // A switch or a setting that did not stick is told, once, and not shown as done.
+    void failedWritesAreToldNotShown()
+    {
+        Launch launch(3600, true, std::make_unique<RecordingLoginItems>(false, u"No space left on device"_s));
+        Q_EMIT launch.item->launchAtLoginRequested(true);
+        using Sent = QList<std::pair<QString, QString>>;
+        QCOMPARE(launch.notifications->sent,
+                 (Sent{{u"Launch at Login"_s, u"Failed to enable launch at login: No space left on device"_s}}));
+        const auto launchEntry = [&launch] {
+            return *std::find_if(launch.item->menu.cbegin(), launch.item->menu.cend(),
+                                 [](const TrayMenuEntry &e) { return e.role == TrayMenuEntry::Role::LaunchAtLogin; });
+        };
+        QTest::qWait(50); // the menu follows the switch from the event loop
+        QVERIFY(!launchEntry().checked);
+
+        launch.notifications->sent.clear();
+        {
+            FileSizeLimit fullDisk;
+            Q_EMIT launch.item->showRemainingRequested(true);
+            Q_EMIT launch.item->showRemainingRequested(false);
+        }
+        QCOMPARE(launch.notifications->sent.size(), 1);
+        QCOMPARE(launch.notifications->sent.value(0).first, u"Settings not saved"_s);
+        QVERIFY2(launch.notifications->sent.value(0).second.endsWith(
+                     u"Quotix.conf: File too large. The change lasts until Quotix quits."_s),
+                 qPrintable(launch.notifications->sent.value(0).second));
     }
 
     void launchRefreshesAtOnceButTheTrayItemsRefreshWaitsForTheRun()

@@ -93,6 +93,21 @@ private Q_SLOTS:
         if (!lockFolder.isEmpty()) // made private, or not made at all
             QCOMPARE(modeOf(m_fallback), lockFolder == "fallback"_L1 ? mode_t(0700) : mode_t(0));
     }
+
+    // Only a live holder means "already running"; a folder that takes no file says why.
+    void aLockThatCannotBeMadeSaysWhy()
+    {
+        SingleInstance first(m_runtime + u"/quotix.lock"_s);
+        QCOMPARE(first.acquire(), SingleInstance::Outcome::Acquired);
+        QCOMPARE(SingleInstance(m_runtime + u"/quotix.lock"_s).acquire(), SingleInstance::Outcome::HeldElsewhere);
+
+        const QString file = m_runtime + u"/file"_s; // where a folder should be
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        SingleInstance blocked(file + u"/quotix.lock"_s);
+        QCOMPARE(blocked.acquire(), SingleInstance::Outcome::Failed);
+        QCOMPARE(blocked.failure(),
+                 u"quotix: cannot create the lock file \"%1/quotix.lock\": Not a directory"_s.arg(file));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -51,6 +51,7 @@ QProcessEnvironment trayHome(const QTemporaryDir &home)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"HOME"_s, home.path());
     environment.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+    environment.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
     environment.insert(u"XDG_RUNTIME_DIR"_s, home.filePath(u"run"_s));
     environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     return environment;

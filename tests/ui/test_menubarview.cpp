@@ -40,7 +40,7 @@ struct Fixture
     RecordingNotifications notifications;
     std::shared_ptr<ScriptedProvider> claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
     std::shared_ptr<ScriptedProvider> codex = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
-    UsageManager manager{ProviderList{claude, codex}, &notifications, UsageManager::Timing{1h, 1ms}};
+    UsageManager manager{ProviderList{claude, codex}, &notifications, UsageManager::Timing{1h, 1ms, 0ms}};
     MenuBarView view{&manager, &preferences, &launchAtLogin};
 };
 
@@ -132,6 +132,22 @@ private Q_SLOTS:
         QVERIFY(f.refreshAndWait());
         QTRY_VERIFY(f.view.showsEmptyState());
         QVERIFY(f.view.visibleSections().isEmpty());
+    }
+
+    // What a service names or says cannot reorder or hide what the panel shows.
+    void serviceTextsShowWithoutControlCharacters()
+    {
+        Fixture f;
+        ProviderUsageResponse usage = usageOf({{"x", 40}});
+        usage.limits[0].name = u"\u202eylkeeW\x1b[8m"_s;
+        f.claude->script({{usage}, {ProviderError::networkError(u"reset\r\x1b[2K"_s)}});
+        f.view.show();
+        QVERIFY(f.refreshAndWait());
+        QTRY_VERIFY(!f.view.visibleSections().isEmpty());
+        ProviderSection *section = f.view.visibleSections().first();
+        QCOMPARE(section->visibleRows().value(0)->titleText(), u"\uFFFDylkeeW\uFFFD[8m"_s);
+        QVERIFY(f.refreshAndWait());
+        QTRY_COMPARE(section->errorText(), u"Network error: reset \uFFFD[2K"_s);
     }
 
     void controlsWriteThrough()

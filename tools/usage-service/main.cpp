@@ -12,9 +12,13 @@
 #include <QJsonObject>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -95,11 +99,23 @@ int main(int argc, char **argv)
 
     QFile record;
     if (parser.isSet(recordOption)) {
-        record.setFileName(parser.value(recordOption));
-        // Only the user may read what was sent, redacted or not.
-        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-        if (!record.open(QIODevice::WriteOnly | QIODevice::Append, ownerOnly) || !record.setPermissions(ownerOnly))
-            return fail(u"cannot write %1: %2"_s.arg(record.fileName(), record.errorString()));
+        const QString path = parser.value(recordOption);
+        // Only the user may read what was sent, redacted or not. A link there
+        // is refused, not followed: its target's mode would be changed.
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            const int error = errno;
+            return fail(u"cannot write %1: %2"_s.arg(
+                path, error == ELOOP ? u"it is a symbolic link"_s : QString::fromLocal8Bit(std::strerror(error))));
+        }
+        struct stat info;
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fchmod(fd, 0600) != 0) {
+            ::close(fd);
+            return fail(u"cannot write %1: not a regular file of ours"_s.arg(path));
+        }
+        if (!record.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle))
+            return fail(u"cannot write %1: %2"_s.arg(path, record.errorString()));
         QObject::connect(&service, &UsageService::requestReceived, &app, [&record](const RecordedRequest &request) {
             record.write(QJsonDocument(recordedRequestJson(request)).toJson(QJsonDocument::Compact) + '\n');
             record.flush();

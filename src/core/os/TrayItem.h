@@ -13,6 +13,7 @@ struct TitleLayout;
 namespace TrayMenuText {
 inline constexpr QStringView ShowUsage{u"Show Usage\u2026"};
 inline constexpr QStringView Refresh{u"Refresh"};
+inline constexpr QStringView Refreshing{u"Refreshing\u2026"}; // disabled while a run is under way
 inline constexpr QStringView ShowRemaining{u"Show Remaining"};
 inline constexpr QStringView LaunchAtLogin{u"Launch at Login"};
 inline constexpr QStringView Quit{u"Quit"};

@@ -15,14 +15,14 @@ namespace {
 
 const QString Clicked = u"clicked"_s;
 
-QList<int> distinct(const QList<int> &ids)
+template <typename T> QList<T> distinct(const QList<T> &values)
 {
-    QList<int> result;
-    QSet<int> seen;
-    for (int id : ids) {
-        if (!seen.contains(id)) {
-            seen.insert(id);
-            result.append(id);
+    QList<T> result;
+    QSet<T> seen;
+    for (const T &value : values) {
+        if (!seen.contains(value)) {
+            seen.insert(value);
+            result.append(value);
         }
     }
     return result;
@@ -134,25 +134,40 @@ bool DBusMenuExporter::withinLimit(qsizetype count)
     return false;
 }
 
-uint DBusMenuExporter::GetLayout(int parentId, int recursionDepth, const QStringList &propertyNames,
-                                 DBusMenuLayoutItem &layout)
+std::optional<QStringList> DBusMenuExporter::wantedNames(const QStringList &names)
 {
+    QStringList wanted = distinct(names);
+    if (wanted.size() <= MaxNamesPerCall)
+        return wanted;
+    reject(u"At most %1 property names per call"_s.arg(MaxNamesPerCall));
+    return std::nullopt;
+}
+
+uint DBusMenuExporter::GetLayout(int parentId, int recursionDepth, const QStringList &names, DBusMenuLayoutItem &layout)
+{
+    const std::optional<QStringList> propertyNames = wantedNames(names);
+    if (!propertyNames)
+        return m_revision;
     if (!contains(parentId)) {
         reject(u"No menu item with id %1"_s.arg(parentId));
         return m_revision;
     }
     layout.id = parentId;
-    layout.properties = propertiesOf(parentId, propertyNames);
+    layout.properties = propertiesOf(parentId, *propertyNames);
     layout.children.clear();
     if (parentId == 0 && recursionDepth != 0) {
         for (const DBusMenuEntry &entry : std::as_const(m_entries))
-            layout.children.append(DBusMenuLayoutItem{entry.id, propertiesOf(entry.id, propertyNames), {}});
+            layout.children.append(DBusMenuLayoutItem{entry.id, propertiesOf(entry.id, *propertyNames), {}});
     }
     return m_revision;
 }
 
-DBusMenuItemPropertiesList DBusMenuExporter::GetGroupProperties(const QList<int> &ids, const QStringList &propertyNames)
+DBusMenuItemPropertiesList DBusMenuExporter::GetGroupProperties(const QList<int> &ids, const QStringList &names)
 {
+    const std::optional<QStringList> wanted = wantedNames(names);
+    if (!wanted)
+        return {};
+    const QStringList &propertyNames = *wanted;
     DBusMenuItemPropertiesList result;
     if (ids.isEmpty()) { // all of them
         result.append(DBusMenuItemProperties{0, propertiesOf(0, propertyNames)});
@@ -160,10 +175,10 @@ DBusMenuItemPropertiesList DBusMenuExporter::GetGroupProperties(const QList<int>
             result.append(DBusMenuItemProperties{entry.id, propertiesOf(entry.id, propertyNames)});
         return result;
     }
-    const QList<int> wanted = distinct(ids);
-    if (!withinLimit(wanted.size()))
+    const QList<int> wantedIds = distinct(ids);
+    if (!withinLimit(wantedIds.size()))
         return {};
-    for (int id : wanted) {
+    for (int id : wantedIds) {
         if (contains(id))
             result.append(DBusMenuItemProperties{id, propertiesOf(id, propertyNames)});
     }

@@ -6,6 +6,8 @@
 #include <QDBusContext>
 #include <QObject>
 
+#include <optional>
+
 // One entry of a flat menu: an id above 0 (0 is the root) and its dbusmenu
 // properties ("label", "enabled", "type", "toggle-state", ...).
 struct DBusMenuEntry
@@ -30,6 +32,8 @@ public:
     // More distinct ids or events in one call are refused: the menu is small
     // and a host never sends that many.
     static constexpr int MaxIdsPerCall = 256;
+    // The same for distinct property names: an item has a handful.
+    static constexpr int MaxNamesPerCall = 64;
 
     // Exports the menu at path on bus; see isExported().
     DBusMenuExporter(QDBusConnection bus, const QString &path, QObject *parent = nullptr);
@@ -76,6 +80,8 @@ private:
     // False, with an error reply sent, when ids hold more distinct values than allowed.
     bool withinLimit(qsizetype distinct);
     void reject(const QString &message);
+    // The distinct names, or absent, with an error reply sent, when too many.
+    std::optional<QStringList> wantedNames(const QStringList &names);
 
     QDBusConnection m_bus;
     QString m_path;

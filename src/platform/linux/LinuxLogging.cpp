@@ -1,5 +1,5 @@
 #include "platform/linux/LinuxLogging.h"
 
-// QtFatalMsg as the threshold turns every level off until a rule turns it on.
-Q_LOGGING_CATEGORY(lcDBus, "quotix.dbus", QtFatalMsg)
-Q_LOGGING_CATEGORY(lcTray, "quotix.tray", QtFatalMsg)
+// Warnings reach the journal by default; info and debug wait for a rule.
+Q_LOGGING_CATEGORY(lcDBus, "quotix.dbus", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcTray, "quotix.tray", QtWarningMsg)

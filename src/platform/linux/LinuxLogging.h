@@ -2,6 +2,6 @@
 
 #include <QLoggingCategory>
 
-// Silent unless enabled, e.g. QT_LOGGING_RULES="quotix.dbus=true;quotix.tray=true".
+// Warnings always; info and debug with e.g. QT_LOGGING_RULES="quotix.dbus=true;quotix.tray=true".
 Q_DECLARE_LOGGING_CATEGORY(lcDBus)
 Q_DECLARE_LOGGING_CATEGORY(lcTray)

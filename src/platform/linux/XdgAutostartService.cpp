@@ -93,7 +93,10 @@ bool XdgAutostartService::isEnabled() const
 {
     if (!QFileInfo(entryPath()).isFile())
         return false;
+    // An empty or unreadable entry, or one cut off by a full disk, starts nothing.
     const QHash<QString, QString> entry = readDesktopEntry(entryPath());
+    if (entry.value(u"Exec"_s).isEmpty())
+        return false;
     if (entry.value(u"Hidden"_s).compare(u"true"_s, Qt::CaseInsensitive) == 0)
         return false;
     if (entry.value(u"X-GNOME-Autostart-enabled"_s).compare(u"false"_s, Qt::CaseInsensitive) == 0)
@@ -103,12 +106,16 @@ bool XdgAutostartService::isEnabled() const
 
 std::optional<QString> XdgAutostartService::registerItem()
 {
+    if (const QFileInfo folder(m_folder); folder.exists() && !folder.isDir())
+        return u"%1 is not a folder"_s.arg(m_folder);
     if (!QDir().mkpath(m_folder))
         return u"cannot create the folder %1"_s.arg(m_folder);
 
     // Written whole or not at all: a half-written entry would start nothing.
+    // Unbuffered, because a buffered QSaveFile commits an empty file when the
+    // disk is full (Qt 6.4): the write itself must report the failure.
     QSaveFile file(entryPath());
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     const QString entry = u"[Desktop Entry]\n"
                           u"Type=Application\n"
@@ -118,9 +125,17 @@ std::optional<QString> XdgAutostartService::registerItem()
                           u"Icon=quotix\n"
                           u"Terminal=false\n"
                           u"X-GNOME-Autostart-enabled=true\n"_s.arg(desktopExecArgument(m_executable));
-    file.write(entry.toUtf8());
+    const QByteArray bytes = entry.toUtf8();
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
     if (!file.commit())
         return file.errorString();
+    QFile written(entryPath());
+    if (!written.open(QIODevice::ReadOnly) || written.readAll() != bytes)
+        return u"the entry %1 did not keep what was written"_s.arg(entryPath());
     return std::nullopt;
 }
 

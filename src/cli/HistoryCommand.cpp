@@ -1,0 +1,102 @@
+#include "cli/HistoryCommand.h"
+
+#include "core/CommandLine.h"
+#include "core/Console.h"
+#include "history/HistoryStore.h"
+#include "presentation/HistoryFormat.h"
+
+#include <QCoreApplication>
+
+using namespace Qt::StringLiterals;
+
+std::optional<QDateTime> parseSince(const QString &text, const QDateTime &now)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.size() >= 2) {
+        bool ok = false;
+        const qint64 count = QStringView(trimmed).chopped(1).toLongLong(&ok);
+        const QChar unit = trimmed.back();
+        const qint64 unitSeconds = unit == u'm' ? 60 : unit == u'h' ? 3600 : unit == u'd' ? 86400 : unit == u'w' ? 604800 : 0;
+        if (ok && unitSeconds > 0 && count >= 0 && count <= 100 * 366)
+            return now.addSecs(-count * unitSeconds);
+    }
+    QDateTime moment = QDateTime::fromString(trimmed, Qt::ISODate);
+    if (!moment.isValid()) {
+        const QDate day = QDate::fromString(trimmed, Qt::ISODate);
+        if (day.isValid())
+            moment = day.startOfDay();
+    }
+    if (moment.isValid())
+        return moment;
+    return std::nullopt;
+}
+
+int runHistoryCommand(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"quotix"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
+
+    CommandLine command(u"quotix history"_s, u"Try 'quotix history --help'."_s,
+                        u"Prints the usage figures the tray application recorded after each check.\n"
+                        "Checks in a row with the same figures are one sample, from \"time\" to \"until\".\n"
+                        "\n"
+                        "Exit status: 0 when the history was read (also when the period holds nothing);\n"
+                        "1 when there is no history to read; 2 for an invalid invocation."_s);
+    QCommandLineParser &parser = command.parser();
+    const QCommandLineOption sinceOption(
+        u"since"_s, u"Start of the period: 90m, 36h, 7d, 2w or an ISO 8601 date (default 7d)."_s, u"WHEN"_s);
+    const QCommandLineOption providerOption(u"provider"_s, u"Only this provider: claude or codex."_s, u"ID"_s);
+    const QCommandLineOption limitOption(u"limit"_s, u"Only this limit: its name, or session or weekly."_s,
+                                         u"NAME"_s);
+    const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object per sample and line."_s);
+    const QCommandLineOption csvOption(u"csv"_s, u"Print CSV (RFC 4180) with a header row."_s);
+    const QCommandLineOption demoOption(u"demo"_s, u"Read the history the tray recorded with --demo."_s);
+    parser.addOptions({sinceOption, providerOption, limitOption, jsonOption, csvOption, demoOption});
+    parser.addPositionalArgument(u"history"_s, u"Print the recorded usage."_s);
+
+    if (const auto exitStatus = command.parse(QCoreApplication::arguments()))
+        return *exitStatus;
+    const QStringList positional = parser.positionalArguments();
+    if (positional != QStringList{u"history"_s})
+        return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
+    if (parser.isSet(jsonOption) && parser.isSet(csvOption))
+        return command.usageError(u"--json and --csv exclude each other"_s);
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    HistoryQuery query;
+    const QString sinceText = parser.isSet(sinceOption) ? parser.value(sinceOption) : u"7d"_s;
+    query.since = parseSince(sinceText, now);
+    if (!query.since)
+        return command.usageError(u"--since takes a period such as 7d, 36h or 90m, or an ISO 8601 date, not \"%1\""_s
+                                      .arg(sinceText));
+    if (*query.since > now)
+        return command.usageError(u"--since %1 lies in the future"_s.arg(sinceText));
+    if (parser.isSet(providerOption)) {
+        query.provider = parser.value(providerOption).toLower();
+        if (query.provider != "claude"_L1 && query.provider != "codex"_L1)
+            return command.usageError(
+                u"--provider takes claude or codex, not \"%1\""_s.arg(parser.value(providerOption)));
+    }
+    if (parser.isSet(limitOption)) {
+        query.limit = parser.value(limitOption).trimmed();
+        if (query.limit.isEmpty())
+            return command.usageError(u"--limit needs a name"_s);
+    }
+
+    QString error;
+    const QString path = parser.isSet(demoOption) ? HistoryStore::demoPath() : HistoryStore::defaultPath();
+    const std::unique_ptr<HistoryStore> store = HistoryStore::openForReading(path, &error);
+    if (!store) {
+        Console::err(u"quotix history: "_s + error + u'\n');
+        return 1;
+    }
+    const QList<HistorySample> samples = store->samples(query);
+    if (parser.isSet(csvOption))
+        Console::out(historyCsv(samples));
+    else if (parser.isSet(jsonOption))
+        Console::out(historyJsonLines(samples));
+    else
+        Console::out(historyText(samples, *query.since, now));
+    return 0;
+}

@@ -1,0 +1,88 @@
+#include "core/AlertRules.h"
+
+#include <QSettings>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 ResetWander = 10 * 60;
+
+bool boolSetting(const QSettings &settings, const QString &key)
+{
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return true;
+    const QString text = value.toString().trimmed().toLower();
+    return !(text == "false"_L1 || text == "0"_L1 || text == "off"_L1 || text == "no"_L1);
+}
+
+} // namespace
+
+QList<int> thresholdsFromSetting(const QVariant &value)
+{
+    // QSettings gives a QStringList for "80, 90" and a QString for "80".
+    QStringList parts = value.toStringList();
+    if (parts.size() == 1)
+        parts = parts.constFirst().split(u',');
+    QList<int> thresholds;
+    for (const QString &part : std::as_const(parts)) {
+        bool ok = false;
+        const int threshold = part.trimmed().toInt(&ok);
+        if (!ok || threshold < 1 || threshold > 100)
+            return AlertRules{}.thresholds;
+        thresholds.append(threshold);
+    }
+    std::sort(thresholds.begin(), thresholds.end());
+    thresholds.erase(std::unique(thresholds.begin(), thresholds.end()), thresholds.end());
+    return thresholds.isEmpty() ? AlertRules{}.thresholds : thresholds;
+}
+
+AlertRules alertRulesFromSettings(const QSettings &settings, const QString &providerId)
+{
+    const QString prefix = u"alerts/"_s + providerId + u'/';
+    AlertRules rules;
+    if (const QVariant thresholds = settings.value(prefix + u"thresholds"_s); thresholds.isValid())
+        rules.thresholds = thresholdsFromSetting(thresholds);
+    rules.thresholdAlerts = boolSetting(settings, prefix + u"thresholdAlerts"_s);
+    rules.resetAlerts = boolSetting(settings, prefix + u"resetAlerts"_s);
+    rules.runOutAlerts = boolSetting(settings, prefix + u"runOutAlerts"_s);
+    return rules;
+}
+
+LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, const UsageLimit &limit,
+                                 const QDateTime &now, int highestThreshold, bool projectedRunOut)
+{
+    LimitAlertCheck check;
+    if (before) {
+        check.state = *before;
+        const std::optional<QDateTime> &last = before->resetTime;
+        const bool ended = last
+            && (now >= *last || (limit.resetTime && last->secsTo(*limit.resetTime) > ResetWander));
+        if (ended) {
+            check.hasReset = before->reachedTop;
+            check.state = {};
+        }
+    }
+    if (limit.resetTime)
+        check.state.resetTime = limit.resetTime;
+    if (limit.utilization >= highestThreshold)
+        check.state.reachedTop = true;
+    if (projectedRunOut && !check.state.runOutAnnounced) {
+        check.state.runOutAnnounced = true;
+        check.runsOut = true;
+    }
+    return check;
+}
+
+QString resetAlertBody(const QString &providerName, const UsageLimit &limit)
+{
+    QString window = limit.name;
+    if (limit.kind == LimitKind::Session)
+        window = u"session"_s;
+    else if (limit.kind == LimitKind::Weekly)
+        window = u"weekly"_s;
+    return providerName + u' ' + window + u" limit has reset"_s;
+}

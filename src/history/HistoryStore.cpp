@@ -1,0 +1,551 @@
+#include "history/HistoryStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 ResetTolerance = 60; // seconds: a reset computed from "seconds left" wanders by one or two
+
+// Each step takes the schema from the version before it to its own index + 1.
+constexpr const char *Migrations[] = {
+    // 1: limits by provider and name; samples keyed by limit and first time,
+    // so appends and one limit's range are cheap and no rowid is stored.
+    "CREATE TABLE limits("
+    " id INTEGER PRIMARY KEY,"
+    " provider TEXT NOT NULL,"
+    " account TEXT NOT NULL DEFAULT '',"
+    " name TEXT NOT NULL,"
+    " kind TEXT NOT NULL,"
+    " window_seconds INTEGER,"
+    " UNIQUE(provider, account, name));"
+    "CREATE TABLE samples("
+    " limit_id INTEGER NOT NULL,"
+    " taken_at INTEGER NOT NULL,"
+    " seen_until INTEGER NOT NULL,"
+    " utilization REAL,"
+    " reset_at INTEGER,"
+    " PRIMARY KEY(limit_id, taken_at)) WITHOUT ROWID;",
+};
+static_assert(std::size(Migrations) == HistoryStore::SchemaVersion);
+
+class Statement
+{
+public:
+    Statement(sqlite3 *db, const char *sql) { m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool ok() const { return m_rc == SQLITE_OK; }
+    Statement &bind(int index, qint64 value)
+    {
+        sqlite3_bind_int64(m_stmt, index, value);
+        return *this;
+    }
+    Statement &bind(int index, const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    template<typename T>
+    Statement &bind(int index, const std::optional<T> &value)
+    {
+        if (value)
+            return bind(index, *value);
+        sqlite3_bind_null(m_stmt, index);
+        return *this;
+    }
+    Statement &bindReal(int index, std::optional<double> value)
+    {
+        if (value)
+            sqlite3_bind_double(m_stmt, index, *value);
+        else
+            sqlite3_bind_null(m_stmt, index);
+        return *this;
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return m_rc = sqlite3_step(m_stmt); }
+    bool run() { return step() == SQLITE_DONE; }
+    int code() const { return m_rc; }
+
+    qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+    std::optional<qint64> optionalInteger(int column) const
+    {
+        if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+            return std::nullopt;
+        return integer(column);
+    }
+    std::optional<double> optionalReal(int column) const
+    {
+        if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+            return std::nullopt;
+        return sqlite3_column_double(m_stmt, column);
+    }
+    QString text(int column) const
+    {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        return QString::fromUtf8(bytes, sqlite3_column_bytes(m_stmt, column));
+    }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+    int m_rc;
+};
+
+QString kindWord(LimitKind kind)
+{
+    switch (kind) {
+    case LimitKind::Session: return u"session"_s;
+    case LimitKind::Weekly: return u"weekly"_s;
+    case LimitKind::Other: break;
+    }
+    return u"other"_s;
+}
+
+LimitKind kindFromWord(const QString &word)
+{
+    if (word == "session"_L1)
+        return LimitKind::Session;
+    if (word == "weekly"_L1)
+        return LimitKind::Weekly;
+    return LimitKind::Other;
+}
+
+std::optional<double> storedUtilization(double value)
+{
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+std::optional<qint64> storedReset(const std::optional<QDateTime> &reset)
+{
+    if (!reset || !reset->isValid())
+        return std::nullopt;
+    return reset->toSecsSinceEpoch();
+}
+
+bool sameFigures(const std::optional<double> &a, const std::optional<double> &b, const std::optional<qint64> &resetA,
+                 const std::optional<qint64> &resetB)
+{
+    if (a != b || resetA.has_value() != resetB.has_value())
+        return false;
+    return !resetA || std::llabs(*resetA - *resetB) <= ResetTolerance;
+}
+
+QString errorText(sqlite3 *db)
+{
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : u"out of memory"_s;
+}
+
+// Damage that a new file mends; anything else (a full disk) may pass.
+bool meansUnusable(int code)
+{
+    const int primary = code & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN;
+}
+
+} // namespace
+
+HistoryStore::HistoryStore(QString path, Options options, bool writable)
+    : m_path(std::move(path))
+    , m_options(options)
+    , m_writable(writable)
+{}
+
+HistoryStore::~HistoryStore()
+{
+    close();
+}
+
+QString HistoryStore::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Quotix/history.sqlite"_s;
+}
+
+QString HistoryStore::demoPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Quotix/demo-history.sqlite"_s;
+}
+
+std::unique_ptr<HistoryStore> HistoryStore::openForWriting(const QString &path, QString *notice)
+{
+    return openForWriting(path, Options{}, notice);
+}
+
+std::unique_ptr<HistoryStore> HistoryStore::openForWriting(const QString &path, Options options, QString *notice)
+{
+    std::unique_ptr<HistoryStore> store(new HistoryStore(path, options, true));
+    QString error;
+    if (store->open(&error))
+        return store;
+    if (error.startsWith(u"newer:"_s)) {
+        *notice = u"The usage history in %1 was written by a newer Quotix; this one records no history."_s.arg(path);
+        return nullptr;
+    }
+    if (!meansUnusable(store->m_failure)) {
+        *notice = u"Quotix cannot open its usage history in %1 (%2); no history is recorded."_s.arg(path, error);
+        return nullptr;
+    }
+    if (!store->setAsideAndReopen(error, notice))
+        return nullptr;
+    return store;
+}
+
+std::unique_ptr<HistoryStore> HistoryStore::openForReading(const QString &path, QString *error)
+{
+    if (!QFileInfo::exists(path)) {
+        *error = u"No usage history has been recorded yet (%1 does not exist)."_s.arg(path);
+        return nullptr;
+    }
+    std::unique_ptr<HistoryStore> store(new HistoryStore(path, Options{}, false));
+    if (!store->open(error)) {
+        if (error->startsWith(u"newer:"_s))
+            *error = u"The usage history in %1 was written by a newer Quotix."_s.arg(path);
+        else
+            *error = u"Cannot read the usage history in %1: %2"_s.arg(path, *error);
+        return nullptr;
+    }
+    return store;
+}
+
+bool HistoryStore::open(QString *error)
+{
+    if (m_writable && !QFileInfo::exists(m_path)) {
+        // Only the user's: SQLite gives its log and index the file's permissions.
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        QFile file(m_path);
+        if (file.open(QIODevice::WriteOnly))
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    const QByteArray file = QFile::encodeName(m_path);
+    const int flags = m_writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+    m_failure = SQLITE_OK;
+    if (const int rc = sqlite3_open_v2(file.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr); rc != SQLITE_OK) {
+        m_failure = rc;
+        *error = errorText(m_db);
+        close();
+        return false;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    // Only the writer's own checkpoint may hold a reader back, and only briefly.
+    sqlite3_busy_timeout(m_db, 2000);
+    // A small page cache: the tray's memory matters more than a chart's speed.
+    if (!exec("PRAGMA cache_size=-256", error))
+        return false;
+    if (m_writable) {
+        Statement mode(m_db, "PRAGMA journal_mode=WAL");
+        if (!mode.ok() || mode.step() != SQLITE_ROW || mode.text(0) != "wal"_L1) {
+            m_failure = sqlite3_extended_errcode(m_db);
+            *error = errorText(m_db);
+            return false;
+        }
+        // In WAL mode NORMAL still survives a killed process; only a power
+        // cut may lose the last checks, never the file.
+        if (!exec("PRAGMA synchronous=NORMAL; PRAGMA journal_size_limit=1048576", error))
+            return false;
+        Statement check(m_db, "PRAGMA quick_check(1)");
+        if (!check.ok() || check.step() != SQLITE_ROW || check.text(0) != "ok"_L1) {
+            *error = check.ok() && check.code() == SQLITE_ROW ? check.text(0) : errorText(m_db);
+            m_failure = SQLITE_CORRUPT;
+            return false;
+        }
+    }
+    return migrate(error) && loadLast(error);
+}
+
+bool HistoryStore::migrate(QString *error)
+{
+    Statement version(m_db, "PRAGMA user_version");
+    if (!version.ok() || version.step() != SQLITE_ROW) {
+        m_failure = sqlite3_extended_errcode(m_db);
+        *error = errorText(m_db);
+        return false;
+    }
+    const qint64 current = version.integer(0);
+    if (current > SchemaVersion) {
+        *error = u"newer:"_s;
+        return false;
+    }
+    if (current == SchemaVersion)
+        return true;
+    if (!m_writable) {
+        *error = u"no usage history has been recorded yet"_s;
+        return false;
+    }
+    if (!exec("BEGIN IMMEDIATE", error))
+        return false;
+    for (qint64 step = current; step < SchemaVersion; ++step) {
+        if (!exec(Migrations[step], error)) {
+            exec("ROLLBACK", nullptr);
+            return false;
+        }
+    }
+    const QByteArray setVersion = "PRAGMA user_version=" + QByteArray::number(SchemaVersion);
+    if (!exec(setVersion.constData(), error) || !exec("COMMIT", error)) {
+        exec("ROLLBACK", nullptr);
+        return false;
+    }
+    return true;
+}
+
+bool HistoryStore::loadLast(QString *error)
+{
+    m_limitIds.clear();
+    m_last.clear();
+    Statement limits(m_db, "SELECT id, provider, name FROM limits");
+    if (!limits.ok()) {
+        *error = errorText(m_db);
+        return false;
+    }
+    while (limits.step() == SQLITE_ROW)
+        m_limitIds.insert(limits.text(1) + u'\n' + limits.text(2), limits.integer(0));
+    if (limits.code() != SQLITE_DONE) {
+        *error = errorText(m_db);
+        return false;
+    }
+    if (!m_writable)
+        return true;
+    for (const qint64 id : std::as_const(m_limitIds)) {
+        Statement last(m_db, "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
+                             " WHERE limit_id = ?1 ORDER BY taken_at DESC LIMIT 1");
+        last.bind(1, id);
+        const int rc = last.step();
+        if (rc == SQLITE_ROW)
+            m_last.insert(id, {last.integer(0), last.integer(1), last.optionalReal(2), last.optionalInteger(3)});
+        else if (rc != SQLITE_DONE) {
+            *error = errorText(m_db);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool HistoryStore::record(const QString &providerId, const QList<UsageLimit> &limits, const QDateTime &at,
+                          QString *notice)
+{
+    if (!m_writable || !m_db)
+        return false;
+    const qint64 seconds = at.toSecsSinceEpoch();
+    QString error;
+    if (writeCheck(providerId, limits, seconds, &error)) {
+        if (seconds - m_lastPrune >= m_options.pruneEvery.count())
+            prune(at);
+        return true;
+    }
+    QString setAside;
+    if (!meansUnusable(m_failure) || !setAsideAndReopen(error, &setAside))
+        return false;
+    if (notice)
+        *notice = setAside;
+    return writeCheck(providerId, limits, seconds, &error);
+}
+
+bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit> &limits, qint64 at, QString *error)
+{
+    if (!exec("BEGIN IMMEDIATE", error))
+        return false;
+    // Applied to m_last only once the transaction is in.
+    QList<std::pair<qint64, LastSample>> written;
+    for (const UsageLimit &limit : limits) {
+        const std::optional<qint64> id = limitId(providerId, limit, error);
+        if (!id) {
+            rollback();
+            return false;
+        }
+        LastSample sample{at, at, storedUtilization(limit.utilization), storedReset(limit.resetTime)};
+        const auto last = m_last.constFind(*id);
+        const bool extends = last != m_last.cend() && last->until <= at
+            && at - last->until <= m_options.mergeGap.count()
+            && sameFigures(last->utilization, sample.utilization, last->reset, sample.reset);
+        bool ok;
+        if (extends) {
+            sample.time = last->time;
+            sample.reset = last->reset;
+            ok = Statement(m_db, "UPDATE samples SET seen_until = ?3 WHERE limit_id = ?1 AND taken_at = ?2")
+                     .bind(1, *id)
+                     .bind(2, sample.time)
+                     .bind(3, at)
+                     .run();
+        } else {
+            ok = Statement(m_db, "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
+                                 " VALUES(?1, ?2, ?2, ?3, ?4)")
+                     .bind(1, *id)
+                     .bind(2, at)
+                     .bindReal(3, sample.utilization)
+                     .bind(4, sample.reset)
+                     .run();
+        }
+        if (!ok) {
+            m_failure = sqlite3_extended_errcode(m_db);
+            *error = errorText(m_db);
+            rollback();
+            return false;
+        }
+        written.append({*id, sample});
+    }
+    if (!exec("COMMIT", error)) {
+        rollback();
+        return false;
+    }
+    for (const auto &[id, sample] : std::as_const(written))
+        m_last.insert(id, sample);
+    return true;
+}
+
+std::optional<qint64> HistoryStore::limitId(const QString &providerId, const UsageLimit &limit, QString *error)
+{
+    const QString key = providerId + u'\n' + limit.name;
+    if (const auto found = m_limitIds.constFind(key); found != m_limitIds.cend()) {
+        // The kind and the length may become known later; what is known stays.
+        Statement update(m_db, "UPDATE limits SET kind = ?2, window_seconds = ?3 WHERE id = ?1"
+                               " AND ?2 != 'other' AND ?3 IS NOT NULL AND (kind != ?2 OR window_seconds IS NOT ?3)");
+        if (update.bind(1, *found).bind(2, kindWord(limit.kind)).bind(3, limit.windowSeconds).run())
+            return *found;
+        m_failure = sqlite3_extended_errcode(m_db);
+        *error = errorText(m_db);
+        return std::nullopt;
+    }
+    Statement insert(m_db, "INSERT INTO limits(provider, name, kind, window_seconds) VALUES(?1, ?2, ?3, ?4)");
+    if (!insert.bind(1, providerId).bind(2, limit.name).bind(3, kindWord(limit.kind)).bind(4, limit.windowSeconds).run()) {
+        m_failure = sqlite3_extended_errcode(m_db);
+        *error = errorText(m_db);
+        return std::nullopt;
+    }
+    const qint64 id = sqlite3_last_insert_rowid(m_db);
+    // Inserted inside the caller's transaction: rollback() forgets it again.
+    m_limitIds.insert(key, id);
+    return id;
+}
+
+QList<HistorySample> HistoryStore::samples(const HistoryQuery &query) const
+{
+    QList<HistorySample> result;
+    if (!m_db)
+        return result;
+    Statement limits(m_db, "SELECT id, provider, name, kind, window_seconds FROM limits ORDER BY provider, id");
+    struct Limit
+    {
+        qint64 id;
+        HistorySample shape;
+    };
+    QList<Limit> wanted;
+    while (limits.step() == SQLITE_ROW) {
+        Limit limit{limits.integer(0), {}};
+        limit.shape.provider = limits.text(1);
+        limit.shape.limit = limits.text(2);
+        const QString kind = limits.text(3);
+        limit.shape.kind = kindFromWord(kind);
+        limit.shape.windowSeconds = limits.optionalInteger(4);
+        if (!query.provider.isEmpty() && limit.shape.provider.compare(query.provider, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!query.limit.isEmpty() && limit.shape.limit.compare(query.limit, Qt::CaseInsensitive) != 0
+            && kind.compare(query.limit, Qt::CaseInsensitive) != 0)
+            continue;
+        wanted.append(limit);
+    }
+    const qint64 since = query.since ? query.since->toSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+    for (const Limit &limit : std::as_const(wanted)) {
+        Statement rows(m_db, "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
+                             " WHERE limit_id = ?1 AND seen_until >= ?2 ORDER BY taken_at");
+        rows.bind(1, limit.id).bind(2, since);
+        while (rows.step() == SQLITE_ROW) {
+            HistorySample sample = limit.shape;
+            sample.time = QDateTime::fromSecsSinceEpoch(rows.integer(0), Qt::UTC);
+            sample.until = QDateTime::fromSecsSinceEpoch(rows.integer(1), Qt::UTC);
+            sample.utilization = rows.optionalReal(2).value_or(std::nan(""));
+            if (const auto reset = rows.optionalInteger(3))
+                sample.resetTime = QDateTime::fromSecsSinceEpoch(*reset, Qt::UTC);
+            result.append(sample);
+        }
+    }
+    return result;
+}
+
+void HistoryStore::prune(const QDateTime &now)
+{
+    if (!m_writable || !m_db)
+        return;
+    m_lastPrune = now.toSecsSinceEpoch();
+    const qint64 cutoff = m_lastPrune - std::chrono::seconds(m_options.retention).count();
+    Statement(m_db, "DELETE FROM samples WHERE seen_until < ?1").bind(1, cutoff).run();
+    // Freed pages are reused, so the file stops growing at about the bound.
+    for (int round = 0; round < 20; ++round) {
+        Statement pages(m_db, "SELECT (SELECT page_count FROM pragma_page_count) - (SELECT freelist_count FROM "
+                              "pragma_freelist_count), (SELECT page_size FROM pragma_page_size),"
+                              " (SELECT count(*) FROM samples)");
+        if (pages.step() != SQLITE_ROW || pages.integer(0) * pages.integer(1) <= m_options.maxBytes
+            || pages.integer(2) == 0)
+            break;
+        Statement(m_db, "DELETE FROM samples WHERE taken_at <= (SELECT taken_at FROM samples ORDER BY taken_at"
+                        " LIMIT 1 OFFSET ?1)")
+            .bind(1, pages.integer(2) / 10)
+            .run();
+    }
+    Statement(m_db, "DELETE FROM limits WHERE id NOT IN (SELECT DISTINCT limit_id FROM samples)").run();
+    QString error;
+    loadLast(&error);
+}
+
+void HistoryStore::rollback()
+{
+    const int failure = m_failure;
+    exec("ROLLBACK", nullptr);
+    QString ignored;
+    loadLast(&ignored); // ids of limits inserted by the failed check are gone
+    m_failure = failure;
+}
+
+void HistoryStore::close()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+bool HistoryStore::setAsideAndReopen(const QString &reason, QString *notice)
+{
+    close();
+    const QString aside = m_path + u".unreadable-"_s
+        + QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss"_s);
+    // The write-ahead log belongs to the old file; the index is rebuilt.
+    const bool moved = QFile::rename(m_path, aside) || !QFile::exists(m_path);
+    if (QFile::exists(m_path + u"-wal"_s))
+        QFile::rename(m_path + u"-wal"_s, aside + u"-wal"_s);
+    QFile::remove(m_path + u"-shm"_s);
+    if (!moved) {
+        *notice = u"Quotix cannot use its usage history in %1 (%2) and cannot move it aside; no history is recorded."_s
+                      .arg(m_path, reason);
+        return false;
+    }
+    QString error;
+    if (!open(&error)) {
+        close();
+        *notice = u"Quotix cannot create its usage history in %1 (%2); no history is recorded."_s.arg(m_path, error);
+        return false;
+    }
+    *notice = u"Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started."_s
+                  .arg(reason, aside);
+    return true;
+}
+
+bool HistoryStore::exec(const char *sql, QString *error)
+{
+    char *message = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    m_failure = sqlite3_extended_errcode(m_db);
+    if (error)
+        *error = message ? QString::fromUtf8(message) : errorText(m_db);
+    sqlite3_free(message);
+    return false;
+}

@@ -1,0 +1,204 @@
+// quotix history: the period it reads, the CSV, JSON and sparkline forms, and
+// black-box runs of the built program over a history file written here.
+#include "cli/HistoryCommand.h"
+#include "history/HistoryStore.h"
+#include "presentation/HistoryFormat.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Now = QDateTime(QDate(2026, 3, 9), QTime(12, 0), Qt::UTC);
+
+HistorySample sample(const QString &limit, double used, const QDateTime &time, const QDateTime &until)
+{
+    HistorySample s;
+    s.provider = u"claude"_s;
+    s.limit = limit;
+    s.kind = LimitKind::Weekly;
+    s.windowSeconds = 604800;
+    s.utilization = used;
+    s.resetTime = Now.addDays(2);
+    s.time = time;
+    s.until = until;
+    return s;
+}
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void thePeriodIsReadLikeThis_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected"); // invalid: refused
+        QTest::newRow("days") << u"7d"_s << Now.addDays(-7);
+        QTest::newRow("hours") << u"36h"_s << Now.addSecs(-36 * 3600);
+        QTest::newRow("minutes") << u"90m"_s << Now.addSecs(-90 * 60);
+        QTest::newRow("weeks") << u"2w"_s << Now.addDays(-14);
+        QTest::newRow("a date") << u"2026-03-01"_s << QDate(2026, 3, 1).startOfDay();
+        QTest::newRow("a moment") << u"2026-03-01T08:30:00Z"_s << QDateTime(QDate(2026, 3, 1), QTime(8, 30), Qt::UTC);
+        QTest::newRow("no unit") << u"7"_s << QDateTime();
+        QTest::newRow("unknown unit") << u"7y"_s << QDateTime();
+        QTest::newRow("no number") << u"d"_s << QDateTime();
+        QTest::newRow("negative") << u"-1d"_s << QDateTime();
+        QTest::newRow("absurdly far") << u"99999999999w"_s << QDateTime();
+        QTest::newRow("empty") << QString() << QDateTime();
+    }
+    void thePeriodIsReadLikeThis()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        const std::optional<QDateTime> since = parseSince(text, Now);
+        QCOMPARE(since.has_value(), expected.isValid());
+        if (since)
+            QCOMPARE(*since, expected);
+    }
+
+    void csvFollowsRfc4180()
+    {
+        HistorySample odd = sample(u"Opus, \"max\"\nplan"_s, std::nan(""), Now.addSecs(-600), Now);
+        odd.windowSeconds.reset();
+        odd.resetTime.reset();
+        const QByteArray csv
+            = historyCsv({sample(u"Weekly"_s, 12.5, Now.addSecs(-3600), Now.addSecs(-1800)), odd});
+        QCOMPARE(csv,
+                 "time,until,provider,limit,kind,window_seconds,used_percent,resets_at\r\n"
+                 "2026-03-09T11:00:00.000Z,2026-03-09T11:30:00.000Z,claude,Weekly,weekly,604800,12.5,"
+                 "2026-03-11T12:00:00.000Z\r\n"
+                 "2026-03-09T11:50:00.000Z,2026-03-09T12:00:00.000Z,claude,\"Opus, \"\"max\"\"\nplan\",weekly,,,\r\n"_ba);
+        QCOMPARE(historyCsv({}), "time,until,provider,limit,kind,window_seconds,used_percent,resets_at\r\n"_ba);
+    }
+
+    void jsonIsOneObjectPerLine()
+    {
+        HistorySample odd = sample(u"Weekly"_s, std::nan(""), Now.addSecs(-600), Now);
+        odd.resetTime.reset();
+        const QList<QByteArray> lines = historyJsonLines({sample(u"Weekly"_s, 40, Now.addSecs(-1200), Now), odd})
+                                            .split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[2].isEmpty());
+        const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+        QCOMPARE(first.value(u"utilization"_s).toDouble(), 40.0);
+        QCOMPARE(first.value(u"time"_s).toString(), u"2026-03-09T11:40:00.000Z"_s);
+        QCOMPARE(first.value(u"windowSeconds"_s).toInteger(), 604800);
+        const QJsonObject second = QJsonDocument::fromJson(lines[1]).object();
+        QVERIFY(second.value(u"utilization"_s).isNull());
+        QVERIFY(second.value(u"resetTime"_s).isNull());
+    }
+
+    void sparklinesShowPeaksAndGaps()
+    {
+        QCOMPARE(sparkline({0.0, 50.0, 100.0, 150.0, -5.0, std::nullopt}), u"▁▅██▁ "_s);
+        const QDateTime from = Now.addSecs(-4 * 3600);
+        // Four one-hour columns: the first empty, a peak inside the second,
+        // the last two covered by one long sample.
+        const QList<HistorySample> samples{sample(u"W"_s, 20, from.addSecs(3600), from.addSecs(3700)),
+                                           sample(u"W"_s, 80, from.addSecs(4000), from.addSecs(4100)),
+                                           sample(u"W"_s, 30, from.addSecs(7200), Now)};
+        const QList<std::optional<double>> columns = historyColumns(samples, from, Now, 4);
+        QCOMPARE(columns, (QList<std::optional<double>>{std::nullopt, 80.0, 30.0, 30.0}));
+        const QString text = historyText(samples, from, Now, 4);
+        QCOMPARE(text, u"Claude  W  │ ▇▃▃│  last 30%, peak 80%\n"_s);
+        QCOMPARE(historyText({}, from, Now), u"No usage recorded in this period.\n"_s);
+    }
+
+    void theCommandReadsWhatTheTrayWrote()
+    {
+        QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, home.path());
+        environment.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
+        auto run = [&environment](const QStringList &arguments) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"history"_s} + arguments);
+            process.waitForFinished(30000);
+            return std::tuple{process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        };
+
+        const auto [missingCode, missingOut, missingErr] = run({});
+        QCOMPARE(missingCode, 1);
+        QVERIFY(missingErr.contains("No usage history has been recorded yet"));
+
+        {
+            qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
+            QString notice;
+            auto store = HistoryStore::openForWriting(HistoryStore::defaultPath(), &notice);
+            QVERIFY(store);
+            QVERIFY(store->defaultPath().startsWith(home.filePath(u"data/Quotix/"_s)));
+            const QDateTime now = QDateTime::currentDateTimeUtc();
+            for (int i = 0; i < 10; ++i) {
+                const QDateTime at = now.addSecs((i - 10) * 3600);
+                QVERIFY(store->record(
+                    u"claude"_s, {UsageLimit{u"Current session"_s, i * 10.0, at.addSecs(1800), LimitKind::Session, 18000},
+                                  UsageLimit{u"Current week"_s, 50.0, now.addDays(3), LimitKind::Weekly, 604800}},
+                    at));
+                QVERIFY(store->record(u"codex"_s, {UsageLimit{u"5h limit"_s, 5.0, {}, LimitKind::Session, 18000}}, at));
+            }
+            // Older than the default period.
+            QVERIFY(store->record(u"codex"_s, {UsageLimit{u"5h limit"_s, 1.0}}, now.addDays(-9)));
+        }
+
+        const auto [csvCode, csv, csvErr] = run({u"--csv"_s});
+        QCOMPARE(csvCode, 0);
+        QList<QByteArray> rows = csv.split('\n');
+        // Header, then 10 samples per limit: even the unchanged weekly one,
+        // since checks an hour apart are further apart than the merging gap.
+        QCOMPARE(rows.size() - 1, 1 + 10 + 10 + 10);
+        QVERIFY(rows[1].contains(",claude,Current session,session,18000,0,"));
+
+        const auto [jsonCode, json, jsonErr] = run({u"--json"_s, u"--provider"_s, u"Codex"_s, u"--since"_s, u"30d"_s});
+        QCOMPARE(jsonCode, 0);
+        QCOMPARE(json.count('\n'), 11);
+        QCOMPARE(QJsonDocument::fromJson(json.split('\n').constFirst()).object().value(u"utilization"_s).toDouble(), 1.0);
+
+        const auto [textCode, text, textErr] = run({u"--limit"_s, u"session"_s});
+        QCOMPARE(textCode, 0);
+        const QStringList lines = QString::fromUtf8(text).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith(u"Claude  Current session  │"_s) && lines[0].endsWith(u"last 90%, peak 90%"_s),
+                 text.constData());
+        QVERIFY(lines[1].startsWith(u"Codex   5h limit         │"_s));
+
+        const QList<std::pair<QStringList, QByteArray>> wrongUses{
+            {{u"--since"_s, u"soon"_s}, "--since takes a period"},
+            {{u"--provider"_s, u"gemini"_s}, "--provider takes claude or codex, not \"gemini\""},
+            {{u"--json"_s, u"--csv"_s}, "--json and --csv exclude each other"},
+            {{u"--limit"_s, u" "_s}, "--limit needs a name"},
+            {{u"--since"_s, u"2999-01-01"_s}, "lies in the future"},
+            {{u"extra"_s}, "unexpected argument \"extra\""},
+        };
+        for (const auto &[arguments, reason] : wrongUses) {
+            const auto [code, out, err] = run(arguments);
+            QCOMPARE(code, 2);
+            QVERIFY2(err.contains(reason), err.constData());
+            QVERIFY(out.isEmpty());
+        }
+    }
+
+    // The one-shot commands start quickly because they leave the GUI libraries out.
+    void theCommandLoadsNoGuiLibrary()
+    {
+        QProcess ldd;
+        ldd.start(u"ldd"_s, {QStringLiteral(QUOTIX_STATUS_EXECUTABLE)});
+        QVERIFY(ldd.waitForFinished());
+        const QByteArray libraries = ldd.readAllStandardOutput();
+        QVERIFY(libraries.contains("libsqlite3"));
+        QVERIFY2(!libraries.contains("libQt6Gui") && !libraries.contains("libQt6Widgets"), libraries.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistory)
+#include "test_history.moc"

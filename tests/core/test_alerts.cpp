@@ -1,0 +1,153 @@
+// The alerts a user chooses: thresholds per provider from the settings, the
+// alert when a window that reached the top resets, the run-out alert once per
+// window, each one switchable, all of one check shown as one.
+#include "core/AlertRules.h"
+#include "core/UsageManager.h"
+#include "support/ScriptedProvider.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+ProviderUsageResponse weekly(double used, const QDateTime &reset)
+{
+    return ProviderUsageResponse{{UsageLimit{u"Weekly"_s, used, reset, LimitKind::Weekly, 604800}}};
+}
+
+} // namespace
+
+class TestAlerts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void thresholdsFromTheSettings_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QList<int>>("expected");
+        const QList<int> defaults{80, 90};
+        QTest::newRow("missing") << QVariant() << defaults;
+        QTest::newRow("one") << QVariant(u"75"_s) << QList<int>{75};
+        QTest::newRow("a list, unordered, repeated") << QVariant(QStringList{u" 95"_s, u"60"_s, u"95"_s})
+                                                      << QList<int>{60, 95};
+        QTest::newRow("text with commas") << QVariant(u"50,70, 90"_s) << QList<int>{50, 70, 90};
+        QTest::newRow("zero") << QVariant(u"0, 50"_s) << defaults;
+        QTest::newRow("above 100") << QVariant(u"150"_s) << defaults;
+        QTest::newRow("a word") << QVariant(u"80, ninety"_s) << defaults;
+        QTest::newRow("empty") << QVariant(QString()) << defaults;
+    }
+    void thresholdsFromTheSettings()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QList<int>, expected);
+        QCOMPARE(thresholdsFromSetting(stored), expected);
+    }
+
+    void rulesArePerProviderAndSwitchable()
+    {
+        QTemporaryDir dir;
+        // As a user writes it by hand.
+        QFile file(dir.filePath(u"Quotix.conf"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[alerts]\nclaude\\thresholds=75, 50\nclaude\\resetAlerts=false\ncodex\\runOutAlerts=off\n");
+        file.close();
+        QSettings settings(file.fileName(), QSettings::IniFormat);
+        const AlertRules claude = alertRulesFromSettings(settings, u"claude"_s);
+        QCOMPARE(claude.thresholds, (QList<int>{50, 75}));
+        QVERIFY(claude.thresholdAlerts && !claude.resetAlerts && claude.runOutAlerts);
+        const AlertRules codex = alertRulesFromSettings(settings, u"codex"_s);
+        QCOMPARE(codex.thresholds, (QList<int>{80, 90}));
+        QVERIFY(codex.thresholdAlerts && codex.resetAlerts && !codex.runOutAlerts);
+    }
+
+    // Each chosen alert fires once; switched off, none does.
+    void chosenAlertsFireOnceEach_data()
+    {
+        QTest::addColumn<bool>("switchedOn");
+        QTest::newRow("on") << true;
+        QTest::newRow("off") << false;
+    }
+    void chosenAlertsFireOnceEach()
+    {
+        QFETCH(bool, switchedOn);
+        auto claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        RecordingNotifications notifications;
+        UsageManager manager({claude}, &notifications, UsageManager::Timing{1h, 20ms});
+        manager.setAlertRules(u"claude"_s, AlertRules{{50}, switchedOn, switchedOn, switchedOn});
+        // Stands in for the pace: "runs out" from 60 % on.
+        manager.setRunOutProjection([](const QString &, const UsageLimit &limit, const QDateTime &) {
+            return limit.utilization >= 60 ? std::optional(u"At this pace: runs out in 1h 0m"_s) : std::nullopt;
+        });
+
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QDateTime firstReset = now.addSecs(3600);
+        const QDateTime nextReset = now.addDays(8);
+        claude->script({{weekly(55, firstReset)},
+                        {weekly(65, firstReset.addSecs(2))}, // a reset that wanders is the same window
+                        {weekly(70, firstReset)},
+                        {weekly(3, nextReset)},
+                        {weekly(4, nextReset)}});
+        using Sent = QList<std::pair<QString, QString>>;
+        const QString title = u"Claude Usage Alert"_s;
+        const QList<Sent> expected{{{title, u"Usage is at 55%"_s}},
+                                   {{title, u"Weekly: At this pace: runs out in 1h 0m"_s}},
+                                   {},
+                                   {{title, u"Claude weekly limit has reset"_s}},
+                                   {}};
+        for (const Sent &sent : expected) {
+            notifications.sent.clear();
+            QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+            manager.refresh();
+            QVERIFY(finished.wait(5000));
+            QCOMPARE(notifications.sent, switchedOn ? sent : Sent{});
+        }
+    }
+
+    void oneCheckShowsAsOneNotification()
+    {
+        auto claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        RecordingNotifications notifications;
+        UsageManager manager({claude}, &notifications, UsageManager::Timing{1h, 20ms});
+        manager.setRunOutProjection([](const QString &, const UsageLimit &, const QDateTime &) {
+            return std::optional(u"runs out"_s);
+        });
+        claude->script({{weekly(95, QDateTime::currentDateTimeUtc().addSecs(600))}});
+        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+        manager.refresh();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(notifications.sent.size(), 3); // 80, 90 and the run-out
+        QCOMPARE(notifications.replacing, (QList<bool>{false, true, true}));
+    }
+
+    void aWindowEndsWhenItsResetPassesOrMovesOn()
+    {
+        const QDateTime now(QDate(2026, 3, 2), QTime(12, 0), Qt::UTC);
+        const UsageLimit at95{u"Session"_s, 95, now.addSecs(3600), LimitKind::Session, 18000};
+        LimitAlertCheck check = checkLimitAlerts(std::nullopt, at95, now, 90, false);
+        QVERIFY(check.state.reachedTop && !check.hasReset);
+        // The reset time passed and the service reports no new window yet.
+        const UsageLimit idle{u"Session"_s, 0, std::nullopt, LimitKind::Session, 18000};
+        QVERIFY(checkLimitAlerts(check.state, idle, now.addSecs(3599), 90, false).hasReset == false);
+        const LimitAlertCheck after = checkLimitAlerts(check.state, idle, now.addSecs(3600), 90, false);
+        QVERIFY(after.hasReset);
+        QVERIFY(!after.state.reachedTop && !after.state.resetTime);
+        // Below the highest threshold a reset goes unannounced.
+        UsageLimit at85 = at95;
+        at85.utilization = 85;
+        const LimitAlertCheck low = checkLimitAlerts(std::nullopt, at85, now, 90, false);
+        UsageLimit moved = at85;
+        moved.resetTime = now.addSecs(5 * 3600);
+        QVERIFY(!checkLimitAlerts(low.state, moved, now.addSecs(60), 90, false).hasReset);
+        QCOMPARE(resetAlertBody(u"Codex"_s, UsageLimit{u"Code review"_s, 0}), u"Codex Code review limit has reset"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlerts)
+#include "test_alerts.moc"

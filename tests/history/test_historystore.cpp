@@ -1,0 +1,327 @@
+// The history file: what a check leaves behind, how equal checks share a
+// sample, what readers see, what happens to damaged or foreign files, the
+// bounds, and a writer killed in the middle of its work.
+#include "history/HistoryStore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Start = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+
+UsageLimit limit(const QString &name, double used, std::optional<QDateTime> reset = std::nullopt,
+                 LimitKind kind = LimitKind::Other, std::optional<qint64> window = std::nullopt)
+{
+    return UsageLimit{name, used, reset, kind, window};
+}
+
+QList<UsageLimit> twoLimits(double session, double weekly, const QDateTime &now)
+{
+    return {limit(u"Session (5h)"_s, session, now.addSecs(3600), LimitKind::Session, 5 * 3600),
+            limit(u"Weekly"_s, weekly, Start.addDays(7), LimitKind::Weekly, 7 * 86400)};
+}
+
+QString rawQuery(const QString &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *stmt = nullptr;
+    QString value;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return value;
+}
+
+// The child of diesMidWrite: writes one check after another, each with new
+// figures, and says on stdout which check is in the file.
+int writeForever(const char *path)
+{
+    QString notice;
+    auto store = HistoryStore::openForWriting(QString::fromLocal8Bit(path), &notice);
+    if (!store)
+        return 3;
+    for (int check = 1;; ++check) {
+        if (!store->record(u"claude"_s, twoLimits(check % 100 + 0.5, check * 0.01, Start), Start.addSecs(check * 120)))
+            return 4;
+        std::printf("%d\n", check);
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+class TestHistoryStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void checksBecomeSamples()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"data/Quotix/history.sqlite"_s);
+        QString notice;
+        auto store = HistoryStore::openForWriting(path, &notice);
+        QVERIFY(store);
+        QVERIFY(notice.isEmpty());
+
+        const QDateTime reset = Start.addSecs(3600);
+        auto at = [](int minutes) { return Start.addSecs(minutes * 60); };
+        QVERIFY(store->record(u"claude"_s, twoLimits(10, 40, Start), at(0)));
+        // Same figures, a reset that wandered by a second: one sample, seen longer.
+        QVERIFY(store->record(u"claude"_s, {limit(u"Session (5h)"_s, 10, reset.addSecs(1), LimitKind::Session, 18000)},
+                              at(2)));
+        QVERIFY(store->record(u"claude"_s, twoLimits(12.5, 40, Start), at(4)));
+        // A gap longer than a few checks starts a new sample although nothing changed.
+        QVERIFY(store->record(u"claude"_s, twoLimits(12.5, 40, Start), at(60)));
+        QVERIFY(store->record(u"codex"_s, {limit(u"5h"_s, std::nan(""))}, at(60)));
+
+        const QList<HistorySample> all = store->samples();
+        QCOMPARE(all.size(), 6);
+        QCOMPARE(all[0].provider, u"claude"_s);
+        QCOMPARE(all[0].limit, u"Session (5h)"_s);
+        QCOMPARE(all[0].kind, LimitKind::Session);
+        QCOMPARE(all[0].windowSeconds, std::optional<qint64>(18000));
+        QCOMPARE(all[0].utilization, 10.0);
+        QCOMPARE(all[0].time, at(0));
+        QCOMPARE(all[0].until, at(2));
+        QCOMPARE(all[0].resetTime, std::optional<QDateTime>(reset));
+        QCOMPARE(all[1].utilization, 12.5);
+        QCOMPARE(all[1].until, at(4));
+        QCOMPARE(all[2].time, at(60));
+        // The weekly limit was missing from one check: its sample goes on regardless.
+        QCOMPARE(all[3].limit, u"Weekly"_s);
+        QCOMPARE(all[3].until, at(4));
+        QVERIFY(std::isnan(all[5].utilization));
+        QCOMPARE(all[5].resetTime, std::nullopt);
+
+        // A reader sees the same, filtered.
+        QString error;
+        auto reader = HistoryStore::openForReading(path, &error);
+        QVERIFY2(reader, qPrintable(error));
+        QCOMPARE(reader->samples({std::nullopt, u"CLAUDE"_s, u"weekly"_s}).size(), 2);
+        QCOMPARE(reader->samples({std::nullopt, {}, u"session (5H)"_s}).size(), 3);
+        QCOMPARE(reader->samples({at(30), u"claude"_s, {}}).size(), 2);
+        QCOMPARE(reader->samples({std::nullopt, u"gemini"_s, {}}).size(), 0);
+
+        QCOMPARE(rawQuery(path, "PRAGMA journal_mode"), u"wal"_s);
+        QCOMPARE(QFile::permissions(path) & 0x0077, QFileDevice::Permissions{}); // nobody else's
+        QCOMPARE(rawQuery(path, "PRAGMA user_version"), QString::number(HistoryStore::SchemaVersion));
+    }
+
+    void readersNeedAFileAndNeverChangeIt()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"history.sqlite"_s);
+        QString error;
+        QVERIFY(!HistoryStore::openForReading(path, &error));
+        QVERIFY2(error.contains(u"No usage history has been recorded yet"_s), qPrintable(error));
+        QVERIFY(!QFile::exists(path));
+
+        QFile garbage(path);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, 'x'));
+        garbage.close();
+        QVERIFY(!HistoryStore::openForReading(path, &error));
+        QVERIFY2(error.startsWith(u"Cannot read the usage history in "_s), qPrintable(error));
+        QVERIFY(QFile::exists(path)); // only the writer moves files
+    }
+
+    void aReaderDoesNotHoldUpTheWriter()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"history.sqlite"_s);
+        QString notice;
+        auto store = HistoryStore::openForWriting(path, &notice);
+        QVERIFY(store->record(u"claude"_s, twoLimits(1, 1, Start), Start));
+
+        sqlite3 *reader = nullptr;
+        QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &reader, SQLITE_OPEN_READONLY, nullptr),
+                 SQLITE_OK);
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(reader, "SELECT count(*) FROM samples", -1, &stmt, nullptr);
+        QCOMPARE(sqlite3_exec(reader, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(stmt), SQLITE_ROW); // a read transaction is open now
+
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY(store->record(u"claude"_s, twoLimits(i + 1, i + 1, Start), Start.addSecs(i * 120)));
+        QVERIFY(timer.elapsed() < 1000); // no busy wait on the reader
+        QCOMPARE(sqlite3_column_int(stmt, 0), 2); // and the reader kept its snapshot
+        sqlite3_finalize(stmt);
+        sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(reader);
+        QCOMPARE(store->samples().size(), 42);
+    }
+
+    void unusableFilesAreSetAside_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("not a database") << u"garbage"_s;
+        QTest::newRow("pages overwritten") << u"pages"_s;
+        QTest::newRow("cut short") << u"truncated"_s;
+    }
+    void unusableFilesAreSetAside()
+    {
+        QFETCH(QString, damage);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"history.sqlite"_s);
+        {
+            QString notice;
+            auto store = HistoryStore::openForWriting(path, &notice);
+            for (int i = 0; i < 3000; ++i)
+                store->record(u"claude"_s, twoLimits(i % 97, i % 89, Start), Start.addSecs(i * 120));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (damage == "garbage"_L1) {
+            file.resize(0);
+            file.write(QByteArray(3000, '\x5a'));
+        } else if (damage == "pages"_L1) {
+            file.seek(file.size() / 2);
+            file.write(QByteArray(12000, '\x5a'));
+        } else {
+            file.resize(file.size() / 3);
+        }
+        file.close();
+        const QByteArray damaged = [&] {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+
+        QString notice;
+        auto store = HistoryStore::openForWriting(path, &notice);
+        QVERIFY(store);
+        QVERIFY2(notice.startsWith(u"Quotix could not read its usage history ("_s), qPrintable(notice));
+        const QStringList aside = QDir(dir.path()).entryList({u"history.sqlite.unreadable-*"_s}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(notice.contains(dir.filePath(aside.constFirst())));
+        QFile kept(dir.filePath(aside.constFirst()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), damaged); // moved, not repaired or deleted
+        // And the new file works.
+        QVERIFY(store->record(u"claude"_s, twoLimits(5, 5, Start), Start));
+        QCOMPARE(store->samples().size(), 2);
+    }
+
+    void aNewerSchemaIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"history.sqlite"_s);
+        {
+            QString notice;
+            auto store = HistoryStore::openForWriting(path, &notice);
+            QVERIFY(store->record(u"claude"_s, twoLimits(5, 5, Start), Start));
+        }
+        sqlite3 *db = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        sqlite3_exec(db, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+
+        QString notice;
+        QVERIFY(!HistoryStore::openForWriting(path, &notice));
+        QVERIFY2(notice.contains(u"written by a newer Quotix"_s), qPrintable(notice));
+        QCOMPARE(rawQuery(path, "SELECT count(*) FROM samples"), u"2"_s);
+        QCOMPARE(QDir(dir.path()).entryList({u"*.unreadable-*"_s}).size(), 0);
+    }
+
+    void oldAndExcessSamplesGo()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"history.sqlite"_s);
+        QString notice;
+        HistoryStore::Options options;
+        options.maxBytes = 256 * 1024;
+        options.pruneEvery = std::chrono::hours(24 * 365 * 10); // only when asked
+        auto store = HistoryStore::openForWriting(path, options, &notice);
+        QVERIFY(store->record(u"codex"_s, {limit(u"old"_s, 1)}, Start.addDays(-100)));
+        for (int i = 0; i < 20000; ++i)
+            QVERIFY(store->record(u"claude"_s, twoLimits(i % 100, (i * 7) % 100, Start), Start.addSecs(i * 120)));
+        const QDateTime now = Start.addSecs(20000 * 120);
+        store->prune(now);
+
+        const QList<HistorySample> left = store->samples();
+        QVERIFY(!left.isEmpty());
+        QVERIFY(std::none_of(left.cbegin(), left.cend(), [](const auto &s) { return s.limit == "old"_L1; }));
+        QVERIFY(left.size() < 40000);
+        // The newest are kept.
+        QCOMPARE(left.constLast().until, now.addSecs(-120));
+        const qint64 live = rawQuery(path, "SELECT (SELECT page_count FROM pragma_page_count) - (SELECT freelist_count"
+                                           " FROM pragma_freelist_count)")
+                                .toLongLong()
+            * 4096;
+        QVERIFY2(live <= options.maxBytes, qPrintable(QString::number(live)));
+        // The writer carries on where it left off.
+        QVERIFY(store->record(u"claude"_s, twoLimits(99, 99, Start), now));
+        QCOMPARE(store->samples().constLast().until, now);
+    }
+
+    // A writer killed at any moment loses at most the check it was writing,
+    // and the file stays whole.
+    void diesMidWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"history.sqlite"_s);
+        int expectedChecks = 0;
+        for (const int stopAfter : {150, 300, 450, 600, 750, 900}) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {u"--write-forever"_s, path});
+            QVERIFY(child.waitForStarted());
+            QByteArray output;
+            auto lastReported = [&output] {
+                const qsizetype end = output.lastIndexOf('\n');
+                return end < 0 ? 0 : output.left(end).split('\n').constLast().toInt();
+            };
+            while (lastReported() < stopAfter && child.state() == QProcess::Running) {
+                child.waitForReadyRead(5000);
+                output += child.readAllStandardOutput();
+            }
+            ::kill(child.processId(), SIGKILL);
+            child.waitForFinished();
+            QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+            output += child.readAllStandardOutput(); // what it wrote before it died
+
+            QString notice;
+            auto store = HistoryStore::openForWriting(path, &notice);
+            QVERIFY2(store && notice.isEmpty(), qPrintable(notice)); // passes the integrity check
+            const QList<HistorySample> samples = store->samples({std::nullopt, {}, u"session"_s});
+            // A check is in the file whole or not at all.
+            QCOMPARE(store->samples({std::nullopt, {}, u"weekly"_s}).size(), samples.size());
+            // Each child starts again at check 1, replacing the same moments.
+            const int checks = int(samples.size());
+            expectedChecks = std::max(expectedChecks, lastReported());
+            QVERIFY2(checks >= expectedChecks && checks <= expectedChecks + 1,
+                     qPrintable(u"%1 checks in the file, %2 reported"_s.arg(checks).arg(lastReported())));
+            expectedChecks = checks;
+            QCOMPARE(rawQuery(path, "PRAGMA integrity_check"), u"ok"_s);
+        }
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--write-forever") == 0)
+        return writeForever(argv[2]);
+    QCoreApplication app(argc, argv);
+    TestHistoryStore test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_historystore.moc"

@@ -1,0 +1,86 @@
+// The projection from recorded histories whose answers are known.
+#include "presentation/RecentPace.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 3, 4), QTime(12, 0), Qt::UTC);
+const QDateTime Reset = Now.addDays(3);
+
+// Readings every ten minutes over the last `minutes`, climbing `perHour`
+// percent an hour to `used` now; each one a sample of its own.
+QList<HistorySample> climb(int minutes, double perHour, double used, const QDateTime &reset = Reset)
+{
+    QList<HistorySample> history;
+    for (int ago = minutes; ago >= 0; ago -= 10) {
+        HistorySample sample;
+        sample.limit = u"Weekly"_s;
+        sample.utilization = used - perHour * ago / 60.0;
+        sample.resetTime = reset;
+        sample.time = Now.addSecs(-ago * 60);
+        sample.until = sample.time;
+        history.append(sample);
+    }
+    return history;
+}
+
+} // namespace
+
+class TestRecentPace : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void projectionsFromRecordedHistories_data()
+    {
+        QTest::addColumn<double>("used");
+        QTest::addColumn<QList<HistorySample>>("history");
+        QTest::addColumn<QString>("expected"); // empty: does not run out before the reset
+
+        // Three hours at 5 %/h: the last two count, 45 % left takes 9 hours.
+        QTest::newRow("steady climb") << 55.0 << climb(180, 5, 55) << u"At the last 2 hours' rate: runs out in 9h 0m"_s;
+        // Forty minutes at 30 %/h: 40 % left takes 1h 20m.
+        QTest::newRow("a short burst") << 60.0 << climb(40, 30, 60) << u"At the last hour's rate: runs out in 1h 20m"_s;
+        // Ten minutes is too little: four days of the week gone with 60 %
+        // used, the average since the start gives 40 % more in 2d 16h.
+        QTest::newRow("thin history falls back") << 60.0 << climb(10, 30, 60)
+                                                 << u"At this pace: runs out in 2d 16h"_s;
+        QTest::newRow("no history falls back") << 60.0 << QList<HistorySample>{} << u"At this pace: runs out in 2d 16h"_s;
+        // Ahead of the week's pace, but nothing used lately: no run-out.
+        QTest::newRow("flat lately") << 60.0 << climb(120, 0, 60) << QString();
+        // A previous window's readings say nothing about this one.
+        QTest::newRow("another window") << 60.0 << climb(120, 30, 60, Reset.addDays(-7))
+                                        << u"At this pace: runs out in 2d 16h"_s;
+        // 0.5 %/h with 40 % left takes 80 hours: past the reset three days out.
+        QTest::newRow("after the reset") << 60.0 << climb(120, 0.5, 60) << QString();
+        QTest::newRow("used up") << 100.0 << climb(120, 10, 100) << QString();
+    }
+    void projectionsFromRecordedHistories()
+    {
+        QFETCH(double, used);
+        QFETCH(QList<HistorySample>, history);
+        QFETCH(QString, expected);
+        const UsageLimit limit{u"Weekly"_s, used, Reset, LimitKind::Weekly, 7 * 86400};
+        const std::optional<PaceProjection> projection = recentProjection(limit, history, Now);
+        QCOMPARE(projection ? paceProjectionText(*projection, Now) : QString(), expected);
+    }
+
+    // One long sample (the same figures for hours) reads as flat, not as a climb.
+    void aLongSampleIsFlat()
+    {
+        HistorySample sample;
+        sample.limit = u"Weekly"_s;
+        sample.utilization = 60;
+        sample.resetTime = Reset;
+        sample.time = Now.addSecs(-5 * 3600);
+        sample.until = Now;
+        const UsageLimit limit{u"Weekly"_s, 60, Reset, LimitKind::Weekly, 7 * 86400};
+        QVERIFY(!recentProjection(limit, {sample}, Now));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecentPace)
+#include "test_recentpace.moc"
