@@ -5,6 +5,7 @@
 #include "core/ThresholdAlerts.h"
 #include "core/UsageManager.h"
 #include "core/UtcZone.h"
+#include "presentation/LimitRows.h"
 #include "presentation/TimeFormat.h"
 
 #include <QByteArray>
@@ -51,6 +52,8 @@ inline void checkAsShown(const FetchResult &result)
             FUZZ_CHECK(!formatTimeRemaining(*limit.resetTime, now).isEmpty());
         }
     }
+    if (usage->credits)
+        FUZZ_CHECK(!creditsTitle(*usage->credits).isEmpty() && creditsValueText(*usage->credits).size() < 4096);
     const double highest = usage->maxUtilization();
     const ThresholdCheck check = checkThresholds({}, highest, UsageManager::thresholds());
     FUZZ_CHECK(check.crossed.size() <= UsageManager::thresholds().size());

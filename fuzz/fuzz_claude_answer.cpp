@@ -29,8 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(!std::holds_alternative<TransportError>(result));
     if (status != 200)
         FUZZ_CHECK(std::holds_alternative<ProviderError>(result));
-    if (const auto *usage = std::get_if<ProviderUsageResponse>(&result))
-        FUZZ_CHECK(usage->limits.size() <= 4); // session, weekly, Sonnet, Opus
+    // One row per window, however often an answer tells it.
+    if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
+        for (qsizetype i = 0; i < usage->limits.size(); ++i) {
+            for (qsizetype j = i + 1; j < usage->limits.size(); ++j)
+                FUZZ_CHECK(usage->limits[i].kind != usage->limits[j].kind
+                           || usage->limits[i].name.compare(usage->limits[j].name, Qt::CaseInsensitive) != 0);
+        }
+    }
     fuzz::checkAsShown(result);
     return 0;
 }

@@ -22,6 +22,7 @@
 #include <cmath>
 #include <csignal>
 
+#include <poll.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -70,6 +71,15 @@ StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManage
 }
 
 namespace {
+
+// Whether the reader of standard output has gone (a bar closed its end of
+// the pipe): a refresh may be a minute away, and the process should not
+// linger that long.
+bool outputReaderGone()
+{
+    pollfd out{STDOUT_FILENO, POLLOUT, 0};
+    return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+}
 
 // What one refresh prints.
 class StatusOutput
@@ -122,8 +132,11 @@ int runStatusCommand(int argc, char **argv)
                         "\n"
                         "Status-bar formats: --format waybar prints one JSON line for a waybar custom module;\n"
                         "any other FORMAT is a template with the fields {claude.session} {claude.weekly}\n"
-                        "{codex.session} {codex.weekly} {max} {status} (\"{{\" and \"}}\" for braces). Both show\n"
-                        "the window and the used-or-remaining choice of the tray's settings.\n"
+                        "{codex.session} {codex.weekly} (the highest limit of that window), {claude.max}\n"
+                        "{codex.max} (a provider's highest), {max} {status}, and any row by its name in lower\n"
+                        "case with \"_\" between words: {claude.fable} {claude.weekly_7d} {codex.monthly}\n"
+                        "(\"{{\" and \"}}\" for braces). Both show the window and the used-or-remaining\n"
+                        "choice of the tray's settings.\n"
                         "\n"
                         "Environment:\n"
                         "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
@@ -198,6 +211,7 @@ int runStatusCommand(int argc, char **argv)
 
     UsageManager::Timing timing;
     timing.refreshInterval = refreshIntervalFromSetting(settings.value(SettingsKeys::RefreshInterval));
+    timing.rateLimitBackoff = *timing.refreshInterval;
     UsageManager manager(setup->providers, &notifications, timing);
 
     // A reader that went away shows as a failed write (EPIPE), not as a signal
@@ -209,6 +223,12 @@ int runStatusCommand(int argc, char **argv)
         if (!Console::out(output.render(takeStatusSnapshot(manager))))
             QCoreApplication::exit(0);
     });
+    QTimer readerWatch;
+    QObject::connect(&readerWatch, &QTimer::timeout, &app, [] {
+        if (outputReaderGone())
+            QCoreApplication::exit(0);
+    });
+    readerWatch.start(std::chrono::seconds(1));
     manager.refresh();
     return QCoreApplication::exec();
 }

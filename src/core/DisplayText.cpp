@@ -31,7 +31,20 @@ QString displaySafeText(const QString &text)
 
 ProviderUsageResponse displaySafeUsage(ProviderUsageResponse usage)
 {
-    for (UsageLimit &limit : usage.limits)
+    for (UsageLimit &limit : usage.limits) {
         limit.name = displaySafeText(limit.name);
+        if (limit.scope)
+            limit.scope = displaySafeText(*limit.scope);
+    }
+    if (usage.credits) {
+        if (usage.credits->balance)
+            usage.credits->balance = displaySafeText(*usage.credits->balance);
+        for (auto *money : {&usage.credits->used, &usage.credits->limit}) {
+            if (*money)
+                (*money)->currency = displaySafeText((*money)->currency);
+        }
+    }
+    if (usage.budgetReachedType)
+        usage.budgetReachedType = displaySafeText(*usage.budgetReachedType);
     return usage;
 }

@@ -42,6 +42,13 @@ ProviderError ProviderError::withDetail(QString detail) const
     return error;
 }
 
+ProviderError ProviderError::withRetryAfter(std::optional<QDateTime> instant) const
+{
+    ProviderError error = *this;
+    error.m_retryAfter = std::move(instant);
+    return error;
+}
+
 QString ProviderError::errorDescription() const
 {
     switch (m_kind) {

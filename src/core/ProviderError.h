@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -35,6 +36,14 @@ public:
     std::optional<QString> detail() const { return m_detail; }
     ProviderError withDetail(QString detail) const;
 
+    // A 429: the service asks for fewer requests.
+    bool isRateLimited() const { return m_kind == Kind::ApiError && m_statusCode == 429; }
+    // A failure of the service that passes by itself: a rate limit or a 5xx.
+    bool isTransient() const { return isRateLimited() || (m_kind == Kind::ApiError && m_statusCode >= 500 && m_statusCode <= 599); }
+    // When the service said to ask again ("Retry-After"); absent when it did not say.
+    std::optional<QDateTime> retryAfter() const { return m_retryAfter; }
+    ProviderError withRetryAfter(std::optional<QDateTime> instant) const;
+
 private:
     ProviderError(Kind kind, QString text, int statusCode);
 
@@ -42,4 +51,5 @@ private:
     QString m_text;
     int m_statusCode = 0;
     std::optional<QString> m_detail;
+    std::optional<QDateTime> m_retryAfter;
 };

@@ -15,5 +15,6 @@ std::chrono::milliseconds refreshIntervalFromSetting(const QVariant &value)
     // The timer counts in whole milliseconds within an int: round, then keep it inside.
     const double ms = std::round(seconds * 1000.0);
     constexpr double maxMs = std::numeric_limits<int>::max();
-    return std::chrono::milliseconds(static_cast<qint64>(std::clamp(ms, 1.0, maxMs)));
+    const double floorMs = double(MinimumRefreshInterval.count());
+    return std::chrono::milliseconds(static_cast<qint64>(std::clamp(ms, floorMs, maxMs)));
 }

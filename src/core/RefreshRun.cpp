@@ -9,9 +9,10 @@
 #include <utility>
 
 RefreshRun::RefreshRun(ProviderList providers, int retryAllowance, std::chrono::milliseconds retryPause,
-                       QObject *parent)
+                       QSet<QString> heldBack, QObject *parent)
     : QObject(parent)
     , m_providers(std::move(providers))
+    , m_heldBack(std::move(heldBack))
     , m_retryAllowance(retryAllowance)
     , m_retryPause(retryPause)
 {}
@@ -21,19 +22,23 @@ void RefreshRun::start()
     if (m_cancelled)
         return;
     ProviderList available;
+    ProviderList fetched;
     for (const auto &provider : std::as_const(m_providers)) {
-        if (provider->isAvailable())
-            available.append(provider);
+        if (!provider->isAvailable())
+            continue;
+        available.append(provider);
+        if (!m_heldBack.contains(provider->id()))
+            fetched.append(provider);
     }
-    m_pending = available.size();
-    Q_EMIT started(available);
+    m_pending = fetched.size();
+    Q_EMIT started(available, fetched);
     if (m_cancelled)
         return;
     if (m_pending == 0) {
         Q_EMIT finished();
         return;
     }
-    for (const auto &provider : std::as_const(available))
+    for (const auto &provider : std::as_const(fetched))
         attempt(provider, m_retryAllowance);
 }
 
@@ -66,10 +71,7 @@ void RefreshRun::attempt(const std::shared_ptr<UsageProvider> &provider, int ret
             pauseThenAttempt(provider, retriesRemaining - 1);
             return;
         }
-        if (const auto *usage = std::get_if<ProviderUsageResponse>(&result))
-            Q_EMIT outcome(provider->id(), *usage, {}, std::nullopt);
-        else
-            Q_EMIT outcome(provider->id(), std::nullopt, failureDescription(result), failureDetail(result));
+        Q_EMIT outcome(provider->id(), result);
         fetchEnded();
     });
 }

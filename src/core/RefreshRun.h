@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/FetchJob.h"
 #include "core/UsageModel.h"
 #include "core/UsageProvider.h"
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 
 #include <chrono>
 #include <memory>
@@ -21,9 +23,10 @@ class RefreshRun : public QObject
 {
     Q_OBJECT
 public:
-    // providers: every provider; the run asks each once whether it is available.
+    // providers: every provider; the run asks each once whether it is
+    // available, and fetches those available that are not held back.
     RefreshRun(ProviderList providers, int retryAllowance, std::chrono::milliseconds retryPause,
-               QObject *parent = nullptr);
+               QSet<QString> heldBack = {}, QObject *parent = nullptr);
 
     // Asks the providers and starts the fetches; emits started(), then an
     // outcome() per fetched provider in completion order, then finished().
@@ -32,11 +35,11 @@ public:
     bool isCancelled() const { return m_cancelled; }
 
 Q_SIGNALS:
-    // available: the providers this run fetches, in list order.
-    void started(const ProviderList &available);
-    // Exactly one of usage and error is set.
-    void outcome(const QString &providerId, const std::optional<ProviderUsageResponse> &usage, const QString &error,
-                 const std::optional<QString> &errorDetail);
+    // available: the providers whose credentials were found; fetched: those
+    // of them this run fetches. Both in list order.
+    void started(const ProviderList &available, const ProviderList &fetched);
+    // The last attempt's result.
+    void outcome(const QString &providerId, const FetchResult &result);
     void finished();
 
 private:
@@ -45,6 +48,7 @@ private:
     void fetchEnded();
 
     ProviderList m_providers;
+    QSet<QString> m_heldBack;
     int m_retryAllowance;
     std::chrono::milliseconds m_retryPause;
     QList<FetchJob *> m_jobs;

@@ -100,13 +100,14 @@ void UsageManager::refresh()
         m_refreshTask->cancel();
         m_refreshTask->deleteLater();
     }
-    auto *run = new RefreshRun(m_providers, RetryAllowance, m_timing.retryPause, this);
+    auto *run = new RefreshRun(m_providers, RetryAllowance, m_timing.retryPause, heldBack(), this);
     m_refreshTask = run;
-    connect(run, &RefreshRun::started, this, [this, run](const ProviderList &fetched) { beginRun(run, fetched); });
-    connect(
-        run, &RefreshRun::outcome, this,
-        [this, run](const QString &id, const std::optional<ProviderUsageResponse> &usage, const QString &error,
-                    const std::optional<QString> &errorDetail) { applyOutcome(run, id, usage, error, errorDetail); });
+    connect(run, &RefreshRun::started, this,
+            [this, run](const ProviderList &available, const ProviderList &fetched) {
+                beginRun(run, available, fetched);
+            });
+    connect(run, &RefreshRun::outcome, this,
+            [this, run](const QString &id, const FetchResult &result) { applyOutcome(run, id, result); });
     connect(run, &RefreshRun::finished, this, [this, run] { endRun(run); });
     QMetaObject::invokeMethod(run, &RefreshRun::start, Qt::QueuedConnection);
 }
@@ -150,21 +151,35 @@ void UsageManager::startRefreshTimer()
     m_refreshTimer->start();
 }
 
-void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
+QSet<QString> UsageManager::heldBack() const
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QSet<QString> held;
+    for (auto it = m_providerStates.cbegin(); it != m_providerStates.cend(); ++it) {
+        if (it->heldUntil && *it->heldUntil > now)
+            held.insert(it.key());
+    }
+    return held;
+}
+
+void UsageManager::beginRun(RefreshRun *run, const ProviderList &available, const ProviderList &fetched)
 {
     if (run != m_refreshTask)
         return;
     setLoading(true);
 
-    // Mark exactly the providers this run fetches, which are the available
-    // ones; a superseded run may have marked others that are no longer available.
+    // Mark exactly the providers this run fetches; a superseded run may have
+    // marked others that are no longer available.
+    const auto contains = [](const ProviderList &list, const QString &id) {
+        return std::any_of(list.cbegin(), list.cend(), [&](const auto &p) { return p->id() == id; });
+    };
     bool changed = false;
     for (auto it = m_providerStates.begin(); it != m_providerStates.end(); ++it) {
-        const bool fetching
-            = std::any_of(fetched.cbegin(), fetched.cend(), [&](const auto &p) { return p->id() == it.key(); });
-        if (it->isLoading != fetching || it->isAvailable != fetching) {
+        const bool fetching = contains(fetched, it.key());
+        const bool isAvailable = contains(available, it.key());
+        if (it->isLoading != fetching || it->isAvailable != isAvailable) {
             it->isLoading = fetching;
-            it->isAvailable = fetching;
+            it->isAvailable = isAvailable;
             changed = true;
         }
     }
@@ -172,8 +187,7 @@ void UsageManager::beginRun(RefreshRun *run, const ProviderList &fetched)
         Q_EMIT providerStatesChanged();
 }
 
-void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
-                                const QString &error, const std::optional<QString> &errorDetail)
+void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const FetchResult &result)
 {
     if (run != m_refreshTask)
         return;
@@ -183,21 +197,53 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const std::o
 
     // Stored safe to show: every face reads its texts from here.
     ProviderState state = *found;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const auto *usage = std::get_if<ProviderUsageResponse>(&result);
     if (usage) {
         state.usage = displaySafeUsage(*usage);
-        state.lastUpdated = QDateTime::currentDateTimeUtc();
+        state.lastUpdated = now;
         state.error.reset();
         state.errorDetail.reset();
+        state.errorIsTransient = false;
+        state.heldUntil.reset();
+        m_rateLimitStreak.remove(id);
         checkThresholds(id, state.provider->name(), *state.usage);
     } else {
-        state.error = displaySafeText(error);
-        state.errorDetail = errorDetail ? std::optional(displaySafeText(*errorDetail)) : std::nullopt;
+        state.error = displaySafeText(failureDescription(result));
+        const std::optional<QString> detail = failureDetail(result);
+        state.errorDetail = detail ? std::optional(displaySafeText(*detail)) : std::nullopt;
+        const auto *providerError = std::get_if<ProviderError>(&result);
+        state.errorIsTransient
+            = std::holds_alternative<TransportError>(result) || (providerError && providerError->isTransient());
+        state.heldUntil = providerError ? holdAfter(id, *providerError, now) : std::nullopt;
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);
     if (usage)
         Q_EMIT usageReceived(id, *usage, *state.lastUpdated);
     Q_EMIT providerStatesChanged();
+}
+
+std::optional<QDateTime> UsageManager::holdAfter(const QString &id, const ProviderError &error, const QDateTime &now)
+{
+    using std::chrono::milliseconds;
+    const int streak = error.isRateLimited() ? ++m_rateLimitStreak[id] : 0;
+    milliseconds wait{0};
+    // The first 429 waits for the normal schedule; each further one doubles
+    // the pause. The hold ends half a period early, so that the timer's tick
+    // at the end of it is not missed by the time the answer took.
+    if (streak >= 2) {
+        const milliseconds base = m_timing.rateLimitBackoff;
+        const int doublings = std::min(streak - 1, 20);
+        wait = std::min<milliseconds>(m_timing.rateLimitBackoffCap, base * (1LL << doublings) - base / 2);
+    }
+    if (const auto retryAfter = error.retryAfter())
+        wait = std::max(wait, milliseconds(now.msecsTo(*retryAfter)));
+    // Whatever the service says, a provider is not silenced for long.
+    wait = std::min(wait, m_timing.rateLimitBackoffCap);
+    if (wait <= milliseconds(0))
+        return std::nullopt;
+    return now.addMSecs(wait.count());
 }
 
 void UsageManager::endRun(RefreshRun *run)

@@ -2,6 +2,7 @@
 
 #include "core/AlertRules.h"
 #include "core/Bands.h"
+#include "core/FetchJob.h"
 #include "core/NamedColor.h"
 #include "core/UsageModel.h"
 #include "core/UsageProvider.h"
@@ -40,6 +41,11 @@ public:
         std::chrono::milliseconds retryPause{3'000};
         // The least time between the starts of two runs the user asks for.
         std::chrono::milliseconds userRefreshSpacing{10'000};
+        // After repeated 429s a provider waits this, doubled per further 429
+        // (so two periods after the second), up to the cap; the refresh
+        // period in production.
+        std::chrono::milliseconds rateLimitBackoff{120'000};
+        std::chrono::milliseconds rateLimitBackoffCap{30 * 60'000};
     };
 
     // Providers in display order. notifications must outlive the manager.
@@ -79,6 +85,7 @@ public:
 
 public Q_SLOTS:
     // Supersedes the run in progress, if any, and starts a new one. Returns at once.
+    // A provider the service asked to wait (a 429) is not asked before then.
     // For the user's request and for a wake: newer figures are wanted now.
     void refresh();
     // Starts a run unless one is in progress. A periodic refresh must not
@@ -101,9 +108,11 @@ Q_SIGNALS:
 
 private:
     void startRefreshTimer();
-    void beginRun(RefreshRun *run, const ProviderList &fetched);
-    void applyOutcome(RefreshRun *run, const QString &id, const std::optional<ProviderUsageResponse> &usage,
-                      const QString &error, const std::optional<QString> &errorDetail);
+    void beginRun(RefreshRun *run, const ProviderList &available, const ProviderList &fetched);
+    void applyOutcome(RefreshRun *run, const QString &id, const FetchResult &result);
+    // Until when a provider that just failed with this error waits.
+    std::optional<QDateTime> holdAfter(const QString &id, const ProviderError &error, const QDateTime &now);
+    QSet<QString> heldBack() const;
     void endRun(RefreshRun *run);
     void setLoading(bool loading);
     void checkThresholds(const QString &providerId, const QString &providerName, const ProviderUsageResponse &usage);
@@ -118,6 +127,7 @@ private:
     QTimer *m_queuedRefresh = nullptr;
     NotificationManager *m_notificationManager;
     QHash<QString, QSet<int>> m_notifiedThresholds;
+    QHash<QString, int> m_rateLimitStreak; // 429s in a row, per provider
     QHash<QString, AlertRules> m_alertRules;
     QHash<QString, LimitAlertState> m_limitAlerts; // by provider id and limit name
     RunOutProjection m_runOutProjection;

@@ -1,6 +1,7 @@
 #include "core/UsageModel.h"
 
 #include <algorithm>
+#include <cmath>
 
 double ProviderUsageResponse::maxUtilization() const
 {
@@ -10,4 +11,23 @@ double ProviderUsageResponse::maxUtilization() const
         return a.utilization < b.utilization;
     });
     return largest->utilization;
+}
+
+bool isMonthLong(qint64 windowSeconds)
+{
+    return windowSeconds == 2'592'000 || windowSeconds == 2'628'000 || windowSeconds == 2'629'746;
+}
+
+double Money::value() const
+{
+    return double(amountMinor) / std::pow(10.0, exponent);
+}
+
+std::optional<double> UsageCredits::usedPercent() const
+{
+    if (utilization)
+        return utilization;
+    if (!used || !limit || limit->amountMinor <= 0 || used->exponent != limit->exponent)
+        return std::nullopt;
+    return 100.0 * double(used->amountMinor) / double(limit->amountMinor);
 }

@@ -2,6 +2,7 @@
 
 #include "demo/UsageService.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -22,6 +23,19 @@ QString rfc3339(const QDateTime &moment)
 QJsonObject claudeWindow(double utilization, const QDateTime &resetsAt)
 {
     return QJsonObject{{u"utilization"_s, utilization}, {u"resets_at"_s, rfc3339(resetsAt)}};
+}
+
+QJsonObject claudeLimit(const QString &kind, const QString &group, int percent, const QDateTime &resetsAt,
+                        const QString &model = {})
+{
+    const QJsonValue scope = model.isEmpty()
+        ? QJsonValue(QJsonValue::Null)
+        : QJsonObject{{u"model"_s, QJsonObject{{u"id"_s, QJsonValue::Null}, {u"display_name"_s, model}}},
+                      {u"surface"_s, QJsonValue::Null}};
+    return QJsonObject{{u"kind"_s, kind},           {u"group"_s, group},
+                       {u"percent"_s, percent},     {u"severity"_s, percent >= 75 ? u"warning"_s : u"normal"_s},
+                       {u"resets_at"_s, rfc3339(resetsAt)}, {u"scope"_s, scope},
+                       {u"is_active"_s, kind == u"weekly_all"_s}};
 }
 
 QJsonObject codexWindow(double usedPercent, qint64 windowSeconds, qint64 resetAfter, const QDateTime &now)
@@ -53,7 +67,21 @@ QByteArray claudeDocument(const QDateTime &now)
         {u"seven_day"_s, claudeWindow(76.0, weeklyReset)},
         {u"seven_day_oauth_apps"_s, QJsonValue::Null},
         {u"seven_day_opus"_s, QJsonValue::Null},
-        {u"sonnet_only"_s, claudeWindow(18.0, weeklyReset)},
+        {u"seven_day_sonnet"_s, QJsonValue::Null},
+        // Today's form of the same windows, with a model's own weekly cap.
+        {u"limits"_s,
+         QJsonArray{
+             claudeLimit(u"session"_s, u"session"_s, 34, now.addSecs(2 * Hour + 17 * Minute)),
+             claudeLimit(u"weekly_all"_s, u"weekly"_s, 76, weeklyReset),
+             claudeLimit(u"weekly_scoped"_s, u"weekly"_s, 48, weeklyReset, u"Fable"_s),
+         }},
+        {u"extra_usage"_s,
+         QJsonObject{{u"is_enabled"_s, true},
+                     {u"monthly_limit"_s, 4000},
+                     {u"used_credits"_s, 1250.0},
+                     {u"utilization"_s, 31.25},
+                     {u"currency"_s, u"EUR"_s},
+                     {u"decimal_places"_s, 2}}},
     };
     return QJsonDocument(document).toJson(QJsonDocument::Compact);
 }

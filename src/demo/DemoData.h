@@ -6,7 +6,8 @@
 class UsageService;
 
 // Realistic answers of both usage services for the demo: every window the
-// providers read, reset times relative to now, Claude's weekly window in the
+// providers read (Claude's in today's "limits" form, with a model's own weekly
+// cap, and its usage credits), reset times relative to now, Claude's weekly window in the
 // orange band and ahead of pace (76 % used with 55 % of the week gone, so it
 // runs out in about a day at that rate).
 namespace DemoData {

@@ -1,6 +1,7 @@
 #include "presentation/PanelModel.h"
 
 #include "core/UsageProvider.h"
+#include "presentation/LimitRows.h"
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
@@ -64,7 +65,7 @@ RefreshButtonState refreshButtonState(bool isLoading)
 
 SectionBody sectionBody(const ProviderState &state)
 {
-    if (state.error)
+    if (state.error && !state.isStale())
         return SectionBody::Error;
     if (state.usage)
         return SectionBody::Rows;
@@ -88,8 +89,25 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now, Disp
     } else if (section.body == SectionBody::Rows) {
         for (const UsageLimit &limit : state.usage->limits)
             section.rows.append(rowModel(limit, now, as));
+        if (state.usage->credits)
+            section.rows.append(creditsRowModel(*state.usage->credits));
+        section.notes = usageNotes(*state.usage);
+        if (state.isStale() && state.lastUpdated)
+            section.staleText = asOfText(*state.lastUpdated) + u" \u00B7 "_s + state.error->simplified();
     }
     return section;
+}
+
+RowModel creditsRowModel(const UsageCredits &credits)
+{
+    RowModel row;
+    row.title = creditsTitle(credits);
+    row.percentText = creditsValueText(credits);
+    if (const auto used = credits.usedPercent()) {
+        row.color = bandColor(*used);
+        row.filledFraction = filledFraction(*used);
+    }
+    return row;
 }
 
 RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)

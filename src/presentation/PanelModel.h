@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -63,7 +64,12 @@ struct SectionModel
     QString errorText;
     // A second line under the error; empty when there is none.
     QString errorDetailText;
-    QList<RowModel> rows;
+    QList<RowModel> rows; // the limits, then the usage credits
+    // Lines without a bar after the rows: "2 resets banked".
+    QStringList notes;
+    // Figures kept over a passing failure: "as of 14:02 · API error (code: 429)";
+    // empty when the figures are fresh.
+    QString staleText;
 };
 
 struct FooterModel
@@ -105,6 +111,8 @@ SectionBody sectionBody(const ProviderState &state);
 // The percentage shows what is used or what is left; colour, bar and pace
 // always follow the used share.
 RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as = DisplayAs::Used);
+// The usage credits as a row: the amounts, and a bar where there is a cap.
+RowModel creditsRowModel(const UsageCredits &credits);
 
 // "5 sec", "2 min", "1 hr, 5 min", "3 days": the bare time since a moment.
 QString elapsedText(const QDateTime &since, const QDateTime &now);

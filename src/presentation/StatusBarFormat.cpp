@@ -2,7 +2,9 @@
 
 #include "core/Bands.h"
 #include "core/UsageProvider.h"
+#include "presentation/LimitRows.h"
 #include "presentation/TitleLayout.h"
+#include "presentation/TrayMenuModel.h"
 #include "presentation/UsageText.h"
 
 #include <QJsonDocument>
@@ -44,15 +46,36 @@ QString bandClass(Band band)
     return u"green"_s;
 }
 
-const UsageLimit *limitOfKind(const ProviderStatus &provider, LimitKind kind)
+// The provider's figure a field names: "session" and "weekly" the binding
+// limit of that kind, "max" the highest of all, anything else the row by slug.
+std::optional<double> providerField(const ProviderStatus &provider, const QString &field)
 {
     if (!provider.available || !provider.state.usage)
-        return nullptr;
-    for (const UsageLimit &limit : provider.state.usage->limits) {
-        if (limit.kind == kind)
-            return &limit;
+        return std::nullopt;
+    const ProviderUsageResponse &usage = *provider.state.usage;
+    if (field == "max"_L1)
+        return usage.limits.isEmpty() ? std::nullopt : std::optional(usage.maxUtilization());
+    const UsageLimit *limit = nullptr;
+    if (field == "session"_L1 || field == "weekly"_L1) {
+        limit = bindingLimit(usage, field == "session"_L1 ? LimitKind::Session : LimitKind::Weekly);
+    } else {
+        const auto found = std::find_if(usage.limits.cbegin(), usage.limits.cend(),
+                                        [&](const UsageLimit &row) { return limitSlug(row) == field; });
+        limit = found == usage.limits.cend() ? nullptr : &*found;
     }
-    return nullptr;
+    return limit ? std::optional(limit->utilization) : std::nullopt;
+}
+
+// "claude.fable": a known provider and a slug.
+bool isRowField(const QString &name)
+{
+    const QString id = name.section(u'.', 0, 0);
+    const QString slug = name.section(u'.', 1);
+    if (!StatusTemplate::providerIds().contains(id) || slug.isEmpty())
+        return false;
+    return std::all_of(slug.cbegin(), slug.cend(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
+    });
 }
 
 std::optional<double> highestUsed(const StatusSnapshot &snapshot)
@@ -68,7 +91,7 @@ std::optional<double> highestUsed(const StatusSnapshot &snapshot)
 
 } // namespace
 
-QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as)
+QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as, const QDateTime &now)
 {
     const Shown shown = shownOf(snapshot);
     const TitleLayout title = layoutTitle(shown.available, shown.states, false, mode, as);
@@ -85,9 +108,19 @@ QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayA
             highest = std::max(highest.value_or(value), value);
     }
 
+    // Every row of every provider, as the tray's menu lists them.
+    TrayMenuInput input{shown.available, shown.states};
+    input.displayAs = as;
+    QStringList tooltip;
+    for (const TrayMenuEntry &entry : buildTrayMenuModel(input, now).entries) {
+        if (entry.role != TrayMenuEntry::Role::Figures)
+            break;
+        tooltip.append(entry.label);
+    }
+
     QJsonObject line{
         {u"text"_s, title.text()},
-        {u"tooltip"_s, providerSummaryLines(shown.available, shown.states, mode, as).join(u'\n')},
+        {u"tooltip"_s, tooltip.join(u'\n')},
         {u"class"_s, highest ? bandClass(bandFor(*highest)) : u"error"_s},
         {u"percentage"_s, highest ? qint64(truncatedPercent(*highest).value_or(0)) : 0},
     };
@@ -96,7 +129,13 @@ QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayA
 
 QStringList StatusTemplate::fieldNames()
 {
-    return {u"claude.session"_s, u"claude.weekly"_s, u"codex.session"_s, u"codex.weekly"_s, u"max"_s, u"status"_s};
+    return {u"claude.session"_s, u"claude.weekly"_s, u"claude.max"_s, u"codex.session"_s, u"codex.weekly"_s,
+            u"codex.max"_s,      u"max"_s,           u"status"_s};
+}
+
+QStringList StatusTemplate::providerIds()
+{
+    return {u"claude"_s, u"codex"_s};
 }
 
 std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString *error)
@@ -119,9 +158,10 @@ std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString
                 return std::nullopt;
             }
             const QString name = text.mid(i + 1, end - i - 1);
-            if (!fieldNames().contains(name)) {
-                *error = u"unknown field \"{%1}\" in the format; known fields: {%2}"_s.arg(name,
-                                                                                           fieldNames().join(u"} {"_s));
+            if (!fieldNames().contains(name) && !isRowField(name)) {
+                *error = u"unknown field \"{%1}\" in the format; known fields: {%2}, and a row of a provider by its "
+                         u"name in lower case, \"_\" between words: {claude.fable} {codex.monthly}"_s.arg(
+                    name, fieldNames().join(u"} {"_s));
                 return std::nullopt;
             }
             flush();
@@ -151,13 +191,12 @@ QString StatusTemplate::render(const StatusSnapshot &snapshot, DisplayAs as) con
             line += colourName(snapshot.statusColor);
         } else {
             const QString id = piece.text.section(u'.', 0, 0);
-            const LimitKind kind = piece.text.endsWith(u".session"_s) ? LimitKind::Session : LimitKind::Weekly;
-            const UsageLimit *limit = nullptr;
+            std::optional<double> value;
             for (const ProviderStatus &provider : snapshot.providers) {
                 if (provider.id == id)
-                    limit = limitOfKind(provider, kind);
+                    value = providerField(provider, piece.text.section(u'.', 1));
             }
-            line += figure(limit ? std::optional<double>(limit->utilization) : std::nullopt);
+            line += figure(value);
         }
     }
     // One line per refresh, whatever the template holds.

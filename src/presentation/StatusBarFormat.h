@@ -3,6 +3,7 @@
 #include "core/Preferences.h"
 #include "presentation/StatusFormat.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -11,24 +12,29 @@
 // One line per refresh for status bars (waybar, i3blocks, polybar, tmux).
 
 // The JSON line waybar's custom module reads: "text" is the tray title for the
-// display mode, "tooltip" one line per provider, "class" the band of the
+// display mode, "tooltip" every row of every provider as the tray's menu
+// lists them (resets as clock times of now), "class" the band of the
 // highest figure shown ("green", "orange", "red"; "error" when none is shown)
 // and "percentage" that figure's used share. Ends in a newline.
-QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as);
+QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as,
+                      const QDateTime &now = QDateTime::currentDateTimeUtc());
 
 // A --format template: text with fields in braces, "{{" and "}}" for braces.
 class StatusTemplate
 {
 public:
-    // The fields a template may name.
+    // The fixed fields a template may name; besides them, "<provider>.<slug>"
+    // names a row by its slug ("claude.fable").
     static QStringList fieldNames();
+    static QStringList providerIds();
 
     // Absent with *error set, naming the field or the brace at fault, when
     // the text is not a template.
     static std::optional<StatusTemplate> parse(const QString &text, QString *error);
 
-    // The line with every field filled in: a provider's session or weekly
-    // limit and {max} as the faces write them ("--" when not known), {status}
+    // The line with every field filled in: a provider's binding session or
+    // weekly limit, its highest ({claude.max}), a row by slug and {max} as the
+    // faces write them ("--" when not known), {status}
     // as the status colour's name. Ends in a newline.
     QString render(const StatusSnapshot &snapshot, DisplayAs as) const;
 

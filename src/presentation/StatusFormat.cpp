@@ -2,6 +2,7 @@
 
 #include "core/Bands.h"
 #include "presentation/EmptyState.h"
+#include "presentation/LimitRows.h"
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageFigures.h"
@@ -94,23 +95,70 @@ QString jsonOptional(const std::optional<double> &value)
     return value ? jsonNumber(*value) : u"null"_s;
 }
 
+QString moneyJson(const std::optional<Money> &money, int level)
+{
+    if (!money)
+        return u"null"_s;
+    return jsonObject({{u"amountMinor"_s, QString::number(money->amountMinor)},
+                       {u"exponent"_s, QString::number(money->exponent)},
+                       {u"currency"_s, money->currency.isEmpty() ? u"null"_s : jsonString(money->currency)},
+                       {u"text"_s, jsonString(moneyText(*money))}},
+                      level);
+}
+
+QString creditsJson(const std::optional<UsageCredits> &credits, int level)
+{
+    if (!credits)
+        return u"null"_s;
+    return jsonObject({{u"used"_s, moneyJson(credits->used, level + 1)},
+                       {u"limit"_s, moneyJson(credits->limit, level + 1)},
+                       {u"utilization"_s, jsonOptional(credits->usedPercent())},
+                       {u"balance"_s, credits->balance ? jsonString(*credits->balance) : u"null"_s},
+                       {u"unlimited"_s, jsonBool(credits->unlimited)},
+                       {u"text"_s, jsonString(creditsTitle(*credits) + u' ' + creditsValueText(*credits))}},
+                      level);
+}
+
+// The binding limit of a kind, by name, or null.
+QString bindingJson(const ProviderUsageResponse &usage, LimitKind kind, int level)
+{
+    const UsageLimit *limit = bindingLimit(usage, kind);
+    if (!limit)
+        return u"null"_s;
+    return jsonObject({{u"name"_s, jsonString(limit->name)},
+                       {u"slug"_s, jsonString(limitSlug(*limit))},
+                       {u"utilization"_s, jsonNumber(limit->utilization)}},
+                      level);
+}
+
 QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int level)
 {
     QStringList limits;
     for (const UsageLimit &limit : usage.limits) {
-        const std::optional<double> length
-            = limit.windowSeconds ? std::optional<double>(double(*limit.windowSeconds)) : std::nullopt;
+        const QString length = limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"null"_s;
         limits.append(jsonObject({{u"name"_s, jsonString(limit.name)},
+                                  {u"slug"_s, jsonString(limitSlug(limit))},
+                                  {u"scope"_s, limit.scope ? jsonString(*limit.scope) : u"null"_s},
                                   {u"utilization"_s, jsonNumber(limit.utilization)},
                                   {u"resetTime"_s, jsonTime(limit.resetTime)},
                                   {u"kind"_s, jsonString(limitKindName(limit.kind))},
-                                  {u"windowSeconds"_s, jsonOptional(length)},
+                                  {u"windowSeconds"_s, length},
                                   {u"elapsedFraction"_s, jsonOptional(elapsedFraction(limit, now))},
                                   {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))}},
                                  level + 2));
     }
     return jsonObject(
-        {{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())}, {u"limits"_s, jsonArray(limits, level + 1)}},
+        {{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())},
+         {u"binding"_s, jsonObject({{u"session"_s, bindingJson(usage, LimitKind::Session, level + 2)},
+                                    {u"weekly"_s, bindingJson(usage, LimitKind::Weekly, level + 2)}},
+                                   level + 1)},
+         {u"limits"_s, jsonArray(limits, level + 1)},
+         {u"credits"_s, creditsJson(usage.credits, level + 1)},
+         {u"resetsBanked"_s, usage.resetsBanked ? QString::number(*usage.resetsBanked) : u"null"_s},
+         {u"budgetReached"_s, jsonBool(usage.budgetReachedType.has_value())},
+         {u"budgetLimitType"_s,
+          usage.budgetReachedType && !usage.budgetReachedType->isEmpty() ? jsonString(*usage.budgetReachedType)
+                                                                         : u"null"_s}},
         level);
 }
 
@@ -123,7 +171,9 @@ QString providerJson(const ProviderStatus &provider, const QDateTime &now, int l
                        {u"usage"_s, state.usage ? usageJson(*state.usage, now, level + 1) : u"null"_s},
                        {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
                        {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s},
-                       {u"errorDetail"_s, state.errorDetail ? jsonString(*state.errorDetail) : u"null"_s}},
+                       {u"errorDetail"_s, state.errorDetail ? jsonString(*state.errorDetail) : u"null"_s},
+                       {u"stale"_s, jsonBool(state.isStale())},
+                       {u"nextAttemptAfter"_s, jsonTime(state.heldUntil)}},
                       level);
 }
 
@@ -210,6 +260,8 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
         for (const ProviderStatus &provider : snapshot.providers) {
             if (!provider.available || !provider.state.usage)
                 continue;
+            if (provider.state.usage->credits)
+                nameWidth = std::max(nameWidth, creditsTitle(*provider.state.usage->credits).size());
             for (const UsageLimit &limit : provider.state.usage->limits) {
                 nameWidth = std::max(nameWidth, limit.name.size());
                 percentWidth = std::max(percentWidth, usageText(limit.utilization, options.displayAs).size());
@@ -225,7 +277,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
             const ProviderState &state = provider.state;
             if (!provider.available) {
                 lines.append(u"  "_s + paint(u"Not available (not logged in)"_s, Dim, colour));
-            } else if (state.error) {
+            } else if (state.error && !state.isStale()) {
                 // Several lines of an error each get the indent.
                 const QStringList errorLines = state.error->split(u'\n');
                 for (const QString &line : errorLines)
@@ -234,7 +286,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                     lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
             } else if (!state.usage) {
                 lines.append(u"  No usage yet"_s);
-            } else if (state.usage->limits.isEmpty()) {
+            } else if (state.usage->limits.isEmpty() && !state.usage->credits) {
                 lines.append(u"  No limits reported"_s);
             } else {
                 for (const UsageLimit &limit : state.usage->limits) {
@@ -250,6 +302,19 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                     if (const auto exhaustion = projectedExhaustion(limit, now))
                         lines.append(u"    "_s + paint(projectionText(*exhaustion, now), band, colour));
                 }
+                if (const auto &credits = state.usage->credits) {
+                    QString line = u"  "_s + creditsTitle(*credits).leftJustified(nameWidth) + u"  "_s
+                        + creditsValueText(*credits);
+                    if (const auto used = credits->usedPercent())
+                        line += u"  "_s + paint(usageBar(*used), ansiColour(bandColor(*used)), colour);
+                    lines.append(line);
+                }
+                for (const QString &note : usageNotes(*state.usage))
+                    lines.append(u"  "_s + note);
+                if (state.isStale() && state.lastUpdated)
+                    lines.append(u"  "_s
+                                 + paint(asOfText(*state.lastUpdated, options.zone) + u" \u00B7 "_s + *state.error,
+                                         Dim, colour));
             }
         }
     }

@@ -1,6 +1,7 @@
 #include "presentation/TitleLayout.h"
 
 #include "core/UsageProvider.h"
+#include "presentation/LimitRows.h"
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
 
@@ -10,13 +11,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The earliest limit of the mode's kind: the label's text never decides.
+// The binding limit of the mode's kind: the label's text never decides.
 const UsageLimit *chosenLimit(const ProviderUsageResponse &usage, DisplayMode mode)
 {
-    const LimitKind wanted = mode == DisplayMode::Session ? LimitKind::Session : LimitKind::Weekly;
-    const auto found = std::find_if(usage.limits.cbegin(), usage.limits.cend(),
-                                    [wanted](const UsageLimit &limit) { return limit.kind == wanted; });
-    return found == usage.limits.cend() ? nullptr : &*found;
+    return bindingLimit(usage, mode == DisplayMode::Session ? LimitKind::Session : LimitKind::Weekly);
 }
 
 // The band follows the number shown, not the raw value: 89.9 shows 89 and is orange.
@@ -59,6 +57,9 @@ QString TitleLayout::text() const
         case TitlePiece::Kind::IconImage:
         case TitlePiece::Kind::IconText: result += piece.name + u' '; break;
         case TitlePiece::Kind::Glyph: result += piece.text == NoUsageGlyph ? NoUsageText : LoadingText; break;
+        case TitlePiece::Kind::Percentage:
+            result += piece.limitName.isEmpty() ? piece.text : piece.limitName + u' ' + piece.text;
+            break;
         default: result += piece.text;
         }
     }
@@ -127,6 +128,8 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
         const double value = limit ? limit->utilization : usage->maxUtilization();
         TitlePiece percentage{TitlePiece::Kind::Percentage, usageText(value, as), {}, bandOfShown(value)};
         percentage.fill = fillOfShown(value);
+        if (limit)
+            percentage.limitName = bindingLimitName(*usage, *limit).value_or(QString());
         title.pieces.append(percentage);
         shownAny = true;
     }
@@ -147,7 +150,10 @@ QStringList providerSummaryLines(const ProviderList &available, const QHash<QStr
             const UsageLimit *limit = chosenLimit(*state->usage, mode);
             const double value = limit ? limit->utilization : state->usage->maxUtilization();
             const QString what = limit ? u" \u2014 "_s + limit->name : QString();
-            lines.append(provider->name() + what + u": "_s + usageText(value, as));
+            QString line = provider->name() + what + u": "_s + usageText(value, as);
+            if (state->isStale() && state->lastUpdated)
+                line += u" ("_s + asOfText(*state->lastUpdated) + u')';
+            lines.append(line);
         } else if (state->error) {
             lines.append(provider->name() + u": "_s + *state->error);
         }

@@ -29,6 +29,9 @@ struct TitlePiece
     QString name;      // icon pieces: the provider's name, as plain-text faces write it
     QString mark;      // icon pieces: one letter that tells the provider apart in the tray icon
     double fill = 0.0; // percentage pieces: how much of a level bar the shown number fills, in [0, 1]
+    // Percentage pieces: which limit the number is, where it is not the
+    // window's main one ("Fable"); empty otherwise.
+    QString limitName;
 };
 
 struct TitleLayout
@@ -36,7 +39,8 @@ struct TitleLayout
     QList<TitlePiece> pieces;
 
     // The title as plain text for labels and tooltips, which may lack an emoji
-    // font: "Claude 42% · Codex 17%", "Loading…" or "No usage".
+    // font: "Claude 42% · Codex 17%", "Claude Fable 100% · Codex 17%" when a
+    // model's own cap binds, "Loading…" or "No usage".
     QString text() const;
     // The same title with every percentage at its widest ("100%"), so a panel
     // can keep its width while the numbers change.
@@ -56,8 +60,9 @@ inline constexpr QStringView ProviderSeparator = u" \u00B7 ";
 // two providers share one ("Claude", "Codex").
 QString providerMark(const QString &id, const QString &name);
 
-// The limit the title shows for the display mode; null when none matches,
-// and the title shows the highest utilisation instead.
+// The limit the title shows for the display mode: the binding one of the
+// mode's kind; null when none matches, and the title shows the highest
+// utilisation instead.
 const UsageLimit *titleLimit(const ProviderUsageResponse &usage, DisplayMode mode);
 
 // The title before the first render.
@@ -70,7 +75,8 @@ TitleLayout loadingTitle();
 TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, ProviderState> &states, bool isLoading,
                         DisplayMode mode, DisplayAs as = DisplayAs::Used);
 
-// One line per available provider for tooltips: "Claude — Weekly (7d): 42%",
-// or the provider's error when it has no usage to show.
+// One line per available provider for tooltips: "Claude — Weekly (7d): 42%"
+// (the binding limit, by its name), "… (as of 14:02)" for figures kept over a
+// passing failure, or the provider's error when it has no usage to show.
 QStringList providerSummaryLines(const ProviderList &available, const QHash<QString, ProviderState> &states,
                                  DisplayMode mode, DisplayAs as = DisplayAs::Used);

@@ -3,6 +3,7 @@
 #include "core/Bands.h"
 #include "core/UsageProvider.h"
 #include "presentation/EmptyState.h"
+#include "presentation/LimitRows.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
 
@@ -40,7 +41,7 @@ QString limitDisplayName(const UsageLimit &limit)
 {
     // "5 Hour" says its window already; "Weekly" or "Sonnet" do not.
     const bool nameHasLength = std::any_of(limit.name.cbegin(), limit.name.cend(), [](QChar c) { return c.isDigit(); });
-    if (!limit.windowSeconds || *limit.windowSeconds < 60 || nameHasLength)
+    if (!limit.windowSeconds || *limit.windowSeconds < 60 || nameHasLength || isMonthLong(*limit.windowSeconds))
         return oneLine(limit.name);
     return u"%1 (%2)"_s.arg(oneLine(limit.name), windowText(*limit.windowSeconds));
 }
@@ -57,6 +58,16 @@ QString limitRowText(const QString &providerName, const UsageLimit &limit, const
     return text;
 }
 
+QStringList usageExtraLines(const ProviderUsageResponse &usage)
+{
+    QStringList lines;
+    if (usage.credits)
+        lines.append(creditsTitle(*usage.credits) + u' ' + creditsValueText(*usage.credits));
+    for (const QString &note : usageNotes(usage))
+        lines.append(note);
+    return lines;
+}
+
 TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &now)
 {
     using Role = TrayMenuEntry::Role;
@@ -67,11 +78,15 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
         if (state == input.providerStates.cend())
             continue;
         const QString name = provider->name();
-        if (state->error) {
+        if (state->error && !state->isStale()) {
             rows.append(figures(name + Dot + oneLine(*state->error)));
-        } else if (state->usage && !state->usage->limits.isEmpty()) {
+        } else if (state->usage && (!state->usage->limits.isEmpty() || state->usage->credits)) {
             for (const UsageLimit &limit : state->usage->limits)
                 rows.append(figures(limitRowText(name, limit, now, input.displayAs, input.zone)));
+            for (const QString &line : usageExtraLines(*state->usage))
+                rows.append(figures(name + Dot + line));
+            if (state->isStale() && state->lastUpdated)
+                rows.append(figures(name + Dot + asOfText(*state->lastUpdated, input.zone) + Dot + oneLine(*state->error)));
         } else if (state->usage) {
             rows.append(figures(name + Dot + percentText(0)));
         } else {

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTimeZone>
 
 // The tray item's menu, decided without any widget or bus: the figures first
@@ -40,5 +41,9 @@ QString limitDisplayName(const UsageLimit &limit);
 // the given zone; "24% left" when what is left is shown.
 QString limitRowText(const QString &providerName, const UsageLimit &limit, const QDateTime &now,
                      DisplayAs displayAs = DisplayAs::Used, const QTimeZone &zone = QTimeZone::systemTimeZone());
+
+// The lines after the limits, each without the provider's name: "Usage
+// credits 12.50 / 40.00 €", "2 resets banked", "Workspace budget reached".
+QStringList usageExtraLines(const ProviderUsageResponse &usage);
 
 inline constexpr QStringView TrayMenuLoadingText{u"Loading\u2026"};

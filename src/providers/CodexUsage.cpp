@@ -242,6 +242,24 @@ std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &jso
     if (d.failed())
         return d.error();
     response.additionalRateLimits = readAdditionalLimits(root.value("additional_rate_limits"_L1));
+    {
+        Decoder lenient;
+        const auto banked = readRecord<std::optional<qint64>>(
+            lenient, root, "rate_limit_reset_credits"_L1, false,
+            [](Decoder &d, const QJsonObject &o) { return readInt64(d, o, "available_count"_L1, false); });
+        if (!lenient.failed() && banked)
+            response.resetsBanked = *banked;
+    }
+    {
+        Decoder lenient;
+        const auto control = readRecord<CodexSpendControl>(
+            lenient, root, "spend_control"_L1, false, [](Decoder &d, const QJsonObject &o) {
+                return CodexSpendControl{readBool(d, o, "reached"_L1, false).value_or(false),
+                                         readString(d, o, "reached_limit_type"_L1, false).value_or(QString())};
+            });
+        if (!lenient.failed())
+            response.spendControl = control;
+    }
     return response;
 }
 
@@ -308,6 +326,8 @@ QString codexWindowLabel(qint64 windowSeconds)
         return u"5 Hour"_s;
     if (windowSeconds == SevenDays)
         return u"Weekly"_s;
+    if (isMonthLong(windowSeconds))
+        return u"Monthly"_s;
     // A rounded length would be a label that lies.
     if (windowSeconds <= 0 || windowSeconds % Hour != 0)
         return {};
@@ -331,8 +351,20 @@ ProviderUsageResponse codexUsageToResponse(const CodexUsageResponse &usage)
                 continue;
             const QString label = codexWindowLabel(window->limitWindowSeconds);
             const QString name = label.isEmpty() ? additional.limitName : additional.limitName + u" ("_s + label + u')';
-            response.limits.append(limitFor(name, LimitKind::Other, *window));
+            UsageLimit limit = limitFor(name, LimitKind::Other, *window);
+            limit.scope = additional.limitName;
+            response.limits.append(limit);
         }
     }
+    if (usage.credits && (usage.credits->hasCredits.value_or(false) || usage.credits->unlimited.value_or(false))) {
+        UsageCredits credits;
+        credits.unlimited = usage.credits->unlimited.value_or(false);
+        credits.balance = usage.credits->balance;
+        response.credits = credits;
+    }
+    if (usage.resetsBanked && *usage.resetsBanked > 0)
+        response.resetsBanked = int(std::min<qint64>(*usage.resetsBanked, 1'000'000));
+    if (usage.spendControl && usage.spendControl->reached)
+        response.budgetReachedType = usage.spendControl->reachedLimitType;
     return response;
 }

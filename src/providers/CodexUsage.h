@@ -41,6 +41,13 @@ struct CodexAdditionalLimit
     CodexRateLimit rateLimit; // "rate_limit"
 };
 
+// "spend_control": a workspace's budget.
+struct CodexSpendControl
+{
+    bool reached = false;           // "reached"
+    QString reachedLimitType;       // "reached_limit_type"
+};
+
 struct CodexUsageResponse
 {
     std::optional<QString> planType;                   // "plan_type"
@@ -50,6 +57,9 @@ struct CodexUsageResponse
     // Only the entries that decode; a malformed entry, or a member that is
     // not a list, never fails the document.
     QList<CodexAdditionalLimit> additionalRateLimits; // "additional_rate_limits"
+    // Newer members, read as leniently: a malformed one is left out.
+    std::optional<qint64> resetsBanked;        // "rate_limit_reset_credits" → "available_count"
+    std::optional<CodexSpendControl> spendControl; // "spend_control"
 };
 
 // Decodes the whole document or describes the first problem met, with its
@@ -65,8 +75,8 @@ std::variant<CodexUsageResponse, QString> decodeCodexUsage(const QByteArray &jso
 
 // What a Codex usage answer with this status and body means.
 FetchResult codexResultFor(int status, const QByteArray &body, const QString &providerName);
-// A window's label by its length: "5 Hour", "Weekly", else whole days ("30 Day")
-// or whole hours ("8 Hour"); empty for any other length.
+// A window's label by its length: "5 Hour", "Weekly", "Monthly" for a month,
+// else whole days ("10 Day") or whole hours ("8 Hour"); empty for any other length.
 QString codexWindowLabel(qint64 windowSeconds);
 // The main limit's windows labelled by their length (by their slot, "5 Hour"
 // and "Weekly", when the length is unusable), then "Code Review", then each

@@ -2,6 +2,7 @@
 
 #include "providers/NetworkErrors.h"
 #include "providers/NetworkSession.h"
+#include "providers/RetryAfter.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -144,6 +145,7 @@ void UsageRequest::onReplyFinished()
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
     const bool cutShort = error == QNetworkReply::NoError && withinCap && announced.isValid()
         && reply->rawHeader("Content-Encoding").isEmpty() && m_body.size() < announced.toLongLong();
+    const QByteArray retryAfter = reply->rawHeader("Retry-After");
     dropReply();
 
     if (cutShort) {
@@ -162,7 +164,11 @@ void UsageRequest::onReplyFinished()
         finish(ProviderError::invalidResponse());
         return;
     }
-    finish(m_interpret(status.toInt(), m_body));
+    FetchResult result = m_interpret(status.toInt(), m_body);
+    // When to ask again matters only where the service asks us to wait.
+    if (const auto *failure = std::get_if<ProviderError>(&result); failure && failure->isTransient())
+        result = failure->withRetryAfter(retryAfterInstant(retryAfter, QDateTime::currentDateTimeUtc()));
+    finish(std::move(result));
 }
 
 void UsageRequest::onTimeout()

@@ -42,6 +42,7 @@ AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timi
 {
     UsageManager::Timing managerTiming;
     managerTiming.refreshInterval = refreshIntervalFromSetting(m_preferences->refreshIntervalValue());
+    managerTiming.rateLimitBackoff = *managerTiming.refreshInterval;
     managerTiming.userRefreshSpacing = m_timing.userRefreshSpacing;
     m_usageManager
         = std::make_unique<UsageManager>(std::move(providers), m_services.notifications.get(), managerTiming);

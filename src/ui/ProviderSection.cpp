@@ -20,6 +20,7 @@ ProviderSection::ProviderSection(QWidget *parent)
     , m_error(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Named, this))
     , m_errorDetail(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, this))
     , m_waiting(new PanelLabel(u"Loading..."_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this))
+    , m_notes(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, this))
 {
     m_layout->setContentsMargins(0, 4, 0, 4);
     m_layout->setSpacing(8);
@@ -40,6 +41,9 @@ ProviderSection::ProviderSection(QWidget *parent)
     m_errorDetail->setWordWrap(true);
     m_layout->addWidget(m_errorDetail);
     m_layout->addWidget(m_waiting);
+    m_notes->setWordWrap(true);
+    m_layout->addWidget(m_notes);
+    m_notes->hide();
     m_busy->hide();
     m_error->hide();
     m_errorDetail->hide();
@@ -57,6 +61,11 @@ void ProviderSection::setModel(const SectionModel &section)
     m_errorDetail->setVisible(section.body == SectionBody::Error && !section.errorDetailText.isEmpty());
     m_errorDetail->setText(section.errorDetailText);
     m_waiting->setVisible(section.body == SectionBody::Waiting);
+    QStringList notes = section.notes;
+    if (!section.staleText.isEmpty())
+        notes.append(section.staleText);
+    m_notes->setText(notes.join(u'\n'));
+    m_notes->setVisible(section.body == SectionBody::Rows && !notes.isEmpty());
 
     const QList<RowModel> &rows = section.rows;
     while (m_rows.size() < rows.size()) {
@@ -99,6 +108,11 @@ QString ProviderSection::errorText() const
 QString ProviderSection::errorDetailText() const
 {
     return m_errorDetail->isHidden() ? QString() : m_errorDetail->text();
+}
+
+QString ProviderSection::notesText() const
+{
+    return m_notes->isHidden() ? QString() : m_notes->text();
 }
 
 bool ProviderSection::showsWaitingText() const

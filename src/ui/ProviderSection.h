@@ -28,6 +28,9 @@ public:
     // Empty while no detail line shows.
     QString errorDetailText() const;
     bool showsWaitingText() const;
+    // The lines under the rows (banked resets, budgets, the age of kept
+    // figures), one per line; empty while none shows.
+    QString notesText() const;
     QList<UsageRow *> visibleRows() const;
 
 private:
@@ -38,5 +41,6 @@ private:
     PanelLabel *m_error;
     PanelLabel *m_errorDetail;
     PanelLabel *m_waiting;
+    PanelLabel *m_notes;
     QList<UsageRow *> m_rows;
 };

@@ -52,8 +52,11 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<qint64>("expectedMs");
         QTest::newRow("missing") << QVariant() << qint64(120'000);
-        QTest::newRow("text from the settings file") << QVariant(u"30"_s) << qint64(30'000);
-        QTest::newRow("half a second") << QVariant(0.5) << qint64(500);
+        QTest::newRow("text from the settings file") << QVariant(u"90"_s) << qint64(90'000);
+        // The services rate-limit fast pollers: never closer than a minute.
+        QTest::newRow("under a minute") << QVariant(u"30"_s) << qint64(60'000);
+        QTest::newRow("half a second") << QVariant(0.5) << qint64(60'000);
+        QTest::newRow("a minute and a half second") << QVariant(60.5) << qint64(60'500);
         QTest::newRow("zero") << QVariant(0) << qint64(120'000);
         QTest::newRow("negative") << QVariant(-10) << qint64(120'000);
         QTest::newRow("not a number") << QVariant(u"soon"_s) << qint64(120'000);
@@ -61,7 +64,7 @@ private Q_SLOTS:
         QTest::newRow("NaN") << QVariant(std::numeric_limits<double>::quiet_NaN()) << qint64(120'000);
         QTest::newRow("too long for a timer is kept within one")
             << QVariant(1e12) << qint64(std::numeric_limits<int>::max());
-        QTest::newRow("tiny stays at least a millisecond") << QVariant(1e-9) << qint64(1);
+        QTest::newRow("tiny") << QVariant(1e-9) << qint64(60'000);
     }
     void badSettingsFallBackToTheDefaults()
     {

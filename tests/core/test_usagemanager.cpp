@@ -106,6 +106,65 @@ private Q_SLOTS:
         }
     }
 
+    // After a good answer, passing failures keep the figures as stale; 429s
+    // hold the provider back, longer for each one in a row and as long as
+    // the service asks, within the cap. A 429 is never retried within a run.
+    void rateLimitsAndPassingFailuresKeepTheLastFigures()
+    {
+        UsageManager::Timing timing{1h, ShortPause};
+        timing.rateLimitBackoff = 400ms;
+        timing.rateLimitBackoffCap = 1500ms;
+        Fixture f(false, timing);
+        const ProviderError limited = ProviderError::apiError(429);
+        const auto in = [](std::chrono::milliseconds wait) {
+            return ProviderError::apiError(429).withRetryAfter(QDateTime::currentDateTimeUtc().addMSecs(wait.count()));
+        };
+        // Each run's answers (none: the provider is held back), whether the
+        // figures are then stale, and the hold that follows in ms (0: none).
+        const QList<std::tuple<const char *, QList<FetchResult>, bool, qint64>> runs{
+            {"first 429 with nothing known", {limited}, false, 0},
+            {"a good answer", {usageOf({{"Weekly (7d)", 50}})}, false, 0},
+            {"a 429 waits for the normal schedule", {limited}, true, 0},
+            {"the second in a row: 2 periods less half of one", {limited}, true, 600},
+            {"held back", {}, true, 600},
+            {"a network failure after its retries", {timedOut(), timedOut(), timedOut(), timedOut()}, true, 0},
+            {"a good answer clears it all", {usageOf({{"Weekly (7d)", 51}})}, false, 0},
+            {"Retry-After counts from the first 429", {in(900ms)}, true, 900},
+            {"held back again", {}, true, 900},
+            {"a 5xx with its Retry-After", {ProviderError::apiError(503).withRetryAfter(
+                                                QDateTime::currentDateTimeUtc().addSecs(3600))},
+             true, 1500},
+            {"an error the user must act on is not stale", {ProviderError::notLoggedIn(u"Claude"_s)}, false, 0},
+        };
+        const QDateTime written = QDateTime::currentDateTimeUtc();
+        QDateTime heldUntil;
+        for (const auto &[name, answers, stale, holdMs] : runs) {
+            if (!answers.isEmpty() && heldUntil.isValid())
+                QTest::qWait(int(QDateTime::currentDateTimeUtc().msecsTo(heldUntil)) + 10);
+            f.first->attemptTimes.clear();
+            const QDateTime before = QDateTime::currentDateTimeUtc();
+            for (FetchResult answer : answers) {
+                // A Retry-After counts from when the answer comes, not from when the table was written.
+                if (auto *error = std::get_if<ProviderError>(&answer); error && error->retryAfter())
+                    answer = error->withRetryAfter(error->retryAfter()->addMSecs(written.msecsTo(before)));
+                f.first->steps.append({answer});
+            }
+            QVERIFY2(f.refreshAndWait(), name);
+            const ProviderState &state = f.state(u"claude"_s);
+            QVERIFY2(f.first->attemptTimes.size() == answers.size(), name);
+            QVERIFY2(state.isAvailable, name);
+            QVERIFY2(state.isStale() == stale, name);
+            if (answers.isEmpty())
+                continue; // the hold stands as it was
+            QVERIFY2(state.heldUntil.has_value() == (holdMs > 0), name);
+            heldUntil = state.heldUntil.value_or(QDateTime());
+            if (holdMs)
+                QVERIFY2(qAbs(before.msecsTo(*state.heldUntil) - holdMs) < 150, name);
+        }
+        // A held provider still counts as known: its figures stay on show.
+        QVERIFY(f.state(u"claude"_s).usage && f.state(u"claude"_s).usage->limits.first().utilization == 51);
+    }
+
     void aSupersededRunLeavesNoTrace_data()
     {
         QTest::addColumn<bool>("inRetryPause");
@@ -212,10 +271,17 @@ private Q_SLOTS:
         const QString hostile = u"Opus\x1b]0;owned\x07\x1b[2J\u0085\x7f\u202eevil\u2066\tweek\nly"_s;
         ProviderUsageResponse usage = usageOf({{"x", 10}});
         usage.limits[0].name = hostile;
+        usage.limits[0].scope = hostile;
+        usage.credits = UsageCredits{Money{1, 2, hostile}, std::nullopt, std::nullopt, hostile};
+        usage.budgetReachedType = hostile;
         f.first->script({{usage, 0ms}, {ProviderError::networkError(hostile), 0ms}});
         QVERIFY(f.refreshAndWait());
         const QString safe = u"Opus\uFFFD]0;owned\uFFFD\uFFFD[2J\uFFFD\uFFFD\uFFFDevil\uFFFD week ly"_s;
-        QCOMPARE(f.state(u"claude"_s).usage->limits.value(0).name, safe);
+        const ProviderUsageResponse &stored = *f.state(u"claude"_s).usage;
+        QCOMPARE(stored.limits.value(0).name, safe);
+        QCOMPARE(QStringList({*stored.limits.value(0).scope, stored.credits->used->currency, *stored.credits->balance,
+                              *stored.budgetReachedType}),
+                 QStringList(4, safe));
         QVERIFY(f.refreshAndWait());
         QCOMPARE(f.state(u"claude"_s).error, u"Network error: "_s + safe);
     }

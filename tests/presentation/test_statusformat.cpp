@@ -58,6 +58,9 @@ StatusSnapshot sampleSnapshot()
          provider(u"codex"_s, false, QList<UsageLimit>{{u"Weekly"_s, 99, {}, LimitKind::Weekly}},
                   u"\"quoted\"\n\ttab \\ \u0001 ünïcode"_s)}};
     snapshot.providers[1].state.errorDetail = u"The saved login expired 3 h ago."_s;
+    snapshot.providers[0].state.usage->credits = UsageCredits{Money{1250, 2, u"EUR"_s}, Money{4000, 2, u"EUR"_s}};
+    snapshot.providers[1].state.usage->resetsBanked = 2;
+    snapshot.providers[1].state.usage->budgetReachedType = u"workspace_default"_s;
     return snapshot;
 }
 
@@ -99,6 +102,17 @@ private Q_SLOTS:
             statusText(failed, Now).section(u"\n\nUpdated"_s, 0, 0),
             u"Claude\n  Not logged in to Claude.\n  The saved login expired 3 h ago. Open Claude Code once to renew it."
             u"\n\nCodex\n  No limits reported"_s);
+
+        // Figures kept over a rate limit stay, with their age and the reason.
+        StatusSnapshot stale = sampleSnapshot();
+        stale.providers[0].state.error = u"API error (code: 429)"_s;
+        stale.providers[0].state.errorIsTransient = true;
+        const QString kept = statusText(stale, Now, Plain);
+        QVERIFY2(kept.contains(u"  Weekly (7d)    80%"_s)
+                     && kept.contains(u"  Usage credits  12.50 / 40.00 \u20AC  ██████░░░░░░░░░░░░░░\n"
+                                      u"  as of 14:03 \u00B7 API error (code: 429)\n"_s),
+                 qPrintable(kept));
+        QVERIFY(statusJson(stale, Now).contains("\"stale\": true"));
     }
 
     void textColoursFollowTheBandsUnlessNoColor()
@@ -141,11 +155,25 @@ private Q_SLOTS:
         QCOMPARE(render(u"{{{max}}} }}{{"_s), u"{80%} }{\n"_s);
         QCOMPARE(render(QString()), u"\n"_s);
         QCOMPARE(render(u"a\nb"_s), u"a b\n"_s); // one line per refresh
+        // A row by its slug, a provider's highest; a row not sent is unknown.
+        QCOMPARE(render(u"{claude.opus} {claude.weekly_7d} {claude.session_5h} {claude.max} {claude.fable} {codex.max}"_s),
+                 u"33% 80% 45% 80% -- --\n"_s);
+        // The window's field is its binding limit: a model's cap above the week wins.
+        StatusSnapshot scoped = sampleSnapshot();
+        UsageLimit fable = scoped.providers[0].state.usage->limits[1];
+        fable.name = u"Fable"_s;
+        fable.utilization = 100;
+        scoped.providers[0].state.usage->limits.append(fable);
+        QCOMPARE(render(u"{claude.weekly} {claude.fable}"_s, scoped), u"100% 100%\n"_s);
+        QCOMPARE(waybar(scoped)[u"text"_s].toString(), u"Claude Fable 100%"_s);
+        QCOMPARE(waybar(scoped)[u"class"_s].toString(), u"red"_s);
     }
 
     void badTemplatesNameTheirFault()
     {
-        QVERIFY(render(u"{claude.monthly}"_s).startsWith(u"error: unknown field \"{claude.monthly}\""_s));
+        QVERIFY(render(u"{gemini.weekly}"_s).startsWith(u"error: unknown field \"{gemini.weekly}\""_s));
+        QVERIFY(render(u"{claude.Fable}"_s).startsWith(u"error: unknown field"_s)); // slugs are lower case
+        QVERIFY(render(u"{claude.}"_s).startsWith(u"error: unknown field"_s));
         QVERIFY(render(u"{}"_s).startsWith(u"error: unknown field \"{}\""_s));
         QVERIFY(render(u"{MAX}"_s).startsWith(u"error: unknown field"_s)); // names are exact
         QVERIFY(render(u"{max"_s).startsWith(u"error: unclosed"_s));
@@ -159,7 +187,7 @@ private Q_SLOTS:
         nothing.providers[0].state.error = u"Offline"_s;
         QCOMPARE(waybar(nothing),
                  (QJsonObject{{u"text"_s, u"No usage"_s},
-                              {u"tooltip"_s, u"Claude: Offline"_s},
+                              {u"tooltip"_s, u"Claude \u00B7 Offline"_s},
                               {u"class"_s, u"error"_s},
                               {u"percentage"_s, 0}}));
 
@@ -169,6 +197,15 @@ private Q_SLOTS:
         QCOMPARE(waybar(unknown)[u"text"_s].toString(), u"Claude --%"_s);
         QCOMPARE(waybar(unknown)[u"class"_s].toString(), u"error"_s);
         QCOMPARE(render(u"{claude.weekly}"_s, unknown), u"--%\n"_s);
+
+        // The tooltip lists every row, with what follows them.
+        StatusSnapshot rows = sampleSnapshot();
+        rows.providers[0].state.usage->resetsBanked = 1;
+        const QStringList tooltip = waybar(rows)[u"tooltip"_s].toString().split(u'\n');
+        QCOMPARE(tooltip.size(), 6);
+        QCOMPARE(tooltip.first(), u"Claude \u00B7 Opus 33%"_s);
+        QCOMPARE(tooltip.at(4), u"Claude \u00B7 Usage credits 12.50 / 40.00 \u20AC"_s);
+        QCOMPARE(tooltip.last(), u"Claude \u00B7 1 reset banked"_s);
     }
 };
 

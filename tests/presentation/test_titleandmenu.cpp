@@ -4,6 +4,7 @@
 // limit, a provider's error, the empty state and a first load, then the commands.
 #include "core/UtcZone.h"
 #include "presentation/EmptyState.h"
+#include "presentation/LimitRows.h"
 #include "presentation/PanelModel.h"
 #include "presentation/TitleLayout.h"
 #include "presentation/TrayMenuModel.h"
@@ -214,6 +215,82 @@ private Q_SLOTS:
         TrayMenuInput unchecked;
         unchecked.checked = false;
         QCOMPARE(figures(unchecked), QStringList{u"Loading\u2026"_s});
+    }
+
+    // A model's own weekly cap at 100 % with the week at 67 %: every face shows
+    // 100 % and names the cap; credits, banked resets and budgets follow the
+    // rows; figures kept over a 429 say how old they are.
+    void theBindingLimitCreditsAndStaleFigures()
+    {
+        UsageLimit session{u"Session (5h)"_s, 0, std::nullopt, LimitKind::Session, 5 * Hour};
+        UsageLimit weekly{u"Weekly (7d)"_s, 67, Now.addSecs(2 * Day), LimitKind::Weekly, 7 * Day};
+        UsageLimit fable = weekly;
+        fable.name = u"Fable"_s;
+        fable.scope = u"Fable"_s;
+        fable.utilization = 100;
+        ProviderUsageResponse claudeUsage{{session, weekly, fable}};
+        claudeUsage.credits = UsageCredits{Money{1250, 2, u"EUR"_s}, Money{4000, 2, u"EUR"_s}, 31.25};
+        ProviderUsageResponse codexUsage{{UsageLimit{u"Monthly"_s, 6, std::nullopt, LimitKind::Other, 2'628'000}}};
+        codexUsage.credits = UsageCredits{{}, {}, {}, u"12.50"_s};
+        codexUsage.resetsBanked = 2;
+        codexUsage.budgetReachedType = u"workspace_default"_s;
+
+        QHash<QString, ProviderState> states{{u"claude"_s, stateWith(claude, claudeUsage)},
+                                             {u"codex"_s, stateWith(codex, codexUsage)}};
+        const TitleLayout weeklyTitle = title({claude, codex}, states);
+        QCOMPARE(weeklyTitle.text(), u"Claude Fable 100% \u00B7 Codex 6%"_s);
+        QCOMPARE(weeklyTitle.percentages().constFirst().band, Band::Critical);
+        QCOMPARE(layoutTitle({claude, codex}, states, false, DisplayMode::Session).text(),
+                 u"Claude 0% \u00B7 Codex 6%"_s);
+        // A tie goes to the account's own limit, which needs no name.
+        states[u"claude"_s].usage->limits[2].utilization = 67;
+        QCOMPARE(title({claude}, states).text(), u"Claude 67%"_s);
+        states[u"claude"_s].usage->limits[2].utilization = 100;
+
+        // The figures of the last good answer, kept over a rate limit.
+        ProviderState kept = states.value(u"claude"_s);
+        kept.lastUpdated = Now.addSecs(-3600 - 58 * 60);
+        kept.error = u"API error (code: 429)"_s;
+        kept.errorIsTransient = true;
+        states.insert(u"claude"_s, kept);
+        QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly),
+                 (QStringList{u"Claude \u2014 Fable: 100% (as of "_s + kept.lastUpdated->toLocalTime().toString(u"HH:mm"_s)
+                                  + u')',
+                              u"Codex: 6%"_s}));
+        TrayMenuInput input{{claude, codex}, states};
+        input.zone = QTimeZone::utc();
+        QCOMPARE(figures(input),
+                 (QStringList{u"Claude \u00B7 Session (5h) 0%"_s,
+                              u"Claude \u00B7 Weekly (7d) 67% \u00B7 resets in 2d 0h (Mon 12:00)"_s,
+                              u"Claude \u00B7 Fable (7d) 100% \u00B7 resets in 2d 0h (Mon 12:00)"_s,
+                              u"Claude \u00B7 Usage credits 12.50 / 40.00 \u20AC"_s,
+                              u"Claude \u00B7 as of 10:02 \u00B7 API error (code: 429)"_s, u"Codex \u00B7 Monthly 6%"_s,
+                              u"Codex \u00B7 Credits 12.50"_s, u"Codex \u00B7 2 resets banked"_s,
+                              u"Codex \u00B7 Workspace budget reached"_s}));
+
+        const SectionModel panel = sectionModel(kept, Now);
+        QCOMPARE(panel.body, SectionBody::Rows);
+        QCOMPARE(panel.rows.size(), 4);
+        const RowModel credits = panel.rows.at(3);
+        QCOMPARE(credits.title + u' ' + credits.percentText, u"Usage credits 12.50 / 40.00 \u20AC"_s);
+        QCOMPARE(credits.filledFraction, 0.3125);
+        QVERIFY(!credits.resetText && !credits.paceMarker);
+        QVERIFY(panel.staleText.endsWith(u" \u00B7 API error (code: 429)"_s) && panel.staleText.startsWith(u"as of "_s));
+        QCOMPARE(sectionModel(states.value(u"codex"_s), Now).notes,
+                 (QStringList{u"2 resets banked"_s, u"Workspace budget reached"_s}));
+        // Not logged in is no passing failure: the error stands instead of the figures.
+        kept.errorIsTransient = false;
+        kept.error = u"Not logged in to Claude."_s;
+        input.providerStates.insert(u"claude"_s, kept);
+        QCOMPARE(sectionModel(kept, Now).body, SectionBody::Error);
+        QCOMPARE(figures(input).constFirst(), u"Claude \u00B7 Not logged in to Claude."_s);
+
+        // Money by currency and exponent; a month-long window says so once.
+        QCOMPARE(moneyText(Money{123456, 3, u"USD"_s}), u"123.456 $"_s);
+        QCOMPARE(moneyText(Money{500, 0, u"JPY"_s}), u"500 \u00A5"_s);
+        QCOMPARE(moneyText(Money{-5, 2, u"CHF"_s}), u"-0.05 CHF"_s);
+        for (const qint64 month : {2'592'000, 2'628'000, 2'629'746})
+            QCOMPARE(limitDisplayName(UsageLimit{u"Monthly"_s, 1, {}, LimitKind::Other, month}), u"Monthly"_s);
     }
 
     void menuCommandsFollowTheFigures()

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -136,19 +137,37 @@ private Q_SLOTS:
             const FetchResult result = fetch(*makeProvider(id));
 
             QStringList rows;
+            QStringList extras;
             if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
                 for (const UsageLimit &limit : usage->limits) {
-                    rows.append(QStringList{limit.name, QString::number(limit.utilization),
-                                            limit.resetTime ? limit.resetTime->toString(Qt::ISODateWithMs) : u"-"_s,
-                                            kinds.value(int(limit.kind)),
-                                            limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"-"_s}
-                                    .join(" | "_L1));
+                    QStringList row{limit.name, QString::number(limit.utilization),
+                                    limit.resetTime ? limit.resetTime->toString(Qt::ISODateWithMs) : u"-"_s,
+                                    kinds.value(int(limit.kind)),
+                                    limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"-"_s};
+                    if (limit.scope)
+                        row.append(*limit.scope);
+                    rows.append(row.join(" | "_L1));
                 }
+                const auto money = [](const Money &m) {
+                    return u"%1/%2 %3"_s.arg(m.amountMinor).arg(m.exponent).arg(m.currency);
+                };
+                if (const auto &credits = usage->credits; credits && credits->used && credits->limit)
+                    extras.append(u"credits %1 of %2 at %3%"_s.arg(money(*credits->used), money(*credits->limit))
+                                      .arg(credits->usedPercent().value_or(-1)));
+                else if (credits)
+                    extras.append(u"balance "_s + credits->balance.value_or(u"-"_s));
+                if (usage->resetsBanked)
+                    extras.append(u"%1 resets banked"_s.arg(*usage->resetsBanked));
+                if (usage->budgetReachedType)
+                    extras.append(u"budget "_s + *usage->budgetReachedType);
             }
             const QStringList wanted = expected.value("rows"_L1).toVariant().toStringList();
+            const QStringList wantedExtras = expected.value("extras"_L1).toVariant().toStringList();
             // Named by the fixture, so that a failure says which one.
-            QCOMPARE(it.key() + u": "_s + failureDescription(result) + u' ' + rows.join(u", "_s),
-                     it.key() + u": "_s + expected.value("error"_L1).toString() + u' ' + wanted.join(u", "_s));
+            QCOMPARE(it.key() + u": "_s + failureDescription(result) + u' ' + rows.join(u", "_s) + u" + "_s
+                         + extras.join(u", "_s),
+                     it.key() + u": "_s + expected.value("error"_L1).toString() + u' ' + wanted.join(u", "_s) + u" + "_s
+                         + wantedExtras.join(u", "_s));
 
             QCOMPARE(m_service.requests().size(), 1);
             const RecordedRequest request = m_service.requests().first();
@@ -277,6 +296,41 @@ private Q_SLOTS:
                 QVERIFY2(timer.elapsed() >= 250, name); // it did wait for the limit
         }
         QVERIFY(elsewhere.requests().isEmpty()); // so the token never went to another host
+    }
+
+    // A 429 or a 5xx says when to ask again, as the service put it; other
+    // answers never carry it.
+    void rateLimitedAnswersSayWhenToAskAgain()
+    {
+        const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(600);
+        const QByteArray httpDate = QLocale::c().toString(later, u"ddd, dd MMM yyyy HH:mm:ss 'GMT'"_s).toLatin1();
+        const QByteArray body = R"({"error":{"type":"rate_limit_error","message":"Rate limited. Please try again later."}})";
+        // The status, the header (empty: none), and the wait it names in seconds.
+        const QList<std::tuple<QString, int, QByteArray, std::optional<qint64>>> cases = {
+            {Claude, 429, "120", 120},
+            {Codex, 429, httpDate, 600},
+            {Claude, 429, "0", std::nullopt},
+            {Claude, 429, {}, std::nullopt},
+            {Claude, 429, "Sun, 06 Nov 1994 08:49:37 GMT", std::nullopt}, // long past
+            {Claude, 429, "soon", std::nullopt},
+            {Codex, 503, "30", 30},
+            {Claude, 403, "30", std::nullopt},
+        };
+        for (const auto &[id, status, header, seconds] : cases) {
+            ServiceAnswer served = answer(status, body);
+            if (!header.isEmpty())
+                served.headers = {{"Retry-After", header}};
+            m_service.enqueue(id, served);
+            const QDateTime sent = QDateTime::currentDateTimeUtc();
+            const FetchResult result = fetch(*makeProvider(id));
+            const auto *error = std::get_if<ProviderError>(&result);
+            QVERIFY2(error && error->statusCode() == status, header.constData());
+            QCOMPARE(error->isRateLimited(), status == 429);
+            QCOMPARE(error->retryAfter().has_value(), seconds.has_value());
+            if (seconds)
+                QVERIFY2(qAbs(sent.secsTo(*error->retryAfter()) - *seconds) <= 2, header.constData());
+        }
+        QCOMPARE(failureDescription(ProviderError::apiError(429)), u"API error (code: 429)"_s);
     }
 
     void abortEmitsNothing()

@@ -1,0 +1,101 @@
+#include "presentation/LimitRows.h"
+
+#include <QHash>
+#include <QLocale>
+
+#include <algorithm>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+const UsageLimit *bindingLimit(const ProviderUsageResponse &usage, LimitKind kind)
+{
+    const UsageLimit *binding = nullptr;
+    for (const UsageLimit &limit : usage.limits) {
+        if (limit.kind != kind)
+            continue;
+        // A NaN never outranks a number.
+        if (!binding || limit.utilization > binding->utilization
+            || (std::isnan(binding->utilization) && !std::isnan(limit.utilization)))
+            binding = &limit;
+    }
+    return binding;
+}
+
+std::optional<QString> bindingLimitName(const ProviderUsageResponse &usage, const UsageLimit &limit)
+{
+    for (const UsageLimit &candidate : usage.limits) {
+        if (candidate.kind != limit.kind)
+            continue;
+        if (&candidate == &limit)
+            return std::nullopt;
+        return limit.scope.value_or(limit.name).simplified();
+    }
+    return std::nullopt;
+}
+
+QString limitSlug(const UsageLimit &limit)
+{
+    QString slug;
+    bool gap = false;
+    for (const QChar c : limit.name.toLower()) {
+        if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')) {
+            if (gap && !slug.isEmpty())
+                slug += u'_';
+            slug += c;
+            gap = false;
+        } else {
+            gap = true;
+        }
+    }
+    return slug;
+}
+
+QString moneyText(const Money &money)
+{
+    static const QHash<QString, QString> signs = {
+        {u"EUR"_s, u"\u20AC"_s}, {u"USD"_s, u"$"_s}, {u"GBP"_s, u"\u00A3"_s}, {u"JPY"_s, u"\u00A5"_s},
+        {u"INR"_s, u"\u20B9"_s}, {u"KRW"_s, u"\u20A9"_s},
+    };
+    const int exponent = std::clamp(money.exponent, 0, 9);
+    const QString amount = QLocale::c().toString(money.value(), 'f', exponent);
+    if (money.currency.isEmpty())
+        return amount;
+    return amount + u' ' + signs.value(money.currency, money.currency);
+}
+
+QString creditsTitle(const UsageCredits &credits)
+{
+    return credits.used ? u"Usage credits"_s : u"Credits"_s;
+}
+
+QString creditsValueText(const UsageCredits &credits)
+{
+    if (credits.unlimited)
+        return u"unlimited"_s;
+    if (credits.used && credits.limit) {
+        // The sign once, after both amounts: "12.50 / 40.00 €".
+        Money used = *credits.used;
+        used.currency.clear();
+        return moneyText(used) + u" / "_s + moneyText(*credits.limit);
+    }
+    if (credits.used)
+        return moneyText(*credits.used);
+    return credits.balance.value_or(QString()).simplified();
+}
+
+QStringList usageNotes(const ProviderUsageResponse &usage)
+{
+    QStringList notes;
+    if (usage.resetsBanked && *usage.resetsBanked > 0)
+        notes.append(*usage.resetsBanked == 1 ? u"1 reset banked"_s : u"%1 resets banked"_s.arg(*usage.resetsBanked));
+    if (usage.budgetReachedType)
+        notes.append(u"Workspace budget reached"_s);
+    return notes;
+}
+
+QString asOfText(const QDateTime &lastUpdated, const QTimeZone &zone)
+{
+    return u"as of "_s + lastUpdated.toTimeZone(zone).toString(u"HH:mm"_s);
+}
