@@ -4,6 +4,7 @@
 //   bench_history [CHECKS_TIMED]
 #include "BenchSupport.h"
 
+#include "core/UtcZone.h"
 #include "history/HistoryStore.h"
 
 #include <QCoreApplication>
@@ -22,7 +23,7 @@ namespace {
 
 constexpr qint64 Interval = 120; // the default refresh interval, seconds
 constexpr qint64 Year = 365 * 86400;
-const QDateTime Start(QDate(2026, 1, 5), QTime(0, 0), Qt::UTC);
+const QDateTime Start(QDate(2026, 1, 5), QTime(0, 0), utcZone());
 
 struct Window
 {
@@ -58,7 +59,7 @@ QList<Provider> providers()
 // seconds left, so it wanders by a second.
 QList<UsageLimit> nextCheck(Provider &provider, qint64 now, bool everyFigureChanges, QRandomGenerator &random)
 {
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(now, Qt::UTC);
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(now, utcZone());
     const bool working = local.date().dayOfWeek() <= 5 && local.time().hour() >= 9 && local.time().hour() < 18;
     const double burst = working && random.bounded(2) == 0 ? random.bounded(1.5) : 0.0;
     QList<UsageLimit> limits;
@@ -72,7 +73,7 @@ QList<UsageLimit> nextCheck(Provider &provider, qint64 now, bool everyFigureChan
         if (everyFigureChanges)
             reported = double(now % 10007) / 100.0 + window.share;
         const qint64 wander = provider.id == "codex"_L1 ? random.bounded(3) - 1 : 0;
-        limits.append(UsageLimit{window.name, reported, QDateTime::fromSecsSinceEpoch(window.reset + wander, Qt::UTC),
+        limits.append(UsageLimit{window.name, reported, QDateTime::fromSecsSinceEpoch(window.reset + wander, utcZone()),
                                  window.kind, window.length});
     }
     return limits;
@@ -113,7 +114,7 @@ double onDisk(const QString &path, qint64 period, bool everyFigureChanges)
             for (Provider &provider : all) {
                 const qint64 now = Start.toSecsSinceEpoch() + at;
                 store->record(provider.id, nextCheck(provider, now, everyFigureChanges, random),
-                              QDateTime::fromSecsSinceEpoch(now, Qt::UTC));
+                              QDateTime::fromSecsSinceEpoch(now, utcZone()));
             }
         }
     } // closing checkpoints the log into the file
@@ -144,7 +145,7 @@ int main(int argc, char **argv)
         const QList<UsageLimit> limits = nextCheck(provider, now, true, random);
         QElapsedTimer timer;
         timer.start();
-        store->record(provider.id, limits, QDateTime::fromSecsSinceEpoch(now, Qt::UTC));
+        store->record(provider.id, limits, QDateTime::fromSecsSinceEpoch(now, utcZone()));
         writeMs.append(double(timer.nsecsElapsed()) / 1e6);
     }
     const QDateTime end = Start.addSecs((timedChecks / 2) * Interval);

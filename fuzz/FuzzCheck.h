@@ -4,6 +4,7 @@
 #include "core/FetchJob.h"
 #include "core/ThresholdAlerts.h"
 #include "core/UsageManager.h"
+#include "core/UtcZone.h"
 #include "presentation/LimitRows.h"
 #include "presentation/TimeFormat.h"
 
@@ -41,7 +42,7 @@ inline void checkAsShown(const FetchResult &result)
         FUZZ_CHECK(!failureDescription(result).isEmpty());
         return;
     }
-    const QDateTime now = QDateTime::fromSecsSinceEpoch(1'750'000'000, Qt::UTC);
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(1'750'000'000, utcZone());
     for (const UsageLimit &limit : usage->limits) {
         FUZZ_CHECK(!limit.name.isEmpty());
         FUZZ_CHECK(percentText(limit.utilization).endsWith(u'%'));

@@ -19,12 +19,13 @@ esac
 
 build_dir=${QUOTIX_FUZZ_BUILD_DIR:-$QUOTIX_ROOT/build-fuzz}
 quotix_install_packages "${QUOTIX_PACKAGES[@]}" "${QUOTIX_FUZZ_PACKAGES[@]}"
-# Only the libraries under test and the harnesses are built.
-CC=clang CXX=clang++ cmake -S "$QUOTIX_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUOTIX_BUILD_FUZZ=ON -DQUOTIX_BUILD_TESTS=OFF -DQUOTIX_BUILD_BENCH=OFF >&2
+# Only the libraries under test and the harnesses are built, with the clang of
+# the LLVM installed above, whose runtimes and symbolizer match it.
+CC=clang-$QUOTIX_LLVM_VERSION CXX=clang++-$QUOTIX_LLVM_VERSION cmake -S "$QUOTIX_ROOT" -B "$build_dir" -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOTIX_BUILD_FUZZ=ON -DQUOTIX_BUILD_TESTS=OFF -DQUOTIX_BUILD_BENCH=OFF >&2
 cmake --build "$build_dir" --target quotix_fuzzers --parallel "$(nproc)" >&2
 
-symbolizer=/usr/lib/llvm-14/bin/llvm-symbolizer
+symbolizer=/usr/lib/llvm-$QUOTIX_LLVM_VERSION/bin/llvm-symbolizer
 [ -x "$symbolizer" ] && export ASAN_SYMBOLIZER_PATH=$symbolizer
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 

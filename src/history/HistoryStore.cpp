@@ -1,5 +1,7 @@
 #include "history/HistoryStore.h"
 
+#include "core/UtcZone.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -460,11 +462,11 @@ QList<HistorySample> HistoryStore::samples(const HistoryQuery &query) const
         rows.bind(1, limit.id).bind(2, since);
         while (rows.step() == SQLITE_ROW) {
             HistorySample sample = limit.shape;
-            sample.time = QDateTime::fromSecsSinceEpoch(rows.integer(0), Qt::UTC);
-            sample.until = QDateTime::fromSecsSinceEpoch(rows.integer(1), Qt::UTC);
+            sample.time = QDateTime::fromSecsSinceEpoch(rows.integer(0), utcZone());
+            sample.until = QDateTime::fromSecsSinceEpoch(rows.integer(1), utcZone());
             sample.utilization = rows.optionalReal(2).value_or(std::nan(""));
             if (const auto reset = rows.optionalInteger(3))
-                sample.resetTime = QDateTime::fromSecsSinceEpoch(*reset, Qt::UTC);
+                sample.resetTime = QDateTime::fromSecsSinceEpoch(*reset, utcZone());
             result.append(sample);
         }
     }

@@ -1,5 +1,7 @@
 #include "presentation/PanelGeometry.h"
 
+#include "presentation/PanelPlacement.h"
+
 #include <algorithm>
 
 namespace {
@@ -44,4 +46,32 @@ QRect panelGeometry(QSize panel, QRect trayGeometry, QPoint point, QRect availab
     topLeft.setX(clampInto(topLeft.x(), panel.width(), area.left(), area.width()));
     topLeft.setY(clampInto(topLeft.y(), panel.height(), area.top(), area.height()));
     return QRect(topLeft, panel);
+}
+
+LayerAnchor layerAnchor(QSize panel, QPoint point, const QList<QRect> &screens)
+{
+    if (screens.isEmpty())
+        return {};
+    for (int i = 0; i < screens.size(); ++i) {
+        const QRect screen = screens.at(i);
+        if (!isAnchorablePoint(point, {screen}))
+            continue;
+        const int toTop = point.y() - screen.top();
+        const int toBottom = screen.bottom() - point.y();
+        const int toLeft = point.x() - screen.left();
+        const int toRight = screen.right() - point.x();
+        const int nearest = std::min({toTop, toBottom, toLeft, toRight});
+        const int alongX = std::max(0, clampInto(point.x() - panel.width() / 2, panel.width(), screen.left(),
+                                                 screen.width()) - screen.left());
+        const int alongY = std::max(0, clampInto(point.y() - panel.height() / 2, panel.height(), screen.top(),
+                                                 screen.height()) - screen.top());
+        if (nearest == toTop)
+            return {i, Qt::TopEdge, alongX};
+        if (nearest == toBottom)
+            return {i, Qt::BottomEdge, alongX};
+        if (nearest == toLeft)
+            return {i, Qt::LeftEdge, alongY};
+        return {i, Qt::RightEdge, alongY};
+    }
+    return {0, Qt::TopEdge, std::max(0, screens.first().width() - panel.width())};
 }

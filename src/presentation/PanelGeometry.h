@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -9,3 +10,19 @@
 // one), centred on the item, then pushed fully onto availableScreen. An empty
 // trayGeometry anchors it at point instead.
 QRect panelGeometry(QSize panel, QRect trayGeometry, QPoint point, QRect availableScreen);
+
+// Where a layer-shell panel sits: the screen edge it is anchored to and its
+// distance from the screen's left (top and bottom edge) or top (side edges).
+struct LayerAnchor
+{
+    int screen = 0; // index into the screens given
+    Qt::Edge edge = Qt::TopEdge;
+    int offset = 0;
+
+    bool operator==(const LayerAnchor &) const = default;
+};
+
+// At the screen edge nearest to a click the host gave in screen coordinates,
+// centred on it; a host that gives none, or one relative to its item (waybar),
+// gets the top right corner of the first screen, where trays usually sit.
+LayerAnchor layerAnchor(QSize panel, QPoint point, const QList<QRect> &screens);

@@ -48,8 +48,12 @@ QPoint likelyTrayPoint(const QRect &screen, const QRect &available)
 
 PanelPlacement decidePanelPlacement(const PlacementInput &input)
 {
-    if (input.platformName.startsWith(u"wayland"))
-        return PanelPlacement{};
+    if (input.platformName.startsWith(u"wayland")) {
+        // Anchored even when opened from the menu: the edge then is the default one.
+        if (!input.layerShell)
+            return PanelPlacement{};
+        return PanelPlacement{PanelMode::AnchoredLayer, {}, input.activation ? input.activation->point : QPoint()};
+    }
     if (!input.activation) {
         // Opened from the menu before any click: on plain X11 still the popup
         // it is after a click, where the tray most likely is.

@@ -10,10 +10,12 @@
 // How the panel can be shown on this platform, decided from what Qt and the
 // tray host tell. Wayland lets no client place a top-level, and a popup's
 // grab under XWayland misses clicks on Wayland surfaces, so only a plain X11
-// session gets the anchored popup.
+// session gets the anchored popup; on Wayland only a compositor with the
+// layer-shell protocol (KWin, sway) lets the panel sit at a screen edge.
 enum class PanelMode {
     AnchoredPopup, // frameless popup at the item; a click outside closes it
     AnchoredTool,  // frameless window at the item; losing activation closes it
+    AnchoredLayer, // frameless layer surface at a screen edge; losing the keyboard closes it
     PlacedWindow,  // titled "Quotix" window the compositor places
 };
 
@@ -21,7 +23,7 @@ struct PanelPlacement
 {
     PanelMode mode = PanelMode::PlacedWindow;
     QRect trayGeometry; // the anchored modes: the item, or empty to hang from point
-    QPoint point;
+    QPoint point;       // AnchoredLayer: where the host says the click was, item-relative or global
 };
 
 // Where the user clicked the item, as the host reported it.
@@ -41,6 +43,7 @@ struct PlacementInput
     // tray when no click told where it is.
     QRect primaryScreen;
     QRect primaryAvailable;
+    bool layerShell = false;              // the build has layer-shell-qt and the compositor offers it
 };
 
 // A point counts as on screen for anchoring when it lies within this distance

@@ -1,5 +1,6 @@
 #include "providers/CodexUsage.h"
 
+#include "core/UtcZone.h"
 #include "providers/StrictJson.h"
 
 #include <QDate>
@@ -268,9 +269,9 @@ namespace {
 // anything outside the years 1 to 9999 is held at the nearest end.
 QDateTime resetTimeFor(qint64 resetAt)
 {
-    static const qint64 earliest = QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-    static const qint64 latest = QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC).toSecsSinceEpoch();
-    return QDateTime::fromSecsSinceEpoch(std::clamp(resetAt, earliest, latest), Qt::UTC);
+    static const qint64 earliest = QDateTime(QDate(1, 1, 1), QTime(0, 0), utcZone()).toSecsSinceEpoch();
+    static const qint64 latest = QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), utcZone()).toSecsSinceEpoch();
+    return QDateTime::fromSecsSinceEpoch(std::clamp(resetAt, earliest, latest), utcZone());
 }
 
 constexpr qint64 FiveHours = 5 * 3600;

@@ -1,5 +1,6 @@
 #include "providers/CredentialParsing.h"
 
+#include "core/UtcZone.h"
 #include "providers/StrictJson.h"
 
 #include <QJsonObject>
@@ -45,7 +46,7 @@ std::optional<QDateTime> momentOf(const QJsonValue &value, double millisecondsPe
     constexpr double Limit = 3.0e14;
     if (!std::isfinite(milliseconds) || std::abs(milliseconds) > Limit)
         return std::nullopt;
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(milliseconds), Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(milliseconds), utcZone());
 }
 
 } // namespace

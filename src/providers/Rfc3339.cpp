@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <QTimeZone>
 
 namespace {
 
@@ -119,7 +120,11 @@ std::optional<QDateTime> parseRfc3339(QStringView text)
     const QTime time(*hour, *minute, leapSecond ? 59 : *second, ms);
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    QDateTime result(date, time, QTimeZone::fromSecondsAheadOfUtc(offsetSeconds));
+#else
     QDateTime result(date, time, Qt::OffsetFromUTC, offsetSeconds);
+#endif
     if (leapSecond)
         result = result.addSecs(1);
     return result.toUTC();

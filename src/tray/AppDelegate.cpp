@@ -16,6 +16,7 @@
 #include "tray/TitleObserver.h"
 #include "tray/TrayMenuObserver.h"
 #include "ui/HistoryWindow.h"
+#include "ui/LayerShell.h"
 #include "ui/MenuBarPanel.h"
 #include "ui/MenuBarView.h"
 
@@ -230,6 +231,7 @@ PanelPlacement AppDelegate::placement() const
     input.platformName = QGuiApplication::platformName();
     input.waylandSession = isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
     input.activation = m_lastActivation;
+    input.layerShell = input.platformName.startsWith(u"wayland") && LayerShell::isAvailable();
     for (const QScreen *screen : QGuiApplication::screens())
         input.screens.append(screen->geometry());
     if (const QScreen *primary = QGuiApplication::primaryScreen()) {

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "presentation/PanelGeometry.h"
+#include "ui/LayerShell.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
 #include "ui/UiResources.h"
@@ -63,15 +64,15 @@ void MenuBarPanel::setMode(PanelMode mode)
     m_mode = mode;
     switch (mode) {
     case PanelMode::AnchoredPopup: setWindowFlags(Qt::Popup | Qt::FramelessWindowHint); break;
-    case PanelMode::AnchoredTool: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
+    case PanelMode::AnchoredTool:
+    case PanelMode::AnchoredLayer: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
     case PanelMode::PlacedWindow:
         // A panel, not a document: a title and a close button, no maximise.
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-        // Only a titled window shows an icon; looking it up loads the icon
-        // theme and the SVG engine, which the anchored modes never need.
+        // Only a titled window shows an icon; drawing it loads the SVG
+        // renderer, which the anchored modes never need.
         if (!testAttribute(Qt::WA_SetWindowIcon))
-            setWindowIcon(
-                QIcon::fromTheme(QStringLiteral("quotix"), QIcon(iconResourcePath(QStringLiteral("quotix")))));
+            setWindowIcon(applicationIcon());
         break;
     }
 }
@@ -90,6 +91,18 @@ void MenuBarPanel::place()
     }
     setMinimumHeight(0);
     setMaximumHeight(QWIDGETSIZE_MAX);
+    if (m_mode == PanelMode::AnchoredLayer) {
+        // The compositor places it by its anchors and margins, set before it is shown.
+        resize(PanelStyle::Width, height);
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        QList<QRect> areas;
+        for (const QScreen *screen : screens)
+            areas.append(screen->geometry());
+        const LayerAnchor anchor = layerAnchor(size(), m_point, areas);
+        winId(); // the native window the layer surface is made of
+        LayerShell::anchor(windowHandle(), anchor, screens.value(anchor.screen));
+        return;
+    }
     const QPoint probe = m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center();
     QScreen *screen = QGuiApplication::screenAt(probe);
     if (!screen)

@@ -13,8 +13,9 @@ class UsageManager;
 // last update, the display setting, launch at login and Quit. 300 wide, its
 // height following its content. Shown as the platform allows (PanelMode): a
 // frameless popup at the item that closes on a click outside, a frameless
-// window at the item or a titled window the compositor places, both closing
-// when they lose activation. Escape closes it in every mode.
+// window at the item or at a screen edge (layer-shell) or a titled window the
+// compositor places, the last three closing when they lose activation. Escape
+// closes it in every mode.
 class MenuBarPanel : public QWidget
 {
     Q_OBJECT

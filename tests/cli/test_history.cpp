@@ -1,6 +1,7 @@
 // quotix history: the period it reads, the CSV, JSON and sparkline forms, and
 // black-box runs of the built program over a history file written here.
 #include "cli/HistoryCommand.h"
+#include "core/UtcZone.h"
 #include "history/HistoryStore.h"
 #include "presentation/HistoryFormat.h"
 
@@ -16,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QDateTime Now = QDateTime(QDate(2026, 3, 9), QTime(12, 0), Qt::UTC);
+const QDateTime Now = QDateTime(QDate(2026, 3, 9), QTime(12, 0), utcZone());
 
 HistorySample sample(const QString &limit, double used, const QDateTime &time, const QDateTime &until)
 {
@@ -48,7 +49,7 @@ private Q_SLOTS:
         QTest::newRow("minutes") << u"90m"_s << Now.addSecs(-90 * 60);
         QTest::newRow("weeks") << u"2w"_s << Now.addDays(-14);
         QTest::newRow("a date") << u"2026-03-01"_s << QDate(2026, 3, 1).startOfDay();
-        QTest::newRow("a moment") << u"2026-03-01T08:30:00Z"_s << QDateTime(QDate(2026, 3, 1), QTime(8, 30), Qt::UTC);
+        QTest::newRow("a moment") << u"2026-03-01T08:30:00Z"_s << QDateTime(QDate(2026, 3, 1), QTime(8, 30), utcZone());
         QTest::newRow("no unit") << u"7"_s << QDateTime();
         QTest::newRow("unknown unit") << u"7y"_s << QDateTime();
         QTest::newRow("no number") << u"d"_s << QDateTime();

@@ -3,6 +3,7 @@
 // window, each one switchable, all of one check shown as one.
 #include "core/AlertRules.h"
 #include "core/UsageManager.h"
+#include "core/UtcZone.h"
 #include "support/ScriptedProvider.h"
 
 #include <QFile>
@@ -129,7 +130,7 @@ private Q_SLOTS:
 
     void aWindowEndsWhenItsResetPassesOrMovesOn()
     {
-        const QDateTime now(QDate(2026, 3, 2), QTime(12, 0), Qt::UTC);
+        const QDateTime now(QDate(2026, 3, 2), QTime(12, 0), utcZone());
         const UsageLimit at95{u"Session"_s, 95, now.addSecs(3600), LimitKind::Session, 18000};
         LimitAlertCheck check = checkLimitAlerts(std::nullopt, at95, now, 90, false);
         QVERIFY(check.state.reachedTop && !check.hasReset);

@@ -1,6 +1,7 @@
 // The history file: what a check leaves behind, how equal checks share a
 // sample, what readers see, what happens to damaged or foreign files, the
 // bounds, and a writer killed in the middle of its work.
+#include "core/UtcZone.h"
 #include "history/HistoryStore.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QDateTime Start = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+const QDateTime Start = QDateTime(QDate(2026, 3, 2), QTime(9, 0), utcZone());
 
 UsageLimit limit(const QString &name, double used, std::optional<QDateTime> reset = std::nullopt,
                  LimitKind kind = LimitKind::Other, std::optional<qint64> window = std::nullopt)

@@ -51,8 +51,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = utils ] || fail "Section: $(field Section)"
 field Maintainer | grep -q '^[^<]*<[^@>]*@[^>]*>$' || fail "Maintainer needs a name and an address: $(field Maintainer)"
 depends=$(field Depends)
+# Debian 13 renamed some libraries for 64-bit time ("libqt6core6t64").
 for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6dbus6 libqt6svg6; do
-    echo "$depends" | grep -Eq "(^|, )$package( \(|,|$)" || fail "Depends lacks $package: $depends"
+    echo "$depends" | grep -Eq "(^|, )$package(t64)?( \(|,|$)" || fail "Depends lacks $package: $depends"
 done
 
 dpkg-deb -x "$deb" "$work/root"

@@ -1,5 +1,6 @@
 // The panel without a widget: what it shows, which way each platform shows it
 // and where it lands on screen.
+#include "core/UtcZone.h"
 #include "presentation/PanelGeometry.h"
 #include "presentation/PanelModel.h"
 #include "presentation/PanelPlacement.h"
@@ -15,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
+const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), utcZone());
 
 } // namespace
 
@@ -69,7 +70,7 @@ private Q_SLOTS:
     void resetAndFooterTimes()
     {
         // The far end of what a date can hold still gives a line, not a failure.
-        const QDateTime farEnd = QDateTime::fromMSecsSinceEpoch(std::numeric_limits<qint64>::max() / 2, Qt::UTC);
+        const QDateTime farEnd = QDateTime::fromMSecsSinceEpoch(std::numeric_limits<qint64>::max() / 2, utcZone());
         const QString far = rowModel(UsageLimit{u"5 Hour"_s, 10.0, farEnd}, Now).resetText.value_or(u"<none>"_s);
         QVERIFY2(far.startsWith(u"Resets in "_s) && far.endsWith(u"h"_s), qPrintable(far));
 
@@ -111,6 +112,41 @@ private Q_SLOTS:
                 QCOMPARE(placement.point, click->point);
             }
         }
+
+        // A compositor with layer-shell anchors the panel on Wayland, even from the menu; X11 stays as it was.
+        for (const auto &[platform, click, mode, point] : {
+                 std::tuple{"wayland", std::optional<Activation>{{{}, {1700, 10}}}, AnchoredLayer, QPoint(1700, 10)},
+                 {"wayland", Activation{{}, {10, 17}}, AnchoredLayer, QPoint(10, 17)},
+                 {"wayland", std::nullopt, AnchoredLayer, QPoint()},
+                 {"xcb", Activation{item, {1810, 10}}, AnchoredTool, QPoint(1810, 10)},
+             }) {
+            PlacementInput input{QString::fromLatin1(platform), true, click, screens};
+            input.layerShell = true;
+            const PanelPlacement placement = decidePanelPlacement(input);
+            QCOMPARE(placement.mode, mode);
+            QCOMPARE(placement.point, point);
+        }
+    }
+
+    // The edge nearest to a click in screen coordinates; the top right corner
+    // when the host gives none or one relative to its item.
+    void layerPanelEdge()
+    {
+        const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+        const QSize panel(300, 400);
+        for (const auto &[point, expected] : {
+                 std::tuple{QPoint(1700, 10), LayerAnchor{0, Qt::TopEdge, 1550}},
+                 {QPoint(1000, 1070), LayerAnchor{0, Qt::BottomEdge, 850}}, // Plasma's bottom panel
+                 {QPoint(1910, 1070), LayerAnchor{0, Qt::BottomEdge, 1620}}, // pushed onto the screen
+                 {QPoint(5, 500), LayerAnchor{0, Qt::LeftEdge, 300}},
+                 {QPoint(3190, 300), LayerAnchor{1, Qt::RightEdge, 100}},      // the second screen
+                 {QPoint(2000, 1020), LayerAnchor{1, Qt::BottomEdge, 0}},
+                 {QPoint(10, 17), LayerAnchor{0, Qt::TopEdge, 1620}},          // waybar's item-relative point
+                 {QPoint(), LayerAnchor{0, Qt::TopEdge, 1620}},                // opened from the menu
+                 {QPoint(900, 500), LayerAnchor{0, Qt::TopEdge, 1620}},        // mid-screen
+             })
+            QCOMPARE(layerAnchor(panel, point, screens), expected);
+        QCOMPARE(layerAnchor(panel, QPoint(1700, 10), {}), LayerAnchor{});
     }
 
     // "Show Usage…" before any click on plain X11: the popup it is after a

@@ -1,4 +1,5 @@
 // The projection from recorded histories whose answers are known.
+#include "core/UtcZone.h"
 #include "presentation/RecentPace.h"
 
 #include <QTest>
@@ -7,7 +8,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QDateTime Now(QDate(2026, 3, 4), QTime(12, 0), Qt::UTC);
+const QDateTime Now(QDate(2026, 3, 4), QTime(12, 0), utcZone());
 const QDateTime Reset = Now.addDays(3);
 
 // Readings every ten minutes over the last `minutes`, climbing `perHour`

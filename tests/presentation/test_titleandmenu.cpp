@@ -2,6 +2,7 @@
 // a percentage is written and coloured, what stands between providers and what
 // stands in for them when none can be shown. The menu's rows: figures per
 // limit, a provider's error, the empty state and a first load, then the commands.
+#include "core/UtcZone.h"
 #include "presentation/EmptyState.h"
 #include "presentation/LimitRows.h"
 #include "presentation/PanelModel.h"
@@ -21,7 +22,7 @@ using Role = TrayMenuEntry::Role;
 
 namespace {
 
-const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
+const QDateTime Now = QDateTime(QDate(2025, 3, 1), QTime(12, 0), utcZone());
 constexpr qint64 Hour = 3600, Day = 86400;
 
 TitleLayout title(const ProviderList &available, const QHash<QString, ProviderState> &states, bool loading = false)

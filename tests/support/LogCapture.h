@@ -25,7 +25,7 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
         if (context.category && QByteArrayView(context.category).startsWith("quotix."))
-            s_lines.append(QString::fromLatin1(context.category) + u": "_qs + message);
+            s_lines.append(QString::fromLatin1(context.category) + QStringLiteral(": ") + message);
         else if (s_previous)
             s_previous(type, context, message);
     }
