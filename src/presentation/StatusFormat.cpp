@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -90,9 +91,11 @@ QString jsonArray(const QStringList &items, int level)
     return u"[\n"_s + lines.join(u",\n"_s) + u"\n"_s + indent(level) + u"]"_s;
 }
 
-QString jsonOptional(const std::optional<double> &value)
+// Absent reads as NaN, which jsonNumber writes as null: one path, and no
+// false "may be used uninitialized" from GCC 12 at -O2.
+QString jsonOptional(std::optional<double> value)
 {
-    return value ? jsonNumber(*value) : u"null"_s;
+    return jsonNumber(value.value_or(std::numeric_limits<double>::quiet_NaN()));
 }
 
 QString moneyJson(const std::optional<Money> &money, int level)
