@@ -1,5 +1,7 @@
 #include "demo/DemoHistory.h"
 
+#include "core/UtcZone.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -35,10 +37,10 @@ public:
     void add(qint64 from, qint64 until, double used, std::optional<qint64> reset)
     {
         HistorySample sample{m_provider, m_limit.name, m_limit.kind, m_limit.windowSeconds,
-                             std::round(std::min(used, 100.0)), {}, QDateTime::fromSecsSinceEpoch(from, Qt::UTC),
-                             QDateTime::fromSecsSinceEpoch(std::max(from, until), Qt::UTC)};
+                             std::round(std::min(used, 100.0)), {}, QDateTime::fromSecsSinceEpoch(from, utcZone()),
+                             QDateTime::fromSecsSinceEpoch(std::max(from, until), utcZone())};
         if (reset)
-            sample.resetTime = QDateTime::fromSecsSinceEpoch(*reset, Qt::UTC);
+            sample.resetTime = QDateTime::fromSecsSinceEpoch(*reset, utcZone());
         samples.append(sample);
     }
 
@@ -96,7 +98,7 @@ QList<HistorySample> DemoData::history(const QString &providerId, const QList<Us
         } else {
             int i = 0;
             for (qint64 dayStart = current.start - current.start % Day; dayStart + Day > begin; dayStart -= Day) {
-                if (QDateTime::fromSecsSinceEpoch(dayStart, Qt::UTC).date().dayOfWeek() > 5)
+                if (QDateTime::fromSecsSinceEpoch(dayStart, utcZone()).date().dayOfWeek() > 5)
                     continue;
                 for (const qint64 startHour : {14 * 3600 + 1800, 9 * 3600}) {
                     const qint64 s = dayStart + startHour;

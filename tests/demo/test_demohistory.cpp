@@ -1,5 +1,6 @@
 // The made-up history of the screenshots: it ends in the present figures and
 // shows what the charts are for (resets, limits used up), the same every time.
+#include "core/UtcZone.h"
 #include "demo/DemoHistory.h"
 #include "presentation/HistoryChart.h"
 #include "presentation/WindowChart.h"
@@ -15,7 +16,7 @@ class TestDemoHistory : public QObject
 private Q_SLOTS:
     void endsInThePresentAndMarksAMonth()
     {
-        const QDateTime now(QDate(2026, 12, 7), QTime(5, 0), Qt::UTC);
+        const QDateTime now(QDate(2026, 12, 7), QTime(5, 0), utcZone());
         const QList<UsageLimit> limits{
             {u"Session"_s, 34, now.addSecs(2 * 3600 + 960), LimitKind::Session, 5 * 3600},
             {u"Weekly"_s, 76, now.addSecs(76 * 3600), LimitKind::Weekly, 7 * 86400},

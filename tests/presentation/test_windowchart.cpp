@@ -1,4 +1,5 @@
 // The panel's chart of a limit's current window, from known histories.
+#include "core/UtcZone.h"
 #include "presentation/HistoryChart.h"
 #include "presentation/WindowChart.h"
 
@@ -12,7 +13,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A five-hour window from 10:00 to the reset at 15:00: a minute is 1/300 of it.
-const QDateTime Start(QDate(2026, 3, 4), QTime(10, 0), Qt::UTC);
+const QDateTime Start(QDate(2026, 3, 4), QTime(10, 0), utcZone());
 const QDateTime Reset = Start.addSecs(5 * 3600);
 
 // A sample seen from minute `from` to minute `until` of the window, under a

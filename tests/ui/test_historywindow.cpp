@@ -1,4 +1,5 @@
 // The History window over a recorded history: periods, marks, nothing recorded.
+#include "core/UtcZone.h"
 #include "ui/HistoryWindow.h"
 #include "ui/SegmentedPicker.h"
 
@@ -9,7 +10,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QDateTime Now(QDate(2026, 3, 30), QTime(12, 0), Qt::UTC);
+const QDateTime Now(QDate(2026, 3, 30), QTime(12, 0), utcZone());
 
 // A week-long limit used up at `fullDaysAgo`, reset two days later, then a
 // fresh window at 20 %.
