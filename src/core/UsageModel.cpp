@@ -31,3 +31,22 @@ std::optional<double> UsageCredits::usedPercent() const
         return std::nullopt;
     return 100.0 * double(used->amountMinor) / double(limit->amountMinor);
 }
+
+QString limitKindName(LimitKind kind)
+{
+    switch (kind) {
+    case LimitKind::Session: return QStringLiteral("session");
+    case LimitKind::Weekly: return QStringLiteral("weekly");
+    case LimitKind::Other: break;
+    }
+    return QStringLiteral("other");
+}
+
+LimitKind limitKindFromName(const QString &name)
+{
+    if (name == QLatin1StringView("session"))
+        return LimitKind::Session;
+    if (name == QLatin1StringView("weekly"))
+        return LimitKind::Weekly;
+    return LimitKind::Other;
+}

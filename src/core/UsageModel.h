@@ -36,6 +36,11 @@ struct UsageLimit
 // days or a Gregorian year's twelfth.
 bool isMonthLong(qint64 windowSeconds);
 
+// The kind as machines read it, in JSON and in the history file: "session",
+// "weekly" or "other"; any other word reads as other.
+QString limitKindName(LimitKind kind);
+LimitKind limitKindFromName(const QString &name);
+
 // Money as the services send it: an amount in minor units (cents) and how
 // many of its digits are decimals.
 struct Money

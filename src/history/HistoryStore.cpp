@@ -105,25 +105,6 @@ private:
     int m_rc;
 };
 
-QString kindWord(LimitKind kind)
-{
-    switch (kind) {
-    case LimitKind::Session: return u"session"_s;
-    case LimitKind::Weekly: return u"weekly"_s;
-    case LimitKind::Other: break;
-    }
-    return u"other"_s;
-}
-
-LimitKind kindFromWord(const QString &word)
-{
-    if (word == "session"_L1)
-        return LimitKind::Session;
-    if (word == "weekly"_L1)
-        return LimitKind::Weekly;
-    return LimitKind::Other;
-}
-
 std::optional<double> storedUtilization(double value)
 {
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
@@ -411,14 +392,14 @@ std::optional<qint64> HistoryStore::limitId(const QString &providerId, const Usa
         // The kind and the length may become known later; what is known stays.
         Statement update(m_db, "UPDATE limits SET kind = ?2, window_seconds = ?3 WHERE id = ?1"
                                " AND ?2 != 'other' AND ?3 IS NOT NULL AND (kind != ?2 OR window_seconds IS NOT ?3)");
-        if (update.bind(1, *found).bind(2, kindWord(limit.kind)).bind(3, limit.windowSeconds).run())
+        if (update.bind(1, *found).bind(2, limitKindName(limit.kind)).bind(3, limit.windowSeconds).run())
             return *found;
         m_failure = sqlite3_extended_errcode(m_db);
         *error = errorText(m_db);
         return std::nullopt;
     }
     Statement insert(m_db, "INSERT INTO limits(provider, name, kind, window_seconds) VALUES(?1, ?2, ?3, ?4)");
-    if (!insert.bind(1, providerId).bind(2, limit.name).bind(3, kindWord(limit.kind)).bind(4, limit.windowSeconds).run()) {
+    if (!insert.bind(1, providerId).bind(2, limit.name).bind(3, limitKindName(limit.kind)).bind(4, limit.windowSeconds).run()) {
         m_failure = sqlite3_extended_errcode(m_db);
         *error = errorText(m_db);
         return std::nullopt;
@@ -446,7 +427,7 @@ QList<HistorySample> HistoryStore::samples(const HistoryQuery &query) const
         limit.shape.provider = limits.text(1);
         limit.shape.limit = limits.text(2);
         const QString kind = limits.text(3);
-        limit.shape.kind = kindFromWord(kind);
+        limit.shape.kind = limitKindFromName(kind);
         limit.shape.windowSeconds = limits.optionalInteger(4);
         if (!query.provider.isEmpty() && limit.shape.provider.compare(query.provider, Qt::CaseInsensitive) != 0)
             continue;

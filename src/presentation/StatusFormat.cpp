@@ -219,16 +219,6 @@ QString isoTimestamp(const QDateTime &moment)
     return moment.toUTC().toString(Qt::ISODateWithMs);
 }
 
-QString limitKindName(LimitKind kind)
-{
-    switch (kind) {
-    case LimitKind::Session: return u"session"_s;
-    case LimitKind::Weekly: return u"weekly"_s;
-    case LimitKind::Other: break;
-    }
-    return u"other"_s;
-}
-
 QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now)
 {
     QStringList providers;

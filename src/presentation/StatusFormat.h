@@ -35,9 +35,6 @@ QString colourName(NamedColor colour);
 // UTC ISO 8601 with milliseconds and "Z"; what the JSON output uses for instants.
 QString isoTimestamp(const QDateTime &moment);
 
-// "session", "weekly" or "other".
-QString limitKindName(LimitKind kind);
-
 // The snapshot as one JSON object, keys in a fixed order, ending in a newline.
 // Numbers are written as received; one that is not finite is written as null,
 // since JSON has no spelling for it. An invalid date is null as well. Each
