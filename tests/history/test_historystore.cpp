@@ -17,6 +17,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -87,12 +88,14 @@ int writeForever(const char *path)
 class TestHistoryStore : public QObject
 {
     Q_OBJECT
+    std::optional<QTemporaryDir> dir; // fresh for each test
+    QString path;
 
 private Q_SLOTS:
+    void init() { path = dir.emplace().filePath(u"history.sqlite"_s); }
     void checksBecomeSamples()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"data/Quotix/history.sqlite"_s);
+        path = dir->filePath(u"data/Quotix/history.sqlite"_s); // the directories are made too
         QString notice;
         auto store = HistoryStore::openForWriting(path, &notice);
         QVERIFY(store);
@@ -140,8 +143,6 @@ private Q_SLOTS:
 
     void readersNeedAFileAndNeverChangeIt()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         QString error;
         QVERIFY(!HistoryStore::openForReading(path, &error));
         QVERIFY2(error.contains(u"No usage history has been recorded yet"_s), qPrintable(error));
@@ -156,8 +157,6 @@ private Q_SLOTS:
 
     void aReaderDoesNotHoldUpTheWriter()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         auto store = writer(path, 1);
 
         sqlite3 *reader = nullptr;
@@ -190,8 +189,6 @@ private Q_SLOTS:
     void unusableFilesAreSetAside()
     {
         QFETCH(QString, damage);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         writer(path, 3000);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadWrite));
@@ -211,10 +208,10 @@ private Q_SLOTS:
         auto store = HistoryStore::openForWriting(path, &notice);
         QVERIFY(store);
         QVERIFY2(notice.startsWith(u"Quotix could not read its usage history ("_s), qPrintable(notice));
-        const QStringList aside = QDir(dir.path()).entryList({u"history.sqlite.unreadable-*"_s}, QDir::Files);
+        const QStringList aside = QDir(dir->path()).entryList({u"history.sqlite.unreadable-*"_s}, QDir::Files);
         QCOMPARE(aside.size(), 1);
-        QVERIFY(notice.contains(dir.filePath(aside.constFirst())));
-        QCOMPARE(contents(dir.filePath(aside.constFirst())), damaged); // moved, not repaired or deleted
+        QVERIFY(notice.contains(dir->filePath(aside.constFirst())));
+        QCOMPARE(contents(dir->filePath(aside.constFirst())), damaged); // moved, not repaired or deleted
         // And the new file works.
         QVERIFY(store->record(u"claude"_s, twoLimits(5, 5, Start), Start));
         QCOMPARE(store->samples().size(), 2);
@@ -222,8 +219,6 @@ private Q_SLOTS:
 
     void aNewerSchemaIsLeftAlone()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         writer(path, 1);
         sqlite3 *db = nullptr;
         sqlite3_open(QFile::encodeName(path).constData(), &db);
@@ -234,13 +229,11 @@ private Q_SLOTS:
         QVERIFY(!HistoryStore::openForWriting(path, &notice));
         QVERIFY2(notice.contains(u"written by a newer Quotix"_s), qPrintable(notice));
         QCOMPARE(rawQuery(path, "SELECT count(*) FROM samples"), u"2"_s);
-        QCOMPARE(QDir(dir.path()).entryList({u"*.unreadable-*"_s}).size(), 0);
+        QCOMPARE(QDir(dir->path()).entryList({u"*.unreadable-*"_s}).size(), 0);
     }
 
     void oldAndExcessSamplesGo()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         QString notice;
         HistoryStore::Options options;
         options.maxBytes = 256 * 1024;
@@ -272,8 +265,6 @@ private Q_SLOTS:
     // and the file stays whole.
     void diesMidWrite()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         int expectedChecks = 0;
         for (const int stopAfter : {150, 300, 450, 600, 750, 900}) {
             QProcess child;
