@@ -95,8 +95,7 @@ private Q_SLOTS:
         QCOMPARE(first.value(u"time"_s).toString(), u"2026-03-09T11:40:00.000Z"_s);
         QCOMPARE(first.value(u"windowSeconds"_s).toInteger(), 604800);
         const QJsonObject second = QJsonDocument::fromJson(lines[1]).object();
-        QVERIFY(second.value(u"utilization"_s).isNull());
-        QVERIFY(second.value(u"resetTime"_s).isNull());
+        QVERIFY(second.value(u"utilization"_s).isNull() && second.value(u"resetTime"_s).isNull());
     }
 
     void sparklinesShowPeaksAndGaps()
@@ -108,10 +107,8 @@ private Q_SLOTS:
         const QList<HistorySample> samples{sample(u"W"_s, 20, from.addSecs(3600), from.addSecs(3700)),
                                            sample(u"W"_s, 80, from.addSecs(4000), from.addSecs(4100)),
                                            sample(u"W"_s, 30, from.addSecs(7200), Now)};
-        const QList<std::optional<double>> columns = historyColumns(samples, from, Now, 4);
-        QCOMPARE(columns, (QList<std::optional<double>>{std::nullopt, 80.0, 30.0, 30.0}));
-        const QString text = historyText(samples, from, Now, 4);
-        QCOMPARE(text, u"Claude  W  │ ▇▃▃│  last 30%, peak 80%\n"_s);
+        QCOMPARE(historyColumns(samples, from, Now, 4), (QList<std::optional<double>>{std::nullopt, 80.0, 30.0, 30.0}));
+        QCOMPARE(historyText(samples, from, Now, 4), u"Claude  W  │ ▇▃▃│  last 30%, peak 80%\n"_s);
         QCOMPARE(historyText({}, from, Now), u"No usage recorded in this period.\n"_s);
     }
 

