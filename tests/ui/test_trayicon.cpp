@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -91,15 +92,8 @@ QRgb commonest(const QImage &image, const QRect &area, const QList<QRgb> &except
                 ++counts[rgb];
         }
     }
-    QRgb best = 0;
-    int most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
-        if (it.value() > most) {
-            best = it.key();
-            most = it.value();
-        }
-    }
-    return best;
+    const auto best = std::max_element(counts.cbegin(), counts.cend());
+    return best == counts.cend() ? 0 : best.key();
 }
 
 bool saturated(QRgb rgb)
@@ -169,8 +163,8 @@ private Q_SLOTS:
             QVERIFY2(green >= 2 && red > green * 3 / 2, qPrintable(u"%1 %2"_s.arg(green).arg(red)));
             QCOMPARE(rowsWith(image, Hue::Red, left) + rowsWith(image, Hue::Green, right), 0);
             // Each column is marked by its letter above the bar.
-            QVERIFY(rowsWith(image, Hue::Ink, QRect(0, 0, size / 2, size / 3)) >= 3);
-            QVERIFY(rowsWith(image, Hue::Ink, QRect(size / 2, 0, size / 2, size / 3)) >= 3);
+            for (const QRect &column : {left, right})
+                QVERIFY(rowsWith(image, Hue::Ink, column.adjusted(0, 0, 0, size / 3 - size)) >= 3);
         }
     }
 
