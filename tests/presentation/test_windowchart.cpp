@@ -184,9 +184,8 @@ private Q_SLOTS:
 
     void samplesOfOneLimit()
     {
-        HistorySample other = sample(0, 0, 1);
+        HistorySample other = sample(0, 0, 1), weekly = sample(0, 0, 2);
         other.provider = u"codex"_s;
-        HistorySample weekly = sample(0, 0, 2);
         weekly.limit = u"Weekly"_s;
         const auto picked = samplesOf({other, sample(0, 0, 3), weekly}, u"claude"_s, u"Session"_s);
         QCOMPARE(picked.size(), 1);
