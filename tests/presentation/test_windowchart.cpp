@@ -49,13 +49,9 @@ QString describe(const std::optional<WindowChart> &chart)
 // ten-hour period starting at Start, under a reset at hour `reset`.
 HistorySample hourly(const char *limit, int from, int until, double used, int reset)
 {
-    HistorySample s;
-    s.provider = u"codex"_s;
+    HistorySample s = sample(from * 60, until * 60, used);
     s.limit = QString::fromLatin1(limit);
-    s.utilization = used;
     s.resetTime = Start.addSecs(reset * 3600);
-    s.time = Start.addSecs(from * 3600);
-    s.until = Start.addSecs(until * 3600);
     return s;
 }
 
