@@ -2,18 +2,15 @@
 // alert when a window that reached the top resets, the run-out alert once per
 // window, each one switchable, all of one check shown as one.
 #include "core/AlertRules.h"
-#include "core/UsageManager.h"
 #include "core/UtcZone.h"
-#include "support/ScriptedProvider.h"
+#include "support/ManagerFixture.h"
 
 #include <QFile>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -78,19 +75,17 @@ private Q_SLOTS:
     void chosenAlertsFireOnceEach()
     {
         QFETCH(bool, switchedOn);
-        auto claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-        RecordingNotifications notifications;
-        UsageManager manager({claude}, &notifications, UsageManager::Timing{1h, 20ms});
-        manager.setAlertRules(u"claude"_s, AlertRules{{50}, switchedOn, switchedOn, switchedOn});
+        ManagerFixture f(false);
+        f.manager.setAlertRules(u"claude"_s, AlertRules{{50}, switchedOn, switchedOn, switchedOn});
         // Stands in for the pace: "runs out" from 60 % on.
-        manager.setRunOutProjection([](const QString &, const UsageLimit &limit, const QDateTime &) {
+        f.manager.setRunOutProjection([](const QString &, const UsageLimit &limit, const QDateTime &) {
             return limit.utilization >= 60 ? std::optional(u"At this pace: runs out in 1h 0m"_s) : std::nullopt;
         });
 
         const QDateTime now = QDateTime::currentDateTimeUtc();
         const QDateTime firstReset = now.addSecs(3600);
         const QDateTime nextReset = now.addDays(8);
-        claude->script({{weekly(55, firstReset)},
+        f.first->script({{weekly(55, firstReset)},
                         {weekly(65, firstReset.addSecs(2))}, // a reset that wanders is the same window
                         {weekly(70, firstReset)},
                         {weekly(3, nextReset)},
@@ -104,28 +99,22 @@ private Q_SLOTS:
                                    {{title, u"Claude weekly limit has reset"_s}},
                                    {}};
         for (const Sent &sent : expected) {
-            notifications.sent.clear();
-            QSignalSpy finished(&manager, &UsageManager::refreshFinished);
-            manager.refresh();
-            QVERIFY(finished.wait(5000));
-            QCOMPARE(notifications.sent, switchedOn ? sent : Sent{});
+            f.notifications.sent.clear();
+            QVERIFY(f.refreshAndWait());
+            QCOMPARE(f.notifications.sent, switchedOn ? sent : Sent{});
         }
     }
 
     void oneCheckShowsAsOneNotification()
     {
-        auto claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-        RecordingNotifications notifications;
-        UsageManager manager({claude}, &notifications, UsageManager::Timing{1h, 20ms});
-        manager.setRunOutProjection([](const QString &, const UsageLimit &, const QDateTime &) {
+        ManagerFixture f(false);
+        f.manager.setRunOutProjection([](const QString &, const UsageLimit &, const QDateTime &) {
             return std::optional(u"runs out"_s);
         });
-        claude->script({{weekly(95, QDateTime::currentDateTimeUtc().addSecs(600))}});
-        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
-        manager.refresh();
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(notifications.sent.size(), 3); // 80, 90 and the run-out
-        QCOMPARE(notifications.replacing, (QList<bool>{false, true, true}));
+        f.first->script({{weekly(95, QDateTime::currentDateTimeUtc().addSecs(600))}});
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.notifications.sent.size(), 3); // 80, 90 and the run-out
+        QCOMPARE(f.notifications.replacing, (QList<bool>{false, true, true}));
     }
 
     void aWindowEndsWhenItsResetPassesOrMovesOn()

@@ -1,6 +1,6 @@
 // The coordinator driven through a real event loop by scripted providers.
 #include "core/UsageManager.h"
-#include "support/ScriptedProvider.h"
+#include "support/ManagerFixture.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -17,26 +17,7 @@ TransportError timedOut(const QString &text = u"The request timed out."_s)
     return TransportError(TransportError::TimedOut, text);
 }
 
-// Claude and Codex, or Claude alone.
-struct Fixture
-{
-    explicit Fixture(bool withCodex = true, UsageManager::Timing timing = UsageManager::Timing{1h, ShortPause})
-        : manager(withCodex ? ProviderList{first, second} : ProviderList{first}, &notifications, timing)
-    {}
-    std::shared_ptr<ScriptedProvider> first = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-    std::shared_ptr<ScriptedProvider> second = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
-    RecordingNotifications notifications;
-    UsageManager manager;
-
-    // Runs one refresh to its end.
-    bool refreshAndWait()
-    {
-        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
-        manager.refresh();
-        return finished.wait(5000);
-    }
-    const ProviderState &state(const QString &id) const { return manager.providerStates().find(id).value(); }
-};
+using Fixture = ManagerFixture;
 
 } // namespace
 

@@ -49,13 +49,9 @@ QString describe(const std::optional<WindowChart> &chart)
 // ten-hour period starting at Start, under a reset at hour `reset`.
 HistorySample hourly(const char *limit, int from, int until, double used, int reset)
 {
-    HistorySample s;
-    s.provider = u"codex"_s;
+    HistorySample s = sample(from * 60, until * 60, used);
     s.limit = QString::fromLatin1(limit);
-    s.utilization = used;
     s.resetTime = Start.addSecs(reset * 3600);
-    s.time = Start.addSecs(from * 3600);
-    s.until = Start.addSecs(until * 3600);
     return s;
 }
 
@@ -184,9 +180,8 @@ private Q_SLOTS:
 
     void samplesOfOneLimit()
     {
-        HistorySample other = sample(0, 0, 1);
+        HistorySample other = sample(0, 0, 1), weekly = sample(0, 0, 2);
         other.provider = u"codex"_s;
-        HistorySample weekly = sample(0, 0, 2);
         weekly.limit = u"Weekly"_s;
         const auto picked = samplesOf({other, sample(0, 0, 3), weekly}, u"claude"_s, u"Session"_s);
         QCOMPARE(picked.size(), 1);
