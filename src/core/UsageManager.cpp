@@ -31,7 +31,15 @@ UsageManager::UsageManager(ProviderList providers, NotificationManager *notifica
     }
     m_queuedRefresh = new QTimer(this);
     m_queuedRefresh->setSingleShot(true);
-    connect(m_queuedRefresh, &QTimer::timeout, this, &UsageManager::refresh);
+    // A coarse timer may fire up to 5% early; the spacing is a promise, so it is precise and checked.
+    m_queuedRefresh->setTimerType(Qt::PreciseTimer);
+    connect(m_queuedRefresh, &QTimer::timeout, this, [this] {
+        const qint64 left = m_timing.userRefreshSpacing.count() - m_sinceRunStarted.elapsed();
+        if (m_sinceRunStarted.isValid() && left > 0)
+            m_queuedRefresh->start(int(left));
+        else
+            refresh();
+    });
     startRefreshTimer();
     m_notificationManager->requestPermission();
 }
