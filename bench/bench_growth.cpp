@@ -13,7 +13,7 @@
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
-#include "ui/MenuBarPanel.h"
+#include "ui/PanelWindow.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -52,7 +52,7 @@ void refreshOnce(UsageManager &manager)
     QObject::disconnect(done);
 }
 
-void openAndClose(MenuBarPanel &panel)
+void openAndClose(PanelWindow &panel)
 {
     panel.showAnchored(QRect(), QPoint(200, 40));
     spin(30ms); // shown and painted
@@ -61,7 +61,7 @@ void openAndClose(MenuBarPanel &panel)
 }
 
 // runs refresh runs, opening the panel after every (runs / openings)-th.
-void exercise(UsageManager &manager, MenuBarPanel &panel, int runs, int openings)
+void exercise(UsageManager &manager, PanelWindow &panel, int runs, int openings)
 {
     const int every = runs / openings;
     for (int i = 1; i <= runs; ++i) {
@@ -95,7 +95,7 @@ int main(int argc, char **argv)
     };
     bench::SilentNotifications notifications;
     UsageManager manager(providers, &notifications);
-    MenuBarPanel panel(&manager, &preferences, &launchAtLogin);
+    PanelWindow panel(&manager, &preferences, &launchAtLogin);
 
     exercise(manager, panel, 100, 10);
     const qint64 warm = bench::residentBytes();

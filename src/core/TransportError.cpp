@@ -10,15 +10,15 @@ TransportError::TransportError(Code code, QString description)
 bool TransportError::isRetryable() const
 {
     switch (m_code) {
-    case NotConnectedToInternet:
-    case NetworkConnectionLost:
-    case DnsLookupFailed:
-    case CannotFindHost:
-    case CannotConnectToHost:
-    case TimedOut:
-    case SecureConnectionFailed: return true;
-    case Unknown:
-    case Cancelled: return false;
+    case Code::NotConnectedToInternet:
+    case Code::NetworkConnectionLost:
+    case Code::DnsLookupFailed:
+    case Code::CannotFindHost:
+    case Code::CannotConnectToHost:
+    case Code::TimedOut:
+    case Code::SecureConnectionFailed: return true;
+    case Code::Unknown:
+    case Code::Cancelled: return false;
     }
     return false;
 }

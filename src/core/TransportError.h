@@ -2,21 +2,21 @@
 
 #include <QString>
 
-// A failure of the transport layer, carrying the URL-loading code it maps to
+// A failure of the transport layer, carrying what kind of failure it was
 // and the HTTP layer's own description. Only these failures are ever retried.
 class TransportError
 {
 public:
-    enum Code : int {
-        Unknown = -1,
-        Cancelled = -999,
-        TimedOut = -1001,
-        CannotFindHost = -1003,
-        CannotConnectToHost = -1004,
-        NetworkConnectionLost = -1005,
-        DnsLookupFailed = -1006,
-        NotConnectedToInternet = -1009,
-        SecureConnectionFailed = -1200,
+    enum class Code {
+        Unknown,
+        Cancelled,
+        TimedOut,
+        CannotFindHost,
+        CannotConnectToHost,
+        NetworkConnectionLost,
+        DnsLookupFailed,
+        NotConnectedToInternet,
+        SecureConnectionFailed,
     };
 
     TransportError(Code code, QString description);

@@ -91,11 +91,11 @@ private:
 
 std::optional<double> readDouble(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required)
 {
-    const auto value = d.member(o, key, "Double", required);
+    const auto value = d.member(o, key, "a number", required);
     if (!value)
         return std::nullopt;
     if (!value->isDouble()) {
-        d.mismatch(key, "Double", describeType(*value));
+        d.mismatch(key, "a number", describeType(*value));
         return std::nullopt;
     }
     return value->toDouble();
@@ -103,11 +103,11 @@ std::optional<double> readDouble(Decoder &d, const QJsonObject &o, QLatin1String
 
 std::optional<qint64> readInt64(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required)
 {
-    const auto value = d.member(o, key, "Int64", required);
+    const auto value = d.member(o, key, "a whole number", required);
     if (!value)
         return std::nullopt;
     if (!value->isDouble()) {
-        d.mismatch(key, "Int64", describeType(*value));
+        d.mismatch(key, "a whole number", describeType(*value));
         return std::nullopt;
     }
     // toInteger() falls back to its argument when the number is not an
@@ -118,7 +118,7 @@ std::optional<qint64> readInt64(Decoder &d, const QJsonObject &o, QLatin1StringV
     if (a != b) {
         const double number = value->toDouble();
         const bool fractional = std::isfinite(number) && std::trunc(number) != number;
-        d.mismatch(key, "Int64", fractional ? u"a number with a fraction"_s : u"a number outside its range"_s);
+        d.mismatch(key, "a whole number", fractional ? u"a number with a fraction"_s : u"a number outside its range"_s);
         return std::nullopt;
     }
     return a;
@@ -126,11 +126,11 @@ std::optional<qint64> readInt64(Decoder &d, const QJsonObject &o, QLatin1StringV
 
 std::optional<bool> readBool(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required)
 {
-    const auto value = d.member(o, key, "Bool", required);
+    const auto value = d.member(o, key, "true or false", required);
     if (!value)
         return std::nullopt;
     if (!value->isBool()) {
-        d.mismatch(key, "Bool", describeType(*value));
+        d.mismatch(key, "true or false", describeType(*value));
         return std::nullopt;
     }
     return value->toBool();
@@ -138,11 +138,11 @@ std::optional<bool> readBool(Decoder &d, const QJsonObject &o, QLatin1StringView
 
 std::optional<QString> readString(Decoder &d, const QJsonObject &o, QLatin1StringView key, bool required)
 {
-    const auto value = d.member(o, key, "String", required);
+    const auto value = d.member(o, key, "a string", required);
     if (!value)
         return std::nullopt;
     if (!value->isString()) {
-        d.mismatch(key, "String", describeType(*value));
+        d.mismatch(key, "a string", describeType(*value));
         return std::nullopt;
     }
     return value->toString();

@@ -6,25 +6,25 @@ TransportError transportErrorFor(QNetworkReply::NetworkError error, const QStrin
                                  bool cancelledByUs)
 {
     if (timedOutByUs)
-        return TransportError(TransportError::TimedOut, u"The request timed out."_s);
+        return TransportError(TransportError::Code::TimedOut, u"The request timed out."_s);
 
     switch (error) {
-    case QNetworkReply::ConnectionRefusedError: return TransportError(TransportError::CannotConnectToHost, description);
-    case QNetworkReply::HostNotFoundError: return TransportError(TransportError::CannotFindHost, description);
-    case QNetworkReply::TimeoutError: return TransportError(TransportError::TimedOut, description);
+    case QNetworkReply::ConnectionRefusedError: return TransportError(TransportError::Code::CannotConnectToHost, description);
+    case QNetworkReply::HostNotFoundError: return TransportError(TransportError::Code::CannotFindHost, description);
+    case QNetworkReply::TimeoutError: return TransportError(TransportError::Code::TimedOut, description);
     case QNetworkReply::RemoteHostClosedError:
-        return TransportError(TransportError::NetworkConnectionLost, description);
+        return TransportError(TransportError::Code::NetworkConnectionLost, description);
     case QNetworkReply::SslHandshakeFailedError:
-        return TransportError(TransportError::SecureConnectionFailed, description);
+        return TransportError(TransportError::Code::SecureConnectionFailed, description);
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
-        return TransportError(TransportError::NotConnectedToInternet, description);
+        return TransportError(TransportError::Code::NotConnectedToInternet, description);
     case QNetworkReply::OperationCanceledError:
         // Qt 6.4 reports an expired transfer timeout as a cancellation too;
         // only an abort of ours is a real one.
         if (cancelledByUs)
-            return TransportError(TransportError::Cancelled, description);
-        return TransportError(TransportError::TimedOut, description);
-    default: return TransportError(TransportError::Unknown, description);
+            return TransportError(TransportError::Code::Cancelled, description);
+        return TransportError(TransportError::Code::TimedOut, description);
+    default: return TransportError(TransportError::Code::Unknown, description);
     }
 }

@@ -11,7 +11,7 @@
 #include "history/HistoryStore.h"
 #include "presentation/TitleLayout.h"
 #include "ui/HistoryWindow.h"
-#include "ui/MenuBarPanel.h"
+#include "ui/PanelWindow.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
 #include "ui/TrayIconPainter.h"
@@ -207,7 +207,7 @@ int runScreenshotCommand(int argc, char **argv)
         return result;
     };
 
-    MenuBarPanel panel(&manager, &preferences, &launchAtLogin);
+    PanelWindow panel(&manager, &preferences, &launchAtLogin);
     panel.view()->setHistorySource(recorded);
     panel.view()->render();
     panel.showAnchored(QRect(), QPoint(0, 0));

@@ -11,7 +11,7 @@
 #include "history/HistoryStore.h"
 #include "presentation/PanelPlacement.h"
 #include "providers/PlatformKeychain.h"
-#include "tray/AppDelegate.h"
+#include "tray/TrayController.h"
 #include "tray/SingleInstance.h"
 #include "tray/TrayHostWaiter.h"
 
@@ -105,22 +105,22 @@ int runTrayApplication(int argc, char **argv)
     UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, &QCoreApplication::quit);
 
-    AppDelegate delegate(setup->providers, makePlatformServices());
+    TrayController controller(setup->providers, makePlatformServices());
     if (!demo)
-        delegate.watchCredentials(credentialFilePaths());
+        controller.watchCredentials(credentialFilePaths());
     // Made-up figures never mix with the user's own.
-    delegate.recordHistory(demo ? HistoryStore::demoPath() : HistoryStore::defaultPath());
-    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    controller.recordHistory(demo ? HistoryStore::demoPath() : HistoryStore::defaultPath());
+    QObject::connect(&controller, &TrayController::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     const std::unique_ptr<TrayHost> trayHost = makeTrayHost();
     TrayHostWaiter waiter(trayHost.get(), TrayHostPatience, TrayHostPollInterval, TrayHostSlowPollInterval);
-    QObject::connect(&waiter, &TrayHostWaiter::found, &delegate,
-                     [&delegate](TrayItem *item) { delegate.finishLaunching(std::unique_ptr<TrayItem>(item)); });
+    QObject::connect(&waiter, &TrayHostWaiter::found, &controller,
+                     [&controller](TrayItem *item) { controller.start(std::unique_ptr<TrayItem>(item)); });
     // No tray is no reason to stop: the alerts still matter, and the icon
     // follows once the user enables a tray.
-    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &delegate, [&delegate, &trayHost] {
+    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &controller, [&controller, &trayHost] {
         Console::err(trayHost->missingHostTitle() + u'\n' + trayHost->missingHostMessage() + u'\n');
-        delegate.finishLaunchingWithoutItem(trayHost->missingHostTitle(), trayHost->missingHostMessage());
+        controller.startWithoutItem(trayHost->missingHostTitle(), trayHost->missingHostMessage());
     });
     waiter.start();
 

@@ -151,7 +151,7 @@ private Q_SLOTS:
     {
         auto retried = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
         auto slow = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
-        const TransportError timedOut(TransportError::TimedOut, u"The request timed out."_s);
+        const TransportError timedOut(TransportError::Code::TimedOut, u"The request timed out."_s);
         retried->script({{timedOut, 100ms}, {timedOut, 100ms}, {timedOut, 100ms}, {usageOf({{"5 Hour", 40}}), 100ms}});
         slow->script({{usageOf({{"5 Hour", 99}}), 10s}});
         RecordingNotifications notifications;

@@ -14,7 +14,7 @@ constexpr auto ShortPause = 20ms;
 
 TransportError timedOut(const QString &text = u"The request timed out."_s)
 {
-    return TransportError(TransportError::TimedOut, text);
+    return TransportError(TransportError::Code::TimedOut, text);
 }
 
 using Fixture = ManagerFixture;
@@ -56,15 +56,15 @@ private Q_SLOTS:
     // One provider through a sequence of fetches; the outcome is the last attempt's.
     void onlyTransientTransportErrorsAreRetriedAfterAPause()
     {
-        const TransportError lost(TransportError::NetworkConnectionLost, u"lost"_s);
+        const TransportError lost(TransportError::Code::NetworkConnectionLost, u"lost"_s);
         // Each fetch's name, the answers its attempts get, and the error it leaves.
         const QList<std::tuple<const char *, QList<FetchResult>, std::optional<QString>>> fetches{
             {"four timeouts", {timedOut(u"1"_s), timedOut(u"2"_s), timedOut(u"3"_s), timedOut(u"4"_s)}, u"4"_s},
             {"a success after a retry clears the error", {lost, usageOf({{"a", 42}})}, std::nullopt},
             {"api error", {ProviderError::apiError(500)}, u"API error (code: 500)"_s},
             {"not logged in", {ProviderError::notLoggedIn(u"Claude"_s)}, u"Not logged in to Claude."_s},
-            {"cancelled", {TransportError(TransportError::Cancelled, u"canceled"_s)}, u"canceled"_s},
-            {"unknown transport code", {TransportError(TransportError::Unknown, u"Protocol"_s)}, u"Protocol"_s},
+            {"cancelled", {TransportError(TransportError::Code::Cancelled, u"canceled"_s)}, u"canceled"_s},
+            {"unknown transport code", {TransportError(TransportError::Code::Unknown, u"Protocol"_s)}, u"Protocol"_s},
             {"parser error", {OtherError{u"illegal value"_s}}, u"illegal value"_s},
         };
         Fixture f(false);

@@ -250,8 +250,8 @@ private Q_SLOTS:
         const HttpOptions shortTotal{600ms, 1'200ms, plain.maxBodyBytes};
         const QString invalid = u"Invalid response from API"_s;
         const QString late = u"The request timed out."_s;
-        const auto timedOut = TransportError::TimedOut;
-        const auto lost = TransportError::NetworkConnectionLost;
+        const auto timedOut = TransportError::Code::TimedOut;
+        const auto lost = TransportError::Code::NetworkConnectionLost;
         ServiceAnswer trickle = answer(200, usage + QByteArray(100, ' '), {}, Fault::Trickle);
         trickle.trickleInterval = 200ms; // well inside the idle limit, so only the total one can end it
         // 2 MiB of spaces pack into a few kilobytes: the cap counts what they unpack to.
@@ -269,7 +269,7 @@ private Q_SLOTS:
             {"redirect", Claude, redirect(302), plain, u"API error (code: 302)"_s, {}},
             {"redirect keeping the method", Codex, redirect(307), plain, u"API error (code: 307)"_s, {}},
             {"headers, then closed", Claude, answer(200, usage, {}, Fault::HeadersThenClose), plain, {}, lost},
-            {"nobody listening", Claude, answer(200, usage), plain, {}, TransportError::CannotConnectToHost},
+            {"nobody listening", Claude, answer(200, usage), plain, {}, TransportError::Code::CannotConnectToHost},
             {"silent", Codex, answer(200, usage, 2s), shortIdle, late, timedOut},
             {"headers, then held", Claude, answer(200, usage, {}, Fault::HeadersThenHold), shortIdle, late, timedOut},
             {"trickle", Claude, trickle, shortTotal, late, timedOut},
@@ -279,7 +279,7 @@ private Q_SLOTS:
             // without an answer, so every answer of the path is this one.
             m_service.clearAnswers();
             m_service.setDefaultAnswer(id, served);
-            const bool unreachable = transport == TransportError::CannotConnectToHost;
+            const bool unreachable = transport == TransportError::Code::CannotConnectToHost;
             QElapsedTimer timer;
             timer.start();
             const FetchResult result = fetch(*makeProvider(id, options, unreachable ? refused : std::nullopt));

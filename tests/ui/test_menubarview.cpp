@@ -1,7 +1,7 @@
 #include "core/LaunchAtLogin.h"
 #include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
-#include "ui/MenuBarPanel.h"
+#include "ui/PanelWindow.h"
 #include "ui/MenuBarView.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
@@ -231,9 +231,9 @@ private Q_SLOTS:
     void panelQuitsAndClosesAsItsModeRequires()
     {
         Fixture f;
-        MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
-        QSignalSpy quit(&panel, &MenuBarPanel::quitRequested);
-        QSignalSpy closed(&panel, &MenuBarPanel::closed);
+        PanelWindow panel(&f.manager, &f.preferences, &f.launchAtLogin);
+        QSignalSpy quit(&panel, &PanelWindow::quitRequested);
+        QSignalSpy closed(&panel, &PanelWindow::closed);
         panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, QRect(), QPoint(100, 5)});
         QVERIFY(QTest::qWaitForWindowActive(&panel));
         QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
@@ -280,7 +280,7 @@ private Q_SLOTS:
     void anAnchoredPanelIsMadeAtItsFinalPlace()
     {
         Fixture f;
-        MenuBarPanel panel(&f.manager, &f.preferences, &f.launchAtLogin);
+        PanelWindow panel(&f.manager, &f.preferences, &f.launchAtLogin);
         QVERIFY(f.refreshAndWait());
         CreationGeometry created;
         panel.installEventFilter(&created);

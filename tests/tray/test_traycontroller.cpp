@@ -1,4 +1,4 @@
-// The delegate's launch sequence and its wiring: the first title and the
+// The controller's launch sequence and its wiring: the first title and the
 // title as runs and settings change, the first refresh, wakes, the menu, and a
 // panel that a click toggles but a late echo of the closing click does not reopen.
 #include "core/os/TrayItem.h"
@@ -6,10 +6,10 @@
 #include "support/FileSizeLimit.h"
 #include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
-#include "tray/AppDelegate.h"
+#include "tray/TrayController.h"
 #include "tray/HistoryRecorder.h"
 #include "ui/HistoryWindow.h"
-#include "ui/MenuBarPanel.h"
+#include "ui/PanelWindow.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -45,7 +45,7 @@ struct NoLoginItems : LoginItemService
     std::optional<QString> unregisterItem() override { return {}; }
 };
 
-// A delegate over one provider at 42 %, launched with a tray item unless told not to.
+// A controller over one provider at 42 %, launched with a tray item unless told not to.
 struct Launch
 {
     static constexpr bool WithoutTray = false;
@@ -57,37 +57,37 @@ struct Launch
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
         wake = services.wakeMonitor.get();
         notifications = static_cast<RecordingNotifications *>(services.notifications.get());
-        delegate = std::make_unique<AppDelegate>(ProviderList{provider}, std::move(services),
-                                                 AppDelegate::Timing{20ms, 150ms, 300ms});
+        controller = std::make_unique<TrayController>(ProviderList{provider}, std::move(services),
+                                                 TrayController::Timing{20ms, 150ms, 300ms});
         if (tray)
             dock();
     }
     // At launch, or when a tray host turns up later.
-    void dock() { delegate->finishLaunching(std::unique_ptr<TrayItem>(item = new FakeTrayItem)); }
+    void dock() { controller->start(std::unique_ptr<TrayItem>(item = new FakeTrayItem)); }
 
     std::shared_ptr<ScriptedProvider> provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
     WakeMonitor *wake = nullptr;
     RecordingNotifications *notifications = nullptr;
     FakeTrayItem *item = nullptr;
-    std::unique_ptr<AppDelegate> delegate;
+    std::unique_ptr<TrayController> controller;
 };
 
 } // namespace
 
-class TestDelegate : public QObject
+class TestTrayController : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir m_config;
 
 private Q_SLOTS:
-    // The delegate opens the user's settings: make them ours before any QSettings exists.
+    // The controller opens the user's settings: make them ours before any QSettings exists.
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path())); }
 
     void withoutATrayItKeepsWorkingUntilOneAppears()
     {
         Launch launch(3600, Launch::WithoutTray);
-        launch.delegate->finishLaunchingWithoutItem(u"No tray"_s, u"Enable one"_s);
+        launch.controller->startWithoutItem(u"No tray"_s, u"Enable one"_s);
         using Sent = QList<std::pair<QString, QString>>;
         QCOMPARE(launch.notifications->sent, (Sent{{u"No tray"_s, u"Enable one"_s}}));
         QTRY_COMPARE(launch.provider->attemptTimes.size(), 1); // refreshing goes on
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QTemporaryDir home;
         Launch launch(3600);
         launch.provider->available = false; // read by the first run, which comes from the event loop
-        launch.delegate->watchCredentials({home.filePath(u".credentials.json"_s)}, 20ms);
+        launch.controller->watchCredentials({home.filePath(u".credentials.json"_s)}, 20ms);
         QTRY_COMPARE(launch.item->titles.constLast(), NoUsageText.toString()); // the first run found nobody
 
         launch.provider->available = true;
@@ -170,9 +170,9 @@ private Q_SLOTS:
     void panelAndMenu()
     {
         Launch launch(12); // freshly booted: the first refresh is 18 s away
-        MenuBarPanel *panel = nullptr;
+        PanelWindow *panel = nullptr;
         for (QWidget *widget : QApplication::topLevelWidgets())
-            panel = panel ? panel : qobject_cast<MenuBarPanel *>(widget);
+            panel = panel ? panel : qobject_cast<PanelWindow *>(widget);
         QVERIFY(panel && !panel->isVisible());
         const auto click = [&] { Q_EMIT launch.item->activated(QRect(100, 0, 22, 22), QPoint(110, 11)); };
         Q_EMIT launch.item->showRequested();
@@ -196,7 +196,7 @@ private Q_SLOTS:
             return e.role == TrayMenuEntry::Role::LaunchAtLogin && e.checked;
         }));
 
-        QSignalSpy quit(launch.delegate.get(), &AppDelegate::quitRequested);
+        QSignalSpy quit(launch.controller.get(), &TrayController::quitRequested);
         Q_EMIT launch.item->quitRequested();
         Q_EMIT panel->quitRequested();
         QCOMPARE(quit.size(), 2);
@@ -207,20 +207,20 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         Launch launch(3600, Launch::WithoutTray);
-        launch.delegate->recordHistory(dir.filePath(u"history.sqlite"_s));
-        QSignalSpy recorded(launch.delegate->history(), &HistoryRecorder::recorded);
+        launch.controller->recordHistory(dir.filePath(u"history.sqlite"_s));
+        QSignalSpy recorded(launch.controller->history(), &HistoryRecorder::recorded);
         launch.dock();
         QVERIFY(recorded.wait(5000));
         QTRY_VERIFY(std::any_of(launch.item->menu.cbegin(), launch.item->menu.cend(), [](const TrayMenuEntry &e) {
             return e.role == TrayMenuEntry::Role::History && e.label == u"History\u2026"_s;
         }));
         Q_EMIT launch.item->historyRequested();
-        HistoryWindow *window = launch.delegate->historyWindow();
+        HistoryWindow *window = launch.controller->historyWindow();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->charts().size(), 1);
         QCOMPARE(window->charts().first().limit, u"Weekly (7d)"_s);
     }
 };
 
-QTEST_MAIN(TestDelegate)
-#include "test_delegate.moc"
+QTEST_MAIN(TestTrayController)
+#include "test_traycontroller.moc"

@@ -1,4 +1,4 @@
-#include "ui/MenuBarPanel.h"
+#include "ui/PanelWindow.h"
 
 #include "core/Logging.h"
 #include "presentation/PanelGeometry.h"
@@ -14,7 +14,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-MenuBarPanel::MenuBarPanel(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
+PanelWindow::PanelWindow(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
                            QWidget *parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
     , m_view(new MenuBarView(manager, preferences, launchAtLogin, this))
@@ -25,21 +25,21 @@ MenuBarPanel::MenuBarPanel(UsageManager *manager, Preferences *preferences, Laun
     setFixedWidth(PanelStyle::Width);
     setWindowTitle(QStringLiteral("Quotix"));
     initUiResources();
-    connect(m_view, &MenuBarView::quitRequested, this, &MenuBarPanel::quitRequested);
+    connect(m_view, &MenuBarView::quitRequested, this, &PanelWindow::quitRequested);
     connect(m_view, &MenuBarView::contentChanged, this, [this] {
         if (isVisible())
             place();
     });
 }
 
-MenuBarPanel::~MenuBarPanel() = default;
+PanelWindow::~PanelWindow() = default;
 
-void MenuBarPanel::showAnchored(const QRect &trayGeometry, const QPoint &point)
+void PanelWindow::showAnchored(const QRect &trayGeometry, const QPoint &point)
 {
     showPlaced(PanelPlacement{PanelMode::AnchoredPopup, trayGeometry, point});
 }
 
-void MenuBarPanel::showPlaced(const PanelPlacement &placement)
+void PanelWindow::showPlaced(const PanelPlacement &placement)
 {
     if (!isVisible())
         setMode(placement.mode);
@@ -57,7 +57,7 @@ void MenuBarPanel::showPlaced(const PanelPlacement &placement)
     setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void MenuBarPanel::setMode(PanelMode mode)
+void PanelWindow::setMode(PanelMode mode)
 {
     if (mode == m_mode)
         return;
@@ -77,7 +77,7 @@ void MenuBarPanel::setMode(PanelMode mode)
     }
 }
 
-void MenuBarPanel::place()
+void PanelWindow::place()
 {
     QLayout *box = layout();
     box->activate();
@@ -115,7 +115,7 @@ void MenuBarPanel::place()
     setGeometry(geometry);
 }
 
-void MenuBarPanel::paintEvent(QPaintEvent *)
+void PanelWindow::paintEvent(QPaintEvent *)
 {
     if (m_mode == PanelMode::PlacedWindow)
         return; // the window frame sets it apart
@@ -127,7 +127,7 @@ void MenuBarPanel::paintEvent(QPaintEvent *)
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void MenuBarPanel::keyPressEvent(QKeyEvent *event)
+void PanelWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Cancel) || event->key() == Qt::Key_Escape) {
         event->accept();
@@ -137,7 +137,7 @@ void MenuBarPanel::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-bool MenuBarPanel::event(QEvent *event)
+bool PanelWindow::event(QEvent *event)
 {
     // A popup closes on a click outside by its grab; the others when the user turns elsewhere.
     if (event->type() == QEvent::WindowDeactivate && m_mode != PanelMode::AnchoredPopup && isVisible())
@@ -145,7 +145,7 @@ bool MenuBarPanel::event(QEvent *event)
     return QWidget::event(event);
 }
 
-void MenuBarPanel::hideEvent(QHideEvent *event)
+void PanelWindow::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     Q_EMIT closed();

@@ -16,14 +16,14 @@ class UsageManager;
 // window at the item or at a screen edge (layer-shell) or a titled window the
 // compositor places, the last three closing when they lose activation. Escape
 // closes it in every mode.
-class MenuBarPanel : public QWidget
+class PanelWindow : public QWidget
 {
     Q_OBJECT
 public:
     // All three must outlive the panel.
-    MenuBarPanel(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
+    PanelWindow(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
                  QWidget *parent = nullptr);
-    ~MenuBarPanel() override;
+    ~PanelWindow() override;
 
     // Shows the panel against the tray item: below a top panel, above a bottom
     // one, fully on screen. An empty trayGeometry places it at point instead.

@@ -1,4 +1,4 @@
-#include "tray/AppDelegate.h"
+#include "tray/TrayController.h"
 
 #include "core/AlertRules.h"
 #include "core/Console.h"
@@ -17,7 +17,7 @@
 #include "tray/TrayMenuObserver.h"
 #include "ui/HistoryWindow.h"
 #include "ui/LayerShell.h"
-#include "ui/MenuBarPanel.h"
+#include "ui/PanelWindow.h"
 #include "ui/MenuBarView.h"
 
 #include <QGuiApplication>
@@ -36,7 +36,7 @@ QString settingsPath()
 
 } // namespace
 
-AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent)
+TrayController::TrayController(ProviderList providers, PlatformServices services, Timing timing, QObject *parent)
     : QObject(parent)
     , m_services(std::move(services))
     , m_timing(timing)
@@ -65,7 +65,7 @@ AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, Timi
     setupAlerts();
 }
 
-void AppDelegate::setupAlerts()
+void TrayController::setupAlerts()
 {
     auto readRules = [this] {
         for (const auto &provider : m_usageManager->providers())
@@ -84,15 +84,15 @@ void AppDelegate::setupAlerts()
         });
 }
 
-AppDelegate::AppDelegate(ProviderList providers, PlatformServices services, QObject *parent)
-    : AppDelegate(std::move(providers), std::move(services), Timing{}, parent)
+TrayController::TrayController(ProviderList providers, PlatformServices services, QObject *parent)
+    : TrayController(std::move(providers), std::move(services), Timing{}, parent)
 {}
 
 // Members go in reverse order: the observer, the panel and the item, which
 // read the coordinator, before it; the coordinator before the services it uses.
-AppDelegate::~AppDelegate() = default;
+TrayController::~TrayController() = default;
 
-void AppDelegate::finishLaunching(std::unique_ptr<TrayItem> item)
+void TrayController::start(std::unique_ptr<TrayItem> item)
 {
     if (m_scheduler) { // running already, without a tray until now
         setupStatusItem(std::move(item));
@@ -103,50 +103,50 @@ void AppDelegate::finishLaunching(std::unique_ptr<TrayItem> item)
     // the application has no main window and the panel is a popup.
     if (item)
         setupStatusItem(std::move(item));
-    setupPopover();
+    setupPanel();
     setupWakeNotification();
     setupUsageObserver();
     startFetching();
 }
 
-void AppDelegate::finishLaunchingWithoutItem(const QString &title, const QString &message)
+void TrayController::startWithoutItem(const QString &title, const QString &message)
 {
     if (m_services.notifications)
         m_services.notifications->sendNotification(title, message);
-    finishLaunching(nullptr);
+    start(nullptr);
 }
 
-void AppDelegate::watchCredentials(const QStringList &files, std::chrono::milliseconds debounce)
+void TrayController::watchCredentials(const QStringList &files, std::chrono::milliseconds debounce)
 {
     m_credentialWatcher = std::make_unique<CredentialWatcher>(files, debounce);
     connect(m_credentialWatcher.get(), &CredentialWatcher::changed, m_usageManager.get(), &UsageManager::refresh);
 }
 
-void AppDelegate::recordHistory(const QString &path)
+void TrayController::recordHistory(const QString &path)
 {
     m_history = std::make_unique<HistoryRecorder>(m_usageManager.get(), m_services.notifications.get(), path);
 }
 
-void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
+void TrayController::setupStatusItem(std::unique_ptr<TrayItem> item)
 {
     m_statusItem = std::move(item);
     m_statusItem->setTitle(loadingTitle(), {});
     connect(m_statusItem.get(), &TrayItem::activated, this, [this](const QRect &geometry, const QPoint &point) {
         m_lastActivation = Activation{geometry, point};
-        togglePopover();
+        togglePanel();
     });
     // From the menu: where the last click on the item put it (the pointer's
     // position is stale under XWayland), else where the compositor likes.
     connect(m_statusItem.get(), &TrayItem::showRequested, this, [this] {
-        if (!m_popover || !m_popover->isVisible())
-            togglePopover();
+        if (!m_panel || !m_panel->isVisible())
+            togglePanel();
         else
-            m_popover->showPlaced(placement());
+            m_panel->showPlaced(placement());
     });
     // Like the panel's button: spaced, and joining a run under way.
     connect(m_statusItem.get(), &TrayItem::refreshRequested, m_usageManager.get(), &UsageManager::requestRefresh);
-    connect(m_statusItem.get(), &TrayItem::quitRequested, this, &AppDelegate::quitRequested);
-    connect(m_statusItem.get(), &TrayItem::historyRequested, this, &AppDelegate::showHistory);
+    connect(m_statusItem.get(), &TrayItem::quitRequested, this, &TrayController::quitRequested);
+    connect(m_statusItem.get(), &TrayItem::historyRequested, this, &TrayController::showHistory);
     // The same switch as the panel's checkbox.
     connect(m_statusItem.get(), &TrayItem::launchAtLoginRequested, m_launchAtLogin.get(), &LaunchAtLogin::setEnabled);
     connect(m_statusItem.get(), &TrayItem::showRemainingRequested, m_preferences.get(), [this](bool remaining) {
@@ -154,23 +154,23 @@ void AppDelegate::setupStatusItem(std::unique_ptr<TrayItem> item)
     });
 }
 
-void AppDelegate::setupPopover()
+void TrayController::setupPanel()
 {
-    m_popover = std::make_unique<MenuBarPanel>(m_usageManager.get(), m_preferences.get(), m_launchAtLogin.get());
-    connect(m_popover.get(), &MenuBarPanel::closed, this, [this] { m_sinceClosed.start(); });
-    connect(m_popover.get(), &MenuBarPanel::quitRequested, this, &AppDelegate::quitRequested);
+    m_panel = std::make_unique<PanelWindow>(m_usageManager.get(), m_preferences.get(), m_launchAtLogin.get());
+    connect(m_panel.get(), &PanelWindow::closed, this, [this] { m_sinceClosed.start(); });
+    connect(m_panel.get(), &PanelWindow::quitRequested, this, &TrayController::quitRequested);
     // The rows' charts and the History window read what the recorder wrote;
     // no history, no charts.
-    m_popover->view()->setHistorySource([this](const QDateTime &since) { return recordedSince(since); });
-    connect(m_popover->view(), &MenuBarView::historyRequested, this, &AppDelegate::showHistory);
+    m_panel->view()->setHistorySource([this](const QDateTime &since) { return recordedSince(since); });
+    connect(m_panel->view(), &MenuBarView::historyRequested, this, &TrayController::showHistory);
 }
 
-QList<HistorySample> AppDelegate::recordedSince(const QDateTime &since) const
+QList<HistorySample> TrayController::recordedSince(const QDateTime &since) const
 {
     return m_history && m_history->store() ? m_history->store()->samples({since, {}, {}}) : QList<HistorySample>{};
 }
 
-void AppDelegate::showHistory()
+void TrayController::showHistory()
 {
     if (!m_historyWindow) {
         QHash<QString, QString> names;
@@ -186,24 +186,24 @@ void AppDelegate::showHistory()
             });
         }
     }
-    if (m_popover)
-        m_popover->hide();
+    if (m_panel)
+        m_panel->hide();
     m_historyWindow->show();
     m_historyWindow->raise();
     m_historyWindow->activateWindow();
 }
 
-void AppDelegate::setupWakeNotification()
+void TrayController::setupWakeNotification()
 {
     m_scheduler = std::make_unique<RefreshScheduler>(m_services.uptime.get(), m_services.wakeMonitor.get(),
                                                      RefreshScheduler::Timing{m_timing.wakePause});
     connect(m_scheduler.get(), &RefreshScheduler::refreshRequested, m_usageManager.get(), &UsageManager::refresh);
 }
 
-void AppDelegate::setupUsageObserver()
+void TrayController::setupUsageObserver()
 {
     m_titleObserver = std::make_unique<TitleObserver>(m_usageManager.get(), m_preferences.get());
-    connect(m_titleObserver.get(), &TitleObserver::titleChanged, this, &AppDelegate::updateStatusItem);
+    connect(m_titleObserver.get(), &TitleObserver::titleChanged, this, &TrayController::updateStatusItem);
     m_menuObserver
         = std::make_unique<TrayMenuObserver>(m_usageManager.get(), m_launchAtLogin.get(), m_preferences.get());
     connect(m_menuObserver.get(), &TrayMenuObserver::menuChanged, this, [this](const QList<TrayMenuEntry> &entries) {
@@ -214,18 +214,18 @@ void AppDelegate::setupUsageObserver()
         connect(m_statusItem.get(), &TrayItem::menuAboutToShow, m_menuObserver.get(), &TrayMenuObserver::render);
 }
 
-void AppDelegate::startFetching()
+void TrayController::startFetching()
 {
     m_scheduler->startFetching();
 }
 
-void AppDelegate::updateStatusItem(const TitleLayout &title, const QStringList &details)
+void TrayController::updateStatusItem(const TitleLayout &title, const QStringList &details)
 {
     if (m_statusItem)
         m_statusItem->setTitle(title, details);
 }
 
-PanelPlacement AppDelegate::placement() const
+PanelPlacement TrayController::placement() const
 {
     PlacementInput input;
     input.platformName = QGuiApplication::platformName();
@@ -241,15 +241,15 @@ PanelPlacement AppDelegate::placement() const
     return decidePanelPlacement(input);
 }
 
-void AppDelegate::togglePopover()
+void TrayController::togglePanel()
 {
-    if (!m_popover)
+    if (!m_panel)
         return;
-    if (m_popover->isVisible()) {
-        m_popover->close();
+    if (m_panel->isVisible()) {
+        m_panel->close();
         return;
     }
     if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < m_timing.reopenGuard.count())
         return;
-    m_popover->showPlaced(placement());
+    m_panel->showPlaced(placement());
 }

@@ -17,7 +17,7 @@ class CredentialWatcher;
 class HistoryRecorder;
 class LaunchAtLogin;
 class HistoryWindow;
-class MenuBarPanel;
+class PanelWindow;
 class Preferences;
 class RefreshScheduler;
 class TitleObserver;
@@ -28,8 +28,8 @@ struct TitleLayout;
 // Owns everything the tray application is made of: the settings, the one
 // coordinator, the login-item switch, the tray item and the panel under it.
 // Constructing it starts the coordinator (and with it the refresh timer);
-// finishLaunching() puts the item in the tray and starts fetching.
-class AppDelegate : public QObject
+// start() puts the item in the tray and starts fetching.
+class TrayController : public QObject
 {
     Q_OBJECT
 public:
@@ -42,16 +42,16 @@ public:
         std::chrono::milliseconds userRefreshSpacing{UsageManager::Timing{}.userRefreshSpacing};
     };
 
-    AppDelegate(ProviderList providers, PlatformServices services, Timing timing, QObject *parent = nullptr);
-    AppDelegate(ProviderList providers, PlatformServices services, QObject *parent = nullptr);
-    ~AppDelegate() override;
+    TrayController(ProviderList providers, PlatformServices services, Timing timing, QObject *parent = nullptr);
+    TrayController(ProviderList providers, PlatformServices services, QObject *parent = nullptr);
+    ~TrayController() override;
 
     // The launch sequence, once a tray host has been found; after
-    // finishLaunchingWithoutItem(), it only puts the late item in the tray.
-    void finishLaunching(std::unique_ptr<TrayItem> item);
+    // startWithoutItem(), it only puts the late item in the tray.
+    void start(std::unique_ptr<TrayItem> item);
     // The launch sequence with no tray: tells the user once what to enable,
     // then refreshes and alerts as usual.
-    void finishLaunchingWithoutItem(const QString &title, const QString &message);
+    void startWithoutItem(const QString &title, const QString &message);
 
     // A login or logout through the tools' credential files starts a run,
     // which records who is available now.
@@ -72,12 +72,12 @@ private:
     QList<HistorySample> recordedSince(const QDateTime &since) const;
     void setupAlerts();
     void setupStatusItem(std::unique_ptr<TrayItem> item);
-    void setupPopover();
+    void setupPanel();
     void setupWakeNotification();
     void setupUsageObserver();
     void startFetching();
     void updateStatusItem(const TitleLayout &title, const QStringList &details);
-    void togglePopover();
+    void togglePanel();
     PanelPlacement placement() const;
 
     PlatformServices m_services;
@@ -88,7 +88,7 @@ private:
     std::unique_ptr<HistoryRecorder> m_history;
     std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
     std::unique_ptr<TrayItem> m_statusItem;
-    std::unique_ptr<MenuBarPanel> m_popover;
+    std::unique_ptr<PanelWindow> m_panel;
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TitleObserver> m_titleObserver;
