@@ -12,6 +12,7 @@
 #include "demo/UsageService.h"
 
 #include "presentation/StatusBarFormat.h"
+#include "presentation/Translations.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -185,6 +186,7 @@ int runStatusCommand(int argc, char **argv)
     } else if (parser.isSet(jsonOption)) {
         output.kind = StatusOutput::Kind::Json;
     } else {
+        installTranslations(); // people read this output; programs read the others
         output.colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
     }
     if (parser.isSet(remainingOption))

@@ -3,6 +3,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -79,10 +80,9 @@ LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, c
 
 QString resetAlertBody(const QString &providerName, const UsageLimit &limit)
 {
-    QString window = limit.name;
     if (limit.kind == LimitKind::Session)
-        window = u"session"_s;
-    else if (limit.kind == LimitKind::Weekly)
-        window = u"weekly"_s;
-    return providerName + u' ' + window + u" limit has reset"_s;
+        return QCoreApplication::translate("Alerts", "%1 session limit has reset").arg(providerName);
+    if (limit.kind == LimitKind::Weekly)
+        return QCoreApplication::translate("Alerts", "%1 weekly limit has reset").arg(providerName);
+    return QCoreApplication::translate("Alerts", "%1 %2 limit has reset").arg(providerName, limit.name);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TranslatableText.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -57,7 +59,7 @@ public:
     void setDisplayAs(DisplayAs as);
     QVariant refreshIntervalValue() const;
 
-    static constexpr QLatin1StringView SaveFailedTitle{"Settings not saved"};
+    static constexpr TranslatableText SaveFailedTitle{"Tray", QT_TRANSLATE_NOOP("Tray", "Settings not saved")};
 
 Q_SIGNALS:
     void changed();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -56,5 +57,5 @@ std::optional<QDateTime> projectedExhaustion(const UsageLimit &limit, const QDat
 
 QString projectionText(const QDateTime &exhaustion, const QDateTime &now)
 {
-    return u"At this pace: runs out "_s + formatTimeRemaining(exhaustion, now);
+    return QCoreApplication::translate("Common", "At this pace: runs out %1").arg(formatTimeRemaining(exhaustion, now));
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -269,7 +270,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
             lines.append(paint(provider.name, Bold, colour));
             const ProviderState &state = provider.state;
             if (!provider.available) {
-                lines.append(u"  "_s + paint(u"Not available (not logged in)"_s, Dim, colour));
+                lines.append(u"  "_s + paint(QCoreApplication::translate("Status", "Not available (not logged in)"), Dim, colour));
             } else if (state.error && !state.isStale()) {
                 // Several lines of an error each get the indent.
                 const QStringList errorLines = state.error->split(u'\n');
@@ -278,9 +279,9 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                 if (state.errorDetail)
                     lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
             } else if (!state.usage) {
-                lines.append(u"  No usage yet"_s);
+                lines.append(u"  "_s + QCoreApplication::translate("Status", "No usage yet"));
             } else if (state.usage->limits.isEmpty() && !state.usage->credits) {
-                lines.append(u"  No limits reported"_s);
+                lines.append(u"  "_s + QCoreApplication::translate("Status", "No limits reported"));
             } else {
                 for (const UsageLimit &limit : state.usage->limits) {
                     const QString band = ansiColour(bandColor(limit.utilization));
@@ -313,7 +314,8 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
     }
     if (snapshot.lastUpdated && snapshot.lastUpdated->isValid()) {
         lines.append(QString());
-        lines.append(paint(u"Updated "_s + snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s), Dim, colour));
+        lines.append(paint(QCoreApplication::translate("Status", "Updated %1").arg(snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s)), Dim,
+                           colour));
     }
     return lines.join(u'\n') + u'\n';
 }

@@ -46,4 +46,3 @@ QString limitRowText(const QString &providerName, const UsageLimit &limit, const
 // credits 12.50 / 40.00 €", "2 resets banked", "Workspace budget reached".
 QStringList usageExtraLines(const ProviderUsageResponse &usage);
 
-inline constexpr QStringView TrayMenuLoadingText{u"Loading\u2026"};

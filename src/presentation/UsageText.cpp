@@ -4,15 +4,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
 QString remainingText(double utilization)
 {
     if (!std::isfinite(utilization))
-        return u"--% left"_s;
+        return QCoreApplication::translate("Common", "--% left");
     const double left = std::clamp(100.0 - utilization, 0.0, 100.0);
-    return u"%1% left"_s.arg(static_cast<int>(left));
+    return QCoreApplication::translate("Common", "%1% left").arg(static_cast<int>(left));
 }
 
 QString usageText(double utilization, DisplayAs as)

@@ -10,6 +10,7 @@
 #include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
 #include "presentation/PanelPlacement.h"
+#include "presentation/Translations.h"
 #include "providers/PlatformKeychain.h"
 #include "tray/TrayController.h"
 #include "tray/SingleInstance.h"
@@ -71,6 +72,7 @@ int runTrayApplication(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);
+    installTranslations();
     TrayCommand tray;
     if (const auto exitStatus = tray.command.parse(QCoreApplication::arguments()))
         return *exitStatus;

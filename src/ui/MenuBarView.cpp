@@ -3,6 +3,8 @@
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
+#include "core/os/TrayItem.h"
+#include "presentation/EmptyState.h"
 #include "ui/BusyIndicator.h"
 #include "ui/Divider.h"
 #include "ui/ErrorView.h"
@@ -21,6 +23,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -50,8 +53,8 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     , m_footerText(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_footer))
     , m_picker(new SegmentedPicker({WeeklySegmentLabel, SessionSegmentLabel}, this))
     , m_displayAsPicker(new SegmentedPicker({UsedSegmentLabel, RemainingSegmentLabel}, this))
-    , m_launchAtLogin(new QCheckBox(u"Launch at Login"_s, this))
-    , m_quit(new QPushButton(u"Quit"_s, this))
+    , m_launchAtLogin(new QCheckBox(TrayMenuText::LaunchAtLogin, this))
+    , m_quit(new QPushButton(TrayMenuText::Quit, this))
     , m_renderSoon(new QTimer(this))
     , m_clock(new QTimer(this))
 {
@@ -79,7 +82,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     loadingRow->addStretch(1);
     loadingRow->addWidget(new BusyIndicator(13, m_loading));
     loadingRow->addWidget(
-        new PanelLabel(u"Loading..."_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
+        new PanelLabel(LoadingText, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
     loadingRow->addStretch(1);
     auto *footerRow = new QHBoxLayout(m_footer);
     footerRow->setContentsMargins(0, 4, 0, 0);
@@ -93,7 +96,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
 
     auto *display = new QVBoxLayout;
     display->setSpacing(8);
-    display->addWidget(new PanelLabel(u"Menu Bar Display"_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
+    display->addWidget(new PanelLabel(QCoreApplication::translate("Panel", "Menu Bar Display"), PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
     display->addWidget(m_picker);
     display->addWidget(m_displayAsPicker);
     layout->addLayout(display);
@@ -102,7 +105,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     layout->addWidget(m_launchAtLogin, 0, Qt::AlignLeft);
     layout->addWidget(new Divider(this));
     // History… beside Quit, there once the panel has a history to show.
-    m_history = new QPushButton(u"History\u2026"_s, this);
+    m_history = new QPushButton(TrayMenuText::History, this);
     m_history->hide();
     connect(m_history, &QPushButton::clicked, this, &MenuBarView::historyRequested);
     auto *actions = new QHBoxLayout;

@@ -6,6 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QSystemTrayIcon>
+#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -48,7 +49,7 @@ bool onGnome()
 
 QString LinuxTrayHost::missingHostTitle() const
 {
-    return onGnome() ? u"Turn on the AppIndicator extension to see Quotix"_s : TrayHost::missingHostTitle();
+    return onGnome() ? QCoreApplication::translate("Tray", "Turn on the AppIndicator extension to see Quotix") : TrayHost::missingHostTitle();
 }
 
 QString LinuxTrayHost::missingHostMessage() const
@@ -56,10 +57,10 @@ QString LinuxTrayHost::missingHostMessage() const
     // Banners show a line or two of the body: the command comes first. The
     // extension as gnome-extensions and Debian name it.
     if (onGnome()) {
-        return u"Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"
-               u"Not installed? sudo apt install gnome-shell-extension-appindicator\n"
-               u"Quotix keeps checking your usage meanwhile."_s;
+        return QCoreApplication::translate("Tray", "Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"
+                                                   "Not installed? sudo apt install gnome-shell-extension-appindicator\n"
+                                                   "Quotix keeps checking your usage meanwhile.");
     }
-    return u"Start a panel with a system tray; Quotix keeps checking your usage and its icon appears as soon as "
-           u"a tray does."_s;
+    return QCoreApplication::translate("Tray", "Start a panel with a system tray; Quotix keeps checking your usage "
+                                               "and its icon appears as soon as a tray does.");
 }
