@@ -22,6 +22,7 @@ private Q_SLOTS:
         QTest::newRow("Japanese") << u"ja_JP"_s << u"読み込み中…"_s;
         QTest::newRow("English") << u"en_GB"_s << QString();
         QTest::newRow("French") << u"fr_FR"_s << QString();
+        QTest::newRow("C") << u"C"_s << QString();
     }
     void catalogueForTheUsersLanguage()
     {
