@@ -1,9 +1,9 @@
 #include "core/AlertRules.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 
 #include <algorithm>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 

@@ -1,5 +1,6 @@
 #include "core/Preferences.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -8,7 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,8 @@
 #include "core/ProviderError.h"
 
-#include <utility>
 #include <QCoreApplication>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 

@@ -2,8 +2,9 @@
 
 #include "core/Bands.h"
 
-#include <algorithm>
 #include <QCoreApplication>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 

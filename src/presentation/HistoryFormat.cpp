@@ -3,12 +3,12 @@
 #include "core/Bands.h"
 #include "presentation/StatusFormat.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -157,7 +157,8 @@ QString historyText(const QList<HistorySample> &samples, const QDateTime &from, 
     }
     QString out;
     for (const Line &line : std::as_const(lines))
-        out += line.provider.leftJustified(providerWidth) + u"  "_s + line.limit.leftJustified(limitWidth) + u"  │"_s + line.chart + u"│  "_s
+        out += line.provider.leftJustified(providerWidth) + u"  "_s + line.limit.leftJustified(limitWidth) + u"  │"_s
+            + line.chart + u"│  "_s
             + QCoreApplication::translate("History", "last %1, peak %2").arg(line.latest, line.peak) + u'\n';
     return out;
 }

@@ -1,12 +1,12 @@
 #include "presentation/LimitRows.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QLocale>
 
 #include <algorithm>
 
 #include <cmath>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -68,7 +68,8 @@ QString moneyText(const Money &money)
 
 QString creditsTitle(const UsageCredits &credits)
 {
-    return credits.used ? QCoreApplication::translate("Common", "Usage credits") : QCoreApplication::translate("Common", "Credits");
+    return credits.used ? QCoreApplication::translate("Common", "Usage credits")
+                        : QCoreApplication::translate("Common", "Credits");
 }
 
 QString creditsValueText(const UsageCredits &credits)
@@ -90,8 +91,9 @@ QStringList usageNotes(const ProviderUsageResponse &usage)
 {
     QStringList notes;
     if (usage.resetsBanked && *usage.resetsBanked > 0)
-        notes.append(*usage.resetsBanked == 1 ? QCoreApplication::translate("Common", "1 reset banked")
-                                               : QCoreApplication::translate("Common", "%1 resets banked").arg(*usage.resetsBanked));
+        notes.append(*usage.resetsBanked == 1
+                         ? QCoreApplication::translate("Common", "1 reset banked")
+                         : QCoreApplication::translate("Common", "%1 resets banked").arg(*usage.resetsBanked));
     if (usage.budgetReachedType)
         notes.append(QCoreApplication::translate("Common", "Workspace budget reached"));
     return notes;

@@ -6,8 +6,9 @@
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
 
-#include <algorithm>
 #include <QCoreApplication>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -152,7 +153,8 @@ QString elapsedText(const QDateTime &since, const QDateTime &now)
                          : QCoreApplication::translate("Panel", "%1 hr, %2 min").arg(hours).arg(rest);
     }
     const qint64 days = hours / 24;
-    return days == 1 ? QCoreApplication::translate("Panel", "1 day") : QCoreApplication::translate("Panel", "%1 days").arg(days);
+    return days == 1 ? QCoreApplication::translate("Panel", "1 day")
+                     : QCoreApplication::translate("Panel", "%1 days").arg(days);
 }
 
 QString footerText(const QDateTime &lastUpdated, const QDateTime &now)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/TranslatableText.h"
 #include "core/Bands.h"
 #include "core/NamedColor.h"
 #include "core/Preferences.h"
+#include "core/TranslatableText.h"
 #include "core/UsageManager.h"
 #include "core/UsageModel.h"
 #include "presentation/EmptyState.h"

@@ -3,8 +3,9 @@
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
 
-#include <cmath>
 #include <QCoreApplication>
+
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -64,9 +65,11 @@ QString paceProjectionText(const PaceProjection &projection, const QDateTime &no
 {
     switch (projection.basis) {
     case PaceProjection::Basis::LastHour:
-        return QCoreApplication::translate("Common", "At the last hour's rate: runs out %1").arg(formatTimeRemaining(projection.exhaustion, now));
+        return QCoreApplication::translate("Common", "At the last hour's rate: runs out %1")
+            .arg(formatTimeRemaining(projection.exhaustion, now));
     case PaceProjection::Basis::LastTwoHours:
-        return QCoreApplication::translate("Common", "At the last 2 hours' rate: runs out %1").arg(formatTimeRemaining(projection.exhaustion, now));
+        return QCoreApplication::translate("Common", "At the last 2 hours' rate: runs out %1")
+            .arg(formatTimeRemaining(projection.exhaustion, now));
     case PaceProjection::Basis::WholeWindow: break;
     }
     return projectionText(projection.exhaustion, now);

@@ -8,13 +8,13 @@
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -270,7 +270,9 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
             lines.append(paint(provider.name, Bold, colour));
             const ProviderState &state = provider.state;
             if (!provider.available) {
-                lines.append(u"  "_s + paint(QCoreApplication::translate("Status", "Not available (not logged in)"), Dim, colour));
+                lines.append(
+                    u"  "_s
+                    + paint(QCoreApplication::translate("Status", "Not available (not logged in)"), Dim, colour));
             } else if (state.error && !state.isStale()) {
                 // Several lines of an error each get the indent.
                 const QStringList errorLines = state.error->split(u'\n');
@@ -314,8 +316,9 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
     }
     if (snapshot.lastUpdated && snapshot.lastUpdated->isValid()) {
         lines.append(QString());
-        lines.append(paint(QCoreApplication::translate("Status", "Updated %1").arg(snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s)), Dim,
-                           colour));
+        lines.append(paint(QCoreApplication::translate("Status", "Updated %1")
+                               .arg(snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s)),
+                           Dim, colour));
     }
     return lines.join(u'\n') + u'\n';
 }

@@ -1,4 +1,5 @@
 #include "presentation/TimeFormat.h"
+
 #include <QCoreApplication>
 
 using namespace Qt::StringLiterals;

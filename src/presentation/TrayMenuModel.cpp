@@ -7,8 +7,9 @@
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
 
-#include <algorithm>
 #include <QCoreApplication>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 

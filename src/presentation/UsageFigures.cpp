@@ -2,9 +2,10 @@
 
 #include "presentation/TimeFormat.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -28,7 +29,8 @@ QString alertLimitLine(const UsageLimit &limit, const QDateTime &now, const QTim
 {
     if (!limit.resetTime)
         return limit.name;
-    return QCoreApplication::translate("Alerts", "%1 · resets %2").arg(limit.name, resetClockText(*limit.resetTime, now, zone, locale));
+    return QCoreApplication::translate("Alerts", "%1 · resets %2")
+        .arg(limit.name, resetClockText(*limit.resetTime, now, zone, locale));
 }
 
 QString resetText(const QDateTime &resetTime, const QDateTime &now)

@@ -2,9 +2,10 @@
 
 #include "core/Bands.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,8 @@
 #include "providers/ClaudeProvider.h"
 
-#include <utility>
 #include <QCoreApplication>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -13,7 +14,8 @@ ClaudeProvider::ClaudeProvider(KeychainService keychain, QUrl endpoint, HttpOpti
           {"Content-Type"_ba, "application/json"_ba},
           {"User-Agent"_ba, "Quotix/1.0"_ba},
           {"anthropic-beta"_ba, "oauth-2025-04-20"_ba}}},
-        {[keychain = std::move(keychain)] { return keychain.getLogin(); }, QCoreApplication::translate("Common", "Open Claude Code once to renew it.")},
+        {[keychain = std::move(keychain)] { return keychain.getLogin(); },
+         QCoreApplication::translate("Common", "Open Claude Code once to renew it.")},
         [](int status, const QByteArray &body) { return claudeResultFor(status, body, u"Claude"_s); }, options)
 {}
 

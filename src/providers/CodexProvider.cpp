@@ -1,7 +1,8 @@
 #include "providers/CodexProvider.h"
 
-#include <utility>
 #include <QCoreApplication>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -9,7 +10,8 @@ CodexProvider::CodexProvider(CodexCredentialService reader, QUrl endpoint, HttpO
     : HttpUsageProvider(
         {u"codex"_s, u"Codex"_s, u"\u26A1"_s, u"codex-icon"_s, NamedColor::Green},
         {std::move(endpoint), {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, "Quotix/1.0"_ba}}},
-        {[reader = std::move(reader)] { return reader.getLogin(); }, QCoreApplication::translate("Common", "Run codex once to renew it.")},
+        {[reader = std::move(reader)] { return reader.getLogin(); },
+         QCoreApplication::translate("Common", "Run codex once to renew it.")},
         [](int status, const QByteArray &body) { return codexResultFor(status, body, u"Codex"_s); }, options)
 {}
 

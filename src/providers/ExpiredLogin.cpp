@@ -1,4 +1,5 @@
 #include "providers/ExpiredLogin.h"
+
 #include <QCoreApplication>
 
 using namespace Qt::StringLiterals;

@@ -1,4 +1,5 @@
 #include "providers/NetworkErrors.h"
+
 #include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
@@ -7,7 +8,8 @@ TransportError transportErrorFor(QNetworkReply::NetworkError error, const QStrin
                                  bool cancelledByUs)
 {
     if (timedOutByUs)
-        return TransportError(TransportError::Code::TimedOut, QCoreApplication::translate("Common", "The request timed out."));
+        return TransportError(TransportError::Code::TimedOut,
+                              QCoreApplication::translate("Common", "The request timed out."));
 
     switch (error) {
     case QNetworkReply::ConnectionRefusedError: return TransportError(TransportError::Code::CannotConnectToHost, description);

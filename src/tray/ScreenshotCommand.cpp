@@ -12,9 +12,9 @@
 #include "presentation/TitleLayout.h"
 #include "presentation/Translations.h"
 #include "ui/HistoryWindow.h"
-#include "ui/PanelWindow.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
+#include "ui/PanelWindow.h"
 #include "ui/TrayIconPainter.h"
 
 #include <QApplication>

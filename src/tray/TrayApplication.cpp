@@ -12,8 +12,8 @@
 #include "presentation/PanelPlacement.h"
 #include "presentation/Translations.h"
 #include "providers/PlatformKeychain.h"
-#include "tray/TrayController.h"
 #include "tray/SingleInstance.h"
+#include "tray/TrayController.h"
 #include "tray/TrayHostWaiter.h"
 
 #include <QApplication>

@@ -17,13 +17,13 @@
 #include "ui/UiResources.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -81,8 +81,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     loadingRow->setContentsMargins(PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding);
     loadingRow->addStretch(1);
     loadingRow->addWidget(new BusyIndicator(13, m_loading));
-    loadingRow->addWidget(
-        new PanelLabel(LoadingText, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
+    loadingRow->addWidget(new PanelLabel(LoadingText, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
     loadingRow->addStretch(1);
     auto *footerRow = new QHBoxLayout(m_footer);
     footerRow->setContentsMargins(0, 4, 0, 0);
@@ -96,7 +95,8 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
 
     auto *display = new QVBoxLayout;
     display->setSpacing(8);
-    display->addWidget(new PanelLabel(QCoreApplication::translate("Panel", "Menu Bar Display"), PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
+    display->addWidget(new PanelLabel(QCoreApplication::translate("Panel", "Menu Bar Display"), PanelStyle::caption(),
+                                      PanelLabel::Tone::Secondary, this));
     display->addWidget(m_picker);
     display->addWidget(m_displayAsPicker);
     layout->addLayout(display);

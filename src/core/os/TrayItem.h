@@ -16,7 +16,8 @@ namespace TrayMenuText {
 inline constexpr TranslatableText ShowUsage{"Tray", QT_TRANSLATE_NOOP("Tray", "Show Usage…")};
 inline constexpr TranslatableText History{"Tray", QT_TRANSLATE_NOOP("Tray", "History…")};
 inline constexpr TranslatableText Refresh{"Tray", QT_TRANSLATE_NOOP("Tray", "Refresh")};
-inline constexpr TranslatableText Refreshing{"Tray", QT_TRANSLATE_NOOP("Tray", "Refreshing…")}; // disabled while a run is under way
+inline constexpr TranslatableText Refreshing{
+    "Tray", QT_TRANSLATE_NOOP("Tray", "Refreshing…")}; // disabled while a run is under way
 inline constexpr TranslatableText ShowRemaining{"Tray", QT_TRANSLATE_NOOP("Tray", "Show Remaining")};
 inline constexpr TranslatableText LaunchAtLogin{"Tray", QT_TRANSLATE_NOOP("Tray", "Launch at Login")};
 inline constexpr TranslatableText Quit{"Tray", QT_TRANSLATE_NOOP("Tray", "Quit")};

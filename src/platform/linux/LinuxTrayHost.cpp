@@ -3,10 +3,10 @@
 #include "platform/linux/StatusNotifierItem.h"
 #include "ui/SystemTrayItem.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QSystemTrayIcon>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -49,7 +49,8 @@ bool onGnome()
 
 QString LinuxTrayHost::missingHostTitle() const
 {
-    return onGnome() ? QCoreApplication::translate("Tray", "Turn on the AppIndicator extension to see Quotix") : TrayHost::missingHostTitle();
+    return onGnome() ? QCoreApplication::translate("Tray", "Turn on the AppIndicator extension to see Quotix")
+                     : TrayHost::missingHostTitle();
 }
 
 QString LinuxTrayHost::missingHostMessage() const
@@ -57,10 +58,12 @@ QString LinuxTrayHost::missingHostMessage() const
     // Banners show a line or two of the body: the command comes first. The
     // extension as gnome-extensions and Debian name it.
     if (onGnome()) {
-        return QCoreApplication::translate("Tray", "Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"
-                                                   "Not installed? sudo apt install gnome-shell-extension-appindicator\n"
-                                                   "Quotix keeps checking your usage meanwhile.");
+        return QCoreApplication::translate("Tray",
+                                           "Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"
+                                           "Not installed? sudo apt install gnome-shell-extension-appindicator\n"
+                                           "Quotix keeps checking your usage meanwhile.");
     }
-    return QCoreApplication::translate("Tray", "Start a panel with a system tray; Quotix keeps checking your usage "
-                                               "and its icon appears as soon as a tray does.");
+    return QCoreApplication::translate("Tray",
+                                       "Start a panel with a system tray; Quotix keeps checking your usage "
+                                       "and its icon appears as soon as a tray does.");
 }

@@ -1,5 +1,6 @@
 #include "platform/linux/XdgAutostartService.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +9,6 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
