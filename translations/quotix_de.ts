@@ -207,6 +207,38 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
         <source>Now</source>
         <translation>Jetzt</translation>
     </message>
+    <message>
+        <source>The usage history in %1 was written by a newer Quotix; this one records no history.</source>
+        <translation>Der Nutzungsverlauf in %1 stammt von einer neueren Quotix-Version; diese zeichnet keinen Verlauf auf.</translation>
+    </message>
+    <message>
+        <source>Quotix cannot open its usage history in %1 (%2); no history is recorded.</source>
+        <translation>Quotix kann seinen Nutzungsverlauf in %1 nicht öffnen (%2); es wird kein Verlauf aufgezeichnet.</translation>
+    </message>
+    <message>
+        <source>No usage history has been recorded yet (%1 does not exist).</source>
+        <translation>Es wurde noch kein Nutzungsverlauf aufgezeichnet (%1 existiert nicht).</translation>
+    </message>
+    <message>
+        <source>The usage history in %1 was written by a newer Quotix.</source>
+        <translation>Der Nutzungsverlauf in %1 stammt von einer neueren Quotix-Version.</translation>
+    </message>
+    <message>
+        <source>Cannot read the usage history in %1: %2</source>
+        <translation>Der Nutzungsverlauf in %1 ist nicht lesbar: %2</translation>
+    </message>
+    <message>
+        <source>Quotix cannot use its usage history in %1 (%2) and cannot move it aside; no history is recorded.</source>
+        <translation>Quotix kann seinen Nutzungsverlauf in %1 nicht nutzen (%2) und nicht beiseitelegen; es wird kein Verlauf aufgezeichnet.</translation>
+    </message>
+    <message>
+        <source>Quotix cannot create its usage history in %1 (%2); no history is recorded.</source>
+        <translation>Quotix kann keinen Nutzungsverlauf in %1 anlegen (%2); es wird kein Verlauf aufgezeichnet.</translation>
+    </message>
+    <message>
+        <source>Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started.</source>
+        <translation>Quotix konnte seinen Nutzungsverlauf nicht lesen (%1). Die Datei wurde nach %2 verschoben und ein neuer Verlauf begonnen.</translation>
+    </message>
 </context>
 <context>
     <name>Panel</name>

@@ -207,6 +207,38 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
         <source>Now</source>
         <translation>現在</translation>
     </message>
+    <message>
+        <source>The usage history in %1 was written by a newer Quotix; this one records no history.</source>
+        <translation>%1の使用履歴は新しいバージョンのQuotixで書かれています。このバージョンは履歴を記録しません。</translation>
+    </message>
+    <message>
+        <source>Quotix cannot open its usage history in %1 (%2); no history is recorded.</source>
+        <translation>Quotixは%1の使用履歴を開けません（%2）。履歴は記録されません。</translation>
+    </message>
+    <message>
+        <source>No usage history has been recorded yet (%1 does not exist).</source>
+        <translation>使用履歴はまだ記録されていません（%1がありません）。</translation>
+    </message>
+    <message>
+        <source>The usage history in %1 was written by a newer Quotix.</source>
+        <translation>%1の使用履歴は新しいバージョンのQuotixで書かれています。</translation>
+    </message>
+    <message>
+        <source>Cannot read the usage history in %1: %2</source>
+        <translation>%1の使用履歴を読み込めません: %2</translation>
+    </message>
+    <message>
+        <source>Quotix cannot use its usage history in %1 (%2) and cannot move it aside; no history is recorded.</source>
+        <translation>Quotixは%1の使用履歴を使えず（%2）、退避もできません。履歴は記録されません。</translation>
+    </message>
+    <message>
+        <source>Quotix cannot create its usage history in %1 (%2); no history is recorded.</source>
+        <translation>Quotixは%1に使用履歴を作成できません（%2）。履歴は記録されません。</translation>
+    </message>
+    <message>
+        <source>Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started.</source>
+        <translation>Quotixは使用履歴を読み込めませんでした（%1）。ファイルを%2に移し、新しい履歴を開始しました。</translation>
+    </message>
 </context>
 <context>
     <name>Panel</name>

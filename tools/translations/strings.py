@@ -96,4 +96,27 @@ T = {
  ("Tray", "Settings not saved"): ("Einstellungen nicht gespeichert", "設定を保存できませんでした"),
  ("Tray", "Show Remaining"): ("Verbleibendes zeigen", "残りを表示"),
  ("Tray", "Show Usage…"): ("Nutzung zeigen …", "使用量を表示…"),
+ ("History", "The usage history in %1 was written by a newer Quotix; this one records no history."):
+    ("Der Nutzungsverlauf in %1 stammt von einer neueren Quotix-Version; diese zeichnet keinen Verlauf auf.",
+     "%1の使用履歴は新しいバージョンのQuotixで書かれています。このバージョンは履歴を記録しません。"),
+ ("History", "Quotix cannot open its usage history in %1 (%2); no history is recorded."):
+    ("Quotix kann seinen Nutzungsverlauf in %1 nicht öffnen (%2); es wird kein Verlauf aufgezeichnet.",
+     "Quotixは%1の使用履歴を開けません（%2）。履歴は記録されません。"),
+ ("History", "No usage history has been recorded yet (%1 does not exist)."):
+    ("Es wurde noch kein Nutzungsverlauf aufgezeichnet (%1 existiert nicht).",
+     "使用履歴はまだ記録されていません（%1がありません）。"),
+ ("History", "The usage history in %1 was written by a newer Quotix."):
+    ("Der Nutzungsverlauf in %1 stammt von einer neueren Quotix-Version.",
+     "%1の使用履歴は新しいバージョンのQuotixで書かれています。"),
+ ("History", "Cannot read the usage history in %1: %2"):
+    ("Der Nutzungsverlauf in %1 ist nicht lesbar: %2", "%1の使用履歴を読み込めません: %2"),
+ ("History", "Quotix cannot use its usage history in %1 (%2) and cannot move it aside; no history is recorded."):
+    ("Quotix kann seinen Nutzungsverlauf in %1 nicht nutzen (%2) und nicht beiseitelegen; es wird kein Verlauf aufgezeichnet.",
+     "Quotixは%1の使用履歴を使えず（%2）、退避もできません。履歴は記録されません。"),
+ ("History", "Quotix cannot create its usage history in %1 (%2); no history is recorded."):
+    ("Quotix kann keinen Nutzungsverlauf in %1 anlegen (%2); es wird kein Verlauf aufgezeichnet.",
+     "Quotixは%1に使用履歴を作成できません（%2）。履歴は記録されません。"),
+ ("History", "Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started."):
+    ("Quotix konnte seinen Nutzungsverlauf nicht lesen (%1). Die Datei wurde nach %2 verschoben und ein neuer Verlauf begonnen.",
+     "Quotixは使用履歴を読み込めませんでした（%1）。ファイルを%2に移し、新しい履歴を開始しました。"),
 }
