@@ -239,6 +239,29 @@ QString usageBar(double utilization, int width)
     return QString(filled, QChar(0x2588)) + QString(width - filled, QChar(0x2591)); // █ and ░
 }
 
+namespace {
+
+// The columns a terminal gives a text: two for each wide character (the
+// Japanese texts bring them into the columns), one for the others.
+qsizetype terminalColumns(const QString &text)
+{
+    qsizetype columns = 0;
+    for (const char32_t c : text.toUcs4()) {
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3)
+            || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60)
+            || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+        columns += wide ? 2 : 1;
+    }
+    return columns;
+}
+
+QString padded(const QString &text, qsizetype columns)
+{
+    return text + QString(std::max<qsizetype>(columns - terminalColumns(text), 0), u' ');
+}
+
+} // namespace
+
 QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const TextOptions &options)
 {
     const bool colour = options.colour;
@@ -255,9 +278,9 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
             if (!provider.available || !provider.state.usage)
                 continue;
             if (provider.state.usage->credits)
-                nameWidth = std::max(nameWidth, creditsTitle(*provider.state.usage->credits).size());
+                nameWidth = std::max(nameWidth, terminalColumns(creditsTitle(*provider.state.usage->credits)));
             for (const UsageLimit &limit : provider.state.usage->limits) {
-                nameWidth = std::max(nameWidth, limit.name.size());
+                nameWidth = std::max(nameWidth, terminalColumns(limit.name));
                 percentWidth = std::max(percentWidth, usageText(limit.utilization, options.displayAs).size());
             }
         }
@@ -287,7 +310,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
             } else {
                 for (const UsageLimit &limit : state.usage->limits) {
                     const QString band = ansiColour(bandColor(limit.utilization));
-                    QString line = u"  "_s + limit.name.leftJustified(nameWidth) + u"  "_s
+                    QString line = u"  "_s + padded(limit.name, nameWidth) + u"  "_s
                         + paint(usageText(limit.utilization, options.displayAs).rightJustified(percentWidth), band,
                                 colour)
                         + u"  "_s + paint(usageBar(limit.utilization), band, colour);
@@ -299,8 +322,8 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                         lines.append(u"    "_s + paint(projectionText(*exhaustion, now), band, colour));
                 }
                 if (const auto &credits = state.usage->credits) {
-                    QString line = u"  "_s + creditsTitle(*credits).leftJustified(nameWidth) + u"  "_s
-                        + creditsValueText(*credits);
+                    QString line
+                        = u"  "_s + padded(creditsTitle(*credits), nameWidth) + u"  "_s + creditsValueText(*credits);
                     if (const auto used = credits->usedPercent())
                         line += u"  "_s + paint(usageBar(*used), ansiColour(bandColor(*used)), colour);
                     lines.append(line);
