@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qint64 RecentSpan = 2 * 3600;
+constexpr qint64 RecentSpan = RecentPaceSeconds;
 constexpr qint64 MinimumSpan = 30 * 60;
 constexpr qint64 ResetWander = 10 * 60;
 
@@ -69,4 +69,14 @@ QString paceProjectionText(const PaceProjection &projection, const QDateTime &no
     case PaceProjection::Basis::WholeWindow: break;
     }
     return projectionText(projection.exhaustion, now);
+}
+
+QString paceBasisName(PaceProjection::Basis basis)
+{
+    switch (basis) {
+    case PaceProjection::Basis::LastHour: return u"lastHour"_s;
+    case PaceProjection::Basis::LastTwoHours: return u"lastTwoHours"_s;
+    case PaceProjection::Basis::WholeWindow: break;
+    }
+    return u"window"_s;
 }
