@@ -2,6 +2,7 @@
 
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
+#include "presentation/WindowChart.h"
 
 #include <cmath>
 
@@ -57,6 +58,12 @@ std::optional<PaceProjection> recentProjection(const UsageLimit &limit, const QL
     if (const auto exhaustion = projectedExhaustion(limit, now))
         return PaceProjection{PaceProjection::Basis::WholeWindow, *exhaustion};
     return std::nullopt;
+}
+
+std::optional<PaceProjection> recentProjection(const QString &providerId, const UsageLimit &limit,
+                                               const QList<HistorySample> &record, const QDateTime &now)
+{
+    return recentProjection(limit, samplesOf(record, providerId, limit.name), now);
 }
 
 QString paceProjectionText(const PaceProjection &projection, const QDateTime &now)

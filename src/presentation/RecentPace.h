@@ -34,6 +34,11 @@ inline constexpr qint64 RecentPaceSeconds = 2 * 3600;
 std::optional<PaceProjection> recentProjection(const UsageLimit &limit, const QList<HistorySample> &history,
                                                const QDateTime &now);
 
+// The same from a record of many limits: only this provider's limit of this
+// name counts (a record query by name also matches a kind's other limits).
+std::optional<PaceProjection> recentProjection(const QString &providerId, const UsageLimit &limit,
+                                               const QList<HistorySample> &record, const QDateTime &now);
+
 // "lastHour", "lastTwoHours" or "window", for machine-readable output.
 QString paceBasisName(PaceProjection::Basis basis);
 

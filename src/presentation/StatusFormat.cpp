@@ -8,7 +8,6 @@
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
-#include "presentation/WindowChart.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -152,7 +151,7 @@ QString usageJson(const ProviderStatus &provider, const QList<HistorySample> &hi
     const ProviderUsageResponse &usage = *provider.state.usage;
     QStringList limits;
     for (const UsageLimit &limit : usage.limits) {
-        const auto projection = recentProjection(limit, samplesOf(history, provider.id, limit.name), now);
+        const auto projection = recentProjection(provider.id, limit, history, now);
         const QString length = limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"null"_s;
         limits.append(jsonObject({{u"name"_s, jsonString(limit.name)},
                                   {u"slug"_s, jsonString(limitSlug(limit))},
@@ -310,7 +309,7 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                             + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';
                     lines.append(line);
                     if (const auto projection
-                        = recentProjection(limit, samplesOf(snapshot.history, provider.id, limit.name), now))
+                        = recentProjection(provider.id, limit, snapshot.history, now))
                         lines.append(u"    "_s + paint(paceProjectionText(*projection, now), band, colour));
                 }
                 if (const auto &credits = state.usage->credits) {

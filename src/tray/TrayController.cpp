@@ -12,7 +12,6 @@
 #include "presentation/RecentPace.h"
 #include "presentation/TitleLayout.h"
 #include "presentation/UsageFigures.h"
-#include "presentation/WindowChart.h"
 #include "tray/RefreshScheduler.h"
 #include "tray/TitleObserver.h"
 #include "tray/TrayMenuObserver.h"
@@ -79,11 +78,8 @@ void TrayController::setupAlerts()
         [this](const QString &providerId, const UsageLimit &limit, const QDateTime &now) -> std::optional<QString> {
             QList<HistorySample> recent;
             if (m_history && m_history->store())
-                // By name exactly: the query's limit also matches a kind, and
-                // Codex's "Weekly" is the name of one weekly limit among others.
-                recent = samplesOf(m_history->store()->samples({now.addSecs(-RecentPaceSeconds), providerId}),
-                                   providerId, limit.name);
-            const std::optional<PaceProjection> projection = recentProjection(limit, recent, now);
+                recent = m_history->store()->samples({now.addSecs(-RecentPaceSeconds), providerId});
+            const std::optional<PaceProjection> projection = recentProjection(providerId, limit, recent, now);
             return projection ? std::optional(paceProjectionText(*projection, now)) : std::nullopt;
         });
 }
