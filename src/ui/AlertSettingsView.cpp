@@ -36,8 +36,11 @@ AlertSettingsView::AlertSettingsView(Preferences *preferences, const QList<Provi
     body->setSpacing(8);
     for (const Provider &provider : providers)
         body->addWidget(addProvider(provider));
-    body->addWidget(new PanelLabel(u"Whole percentages from 1 to 100; the default is 80, 90."_s,
-                                   PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_body));
+    auto *hint = new PanelLabel(u"Whole percentages from 1 to 100; the default is %1."_s.arg(
+                                    thresholdsText(AlertRules{}.thresholds)),
+                                PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_body);
+    hint->setWordWrap(true);
+    body->addWidget(hint);
     m_body->hide();
     layout->addWidget(m_body);
 
