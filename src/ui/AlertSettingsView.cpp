@@ -36,9 +36,9 @@ AlertSettingsView::AlertSettingsView(Preferences *preferences, const QList<Provi
     body->setSpacing(8);
     for (const Provider &provider : providers)
         body->addWidget(addProvider(provider));
-    auto *hint = new PanelLabel(u"Whole percentages from 1 to 100; the default is %1."_s.arg(
-                                    thresholdsText(AlertRules{}.thresholds)),
-                                PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_body);
+    auto *hint = new PanelLabel(
+        u"Whole percentages from 1 to 100; the default is %1."_s.arg(thresholdsText(AlertRules{}.thresholds)),
+        PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_body);
     hint->setWordWrap(true);
     body->addWidget(hint);
     m_body->hide();
@@ -91,7 +91,8 @@ QWidget *AlertSettingsView::addProvider(const Provider &provider)
     const QString id = provider.id;
     // clicked, not toggled: only the user's own switching is written.
     auto writeSwitch = [this, id](QCheckBox *check, QLatin1StringView key) {
-        connect(check, &QCheckBox::clicked, this, [this, id, key](bool on) { m_preferences->setAlertSwitch(id, key, on); });
+        connect(check, &QCheckBox::clicked, this,
+                [this, id, key](bool on) { m_preferences->setAlertSwitch(id, key, on); });
     };
     writeSwitch(controls.thresholdAlerts, AlertKeys::ThresholdAlerts);
     writeSwitch(controls.resetAlerts, AlertKeys::ResetAlerts);

@@ -218,7 +218,8 @@ private Q_SLOTS:
             }
         }
         QProcess history; // in this environment
-        history.start(QStringLiteral(QUOTIX_EXECUTABLE), {u"history"_s, u"--demo"_s, u"--csv"_s, u"--since"_s, u"2d"_s});
+        history.start(QStringLiteral(QUOTIX_EXECUTABLE),
+                                     {u"history"_s, u"--demo"_s, u"--csv"_s, u"--since"_s, u"2d"_s});
         QVERIFY(history.waitForFinished(30000) && history.exitCode() == 0);
         const QList<QByteArray> rows = history.readAllStandardOutput().trimmed().split('\n').mid(1);
 
@@ -245,9 +246,10 @@ private Q_SLOTS:
                 if (field.value(3) != limits[i].name.toUtf8())
                     continue;
                 for (const QByteArray &moment : field[1] == field[0] ? QList{field[0]} : QList{field[0], field[1]})
-                    expected.append({weekAgo.secsTo(QDateTime::fromString(QString::fromLatin1(moment), Qt::ISODateWithMs))
-                                         / (7.0 * 86400),
-                                     field[6].toDouble() / 100});
+                    expected.append(
+                        {weekAgo.secsTo(QDateTime::fromString(QString::fromLatin1(moment), Qt::ISODateWithMs))
+                             / (7.0 * 86400),
+                         field[6].toDouble() / 100});
             }
             const QList<QPointF> period = points(charts[i].runs);
             QCOMPARE(period.size(), expected.size());
@@ -274,7 +276,8 @@ private Q_SLOTS:
             process.start(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"status"_s, u"--demo"_s} + arguments);
             process.waitForFinished(30000);
             const QJsonArray limits = QJsonDocument::fromJson(process.readAllStandardOutput())
-                                          .object()[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray();
+                                          .object()[u"providers"_s][0][u"usage"_s][u"limits"_s]
+                                          .toArray();
             QHash<QString, QJsonObject> projections;
             for (const QJsonValue &limit : limits)
                 projections.insert(limit[u"name"_s].toString(), limit[u"projection"_s].toObject());
@@ -290,13 +293,15 @@ private Q_SLOTS:
             const QDateTime now = QDateTime::currentDateTimeUtc();
             const QDateTime reset = now.addSecs(2 * 3600 + 17 * 60);
             for (const auto &[minutesAgo, used] : {std::pair{60, 4.0}, {30, 19.0}})
-                QVERIFY(store->record(u"claude"_s, {UsageLimit{u"Session (5h)"_s, used, reset, LimitKind::Session, 18000}},
+                QVERIFY(store->record(u"claude"_s,
+                                      {UsageLimit{u"Session (5h)"_s, used, reset, LimitKind::Session, 18000}},
                                       now.addSecs(-minutesAgo * 60)));
         }
         const auto [code, recorded, err] = status({u"--json"_s});
         QCOMPARE(code, 0);
         QCOMPARE(recorded[u"Session (5h)"_s][u"basis"_s].toString(), u"lastHour"_s);
-        QVERIFY(recorded[u"Session (5h)"_s][u"text"_s].toString().startsWith(u"At the last hour's rate: runs out in 2h 1"_s));
+        QVERIFY(recorded[u"Session (5h)"_s][u"text"_s].toString().startsWith(
+            u"At the last hour's rate: runs out in 2h 1"_s));
         QCOMPARE(recorded[u"Weekly (7d)"_s][u"basis"_s].toString(), u"window"_s); // nothing recorded of it
 
         QFile::remove(path + u"-wal"_s);
