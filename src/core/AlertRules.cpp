@@ -1,7 +1,9 @@
 #include "core/AlertRules.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -21,6 +23,11 @@ bool boolSetting(const QSettings &settings, const QString &key)
 }
 
 } // namespace
+
+QString alertSettingKey(const QString &providerId, QLatin1StringView name)
+{
+    return u"alerts/"_s + providerId + u'/' + name;
+}
 
 QList<int> thresholdsFromSetting(const QVariant &value)
 {
@@ -43,14 +50,52 @@ QList<int> thresholdsFromSetting(const QVariant &value)
 
 AlertRules alertRulesFromSettings(const QSettings &settings, const QString &providerId)
 {
-    const QString prefix = u"alerts/"_s + providerId + u'/';
     AlertRules rules;
-    if (const QVariant thresholds = settings.value(prefix + u"thresholds"_s); thresholds.isValid())
+    if (const QVariant thresholds = settings.value(alertSettingKey(providerId, AlertKeys::Thresholds));
+        thresholds.isValid())
         rules.thresholds = thresholdsFromSetting(thresholds);
-    rules.thresholdAlerts = boolSetting(settings, prefix + u"thresholdAlerts"_s);
-    rules.resetAlerts = boolSetting(settings, prefix + u"resetAlerts"_s);
-    rules.runOutAlerts = boolSetting(settings, prefix + u"runOutAlerts"_s);
+    rules.thresholdAlerts = boolSetting(settings, alertSettingKey(providerId, AlertKeys::ThresholdAlerts));
+    rules.resetAlerts = boolSetting(settings, alertSettingKey(providerId, AlertKeys::ResetAlerts));
+    rules.runOutAlerts = boolSetting(settings, alertSettingKey(providerId, AlertKeys::RunOutAlerts));
     return rules;
+}
+
+std::optional<QList<int>> parseThresholds(const QString &text, QString *error)
+{
+    static const QRegularExpression separators(u"[,\\s]+"_s);
+    const QStringList parts = text.split(separators, Qt::SkipEmptyParts);
+    if (parts.isEmpty()) {
+        *error = QCoreApplication::translate("Panel", "Enter at least one threshold, such as 80, 90.");
+        return std::nullopt;
+    }
+    QList<int> thresholds;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int threshold = part.toInt(&ok);
+        if (!ok) {
+            *error = QCoreApplication::translate("Panel", "“%1” is not a whole percentage.").arg(part);
+            return std::nullopt;
+        }
+        if (threshold < 1 || threshold > 100) {
+            *error = QCoreApplication::translate("Panel", "%1% is outside 1 to 100.").arg(threshold);
+            return std::nullopt;
+        }
+        if (thresholds.contains(threshold)) {
+            *error = QCoreApplication::translate("Panel", "%1% is listed twice.").arg(threshold);
+            return std::nullopt;
+        }
+        thresholds.append(threshold);
+    }
+    std::sort(thresholds.begin(), thresholds.end());
+    return thresholds;
+}
+
+QString thresholdsText(const QList<int> &thresholds)
+{
+    QStringList parts;
+    for (const int threshold : thresholds)
+        parts.append(QString::number(threshold));
+    return parts.join(u", "_s);
 }
 
 LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, const UsageLimit &limit,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AlertRules.h"
 #include "core/TranslatableText.h"
 
 #include <QObject>
@@ -59,6 +60,13 @@ public:
     void setDisplayAs(DisplayAs as);
     QVariant refreshIntervalValue() const;
 
+    // One provider's alerts, as the settings file and the panel set them.
+    AlertRules alertRules(const QString &providerId) const;
+    // thresholds: ascending, each 1…100 once (see parseThresholds).
+    void setThresholds(const QString &providerId, const QList<int> &thresholds);
+    // key: one of AlertKeys' switches.
+    void setAlertSwitch(const QString &providerId, QLatin1StringView key, bool on);
+
     static constexpr TranslatableText SaveFailedTitle{"Tray", QT_TRANSLATE_NOOP("Tray", "Settings not saved")};
 
 Q_SIGNALS:
@@ -68,7 +76,7 @@ Q_SIGNALS:
     void saveFailed(const QString &message);
 
 private:
-    void write(QLatin1StringView key, const QString &value);
+    void write(const QString &key, const QVariant &value);
     void watchFile();
     void onFileEvent();
     QVariantMap snapshot() const;
