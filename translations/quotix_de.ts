@@ -290,6 +290,46 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
         <source>Menu Bar Display</source>
         <translation>Anzeige in der Leiste</translation>
     </message>
+    <message>
+        <source>Enter at least one threshold, such as 80, 90.</source>
+        <translation>Mindestens eine Schwelle eingeben, etwa 80, 90.</translation>
+    </message>
+    <message>
+        <source>“%1” is not a whole percentage.</source>
+        <translation>„%1“ ist kein ganzer Prozentwert.</translation>
+    </message>
+    <message>
+        <source>%1% is outside 1 to 100.</source>
+        <translation>%1 % liegt nicht zwischen 1 und 100.</translation>
+    </message>
+    <message>
+        <source>%1% is listed twice.</source>
+        <translation>%1 % steht doppelt in der Liste.</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>Warnungen</translation>
+    </message>
+    <message>
+        <source>Whole percentages from 1 to 100; the default is %1.</source>
+        <translation>Ganze Prozentwerte von 1 bis 100; Standard ist %1.</translation>
+    </message>
+    <message>
+        <source>Alert at</source>
+        <translation>Warnen bei</translation>
+    </message>
+    <message>
+        <source>%1 alert thresholds</source>
+        <translation>Warnschwellen für %1</translation>
+    </message>
+    <message>
+        <source>Reset alert</source>
+        <translation>Bei Reset warnen</translation>
+    </message>
+    <message>
+        <source>Run-out alert</source>
+        <translation>Vor dem Aufbrauchen warnen</translation>
+    </message>
 </context>
 <context>
     <name>Status</name>

@@ -290,6 +290,46 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
         <source>Menu Bar Display</source>
         <translation>トレイの表示</translation>
     </message>
+    <message>
+        <source>Enter at least one threshold, such as 80, 90.</source>
+        <translation>しきい値を1つ以上入力してください（例: 80, 90）。</translation>
+    </message>
+    <message>
+        <source>“%1” is not a whole percentage.</source>
+        <translation>「%1」は整数のパーセントではありません。</translation>
+    </message>
+    <message>
+        <source>%1% is outside 1 to 100.</source>
+        <translation>%1%は1〜100の範囲外です。</translation>
+    </message>
+    <message>
+        <source>%1% is listed twice.</source>
+        <translation>%1%が重複しています。</translation>
+    </message>
+    <message>
+        <source>Alerts</source>
+        <translation>アラート</translation>
+    </message>
+    <message>
+        <source>Whole percentages from 1 to 100; the default is %1.</source>
+        <translation>1〜100の整数のパーセント。既定値は%1です。</translation>
+    </message>
+    <message>
+        <source>Alert at</source>
+        <translation>通知する値</translation>
+    </message>
+    <message>
+        <source>%1 alert thresholds</source>
+        <translation>%1のアラートしきい値</translation>
+    </message>
+    <message>
+        <source>Reset alert</source>
+        <translation>リセット時に通知</translation>
+    </message>
+    <message>
+        <source>Run-out alert</source>
+        <translation>上限到達の予測を通知</translation>
+    </message>
 </context>
 <context>
     <name>Status</name>

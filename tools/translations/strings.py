@@ -119,4 +119,14 @@ T = {
  ("History", "Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started."):
     ("Quotix konnte seinen Nutzungsverlauf nicht lesen (%1). Die Datei wurde nach %2 verschoben und ein neuer Verlauf begonnen.",
      "Quotixは使用履歴を読み込めませんでした（%1）。ファイルを%2に移し、新しい履歴を開始しました。"),
+ ("Panel", "Enter at least one threshold, such as 80, 90."): ("Mindestens eine Schwelle eingeben, etwa 80, 90.", "しきい値を1つ以上入力してください（例: 80, 90）。"),
+ ("Panel", "“%1” is not a whole percentage."): ("„%1“ ist kein ganzer Prozentwert.", "「%1」は整数のパーセントではありません。"),
+ ("Panel", "%1% is outside 1 to 100."): ("%1 % liegt nicht zwischen 1 und 100.", "%1%は1〜100の範囲外です。"),
+ ("Panel", "%1% is listed twice."): ("%1 % steht doppelt in der Liste.", "%1%が重複しています。"),
+ ("Panel", "Alerts"): ("Warnungen", "アラート"),
+ ("Panel", "Whole percentages from 1 to 100; the default is %1."): ("Ganze Prozentwerte von 1 bis 100; Standard ist %1.", "1〜100の整数のパーセント。既定値は%1です。"),
+ ("Panel", "Alert at"): ("Warnen bei", "通知する値"),
+ ("Panel", "%1 alert thresholds"): ("Warnschwellen für %1", "%1のアラートしきい値"),
+ ("Panel", "Reset alert"): ("Bei Reset warnen", "リセット時に通知"),
+ ("Panel", "Run-out alert"): ("Vor dem Aufbrauchen warnen", "上限到達の予測を通知"),
 }
