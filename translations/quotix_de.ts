@@ -106,11 +106,11 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
     </message>
     <message>
         <source>At the last hour&apos;s rate: runs out %1</source>
-        <translation>Im Tempo der letzten Stunde aufgebraucht %1</translation>
+        <translation>Im 1-Stunden-Tempo aufgebraucht %1</translation>
     </message>
     <message>
         <source>At the last 2 hours&apos; rate: runs out %1</source>
-        <translation>Im Tempo der letzten 2 Std. aufgebraucht %1</translation>
+        <translation>Im 2-Stunden-Tempo aufgebraucht %1</translation>
     </message>
     <message>
         <source>now</source>
