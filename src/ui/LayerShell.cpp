@@ -1,6 +1,7 @@
 #include "ui/LayerShell.h"
 
 #include "core/Logging.h"
+#include "presentation/PanelPlacement.h"
 
 #include <LayerShellQt/Window>
 #include <QGuiApplication>
@@ -58,6 +59,11 @@ void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *scr
     if (!window || !isAvailable())
         return;
     using LayerWindow = LayerShellQt::Window;
+    // Qt Wayland forgets the layer-shell role of a window it has hidden: shown
+    // again, it came back as a titled top-level the compositor tiled. A fresh
+    // LayerShellQt::Window gives the role to the native window anew.
+    if (!window->isVisible())
+        delete window->findChild<LayerWindow *>(QString(), Qt::FindDirectChildrenOnly);
     LayerWindow *layer = LayerWindow::get(window);
     LayerWindow::Anchors anchors;
     QMargins margins;
@@ -79,11 +85,12 @@ void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *scr
         margins.setTop(anchor.offset);
         break;
     }
-    // Above normal windows; it takes the keyboard when shown (Escape) and
-    // loses it on a click elsewhere, which closes it. An exclusive zone of 0
-    // keeps it clear of the desktop's own panels.
+    // Above normal windows. An exclusive zone of 0 keeps it clear of the
+    // desktop's own panels.
     layer->setLayer(LayerWindow::LayerTop);
-    layer->setKeyboardInteractivity(LayerWindow::KeyboardInteractivityOnDemand);
+    layer->setKeyboardInteractivity(layerHoldsKeyboard(qgetenv("XDG_CURRENT_DESKTOP"))
+                                        ? LayerWindow::KeyboardInteractivityExclusive
+                                        : LayerWindow::KeyboardInteractivityOnDemand);
     layer->setExclusiveZone(0);
     layer->setScope(QStringLiteral("quotix-panel"));
     layer->setScreenConfiguration(LayerWindow::ScreenFromQWindow);
