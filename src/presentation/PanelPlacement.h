@@ -66,7 +66,8 @@ bool isAnchorablePoint(QPoint point, const QList<QRect> &screens);
 // XDG_CURRENT_DESKTOP. KWin gives a surface that takes it on demand the
 // keyboard when it maps and moves it on a click elsewhere, which closes the
 // panel. sway hands it straight back to the window it had focused, so there
-// the panel holds it: Escape closes it, a click elsewhere cannot.
+// the panel holds it (Escape) and a clear surface under it takes the click
+// elsewhere.
 bool layerHoldsKeyboard(const QByteArray &xdgCurrentDesktop);
 
 // What the environment says about the session, for PlacementInput.
