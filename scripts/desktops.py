@@ -103,28 +103,40 @@ def saturation(rgb):
     return colorsys.rgb_to_hsv(*(v / 255 for v in rgb[:3]))[1]
 
 
-def diff_box(before, after, y0, y1, leftmost=True):
-    """The box (x, y, w, h) of what differs between two screenshots within the
-    band y0..y1: with leftmost, only the first run of changed columns (a new
-    tray item is added at the left of its tray; neighbours that redraw
-    themselves lie to its right)."""
+def diff_runs(before, after, y0, y1):
+    """Boxes (x, y, w, h) of what differs between two screenshots within the
+    band y0..y1, one per run of changed columns (a gap of 4 splits them), left
+    to right. A new tray item is one of them; hosts add it at the left of
+    their tray, but a notification's own indicator may appear too."""
     from PIL import ImageChops
     band = (0, y0, before.width, y1)
     mask = ImageChops.difference(before.convert("RGB").crop(band), after.convert("RGB").crop(band)).convert("L")
     mask = mask.point(lambda v: 255 if v > 8 else 0)
     box = mask.getbbox()
     if not box:
-        return None
-    if leftmost:
-        columns = [x for x in range(box[0], box[2]) if mask.crop((x, 0, x + 1, mask.height)).getbbox()]
-        end = columns[0]
-        for x in columns[1:]:
-            if x - end >= 4:
-                break
-            end = x
-        box = mask.crop((columns[0], 0, end + 1, mask.height)).getbbox()
-        box = (box[0] + columns[0], box[1], box[2] + columns[0], box[3])
-    return (box[0], box[1] + y0, box[2] - box[0], box[3] - box[1])
+        return []
+    columns = [x for x in range(box[0], box[2]) if mask.crop((x, 0, x + 1, mask.height)).getbbox()]
+    runs, first, last = [], columns[0], columns[0]
+    for x in columns[1:] + [None]:
+        if x is not None and x - last < 4:
+            last = x
+            continue
+        inner = mask.crop((first, 0, last + 1, mask.height)).getbbox()
+        runs.append((first + inner[0], y0 + inner[1], inner[2] - inner[0], inner[3] - inner[1]))
+        if x is not None:
+            first = last = x
+    return runs
+
+
+def diff_box(before, after, y0, y1, leftmost=True):
+    """The box of what differs within the band y0..y1: all of it, or with
+    leftmost only the first run of changed columns."""
+    runs = diff_runs(before, after, y0, y1)
+    if not runs or leftmost:
+        return runs[0] if runs else None
+    x0, y0_ = min(r[0] for r in runs), min(r[1] for r in runs)
+    x1, y1_ = max(r[0] + r[2] for r in runs), max(r[1] + r[3] for r in runs)
+    return (x0, y0_, x1 - x0, y1_ - y0_)
 
 
 def icon_contrast(image, box, bar):
@@ -448,13 +460,19 @@ class Driver:
         """Whether the screenshots before and after the start show the item;
         records shot and contrast, returns the item's box or None."""
         r = self.results
-        box = diff_box(before, after, *bar) if before and after else None
+        runs = diff_runs(before, after, *bar) if before and after else []
+        # The item is the first new thing with both letters and both fills.
+        judged = []
+        for x, y, w, h in runs:
+            panel = after.convert("RGB").getpixel((max(0, x - 3), y + h // 2))
+            judged.append(((x, y, w, h), panel, *icon_contrast(after, (x, y, w, h), panel)))
+        found = next((j for j in judged if j[2] > 0), judged[0] if judged else None)
+        box = found[0] if found else None
         if box:
             r.record("shot", "PASS")
+            box, panel, worst, text = found
             x, y, w, h = box
-            panel = after.convert("RGB").getpixel((max(0, x - 3), y + h // 2))
             r.note(f"icon drawn at {w}x{h}+{x}+{y}; panel colour beside it {hexrgb(panel)}")
-            worst, text = icon_contrast(after, box, panel)
             r.record("contrast", "PASS" if worst >= 3.0 else "FAIL")
             r.note(f"contrast measured on the screenshot: {text}")
         else:
