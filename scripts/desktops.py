@@ -12,7 +12,8 @@ Not part of CI: it installs several desktops' worth of Debian packages.
     --out DIR      screenshots, logs and results.json (default build/desktops)
     --limit SECS   time limit of one session (default 600)
     --no-install   do not call apt-get
-    --render       only write docs/desktops.md from DIR/results.json
+    --render       only write docs/desktops.md (and docs/desktops.json) from
+                   DIR/results.json, else from docs/desktops.json
 The binary is QUOTIX_BINARY, else $QUOTIX_BIN, else an executable named
 quotix found under build/. scripts/desktops.sh starts each desktop; this
 program then drives it (--drive SESSION, inside that session).
@@ -1048,9 +1049,10 @@ def drive_gnome_x11_plain(d):
         r.record("item", "FAIL")
         return r.note(f"no tray: quotix ended after {time.monotonic() - started:.0f}s")
     r.note(f"no tray: quotix still runs after {time.monotonic() - started:.0f}s")
-    sent = d.notifications()[d.notes_mark:]
+    # The demo's own alerts may come too; the notice is the one about the tray.
+    sent = [n for n in d.notifications()[d.notes_mark:] if "AppIndicator" in n or "no tray" in n]
     r.record("notice", "PASS" if len(sent) == 1 else "FAIL")
-    r.note(f"desktop notifications sent: {len(sent)}" + (f"; it says: {sent[0][:200]}" if sent else ""))
+    r.note(f"notices about the missing tray: {len(sent)}" + (f"; it says: {sent[0][:200]}" if sent else ""))
     r.record("shot", "PASS")
     extension(True)
     service = d.item_service
@@ -1159,13 +1161,14 @@ def write_doc(results, out):
     old = doc.read_text() if doc.exists() else ""
     text = (f"# Quotix on Linux desktops\n\nMade by `scripts/desktops.py` on {datetime.date.today()} with "
             "`quotix --demo`; each desktop ran headless\non a private session bus. PASS and FAIL are what the "
-            "script saw; N.A. means the check cannot be made there.\nThe results themselves are "
-            f"`{out.relative_to(ROOT) if out.is_relative_to(ROOT) else out}/results.json`.\n\n"
+            "script saw; N.A. means the check cannot be made there.\nThe table and notes are rendered "
+            "from the run's results, `docs/desktops.json`.\n\n"
             f"{table}\n\n## Notes from this run\n\n{notes}\n")
     # The hand-written part stays.
     if "\n## Hosts" in old:
         text += "\n" + old[old.index("\n## Hosts") + 1:]
     doc.write_text(text)
+    (ROOT / "docs/desktops.json").write_text(json.dumps(results, indent=1, ensure_ascii=False) + "\n")
     return table
 
 
@@ -1254,7 +1257,9 @@ def main():
     out.mkdir(parents=True, exist_ok=True)
     results_file = out / "results.json"
     # Sessions not run this time stay from earlier runs into the same folder.
-    results = json.loads(results_file.read_text()) if results_file.exists() else {}
+    published = ROOT / "docs/desktops.json"
+    results = json.loads((results_file if results_file.exists() else published).read_text()) \
+        if results_file.exists() or published.exists() else {}
     if args.render:
         print(write_doc(results, out))
         return 0
