@@ -6,7 +6,7 @@
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
-#include "core/os/TrayItem.h"
+#include "presentation/TrayItem.h"
 #include "tray/HistoryRecorder.h"
 #include "history/HistoryStore.h"
 #include "presentation/RecentPace.h"
@@ -229,7 +229,7 @@ PanelPlacement TrayController::placement() const
 {
     PlacementInput input;
     input.platformName = QGuiApplication::platformName();
-    input.waylandSession = isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
+    input.waylandSession = m_services.desktop.waylandSession;
     input.activation = m_lastActivation;
     input.layerShell = input.platformName.startsWith(u"wayland") && LayerShell::isAvailable();
     for (const QScreen *screen : QGuiApplication::screens())
@@ -249,7 +249,7 @@ void TrayController::togglePanel()
         m_panel->close();
         return;
     }
-    if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < m_timing.reopenGuard.count())
+    if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < m_services.desktop.reopenGuard.count())
         return;
     m_panel->showPlaced(placement());
 }

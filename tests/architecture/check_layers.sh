@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Fails when a file under src/ includes a header of a layer it may not use.
-# The allowed layers are read from the table in docs/architecture.md, so the
-# map and the check cannot drift apart.
+# Fails when a file under src/ includes a header of a layer it may not use, or
+# a layer's CMakeLists.txt links the library of one. The allowed layers are
+# read from the table in docs/architecture.md, so the map and the check cannot
+# drift apart.
 #   check_layers.sh SOURCE_ROOT
 set -euo pipefail
 root=${1:?usage: check_layers.sh SOURCE_ROOT}
 map="$root/docs/architecture.md"
 
 declare -A allowed
+declare -A layerOfTarget
 declare -a order=()
-while IFS='|' read -r _ folders _ _ _ may _; do
+while IFS='|' read -r _ folders targets _ _ may _; do
     layer=$(sed -E 's/^ *`src\/([a-z]+).*/\1/' <<<"$folders")
     [[ $layer =~ ^[a-z]+$ ]] || continue
+    for target in $(grep -oE 'quotix_[a-z]+' <<<"$targets"); do
+        layerOfTarget[$target]=$layer
+    done
     may=$(sed -E 's/^ +| +$//g' <<<"$may")
     case "$may" in
         "everything above") list="${order[*]}" ;;
@@ -34,6 +39,17 @@ for layer in "${order[@]}"; do
             status=1
         fi
     done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include "[a-z]+/' "$root/src/$layer" || true)
+    # The libraries each of the layer's targets links, PUBLIC or PRIVATE.
+    while IFS= read -r cmakeFile; do
+        for target in $(tr '\n' ' ' <"$cmakeFile" | grep -oE 'target_link_libraries\([^)]*\)' | grep -oE 'quotix_[a-z]+' || true); do
+            used=${layerOfTarget[$target]:-}
+            [ -n "$used" ] || continue # quotix_config and the like belong to no layer
+            if [[ " ${allowed[$layer]} " != *" $used "* ]]; then
+                echo "${cmakeFile#"$root"/}: layer '$layer' links $target, which docs/architecture.md does not allow" >&2
+                status=1
+            fi
+        done
+    done < <(find "$root/src/$layer" -name CMakeLists.txt)
 done
 [ $status -eq 0 ] && echo "layers: ${#order[@]} checked, no wrong-way include"
 exit $status
