@@ -20,10 +20,6 @@ ProviderError ProviderError::scopeError(const QString &provider)
 {
     return {Kind::ScopeError, provider, 0};
 }
-ProviderError ProviderError::networkError(const QString &message)
-{
-    return {Kind::NetworkError, message, 0};
-}
 ProviderError ProviderError::apiError(int statusCode)
 {
     return {Kind::ApiError, {}, statusCode};
@@ -56,11 +52,7 @@ QString ProviderError::errorDescription() const
     switch (m_kind) {
     case Kind::NotLoggedIn: return QCoreApplication::translate("Common", "Not logged in to %1.").arg(m_text);
     case Kind::ScopeError: return QCoreApplication::translate("Common", "%1 token missing required scope.").arg(m_text);
-    case Kind::NetworkError: return QCoreApplication::translate("Common", "Network error: %1").arg(m_text);
-    case Kind::ApiError:
-        if (m_statusCode == 401)
-            return QCoreApplication::translate("Common", "Authentication expired.");
-        return QCoreApplication::translate("Common", "API error (code: %1)").arg(m_statusCode);
+    case Kind::ApiError: return QCoreApplication::translate("Common", "API error (code: %1)").arg(m_statusCode);
     case Kind::DecodingError: return QCoreApplication::translate("Common", "Failed to parse response: %1").arg(m_text);
     case Kind::InvalidResponse: return QCoreApplication::translate("Common", "Invalid response from API");
     }

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "core/TranslatableText.h"
+#include "presentation/TitleLayout.h"
+
 #include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QStringList>
 #include <QStringView>
-
-#include "core/TranslatableText.h"
-
-struct TitleLayout;
 
 // The labels of the tray item's menu.
 namespace TrayMenuText {
