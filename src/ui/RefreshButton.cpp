@@ -1,6 +1,6 @@
 #include "ui/RefreshButton.h"
 
-#include "core/os/TrayItem.h"
+#include "presentation/TrayItem.h"
 #include "ui/PanelStyle.h"
 #include "ui/Spinner.h"
 
