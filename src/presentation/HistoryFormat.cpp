@@ -3,6 +3,7 @@
 #include "core/Bands.h"
 #include "presentation/StatusFormat.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -124,7 +125,7 @@ QList<std::optional<double>> historyColumns(const QList<HistorySample> &samples,
 QString historyText(const QList<HistorySample> &samples, const QDateTime &from, const QDateTime &to, int columns)
 {
     if (samples.isEmpty())
-        return u"No usage recorded in this period.\n"_s;
+        return QCoreApplication::translate("History", "No usage recorded in this period.") + u'\n';
     struct Line
     {
         QString provider;
@@ -156,7 +157,8 @@ QString historyText(const QList<HistorySample> &samples, const QDateTime &from, 
     }
     QString out;
     for (const Line &line : std::as_const(lines))
-        out += line.provider.leftJustified(providerWidth) + u"  "_s + line.limit.leftJustified(limitWidth) + u"  │"_s + line.chart + u"│  last "_s + line.latest
-            + u", peak "_s + line.peak + u'\n';
+        out += line.provider.leftJustified(providerWidth) + u"  "_s + line.limit.leftJustified(limitWidth) + u"  │"_s
+            + line.chart + u"│  "_s
+            + QCoreApplication::translate("History", "last %1, peak %2").arg(line.latest, line.peak) + u'\n';
     return out;
 }

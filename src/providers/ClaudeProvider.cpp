@@ -1,5 +1,7 @@
 #include "providers/ClaudeProvider.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -12,7 +14,8 @@ ClaudeProvider::ClaudeProvider(KeychainService keychain, QUrl endpoint, HttpOpti
           {"Content-Type"_ba, "application/json"_ba},
           {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)},
           {"anthropic-beta"_ba, "oauth-2025-04-20"_ba}}},
-        {[keychain = std::move(keychain)] { return keychain.getLogin(); }, u"Open Claude Code once to renew it."_s},
+        {[keychain = std::move(keychain)] { return keychain.getLogin(); },
+         QCoreApplication::translate("Common", "Open Claude Code once to renew it.")},
         [](int status, const QByteArray &body) { return claudeResultFor(status, body, u"Claude"_s); }, options)
 {}
 

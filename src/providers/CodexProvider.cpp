@@ -1,5 +1,7 @@
 #include "providers/CodexProvider.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -9,7 +11,8 @@ CodexProvider::CodexProvider(CodexCredentialService reader, QUrl endpoint, HttpO
         {u"codex"_s, u"Codex"_s, u"\u26A1"_s, u"codex-icon"_s, NamedColor::Green},
         {std::move(endpoint),
          {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}}},
-        {[reader = std::move(reader)] { return reader.getLogin(); }, u"Run codex once to renew it."_s},
+        {[reader = std::move(reader)] { return reader.getLogin(); },
+         QCoreApplication::translate("Common", "Run codex once to renew it.")},
         [](int status, const QByteArray &body) { return codexResultFor(status, body, u"Codex"_s); }, options)
 {}
 
