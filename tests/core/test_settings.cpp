@@ -1,7 +1,6 @@
 // The settings: their fallbacks, a change reaching its listeners whoever
-// writes it, the login-item switch, and the log categories' defaults.
+// writes it, and the login-item switch.
 #include "core/LaunchAtLogin.h"
-#include "core/Logging.h"
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
 #include "support/RecordingLoginItems.h"
@@ -23,15 +22,6 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Warnings reach the journal unasked; info and debug wait for a rule.
-    void loggingShowsWarningsByDefault()
-    {
-        for (const QLoggingCategory *category : {&lcRefresh(), &lcNetwork(), &lcPanel()}) {
-            QVERIFY2(category->isWarningEnabled(), category->categoryName());
-            QVERIFY2(!category->isInfoEnabled() && !category->isDebugEnabled(), category->categoryName());
-        }
-    }
-
     void badSettingsFallBackToTheDefaults_data()
     {
         QTest::addColumn<QVariant>("stored");
