@@ -7,6 +7,7 @@
 #include <functional>
 #include <QWidget>
 
+class AlertSettingsView;
 class BusyIndicator;
 class ErrorView;
 class LaunchAtLogin;
@@ -23,7 +24,8 @@ class StatusDot;
 class UsageManager;
 
 // The panel's content: header with refresh, the providers (or the loading or
-// empty state), the last update, the display setting, launch at login, Quit.
+// empty state), the last update, the display setting, launch at login, the
+// alerts (folded), Quit.
 // It draws a PanelModel, when shown and on every change while shown.
 class MenuBarView : public QWidget
 {
@@ -49,6 +51,8 @@ public:
     QCheckBox *launchAtLoginBox() const { return m_launchAtLogin; }
     QPushButton *quitButton() const { return m_quit; }
     QPushButton *historyButton() const { return m_history; }
+    // Thresholds and alert switches per provider, folded until opened.
+    AlertSettingsView *alertSettings();
     QList<ProviderSection *> visibleSections() const;
     bool showsLoadingPlaceholder() const;
     bool showsEmptyState() const;
@@ -90,6 +94,7 @@ private:
     QCheckBox *m_launchAtLogin;
     QPushButton *m_quit;
     QPushButton *m_history = nullptr;
+    AlertSettingsView *m_alertSettings = nullptr;
 
     QTimer *m_renderSoon;
     QTimer *m_clock; // the footer's elapsed time, only while shown
