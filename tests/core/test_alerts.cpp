@@ -123,10 +123,10 @@ private Q_SLOTS:
         const QDateTime firstReset = now.addSecs(3600);
         const QDateTime nextReset = now.addDays(8);
         f.first->script({{weekly(55.9, firstReset)},
-                        {weekly(65, firstReset.addSecs(2))}, // a reset that wanders is the same window
-                        {weekly(70, firstReset)},
-                        {weekly(3, nextReset)},
-                        {weekly(4, nextReset)}});
+                         {weekly(65, firstReset.addSecs(2))}, // a reset that wanders is the same window
+                         {weekly(70, firstReset)},
+                         {weekly(3, nextReset)},
+                         {weekly(4, nextReset)}});
         using Sent = QList<std::pair<QString, QString>>;
         const QString title = u"Claude Usage Alert"_s;
         // The threshold alert names its limit (no detail function here: the name alone);

@@ -55,9 +55,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<double>("used");
         QTest::addColumn<QString>("text");
-        for (const auto &[used, text] :
-             {std::pair{76.0, "24% left"}, {75.5, "24% left"}, {99.99, "0% left"}, {150.0, "0% left"},
-              {-5.0, "100% left"}, {qQNaN(), "--% left"}, {qInf(), "--% left"}, {-qInf(), "--% left"}})
+        for (const auto &[used, text] : {std::pair{76.0, "24% left"},
+                                         {75.5, "24% left"},
+                                         {99.99, "0% left"},
+                                         {150.0, "0% left"},
+                                         {-5.0, "100% left"},
+                                         {qQNaN(), "--% left"},
+                                         {qInf(), "--% left"},
+                                         {-qInf(), "--% left"}})
             QTest::addRow("%g", used) << used << QString::fromLatin1(text);
     }
     void whatIsLeftNeverOverstates()
@@ -72,9 +77,13 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("msAhead");
         QTest::addColumn<QString>("text");
         // Past, now, and either side of a minute, an hour and a day.
-        for (const auto &[msAhead, text] :
-             {std::pair{qint64(-5000), "now"}, {0, "now"}, {59'000, "in 0m"}, {3'599'900, "in 59m"},
-              {3'600'000, "in 1h 0m"}, {89'999'000, "in 24h 59m"}, {90'000'000, "in 1d 1h"}})
+        for (const auto &[msAhead, text] : {std::pair{qint64(-5000), "now"},
+                                            {0, "now"},
+                                            {59'000, "in 0m"},
+                                            {3'599'900, "in 59m"},
+                                            {3'600'000, "in 1h 0m"},
+                                            {89'999'000, "in 24h 59m"},
+                                            {90'000'000, "in 1d 1h"}})
             QTest::addRow("%lld ms", qlonglong(msAhead)) << msAhead << QString::fromLatin1(text);
     }
     void timeRemaining()
@@ -132,10 +141,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("offsetHours");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("shown");
-        const auto row = [](const char *name, const char *reset, int offsetHours, const char *locale, const char *shown) {
-            QTest::newRow(name) << QString::fromLatin1(reset) << offsetHours << QString::fromLatin1(locale)
-                                << QString::fromLatin1(shown);
-        };
+        const auto row
+            = [](const char *name, const char *reset, int offsetHours, const char *locale, const char *shown) {
+                  QTest::newRow(name) << QString::fromLatin1(reset) << offsetHours << QString::fromLatin1(locale)
+                                      << QString::fromLatin1(shown);
+              };
         row("today, already past", "2026-12-06T09:15:00Z", 0, "en_GB", "at 09:15");
         row("no seconds", "2026-12-06T18:59:59Z", 0, "C", "at 18:59");
         row("six days on", "2026-12-12T23:55:00Z", 0, "en_GB", "Sat 23:55");

@@ -67,7 +67,7 @@ class TestProvidersHttp : public QObject
     Q_OBJECT
 
     UsageService m_service;
-    UsageService m_elsewhere; // where redirects point
+    UsageService m_elsewhere;      // where redirects point
     std::optional<QUrl> m_refused; // a port that was just free and is closed again
     QTemporaryDir m_dir;
 
@@ -163,9 +163,8 @@ private Q_SLOTS:
                     row.append(*limit.scope);
                 rows.append(row.join(" | "_L1));
             }
-            const auto money = [](const Money &m) {
-                return u"%1/%2 %3"_s.arg(m.amountMinor).arg(m.exponent).arg(m.currency);
-            };
+            const auto money
+                = [](const Money &m) { return u"%1/%2 %3"_s.arg(m.amountMinor).arg(m.exponent).arg(m.currency); };
             if (const auto &credits = usage->credits; credits && credits->used && credits->limit)
                 extras.append(u"credits %1 of %2 at %3%"_s.arg(money(*credits->used), money(*credits->limit))
                                   .arg(credits->usedPercent().value_or(-1)));
@@ -309,7 +308,7 @@ private Q_SLOTS:
             QVERIFY(!error->description().isEmpty() && !error->description().contains(QLatin1StringView(Token)));
         }
         if (transport == int(TransportError::Code::TimedOut))
-            QVERIFY(timer.elapsed() >= 250); // it did wait for the limit
+            QVERIFY(timer.elapsed() >= 250);       // it did wait for the limit
         QVERIFY(m_elsewhere.requests().isEmpty()); // so the token never went to another host
     }
 
@@ -339,8 +338,8 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QByteArray, header);
         QFETCH(qint64, seconds);
-        ServiceAnswer served
-            = answer(status, R"({"error":{"type":"rate_limit_error","message":"Rate limited. Please try again later."}})");
+        ServiceAnswer served = answer(
+            status, R"({"error":{"type":"rate_limit_error","message":"Rate limited. Please try again later."}})");
         if (!header.isEmpty())
             served.headers = {{"Retry-After", header}};
         m_service.enqueue(id, served);
@@ -361,9 +360,9 @@ private Q_SLOTS:
         m_service.setDefaultAnswer(Claude, answer(200, "{}", 3s));
         NetworkSession session;
         session.manager()->setTransferTimeout(200);
-        const std::unique_ptr<FetchJob> job(UsageRequest::send(
-            nullptr, session, u"t"_s, u"Claude"_s, m_service.url(Claude), {}, HttpOptions{},
-            [](int, const QByteArray &) { return FetchResult(ProviderError::invalidResponse()); }));
+        const std::unique_ptr<FetchJob> job(
+            UsageRequest::send(nullptr, session, u"t"_s, u"Claude"_s, m_service.url(Claude), {}, HttpOptions{},
+                               [](int, const QByteArray &) { return FetchResult(ProviderError::invalidResponse()); }));
         std::optional<FetchResult> result;
         QObject::connect(job.get(), &FetchJob::finished, [&](const FetchResult &r) { result = r; });
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 2500);

@@ -156,11 +156,12 @@ private Q_SLOTS:
         QVERIFY(control->waitForStarted());
         const QString pattern = corePattern();
         QVERIFY2(!coreFolder(*control).isEmpty(),
-                 qPrintable(u"core files go where this test cannot look (kernel.core_pattern \"%1\"); "
-                            u"run it where they are written as files, for example with core_pattern \"core\""_s
-                                .arg(pattern)));
-        QVERIFY2(leavesCore(*control), qPrintable(u"a plain process left no core file in %1 (kernel.core_pattern \"%2\")"_s
-                                                       .arg(coreFolder(*control), pattern)));
+                 qPrintable(
+                     u"core files go where this test cannot look (kernel.core_pattern \"%1\"); "
+                     u"run it where they are written as files, for example with core_pattern \"core\""_s.arg(pattern)));
+        QVERIFY2(leavesCore(*control),
+                 qPrintable(u"a plain process left no core file in %1 (kernel.core_pattern \"%2\")"_s.arg(
+                     coreFolder(*control), pattern)));
 
         // The command, once it has printed, while it keeps following.
         const auto status
