@@ -74,7 +74,7 @@ QByteArray claudeDocument(const QDateTime &now, double weeklyUsed)
         {u"limits"_s,
          QJsonArray{
              claudeLimit(u"session"_s, u"session"_s, 34, now.addSecs(2 * Hour + 17 * Minute)),
-             claudeLimit(u"weekly_all"_s, u"weekly"_s, 76, weeklyReset),
+             claudeLimit(u"weekly_all"_s, u"weekly"_s, static_cast<int>(weeklyUsed), weeklyReset),
              claudeLimit(u"weekly_scoped"_s, u"weekly"_s, 48, weeklyReset, u"Fable"_s),
          }},
         {u"extra_usage"_s,

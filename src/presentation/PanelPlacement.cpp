@@ -73,6 +73,15 @@ PanelPlacement decidePanelPlacement(const PlacementInput &input)
     return PanelPlacement{};
 }
 
+bool layerHoldsKeyboard(const QByteArray &xdgCurrentDesktop)
+{
+    for (const QByteArray &desktop : xdgCurrentDesktop.split(':')) {
+        if (desktop.compare("KDE", Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    return true;
+}
+
 bool isWaylandSession(const QByteArray &xdgSessionType, const QByteArray &waylandDisplay)
 {
     return xdgSessionType.compare("wayland", Qt::CaseInsensitive) == 0 || !waylandDisplay.isEmpty();

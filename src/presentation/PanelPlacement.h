@@ -62,6 +62,14 @@ QPoint likelyTrayPoint(const QRect &screen, const QRect &available);
 // top-left corner of the desktop).
 bool isAnchorablePoint(QPoint point, const QList<QRect> &screens);
 
+// Whether the layer-shell panel holds the keyboard while it is open, from
+// XDG_CURRENT_DESKTOP. KWin gives a surface that takes it on demand the
+// keyboard when it maps and moves it on a click elsewhere, which closes the
+// panel. sway hands it straight back to the window it had focused, so there
+// the panel holds it (Escape) and a clear surface under it takes the click
+// elsewhere.
+bool layerHoldsKeyboard(const QByteArray &xdgCurrentDesktop);
+
 // What the environment says about the session, for PlacementInput.
 bool isWaylandSession(const QByteArray &xdgSessionType, const QByteArray &waylandDisplay);
 

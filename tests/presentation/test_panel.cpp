@@ -187,6 +187,9 @@ private Q_SLOTS:
         QVERIFY(isWaylandSession("Wayland", ""));
         QVERIFY(isWaylandSession("x11", "wayland-0")); // a Wayland display, whatever the session says
         QVERIFY(!isWaylandSession("x11", ""));
+        // Only KWin hands the keyboard to the layer panel on demand, whatever else the list names.
+        QVERIFY(!layerHoldsKeyboard("KDE") && !layerHoldsKeyboard("X-Test:kde"));
+        QVERIFY(layerHoldsKeyboard("sway") && layerHoldsKeyboard("") && layerHoldsKeyboard("KDEX"));
         // The user's own choice stands; a Wayland session prefers native Wayland, falling back to XWayland.
         QCOMPARE(preferredQtPlatform("", "wayland", "wayland-0"), QByteArray("wayland;xcb"));
         QCOMPARE(preferredQtPlatform("xcb", "wayland", "wayland-0"), QByteArray());
