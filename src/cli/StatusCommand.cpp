@@ -9,7 +9,6 @@
 #include "core/UsageProvider.h"
 #include "core/os/NotificationManager.h"
 #include "demo/DemoSetup.h"
-#include "demo/UsageService.h"
 #include "history/HistoryStore.h"
 #include "presentation/RecentPace.h"
 
@@ -125,15 +124,10 @@ public:
     }
 };
 
-} // namespace
-
-int runStatusCommand(int argc, char **argv)
+// The command's arguments, with its help.
+struct StatusArguments
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(u"quotix"_s);
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
-
-    CommandLine command(u"quotix status"_s, u"Try 'quotix status --help'."_s,
+    CommandLine command{u"quotix status"_s, u"Try 'quotix status --help'."_s,
                         u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
                         "Posts no desktop alerts: those belong to the tray application.\n"
                         "\n"
@@ -158,23 +152,108 @@ int runStatusCommand(int argc, char **argv)
                         "Environment:\n"
                         "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
                         "      (https, or http to a loopback address only)\n"
-                        "  NO_COLOR  no colours in the terminal output"_s);
-    QCommandLineParser &parser = command.parser();
-    const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
-    const QCommandLineOption demoOption(
-        u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s);
-    const QCommandLineOption remainingOption(u"remaining"_s,
-                                             u"Show what is left of each limit instead of what is used."_s);
-    const QCommandLineOption formatOption(u"format"_s, u"Print one line for a status bar: \"waybar\" or a template."_s,
-                                          u"FORMAT"_s);
-    const QCommandLineOption followOption(
-        u"follow"_s, u"Keep running and print again after every refresh, at the tray's refresh interval."_s);
-    parser.addOptions({jsonOption, demoOption, remainingOption, formatOption, followOption});
-    parser.addPositionalArgument(u"status"_s, u"Print the current usage."_s);
+                        "  NO_COLOR  no colours in the terminal output"_s};
+    const QCommandLineOption jsonOption{u"json"_s, u"Print one JSON object instead of text."_s};
+    const QCommandLineOption demoOption{
+        u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s};
+    const QCommandLineOption remainingOption{u"remaining"_s,
+                                             u"Show what is left of each limit instead of what is used."_s};
+    const QCommandLineOption formatOption{u"format"_s, u"Print one line for a status bar: \"waybar\" or a template."_s,
+                                          u"FORMAT"_s};
+    const QCommandLineOption followOption{
+        u"follow"_s, u"Keep running and print again after every refresh, at the tray's refresh interval."_s};
 
+    StatusArguments()
+    {
+        command.parser().addOptions({jsonOption, demoOption, remainingOption, formatOption, followOption});
+        command.parser().addPositionalArgument(u"status"_s, u"Print the current usage."_s);
+    }
+};
+
+// What the options and the tray's settings ask to print; a usage error otherwise.
+std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSettings &settings, StatusOutput *output)
+{
+    const QCommandLineParser &parser = arguments.command.parser();
+    if (parser.isSet(arguments.formatOption)) {
+        if (parser.isSet(arguments.jsonOption))
+            return u"--json and --format exclude each other"_s;
+        const QString format = parser.value(arguments.formatOption);
+        if (format == "waybar"_L1) {
+            output->kind = StatusOutput::Kind::Waybar;
+        } else {
+            QString error;
+            output->statusTemplate = StatusTemplate::parse(format, &error);
+            if (!output->statusTemplate)
+                return error;
+            output->kind = StatusOutput::Kind::Template;
+        }
+        // A bar shows what the tray shows.
+        output->mode = displayModeFromSetting(settings.value(SettingsKeys::MenuBarDisplayMode));
+        output->as = displayAsFromSetting(settings.value(SettingsKeys::DisplayAs));
+    } else if (parser.isSet(arguments.jsonOption)) {
+        output->kind = StatusOutput::Kind::Json;
+    } else {
+        output->colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
+    }
+    if (parser.isSet(arguments.remainingOption))
+        output->as = DisplayAs::Remaining;
+    return std::nullopt;
+}
+
+int printOnce(const ProviderSetup &setup, const StatusOutput &output)
+{
+    NullNotificationManager notifications;
+    const StatusSnapshot snapshot = fetchStatusOnce(setup.providers, &notifications);
+    // Output that never arrived is no success, whatever was fetched.
+    if (!Console::out(output.render(snapshot))) {
+        const int error = errno;
+        Console::err(u"quotix status: could not write the output: %1\n"_s.arg(qt_error_string(error)));
+        return 1;
+    }
+    return statusExitCode(snapshot);
+}
+
+// --follow: prints after every refresh until a signal ends it or the reader goes.
+int follow(const ProviderSetup &setup, const StatusOutput &output, const QSettings &settings)
+{
+    NullNotificationManager notifications;
+    UsageManager::Timing timing;
+    timing.refreshInterval = refreshIntervalFromSetting(settings.value(SettingsKeys::RefreshInterval));
+    timing.rateLimitBackoff = *timing.refreshInterval;
+    UsageManager manager(setup.providers, &notifications, timing);
+
+    // A reader that went away shows as a failed write (EPIPE), not as a signal
+    // that kills the process; either way the command is done, and says nothing.
+    std::signal(SIGPIPE, SIG_IGN);
+    UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, qApp, [] { QCoreApplication::exit(0); });
+    QObject::connect(&manager, &UsageManager::refreshFinished, qApp, [&output, &manager] {
+        if (!Console::out(output.render(takeStatusSnapshot(manager))))
+            QCoreApplication::exit(0);
+    });
+    QTimer readerWatch;
+    QObject::connect(&readerWatch, &QTimer::timeout, qApp, [] {
+        if (outputReaderGone())
+            QCoreApplication::exit(0);
+    });
+    readerWatch.start(std::chrono::seconds(1));
+    manager.refresh();
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int runStatusCommand(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"quotix"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
+
+    StatusArguments arguments;
+    CommandLine &command = arguments.command;
     if (const auto exitStatus = command.parse(QCoreApplication::arguments()))
         return *exitStatus;
-    const QStringList positional = parser.positionalArguments();
+    const QStringList positional = command.parser().positionalArguments();
     if (positional != QStringList{u"status"_s})
         return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
 
@@ -183,70 +262,18 @@ int runStatusCommand(int argc, char **argv)
     if (!settingsProblem.isEmpty())
         Console::err(settingsProblem + u'\n');
     StatusOutput output;
-    if (parser.isSet(formatOption)) {
-        if (parser.isSet(jsonOption))
-            return command.usageError(u"--json and --format exclude each other"_s);
-        const QString format = parser.value(formatOption);
-        if (format == "waybar"_L1) {
-            output.kind = StatusOutput::Kind::Waybar;
-        } else {
-            QString error;
-            output.statusTemplate = StatusTemplate::parse(format, &error);
-            if (!output.statusTemplate)
-                return command.usageError(error);
-            output.kind = StatusOutput::Kind::Template;
-        }
-        // A bar shows what the tray shows.
-        output.mode = displayModeFromSetting(settings.value(SettingsKeys::MenuBarDisplayMode));
-        output.as = displayAsFromSetting(settings.value(SettingsKeys::DisplayAs));
-    } else if (parser.isSet(jsonOption)) {
-        output.kind = StatusOutput::Kind::Json;
-    } else {
-        output.colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
-    }
-    if (parser.isSet(remainingOption))
-        output.as = DisplayAs::Remaining;
-    output.historyPath = parser.isSet(demoOption) ? HistoryStore::demoPath() : HistoryStore::defaultPath();
+    if (const std::optional<QString> usageError = chooseOutput(arguments, settings, &output))
+        return command.usageError(*usageError);
+    output.historyPath = arguments.command.parser().isSet(arguments.demoOption) ? HistoryStore::demoPath()
+                                                                                : HistoryStore::defaultPath();
 
     QString error;
-    std::optional<ProviderSetup> setup = makeProviderSetup(parser.isSet(demoOption), &error);
+    const std::optional<ProviderSetup> setup
+        = makeProviderSetup(arguments.command.parser().isSet(arguments.demoOption), &error);
     if (!setup) {
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;
     }
-
-    NullNotificationManager notifications;
-    if (!parser.isSet(followOption)) {
-        const StatusSnapshot snapshot = fetchStatusOnce(setup->providers, &notifications);
-        // Output that never arrived is no success, whatever was fetched.
-        if (!Console::out(output.render(snapshot))) {
-            const int error = errno;
-            Console::err(u"quotix status: could not write the output: %1\n"_s.arg(qt_error_string(error)));
-            return 1;
-        }
-        return statusExitCode(snapshot);
-    }
-
-    UsageManager::Timing timing;
-    timing.refreshInterval = refreshIntervalFromSetting(settings.value(SettingsKeys::RefreshInterval));
-    timing.rateLimitBackoff = *timing.refreshInterval;
-    UsageManager manager(setup->providers, &notifications, timing);
-
-    // A reader that went away shows as a failed write (EPIPE), not as a signal
-    // that kills the process; either way the command is done, and says nothing.
-    std::signal(SIGPIPE, SIG_IGN);
-    UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, [] { QCoreApplication::exit(0); });
-    QObject::connect(&manager, &UsageManager::refreshFinished, &app, [&output, &manager] {
-        if (!Console::out(output.render(takeStatusSnapshot(manager))))
-            QCoreApplication::exit(0);
-    });
-    QTimer readerWatch;
-    QObject::connect(&readerWatch, &QTimer::timeout, &app, [] {
-        if (outputReaderGone())
-            QCoreApplication::exit(0);
-    });
-    readerWatch.start(std::chrono::seconds(1));
-    manager.refresh();
-    return QCoreApplication::exec();
+    return command.parser().isSet(arguments.followOption) ? follow(*setup, output, settings)
+                                                          : printOnce(*setup, output);
 }

@@ -18,7 +18,7 @@ struct StatusRunTiming
     // error. Answers that trickle up to the 30 s total limit on every attempt
     // (129 s in all) are cut here, since nobody waits that long at a prompt.
     std::chrono::milliseconds deadline{60'000};
-    std::chrono::milliseconds retryPause{3'000};
+    std::chrono::milliseconds retryPause{UsageManager::Timing{}.retryPause};
 };
 
 // Exactly one refresh run, no timer. Returns when the run has ended or at the

@@ -1,6 +1,7 @@
 #include "presentation/PanelModel.h"
 
 #include "core/UsageProvider.h"
+#include "presentation/EmptyState.h"
 #include "presentation/LimitRows.h"
 #include "presentation/Pace.h"
 #include "presentation/RecentPace.h"
@@ -17,8 +18,7 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
     model.refreshButton = refreshButtonState(input.isLoading);
     model.pickerSelection = input.displayMode;
     model.displayAsSelection = input.displayAs;
-    // Until the first check has ended nothing is known, not even that no provider is there.
-    model.content = contentBranch(input.isLoading || !input.lastUpdated, input.providerStates);
+    model.content = contentBranch(input.isLoading || nothingKnownYet(input.lastUpdated), input.providerStates);
     if (model.content == ContentBranch::LoadingPlaceholder)
         return model;
 

@@ -1,7 +1,6 @@
 #include "ui/LayerShell.h"
 
 #include "core/Logging.h"
-#include "presentation/PanelPlacement.h"
 
 #include <LayerShellQt/Window>
 #include <QGuiApplication>
@@ -123,7 +122,7 @@ bool LayerShell::isAvailable()
     return available;
 }
 
-void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *screen)
+void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *screen, bool holdsKeyboard)
 {
     if (!window || !isAvailable())
         return;
@@ -157,7 +156,6 @@ void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *scr
     // Above normal windows. An exclusive zone of 0 keeps it clear of the
     // desktop's own panels.
     layer->setLayer(LayerWindow::LayerTop);
-    const bool holdsKeyboard = layerHoldsKeyboard(qgetenv("XDG_CURRENT_DESKTOP"));
     layer->setKeyboardInteractivity(holdsKeyboard ? LayerWindow::KeyboardInteractivityExclusive
                                                   : LayerWindow::KeyboardInteractivityOnDemand);
     if (holdsKeyboard && !window->isVisible())

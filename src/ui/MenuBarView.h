@@ -71,6 +71,10 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // The constructor's parts, top to bottom.
+    void addContent(QVBoxLayout *layout);
+    void addSettingsAndActions(QVBoxLayout *layout);
+    void connectControls();
     void scheduleRender();
     void syncSections(const QList<SectionModel> &sections);
     void updateFooterText();
@@ -98,4 +102,7 @@ private:
 
     QTimer *m_renderSoon;
     QTimer *m_clock; // the footer's elapsed time, only while shown
+    // Rendered while hidden with nothing changed since: the opening that
+    // follows need not render again.
+    bool m_renderedForOpening = false;
 };

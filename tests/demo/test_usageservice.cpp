@@ -1,6 +1,6 @@
 #include "demo/DemoData.h"
-#include "demo/UsageService.h"
 #include "providers/ClaudeUsage.h"
+#include "usage-service/ScriptedService.h"
 #include "usage-service/ServiceScenario.h"
 
 #include <QElapsedTimer>
@@ -52,7 +52,7 @@ class TestUsageService : public QObject
 
 private:
     QNetworkAccessManager m_network;
-    std::unique_ptr<UsageService> m_service;
+    std::unique_ptr<ScriptedService> m_service;
 
     Reply get(const QNetworkRequest &request)
     {
@@ -67,7 +67,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_service = std::make_unique<UsageService>();
+        m_service = std::make_unique<ScriptedService>();
         QVERIFY(m_service->listen());
     }
 
@@ -101,13 +101,13 @@ private Q_SLOTS:
             const QByteArray received = exchangeRaw(m_service->port(), bytes);
             QVERIFY2(received.startsWith("HTTP/1.1 "_ba + status + ' '), received.left(80).constData());
         }
-        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, "ok"_ba, {}, {}, {}});
+        m_service->setDefaultAnswer(UsageService::ClaudePath, ServiceAnswer{200, "ok"_ba});
         QCOMPARE(get(UsageService::ClaudePath).body, "ok"_ba);
     }
 
     void badScenarioDocumentsChangeNothing()
     {
-        m_service->setDefaultAnswer(u"/c"_s, ServiceAnswer{200, "kept"_ba, {}, {}, {}});
+        m_service->setDefaultAnswer(u"/c"_s, ServiceAnswer{200, "kept"_ba});
         const QList<QByteArray> bad{"{"_ba,
                                     R"({"a": {}})"_ba,
                                     R"({"/c": {"default": {"stauts": 200}}})"_ba,

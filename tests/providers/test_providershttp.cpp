@@ -1,10 +1,10 @@
-#include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexProvider.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
 #include "providers/NetworkSession.h"
 #include "providers/UsageRequest.h"
+#include "usage-service/ScriptedService.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,10 +27,10 @@ const QByteArray Token = "secret-token-value"_ba;
 const QString Claude = UsageService::ClaudePath;
 const QString Codex = UsageService::CodexPath;
 
-ServiceAnswer answer(int status, const QByteArray &body = {}, std::chrono::milliseconds delay = {},
-                     ServiceAnswer::Fault fault = ServiceAnswer::Fault::None)
+ScriptedAnswer answer(int status, const QByteArray &body = {}, std::chrono::milliseconds delay = {},
+                      ScriptedAnswer::Fault fault = ScriptedAnswer::Fault::None)
 {
-    return ServiceAnswer{status, body, {}, delay, fault};
+    return ScriptedAnswer(ServiceAnswer{status, body, {}, delay}, fault);
 }
 
 bool writeFile(const QString &path, const QByteArray &contents)
@@ -66,8 +66,8 @@ class TestProvidersHttp : public QObject
 {
     Q_OBJECT
 
-    UsageService m_service;
-    UsageService m_elsewhere;      // where redirects point
+    ScriptedService m_service;
+    ScriptedService m_elsewhere;   // where redirects point
     std::optional<QUrl> m_refused; // a port that was just free and is closed again
     QTemporaryDir m_dir;
 
@@ -103,7 +103,7 @@ private Q_SLOTS:
         QVERIFY(m_service.listen());
         QVERIFY(m_elsewhere.listen());
         QVERIFY(m_dir.isValid());
-        UsageService closed;
+        ScriptedService closed;
         QVERIFY(closed.listen());
         m_refused = closed.url(Claude);
     }
@@ -241,14 +241,14 @@ private Q_SLOTS:
     // success, or Qt's own words for a transport error) and the transport error.
     void hostileAnswersEndInTheirErrorWithinTheLimits_data()
     {
-        using Fault = ServiceAnswer::Fault;
+        using Fault = ScriptedAnswer::Fault;
         QTest::addColumn<QString>("id");
-        QTest::addColumn<ServiceAnswer>("served");
+        QTest::addColumn<ScriptedAnswer>("served");
         QTest::addColumn<HttpOptions>("options");
         QTest::addColumn<QString>("description");
         QTest::addColumn<int>("transport"); // -1: none
         const auto redirect = [&](int status) {
-            ServiceAnswer moved = answer(status);
+            ScriptedAnswer moved = answer(status);
             moved.headers = {{"Location", m_elsewhere.url(Claude).toEncoded()}};
             return moved;
         };
@@ -262,11 +262,11 @@ private Q_SLOTS:
         const int none = -1;
         const int timedOut = int(TransportError::Code::TimedOut);
         const int lost = int(TransportError::Code::NetworkConnectionLost);
-        ServiceAnswer trickle = answer(200, usage + QByteArray(100, ' '), {}, Fault::Trickle);
+        ScriptedAnswer trickle = answer(200, usage + QByteArray(100, ' '), {}, Fault::Trickle);
         trickle.trickleInterval = 200ms; // well inside the idle limit, so only the total one can end it
         // 2 MiB of spaces pack into a few kilobytes: the cap counts what they unpack to.
-        const ServiceAnswer packedPastTheCap = answer(200, usage + QByteArray(2 << 20, ' '), {}, Fault::GzipBody);
-        const auto row = [](const char *name, const QString &id, const ServiceAnswer &served,
+        const ScriptedAnswer packedPastTheCap = answer(200, usage + QByteArray(2 << 20, ' '), {}, Fault::GzipBody);
+        const auto row = [](const char *name, const QString &id, const ScriptedAnswer &served,
                             const HttpOptions &options, const QString &description, int transport) {
             QTest::newRow(name) << id << served << options << description << transport;
         };
@@ -286,7 +286,7 @@ private Q_SLOTS:
     void hostileAnswersEndInTheirErrorWithinTheLimits()
     {
         QFETCH(QString, id);
-        QFETCH(ServiceAnswer, served);
+        QFETCH(ScriptedAnswer, served);
         QFETCH(HttpOptions, options);
         QFETCH(QString, description);
         QFETCH(int, transport);
@@ -338,7 +338,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QByteArray, header);
         QFETCH(qint64, seconds);
-        ServiceAnswer served = answer(
+        ScriptedAnswer served = answer(
             status, R"({"error":{"type":"rate_limit_error","message":"Rate limited. Please try again later."}})");
         if (!header.isEmpty())
             served.headers = {{"Retry-After", header}};

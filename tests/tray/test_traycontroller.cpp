@@ -1,7 +1,7 @@
 // The controller's launch sequence and its wiring: the first title and the
 // title as runs and settings change, the first refresh, wakes, the menu, and a
 // panel that a click toggles but a late echo of the closing click does not reopen.
-#include "core/os/TrayItem.h"
+#include "presentation/TrayItem.h"
 #include "presentation/TitleLayout.h"
 #include "support/FileSizeLimit.h"
 #include "support/RecordingLoginItems.h"
@@ -57,10 +57,11 @@ struct Launch
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
         PlatformServices services{std::make_unique<RecordingNotifications>(), std::move(loginItems),
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
+        services.desktop.reopenGuard = 150ms;
         wake = services.wakeMonitor.get();
         notifications = static_cast<RecordingNotifications *>(services.notifications.get());
         controller = std::make_unique<TrayController>(ProviderList{provider}, std::move(services),
-                                                 TrayController::Timing{20ms, 150ms, 300ms});
+                                                 TrayController::Timing{20ms, 300ms});
         if (tray)
             dock();
     }

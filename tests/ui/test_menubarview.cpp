@@ -343,9 +343,11 @@ private Q_SLOTS:
         QVERIFY(f.refreshAndWait());
         CreationGeometry created;
         panel.installEventFilter(&created);
+        QSignalSpy rendered(panel.view(), &MenuBarView::contentChanged);
         panel.showPlaced(PanelPlacement{PanelMode::AnchoredTool, QRect(1000, 2, 24, 24), QPoint()});
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         QCOMPARE(created.geometries, QList<QRect>{panel.geometry()});
+        QCOMPARE(rendered.size(), 1); // reading the providers once per opening
     }
 };
 

@@ -2,7 +2,7 @@
 // for tests that run in another process, the benchmarks and trying the demo.
 
 #include "demo/DemoData.h"
-#include "demo/UsageService.h"
+#include "usage-service/ScriptedService.h"
 #include "usage-service/ServiceScenario.h"
 
 #include <QCommandLineParser>
@@ -84,7 +84,7 @@ int main(int argc, char **argv)
     if (!portOk || port > 65535)
         return fail(u"--port must be a number from 0 to 65535"_s);
 
-    UsageService service;
+    ScriptedService service;
     service.setKeepsRequests(false); // requests go to the record file, if anywhere
     if (parser.isSet(demoOption))
         DemoData::serveDemoDocuments(service);
