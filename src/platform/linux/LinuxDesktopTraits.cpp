@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxDesktopTraits.h"
 
+#include <QList>
 #include <QtGlobal>
 
 DesktopEnvironment DesktopEnvironment::ofProcess()
