@@ -178,6 +178,7 @@ std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &
 {
     PanelWindow panel(&manager, &preferences, &launchAtLogin);
     panel.view()->setHistorySource(recorded);
+    panel.setHeightLimited(false);
     panel.showAnchored(QRect(), QPoint(0, 0));
     QCoreApplication::processEvents();
 
