@@ -10,7 +10,7 @@
 #include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
 #include "presentation/PanelPlacement.h"
-#include "providers/PlatformKeychain.h"
+#include "providers/ProviderRegistry.h"
 #include "tray/TrayController.h"
 #include "tray/SingleInstance.h"
 #include "tray/TrayHostWaiter.h"
