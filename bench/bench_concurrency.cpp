@@ -7,7 +7,7 @@
 // concurrency_dropped_run_ms (each: median min max ms).
 #include "BenchSupport.h"
 #include "core/UsageManager.h"
-#include "demo/UsageService.h"
+#include "usage-service/ScriptedService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     const int repeats = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     const int droppedRepeats = argc > 2 ? QByteArray(argv[2]).toInt() : 5;
 
-    UsageService service;
+    ScriptedService service;
     service.setKeepsRequests(false);
     if (!service.listen())
         return 1;
@@ -81,8 +81,8 @@ int main(int argc, char **argv)
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const auto demoDocument
         = [&now](const QString &id) { return findProviderDescriptor(id)->demo.first().body(now, 0); };
-    ServiceAnswer claude{200, demoDocument(u"claude"_s), {}, Delay, ServiceAnswer::Fault::None};
-    ServiceAnswer codex{200, demoDocument(u"codex"_s), {}, Delay, ServiceAnswer::Fault::None};
+    ServiceAnswer claude{200, demoDocument(u"claude"_s), {}, Delay};
+    ServiceAnswer codex{200, demoDocument(u"codex"_s), {}, Delay};
     service.setDefaultAnswer(UsageService::ClaudePath, claude);
     service.setDefaultAnswer(UsageService::CodexPath, codex);
 
@@ -92,8 +92,8 @@ int main(int argc, char **argv)
         runs.append(measureRun(manager).runMs);
     bench::report("concurrency_run_ms", runs, "ms");
 
-    ServiceAnswer dropped;
-    dropped.fault = ServiceAnswer::Fault::DropConnection;
+    ScriptedAnswer dropped;
+    dropped.fault = ScriptedAnswer::Fault::DropConnection;
     service.setDefaultAnswer(UsageService::CodexPath, dropped);
     QList<double> published;
     QList<double> droppedRuns;

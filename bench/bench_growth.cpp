@@ -8,7 +8,7 @@
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
 #include "demo/DemoData.h"
-#include "demo/UsageService.h"
+#include "usage-service/ScriptedService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
@@ -82,7 +82,7 @@ int main(int argc, char **argv)
     NoLoginItems loginItems;
     LaunchAtLogin launchAtLogin(&loginItems);
 
-    UsageService service;
+    ScriptedService service;
     service.setKeepsRequests(false);
     DemoData::serveDemoDocuments(service);
     if (!service.listen())

@@ -9,7 +9,8 @@
 #include "core/UsageProvider.h"
 #include "core/os/NotificationManager.h"
 #include "demo/DemoSetup.h"
-#include "demo/UsageService.h"
+#include "history/HistoryStore.h"
+#include "presentation/RecentPace.h"
 
 #include "presentation/StatusBarFormat.h"
 #include "providers/ProviderRegistry.h"
@@ -71,6 +72,15 @@ StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManage
     return snapshot;
 }
 
+QList<HistorySample> recentHistory(const QString &path, const QDateTime &now)
+{
+    // Read-only and without waiting: the tray's writes go on, and a missing or
+    // unreadable file only means the window's average is used.
+    QString ignored;
+    const std::unique_ptr<HistoryStore> store = HistoryStore::openForReading(path, &ignored);
+    return store ? store->samples({now.addSecs(-RecentPaceSeconds)}) : QList<HistorySample>{};
+}
+
 namespace {
 
 // Whether the reader of standard output has gone (a bar closed its end of
@@ -98,10 +108,13 @@ public:
     DisplayMode mode = DisplayMode::Weekly;
     DisplayAs as = DisplayAs::Used;
     bool colour = false;
+    QString historyPath; // the tray's record, for the projection at the recent rate
 
-    QByteArray render(const StatusSnapshot &snapshot) const
+    QByteArray render(StatusSnapshot snapshot) const
     {
         const QDateTime now = QDateTime::currentDateTimeUtc();
+        if (kind == Kind::Json || kind == Kind::Text)
+            snapshot.history = recentHistory(historyPath, now);
         switch (kind) {
         case Kind::Json: return statusJson(snapshot, now);
         case Kind::Waybar: return waybarLine(snapshot, mode, as);
@@ -112,6 +125,7 @@ public:
     }
 };
 
+// The command's arguments, with its help.
 // Words joined into lines of at most width characters.
 QString wrapped(const QString &text, qsizetype width)
 {
@@ -140,14 +154,124 @@ QString formatHelp()
                    88);
 }
 
+// Every provider's endpoint override.
 QString overrideHelp()
 {
     QStringList variables;
     for (const ProviderDescriptor &descriptor : providerDescriptors())
         variables.append(QString::fromLatin1(overrideVariable(descriptor)));
     const QString text
-        = variables.join(u", "_s) + u"  replace the usage endpoints (https, or http to a loopback address only)"_s;
+        = variables.join(u", "_s) + u" replace the usage endpoints (https, or http to a loopback address only)"_s;
     return u"  "_s + wrapped(text, 80).replace(u'\n', u"\n      "_s);
+}
+
+struct StatusArguments
+{
+    CommandLine command{u"quotix status"_s, u"Try 'quotix status --help'."_s,
+                        u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
+                        "Posts no desktop alerts: those belong to the tray application.\n"
+                        "\n"
+                        "Exit status: 0 when at least one provider is available and none of them failed;\n"
+                        "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
+                        "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
+                        "\n"
+                        "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
+                        "numbers the services sent, and a number that is not finite is written as null.\n"
+                        "A limit's \"projection\" is when it runs out before its reset at the rate of the last\n"
+                        "hour or two the tray recorded (\"basis\": \"lastHour\", \"lastTwoHours\"), else at its\n"
+                        "average since the window began (\"window\"); null when it does not.\n"
+                        "\n"
+                        "%1\n"
+                        "\n"
+                        "Environment:\n"
+                        "%2\n"
+                        "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp())};
+    const QCommandLineOption jsonOption{u"json"_s, u"Print one JSON object instead of text."_s};
+    const QCommandLineOption demoOption{
+        u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s};
+    const QCommandLineOption remainingOption{u"remaining"_s,
+                                             u"Show what is left of each limit instead of what is used."_s};
+    const QCommandLineOption formatOption{u"format"_s, u"Print one line for a status bar: \"waybar\" or a template."_s,
+                                          u"FORMAT"_s};
+    const QCommandLineOption followOption{
+        u"follow"_s, u"Keep running and print again after every refresh, at the tray's refresh interval."_s};
+
+    StatusArguments()
+    {
+        command.parser().addOptions({jsonOption, demoOption, remainingOption, formatOption, followOption});
+        command.parser().addPositionalArgument(u"status"_s, u"Print the current usage."_s);
+    }
+};
+
+// What the options and the tray's settings ask to print; a usage error otherwise.
+std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSettings &settings, StatusOutput *output)
+{
+    const QCommandLineParser &parser = arguments.command.parser();
+    if (parser.isSet(arguments.formatOption)) {
+        if (parser.isSet(arguments.jsonOption))
+            return u"--json and --format exclude each other"_s;
+        const QString format = parser.value(arguments.formatOption);
+        if (format == "waybar"_L1) {
+            output->kind = StatusOutput::Kind::Waybar;
+        } else {
+            QString error;
+            output->statusTemplate = StatusTemplate::parse(format, &error);
+            if (!output->statusTemplate)
+                return error;
+            output->kind = StatusOutput::Kind::Template;
+        }
+        // A bar shows what the tray shows.
+        output->mode = displayModeFromSetting(settings.value(SettingsKeys::MenuBarDisplayMode));
+        output->as = displayAsFromSetting(settings.value(SettingsKeys::DisplayAs));
+    } else if (parser.isSet(arguments.jsonOption)) {
+        output->kind = StatusOutput::Kind::Json;
+    } else {
+        output->colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
+    }
+    if (parser.isSet(arguments.remainingOption))
+        output->as = DisplayAs::Remaining;
+    return std::nullopt;
+}
+
+int printOnce(const ProviderSetup &setup, const StatusOutput &output)
+{
+    NullNotificationManager notifications;
+    const StatusSnapshot snapshot = fetchStatusOnce(setup.providers, &notifications);
+    // Output that never arrived is no success, whatever was fetched.
+    if (!Console::out(output.render(snapshot))) {
+        const int error = errno;
+        Console::err(u"quotix status: could not write the output: %1\n"_s.arg(qt_error_string(error)));
+        return 1;
+    }
+    return statusExitCode(snapshot);
+}
+
+// --follow: prints after every refresh until a signal ends it or the reader goes.
+int follow(const ProviderSetup &setup, const StatusOutput &output, const QSettings &settings)
+{
+    NullNotificationManager notifications;
+    UsageManager::Timing timing;
+    timing.refreshInterval = refreshIntervalFromSetting(settings.value(SettingsKeys::RefreshInterval));
+    timing.rateLimitBackoff = *timing.refreshInterval;
+    UsageManager manager(setup.providers, &notifications, timing);
+
+    // A reader that went away shows as a failed write (EPIPE), not as a signal
+    // that kills the process; either way the command is done, and says nothing.
+    std::signal(SIGPIPE, SIG_IGN);
+    UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, qApp, [] { QCoreApplication::exit(0); });
+    QObject::connect(&manager, &UsageManager::refreshFinished, qApp, [&output, &manager] {
+        if (!Console::out(output.render(takeStatusSnapshot(manager))))
+            QCoreApplication::exit(0);
+    });
+    QTimer readerWatch;
+    QObject::connect(&readerWatch, &QTimer::timeout, qApp, [] {
+        if (outputReaderGone())
+            QCoreApplication::exit(0);
+    });
+    readerWatch.start(std::chrono::seconds(1));
+    manager.refresh();
+    return QCoreApplication::exec();
 }
 
 } // namespace
@@ -158,38 +282,11 @@ int runStatusCommand(int argc, char **argv)
     QCoreApplication::setApplicationName(u"quotix"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
 
-    CommandLine command(u"quotix status"_s, u"Try 'quotix status --help'."_s,
-                        u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
-                        "Posts no desktop alerts: those belong to the tray application.\n"
-                        "\n"
-                        "Exit status: 0 when at least one provider is available and none of them failed;\n"
-                        "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
-                        "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
-                        "\n"
-                        "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
-                        "numbers the services sent, and a number that is not finite is written as null.\n"
-                        "\n"
-                        "%1\n"
-                        "\n"
-                        "Environment:\n"
-                        "%2\n"
-                        "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp()));
-    QCommandLineParser &parser = command.parser();
-    const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
-    const QCommandLineOption demoOption(
-        u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s);
-    const QCommandLineOption remainingOption(u"remaining"_s,
-                                             u"Show what is left of each limit instead of what is used."_s);
-    const QCommandLineOption formatOption(u"format"_s, u"Print one line for a status bar: \"waybar\" or a template."_s,
-                                          u"FORMAT"_s);
-    const QCommandLineOption followOption(
-        u"follow"_s, u"Keep running and print again after every refresh, at the tray's refresh interval."_s);
-    parser.addOptions({jsonOption, demoOption, remainingOption, formatOption, followOption});
-    parser.addPositionalArgument(u"status"_s, u"Print the current usage."_s);
-
+    StatusArguments arguments;
+    CommandLine &command = arguments.command;
     if (const auto exitStatus = command.parse(QCoreApplication::arguments()))
         return *exitStatus;
-    const QStringList positional = parser.positionalArguments();
+    const QStringList positional = command.parser().positionalArguments();
     if (positional != QStringList{u"status"_s})
         return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
 
@@ -198,69 +295,18 @@ int runStatusCommand(int argc, char **argv)
     if (!settingsProblem.isEmpty())
         Console::err(settingsProblem + u'\n');
     StatusOutput output;
-    if (parser.isSet(formatOption)) {
-        if (parser.isSet(jsonOption))
-            return command.usageError(u"--json and --format exclude each other"_s);
-        const QString format = parser.value(formatOption);
-        if (format == "waybar"_L1) {
-            output.kind = StatusOutput::Kind::Waybar;
-        } else {
-            QString error;
-            output.statusTemplate = StatusTemplate::parse(format, &error);
-            if (!output.statusTemplate)
-                return command.usageError(error);
-            output.kind = StatusOutput::Kind::Template;
-        }
-        // A bar shows what the tray shows.
-        output.mode = displayModeFromSetting(settings.value(SettingsKeys::MenuBarDisplayMode));
-        output.as = displayAsFromSetting(settings.value(SettingsKeys::DisplayAs));
-    } else if (parser.isSet(jsonOption)) {
-        output.kind = StatusOutput::Kind::Json;
-    } else {
-        output.colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
-    }
-    if (parser.isSet(remainingOption))
-        output.as = DisplayAs::Remaining;
+    if (const std::optional<QString> usageError = chooseOutput(arguments, settings, &output))
+        return command.usageError(*usageError);
+    output.historyPath = arguments.command.parser().isSet(arguments.demoOption) ? HistoryStore::demoPath()
+                                                                                : HistoryStore::defaultPath();
 
     QString error;
-    std::optional<ProviderSetup> setup = makeProviderSetup(parser.isSet(demoOption), &error);
+    const std::optional<ProviderSetup> setup
+        = makeProviderSetup(arguments.command.parser().isSet(arguments.demoOption), &error);
     if (!setup) {
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;
     }
-
-    NullNotificationManager notifications;
-    if (!parser.isSet(followOption)) {
-        const StatusSnapshot snapshot = fetchStatusOnce(setup->providers, &notifications);
-        // Output that never arrived is no success, whatever was fetched.
-        if (!Console::out(output.render(snapshot))) {
-            const int error = errno;
-            Console::err(u"quotix status: could not write the output: %1\n"_s.arg(qt_error_string(error)));
-            return 1;
-        }
-        return statusExitCode(snapshot);
-    }
-
-    UsageManager::Timing timing;
-    timing.refreshInterval = refreshIntervalFromSetting(settings.value(SettingsKeys::RefreshInterval));
-    timing.rateLimitBackoff = *timing.refreshInterval;
-    UsageManager manager(setup->providers, &notifications, timing);
-
-    // A reader that went away shows as a failed write (EPIPE), not as a signal
-    // that kills the process; either way the command is done, and says nothing.
-    std::signal(SIGPIPE, SIG_IGN);
-    UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, [] { QCoreApplication::exit(0); });
-    QObject::connect(&manager, &UsageManager::refreshFinished, &app, [&output, &manager] {
-        if (!Console::out(output.render(takeStatusSnapshot(manager))))
-            QCoreApplication::exit(0);
-    });
-    QTimer readerWatch;
-    QObject::connect(&readerWatch, &QTimer::timeout, &app, [] {
-        if (outputReaderGone())
-            QCoreApplication::exit(0);
-    });
-    readerWatch.start(std::chrono::seconds(1));
-    manager.refresh();
-    return QCoreApplication::exec();
+    return command.parser().isSet(arguments.followOption) ? follow(*setup, output, settings)
+                                                          : printOnce(*setup, output);
 }

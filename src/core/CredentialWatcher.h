@@ -21,7 +21,10 @@ class CredentialWatcher : public QObject
 {
     Q_OBJECT
 public:
-    explicit CredentialWatcher(QStringList files, std::chrono::milliseconds debounce = std::chrono::milliseconds(300),
+    // A tool rewriting its file is one burst of changes, a few milliseconds long.
+    static constexpr std::chrono::milliseconds DefaultDebounce{300};
+
+    explicit CredentialWatcher(QStringList files, std::chrono::milliseconds debounce = DefaultDebounce,
                                QObject *parent = nullptr);
 
 Q_SIGNALS:

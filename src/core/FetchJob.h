@@ -33,8 +33,6 @@ public:
 
     // Stops the attempt early: requests are cancelled and finished() is not emitted.
     void abort();
-    bool isAborted() const { return m_aborted; }
-    bool isFinished() const { return m_finished; }
 
 Q_SIGNALS:
     void finished(const FetchResult &result);

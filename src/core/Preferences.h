@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AlertRules.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -57,6 +59,13 @@ public:
     void setDisplayAs(DisplayAs as);
     QVariant refreshIntervalValue() const;
 
+    // One provider's alerts, as the settings file and the panel set them.
+    AlertRules alertRules(const QString &providerId) const;
+    // thresholds: ascending, each 1…100 once (see parseThresholds).
+    void setThresholds(const QString &providerId, const QList<int> &thresholds);
+    // key: one of AlertKeys' switches.
+    void setAlertSwitch(const QString &providerId, QLatin1StringView key, bool on);
+
     static constexpr QLatin1StringView SaveFailedTitle{"Settings not saved"};
 
 Q_SIGNALS:
@@ -66,7 +75,7 @@ Q_SIGNALS:
     void saveFailed(const QString &message);
 
 private:
-    void write(QLatin1StringView key, const QString &value);
+    void write(const QString &key, const QVariant &value);
     void watchFile();
     void onFileEvent();
     QVariantMap snapshot() const;

@@ -18,10 +18,6 @@ ProviderError ProviderError::scopeError(const QString &provider)
 {
     return {Kind::ScopeError, provider, 0};
 }
-ProviderError ProviderError::networkError(const QString &message)
-{
-    return {Kind::NetworkError, message, 0};
-}
 ProviderError ProviderError::apiError(int statusCode)
 {
     return {Kind::ApiError, {}, statusCode};
@@ -54,11 +50,7 @@ QString ProviderError::errorDescription() const
     switch (m_kind) {
     case Kind::NotLoggedIn: return u"Not logged in to "_s + m_text + u"."_s;
     case Kind::ScopeError: return m_text + u" token missing required scope."_s;
-    case Kind::NetworkError: return u"Network error: "_s + m_text;
-    case Kind::ApiError:
-        if (m_statusCode == 401)
-            return u"Authentication expired."_s;
-        return u"API error (code: "_s + QString::number(m_statusCode) + u")"_s;
+    case Kind::ApiError: return u"API error (code: "_s + QString::number(m_statusCode) + u")"_s;
     case Kind::DecodingError: return u"Failed to parse response: "_s + m_text;
     case Kind::InvalidResponse: return u"Invalid response from API"_s;
     }

@@ -12,7 +12,6 @@ public:
     enum class Kind {
         NotLoggedIn,
         ScopeError,
-        NetworkError,
         ApiError,
         DecodingError,
         InvalidResponse,
@@ -20,13 +19,12 @@ public:
 
     static ProviderError notLoggedIn(const QString &provider);
     static ProviderError scopeError(const QString &provider);
-    static ProviderError networkError(const QString &message);
     static ProviderError apiError(int statusCode);
     static ProviderError decodingError(const QString &message);
     static ProviderError invalidResponse();
 
     Kind kind() const { return m_kind; }
-    // The provider name, or the free text of networkError and decodingError.
+    // The provider name, or the free text of decodingError.
     QString text() const { return m_text; }
     int statusCode() const { return m_statusCode; }
 

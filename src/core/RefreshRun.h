@@ -32,7 +32,6 @@ public:
     // outcome() per fetched provider in completion order, then finished().
     void start();
     void cancel();
-    bool isCancelled() const { return m_cancelled; }
 
 Q_SIGNALS:
     // available: the providers whose credentials were found; fetched: those

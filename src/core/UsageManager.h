@@ -4,6 +4,7 @@
 #include "core/Bands.h"
 #include "core/FetchJob.h"
 #include "core/NamedColor.h"
+#include "core/RefreshInterval.h"
 #include "core/UsageModel.h"
 #include "core/UsageProvider.h"
 
@@ -37,14 +38,15 @@ public:
     struct Timing
     {
         // Absent: no timer at all, for a one-shot command.
-        std::optional<std::chrono::milliseconds> refreshInterval{std::chrono::milliseconds(120'000)};
+        std::optional<std::chrono::milliseconds> refreshInterval{DefaultRefreshInterval};
+        // Between two attempts of one fetch.
         std::chrono::milliseconds retryPause{3'000};
         // The least time between the starts of two runs the user asks for.
         std::chrono::milliseconds userRefreshSpacing{10'000};
         // After repeated 429s a provider waits this, doubled per further 429
         // (so two periods after the second), up to the cap; the refresh
         // period in production.
-        std::chrono::milliseconds rateLimitBackoff{120'000};
+        std::chrono::milliseconds rateLimitBackoff{DefaultRefreshInterval};
         std::chrono::milliseconds rateLimitBackoffCap{30 * 60'000};
     };
 

@@ -14,7 +14,6 @@ std::optional<ProviderSetup> makeDemoProviderSetup(QString *error)
         return std::nullopt;
 
     auto service = std::make_unique<UsageService>();
-    service->setKeepsRequests(false);
     DemoData::serveDemoDocuments(*service);
     if (!service->listen()) {
         *error = u"quotix: cannot start the demo service on 127.0.0.1: "_s + service->errorString();

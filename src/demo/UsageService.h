@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
@@ -13,28 +14,16 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
+class UsageService;
 
 // What the service answers to one request on one path.
 struct ServiceAnswer
 {
-    enum class Fault {
-        None,
-        DropConnection, // close the connection without answering
-        TruncateBody,   // announce the full Content-Length, send half the body, close
-        // Hostile answers, each with the status and headers as usual:
-        GzipBody,         // the body gzip-compressed, with "Content-Encoding: gzip"
-        EndlessChunks,    // a chunked body that never ends, sent as fast as it is read
-        Trickle,          // the body one byte per trickleInterval
-        HeadersThenHold,  // announce the body's length, send none of it, keep the connection open
-        HeadersThenClose, // announce the body's length, send none of it, close
-    };
-
     int status = 200;
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers; // extra headers, e.g. Location
     std::chrono::milliseconds delay{0};           // before the answer starts
-    Fault fault = Fault::None;
-    std::chrono::milliseconds trickleInterval{1000}; // for Fault::Trickle
 };
 
 // One request as received, headers in the order they arrived.
@@ -49,10 +38,58 @@ struct RecordedRequest
     QByteArray header(const QByteArray &name) const;
 };
 
+// One accepted connection: reads one request, hands it to its service and
+// writes what the service answers, then closes. Lives as a child of its
+// socket, so both go together.
+class ServiceConnection : public QObject
+{
+public:
+    ServiceConnection(QTcpSocket *socket, UsageService *service);
+
+    QTcpSocket *socket() const { return m_socket; }
+    // Runs write after the delay, unless the client has left by then.
+    void later(std::chrono::milliseconds delay, std::function<void()> write);
+    // The status line, the answer's own headers and ours; framing is the
+    // length or transfer-encoding line(s), each ending in CRLF.
+    void writeHead(const ServiceAnswer &answer, const QByteArray &framing);
+    // The whole answer, closed once the client has had time to read it.
+    void writeWhole(const ServiceAnswer &answer);
+    // Restarts the cut for a connection that stalls.
+    void keepAlive();
+    // Ends our side once everything is written.
+    void closeWhenWritten();
+
+private:
+    enum class Phase {
+        Head,
+        Body,
+        Done
+    };
+
+    void onReadyRead();
+    void parseHead();
+    bool parseRequestLine(const QByteArray &line);
+    bool parseHeaderLine(const QByteArray &line);
+    void finishHead();
+    void handleRequest();
+    void refuse(int status, const QByteArray &message);
+    void endOurSide();
+
+    QTcpSocket *m_socket;
+    QPointer<UsageService> m_service; // a listener to requestReceived may end the service
+    QTimer *m_idle;
+    Phase m_phase = Phase::Head;
+    QByteArray m_buffer;
+    qsizetype m_headBytes = 0;
+    bool m_sawRequestLine = false;
+    qint64 m_contentLength = 0;
+    bool m_closing = false;
+    RecordedRequest m_request;
+};
+
 // A small HTTP/1.1 service on 127.0.0.1 that stands in for the usage
-// endpoints in tests, the benchmarks and the demo. Each path answers from its
-// queue of one-off answers first, then with its default answer; a path with
-// neither answers 404.
+// endpoints in the demo, the tests and the benchmarks. Each path answers with
+// its default answer; a path without one answers 404.
 class UsageService : public QObject
 {
     Q_OBJECT
@@ -78,30 +115,24 @@ public:
     // A default answer made afresh for every request, for documents whose
     // reset times follow the clock.
     void setDefaultAnswerFactory(const QString &path, AnswerFactory factory);
-    void enqueue(const QString &path, const ServiceAnswer &answer);
-    void clearAnswers();
-
-    QList<RecordedRequest> requests() const;
-    void clearRequests();
-    // Keeps received requests for requests() (the default); a long-running
-    // service that only forwards requestReceived turns this off.
-    void setKeepsRequests(bool keep);
 
 Q_SIGNALS:
     void requestReceived(const RecordedRequest &request);
 
-private:
+protected:
     friend class ServiceConnection;
 
+    // Answers one request; by default with the path's answer, written whole.
+    virtual void respond(ServiceConnection &connection, const RecordedRequest &request);
+    // The path's default answer, or a 404.
+    ServiceAnswer defaultAnswer(const QString &path) const;
+    static ServiceAnswer errorAnswer(int status, const QByteArray &message);
+
+private:
     void acceptConnections();
-    ServiceAnswer answerFor(const RecordedRequest &request);
-    void record(const RecordedRequest &request);
 
     QTcpServer *m_server;
     QHash<QString, ServiceAnswer> m_defaultAnswers;
     QHash<QString, AnswerFactory> m_answerFactories;
-    QHash<QString, QList<ServiceAnswer>> m_queues;
-    QList<RecordedRequest> m_requests;
-    bool m_keepsRequests = true;
     int m_openConnections = 0;
 };

@@ -1,9 +1,11 @@
 #include "presentation/PanelModel.h"
 
 #include "core/UsageProvider.h"
+#include "presentation/EmptyState.h"
 #include "presentation/LimitRows.h"
 #include "presentation/Pace.h"
 #include "presentation/ProviderLook.h"
+#include "presentation/RecentPace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
 
@@ -17,8 +19,7 @@ PanelModel buildPanelModel(const PanelInput &input, const QDateTime &now)
     model.refreshButton = refreshButtonState(input.isLoading);
     model.pickerSelection = input.displayMode;
     model.displayAsSelection = input.displayAs;
-    // Until the first check has ended nothing is known, not even that no provider is there.
-    model.content = contentBranch(input.isLoading || !input.lastUpdated, input.providerStates);
+    model.content = contentBranch(input.isLoading || nothingKnownYet(input.lastUpdated), input.providerStates);
     if (model.content == ContentBranch::LoadingPlaceholder)
         return model;
 
@@ -92,9 +93,10 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now, Disp
         section.errorDetailText = state.errorDetail.value_or(QString());
     } else if (section.body == SectionBody::Rows) {
         for (const UsageLimit &limit : state.usage->limits) {
-            RowModel row = rowModel(limit, now, as);
+            const QList<HistorySample> samples = samplesOf(history, section.id, limit.name);
+            RowModel row = rowModel(limit, now, as, samples);
             if (!history.isEmpty())
-                row.chart = windowChart(limit, samplesOf(history, section.id, limit.name), now);
+                row.chart = windowChart(limit, samples, now);
             section.rows.append(row);
         }
         if (state.usage->credits)
@@ -118,7 +120,7 @@ RowModel creditsRowModel(const UsageCredits &credits)
     return row;
 }
 
-RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)
+RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as, const QList<HistorySample> &history)
 {
     RowModel row;
     row.title = limit.name;
@@ -133,8 +135,8 @@ RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)
     row.paceMarker = elapsedFraction(limit, now);
     if (row.paceMarker && as == DisplayAs::Remaining)
         row.paceMarker = 1.0 - *row.paceMarker;
-    if (const auto exhaustion = projectedExhaustion(limit, now))
-        row.projectionText = projectionText(*exhaustion, now);
+    if (const auto projection = recentProjection(limit, history, now))
+        row.projectionText = paceProjectionText(*projection, now);
     return row;
 }
 

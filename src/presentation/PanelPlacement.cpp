@@ -72,19 +72,3 @@ PanelPlacement decidePanelPlacement(const PlacementInput &input)
         return anchored(PanelMode::AnchoredTool, activation);
     return PanelPlacement{};
 }
-
-bool isWaylandSession(const QByteArray &xdgSessionType, const QByteArray &waylandDisplay)
-{
-    return xdgSessionType.compare("wayland", Qt::CaseInsensitive) == 0 || !waylandDisplay.isEmpty();
-}
-
-QByteArray preferredQtPlatform(const QByteArray &userChoice, const QByteArray &xdgSessionType,
-                               const QByteArray &waylandDisplay)
-{
-    // Native Wayland gives a titled window that the compositor places, named
-    // and iconed from the desktop file; XWayland's frameless windows were
-    // neither placed nor reliably drawn by every compositor.
-    if (!userChoice.isEmpty() || !isWaylandSession(xdgSessionType, waylandDisplay))
-        return {};
-    return QByteArrayLiteral("wayland;xcb");
-}

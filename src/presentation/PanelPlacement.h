@@ -36,7 +36,7 @@ struct Activation
 struct PlacementInput
 {
     QString platformName;                 // QGuiApplication::platformName(): "xcb", "wayland", "offscreen", …
-    bool waylandSession = false;          // XDG_SESSION_TYPE or WAYLAND_DISPLAY says Wayland
+    bool waylandSession = false;          // DesktopTraits::waylandSession
     std::optional<Activation> activation; // absent when opened from the menu without an earlier click
     QList<QRect> screens;                 // every screen's geometry
     // The primary screen's geometry without the panels', for a guess at the
@@ -61,12 +61,3 @@ QPoint likelyTrayPoint(const QRect &screen, const QRect &available);
 // (waybar reports e.g. (10, 17) within the item, which would land in the
 // top-left corner of the desktop).
 bool isAnchorablePoint(QPoint point, const QList<QRect> &screens);
-
-// What the environment says about the session, for PlacementInput.
-bool isWaylandSession(const QByteArray &xdgSessionType, const QByteArray &waylandDisplay);
-
-// The Qt platform to ask for when the user named none (QT_QPA_PLATFORM
-// empty): in a Wayland session native Wayland, falling back to XWayland where
-// Qt's Wayland plugin is missing; elsewhere Qt's own choice (empty).
-QByteArray preferredQtPlatform(const QByteArray &userChoice, const QByteArray &xdgSessionType,
-                               const QByteArray &waylandDisplay);

@@ -4,6 +4,7 @@
 #include "presentation/EmptyState.h"
 #include "presentation/LimitRows.h"
 #include "presentation/Pace.h"
+#include "presentation/RecentPace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
@@ -143,10 +144,23 @@ QString bindingJson(const ProviderUsageResponse &usage, LimitKind kind, int leve
                       level);
 }
 
-QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int level)
+QString projectionJson(const std::optional<PaceProjection> &projection, const QDateTime &now, int level)
 {
+    if (!projection)
+        return u"null"_s;
+    return jsonObject({{u"exhaustion"_s, jsonTime(projection->exhaustion)},
+                       {u"basis"_s, jsonString(paceBasisName(projection->basis))},
+                       {u"text"_s, jsonString(paceProjectionText(*projection, now))}},
+                      level);
+}
+
+QString usageJson(const ProviderStatus &provider, const QList<HistorySample> &history, const QDateTime &now,
+                  int level)
+{
+    const ProviderUsageResponse &usage = *provider.state.usage;
     QStringList limits;
     for (const UsageLimit &limit : usage.limits) {
+        const auto projection = recentProjection(provider.id, limit, history, now);
         const QString length = limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"null"_s;
         limits.append(jsonObject({{u"name"_s, jsonString(limit.name)},
                                   {u"slug"_s, jsonString(limitSlug(limit))},
@@ -156,7 +170,8 @@ QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int 
                                   {u"kind"_s, jsonString(limitKindName(limit.kind))},
                                   {u"windowSeconds"_s, length},
                                   {u"elapsedFraction"_s, jsonOptional(elapsedFraction(limit, now))},
-                                  {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))}},
+                                  {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))},
+                                  {u"projection"_s, projectionJson(projection, now, level + 3)}},
                                  level + 2));
     }
     return jsonObject(
@@ -176,13 +191,14 @@ QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int 
         level);
 }
 
-QString providerJson(const ProviderStatus &provider, const QDateTime &now, int level)
+QString providerJson(const ProviderStatus &provider, const QList<HistorySample> &history, const QDateTime &now,
+                     int level)
 {
     const ProviderState &state = provider.state;
     return jsonObject({{u"id"_s, jsonString(provider.id)},
                        {u"name"_s, jsonString(provider.name)},
                        {u"available"_s, jsonBool(provider.available)},
-                       {u"usage"_s, state.usage ? usageJson(*state.usage, now, level + 1) : u"null"_s},
+                       {u"usage"_s, state.usage ? usageJson(provider, history, now, level + 1) : u"null"_s},
                        {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
                        {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s},
                        {u"errorDetail"_s, state.errorDetail ? jsonString(*state.errorDetail) : u"null"_s},
@@ -234,7 +250,7 @@ QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now)
 {
     QStringList providers;
     for (const ProviderStatus &provider : snapshot.providers)
-        providers.append(providerJson(provider, now, 2));
+        providers.append(providerJson(provider, snapshot.history, now, 2));
     const QString document = jsonObject({{u"lastUpdated"_s, jsonTime(snapshot.lastUpdated)},
                                          {u"statusColor"_s, jsonString(colourName(snapshot.statusColor))},
                                          {u"providers"_s, jsonArray(providers, 1)}},
@@ -249,82 +265,109 @@ QString usageBar(double utilization, int width)
     return QString(filled, QChar(0x2588)) + QString(width - filled, QChar(0x2591)); // █ and ░
 }
 
-QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const TextOptions &options)
+namespace {
+
+// The widths of the name and percentage columns, across all providers.
+struct TextColumns
+{
+    qsizetype name = 0;
+    qsizetype percent = 0;
+};
+
+TextColumns textColumns(const StatusSnapshot &snapshot, DisplayAs displayAs)
+{
+    TextColumns columns;
+    for (const ProviderStatus &provider : snapshot.providers) {
+        if (!provider.available || !provider.state.usage)
+            continue;
+        if (provider.state.usage->credits)
+            columns.name = std::max(columns.name, creditsTitle(*provider.state.usage->credits).size());
+        for (const UsageLimit &limit : provider.state.usage->limits) {
+            columns.name = std::max(columns.name, limit.name.size());
+            columns.percent = std::max(columns.percent, usageText(limit.utilization, displayAs).size());
+        }
+    }
+    return columns;
+}
+
+// The rows of a provider with figures: its limits, credits, notes and, when
+// they are kept after a failure, how old they are.
+void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const TextColumns &columns,
+                      const QList<HistorySample> &history, const QDateTime &now, const TextOptions &options)
 {
     const bool colour = options.colour;
+    const ProviderState &state = provider.state;
+    for (const UsageLimit &limit : state.usage->limits) {
+        const QString band = ansiColour(bandColor(limit.utilization));
+        QString line = u"  "_s + limit.name.leftJustified(columns.name) + u"  "_s
+            + paint(usageText(limit.utilization, options.displayAs).rightJustified(columns.percent), band, colour)
+            + u"  "_s + paint(usageBar(limit.utilization), band, colour);
+        if (limit.resetTime)
+            line += u"  "_s + resetText(*limit.resetTime, now) + u" ("_s
+                + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';
+        lines.append(line);
+        if (const auto projection = recentProjection(provider.id, limit, history, now))
+            lines.append(u"    "_s + paint(paceProjectionText(*projection, now), band, colour));
+    }
+    if (const auto &credits = state.usage->credits) {
+        QString line
+            = u"  "_s + creditsTitle(*credits).leftJustified(columns.name) + u"  "_s + creditsValueText(*credits);
+        if (const auto used = credits->usedPercent())
+            line += u"  "_s + paint(usageBar(*used), ansiColour(bandColor(*used)), colour);
+        lines.append(line);
+    }
+    for (const QString &note : usageNotes(*state.usage))
+        lines.append(u"  "_s + note);
+    if (state.isStale() && state.lastUpdated)
+        lines.append(u"  "_s
+                     + paint(asOfText(*state.lastUpdated, options.zone) + u" \u00B7 "_s + *state.error, Dim, colour));
+}
+
+void appendProviderLines(QStringList &lines, const ProviderStatus &provider, const TextColumns &columns,
+                         const QList<HistorySample> &history, const QDateTime &now, const TextOptions &options)
+{
+    const bool colour = options.colour;
+    lines.append(paint(provider.name, Bold, colour));
+    const ProviderState &state = provider.state;
+    if (!provider.available) {
+        lines.append(u"  "_s + paint(u"Not available (not logged in)"_s, Dim, colour));
+    } else if (state.error && !state.isStale()) {
+        // Several lines of an error each get the indent.
+        const QStringList errorLines = state.error->split(u'\n');
+        for (const QString &line : errorLines)
+            lines.append(u"  "_s + paint(line, ansiColour(NamedColor::Red), colour));
+        if (state.errorDetail)
+            lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
+    } else if (!state.usage) {
+        lines.append(u"  No usage yet"_s);
+    } else if (state.usage->limits.isEmpty() && !state.usage->credits) {
+        lines.append(u"  No limits reported"_s);
+    } else {
+        appendUsageLines(lines, provider, columns, history, now, options);
+    }
+}
+
+} // namespace
+
+QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const TextOptions &options)
+{
     QStringList lines;
     const bool anyAvailable = std::any_of(snapshot.providers.cbegin(), snapshot.providers.cend(),
                                           [](const ProviderStatus &p) { return p.available; });
     if (!anyAvailable) {
         lines.append(EmptyStateMessage);
     } else {
-        // One column for the limit names and one for the percentages, across all providers.
-        qsizetype nameWidth = 0;
-        qsizetype percentWidth = 0;
+        const TextColumns columns = textColumns(snapshot, options.displayAs);
         for (const ProviderStatus &provider : snapshot.providers) {
-            if (!provider.available || !provider.state.usage)
-                continue;
-            if (provider.state.usage->credits)
-                nameWidth = std::max(nameWidth, creditsTitle(*provider.state.usage->credits).size());
-            for (const UsageLimit &limit : provider.state.usage->limits) {
-                nameWidth = std::max(nameWidth, limit.name.size());
-                percentWidth = std::max(percentWidth, usageText(limit.utilization, options.displayAs).size());
-            }
-        }
-
-        bool first = true;
-        for (const ProviderStatus &provider : snapshot.providers) {
-            if (!first)
+            if (!lines.isEmpty())
                 lines.append(QString());
-            first = false;
-            lines.append(paint(provider.name, Bold, colour));
-            const ProviderState &state = provider.state;
-            if (!provider.available) {
-                lines.append(u"  "_s + paint(u"Not available (not logged in)"_s, Dim, colour));
-            } else if (state.error && !state.isStale()) {
-                // Several lines of an error each get the indent.
-                const QStringList errorLines = state.error->split(u'\n');
-                for (const QString &line : errorLines)
-                    lines.append(u"  "_s + paint(line, ansiColour(NamedColor::Red), colour));
-                if (state.errorDetail)
-                    lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
-            } else if (!state.usage) {
-                lines.append(u"  No usage yet"_s);
-            } else if (state.usage->limits.isEmpty() && !state.usage->credits) {
-                lines.append(u"  No limits reported"_s);
-            } else {
-                for (const UsageLimit &limit : state.usage->limits) {
-                    const QString band = ansiColour(bandColor(limit.utilization));
-                    QString line = u"  "_s + limit.name.leftJustified(nameWidth) + u"  "_s
-                        + paint(usageText(limit.utilization, options.displayAs).rightJustified(percentWidth), band,
-                                colour)
-                        + u"  "_s + paint(usageBar(limit.utilization), band, colour);
-                    if (limit.resetTime)
-                        line += u"  "_s + resetText(*limit.resetTime, now) + u" ("_s
-                            + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';
-                    lines.append(line);
-                    if (const auto exhaustion = projectedExhaustion(limit, now))
-                        lines.append(u"    "_s + paint(projectionText(*exhaustion, now), band, colour));
-                }
-                if (const auto &credits = state.usage->credits) {
-                    QString line = u"  "_s + creditsTitle(*credits).leftJustified(nameWidth) + u"  "_s
-                        + creditsValueText(*credits);
-                    if (const auto used = credits->usedPercent())
-                        line += u"  "_s + paint(usageBar(*used), ansiColour(bandColor(*used)), colour);
-                    lines.append(line);
-                }
-                for (const QString &note : usageNotes(*state.usage))
-                    lines.append(u"  "_s + note);
-                if (state.isStale() && state.lastUpdated)
-                    lines.append(u"  "_s
-                                 + paint(asOfText(*state.lastUpdated, options.zone) + u" \u00B7 "_s + *state.error, Dim,
-                                         colour));
-            }
+            appendProviderLines(lines, provider, columns, snapshot.history, now, options);
         }
     }
     if (snapshot.lastUpdated && snapshot.lastUpdated->isValid()) {
         lines.append(QString());
-        lines.append(paint(u"Updated "_s + snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s), Dim, colour));
+        lines.append(
+            paint(u"Updated "_s + snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s), Dim, options.colour));
     }
     return lines.join(u'\n') + u'\n';
 }

@@ -85,12 +85,6 @@ QString TitleLayout::widestText() const
     return widest.text();
 }
 
-bool TitleLayout::hasUsage() const
-{
-    return std::any_of(pieces.cbegin(), pieces.cend(),
-                       [](const TitlePiece &piece) { return piece.kind == TitlePiece::Kind::Percentage; });
-}
-
 QList<TitlePiece> TitleLayout::percentages() const
 {
     QList<TitlePiece> result;

@@ -45,8 +45,6 @@ struct TitleLayout
     // The same title with every percentage at its widest ("100%"), so a panel
     // can keep its width while the numbers change.
     QString widestText() const;
-    // True when at least one provider's percentage is shown.
-    bool hasUsage() const;
     QList<TitlePiece> percentages() const;
 };
 

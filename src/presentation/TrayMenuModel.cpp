@@ -117,6 +117,6 @@ TrayMenuInput trayMenuInputFrom(const UsageManager &manager, bool launchAtLogin,
 {
     TrayMenuInput input{manager.knownAvailableProviders(), manager.providerStates(), manager.isLoading(), launchAtLogin,
                         displayAs};
-    input.checked = manager.lastUpdated().has_value();
+    input.checked = !nothingKnownYet(manager.lastUpdated());
     return input;
 }

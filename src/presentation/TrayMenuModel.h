@@ -3,7 +3,7 @@
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
 #include "core/UsageModel.h"
-#include "core/os/TrayItem.h"
+#include "presentation/TrayItem.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -14,7 +14,7 @@ ClaudeProvider::ClaudeProvider(std::function<std::optional<StoredLogin>()> login
         {std::move(endpoint),
          {{"Accept"_ba, "application/json"_ba},
           {"Content-Type"_ba, "application/json"_ba},
-          {"User-Agent"_ba, "Quotix/1.0"_ba},
+          {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)},
           {"anthropic-beta"_ba, "oauth-2025-04-20"_ba}}},
         {std::move(login), u"Open Claude Code once to renew it."_s},
         [](int status, const QByteArray &body) { return claudeResultFor(status, body, u"Claude"_s); }, options)

@@ -11,7 +11,8 @@ CodexProvider::CodexProvider(CodexCredentialService reader, QUrl endpoint, HttpO
 CodexProvider::CodexProvider(std::function<std::optional<StoredLogin>()> login, QUrl endpoint, HttpOptions options)
     : HttpUsageProvider(
         {u"codex"_s, u"Codex"_s},
-        {std::move(endpoint), {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, "Quotix/1.0"_ba}}},
+        {std::move(endpoint),
+         {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}}},
         {std::move(login), u"Run codex once to renew it."_s},
         [](int status, const QByteArray &body) { return codexResultFor(status, body, u"Codex"_s); }, options)
 {}

@@ -11,9 +11,9 @@
 #include "history/HistoryStore.h"
 #include "presentation/TitleLayout.h"
 #include "ui/HistoryWindow.h"
-#include "ui/PanelWindow.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
+#include "ui/PanelWindow.h"
 #include "ui/TrayIconPainter.h"
 
 #include <QApplication>
@@ -143,6 +143,74 @@ QImage renderTrayItem(const TitleLayout &title, qreal devicePixelRatio)
     return image;
 }
 
+namespace {
+
+bool savePicture(const QImage &picture, const QString &path)
+{
+    if (picture.save(path, "PNG"))
+        return true;
+    writeError(u"quotix screenshot: cannot write "_s + path);
+    return false;
+}
+
+// The charts' samples: with --demo a made-up month that ends in the demo's
+// figures; otherwise the user's own history, when there is one.
+QList<HistorySample> chartHistory(const UsageManager &manager, bool demo, const QDateTime &now)
+{
+    QList<HistorySample> history;
+    if (demo) {
+        for (const auto &provider : manager.knownAvailableProviders()) {
+            const ProviderState state = manager.providerStates().value(provider->id());
+            if (state.usage)
+                history.append(DemoData::history(provider->id(), state.usage->limits, now, 31));
+        }
+    } else if (const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), nullptr)) {
+        history = store->samples({now.addDays(-31), {}, {}});
+    }
+    return history;
+}
+
+// panel.png and tray.png; the paths written, or nothing after a failure.
+std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &preferences,
+                                            LaunchAtLogin &launchAtLogin, const MenuBarView::HistorySource &recorded,
+                                            const QDir &directory)
+{
+    PanelWindow panel(&manager, &preferences, &launchAtLogin);
+    panel.view()->setHistorySource(recorded);
+    panel.showAnchored(QRect(), QPoint(0, 0));
+    QCoreApplication::processEvents();
+
+    const QString panelPath = directory.filePath(u"panel.png"_s);
+    const QString trayPath = directory.filePath(u"tray.png"_s);
+    const TitleLayout title = layoutTitle(manager.knownAvailableProviders(), manager.providerStates(),
+                                          manager.isLoading(), preferences.displayMode());
+    if (!savePicture(panel.grab().toImage(), panelPath)
+        || !savePicture(renderTrayItem(title, panel.devicePixelRatioF()), trayPath))
+        return std::nullopt;
+    return QStringList{panelPath, trayPath};
+}
+
+// history.png; its path, or nothing after a failure.
+std::optional<QString> drawHistory(const UsageManager &manager, const MenuBarView::HistorySource &recorded,
+                                   const QDir &directory, const QDateTime &now)
+{
+    QHash<QString, QString> names;
+    for (const auto &provider : manager.providers())
+        names.insert(provider->id(), provider->name());
+    HistoryWindow historyWindow(recorded, names);
+    historyWindow.resize(560, 10);
+    historyWindow.show();
+    historyWindow.reload(now);
+    historyWindow.resize(560, historyWindow.sizeHint().height());
+    QCoreApplication::processEvents();
+    const QString historyPath = directory.filePath(u"history.png"_s);
+    if (!savePicture(historyWindow.grab().toImage(), historyPath))
+        return std::nullopt;
+    return historyPath;
+}
+
+} // namespace
+
 int runScreenshotCommand(int argc, char **argv)
 {
     const auto parsed = parseArguments(argc, argv);
@@ -185,64 +253,23 @@ int runScreenshotCommand(int argc, char **argv)
     if (!waitForRefresh(manager))
         writeError(u"quotix screenshot: the refresh did not finish; drawing what there is"_s);
 
-    // The charts: --demo makes up a month that ends in the demo's figures;
-    // otherwise the user's own history, when there is one.
-    QList<HistorySample> history;
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    if (arguments->demo) {
-        for (const auto &provider : manager.knownAvailableProviders()) {
-            const ProviderState state = manager.providerStates().value(provider->id());
-            if (state.usage)
-                history.append(DemoData::history(provider->id(), state.usage->limits, now, 31));
-        }
-    } else if (const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), nullptr)) {
-        history = store->samples({now.addDays(-31), {}, {}});
-    }
+    const QList<HistorySample> history = chartHistory(manager, arguments->demo, now);
     const auto recorded = [&history](const QDateTime &since) {
         QList<HistorySample> result;
-        for (const HistorySample &sample : std::as_const(history)) {
+        for (const HistorySample &sample : history) {
             if (sample.until >= since)
                 result.append(sample);
         }
         return result;
     };
-
-    PanelWindow panel(&manager, &preferences, &launchAtLogin);
-    panel.view()->setHistorySource(recorded);
-    panel.view()->render();
-    panel.showAnchored(QRect(), QPoint(0, 0));
-    QCoreApplication::processEvents();
-
-    const QString panelPath = directory.filePath(u"panel.png"_s);
-    const QString trayPath = directory.filePath(u"tray.png"_s);
-    const qreal ratio = panel.devicePixelRatioF();
-    const TitleLayout title = layoutTitle(manager.knownAvailableProviders(), manager.providerStates(),
-                                          manager.isLoading(), preferences.displayMode());
-    if (!panel.grab().save(panelPath, "PNG")) {
-        writeError(u"quotix screenshot: cannot write "_s + panelPath);
+    const std::optional<QStringList> panelAndTray
+        = drawPanelAndTray(manager, preferences, launchAtLogin, recorded, directory);
+    if (!panelAndTray)
         return 1;
-    }
-    if (!renderTrayItem(title, ratio).save(trayPath, "PNG")) {
-        writeError(u"quotix screenshot: cannot write "_s + trayPath);
+    const std::optional<QString> historyPath = drawHistory(manager, recorded, directory, now);
+    if (!historyPath)
         return 1;
-    }
-    panel.hide();
-
-    QHash<QString, QString> names;
-    for (const auto &provider : manager.providers())
-        names.insert(provider->id(), provider->name());
-    HistoryWindow historyWindow(recorded, names);
-    historyWindow.resize(560, 10);
-    historyWindow.show();
-    historyWindow.reload(now);
-    historyWindow.resize(560, historyWindow.sizeHint().height());
-    QCoreApplication::processEvents();
-    const QString historyPath = directory.filePath(u"history.png"_s);
-    if (!historyWindow.grab().save(historyPath, "PNG")) {
-        writeError(u"quotix screenshot: cannot write "_s + historyPath);
-        return 1;
-    }
-
-    Console::out(panelPath + u'\n' + trayPath + u'\n' + historyPath + u'\n');
+    Console::out(panelAndTray->join(u'\n') + u'\n' + *historyPath + u'\n');
     return 0;
 }

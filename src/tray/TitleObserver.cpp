@@ -2,6 +2,7 @@
 
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
+#include "presentation/EmptyState.h"
 #include "presentation/TitleLayout.h"
 
 TitleObserver::TitleObserver(UsageManager *manager, Preferences *preferences, QObject *parent)
@@ -20,9 +21,9 @@ void TitleObserver::render()
     const ProviderList available = m_manager->knownAvailableProviders();
     const DisplayMode mode = m_preferences->displayMode();
     const DisplayAs as = m_preferences->displayAs();
-    // Before the first check ends nothing is known: loading, not "No usage"
-    // (after a fresh boot that check waits up to half a minute).
-    const bool loading = m_manager->isLoading() || !m_manager->lastUpdated();
+    // Loading, not "No usage", before the first check ends (after a fresh
+    // boot that check waits up to half a minute).
+    const bool loading = m_manager->isLoading() || nothingKnownYet(m_manager->lastUpdated());
     const TitleLayout title = layoutTitle(available, m_manager->providerStates(), loading, mode, as);
     Q_EMIT titleChanged(title, providerSummaryLines(available, m_manager->providerStates(), mode, as));
 }

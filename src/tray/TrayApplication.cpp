@@ -5,14 +5,13 @@
 #include "core/Preferences.h"
 #include "core/UnixSignalWatcher.h"
 #include "core/os/PlatformServices.h"
-#include "core/os/TrayHost.h"
-#include "core/os/TrayItem.h"
 #include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
-#include "presentation/PanelPlacement.h"
+#include "presentation/TrayHost.h"
+#include "presentation/TrayItem.h"
 #include "providers/ProviderRegistry.h"
-#include "tray/TrayController.h"
 #include "tray/SingleInstance.h"
+#include "tray/TrayController.h"
 #include "tray/TrayHostWaiter.h"
 
 #include <QApplication>
@@ -32,14 +31,10 @@ struct TrayCommand
     TrayCommand() { command.parser().addOption(demo); }
 };
 
-} // namespace
-
-int runTrayApplication(int argc, char **argv)
+// What needs no display: help and version, a bad endpoint override, and
+// no graphical session to reach. An exit status when the run ends here.
+std::optional<int> answerBeforeTheGui(int argc, char **argv)
 {
-    QCoreApplication::setOrganizationName(QString(SettingsKeys::Organization));
-    QCoreApplication::setApplicationName(QString(SettingsKeys::Application));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
-
     // Help and version need no display, so they are answered before the GUI
     // exists; everything else is parsed after QApplication took its own options.
     TrayCommand early;
@@ -64,11 +59,72 @@ int runTrayApplication(int argc, char **argv)
         Console::err(*reason + u'\n');
         return 1;
     }
+    return std::nullopt;
+}
 
-    if (const QByteArray platform
-        = preferredQtPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
-        !platform.isEmpty())
-        qputenv("QT_QPA_PLATFORM", platform);
+// The lock that keeps a second tray from starting; null, said why, when it is not ours.
+std::unique_ptr<SingleInstance> takeTheInstanceLock()
+{
+    QString error;
+    const std::optional<QString> lockPath = SingleInstance::defaultLockPath(&error);
+    if (!lockPath) {
+        Console::err(error + u'\n');
+        return nullptr;
+    }
+    auto instance = std::make_unique<SingleInstance>(*lockPath);
+    switch (instance->acquire()) {
+    case SingleInstance::Outcome::Acquired: return instance;
+    case SingleInstance::Outcome::HeldElsewhere:
+        Console::err(QString(TrayApplicationText::AlreadyRunning) + u'\n');
+        break;
+    case SingleInstance::Outcome::Failed: Console::err(instance->failure() + u'\n'); break;
+    }
+    return nullptr;
+}
+
+// The controller, and the item once a tray turns up; runs until quit.
+int runTray(QApplication &app, const ProviderList &providers, bool demo, const DesktopTraits &desktop)
+{
+    UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, &QCoreApplication::quit);
+
+    PlatformServices services = makePlatformServices();
+    services.desktop = desktop;
+    TrayController controller(providers, std::move(services));
+    if (!demo)
+        controller.watchCredentials(credentialFilePaths());
+    // Made-up figures never mix with the user's own.
+    controller.recordHistory(demo ? HistoryStore::demoPath() : HistoryStore::defaultPath());
+    QObject::connect(&controller, &TrayController::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    const std::unique_ptr<TrayHost> trayHost = makeTrayHost(desktop);
+    TrayHostWaiter waiter(trayHost.get(), TrayHostPatience, TrayHostPollInterval, TrayHostSlowPollInterval);
+    QObject::connect(&waiter, &TrayHostWaiter::found, &controller,
+                     [&controller](TrayItem *item) { controller.start(std::unique_ptr<TrayItem>(item)); });
+    // No tray is no reason to stop: the alerts still matter, and the icon
+    // follows once the user enables a tray.
+    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &controller, [&controller, &trayHost] {
+        Console::err(trayHost->missingHostTitle() + u'\n' + trayHost->missingHostMessage() + u'\n');
+        controller.startWithoutItem(trayHost->missingHostTitle(), trayHost->missingHostMessage());
+    });
+    waiter.start();
+
+    return app.exec();
+}
+
+} // namespace
+
+int runTrayApplication(int argc, char **argv)
+{
+    QCoreApplication::setOrganizationName(QString(SettingsKeys::Organization));
+    QCoreApplication::setApplicationName(QString(SettingsKeys::Application));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
+    if (const std::optional<int> exitStatus = answerBeforeTheGui(argc, argv))
+        return *exitStatus;
+
+    const DesktopTraits desktop = desktopTraits();
+    if (!desktop.preferredQtPlatform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", desktop.preferredQtPlatform);
 
     QApplication app(argc, argv);
     TrayCommand tray;
@@ -82,47 +138,14 @@ int runTrayApplication(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(u"quotix"_s);
 
-    std::optional<ProviderSetup> setup = makeProviderSetup(demo, &error);
+    QString error;
+    const std::optional<ProviderSetup> setup = makeProviderSetup(demo, &error);
     if (!setup) {
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;
     }
-
-    const std::optional<QString> lockPath = SingleInstance::defaultLockPath(&error);
-    if (!lockPath) {
-        Console::err(error + u'\n');
+    const std::unique_ptr<SingleInstance> instance = takeTheInstanceLock();
+    if (!instance)
         return 1;
-    }
-    SingleInstance instance(*lockPath);
-    switch (instance.acquire()) {
-    case SingleInstance::Outcome::Acquired: break;
-    case SingleInstance::Outcome::HeldElsewhere:
-        Console::err(QString(TrayApplicationText::AlreadyRunning) + u'\n');
-        return 1;
-    case SingleInstance::Outcome::Failed: Console::err(instance.failure() + u'\n'); return 1;
-    }
-
-    UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, &QCoreApplication::quit);
-
-    TrayController controller(setup->providers, makePlatformServices());
-    if (!demo)
-        controller.watchCredentials(credentialFilePaths());
-    // Made-up figures never mix with the user's own.
-    controller.recordHistory(demo ? HistoryStore::demoPath() : HistoryStore::defaultPath());
-    QObject::connect(&controller, &TrayController::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-
-    const std::unique_ptr<TrayHost> trayHost = makeTrayHost();
-    TrayHostWaiter waiter(trayHost.get(), TrayHostPatience, TrayHostPollInterval, TrayHostSlowPollInterval);
-    QObject::connect(&waiter, &TrayHostWaiter::found, &controller,
-                     [&controller](TrayItem *item) { controller.start(std::unique_ptr<TrayItem>(item)); });
-    // No tray is no reason to stop: the alerts still matter, and the icon
-    // follows once the user enables a tray.
-    QObject::connect(&waiter, &TrayHostWaiter::gaveUp, &controller, [&controller, &trayHost] {
-        Console::err(trayHost->missingHostTitle() + u'\n' + trayHost->missingHostMessage() + u'\n');
-        controller.startWithoutItem(trayHost->missingHostTitle(), trayHost->missingHostMessage());
-    });
-    waiter.start();
-
-    return app.exec();
+    return runTray(app, setup->providers, demo, desktop);
 }

@@ -6,7 +6,7 @@
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
-#include "core/os/TrayItem.h"
+#include "presentation/TrayItem.h"
 #include "tray/HistoryRecorder.h"
 #include "history/HistoryStore.h"
 #include "presentation/RecentPace.h"
@@ -78,8 +78,8 @@ void TrayController::setupAlerts()
         [this](const QString &providerId, const UsageLimit &limit, const QDateTime &now) -> std::optional<QString> {
             QList<HistorySample> recent;
             if (m_history && m_history->store())
-                recent = m_history->store()->samples({now.addSecs(-3 * 3600), providerId, limit.name});
-            const std::optional<PaceProjection> projection = recentProjection(limit, recent, now);
+                recent = m_history->store()->samples({now.addSecs(-RecentPaceSeconds), providerId});
+            const std::optional<PaceProjection> projection = recentProjection(providerId, limit, recent, now);
             return projection ? std::optional(paceProjectionText(*projection, now)) : std::nullopt;
         });
 }
@@ -157,6 +157,7 @@ void TrayController::setupStatusItem(std::unique_ptr<TrayItem> item)
 void TrayController::setupPanel()
 {
     m_panel = std::make_unique<PanelWindow>(m_usageManager.get(), m_preferences.get(), m_launchAtLogin.get());
+    m_panel->setLayerHoldsKeyboard(m_services.desktop.layerPanelHoldsKeyboard);
     connect(m_panel.get(), &PanelWindow::closed, this, [this] { m_sinceClosed.start(); });
     connect(m_panel.get(), &PanelWindow::quitRequested, this, &TrayController::quitRequested);
     // The rows' charts and the History window read what the recorder wrote;
@@ -229,7 +230,7 @@ PanelPlacement TrayController::placement() const
 {
     PlacementInput input;
     input.platformName = QGuiApplication::platformName();
-    input.waylandSession = isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
+    input.waylandSession = m_services.desktop.waylandSession;
     input.activation = m_lastActivation;
     input.layerShell = input.platformName.startsWith(u"wayland") && LayerShell::isAvailable();
     for (const QScreen *screen : QGuiApplication::screens())
@@ -249,7 +250,7 @@ void TrayController::togglePanel()
         m_panel->close();
         return;
     }
-    if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < m_timing.reopenGuard.count())
+    if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < m_services.desktop.reopenGuard.count())
         return;
     m_panel->showPlaced(placement());
 }

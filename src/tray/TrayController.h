@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/CredentialWatcher.h"
 #include "core/HistorySample.h"
 #include "core/UsageManager.h"
 #include "core/os/PlatformServices.h"
 #include "presentation/PanelPlacement.h"
+#include "tray/RefreshScheduler.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -13,13 +15,11 @@
 #include <chrono>
 #include <memory>
 
-class CredentialWatcher;
 class HistoryRecorder;
 class LaunchAtLogin;
 class HistoryWindow;
 class PanelWindow;
 class Preferences;
-class RefreshScheduler;
 class TitleObserver;
 class TrayMenuObserver;
 class TrayItem;
@@ -35,10 +35,7 @@ class TrayController : public QObject
 public:
     struct Timing
     {
-        std::chrono::milliseconds wakePause{3'000};
-        // A host may deliver the click that closed the panel as an activation
-        // a few milliseconds later; that one must not reopen it.
-        std::chrono::milliseconds reopenGuard{300};
+        std::chrono::milliseconds wakePause{RefreshScheduler::Timing{}.wakePause};
         std::chrono::milliseconds userRefreshSpacing{UsageManager::Timing{}.userRefreshSpacing};
     };
 
@@ -56,7 +53,7 @@ public:
     // A login or logout through the tools' credential files starts a run,
     // which records who is available now.
     void watchCredentials(const QStringList &files,
-                          std::chrono::milliseconds debounce = std::chrono::milliseconds(300));
+                          std::chrono::milliseconds debounce = CredentialWatcher::DefaultDebounce);
 
     // Every successful check goes to the history file at path from now on.
     void recordHistory(const QString &path);

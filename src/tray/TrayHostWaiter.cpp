@@ -1,7 +1,7 @@
 #include "tray/TrayHostWaiter.h"
 
-#include "core/os/TrayHost.h"
-#include "core/os/TrayItem.h"
+#include "presentation/TrayHost.h"
+#include "presentation/TrayItem.h"
 
 #include <QPointer>
 

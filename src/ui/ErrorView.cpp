@@ -19,11 +19,6 @@ ErrorView::ErrorView(const QString &message, QWidget *parent)
     layout->addWidget(m_message);
 }
 
-void ErrorView::setMessage(const QString &message)
-{
-    m_message->setText(message);
-}
-
 QString ErrorView::message() const
 {
     return m_message->text();

@@ -11,7 +11,6 @@ class ErrorView : public QWidget
 public:
     explicit ErrorView(const QString &message, QWidget *parent = nullptr);
 
-    void setMessage(const QString &message);
     QString message() const;
 
 private:

@@ -4,6 +4,9 @@
 
 #include <LayerShellQt/Window>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPointer>
+#include <QRasterWindow>
 #include <QScreen>
 #include <QWindow>
 
@@ -41,6 +44,72 @@ bool compositorOffersLayerShell()
     return offered;
 }
 
+// A clear layer surface over the screen under a panel that holds the
+// keyboard: no other client learns of a click elsewhere, so this one takes
+// it and closes the panel. The desktop's own panels stay clickable (the tray
+// item toggles the panel itself).
+class ClickCatcher : public QRasterWindow
+{
+public:
+    explicit ClickCatcher(QWindow *panel)
+        : m_panel(panel)
+    {
+        QSurfaceFormat clear = format();
+        clear.setAlphaBufferSize(8);
+        setFormat(clear);
+        QObject::connect(panel, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible)
+                hide();
+        });
+    }
+
+    QWindow *panel() const { return m_panel; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(QRect(QPoint(), size()), Qt::transparent);
+    }
+    void mousePressEvent(QMouseEvent *) override
+    {
+        hide();
+        if (m_panel)
+            m_panel->close();
+    }
+
+private:
+    QPointer<QWindow> m_panel;
+};
+
+void coverOutside(QWindow *panel, QScreen *screen)
+{
+    using LayerWindow = LayerShellQt::Window;
+    static QPointer<ClickCatcher> catcher;
+    if (catcher && catcher->panel() != panel)
+        delete catcher; // the panel has a new window
+    if (!catcher)
+        catcher = new ClickCatcher(panel);
+    if (catcher->isVisible())
+        return;
+    if (screen) {
+        catcher->setScreen(screen);
+        catcher->resize(screen->geometry().size()); // the compositor fits it between the anchors
+    }
+    catcher->create();
+    delete catcher->findChild<LayerWindow *>(QString(), Qt::FindDirectChildrenOnly); // see anchor()
+    LayerWindow *layer = LayerWindow::get(catcher);
+    layer->setLayer(LayerWindow::LayerTop);
+    layer->setKeyboardInteractivity(LayerWindow::KeyboardInteractivityNone);
+    layer->setExclusiveZone(0);
+    layer->setScope(QStringLiteral("quotix-outside"));
+    layer->setScreenConfiguration(LayerWindow::ScreenFromQWindow);
+    layer->setAnchors({LayerWindow::AnchorTop, LayerWindow::AnchorBottom, LayerWindow::AnchorLeft,
+                       LayerWindow::AnchorRight});
+    catcher->show(); // before the panel, so the panel is mapped above it
+}
+
 } // namespace
 
 bool LayerShell::isAvailable()
@@ -53,11 +122,16 @@ bool LayerShell::isAvailable()
     return available;
 }
 
-void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *screen)
+void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *screen, bool holdsKeyboard)
 {
     if (!window || !isAvailable())
         return;
     using LayerWindow = LayerShellQt::Window;
+    // Qt Wayland forgets the layer-shell role of a window it has hidden: shown
+    // again, it came back as a titled top-level the compositor tiled. A fresh
+    // LayerShellQt::Window gives the role to the native window anew.
+    if (!window->isVisible())
+        delete window->findChild<LayerWindow *>(QString(), Qt::FindDirectChildrenOnly);
     LayerWindow *layer = LayerWindow::get(window);
     LayerWindow::Anchors anchors;
     QMargins margins;
@@ -79,11 +153,13 @@ void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *scr
         margins.setTop(anchor.offset);
         break;
     }
-    // Above normal windows; it takes the keyboard when shown (Escape) and
-    // loses it on a click elsewhere, which closes it. An exclusive zone of 0
-    // keeps it clear of the desktop's own panels.
+    // Above normal windows. An exclusive zone of 0 keeps it clear of the
+    // desktop's own panels.
     layer->setLayer(LayerWindow::LayerTop);
-    layer->setKeyboardInteractivity(LayerWindow::KeyboardInteractivityOnDemand);
+    layer->setKeyboardInteractivity(holdsKeyboard ? LayerWindow::KeyboardInteractivityExclusive
+                                                  : LayerWindow::KeyboardInteractivityOnDemand);
+    if (holdsKeyboard && !window->isVisible())
+        coverOutside(window, screen);
     layer->setExclusiveZone(0);
     layer->setScope(QStringLiteral("quotix-panel"));
     layer->setScreenConfiguration(LayerWindow::ScreenFromQWindow);

@@ -15,7 +15,9 @@ namespace LayerShell {
 bool isAvailable();
 
 // Makes window a layer surface anchored as anchor says on screen, or moves it
-// there. Call it before the window is shown; a no-op where unavailable.
-void anchor(QWindow *window, const LayerAnchor &anchor, QScreen *screen);
+// there. Where the window holds the keyboard (DesktopTraits says where), a
+// clear surface under it closes it on a click elsewhere while it is shown.
+// Call it before the window is shown; a no-op where unavailable.
+void anchor(QWindow *window, const LayerAnchor &anchor, QScreen *screen, bool holdsKeyboard);
 
 } // namespace LayerShell

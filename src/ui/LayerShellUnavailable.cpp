@@ -6,4 +6,4 @@ bool LayerShell::isAvailable()
     return false;
 }
 
-void LayerShell::anchor(QWindow *, const LayerAnchor &, QScreen *) {}
+void LayerShell::anchor(QWindow *, const LayerAnchor &, QScreen *, bool) {}

@@ -3,6 +3,8 @@
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
+#include "core/UsageProvider.h"
+#include "ui/AlertSettingsView.h"
 #include "ui/BusyIndicator.h"
 #include "ui/Divider.h"
 #include "ui/ErrorView.h"
@@ -69,7 +71,17 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     header->addWidget(m_refreshButton);
     layout->addLayout(header);
     layout->addWidget(new Divider(this));
+    addContent(layout);
+    layout->addWidget(new Divider(this));
+    addSettingsAndActions(layout);
+    connectControls();
 
+    render();
+    m_renderedForOpening = false; // the first opening may be long after
+}
+
+void MenuBarView::addContent(QVBoxLayout *layout)
+{
     // The content blocks sit in a stack of their own with the same spacing;
     // it is hidden as a whole when it has nothing to show.
     m_contentLayout->setContentsMargins(0, 0, 0, 0);
@@ -89,8 +101,10 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     m_contentLayout->addWidget(m_emptyState);
     m_contentLayout->addWidget(m_footer);
     layout->addWidget(m_content);
-    layout->addWidget(new Divider(this));
+}
 
+void MenuBarView::addSettingsAndActions(QVBoxLayout *layout)
+{
     auto *display = new QVBoxLayout;
     display->setSpacing(8);
     display->addWidget(new PanelLabel(u"Menu Bar Display"_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
@@ -100,6 +114,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
 
     m_launchAtLogin->setFont(PanelStyle::caption());
     layout->addWidget(m_launchAtLogin, 0, Qt::AlignLeft);
+    layout->addWidget(alertSettings());
     layout->addWidget(new Divider(this));
     // History… beside Quit, there once the panel has a history to show.
     m_history = new QPushButton(u"History\u2026"_s, this);
@@ -110,7 +125,10 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     actions->addStretch(1);
     actions->addWidget(m_history);
     layout->addLayout(actions);
+}
 
+void MenuBarView::connectControls()
+{
     auto *quit = new QShortcut(quitShortcut(), this);
     quit->setContext(Qt::WindowShortcut);
     m_quit->setToolTip(quit->key().toString(QKeySequence::NativeText));
@@ -136,11 +154,21 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     connect(m_manager, &UsageManager::isLoadingChanged, this, &MenuBarView::scheduleRender);
     connect(m_manager, &UsageManager::lastUpdatedChanged, this, &MenuBarView::scheduleRender);
     connect(m_preferences, &Preferences::changed, this, &MenuBarView::scheduleRender);
-
-    render();
 }
 
 MenuBarView::~MenuBarView() = default;
+
+AlertSettingsView *MenuBarView::alertSettings()
+{
+    if (!m_alertSettings) {
+        QList<AlertSettingsView::Provider> providers;
+        for (const auto &provider : m_manager->providers())
+            providers.append({provider->id(), provider->name()});
+        m_alertSettings = new AlertSettingsView(m_preferences, providers, this);
+        connect(m_alertSettings, &AlertSettingsView::sizeChanged, this, &MenuBarView::contentChanged);
+    }
+    return m_alertSettings;
+}
 
 void MenuBarView::setHistorySource(HistorySource source)
 {
@@ -180,6 +208,7 @@ void MenuBarView::render()
     m_displayAsPicker->setCurrentIndex(pickerIndex(model.displayAsSelection));
     m_launchAtLogin->setChecked(m_launchAtLoginSwitch->isEnabled());
     setUpdatesEnabled(true);
+    m_renderedForOpening = !isVisible();
     Q_EMIT contentChanged();
 }
 
@@ -209,6 +238,8 @@ void MenuBarView::scheduleRender()
     // loop is drawn once.
     if (isVisible())
         m_renderSoon->start();
+    else
+        m_renderedForOpening = false;
 }
 
 void MenuBarView::updateFooterText()
@@ -220,8 +251,11 @@ void MenuBarView::updateFooterText()
 void MenuBarView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // Credentials may have come or gone and times have moved on since the last look.
-    render();
+    // Credentials may have come or gone and times have moved on since the last
+    // look, unless the window rendered it just before showing.
+    if (!m_renderedForOpening)
+        render();
+    m_renderedForOpening = false;
     m_clock->start();
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <QWidget>
 
+class AlertSettingsView;
 class BusyIndicator;
 class ErrorView;
 class LaunchAtLogin;
@@ -23,7 +24,8 @@ class StatusDot;
 class UsageManager;
 
 // The panel's content: header with refresh, the providers (or the loading or
-// empty state), the last update, the display setting, launch at login, Quit.
+// empty state), the last update, the display setting, launch at login, the
+// alerts (folded), Quit.
 // It draws a PanelModel, when shown and on every change while shown.
 class MenuBarView : public QWidget
 {
@@ -49,6 +51,8 @@ public:
     QCheckBox *launchAtLoginBox() const { return m_launchAtLogin; }
     QPushButton *quitButton() const { return m_quit; }
     QPushButton *historyButton() const { return m_history; }
+    // Thresholds and alert switches per provider, folded until opened.
+    AlertSettingsView *alertSettings();
     QList<ProviderSection *> visibleSections() const;
     bool showsLoadingPlaceholder() const;
     bool showsEmptyState() const;
@@ -67,6 +71,10 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // The constructor's parts, top to bottom.
+    void addContent(QVBoxLayout *layout);
+    void addSettingsAndActions(QVBoxLayout *layout);
+    void connectControls();
     void scheduleRender();
     void syncSections(const QList<SectionModel> &sections);
     void updateFooterText();
@@ -90,7 +98,11 @@ private:
     QCheckBox *m_launchAtLogin;
     QPushButton *m_quit;
     QPushButton *m_history = nullptr;
+    AlertSettingsView *m_alertSettings = nullptr;
 
     QTimer *m_renderSoon;
     QTimer *m_clock; // the footer's elapsed time, only while shown
+    // Rendered while hidden with nothing changed since: the opening that
+    // follows need not render again.
+    bool m_renderedForOpening = false;
 };

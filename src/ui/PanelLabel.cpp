@@ -13,12 +13,6 @@ PanelLabel::PanelLabel(const QString &text, const QFont &font, Tone tone, QWidge
     applyColor();
 }
 
-void PanelLabel::setTone(Tone tone)
-{
-    m_tone = tone;
-    applyColor();
-}
-
 void PanelLabel::setNamedColor(NamedColor color)
 {
     m_tone = Tone::Named;

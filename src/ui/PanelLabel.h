@@ -18,10 +18,7 @@ public:
 
     PanelLabel(const QString &text, const QFont &font, Tone tone, QWidget *parent = nullptr);
 
-    void setTone(Tone tone);
     void setNamedColor(NamedColor color);
-    Tone tone() const { return m_tone; }
-    NamedColor namedColor() const { return m_named; }
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -100,7 +100,7 @@ void PanelWindow::place()
             areas.append(screen->geometry());
         const LayerAnchor anchor = layerAnchor(size(), m_point, areas);
         winId(); // the native window the layer surface is made of
-        LayerShell::anchor(windowHandle(), anchor, screens.value(anchor.screen));
+        LayerShell::anchor(windowHandle(), anchor, screens.value(anchor.screen), m_layerHoldsKeyboard);
         return;
     }
     const QPoint probe = m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center();

@@ -31,6 +31,8 @@ public:
     // Shows it in the placement's mode; when it is open already, raises it.
     void showPlaced(const PanelPlacement &placement);
     PanelMode mode() const { return m_mode; }
+    // Whether an anchored layer panel holds the keyboard while open (a desktop's trait).
+    void setLayerHoldsKeyboard(bool holds) { m_layerHoldsKeyboard = holds; }
 
     MenuBarView *view() const { return m_view; }
 
@@ -53,4 +55,5 @@ private:
     QRect m_trayGeometry;
     QPoint m_point;
     PanelMode m_mode = PanelMode::AnchoredPopup;
+    bool m_layerHoldsKeyboard = true;
 };

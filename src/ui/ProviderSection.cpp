@@ -90,11 +90,6 @@ QString ProviderSection::title() const
     return m_name->text();
 }
 
-bool ProviderSection::showsBusyIndicator() const
-{
-    return !m_busy->isHidden();
-}
-
 bool ProviderSection::showsError() const
 {
     return !m_error->isHidden();
@@ -113,11 +108,6 @@ QString ProviderSection::errorDetailText() const
 QString ProviderSection::notesText() const
 {
     return m_notes->isHidden() ? QString() : m_notes->text();
-}
-
-bool ProviderSection::showsWaitingText() const
-{
-    return !m_waiting->isHidden();
 }
 
 QList<UsageRow *> ProviderSection::visibleRows() const

@@ -22,12 +22,10 @@ public:
     void setModel(const SectionModel &section);
 
     QString title() const;
-    bool showsBusyIndicator() const;
     bool showsError() const;
     QString errorText() const;
     // Empty while no detail line shows.
     QString errorDetailText() const;
-    bool showsWaitingText() const;
     // The lines under the rows (banked resets, budgets, the age of kept
     // figures), one per line; empty while none shows.
     QString notesText() const;

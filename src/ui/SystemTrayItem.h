@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/os/TrayItem.h"
+#include "presentation/TrayItem.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>

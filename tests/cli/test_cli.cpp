@@ -3,7 +3,7 @@
 // at the deadline, and black-box runs of `quotix status` from a temporary home,
 // the endpoints pointed at a substitute service in this process.
 #include "cli/StatusCommand.h"
-#include "demo/UsageService.h"
+#include "usage-service/ScriptedService.h"
 #include "support/ScriptedProvider.h"
 
 #include <QDir>
@@ -52,7 +52,7 @@ class TestCli : public QObject
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<UsageService> m_service;
+    std::unique_ptr<ScriptedService> m_service;
     QProcessEnvironment m_environment;
 
     // The tray's settings file, where quotix status reads them.
@@ -66,7 +66,7 @@ private:
 
     void answer(const QString &path, const QByteArray &body)
     {
-        m_service->setDefaultAnswer(path, {200, body, {}, {}, {}});
+        m_service->setDefaultAnswer(path, ServiceAnswer{200, body});
     }
 
     // The event loop keeps turning meanwhile, so the service in this process
@@ -98,7 +98,7 @@ private Q_SLOTS:
     void init()
     {
         m_home = std::make_unique<QTemporaryDir>();
-        m_service = std::make_unique<UsageService>();
+        m_service = std::make_unique<ScriptedService>();
         QVERIFY(m_home->isValid() && m_service->listen());
         m_environment = QProcessEnvironment::systemEnvironment();
         m_environment.insert(u"HOME"_s, m_home->path());

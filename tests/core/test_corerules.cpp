@@ -31,8 +31,6 @@ private Q_SLOTS:
     // Band edges and ordinary figures are covered where the panel shows them.
     void messagesAndPercentagesOutOfTheOrdinary()
     {
-        QCOMPARE(ProviderError::networkError(u"offline"_s).errorDescription(), u"Network error: offline"_s);
-        QCOMPARE(ProviderError::apiError(401).errorDescription(), u"Authentication expired."_s);
         QCOMPARE(percentText(-0.5), u"0%"_s);   // truncated towards zero, without a sign
         QCOMPARE(percentText(1e300), u"--%"_s); // beyond 64 bits
         QCOMPARE(bandColor(1e300), NamedColor::Red);

@@ -258,7 +258,7 @@ private Q_SLOTS:
         usage.limits[0].scope = hostile;
         usage.credits = UsageCredits{Money{1, 2, hostile}, std::nullopt, std::nullopt, hostile};
         usage.budgetReachedType = hostile;
-        f.first->script({{usage, 0ms}, {ProviderError::networkError(hostile), 0ms}});
+        f.first->script({{usage, 0ms}, {ProviderError::decodingError(hostile), 0ms}});
         QVERIFY(f.refreshAndWait());
         const QString safe = u"Opus\uFFFD]0;owned\uFFFD\uFFFD[2J\uFFFD\uFFFD\uFFFDevil\uFFFD week ly"_s;
         const ProviderUsageResponse &stored = *f.state(u"claude"_s).usage;
@@ -267,7 +267,7 @@ private Q_SLOTS:
                               *stored.budgetReachedType}),
                  QStringList(4, safe));
         QVERIFY(f.refreshAndWait());
-        QCOMPARE(f.state(u"claude"_s).error, u"Network error: "_s + safe);
+        QCOMPARE(f.state(u"claude"_s).error, u"Failed to parse response: "_s + safe);
     }
 };
 

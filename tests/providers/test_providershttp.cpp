@@ -1,4 +1,3 @@
-#include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexProvider.h"
 #include "providers/CredentialFileStore.h"
@@ -7,6 +6,7 @@
 #include "providers/SmallFile.h"
 #include "providers/copilot/CopilotUsage.h"
 #include "providers/gemini/GeminiUsage.h"
+#include "usage-service/ScriptedService.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,10 +31,10 @@ const QString Copilot = findProviderDescriptor(u"copilot"_s)->endpoint.path();
 const QString Gemini = findProviderDescriptor(u"gemini"_s)->endpoint.path();
 const QString GeminiProject = u"/v1internal:loadCodeAssist"_s;
 
-ServiceAnswer answer(int status, const QByteArray &body = {}, std::chrono::milliseconds delay = {},
-                     ServiceAnswer::Fault fault = ServiceAnswer::Fault::None)
+ScriptedAnswer answer(int status, const QByteArray &body = {}, std::chrono::milliseconds delay = {},
+                      ScriptedAnswer::Fault fault = ScriptedAnswer::Fault::None)
 {
-    return ServiceAnswer{status, body, {}, delay, fault};
+    return ScriptedAnswer(ServiceAnswer{status, body, {}, delay}, fault);
 }
 
 bool writeFile(const QString &path, const QByteArray &contents)
@@ -75,7 +75,7 @@ class TestProvidersHttp : public QObject
 {
     Q_OBJECT
 
-    UsageService m_service;
+    ScriptedService m_service;
     QTemporaryDir m_dir;
 
     std::shared_ptr<UsageProvider> makeProvider(const QString &id, HttpOptions options = {},
@@ -306,17 +306,17 @@ private Q_SLOTS:
     // retryable ones.
     void hostileAnswersEndInTheirErrorWithinTheLimits()
     {
-        using Fault = ServiceAnswer::Fault;
+        using Fault = ScriptedAnswer::Fault;
         std::optional<QUrl> refused;
         {
-            UsageService closed; // a port that was just free and is closed again
+            ScriptedService closed; // a port that was just free and is closed again
             QVERIFY(closed.listen());
             refused = closed.url(Claude);
         }
-        UsageService elsewhere;
+        ScriptedService elsewhere;
         QVERIFY(elsewhere.listen());
         const auto redirect = [&](int status) {
-            ServiceAnswer moved = answer(status);
+            ScriptedAnswer moved = answer(status);
             moved.headers = {{"Location", elsewhere.url(Claude).toEncoded()}};
             return moved;
         };
@@ -329,13 +329,13 @@ private Q_SLOTS:
         const QString late = u"The request timed out."_s;
         const auto timedOut = TransportError::Code::TimedOut;
         const auto lost = TransportError::Code::NetworkConnectionLost;
-        ServiceAnswer trickle = answer(200, usage + QByteArray(100, ' '), {}, Fault::Trickle);
+        ScriptedAnswer trickle = answer(200, usage + QByteArray(100, ' '), {}, Fault::Trickle);
         trickle.trickleInterval = 200ms; // well inside the idle limit, so only the total one can end it
         // 2 MiB of spaces pack into a few kilobytes: the cap counts what they unpack to.
-        const ServiceAnswer packedPastTheCap = answer(200, usage + QByteArray(2 << 20, ' '), {}, Fault::GzipBody);
+        const ScriptedAnswer packedPastTheCap = answer(200, usage + QByteArray(2 << 20, ' '), {}, Fault::GzipBody);
         // The answer, the limits, what the user reads (empty: success, or Qt's
         // own words for a transport error) and the transport error.
-        using Case = std::tuple<const char *, QString, ServiceAnswer, HttpOptions, QString,
+        using Case = std::tuple<const char *, QString, ScriptedAnswer, HttpOptions, QString,
                                 std::optional<TransportError::Code>>;
         const QList<Case> cases = {
             {"gzip, small", Claude, answer(200, usage, {}, Fault::GzipBody), plain, {}, {}},
@@ -395,7 +395,7 @@ private Q_SLOTS:
             {Claude, 403, "30", std::nullopt},
         };
         for (const auto &[id, status, header, seconds] : cases) {
-            ServiceAnswer served = answer(status, body);
+            ScriptedAnswer served = answer(status, body);
             if (!header.isEmpty())
                 served.headers = {{"Retry-After", header}};
             m_service.enqueue(id, served);

@@ -5,11 +5,11 @@
 #include "core/UsageManager.h"
 #include "core/os/CredentialStore.h"
 #include "core/os/NotificationManager.h"
-#include "demo/UsageService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
+#include "usage-service/ScriptedService.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -105,7 +105,7 @@ private Q_SLOTS:
     {
         const QTemporaryDir home;
         const auto keychain = std::make_shared<SoakKeychain>();
-        UsageService service;
+        ScriptedService service;
         QVERIFY2(service.listen(), qPrintable(service.errorString()));
         service.setKeepsRequests(false);
         service.setDefaultAnswerFactory(UsageService::ClaudePath, [this] { return serve(u"claude"_s); });
@@ -171,7 +171,7 @@ private Q_SLOTS:
     }
 
 private:
-    ServiceAnswer serve(const QString &id)
+    ScriptedAnswer serve(const QString &id)
     {
         const bool claude = id == "claude"_L1;
         const int *weights = m_storm ? StormWeights : Weights;
@@ -180,23 +180,24 @@ private:
         while (pick >= weights[fault])
             pick -= weights[fault++];
         Served served{Fault(fault), m_random.bounded(10000) / 100.0, {}}; // a fresh figure every time
-        ServiceAnswer answer{200, usageDocument(claude, served.utilization)};
+        ScriptedAnswer answer(ServiceAnswer{200, usageDocument(claude, served.utilization)});
         switch (served.fault) {
         case Fault::Valid: break;
         // Dropped or cut short: the words are Qt's; that they were retried shows they were taken for what they are.
-        case Fault::Drop: answer.fault = ServiceAnswer::Fault::DropConnection; break;
-        case Fault::Truncated: answer.fault = ServiceAnswer::Fault::TruncateBody; break;
+        case Fault::Drop: answer.fault = ScriptedAnswer::Fault::DropConnection; break;
+        case Fault::Truncated: answer.fault = ScriptedAnswer::Fault::TruncateBody; break;
         case Fault::Slow:
             answer.delay = 900ms;
             served.error = u"The request timed out."_s;
             break;
         case Fault::ServerError:
-            answer = {500 + m_random.bounded(4), R"({"error":{"message":"overloaded"}})"_ba};
+            answer = ServiceAnswer{500 + m_random.bounded(4), R"({"error":{"message":"overloaded"}})"_ba};
             served.error = u"API error (code: %1)"_s.arg(answer.status);
             break;
         case Fault::Unauthorized:
         case Fault::Forbidden: // Codex takes a 403 for a lost login too, Claude for an error
-            answer = {served.fault == Fault::Forbidden ? 403 : 401, R"({"error":{"message":"token expired"}})"_ba};
+            answer = ServiceAnswer{served.fault == Fault::Forbidden ? 403 : 401,
+                                   R"({"error":{"message":"token expired"}})"_ba};
             served.error = claude && answer.status == 403
                 ? u"API error (code: 403)"_s
                 : u"Not logged in to %1."_s.arg(claude ? "Claude"_L1 : "Codex"_L1);

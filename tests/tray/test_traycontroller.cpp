@@ -1,17 +1,19 @@
 // The controller's launch sequence and its wiring: the first title and the
 // title as runs and settings change, the first refresh, wakes, the menu, and a
 // panel that a click toggles but a late echo of the closing click does not reopen.
-#include "core/os/TrayItem.h"
+#include "presentation/TrayItem.h"
 #include "presentation/TitleLayout.h"
 #include "support/FileSizeLimit.h"
 #include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
 #include "tray/TrayController.h"
 #include "tray/HistoryRecorder.h"
+#include "ui/AlertSettingsView.h"
 #include "ui/HistoryWindow.h"
 #include "ui/PanelWindow.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,10 +57,11 @@ struct Launch
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
         PlatformServices services{std::make_unique<RecordingNotifications>(), std::move(loginItems),
                                   std::make_unique<FixedUptime>(uptime), std::make_unique<WakeMonitor>()};
+        services.desktop.reopenGuard = 150ms;
         wake = services.wakeMonitor.get();
         notifications = static_cast<RecordingNotifications *>(services.notifications.get());
         controller = std::make_unique<TrayController>(ProviderList{provider}, std::move(services),
-                                                 TrayController::Timing{20ms, 150ms, 300ms});
+                                                 TrayController::Timing{20ms, 300ms});
         if (tray)
             dock();
     }
@@ -219,6 +222,28 @@ private Q_SLOTS:
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->charts().size(), 1);
         QCOMPARE(window->charts().first().limit, u"Weekly (7d)"_s);
+    }
+
+    // A threshold chosen in the panel rules the tray's next checks, and alerts once.
+    // Last here: it leaves the shared settings file as it found it.
+    void aThresholdChosenInThePanelAlertsOnce()
+    {
+        Launch launch(3600);
+        QTRY_VERIFY(launch.item->titles.constLast().startsWith(u"Claude "_s)); // 42 %: under the default 80
+        AlertSettingsView *alerts = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            alerts = alerts ? alerts : widget->findChild<AlertSettingsView *>();
+        QVERIFY(alerts);
+        alerts->thresholdsField(u"claude"_s)->setText(u"40, 95"_s);
+        Q_EMIT alerts->thresholdsField(u"claude"_s)->editingFinished();
+        for (int run = 2; run <= 3; ++run) {
+            Q_EMIT launch.item->refreshRequested();
+            QTRY_COMPARE(launch.provider->attemptTimes.size(), run);
+        }
+        QTest::qWait(100);
+        using Sent = QList<std::pair<QString, QString>>;
+        QCOMPARE(launch.notifications->sent, (Sent{{u"Claude Usage Alert"_s, u"Usage is at 42%\nWeekly (7d)"_s}}));
+        QVERIFY(QFile::remove(m_config.filePath(u"Quotix/Quotix.conf"_s)));
     }
 };
 

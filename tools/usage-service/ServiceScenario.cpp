@@ -1,6 +1,6 @@
 #include "usage-service/ServiceScenario.h"
 
-#include "demo/UsageService.h"
+#include "usage-service/ScriptedService.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -17,8 +17,8 @@ namespace {
 struct PathAnswers
 {
     QString path;
-    std::optional<ServiceAnswer> defaultAnswer;
-    QList<ServiceAnswer> queue;
+    std::optional<ScriptedAnswer> defaultAnswer;
+    QList<ScriptedAnswer> queue;
 };
 
 std::optional<QList<QPair<QByteArray, QByteArray>>> readHeaders(const QJsonValue &value)
@@ -44,14 +44,14 @@ std::optional<QList<QPair<QByteArray, QByteArray>>> readHeaders(const QJsonValue
     return headers;
 }
 
-std::optional<ServiceAnswer> readAnswer(const QJsonValue &value, const QString &where, QString *error)
+std::optional<ScriptedAnswer> readAnswer(const QJsonValue &value, const QString &where, QString *error)
 {
     if (!value.isObject()) {
         *error = where + u" must be an object"_s;
         return std::nullopt;
     }
     const QJsonObject object = value.toObject();
-    ServiceAnswer answer;
+    ScriptedAnswer answer;
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QString key = it.key();
         const QJsonValue member = it.value();
@@ -79,7 +79,7 @@ std::optional<ServiceAnswer> readAnswer(const QJsonValue &value, const QString &
             }
             answer.delay = std::chrono::milliseconds(delay);
         } else if (key == "fault"_L1) {
-            using Fault = ServiceAnswer::Fault;
+            using Fault = ScriptedAnswer::Fault;
             static const QHash<QString, Fault> faults = {
                 {u"none"_s, Fault::None},
                 {u"drop"_s, Fault::DropConnection},
@@ -125,7 +125,7 @@ std::optional<ServiceAnswer> readAnswer(const QJsonValue &value, const QString &
 
 namespace ServiceScenario {
 
-bool apply(const QByteArray &document, UsageService &service, QString *error)
+bool apply(const QByteArray &document, ScriptedService &service, QString *error)
 {
     QJsonParseError parseError;
     const QJsonDocument json = QJsonDocument::fromJson(document, &parseError);
@@ -172,7 +172,7 @@ bool apply(const QByteArray &document, UsageService &service, QString *error)
     for (const PathAnswers &entry : std::as_const(all)) {
         if (entry.defaultAnswer)
             service.setDefaultAnswer(entry.path, *entry.defaultAnswer);
-        for (const ServiceAnswer &answer : entry.queue)
+        for (const ScriptedAnswer &answer : entry.queue)
             service.enqueue(entry.path, answer);
     }
     return true;

@@ -5,7 +5,7 @@
 
 #include <QJsonObject>
 
-class UsageService;
+class ScriptedService;
 struct RecordedRequest;
 
 // Scenario files of the quotix-usage-service program: one JSON object keyed by
@@ -19,7 +19,7 @@ namespace ServiceScenario {
 
 // Configures the service from the document; on a fault returns false, says
 // why in *error and leaves the service's answers as they were.
-bool apply(const QByteArray &document, UsageService &service, QString *error);
+bool apply(const QByteArray &document, ScriptedService &service, QString *error);
 
 } // namespace ServiceScenario
 

@@ -2,8 +2,8 @@
 // for tests that run in another process, the benchmarks and trying the demo.
 
 #include "demo/DemoData.h"
-#include "demo/UsageService.h"
 #include "providers/ProviderRegistry.h"
+#include "usage-service/ScriptedService.h"
 #include "usage-service/ServiceScenario.h"
 
 #include <QCommandLineParser>
@@ -71,9 +71,9 @@ int main(int argc, char **argv)
         for (const DemoAnswer &demo : descriptor.demo)
             endpoints.append(u"  %1 (%2)"_s.arg(demo.path, descriptor.look.name));
     }
-    parser.setApplicationDescription(
-        u"Serves substitute answers for the usage endpoints on 127.0.0.1:\n%1\n"
-        "Prints \"listening on PORT\" once bound; stops on SIGTERM or SIGINT."_s.arg(endpoints.join(u'\n')));
+    parser.setApplicationDescription(u"Serves substitute answers for the usage endpoints on 127.0.0.1:\n%1\n"
+                                     "Prints \"listening on PORT\" once bound; stops on SIGTERM or SIGINT."_s.arg(
+                                         endpoints.join(u'\n')));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(u"port"_s, u"Port to bind on 127.0.0.1 (0: any free port)."_s, u"N"_s, u"0"_s);
@@ -89,7 +89,7 @@ int main(int argc, char **argv)
     if (!portOk || port > 65535)
         return fail(u"--port must be a number from 0 to 65535"_s);
 
-    UsageService service;
+    ScriptedService service;
     service.setKeepsRequests(false); // requests go to the record file, if anywhere
     if (parser.isSet(demoOption))
         DemoData::serveDemoDocuments(service);

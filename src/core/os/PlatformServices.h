@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/LaunchAtLogin.h"
+#include "core/os/DesktopTraits.h"
 #include "core/os/NotificationManager.h"
-#include "core/os/TrayHost.h"
 #include "core/os/UptimeSource.h"
 #include "core/os/WakeMonitor.h"
+
+#include <QString>
 
 #include <memory>
 #include <optional>
@@ -17,10 +19,10 @@ struct PlatformServices
     std::unique_ptr<LoginItemService> loginItems;
     std::unique_ptr<UptimeSource> uptime;
     std::unique_ptr<WakeMonitor> wakeMonitor;
+    DesktopTraits desktop; // decided once, before the application starts
 };
 
 PlatformServices makePlatformServices();
-std::unique_ptr<TrayHost> makeTrayHost();
 // Why no graphical session can be reached, before the GUI tries and aborts;
 // nothing when one may be there.
 std::optional<QString> missingDisplayReason();

@@ -27,9 +27,9 @@ PlatformServices makePlatformServices()
     return services;
 }
 
-std::unique_ptr<TrayHost> makeTrayHost()
+std::unique_ptr<TrayHost> makeTrayHost(const DesktopTraits &desktop)
 {
-    return std::make_unique<LinuxTrayHost>(QDBusConnection::sessionBus());
+    return std::make_unique<LinuxTrayHost>(QDBusConnection::sessionBus(), desktop.gnome);
 }
 
 std::optional<QString> missingDisplayReason()

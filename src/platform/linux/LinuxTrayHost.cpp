@@ -9,8 +9,9 @@
 
 using namespace Qt::StringLiterals;
 
-LinuxTrayHost::LinuxTrayHost(QDBusConnection sessionBus)
+LinuxTrayHost::LinuxTrayHost(QDBusConnection sessionBus, bool gnome)
     : m_bus(std::move(sessionBus))
+    , m_gnome(gnome)
 {}
 
 LinuxTrayHost::~LinuxTrayHost() = default;
@@ -36,26 +37,16 @@ std::unique_ptr<TrayItem> LinuxTrayHost::createItem()
     return nullptr;
 }
 
-namespace {
-
-// GNOME without its AppIndicator extension is the usual reason for no tray.
-bool onGnome()
-{
-    return qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"GNOME"_s, Qt::CaseInsensitive);
-}
-
-} // namespace
-
 QString LinuxTrayHost::missingHostTitle() const
 {
-    return onGnome() ? u"Turn on the AppIndicator extension to see Quotix"_s : TrayHost::missingHostTitle();
+    return m_gnome ? u"Turn on the AppIndicator extension to see Quotix"_s : TrayHost::missingHostTitle();
 }
 
 QString LinuxTrayHost::missingHostMessage() const
 {
     // Banners show a line or two of the body: the command comes first. The
     // extension as gnome-extensions and Debian name it.
-    if (onGnome()) {
+    if (m_gnome) {
         return u"Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"
                u"Not installed? sudo apt install gnome-shell-extension-appindicator\n"
                u"Quotix keeps checking your usage meanwhile."_s;

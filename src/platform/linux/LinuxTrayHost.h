@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/os/TrayHost.h"
+#include "presentation/TrayHost.h"
 
 #include <QDBusConnection>
 
@@ -14,7 +14,8 @@ class QDBusServiceWatcher;
 class LinuxTrayHost : public TrayHost
 {
 public:
-    explicit LinuxTrayHost(QDBusConnection sessionBus);
+    // gnome: the advice for a missing tray names the AppIndicator extension.
+    LinuxTrayHost(QDBusConnection sessionBus, bool gnome);
 
     ~LinuxTrayHost() override;
 
@@ -27,5 +28,6 @@ public:
 
 private:
     QDBusConnection m_bus;
+    bool m_gnome;
     std::unique_ptr<QDBusServiceWatcher> m_watcher;
 };

@@ -26,7 +26,12 @@ PlatformServices makePlatformServices()
     return services;
 }
 
-std::unique_ptr<TrayHost> makeTrayHost()
+DesktopTraits desktopTraits()
+{
+    return {}; // one desktop, nothing to tell apart
+}
+
+std::unique_ptr<TrayHost> makeTrayHost(const DesktopTraits &)
 {
     return std::make_unique<MacTrayHost>();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/os/TrayHost.h"
+#include "presentation/TrayHost.h"
 
 // The menu bar is always there.
 class MacTrayHost : public TrayHost

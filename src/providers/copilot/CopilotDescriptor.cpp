@@ -75,7 +75,7 @@ ProviderDescriptor copilotDescriptor()
         return std::make_shared<HttpUsageProvider>(
             ProviderIdentity{u"copilot"_s, u"Copilot"_s},
             UsageEndpoint{
-                endpoint, {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, "Quotix/1.0"_ba}}, std::nullopt},
+                endpoint, {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}}, std::nullopt},
             CredentialReader{std::move(login), u"Sign in to GitHub Copilot in your editor again."_s},
             [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); });
     };

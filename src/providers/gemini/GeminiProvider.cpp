@@ -20,7 +20,7 @@ const QString Renewal = u"Run gemini once to renew it."_s;
 
 const HeaderList Headers{{"Accept"_ba, "application/json"_ba},
                          {"Content-Type"_ba, "application/json"_ba},
-                         {"User-Agent"_ba, "Quotix/1.0"_ba}};
+                         {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}};
 
 QString projectFromEnvironment()
 {

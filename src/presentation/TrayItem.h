@@ -1,13 +1,13 @@
 #pragma once
 
+#include "presentation/TitleLayout.h"
+
 #include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QStringList>
 #include <QStringView>
-
-struct TitleLayout;
 
 // The labels of the tray item's menu.
 namespace TrayMenuText {

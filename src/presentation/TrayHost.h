@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/os/DesktopTraits.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -24,3 +26,6 @@ public:
     // so the caller can look again at once instead of waiting for its poll.
     virtual void watchForHost(std::function<void()> maybeAppeared) { Q_UNUSED(maybeAppeared); }
 };
+
+// Each platform builds its own (platform/linux, platform/macos).
+std::unique_ptr<TrayHost> makeTrayHost(const DesktopTraits &desktop);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <chrono>
+
+// What the desktop session needs of us, decided once from the environment
+// (each platform in one place: platform/linux/LinuxDesktopTraits), so no
+// other code reads environment variables for a quirk.
+struct DesktopTraits
+{
+    // A Wayland session, whichever Qt platform runs: Qt on XWayland gets no
+    // popup there, since its grab misses clicks on Wayland surfaces.
+    bool waylandSession = false;
+    // GNOME, where a missing tray nearly always means the AppIndicator
+    // extension is off.
+    bool gnome = false;
+    // The Qt platform to ask for before the application starts; empty: Qt's own choice.
+    QByteArray preferredQtPlatform;
+    // A host may deliver the click that closed the panel as an activation a
+    // few milliseconds later; that one must not reopen it.
+    std::chrono::milliseconds reopenGuard{300};
+    // Whether the layer-shell panel holds the keyboard while open. KWin hands
+    // a surface that takes it on demand the keyboard when it maps, and moves
+    // it on a click elsewhere, which closes the panel. sway hands it straight
+    // back to the window it had focused, so there the panel holds it (Escape)
+    // and a clear surface under it takes the click elsewhere.
+    bool layerPanelHoldsKeyboard = true;
+};
+
+// This session's traits, from the environment of the process.
+DesktopTraits desktopTraits();
