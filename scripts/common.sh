@@ -19,6 +19,7 @@ QUOTIX_RELEASE=$(quotix_release)
 QUOTIX_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libsqlite3-dev
+    qt6-tools-dev qt6-l10n-tools
     libgl-dev fonts-dejavu-core
     dbus dbus-x11 xvfb xauth trayer x11-utils xdotool
     dpkg-dev file

@@ -5,6 +5,7 @@
 #include "history/HistoryStore.h"
 #include "presentation/HistoryFormat.h"
 #include "presentation/StatusBarFormat.h"
+#include "presentation/Translations.h"
 
 #include <QCoreApplication>
 
@@ -92,6 +93,8 @@ int runHistoryCommand(int argc, char **argv)
             return command.usageError(u"--limit needs a name"_s);
     }
 
+    if (!parser.isSet(csvOption) && !parser.isSet(jsonOption))
+        installTranslations(); // people read the text; programs read CSV and JSON
     QString error;
     const QString path = parser.isSet(demoOption) ? HistoryStore::demoPath() : HistoryStore::defaultPath();
     const std::unique_ptr<HistoryStore> store = HistoryStore::openForReading(path, &error);

@@ -13,6 +13,7 @@
 #include "presentation/RecentPace.h"
 
 #include "presentation/StatusBarFormat.h"
+#include "presentation/Translations.h"
 #include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
@@ -226,6 +227,7 @@ std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSet
     } else if (parser.isSet(arguments.jsonOption)) {
         output->kind = StatusOutput::Kind::Json;
     } else {
+        installTranslations(); // people read this output; programs read the others
         output->colour = shouldUseColour(::isatty(STDOUT_FILENO) == 1, qgetenv("NO_COLOR"));
     }
     if (parser.isSet(arguments.remainingOption))

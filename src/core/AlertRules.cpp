@@ -1,5 +1,6 @@
 #include "core/AlertRules.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
@@ -64,7 +65,7 @@ std::optional<QList<int>> parseThresholds(const QString &text, QString *error)
     static const QRegularExpression separators(u"[,\\s]+"_s);
     const QStringList parts = text.split(separators, Qt::SkipEmptyParts);
     if (parts.isEmpty()) {
-        *error = u"Enter at least one threshold, such as 80, 90."_s;
+        *error = QCoreApplication::translate("Panel", "Enter at least one threshold, such as 80, 90.");
         return std::nullopt;
     }
     QList<int> thresholds;
@@ -72,15 +73,15 @@ std::optional<QList<int>> parseThresholds(const QString &text, QString *error)
         bool ok = false;
         const int threshold = part.toInt(&ok);
         if (!ok) {
-            *error = u"\u201C%1\u201D is not a whole percentage."_s.arg(part);
+            *error = QCoreApplication::translate("Panel", "“%1” is not a whole percentage.").arg(part);
             return std::nullopt;
         }
         if (threshold < 1 || threshold > 100) {
-            *error = u"%1% is outside 1 to 100."_s.arg(threshold);
+            *error = QCoreApplication::translate("Panel", "%1% is outside 1 to 100.").arg(threshold);
             return std::nullopt;
         }
         if (thresholds.contains(threshold)) {
-            *error = u"%1% is listed twice."_s.arg(threshold);
+            *error = QCoreApplication::translate("Panel", "%1% is listed twice.").arg(threshold);
             return std::nullopt;
         }
         thresholds.append(threshold);
@@ -124,10 +125,9 @@ LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, c
 
 QString resetAlertBody(const QString &providerName, const UsageLimit &limit)
 {
-    QString window = limit.name;
     if (limit.kind == LimitKind::Session)
-        window = u"session"_s;
-    else if (limit.kind == LimitKind::Weekly)
-        window = u"weekly"_s;
-    return providerName + u' ' + window + u" limit has reset"_s;
+        return QCoreApplication::translate("Alerts", "%1 session limit has reset").arg(providerName);
+    if (limit.kind == LimitKind::Weekly)
+        return QCoreApplication::translate("Alerts", "%1 weekly limit has reset").arg(providerName);
+    return QCoreApplication::translate("Alerts", "%1 %2 limit has reset").arg(providerName, limit.name);
 }

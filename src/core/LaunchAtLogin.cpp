@@ -2,6 +2,8 @@
 
 #include "core/Console.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 LaunchAtLogin::LaunchAtLogin(LoginItemService *service, QObject *parent)
@@ -20,8 +22,9 @@ void LaunchAtLogin::setEnabled(bool enabled)
     const std::optional<QString> failure = m_enabled ? m_service->registerItem() : m_service->unregisterItem();
     if (!failure)
         return;
-    const QString message
-        = (m_enabled ? u"Failed to enable launch at login: "_s : u"Failed to disable launch at login: "_s) + *failure;
+    const QString message = (m_enabled ? QCoreApplication::translate("Tray", "Failed to enable launch at login: %1")
+                                       : QCoreApplication::translate("Tray", "Failed to disable launch at login: %1"))
+                                .arg(*failure);
     Console::out(message + u'\n');
     // The switch shows what the system holds now, and the user hears why.
     const bool actual = m_service->isEnabled();

@@ -2,6 +2,8 @@
 
 #include "core/os/LoginItemService.h"
 
+#include "core/TranslatableText.h"
+
 #include <QObject>
 #include <QString>
 
@@ -21,7 +23,7 @@ public:
     // Registers or unregisters on every call, also when the value is unchanged.
     void setEnabled(bool enabled);
 
-    static constexpr QLatin1StringView FailureTitle{"Launch at Login"};
+    static constexpr TranslatableText FailureTitle{"Tray", QT_TRANSLATE_NOOP("Tray", "Launch at Login")};
 
 Q_SIGNALS:
     void enabledChanged(bool enabled);

@@ -1,5 +1,6 @@
 #include "core/Preferences.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -102,10 +103,10 @@ void Preferences::write(const QString &key, const QVariant &value)
     if (m_settings->status() != QSettings::NoError && !m_saveFailureTold) {
         const int error = errno;
         m_saveFailureTold = true;
-        QString message = u"Could not write %1"_s.arg(m_settings->fileName());
+        QString message = QCoreApplication::translate("Tray", "Could not write %1").arg(m_settings->fileName());
         if (error != 0)
             message += u": "_s + QString::fromLocal8Bit(std::strerror(error));
-        Q_EMIT saveFailed(message + u". The change lasts until Quotix quits."_s);
+        Q_EMIT saveFailed(message + QCoreApplication::translate("Tray", ". The change lasts until Quotix quits."));
     }
     watchFile(); // the first write may have created the file
     m_snapshot = snapshot();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AlertRules.h"
+#include "core/TranslatableText.h"
 
 #include <QObject>
 #include <QString>
@@ -66,7 +67,7 @@ public:
     // key: one of AlertKeys' switches.
     void setAlertSwitch(const QString &providerId, QLatin1StringView key, bool on);
 
-    static constexpr QLatin1StringView SaveFailedTitle{"Settings not saved"};
+    static constexpr TranslatableText SaveFailedTitle{"Tray", QT_TRANSLATE_NOOP("Tray", "Settings not saved")};
 
 Q_SIGNALS:
     void changed();

@@ -1,5 +1,7 @@
 #include "core/ProviderError.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -48,11 +50,11 @@ ProviderError ProviderError::withRetryAfter(std::optional<QDateTime> instant) co
 QString ProviderError::errorDescription() const
 {
     switch (m_kind) {
-    case Kind::NotLoggedIn: return u"Not logged in to "_s + m_text + u"."_s;
-    case Kind::ScopeError: return m_text + u" token missing required scope."_s;
-    case Kind::ApiError: return u"API error (code: "_s + QString::number(m_statusCode) + u")"_s;
-    case Kind::DecodingError: return u"Failed to parse response: "_s + m_text;
-    case Kind::InvalidResponse: return u"Invalid response from API"_s;
+    case Kind::NotLoggedIn: return QCoreApplication::translate("Common", "Not logged in to %1.").arg(m_text);
+    case Kind::ScopeError: return QCoreApplication::translate("Common", "%1 token missing required scope.").arg(m_text);
+    case Kind::ApiError: return QCoreApplication::translate("Common", "API error (code: %1)").arg(m_statusCode);
+    case Kind::DecodingError: return QCoreApplication::translate("Common", "Failed to parse response: %1").arg(m_text);
+    case Kind::InvalidResponse: return QCoreApplication::translate("Common", "Invalid response from API");
     }
     return {};
 }

@@ -2,6 +2,8 @@
 
 #include "core/Bands.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -22,10 +24,10 @@ ThresholdCheck checkThresholds(const QSet<int> &alreadyNotified, double maxUtili
 
 QString alertTitle(const QString &providerName)
 {
-    return providerName + u" Usage Alert"_s;
+    return QCoreApplication::translate("Alerts", "%1 Usage Alert").arg(providerName);
 }
 
 QString alertBody(double maxUtilization)
 {
-    return u"Usage is at "_s + percentText(maxUtilization);
+    return QCoreApplication::translate("Alerts", "Usage is at %1").arg(percentText(maxUtilization));
 }

@@ -2,6 +2,7 @@
 
 #include "core/UtcZone.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -172,11 +173,15 @@ std::unique_ptr<HistoryStore> HistoryStore::openForWriting(const QString &path, 
     if (store->open(&error))
         return store;
     if (error.startsWith(u"newer:"_s)) {
-        *notice = u"The usage history in %1 was written by a newer Quotix; this one records no history."_s.arg(path);
+        *notice = QCoreApplication::translate(
+                      "History", "The usage history in %1 was written by a newer Quotix; this one records no history.")
+                      .arg(path);
         return nullptr;
     }
     if (!meansUnusable(store->m_failure)) {
-        *notice = u"Quotix cannot open its usage history in %1 (%2); no history is recorded."_s.arg(path, error);
+        *notice = QCoreApplication::translate(
+                      "History", "Quotix cannot open its usage history in %1 (%2); no history is recorded.")
+                      .arg(path, error);
         return nullptr;
     }
     if (!store->setAsideAndReopen(error, notice))
@@ -187,15 +192,18 @@ std::unique_ptr<HistoryStore> HistoryStore::openForWriting(const QString &path, 
 std::unique_ptr<HistoryStore> HistoryStore::openForReading(const QString &path, QString *error)
 {
     if (!QFileInfo::exists(path)) {
-        *error = u"No usage history has been recorded yet (%1 does not exist)."_s.arg(path);
+        *error = QCoreApplication::translate("History", "No usage history has been recorded yet (%1 does not exist).")
+                     .arg(path);
         return nullptr;
     }
     std::unique_ptr<HistoryStore> store(new HistoryStore(path, Options{}, false));
     if (!store->open(error)) {
         if (error->startsWith(u"newer:"_s))
-            *error = u"The usage history in %1 was written by a newer Quotix."_s.arg(path);
+            *error = QCoreApplication::translate("History", "The usage history in %1 was written by a newer Quotix.")
+                         .arg(path);
         else
-            *error = u"Cannot read the usage history in %1: %2"_s.arg(path, *error);
+            *error
+                = QCoreApplication::translate("History", "Cannot read the usage history in %1: %2").arg(path, *error);
         return nullptr;
     }
     return store;
@@ -506,18 +514,26 @@ bool HistoryStore::setAsideAndReopen(const QString &reason, QString *notice)
         QFile::rename(m_path + u"-wal"_s, aside + u"-wal"_s);
     QFile::remove(m_path + u"-shm"_s);
     if (!moved) {
-        *notice = u"Quotix cannot use its usage history in %1 (%2) and cannot move it aside; no history is recorded."_s
-                      .arg(m_path, reason);
+        *notice
+            = QCoreApplication::translate(
+                  "History",
+                  "Quotix cannot use its usage history in %1 (%2) and cannot move it aside; no history is recorded.")
+                  .arg(m_path, reason);
         return false;
     }
     QString error;
     if (!open(&error)) {
         close();
-        *notice = u"Quotix cannot create its usage history in %1 (%2); no history is recorded."_s.arg(m_path, error);
+        *notice = QCoreApplication::translate(
+                      "History", "Quotix cannot create its usage history in %1 (%2); no history is recorded.")
+                      .arg(m_path, error);
         return false;
     }
-    *notice = u"Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started."_s
-                  .arg(reason, aside);
+    *notice
+        = QCoreApplication::translate(
+              "History",
+              "Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started.")
+              .arg(reason, aside);
     return true;
 }
 

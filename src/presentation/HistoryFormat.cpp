@@ -4,6 +4,7 @@
 #include "presentation/ProviderLook.h"
 #include "presentation/StatusFormat.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -125,7 +126,7 @@ QList<std::optional<double>> historyColumns(const QList<HistorySample> &samples,
 QString historyText(const QList<HistorySample> &samples, const QDateTime &from, const QDateTime &to, int columns)
 {
     if (samples.isEmpty())
-        return u"No usage recorded in this period.\n"_s;
+        return QCoreApplication::translate("History", "No usage recorded in this period.") + u'\n';
     struct Line
     {
         QString provider;
@@ -157,7 +158,8 @@ QString historyText(const QList<HistorySample> &samples, const QDateTime &from, 
     }
     QString out;
     for (const Line &line : std::as_const(lines))
-        out += line.provider.leftJustified(providerWidth) + u"  "_s + line.limit.leftJustified(limitWidth) + u"  │"_s + line.chart + u"│  last "_s + line.latest
-            + u", peak "_s + line.peak + u'\n';
+        out += line.provider.leftJustified(providerWidth) + u"  "_s + line.limit.leftJustified(limitWidth) + u"  │"_s
+            + line.chart + u"│  "_s
+            + QCoreApplication::translate("History", "last %1, peak %2").arg(line.latest, line.peak) + u'\n';
     return out;
 }

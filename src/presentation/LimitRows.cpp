@@ -1,5 +1,6 @@
 #include "presentation/LimitRows.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QLocale>
 
@@ -67,13 +68,14 @@ QString moneyText(const Money &money)
 
 QString creditsTitle(const UsageCredits &credits)
 {
-    return credits.used ? u"Usage credits"_s : u"Credits"_s;
+    return credits.used ? QCoreApplication::translate("Common", "Usage credits")
+                        : QCoreApplication::translate("Common", "Credits");
 }
 
 QString creditsValueText(const UsageCredits &credits)
 {
     if (credits.unlimited)
-        return u"unlimited"_s;
+        return QCoreApplication::translate("Common", "unlimited");
     if (credits.used && credits.limit) {
         // The sign once, after both amounts: "12.50 / 40.00 €".
         Money used = *credits.used;
@@ -89,15 +91,17 @@ QStringList usageNotes(const ProviderUsageResponse &usage)
 {
     QStringList notes;
     if (usage.resetsBanked && *usage.resetsBanked > 0)
-        notes.append(*usage.resetsBanked == 1 ? u"1 reset banked"_s : u"%1 resets banked"_s.arg(*usage.resetsBanked));
+        notes.append(*usage.resetsBanked == 1
+                         ? QCoreApplication::translate("Common", "1 reset banked")
+                         : QCoreApplication::translate("Common", "%1 resets banked").arg(*usage.resetsBanked));
     if (usage.budgetReachedType)
-        notes.append(u"Workspace budget reached"_s);
+        notes.append(QCoreApplication::translate("Common", "Workspace budget reached"));
     for (const QString &name : usage.unlimited)
-        notes.append(name + u": Unlimited"_s);
+        notes.append(QCoreApplication::translate("Common", "%1: Unlimited").arg(name));
     return notes;
 }
 
 QString asOfText(const QDateTime &lastUpdated, const QTimeZone &zone)
 {
-    return u"as of "_s + lastUpdated.toTimeZone(zone).toString(u"HH:mm"_s);
+    return QCoreApplication::translate("Common", "as of %1").arg(lastUpdated.toTimeZone(zone).toString(u"HH:mm"_s));
 }

@@ -2,6 +2,8 @@
 
 #include "presentation/TimeFormat.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -56,5 +58,5 @@ std::optional<QDateTime> projectedExhaustion(const UsageLimit &limit, const QDat
 
 QString projectionText(const QDateTime &exhaustion, const QDateTime &now)
 {
-    return u"At this pace: runs out "_s + formatTimeRemaining(exhaustion, now);
+    return QCoreApplication::translate("Common", "At this pace: runs out %1").arg(formatTimeRemaining(exhaustion, now));
 }

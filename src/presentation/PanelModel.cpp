@@ -9,6 +9,8 @@
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -129,7 +131,7 @@ RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as, c
     row.filledFraction = filledFraction(limit.utilization, as);
     if (limit.resetTime) {
         row.resetText = resetText(*limit.resetTime, now);
-        row.resetClock = u"Resets "_s + resetClockText(*limit.resetTime, now);
+        row.resetClock = QCoreApplication::translate("Common", "Resets %1").arg(resetClockText(*limit.resetTime, now));
     }
     // A bar of what is left meets the time left, not the time gone.
     row.paceMarker = elapsedFraction(limit, now);
@@ -145,22 +147,24 @@ QString elapsedText(const QDateTime &since, const QDateTime &now)
     // A clock set back makes the last update lie ahead; that reads as just now.
     const qint64 seconds = std::max<qint64>(since.secsTo(now), 0);
     if (seconds < 60)
-        return u"%1 sec"_s.arg(seconds);
+        return QCoreApplication::translate("Panel", "%1 sec").arg(seconds);
     const qint64 minutes = seconds / 60;
     if (minutes < 60)
-        return u"%1 min"_s.arg(minutes);
+        return QCoreApplication::translate("Panel", "%1 min").arg(minutes);
     const qint64 hours = minutes / 60;
     if (hours < 24) {
         const qint64 rest = minutes % 60;
-        return rest == 0 ? u"%1 hr"_s.arg(hours) : u"%1 hr, %2 min"_s.arg(hours).arg(rest);
+        return rest == 0 ? QCoreApplication::translate("Panel", "%1 hr").arg(hours)
+                         : QCoreApplication::translate("Panel", "%1 hr, %2 min").arg(hours).arg(rest);
     }
     const qint64 days = hours / 24;
-    return days == 1 ? u"1 day"_s : u"%1 days"_s.arg(days);
+    return days == 1 ? QCoreApplication::translate("Panel", "1 day")
+                     : QCoreApplication::translate("Panel", "%1 days").arg(days);
 }
 
 QString footerText(const QDateTime &lastUpdated, const QDateTime &now)
 {
-    return u"Updated "_s + elapsedText(lastUpdated, now) + u" ago"_s;
+    return QCoreApplication::translate("Panel", "Updated %1 ago").arg(elapsedText(lastUpdated, now));
 }
 
 int pickerIndex(DisplayMode mode)

@@ -3,6 +3,7 @@
 #include "core/Bands.h"
 #include "core/NamedColor.h"
 #include "core/Preferences.h"
+#include "core/TranslatableText.h"
 #include "core/UsageManager.h"
 #include "core/UsageModel.h"
 #include "presentation/EmptyState.h"
@@ -129,13 +130,13 @@ QString elapsedText(const QDateTime &since, const QDateTime &now);
 QString footerText(const QDateTime &lastUpdated, const QDateTime &now);
 
 // The picker's two segments, left to right.
-inline constexpr QLatin1StringView WeeklySegmentLabel{"Weekly"};
-inline constexpr QLatin1StringView SessionSegmentLabel{"5 Hour"};
+inline constexpr TranslatableText WeeklySegmentLabel{"Panel", QT_TRANSLATE_NOOP("Panel", "Weekly")};
+inline constexpr TranslatableText SessionSegmentLabel{"Panel", QT_TRANSLATE_NOOP("Panel", "5 Hour")};
 int pickerIndex(DisplayMode mode);
 DisplayMode displayModeForPickerIndex(int index);
 
 // The used-or-remaining picker below it.
-inline constexpr QLatin1StringView UsedSegmentLabel{"Used"};
-inline constexpr QLatin1StringView RemainingSegmentLabel{"Remaining"};
+inline constexpr TranslatableText UsedSegmentLabel{"Panel", QT_TRANSLATE_NOOP("Panel", "Used")};
+inline constexpr TranslatableText RemainingSegmentLabel{"Panel", QT_TRANSLATE_NOOP("Panel", "Remaining")};
 int pickerIndex(DisplayAs as);
 DisplayAs displayAsForPickerIndex(int index);

@@ -4,6 +4,8 @@
 #include "presentation/TimeFormat.h"
 #include "presentation/WindowChart.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -70,9 +72,11 @@ QString paceProjectionText(const PaceProjection &projection, const QDateTime &no
 {
     switch (projection.basis) {
     case PaceProjection::Basis::LastHour:
-        return u"At the last hour's rate: runs out "_s + formatTimeRemaining(projection.exhaustion, now);
+        return QCoreApplication::translate("Common", "At the last hour's rate: runs out %1")
+            .arg(formatTimeRemaining(projection.exhaustion, now));
     case PaceProjection::Basis::LastTwoHours:
-        return u"At the last 2 hours' rate: runs out "_s + formatTimeRemaining(projection.exhaustion, now);
+        return QCoreApplication::translate("Common", "At the last 2 hours' rate: runs out %1")
+            .arg(formatTimeRemaining(projection.exhaustion, now));
     case PaceProjection::Basis::WholeWindow: break;
     }
     return projectionText(projection.exhaustion, now);

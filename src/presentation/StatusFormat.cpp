@@ -9,6 +9,7 @@
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QStringList>
 
@@ -267,6 +268,25 @@ QString usageBar(double utilization, int width)
 
 namespace {
 
+// The columns a terminal gives a text: two for each wide character (the
+// Japanese texts bring them into the columns), one for the others.
+qsizetype terminalColumns(const QString &text)
+{
+    qsizetype columns = 0;
+    for (const char32_t c : text.toUcs4()) {
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3)
+            || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60)
+            || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+        columns += wide ? 2 : 1;
+    }
+    return columns;
+}
+
+QString padded(const QString &text, qsizetype columns)
+{
+    return text + QString(std::max<qsizetype>(columns - terminalColumns(text), 0), u' ');
+}
+
 // The widths of the name and percentage columns, across all providers.
 struct TextColumns
 {
@@ -281,9 +301,9 @@ TextColumns textColumns(const StatusSnapshot &snapshot, DisplayAs displayAs)
         if (!provider.available || !provider.state.usage)
             continue;
         if (provider.state.usage->credits)
-            columns.name = std::max(columns.name, creditsTitle(*provider.state.usage->credits).size());
+            columns.name = std::max(columns.name, terminalColumns(creditsTitle(*provider.state.usage->credits)));
         for (const UsageLimit &limit : provider.state.usage->limits) {
-            columns.name = std::max(columns.name, limit.name.size());
+            columns.name = std::max(columns.name, terminalColumns(limit.name));
             columns.percent = std::max(columns.percent, usageText(limit.utilization, displayAs).size());
         }
     }
@@ -299,7 +319,7 @@ void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const 
     const ProviderState &state = provider.state;
     for (const UsageLimit &limit : state.usage->limits) {
         const QString band = ansiColour(bandColor(limit.utilization));
-        QString line = u"  "_s + limit.name.leftJustified(columns.name) + u"  "_s
+        QString line = u"  "_s + padded(limit.name, columns.name) + u"  "_s
             + paint(usageText(limit.utilization, options.displayAs).rightJustified(columns.percent), band, colour)
             + u"  "_s + paint(usageBar(limit.utilization), band, colour);
         if (limit.resetTime)
@@ -310,8 +330,7 @@ void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const 
             lines.append(u"    "_s + paint(paceProjectionText(*projection, now), band, colour));
     }
     if (const auto &credits = state.usage->credits) {
-        QString line
-            = u"  "_s + creditsTitle(*credits).leftJustified(columns.name) + u"  "_s + creditsValueText(*credits);
+        QString line = u"  "_s + padded(creditsTitle(*credits), columns.name) + u"  "_s + creditsValueText(*credits);
         if (const auto used = credits->usedPercent())
             line += u"  "_s + paint(usageBar(*used), ansiColour(bandColor(*used)), colour);
         lines.append(line);
@@ -330,7 +349,8 @@ void appendProviderLines(QStringList &lines, const ProviderStatus &provider, con
     lines.append(paint(provider.name, Bold, colour));
     const ProviderState &state = provider.state;
     if (!provider.available) {
-        lines.append(u"  "_s + paint(u"Not available (not logged in)"_s, Dim, colour));
+        lines.append(u"  "_s
+                     + paint(QCoreApplication::translate("Status", "Not available (not logged in)"), Dim, colour));
     } else if (state.error && !state.isStale()) {
         // Several lines of an error each get the indent.
         const QStringList errorLines = state.error->split(u'\n');
@@ -339,9 +359,9 @@ void appendProviderLines(QStringList &lines, const ProviderStatus &provider, con
         if (state.errorDetail)
             lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
     } else if (!state.usage) {
-        lines.append(u"  No usage yet"_s);
+        lines.append(u"  "_s + QCoreApplication::translate("Status", "No usage yet"));
     } else if (state.usage->limits.isEmpty() && !state.usage->credits) {
-        lines.append(u"  No limits reported"_s);
+        lines.append(u"  "_s + QCoreApplication::translate("Status", "No limits reported"));
     } else {
         appendUsageLines(lines, provider, columns, history, now, options);
     }
@@ -366,8 +386,9 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
     }
     if (snapshot.lastUpdated && snapshot.lastUpdated->isValid()) {
         lines.append(QString());
-        lines.append(
-            paint(u"Updated "_s + snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s), Dim, options.colour));
+        lines.append(paint(QCoreApplication::translate("Status", "Updated %1")
+                               .arg(snapshot.lastUpdated->toLocalTime().toString(u"HH:mm:ss"_s)),
+                           Dim, options.colour));
     }
     return lines.join(u'\n') + u'\n';
 }

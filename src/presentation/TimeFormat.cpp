@@ -1,20 +1,22 @@
 #include "presentation/TimeFormat.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 QString formatTimeRemaining(const QDateTime &date, const QDateTime &now)
 {
     const qint64 ms = now.msecsTo(date);
     if (ms <= 0)
-        return u"now"_s;
+        return QCoreApplication::translate("Common", "now");
     const qint64 s = ms / 1000; // truncated to whole seconds
     const qint64 hours = s / 3600;
     const qint64 minutes = (s - hours * 3600) / 60;
     if (s < 3600)
-        return u"in %1m"_s.arg(minutes);
+        return QCoreApplication::translate("Common", "in %1m").arg(minutes);
     if (s < 90000)
-        return u"in %1h %2m"_s.arg(hours).arg(minutes);
-    return u"in %1d %2h"_s.arg(hours / 24).arg(hours % 24);
+        return QCoreApplication::translate("Common", "in %1h %2m").arg(hours).arg(minutes);
+    return QCoreApplication::translate("Common", "in %1d %2h").arg(hours / 24).arg(hours % 24);
 }
 
 namespace {
@@ -45,7 +47,7 @@ QString resetClockText(const QDateTime &reset, const QDateTime &now, const QTime
     const qint64 days = now.toTimeZone(zone).date().daysTo(local.date());
     const QString time = shortTime(local.time(), locale) + (known ? QString() : u" UTC"_s);
     if (days == 0)
-        return u"at "_s + time;
+        return QCoreApplication::translate("Common", "at %1").arg(time);
     if (days > 0 && days < 7)
         return locale.dayName(local.date().dayOfWeek(), QLocale::ShortFormat) + u' ' + time;
     // Month and day in the order the locale writes its dates.

@@ -3,6 +3,7 @@
 #include "core/Bands.h"
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
+#include "presentation/EmptyState.h"
 
 #include <QHash>
 #include <QList>
@@ -50,8 +51,7 @@ struct TitleLayout
 
 inline constexpr QStringView LoadingGlyph = u"\u23F3";
 inline constexpr QStringView NoUsageGlyph = u"\u274C";
-inline constexpr QStringView LoadingText = u"Loading\u2026";
-inline constexpr QStringView NoUsageText = u"No usage";
+inline constexpr TranslatableText NoUsageText{"Tray", QT_TRANSLATE_NOOP("Tray", "No usage")};
 inline constexpr QStringView ProviderSeparator = u" \u00B7 ";
 
 // The letter that marks a provider in the tray icon: its initial, except where

@@ -2,6 +2,7 @@
 
 #include "core/os/DesktopTraits.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QtGlobal>
 
@@ -20,7 +21,10 @@ public:
     virtual std::unique_ptr<TrayItem> createItem() = 0;
     // What to tell the user when no tray turned up, naming the fix: the
     // title says what to do, for notices that show one line of it.
-    virtual QString missingHostTitle() const { return QStringLiteral("Quotix has no tray to show its icon"); }
+    virtual QString missingHostTitle() const
+    {
+        return QCoreApplication::translate("Tray", "Quotix has no tray to show its icon");
+    }
     virtual QString missingHostMessage() const = 0;
     // From now on, calls maybeAppeared whenever a tray may have come up,
     // so the caller can look again at once instead of waiting for its poll.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/TranslatableText.h"
 #include "presentation/TitleLayout.h"
 
 #include <QList>
@@ -11,13 +12,14 @@
 
 // The labels of the tray item's menu.
 namespace TrayMenuText {
-inline constexpr QStringView ShowUsage{u"Show Usage\u2026"};
-inline constexpr QStringView History{u"History\u2026"};
-inline constexpr QStringView Refresh{u"Refresh"};
-inline constexpr QStringView Refreshing{u"Refreshing\u2026"}; // disabled while a run is under way
-inline constexpr QStringView ShowRemaining{u"Show Remaining"};
-inline constexpr QStringView LaunchAtLogin{u"Launch at Login"};
-inline constexpr QStringView Quit{u"Quit"};
+inline constexpr TranslatableText ShowUsage{"Tray", QT_TRANSLATE_NOOP("Tray", "Show Usage…")};
+inline constexpr TranslatableText History{"Tray", QT_TRANSLATE_NOOP("Tray", "History…")};
+inline constexpr TranslatableText Refresh{"Tray", QT_TRANSLATE_NOOP("Tray", "Refresh")};
+inline constexpr TranslatableText Refreshing{
+    "Tray", QT_TRANSLATE_NOOP("Tray", "Refreshing…")}; // disabled while a run is under way
+inline constexpr TranslatableText ShowRemaining{"Tray", QT_TRANSLATE_NOOP("Tray", "Show Remaining")};
+inline constexpr TranslatableText LaunchAtLogin{"Tray", QT_TRANSLATE_NOOP("Tray", "Launch at Login")};
+inline constexpr TranslatableText Quit{"Tray", QT_TRANSLATE_NOOP("Tray", "Quit")};
 } // namespace TrayMenuText
 
 // One row of the tray item's menu. Figures rows only inform (they are

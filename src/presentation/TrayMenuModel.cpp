@@ -7,6 +7,8 @@
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -51,7 +53,7 @@ QString limitRowText(const QString &providerName, const UsageLimit &limit, const
 {
     QString text = providerName + Dot + limitDisplayName(limit) + u' ' + usageText(limit.utilization, displayAs);
     if (limit.resetTime) {
-        text += Dot + u"resets "_s + formatTimeRemaining(*limit.resetTime, now);
+        text += Dot + QCoreApplication::translate("Tray", "resets %1").arg(formatTimeRemaining(*limit.resetTime, now));
         if (*limit.resetTime > now)
             text += u" ("_s + resetClockText(*limit.resetTime, now, zone) + u')';
     }
@@ -90,11 +92,11 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
         } else if (state->usage) {
             rows.append(figures(name + Dot + percentText(0)));
         } else {
-            rows.append(figures(name + Dot + TrayMenuLoadingText.toString()));
+            rows.append(figures(name + Dot + LoadingText.toString()));
         }
     }
     if (input.availableProviders.isEmpty() && !input.checked) {
-        rows.append(figures(TrayMenuLoadingText.toString()));
+        rows.append(figures(LoadingText.toString()));
     } else if (input.availableProviders.isEmpty()) {
         for (const QString &line : QString(EmptyStateMessage).split(u'\n'))
             rows.append(figures(line));
@@ -103,7 +105,7 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
     rows.append(TrayMenuEntry{Role::Separator});
     rows.append(TrayMenuEntry{Role::ShowUsage, TrayMenuText::ShowUsage.toString()});
     rows.append(TrayMenuEntry{Role::History, TrayMenuText::History.toString()});
-    const QStringView refresh = input.isLoading ? TrayMenuText::Refreshing : TrayMenuText::Refresh;
+    const TranslatableText refresh = input.isLoading ? TrayMenuText::Refreshing : TrayMenuText::Refresh;
     rows.append(TrayMenuEntry{Role::Refresh, refresh.toString(), !input.isLoading});
     rows.append(TrayMenuEntry{Role::ShowRemaining, TrayMenuText::ShowRemaining.toString(), true,
                               input.displayAs == DisplayAs::Remaining});

@@ -45,5 +45,3 @@ QString limitRowText(const QString &providerName, const UsageLimit &limit, const
 // The lines after the limits, each without the provider's name: "Usage
 // credits 12.50 / 40.00 €", "2 resets banked", "Workspace budget reached".
 QStringList usageExtraLines(const ProviderUsageResponse &usage);
-
-inline constexpr QStringView TrayMenuLoadingText{u"Loading\u2026"};

@@ -2,6 +2,8 @@
 
 #include "presentation/TimeFormat.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -27,10 +29,11 @@ QString alertLimitLine(const UsageLimit &limit, const QDateTime &now, const QTim
 {
     if (!limit.resetTime)
         return limit.name;
-    return limit.name + u" \u00B7 resets "_s + resetClockText(*limit.resetTime, now, zone, locale);
+    return QCoreApplication::translate("Alerts", "%1 · resets %2")
+        .arg(limit.name, resetClockText(*limit.resetTime, now, zone, locale));
 }
 
 QString resetText(const QDateTime &resetTime, const QDateTime &now)
 {
-    return u"Resets "_s + formatTimeRemaining(resetTime, now);
+    return QCoreApplication::translate("Common", "Resets %1").arg(formatTimeRemaining(resetTime, now));
 }

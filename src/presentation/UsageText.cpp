@@ -2,6 +2,8 @@
 
 #include "core/Bands.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -10,9 +12,9 @@ using namespace Qt::StringLiterals;
 QString remainingText(double utilization)
 {
     if (!std::isfinite(utilization))
-        return u"--% left"_s;
+        return QCoreApplication::translate("Common", "--% left");
     const double left = std::clamp(100.0 - utilization, 0.0, 100.0);
-    return u"%1% left"_s.arg(static_cast<int>(left));
+    return QCoreApplication::translate("Common", "%1% left").arg(static_cast<int>(left));
 }
 
 QString usageText(double utilization, DisplayAs as)

@@ -1,5 +1,7 @@
 #include "providers/ClaudeProvider.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -16,7 +18,7 @@ ClaudeProvider::ClaudeProvider(std::function<std::optional<StoredLogin>()> login
           {"Content-Type"_ba, "application/json"_ba},
           {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)},
           {"anthropic-beta"_ba, "oauth-2025-04-20"_ba}}},
-        {std::move(login), u"Open Claude Code once to renew it."_s},
+        {std::move(login), QCoreApplication::translate("Common", "Open Claude Code once to renew it.")},
         [](int status, const QByteArray &body) { return claudeResultFor(status, body, u"Claude"_s); }, options)
 {}
 

@@ -1,5 +1,7 @@
 #include "providers/CodexProvider.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -13,7 +15,7 @@ CodexProvider::CodexProvider(std::function<std::optional<StoredLogin>()> login, 
         {u"codex"_s, u"Codex"_s},
         {std::move(endpoint),
          {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}}},
-        {std::move(login), u"Run codex once to renew it."_s},
+        {std::move(login), QCoreApplication::translate("Common", "Run codex once to renew it.")},
         [](int status, const QByteArray &body) { return codexResultFor(status, body, u"Codex"_s); }, options)
 {}
 

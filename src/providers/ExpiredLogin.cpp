@@ -1,5 +1,7 @@
 #include "providers/ExpiredLogin.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 QString expiredLoginDetail(const QDateTime &expiredAt, const QDateTime &now, const QString &renewal)
@@ -7,12 +9,12 @@ QString expiredLoginDetail(const QDateTime &expiredAt, const QDateTime &now, con
     const qint64 minutes = expiredAt.secsTo(now) / 60;
     QString ago;
     if (minutes < 1)
-        ago = u"less than a minute ago"_s;
+        ago = QCoreApplication::translate("Common", "less than a minute ago");
     else if (minutes < 60)
-        ago = u"%1 min ago"_s.arg(minutes);
+        ago = QCoreApplication::translate("Common", "%1 min ago").arg(minutes);
     else if (minutes < 48 * 60)
-        ago = u"%1 h ago"_s.arg(minutes / 60);
+        ago = QCoreApplication::translate("Common", "%1 h ago").arg(minutes / 60);
     else
-        ago = u"%1 days ago"_s.arg(minutes / (24 * 60));
-    return u"The saved login expired %1. %2"_s.arg(ago, renewal);
+        ago = QCoreApplication::translate("Common", "%1 days ago").arg(minutes / (24 * 60));
+    return QCoreApplication::translate("Common", "The saved login expired %1. %2").arg(ago, renewal);
 }

@@ -1,12 +1,15 @@
 #include "providers/NetworkErrors.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 TransportError transportErrorFor(QNetworkReply::NetworkError error, const QString &description, bool timedOutByUs,
                                  bool cancelledByUs)
 {
     if (timedOutByUs)
-        return TransportError(TransportError::Code::TimedOut, u"The request timed out."_s);
+        return TransportError(TransportError::Code::TimedOut,
+                              QCoreApplication::translate("Common", "The request timed out."));
 
     switch (error) {
     case QNetworkReply::ConnectionRefusedError: return TransportError(TransportError::Code::CannotConnectToHost, description);

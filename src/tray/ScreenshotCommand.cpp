@@ -10,6 +10,7 @@
 #include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
 #include "presentation/TitleLayout.h"
+#include "presentation/Translations.h"
 #include "ui/HistoryWindow.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
@@ -223,6 +224,7 @@ int runScreenshotCommand(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_SCALE_FACTOR", "2");
     QApplication app(argc, argv);
+    installTranslations();
 
     QString error;
     auto setup = makeProviderSetup(arguments->demo, &error);

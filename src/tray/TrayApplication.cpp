@@ -7,6 +7,8 @@
 #include "core/os/PlatformServices.h"
 #include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
+#include "presentation/PanelPlacement.h"
+#include "presentation/Translations.h"
 #include "presentation/TrayHost.h"
 #include "presentation/TrayItem.h"
 #include "providers/ProviderRegistry.h"
@@ -127,6 +129,7 @@ int runTrayApplication(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", desktop.preferredQtPlatform);
 
     QApplication app(argc, argv);
+    installTranslations();
     TrayCommand tray;
     if (const auto exitStatus = tray.command.parse(QCoreApplication::arguments()))
         return *exitStatus;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TranslatableText.h"
+
 #include <QLatin1StringView>
 
 #include <chrono>
@@ -11,7 +13,8 @@ inline constexpr std::chrono::milliseconds TrayHostPollInterval{250};
 inline constexpr std::chrono::milliseconds TrayHostSlowPollInterval{10'000};
 
 namespace TrayApplicationText {
-inline constexpr QLatin1StringView AlreadyRunning{"Quotix is already running: look for its icon in the system tray."};
+inline constexpr TranslatableText AlreadyRunning{
+    "Tray", QT_TRANSLATE_NOOP("Tray", "Quotix is already running: look for its icon in the system tray.")};
 inline constexpr QLatin1StringView Description{
     "Shows how much of your Claude and ChatGPT (Codex) subscription limits you have used, in the system tray.\n"
     "Other commands: \"quotix status\" prints the usage; \"quotix history\" prints the recorded usage; \"quotix screenshot [--demo] DIR\" saves pictures of the tray "

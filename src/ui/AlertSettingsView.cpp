@@ -6,6 +6,7 @@
 #include "ui/PanelStyle.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QToolButton>
@@ -23,7 +24,7 @@ AlertSettingsView::AlertSettingsView(Preferences *preferences, const QList<Provi
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
-    m_toggle->setText(u"Alerts"_s);
+    m_toggle->setText(QCoreApplication::translate("Panel", "Alerts"));
     m_toggle->setFont(PanelStyle::caption());
     m_toggle->setCheckable(true);
     m_toggle->setAutoRaise(true);
@@ -36,9 +37,10 @@ AlertSettingsView::AlertSettingsView(Preferences *preferences, const QList<Provi
     body->setSpacing(8);
     for (const Provider &provider : providers)
         body->addWidget(addProvider(provider));
-    auto *hint = new PanelLabel(
-        u"Whole percentages from 1 to 100; the default is %1."_s.arg(thresholdsText(AlertRules{}.thresholds)),
-        PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_body);
+    auto *hint
+        = new PanelLabel(QCoreApplication::translate("Panel", "Whole percentages from 1 to 100; the default is %1.")
+                             .arg(thresholdsText(AlertRules{}.thresholds)),
+                         PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_body);
     hint->setWordWrap(true);
     body->addWidget(hint);
     m_body->hide();
@@ -58,12 +60,13 @@ QWidget *AlertSettingsView::addProvider(const Provider &provider)
     auto *box = new QWidget(m_body);
     Controls controls;
     controls.id = provider.id;
-    controls.thresholdAlerts = new QCheckBox(u"Alert at"_s, box);
+    controls.thresholdAlerts = new QCheckBox(QCoreApplication::translate("Panel", "Alert at"), box);
     controls.thresholds = new QLineEdit(box);
     controls.thresholds->setPlaceholderText(thresholdsText(AlertRules{}.thresholds));
-    controls.thresholds->setAccessibleName(provider.name + u" alert thresholds"_s);
-    controls.resetAlerts = new QCheckBox(u"Reset alert"_s, box);
-    controls.runOutAlerts = new QCheckBox(u"Run-out alert"_s, box);
+    controls.thresholds->setAccessibleName(
+        QCoreApplication::translate("Panel", "%1 alert thresholds").arg(provider.name));
+    controls.resetAlerts = new QCheckBox(QCoreApplication::translate("Panel", "Reset alert"), box);
+    controls.runOutAlerts = new QCheckBox(QCoreApplication::translate("Panel", "Run-out alert"), box);
     controls.error = new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Named, box);
     controls.error->setNamedColor(NamedColor::Red);
     controls.error->setWordWrap(true);

@@ -4,6 +4,7 @@
 #include "ui/PanelStyle.h"
 #include "ui/SegmentedPicker.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QPainter>
@@ -89,25 +90,29 @@ HistoryWindow::HistoryWindow(HistorySource source, QHash<QString, QString> provi
     : QWidget(parent, Qt::Window)
     , m_source(std::move(source))
     , m_names(std::move(providerNames))
-    , m_picker(new SegmentedPicker({u"7 Days"_s, u"30 Days"_s}, this))
+    , m_picker(new SegmentedPicker(
+          {QCoreApplication::translate("History", "7 Days"), QCoreApplication::translate("History", "30 Days")}, this))
     , m_chartsLayout(new QVBoxLayout)
-    , m_empty(new PanelLabel(u"No usage has been recorded in this period."_s, PanelStyle::systemFont(12),
-                             PanelLabel::Tone::Secondary, this))
+    , m_empty(new PanelLabel(QCoreApplication::translate("History", "No usage has been recorded in this period."),
+                             PanelStyle::systemFont(12), PanelLabel::Tone::Secondary, this))
 {
-    setWindowTitle(u"History"_s);
+    setWindowTitle(QCoreApplication::translate("History", "History"));
     setAutoFillBackground(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding);
     layout->setSpacing(PanelStyle::StackSpacing);
     auto *header = new QHBoxLayout;
-    header->addWidget(new PanelLabel(u"History"_s, PanelStyle::headline(), PanelLabel::Tone::Primary, this), 1);
+    header->addWidget(new PanelLabel(QCoreApplication::translate("History", "History"), PanelStyle::headline(),
+                                     PanelLabel::Tone::Primary, this),
+                      1);
     header->addWidget(m_picker);
     layout->addLayout(header);
     m_chartsLayout->setSpacing(PanelStyle::StackSpacing);
     layout->addLayout(m_chartsLayout);
     layout->addWidget(m_empty);
-    layout->addWidget(new PanelLabel(u"Dashed lines: resets. Red dots: the limit reached 100%."_s,
-                                     PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, this));
+    layout->addWidget(new PanelLabel(
+        QCoreApplication::translate("History", "Dashed lines: resets. Red dots: the limit reached 100%."),
+        PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, this));
     layout->addStretch(1);
     m_picker->setCurrentIndex(0);
     connect(m_picker, &SegmentedPicker::indexChosen, this, [this](int index) {
@@ -149,7 +154,8 @@ void HistoryWindow::reload(const QDateTime &now)
         auto *axis = new QHBoxLayout;
         axis->addWidget(new PanelLabel(locale.toString(from.toLocalTime().date(), QLocale::ShortFormat),
                                        PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, block), 1);
-        auto *nowLabel = new PanelLabel(u"Now"_s, PanelStyle::systemFont(10), PanelLabel::Tone::Secondary, block);
+        auto *nowLabel = new PanelLabel(QCoreApplication::translate("History", "Now"), PanelStyle::systemFont(10),
+                                        PanelLabel::Tone::Secondary, block);
         nowLabel->setAlignment(Qt::AlignRight);
         axis->addWidget(nowLabel);
         blockLayout->addLayout(axis);

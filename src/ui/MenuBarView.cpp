@@ -4,6 +4,8 @@
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
 #include "core/UsageProvider.h"
+#include "presentation/EmptyState.h"
+#include "presentation/TrayItem.h"
 #include "ui/AlertSettingsView.h"
 #include "ui/BusyIndicator.h"
 #include "ui/Divider.h"
@@ -17,6 +19,7 @@
 #include "ui/UiResources.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QPushButton>
@@ -52,8 +55,8 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     , m_footerText(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_footer))
     , m_picker(new SegmentedPicker({WeeklySegmentLabel, SessionSegmentLabel}, this))
     , m_displayAsPicker(new SegmentedPicker({UsedSegmentLabel, RemainingSegmentLabel}, this))
-    , m_launchAtLogin(new QCheckBox(u"Launch at Login"_s, this))
-    , m_quit(new QPushButton(u"Quit"_s, this))
+    , m_launchAtLogin(new QCheckBox(TrayMenuText::LaunchAtLogin, this))
+    , m_quit(new QPushButton(TrayMenuText::Quit, this))
     , m_renderSoon(new QTimer(this))
     , m_clock(new QTimer(this))
 {
@@ -90,8 +93,7 @@ void MenuBarView::addContent(QVBoxLayout *layout)
     loadingRow->setContentsMargins(PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding, PanelStyle::Padding);
     loadingRow->addStretch(1);
     loadingRow->addWidget(new BusyIndicator(13, m_loading));
-    loadingRow->addWidget(
-        new PanelLabel(u"Loading..."_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
+    loadingRow->addWidget(new PanelLabel(LoadingText, PanelStyle::caption(), PanelLabel::Tone::Secondary, m_loading));
     loadingRow->addStretch(1);
     auto *footerRow = new QHBoxLayout(m_footer);
     footerRow->setContentsMargins(0, 4, 0, 0);
@@ -107,7 +109,8 @@ void MenuBarView::addSettingsAndActions(QVBoxLayout *layout)
 {
     auto *display = new QVBoxLayout;
     display->setSpacing(8);
-    display->addWidget(new PanelLabel(u"Menu Bar Display"_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
+    display->addWidget(new PanelLabel(QCoreApplication::translate("Panel", "Menu Bar Display"), PanelStyle::caption(),
+                                      PanelLabel::Tone::Secondary, this));
     display->addWidget(m_picker);
     display->addWidget(m_displayAsPicker);
     layout->addLayout(display);
@@ -117,7 +120,7 @@ void MenuBarView::addSettingsAndActions(QVBoxLayout *layout)
     layout->addWidget(alertSettings());
     layout->addWidget(new Divider(this));
     // History… beside Quit, there once the panel has a history to show.
-    m_history = new QPushButton(u"History\u2026"_s, this);
+    m_history = new QPushButton(TrayMenuText::History, this);
     m_history->hide();
     connect(m_history, &QPushButton::clicked, this, &MenuBarView::historyRequested);
     auto *actions = new QHBoxLayout;

@@ -1,5 +1,6 @@
 #include "ui/ProviderSection.h"
 
+#include "presentation/EmptyState.h"
 #include "ui/BusyIndicator.h"
 #include "ui/PanelLabel.h"
 #include "ui/PanelStyle.h"
@@ -19,7 +20,7 @@ ProviderSection::ProviderSection(QWidget *parent)
     , m_busy(new BusyIndicator(10, this))
     , m_error(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Named, this))
     , m_errorDetail(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, this))
-    , m_waiting(new PanelLabel(u"Loading..."_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this))
+    , m_waiting(new PanelLabel(LoadingText, PanelStyle::caption(), PanelLabel::Tone::Secondary, this))
     , m_notes(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, this))
 {
     m_layout->setContentsMargins(0, 4, 0, 4);

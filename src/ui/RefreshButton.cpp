@@ -1,5 +1,6 @@
 #include "ui/RefreshButton.h"
 
+#include "presentation/TrayItem.h"
 #include "ui/PanelStyle.h"
 #include "ui/Spinner.h"
 
@@ -19,8 +20,8 @@ RefreshButton::RefreshButton(QWidget *parent)
 {
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
-    setToolTip(u"Refresh"_s);
-    setAccessibleName(u"Refresh"_s);
+    setToolTip(TrayMenuText::Refresh);
+    setAccessibleName(TrayMenuText::Refresh);
 }
 
 void RefreshButton::setState(bool enabled, qreal opacity, bool spinning)

@@ -1,7 +1,10 @@
 // The alerts a user chooses: thresholds per provider from the settings, the
 // alert when a window that reached the top resets, the run-out alert once per
-// window, each one switchable, all of one check shown as one.
+// window, each one switchable, all of one check shown as one; the fixed
+// thresholds' climb and fall, and the figure an alert shows.
 #include "core/AlertRules.h"
+#include "core/Bands.h"
+#include "core/ThresholdAlerts.h"
 #include "core/UtcZone.h"
 #include "support/ManagerFixture.h"
 
@@ -65,6 +68,40 @@ private Q_SLOTS:
         QVERIFY(codex.thresholdAlerts && codex.resetAlerts && !codex.runOutAlerts);
     }
 
+    // The highest figure of each check in turn: the thresholds it crosses, those alerted after it.
+    void thresholdsFollowTheClimbAndTheFall()
+    {
+        const QList<std::tuple<double, QList<int>, QSet<int>>> climb{
+            {85.0, {80}, {80}},   {85.9, {}, {80}},     {92.0, {90}, {80, 90}},
+            {85.0, {}, {80, 90}}, {95.0, {}, {80, 90}}, {79.9, {}, {}},
+            {80.0, {80}, {80}},   {10.0, {}, {}},       {100.0, {80, 90}, {80, 90}},
+        };
+        QSet<int> notified;
+        for (qsizetype i = 0; i < climb.size(); ++i) {
+            const auto &[max, crossed, after] = climb.at(i);
+            const ThresholdCheck check = checkThresholds(notified, max, {80, 90});
+            QVERIFY2(check.crossed == crossed && check.notified == after, qPrintable(u"check %1"_s.arg(i)));
+            notified = check.notified;
+        }
+    }
+
+    // The figure is cut, never rounded up past what was used.
+    void theAlertShowsTheFigureCut_data()
+    {
+        QTest::addColumn<double>("used");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("a fraction") << 85.9 << u"Usage is at 85%"_s;
+        QTest::newRow("just under the top") << 99.99 << u"Usage is at 99%"_s;
+        QTest::newRow("below zero, without a sign") << -0.5 << u"Usage is at 0%"_s;
+        QTest::newRow("beyond 64 bits") << 1e300 << u"Usage is at --%"_s;
+    }
+    void theAlertShowsTheFigureCut()
+    {
+        QFETCH(double, used);
+        QFETCH(QString, body);
+        QCOMPARE(alertBody(used), body);
+    }
+
     // Each chosen alert fires once; switched off, none does.
     void chosenAlertsFireOnceEach_data()
     {
@@ -85,14 +122,15 @@ private Q_SLOTS:
         const QDateTime now = QDateTime::currentDateTimeUtc();
         const QDateTime firstReset = now.addSecs(3600);
         const QDateTime nextReset = now.addDays(8);
-        f.first->script({{weekly(55, firstReset)},
-                        {weekly(65, firstReset.addSecs(2))}, // a reset that wanders is the same window
-                        {weekly(70, firstReset)},
-                        {weekly(3, nextReset)},
-                        {weekly(4, nextReset)}});
+        f.first->script({{weekly(55.9, firstReset)},
+                         {weekly(65, firstReset.addSecs(2))}, // a reset that wanders is the same window
+                         {weekly(70, firstReset)},
+                         {weekly(3, nextReset)},
+                         {weekly(4, nextReset)}});
         using Sent = QList<std::pair<QString, QString>>;
         const QString title = u"Claude Usage Alert"_s;
-        // The threshold alert names its limit (no detail function here: the name alone).
+        // The threshold alert names its limit (no detail function here: the name alone);
+        // its figure is 55.9 cut.
         const QList<Sent> expected{{{title, u"Usage is at 55%\nWeekly"_s}},
                                    {{title, u"Weekly: At this pace: runs out in 1h 0m"_s}},
                                    {},

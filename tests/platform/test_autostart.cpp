@@ -49,17 +49,42 @@ private Q_SLOTS:
         QVERIFY(!service.unregisterItem()); // nothing left to remove is no failure
     }
 
+    // One argument of the Exec= line as a desktop launcher splits it.
+    void execArgumentsAreQuotedAndEscaped_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << u"/usr/bin/quotix"_s << u"/usr/bin/quotix"_s;
+        QTest::newRow("only a space") << u"/opt/My Apps/quotix"_s << u"\"/opt/My Apps/quotix\""_s;
+        QTest::newRow("only a tab") << u"/opt/a\tb"_s << u"\"/opt/a\\tb\""_s;
+        QTest::newRow("a field code's percent") << u"/opt/100%/quotix"_s << u"/opt/100%%/quotix"_s;
+        QTest::newRow("a quote") << u"/opt/a'b"_s << u"\"/opt/a'b\""_s;
+        QTest::newRow("empty") << QString() << u"\"\""_s;
+    }
+    void execArgumentsAreQuotedAndEscaped()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, written);
+        QCOMPARE(desktopExecArgument(argument), written);
+    }
+
+    void whatCountsAsEnabled_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("an Exec line") << "Exec=quotix\n"_ba << true;
+        QTest::newRow("cut off: starts nothing") << QByteArray() << false;
+        QTest::newRow("empty Exec") << "Exec=\n"_ba << false;
+        QTest::newRow("hidden") << "Hidden = true\n"_ba << false;
+        QTest::newRow("GNOME's switch off") << "X-GNOME-Autostart-enabled=false\n"_ba << false;
+        QTest::newRow("another group hidden") << "Exec=quotix\n[Desktop Action x]\nHidden=true\n"_ba << true;
+    }
     void whatCountsAsEnabled()
     {
-        for (const auto &[entry, enabled] : {std::pair{"Exec=quotix\n", true},
-                                             {"", false}, // cut off: starts nothing
-                                             {"Exec=\n", false},
-                                             {"Hidden = true\n", false},
-                                             {"X-GNOME-Autostart-enabled=false\n", false},
-                                             {"Exec=quotix\n[Desktop Action x]\nHidden=true\n", true}}) {
-            writeEntry("[Desktop Entry]\n"_ba + entry);
-            QVERIFY2(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled() == enabled, entry);
-        }
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, enabled);
+        writeEntry("[Desktop Entry]\n"_ba + entry);
+        QCOMPARE(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled(), enabled);
     }
 
     void aFailureLeavesWhatIsThereAlone()

@@ -23,7 +23,7 @@ private Q_SLOTS:
         QTest::newRow("GNOME on Wayland") << "ubuntu:GNOME"_ba
                                           << "wayland"_ba
                                           << "wayland-0"_ba
-                                          << ""_ba << true << true << "wayland << true;xcb"_ba;
+                                          << ""_ba << true << true << "wayland;xcb"_ba << true;
         QTest::newRow("the user's platform stands") << "GNOME"_ba
                                                     << "wayland"_ba
                                                     << "wayland-0"_ba
@@ -32,11 +32,11 @@ private Q_SLOTS:
         QTest::newRow("a Wayland display in an X11 session") << "sway"_ba
                                                              << "x11"_ba
                                                              << "wayland-1"_ba
-                                                             << ""_ba << true << false << "wayland << true;xcb"_ba;
+                                                             << ""_ba << true << false << "wayland;xcb"_ba << true;
         QTest::newRow("session type alone, any case") << "KDE"_ba
                                                       << "Wayland"_ba
                                                       << ""_ba
-                                                      << ""_ba << true << false << "wayland << false;xcb"_ba;
+                                                      << ""_ba << true << false << "wayland;xcb"_ba << false;
         QTest::newRow("plain X11") << "XFCE"_ba
                                    << "x11"_ba
                                    << ""_ba

@@ -297,7 +297,7 @@ private Q_SLOTS:
     {
         listen(StatusNotifierItem::ItemPath, ItemInterface, u"XAyatanaNewLabel"_s);
         listen(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
-        QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"Loading\u2026"_s);
+        QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"Loading..."_s);
 
         const QStringList details{u"Claude \u2014 Weekly (7d): 42%"_s, u"Codex \u2014 Weekly: 17%"_s};
         m_item->setTitle(weeklyTitle(42, 17), details);

@@ -2,6 +2,7 @@
 // status-bar lines, whose template fields are found by the limit's kind.
 #include "presentation/StatusBarFormat.h"
 #include "presentation/StatusFormat.h"
+#include "presentation/Translations.h"
 #include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
 
@@ -86,6 +87,28 @@ class TestStatusFormat : public QObject
 private Q_SLOTS:
     // Pace, unknown and unrounded figures and escaped text included.
     void jsonHasTheFixedShape() { QCOMPARE(statusJson(sampleSnapshot(), Now), fixture(u"snapshot.json"_s)); }
+
+    // A Japanese credits title is twice as wide on a terminal as it is long:
+    // the figures of every row still start in one column.
+    void wideTextsKeepTheColumns()
+    {
+        const auto japanese = translatorFor(QLocale(u"ja_JP"_s));
+        QVERIFY(japanese);
+        QCoreApplication::installTranslator(japanese.get());
+        const QStringList lines = statusText(sampleSnapshot(), Now, Plain).split(u'\n');
+        QCoreApplication::removeTranslator(japanese.get());
+        const auto figureColumn = [&](const QString &figure) {
+            const auto line
+                = std::find_if(lines.cbegin(), lines.cend(), [&](const QString &l) { return l.contains(figure); });
+            if (line == lines.cend())
+                return qsizetype(-1);
+            const QString before = line->left(line->indexOf(figure));
+            return before.size()
+                + std::count_if(before.cbegin(), before.cend(), [](QChar c) { return c.unicode() >= 0x3000; });
+        };
+        QVERIFY(figureColumn(u"12.50 / 40.00"_s) > 0);
+        QCOMPARE(figureColumn(u"12.50 / 40.00"_s), figureColumn(u"33%"_s));
+    }
 
     void textShowsLimitsErrorsAndUnavailableProviders()
     {

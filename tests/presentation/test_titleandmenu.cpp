@@ -115,7 +115,7 @@ private Q_SLOTS:
             QCOMPARE(layout.pieces.constFirst().text, QString::fromUtf16(glyph));
             QCOMPARE(kinds(layout), QList<Kind>{Kind::Glyph});
             // Labels and tooltips may lack an emoji font: the glyphs are written out.
-            QCOMPARE(layout.text(), loading ? u"Loading\u2026"_s : u"No usage"_s);
+            QCOMPARE(layout.text(), loading ? u"Loading..."_s : u"No usage"_s);
         }
 
         // An error beside usage still shows the usage; in the tooltip an error stands for missing usage.
@@ -215,7 +215,7 @@ private Q_SLOTS:
         addProvider(loading, claude, std::nullopt);
         addProvider(loading, codex, QList<UsageLimit>{limit(u"Sonnet"_s, 5, 7 * Day), limit(u"Opus"_s, qQNaN(), {})});
         QCOMPARE(figures(loading),
-                 (QStringList{u"Claude \u00B7 Loading\u2026"_s, u"Codex \u00B7 Sonnet (7d) 5%"_s,
+                 (QStringList{u"Claude \u00B7 Loading..."_s, u"Codex \u00B7 Sonnet (7d) 5%"_s,
                               u"Codex \u00B7 Opus --%"_s}));
 
         // Nobody logged in, or a state whose provider is no longer available: the empty state, a line per row.
@@ -227,7 +227,7 @@ private Q_SLOTS:
         // Before the first check has ended nothing is known yet.
         TrayMenuInput unchecked;
         unchecked.checked = false;
-        QCOMPARE(figures(unchecked), QStringList{u"Loading\u2026"_s});
+        QCOMPARE(figures(unchecked), QStringList{u"Loading..."_s});
     }
 
     // A model's own weekly cap at 100 % with the week at 67 %: every face shows

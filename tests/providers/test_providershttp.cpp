@@ -6,6 +6,8 @@
 #include "providers/SmallFile.h"
 #include "providers/copilot/CopilotUsage.h"
 #include "providers/gemini/GeminiUsage.h"
+#include "providers/NetworkSession.h"
+#include "providers/UsageRequest.h"
 #include "usage-service/ScriptedService.h"
 
 #include <QElapsedTimer>
@@ -13,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,6 +79,8 @@ class TestProvidersHttp : public QObject
     Q_OBJECT
 
     ScriptedService m_service;
+    ScriptedService m_elsewhere;   // where redirects point
+    std::optional<QUrl> m_refused; // a port that was just free and is closed again
     QTemporaryDir m_dir;
 
     std::shared_ptr<UsageProvider> makeProvider(const QString &id, HttpOptions options = {},
@@ -93,8 +98,7 @@ class TestProvidersHttp : public QObject
         if (id == Copilot)
             return findProviderDescriptor(u"copilot"_s)->make(url, fromFile(u"apps.json"_s, &copilotLoginFromFile));
         if (id == Gemini)
-            return findProviderDescriptor(u"gemini"_s)
-                ->make(url, fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile));
+            return findProviderDescriptor(u"gemini"_s)->make(url, fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile));
         if (id == Claude)
             return std::make_shared<ClaudeProvider>(KeychainService(keychain), url, options);
         return std::make_shared<CodexProvider>(CodexCredentialService(keychain, m_dir.filePath(u"auth.json"_s)), url,
@@ -119,7 +123,11 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_service.listen());
+        QVERIFY(m_elsewhere.listen());
         QVERIFY(m_dir.isValid());
+        ScriptedService closed;
+        QVERIFY(closed.listen());
+        m_refused = closed.url(Claude);
     }
 
     void init()
@@ -128,16 +136,28 @@ private Q_SLOTS:
         m_service.clearRequests();
         QVERIFY(writeFile(m_dir.filePath(u".credentials.json"_s), claudeLogin(Token)));
         QVERIFY(writeFile(m_dir.filePath(u"auth.json"_s), codexLogin(Token)));
-        QVERIFY(
-            writeFile(m_dir.filePath(u"apps.json"_s), R"({"github.com:Iv1.x": {"oauth_token": ")" + Token + R"("}})"));
+        QVERIFY(writeFile(m_dir.filePath(u"apps.json"_s), R"({"github.com:Iv1.x": {"oauth_token": ")" + Token + R"("}})"));
         QVERIFY(writeFile(m_dir.filePath(u"oauth_creds.json"_s), geminiLogin(Token)));
         qputenv("GOOGLE_CLOUD_PROJECT", "fixture-project");
     }
 
     // Each fixture of answers.json as our service serves it: the rows with their
     // labels, values, reset instants, kinds and lengths, or the error.
+    void servedAnswersDecodeAndRequestsAreExact_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QJsonObject>("expected");
+        QFile expectations(QStringLiteral(QUOTIX_TEST_DATA "/providers/answers.json"));
+        QVERIFY(expectations.open(QIODevice::ReadOnly));
+        const QJsonObject cases = QJsonDocument::fromJson(expectations.readAll()).object();
+        QVERIFY(cases.size() >= 30);
+        for (auto it = cases.begin(); it != cases.end(); ++it)
+            QTest::newRow(qPrintable(it.key())) << it.key() << it.value().toObject();
+    }
     void servedAnswersDecodeAndRequestsAreExact()
     {
+        QFETCH(QString, fixture);
+        QFETCH(QJsonObject, expected);
         // Each provider's headers, exact and in order; Qt's own connection
         // handling adds the ones named here around them. Names are compared in
         // lower case, as Qt 6.8 sends them.
@@ -149,70 +169,60 @@ private Q_SLOTS:
             {Copilot, common + "user-agent: Quotix/1.0\n"},
             {Gemini, common + "content-type: application/json\nuser-agent: Quotix/1.0\n"},
         };
-        const QList<QByteArray> qtHeaders
-            = {"host", "connection", "accept-encoding", "accept-language", "content-length"};
+        const QList<QByteArray> qtHeaders = {"host", "connection", "accept-encoding", "accept-language",
+                                             "content-length"};
         const QStringList kinds = {u"session"_s, u"weekly"_s, u"other"_s}; // in LimitKind's order
 
-        QFile expectations(QStringLiteral(QUOTIX_TEST_DATA "/providers/answers.json"));
-        QVERIFY(expectations.open(QIODevice::ReadOnly));
-        const QJsonObject cases = QJsonDocument::fromJson(expectations.readAll()).object();
-        QVERIFY(cases.size() >= 30);
-        for (auto it = cases.begin(); it != cases.end(); ++it) {
-            QFile fixture(QStringLiteral(QUOTIX_TEST_DATA "/providers/") + it.key());
-            QVERIFY2(fixture.open(QIODevice::ReadOnly), qPrintable(it.key()));
-            const QJsonObject expected = it.value().toObject();
-            const QHash<QString, QString> paths{
-                {u"claude"_s, Claude}, {u"codex"_s, Codex}, {u"copilot"_s, Copilot}, {u"gemini"_s, Gemini}};
-            const QString id = paths.value(it.key().section(u'/', 0, 0));
-            m_service.clearRequests();
-            m_service.enqueue(id, answer(expected.value("status"_L1).toInt(), fixture.readAll()));
-            const FetchResult result = fetch(*makeProvider(id));
+        QFile body(QStringLiteral(QUOTIX_TEST_DATA "/providers/") + fixture);
+        QVERIFY(body.open(QIODevice::ReadOnly));
+        const QHash<QString, QString> paths{
+            {u"claude"_s, Claude}, {u"codex"_s, Codex}, {u"copilot"_s, Copilot}, {u"gemini"_s, Gemini}};
+        const QString id = paths.value(fixture.section(u'/', 0, 0));
+        m_service.enqueue(id, answer(expected.value("status"_L1).toInt(), body.readAll()));
+        const FetchResult result = fetch(*makeProvider(id));
 
-            QStringList rows;
-            QStringList extras;
-            if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
-                for (const UsageLimit &limit : usage->limits) {
-                    QStringList row{limit.name, QString::number(limit.utilization),
-                                    limit.resetTime ? limit.resetTime->toString(Qt::ISODateWithMs) : u"-"_s,
-                                    kinds.value(int(limit.kind)),
-                                    limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"-"_s};
-                    if (limit.scope)
-                        row.append(*limit.scope);
-                    rows.append(row.join(" | "_L1));
-                }
-                const auto money
-                    = [](const Money &m) { return u"%1/%2 %3"_s.arg(m.amountMinor).arg(m.exponent).arg(m.currency); };
-                if (const auto &credits = usage->credits; credits && credits->used && credits->limit)
-                    extras.append(u"credits %1 of %2 at %3%"_s.arg(money(*credits->used), money(*credits->limit))
-                                      .arg(credits->usedPercent().value_or(-1)));
-                else if (credits)
-                    extras.append(u"balance "_s + credits->balance.value_or(u"-"_s));
-                if (usage->resetsBanked)
-                    extras.append(u"%1 resets banked"_s.arg(*usage->resetsBanked));
-                if (usage->budgetReachedType)
-                    extras.append(u"budget "_s + *usage->budgetReachedType);
-                for (const QString &name : usage->unlimited)
-                    extras.append(u"unlimited "_s + name);
+        QStringList rows;
+        QStringList extras;
+        if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
+            for (const UsageLimit &limit : usage->limits) {
+                QStringList row{limit.name, QString::number(limit.utilization),
+                                limit.resetTime ? limit.resetTime->toString(Qt::ISODateWithMs) : u"-"_s,
+                                kinds.value(int(limit.kind)),
+                                limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"-"_s};
+                if (limit.scope)
+                    row.append(*limit.scope);
+                rows.append(row.join(" | "_L1));
             }
-            const QStringList wanted = expected.value("rows"_L1).toVariant().toStringList();
-            const QStringList wantedExtras = expected.value("extras"_L1).toVariant().toStringList();
-            // Named by the fixture, so that a failure says which one.
-            QCOMPARE(it.key() + u": "_s + failureDescription(result) + u' ' + rows.join(u", "_s) + u" + "_s
-                         + extras.join(u", "_s),
-                     it.key() + u": "_s + expected.value("error"_L1).toString() + u' ' + wanted.join(u", "_s) + u" + "_s
-                         + wantedExtras.join(u", "_s));
-
-            QCOMPARE(m_service.requests().size(), 1);
-            const RecordedRequest request = m_service.requests().first();
-            QByteArray ours;
-            for (const auto &[name, value] : request.headers) {
-                if (!qtHeaders.contains(name.toLower()))
-                    ours += name.toLower() + ": " + value + '\n';
-            }
-            const QByteArray method = id == Gemini ? "POST " : "GET ";
-            QCOMPARE(request.method + ' ' + request.path + '\n' + ours, method + id.toLatin1() + '\n' + sent.value(id));
-            QCOMPARE(request.body, id == Gemini ? R"({"project":"fixture-project"})"_ba : QByteArray());
+            const auto money
+                = [](const Money &m) { return u"%1/%2 %3"_s.arg(m.amountMinor).arg(m.exponent).arg(m.currency); };
+            if (const auto &credits = usage->credits; credits && credits->used && credits->limit)
+                extras.append(u"credits %1 of %2 at %3%"_s.arg(money(*credits->used), money(*credits->limit))
+                                  .arg(credits->usedPercent().value_or(-1)));
+            else if (credits)
+                extras.append(u"balance "_s + credits->balance.value_or(u"-"_s));
+            if (usage->resetsBanked)
+                extras.append(u"%1 resets banked"_s.arg(*usage->resetsBanked));
+            if (usage->budgetReachedType)
+                extras.append(u"budget "_s + *usage->budgetReachedType);
+            for (const QString &name : usage->unlimited)
+                extras.append(u"unlimited "_s + name);
         }
+        const QStringList wanted = expected.value("rows"_L1).toVariant().toStringList();
+        const QStringList wantedExtras = expected.value("extras"_L1).toVariant().toStringList();
+        QCOMPARE(failureDescription(result) + u' ' + rows.join(u", "_s) + u" + "_s + extras.join(u", "_s),
+                 expected.value("error"_L1).toString() + u' ' + wanted.join(u", "_s) + u" + "_s
+                     + wantedExtras.join(u", "_s));
+
+        QCOMPARE(m_service.requests().size(), 1);
+        const RecordedRequest request = m_service.requests().first();
+        QByteArray ours;
+        for (const auto &[name, value] : request.headers) {
+            if (!qtHeaders.contains(name.toLower()))
+                ours += name.toLower() + ": " + value + '\n';
+        }
+        const QByteArray method = id == Gemini ? "POST " : "GET ";
+        QCOMPARE(request.method + ' ' + request.path + '\n' + ours, method + id.toLatin1() + '\n' + sent.value(id));
+        QCOMPARE(request.body, id == Gemini ? R"({"project":"fixture-project"})"_ba : QByteArray());
     }
 
     // What the saved login holds (none: no file), the service's answer (0: no
@@ -287,15 +297,13 @@ private Q_SLOTS:
         QStringList sent;
         for (const RecordedRequest &request : m_service.requests())
             sent.append(QString::fromLatin1(request.method + ' ' + request.path + ' ' + request.body));
-        QCOMPARE(sent,
-                 (QStringList{u"POST /v1internal:loadCodeAssist {\"metadata\":{\"pluginType\":\"GEMINI\"}}"_s,
-                              u"POST /v1internal:retrieveUserQuota {\"project\":\"named-1\"}"_s,
-                              u"POST /v1internal:retrieveUserQuota {\"project\":\"named-1\"}"_s}));
+        QCOMPARE(sent, (QStringList{u"POST /v1internal:loadCodeAssist {\"metadata\":{\"pluginType\":\"GEMINI\"}}"_s,
+                                    u"POST /v1internal:retrieveUserQuota {\"project\":\"named-1\"}"_s,
+                                    u"POST /v1internal:retrieveUserQuota {\"project\":\"named-1\"}"_s}));
 
         m_service.enqueue(GeminiProject, answer(200, R"({"currentTier":{}})"));
-        QCOMPARE(
-            failureDescription(fetch(*makeProvider(Gemini))),
-            u"Gemini names no Cloud project for this login: set GOOGLE_CLOUD_PROJECT to the project to ask about"_s);
+        QCOMPARE(failureDescription(fetch(*makeProvider(Gemini))),
+                 u"Gemini names no Cloud project for this login: set GOOGLE_CLOUD_PROJECT to the project to ask about"_s);
         m_service.enqueue(GeminiProject, answer(401, "{}"));
         QCOMPARE(failureDescription(fetch(*makeProvider(Gemini))), u"Not logged in to Gemini."_s);
         m_service.clearAnswers();
@@ -303,21 +311,19 @@ private Q_SLOTS:
 
     // Broken, slow, oversized and redirecting answers each end in their error
     // within the limits, none read past the cap; transport failures are the
-    // retryable ones.
-    void hostileAnswersEndInTheirErrorWithinTheLimits()
+    // retryable ones. The answer, the limits, what the user reads (empty:
+    // success, or Qt's own words for a transport error) and the transport error.
+    void hostileAnswersEndInTheirErrorWithinTheLimits_data()
     {
         using Fault = ScriptedAnswer::Fault;
-        std::optional<QUrl> refused;
-        {
-            ScriptedService closed; // a port that was just free and is closed again
-            QVERIFY(closed.listen());
-            refused = closed.url(Claude);
-        }
-        ScriptedService elsewhere;
-        QVERIFY(elsewhere.listen());
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<ScriptedAnswer>("served");
+        QTest::addColumn<HttpOptions>("options");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<int>("transport"); // -1: none
         const auto redirect = [&](int status) {
             ScriptedAnswer moved = answer(status);
-            moved.headers = {{"Location", elsewhere.url(Claude).toEncoded()}};
+            moved.headers = {{"Location", m_elsewhere.url(Claude).toEncoded()}};
             return moved;
         };
         const QByteArray usage = R"({"five_hour": {"utilization": 42}})"_ba;
@@ -327,88 +333,117 @@ private Q_SLOTS:
         const HttpOptions shortTotal{600ms, 1'200ms, plain.maxBodyBytes};
         const QString invalid = u"Invalid response from API"_s;
         const QString late = u"The request timed out."_s;
-        const auto timedOut = TransportError::Code::TimedOut;
-        const auto lost = TransportError::Code::NetworkConnectionLost;
+        const int none = -1;
+        const int timedOut = int(TransportError::Code::TimedOut);
+        const int lost = int(TransportError::Code::NetworkConnectionLost);
         ScriptedAnswer trickle = answer(200, usage + QByteArray(100, ' '), {}, Fault::Trickle);
         trickle.trickleInterval = 200ms; // well inside the idle limit, so only the total one can end it
         // 2 MiB of spaces pack into a few kilobytes: the cap counts what they unpack to.
         const ScriptedAnswer packedPastTheCap = answer(200, usage + QByteArray(2 << 20, ' '), {}, Fault::GzipBody);
-        // The answer, the limits, what the user reads (empty: success, or Qt's
-        // own words for a transport error) and the transport error.
-        using Case = std::tuple<const char *, QString, ScriptedAnswer, HttpOptions, QString,
-                                std::optional<TransportError::Code>>;
-        const QList<Case> cases = {
-            {"gzip, small", Claude, answer(200, usage, {}, Fault::GzipBody), plain, {}, {}},
-            {"gzip past the cap", Claude, packedPastTheCap, plain, invalid, {}},
-            {"endless chunks", Codex, answer(200, {}, {}, Fault::EndlessChunks), capped, invalid, {}},
-            {"one byte past the cap", Claude, answer(200, "{}" + QByteArray(63, ' ')), capped, invalid, {}},
-            {"the cap itself", Codex, answer(500, QByteArray(64, 'e')), capped, u"API error (code: 500)"_s, {}},
-            {"redirect", Claude, redirect(302), plain, u"API error (code: 302)"_s, {}},
-            {"redirect keeping the method", Codex, redirect(307), plain, u"API error (code: 307)"_s, {}},
-            {"headers, then closed", Claude, answer(200, usage, {}, Fault::HeadersThenClose), plain, {}, lost},
-            {"nobody listening", Claude, answer(200, usage), plain, {}, TransportError::Code::CannotConnectToHost},
-            {"silent", Codex, answer(200, usage, 2s), shortIdle, late, timedOut},
-            {"headers, then held", Claude, answer(200, usage, {}, Fault::HeadersThenHold), shortIdle, late, timedOut},
-            {"trickle", Claude, trickle, shortTotal, late, timedOut},
+        const auto row = [](const char *name, const QString &id, const ScriptedAnswer &served,
+                            const HttpOptions &options, const QString &description, int transport) {
+            QTest::newRow(name) << id << served << options << description << transport;
         };
-        for (const auto &[name, id, served, options, description, transport] : cases) {
-            // Qt sends a GET once more by itself when the first connection closes
-            // without an answer, so every answer of the path is this one.
-            m_service.clearAnswers();
-            m_service.setDefaultAnswer(id, served);
-            const bool unreachable = transport == TransportError::Code::CannotConnectToHost;
-            QElapsedTimer timer;
-            timer.start();
-            const FetchResult result = fetch(*makeProvider(id, options, unreachable ? refused : std::nullopt));
-            QVERIFY2(timer.elapsed() < 5000, name);
-            if (!transport || !description.isEmpty())
-                QCOMPARE(failureDescription(result), description);
-            if (transport) {
-                const auto *error = std::get_if<TransportError>(&result);
-                QVERIFY2(error && error->code() == *transport && error->isRetryable(), name);
-                QVERIFY2(!error->description().isEmpty() && !error->description().contains(QLatin1StringView(Token)),
-                         name);
-            }
-            if (transport == timedOut)
-                QVERIFY2(timer.elapsed() >= 250, name); // it did wait for the limit
+        row("gzip, small", Claude, answer(200, usage, {}, Fault::GzipBody), plain, {}, none);
+        row("gzip past the cap", Claude, packedPastTheCap, plain, invalid, none);
+        row("endless chunks", Codex, answer(200, {}, {}, Fault::EndlessChunks), capped, invalid, none);
+        row("one byte past the cap", Claude, answer(200, "{}" + QByteArray(63, ' ')), capped, invalid, none);
+        row("the cap itself", Codex, answer(500, QByteArray(64, 'e')), capped, u"API error (code: 500)"_s, none);
+        row("redirect", Claude, redirect(302), plain, u"API error (code: 302)"_s, none);
+        row("redirect keeping the method", Codex, redirect(307), plain, u"API error (code: 307)"_s, none);
+        row("headers, then closed", Claude, answer(200, usage, {}, Fault::HeadersThenClose), plain, {}, lost);
+        row("nobody listening", Claude, answer(200, usage), plain, {}, int(TransportError::Code::CannotConnectToHost));
+        row("silent", Codex, answer(200, usage, 2s), shortIdle, late, timedOut);
+        row("headers, then held", Claude, answer(200, usage, {}, Fault::HeadersThenHold), shortIdle, late, timedOut);
+        row("trickle", Claude, trickle, shortTotal, late, timedOut);
+    }
+    void hostileAnswersEndInTheirErrorWithinTheLimits()
+    {
+        QFETCH(QString, id);
+        QFETCH(ScriptedAnswer, served);
+        QFETCH(HttpOptions, options);
+        QFETCH(QString, description);
+        QFETCH(int, transport);
+        // Qt sends a GET once more by itself when the first connection closes
+        // without an answer, so every answer of the path is this one.
+        m_service.setDefaultAnswer(id, served);
+        const bool unreachable = transport == int(TransportError::Code::CannotConnectToHost);
+        QElapsedTimer timer;
+        timer.start();
+        const FetchResult result = fetch(*makeProvider(id, options, unreachable ? m_refused : std::nullopt));
+        QVERIFY(timer.elapsed() < 5000);
+        if (transport < 0 || !description.isEmpty())
+            QCOMPARE(failureDescription(result), description);
+        if (transport >= 0) {
+            const auto *error = std::get_if<TransportError>(&result);
+            QVERIFY(error);
+            QCOMPARE(int(error->code()), transport);
+            QVERIFY(error->isRetryable());
+            QVERIFY(!error->description().isEmpty() && !error->description().contains(QLatin1StringView(Token)));
         }
-        QVERIFY(elsewhere.requests().isEmpty()); // so the token never went to another host
+        if (transport == int(TransportError::Code::TimedOut))
+            QVERIFY(timer.elapsed() >= 250);       // it did wait for the limit
+        QVERIFY(m_elsewhere.requests().isEmpty()); // so the token never went to another host
     }
 
     // A 429 or a 5xx says when to ask again, as the service put it; other
-    // answers never carry it.
-    void rateLimitedAnswersSayWhenToAskAgain()
+    // answers never carry it. The status, the header (empty: none), and the
+    // wait it names in seconds (-1: none).
+    void rateLimitedAnswersSayWhenToAskAgain_data()
     {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<qint64>("seconds");
         const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(600);
         const QByteArray httpDate = QLocale::c().toString(later, u"ddd, dd MMM yyyy HH:mm:ss 'GMT'"_s).toLatin1();
-        const QByteArray body
-            = R"({"error":{"type":"rate_limit_error","message":"Rate limited. Please try again later."}})";
-        // The status, the header (empty: none), and the wait it names in seconds.
-        const QList<std::tuple<QString, int, QByteArray, std::optional<qint64>>> cases = {
-            {Claude, 429, "120", 120},
-            {Codex, 429, httpDate, 600},
-            {Claude, 429, "0", std::nullopt},
-            {Claude, 429, {}, std::nullopt},
-            {Claude, 429, "Sun, 06 Nov 1994 08:49:37 GMT", std::nullopt}, // long past
-            {Claude, 429, "soon", std::nullopt},
-            {Codex, 503, "30", 30},
-            {Claude, 403, "30", std::nullopt},
-        };
-        for (const auto &[id, status, header, seconds] : cases) {
-            ScriptedAnswer served = answer(status, body);
-            if (!header.isEmpty())
-                served.headers = {{"Retry-After", header}};
-            m_service.enqueue(id, served);
-            const QDateTime sent = QDateTime::currentDateTimeUtc();
-            const FetchResult result = fetch(*makeProvider(id));
-            const auto *error = std::get_if<ProviderError>(&result);
-            QVERIFY2(error && error->statusCode() == status, header.constData());
-            QCOMPARE(error->isRateLimited(), status == 429);
-            QCOMPARE(error->retryAfter().has_value(), seconds.has_value());
-            if (seconds)
-                QVERIFY2(qAbs(sent.secsTo(*error->retryAfter()) - *seconds) <= 2, header.constData());
-        }
-        QCOMPARE(failureDescription(ProviderError::apiError(429)), u"API error (code: 429)"_s);
+        QTest::newRow("seconds") << Claude << 429 << "120"_ba << qint64(120);
+        QTest::newRow("an HTTP date") << Codex << 429 << httpDate << qint64(600);
+        QTest::newRow("zero") << Claude << 429 << "0"_ba << qint64(-1);
+        QTest::newRow("none") << Claude << 429 << QByteArray() << qint64(-1);
+        QTest::newRow("long past") << Claude << 429 << "Sun, 06 Nov 1994 08:49:37 GMT"_ba << qint64(-1);
+        QTest::newRow("not a time") << Claude << 429 << "soon"_ba << qint64(-1);
+        QTest::newRow("a 503") << Codex << 503 << "30"_ba << qint64(30);
+        QTest::newRow("a 403 never") << Claude << 403 << "30"_ba << qint64(-1);
+    }
+    void rateLimitedAnswersSayWhenToAskAgain()
+    {
+        QFETCH(QString, id);
+        QFETCH(int, status);
+        QFETCH(QByteArray, header);
+        QFETCH(qint64, seconds);
+        ScriptedAnswer served = answer(
+            status, R"({"error":{"type":"rate_limit_error","message":"Rate limited. Please try again later."}})");
+        if (!header.isEmpty())
+            served.headers = {{"Retry-After", header}};
+        m_service.enqueue(id, served);
+        const QDateTime sent = QDateTime::currentDateTimeUtc();
+        const FetchResult result = fetch(*makeProvider(id));
+        const auto *error = std::get_if<ProviderError>(&result);
+        QVERIFY(error && error->statusCode() == status);
+        QCOMPARE(error->isRateLimited(), status == 429);
+        QCOMPARE(error->retryAfter().has_value(), seconds >= 0);
+        if (seconds >= 0)
+            QVERIFY(qAbs(sent.secsTo(*error->retryAfter()) - seconds) <= 2);
+        QCOMPARE(failureDescription(result), u"API error (code: %1)"_s.arg(status));
+    }
+
+    // Qt's own transfer timeout ends a reply as cancelled; nobody aborted it, so it timed out.
+    void qtsOwnTransferTimeoutIsATimeout()
+    {
+        m_service.setDefaultAnswer(Claude, answer(200, "{}", 3s));
+        NetworkSession session;
+        session.manager()->setTransferTimeout(200);
+        const std::unique_ptr<FetchJob> job(
+            UsageRequest::send(nullptr, session, u"t"_s, u"Claude"_s, m_service.url(Claude), {}, HttpOptions{},
+                               [](int, const QByteArray &) { return FetchResult(ProviderError::invalidResponse()); }));
+        std::optional<FetchResult> result;
+        QObject::connect(job.get(), &FetchJob::finished, [&](const FetchResult &r) { result = r; });
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 2500);
+        const auto *error = std::get_if<TransportError>(&*result);
+        QVERIFY(error);
+        QCOMPARE(int(error->code()), int(TransportError::Code::TimedOut));
+        QVERIFY(error->isRetryable());
     }
 
     void abortEmitsNothing()

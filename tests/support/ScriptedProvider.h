@@ -34,7 +34,7 @@ public:
     FetchJob *fetchUsage(QObject *parent) override
     {
         attemptTimes.append(clock.elapsed());
-        return new Job(parent, &aborts, steps.isEmpty() ? fallback : steps.takeFirst());
+        return new Job(parent, &aborts, &answered, steps.isEmpty() ? fallback : steps.takeFirst());
     }
 
     void script(QList<Step> list) { steps = std::move(list); }
@@ -45,18 +45,22 @@ public:
     QList<qint64> attemptTimes; // ms since construction
     QElapsedTimer clock;
     int aborts = 0;
+    int answered = 0; // attempts that ended with their result
 
 private:
     // Ends as scripted, after the step's delay on a timer of its own (a zero
     // delay still waits for the timers' turn); once aborted, finish() does nothing.
     struct Job : FetchJob
     {
-        Job(QObject *parent, int *aborts, const Step &step)
+        Job(QObject *parent, int *aborts, int *answered, const Step &step)
             : FetchJob(parent)
             , aborts(aborts)
         {
             timer.setSingleShot(true);
-            timer.callOnTimeout(this, [this, result = step.result] { finish(result); });
+            timer.callOnTimeout(this, [this, answered, result = step.result] {
+                ++*answered;
+                finish(result);
+            });
             timer.start(step.delay);
         }
         void onAbort() override { ++*aborts; }

@@ -1,6 +1,6 @@
 #include "platform/linux/LinuxDesktopTraits.h"
 
-#include <QByteArrayList>
+#include <QList>
 #include <QtGlobal>
 
 DesktopEnvironment DesktopEnvironment::ofProcess()

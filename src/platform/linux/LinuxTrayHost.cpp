@@ -3,6 +3,7 @@
 #include "platform/linux/StatusNotifierItem.h"
 #include "ui/SystemTrayItem.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QSystemTrayIcon>
@@ -39,7 +40,8 @@ std::unique_ptr<TrayItem> LinuxTrayHost::createItem()
 
 QString LinuxTrayHost::missingHostTitle() const
 {
-    return m_gnome ? u"Turn on the AppIndicator extension to see Quotix"_s : TrayHost::missingHostTitle();
+    return m_gnome ? QCoreApplication::translate("Tray", "Turn on the AppIndicator extension to see Quotix")
+                   : TrayHost::missingHostTitle();
 }
 
 QString LinuxTrayHost::missingHostMessage() const
@@ -47,10 +49,12 @@ QString LinuxTrayHost::missingHostMessage() const
     // Banners show a line or two of the body: the command comes first. The
     // extension as gnome-extensions and Debian name it.
     if (m_gnome) {
-        return u"Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"
-               u"Not installed? sudo apt install gnome-shell-extension-appindicator\n"
-               u"Quotix keeps checking your usage meanwhile."_s;
+        return QCoreApplication::translate("Tray",
+                                           "Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"
+                                           "Not installed? sudo apt install gnome-shell-extension-appindicator\n"
+                                           "Quotix keeps checking your usage meanwhile.");
     }
-    return u"Start a panel with a system tray; Quotix keeps checking your usage and its icon appears as soon as "
-           u"a tray does."_s;
+    return QCoreApplication::translate("Tray",
+                                       "Start a panel with a system tray; Quotix keeps checking your usage "
+                                       "and its icon appears as soon as a tray does.");
 }

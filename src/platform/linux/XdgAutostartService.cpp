@@ -1,5 +1,6 @@
 #include "platform/linux/XdgAutostartService.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -107,9 +108,9 @@ bool XdgAutostartService::isEnabled() const
 std::optional<QString> XdgAutostartService::registerItem()
 {
     if (const QFileInfo folder(m_folder); folder.exists() && !folder.isDir())
-        return u"%1 is not a folder"_s.arg(m_folder);
+        return QCoreApplication::translate("Tray", "%1 is not a folder").arg(m_folder);
     if (!QDir().mkpath(m_folder))
-        return u"cannot create the folder %1"_s.arg(m_folder);
+        return QCoreApplication::translate("Tray", "cannot create the folder %1").arg(m_folder);
 
     // Written whole or not at all: a half-written entry would start nothing.
     // Unbuffered, because a buffered QSaveFile commits an empty file when the
@@ -135,7 +136,7 @@ std::optional<QString> XdgAutostartService::registerItem()
         return file.errorString();
     QFile written(entryPath());
     if (!written.open(QIODevice::ReadOnly) || written.readAll() != bytes)
-        return u"the entry %1 did not keep what was written"_s.arg(entryPath());
+        return QCoreApplication::translate("Tray", "the entry %1 did not keep what was written").arg(entryPath());
     return std::nullopt;
 }
 
