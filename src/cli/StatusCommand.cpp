@@ -14,6 +14,7 @@
 
 #include "presentation/StatusBarFormat.h"
 #include "presentation/Translations.h"
+#include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -126,6 +127,45 @@ public:
 };
 
 // The command's arguments, with its help.
+// Words joined into lines of at most width characters.
+QString wrapped(const QString &text, qsizetype width)
+{
+    QStringList lines{QString()};
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!lines.last().isEmpty() && lines.last().size() + 1 + word.size() > width)
+            lines.append(QString());
+        lines.last() += (lines.last().isEmpty() ? QString() : u" "_s) + word;
+    }
+    return lines.join(u'\n');
+}
+
+// The template fields of every known provider.
+QString formatHelp()
+{
+    QStringList windows, highest;
+    for (const QString &id : StatusTemplate::providerIds()) {
+        windows << u"{%1.session} {%1.weekly}"_s.arg(id);
+        highest << u"{%1.max}"_s.arg(id);
+    }
+    return wrapped(u"Status-bar formats: --format waybar prints one JSON line for a waybar custom module; any other "
+                   "FORMAT is a template with the fields %1 (the highest limit of that window), %2 (a provider's "
+                   "highest), {max} {status}, and any row by its name in lower case with \"_\" between words: %3 "
+                   "(\"{{\" and \"}}\" for braces). Both show the window and the used-or-remaining choice of the "
+                   "tray's settings."_s.arg(windows.join(u' '), highest.join(u' '), StatusTemplate::rowFieldExamples()),
+                   88);
+}
+
+// Every provider's endpoint override.
+QString overrideHelp()
+{
+    QStringList variables;
+    for (const ProviderDescriptor &descriptor : providerDescriptors())
+        variables.append(QString::fromLatin1(overrideVariable(descriptor)));
+    const QString text
+        = variables.join(u", "_s) + u" replace the usage endpoints (https, or http to a loopback address only)"_s;
+    return u"  "_s + wrapped(text, 80).replace(u'\n', u"\n      "_s);
+}
+
 struct StatusArguments
 {
     CommandLine command{u"quotix status"_s, u"Try 'quotix status --help'."_s,
@@ -142,18 +182,11 @@ struct StatusArguments
                         "hour or two the tray recorded (\"basis\": \"lastHour\", \"lastTwoHours\"), else at its\n"
                         "average since the window began (\"window\"); null when it does not.\n"
                         "\n"
-                        "Status-bar formats: --format waybar prints one JSON line for a waybar custom module;\n"
-                        "any other FORMAT is a template with the fields {claude.session} {claude.weekly}\n"
-                        "{codex.session} {codex.weekly} (the highest limit of that window), {claude.max}\n"
-                        "{codex.max} (a provider's highest), {max} {status}, and any row by its name in lower\n"
-                        "case with \"_\" between words: {claude.fable} {claude.weekly_7d} {codex.monthly}\n"
-                        "(\"{{\" and \"}}\" for braces). Both show the window and the used-or-remaining\n"
-                        "choice of the tray's settings.\n"
+                        "%1\n"
                         "\n"
                         "Environment:\n"
-                        "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
-                        "      (https, or http to a loopback address only)\n"
-                        "  NO_COLOR  no colours in the terminal output"_s};
+                        "%2\n"
+                        "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp())};
     const QCommandLineOption jsonOption{u"json"_s, u"Print one JSON object instead of text."_s};
     const QCommandLineOption demoOption{
         u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s};

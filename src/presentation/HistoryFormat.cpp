@@ -1,6 +1,7 @@
 #include "presentation/HistoryFormat.h"
 
 #include "core/Bands.h"
+#include "presentation/ProviderLook.h"
 #include "presentation/StatusFormat.h"
 
 #include <QCoreApplication>
@@ -42,10 +43,10 @@ bool sameLimit(const HistorySample &a, const HistorySample &b)
 
 QString providerDisplayName(const QString &providerId)
 {
-    if (providerId == "claude"_L1)
-        return u"Claude"_s;
-    if (providerId == "codex"_L1)
-        return u"Codex"_s;
+    for (const ProviderLook &look : providerLooks()) {
+        if (look.id == providerId)
+            return look.name;
+    }
     return providerId;
 }
 

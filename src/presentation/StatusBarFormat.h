@@ -26,7 +26,10 @@ public:
     // The fixed fields a template may name; besides them, "<provider>.<slug>"
     // names a row by its slug ("claude.fable").
     static QStringList fieldNames();
+    // The ids of the known providers (providerLooks()).
     static QStringList providerIds();
+    // A row field of each provider, for help texts: "{claude.fable} {codex.monthly}".
+    static QString rowFieldExamples();
 
     // Absent with *error set, naming the field or the brace at fault, when
     // the text is not a template.

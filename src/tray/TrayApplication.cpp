@@ -11,7 +11,7 @@
 #include "presentation/Translations.h"
 #include "presentation/TrayHost.h"
 #include "presentation/TrayItem.h"
-#include "providers/PlatformKeychain.h"
+#include "providers/ProviderRegistry.h"
 #include "tray/SingleInstance.h"
 #include "tray/TrayController.h"
 #include "tray/TrayHostWaiter.h"

@@ -153,13 +153,12 @@ private Q_SLOTS:
         states[u"claude"_s].usage.reset();
         QCOMPARE(title({claude, codex}, states, true).text(), u"Codex 17%"_s);
 
-        // Without artwork the icon is text; the plain title names the provider either way.
-        for (const std::optional<QString> &iconName : {std::optional<QString>(), std::optional<QString>(u""_s)}) {
-            const auto plain = std::make_shared<TitleTestProvider>(u"p"_s, u"Plain"_s, u"P"_s, iconName);
-            const TitleLayout layout = title({plain}, {{u"p"_s, stateWith(plain, usageOf({{"Weekly", 3}}))}});
-            QCOMPARE(layout.text(), u"Plain 3%"_s);
-            QCOMPARE(kinds(layout), (QList<Kind>{Kind::IconText, Kind::Percentage}));
-        }
+        // A provider no descriptor knows: no artwork, so the icon is its initial as text.
+        const auto plain = std::make_shared<ScriptedProvider>(u"p"_s, u"plain"_s);
+        const TitleLayout layout = title({plain}, {{u"p"_s, stateWith(plain, usageOf({{"Weekly", 3}}))}});
+        QCOMPARE(layout.text(), u"plain 3%"_s);
+        QCOMPARE(kinds(layout), (QList<Kind>{Kind::IconText, Kind::Percentage}));
+        QCOMPARE(layout.pieces.at(0).mark, u"P"_s);
     }
 
     // Shown as remaining, every face writes what is left and fills its bars
