@@ -138,6 +138,9 @@ int runStatusCommand(int argc, char **argv)
                         "(\"{{\" and \"}}\" for braces). Both show the window and the used-or-remaining\n"
                         "choice of the tray's settings.\n"
                         "\n"
+                        "Extra accounts added in the tray's settings show as providers of their own, named by\n"
+                        "provider and label: \"claude-work\" in the JSON, {claude-work.weekly} in a template.\n"
+                        "\n"
                         "Environment:\n"
                         "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
                         "      (https, or http to a loopback address only)\n"
@@ -162,7 +165,7 @@ int runStatusCommand(int argc, char **argv)
         return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
 
     QString settingsProblem;
-    const QSettings settings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
+    QSettings settings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
     if (!settingsProblem.isEmpty())
         Console::err(settingsProblem + u'\n');
     StatusOutput output;
@@ -174,7 +177,7 @@ int runStatusCommand(int argc, char **argv)
             output.kind = StatusOutput::Kind::Waybar;
         } else {
             QString error;
-            output.statusTemplate = StatusTemplate::parse(format, &error);
+            output.statusTemplate = StatusTemplate::parse(format, &error, accountIds(accountsFromSettings(settings)));
             if (!output.statusTemplate)
                 return command.usageError(error);
             output.kind = StatusOutput::Kind::Template;
@@ -196,6 +199,9 @@ int runStatusCommand(int argc, char **argv)
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;
     }
+
+    // The extra accounts of the settings follow the default ones.
+    setup->providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(settings)));
 
     NullNotificationManager notifications;
     if (!parser.isSet(followOption)) {

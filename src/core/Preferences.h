@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Accounts.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -29,6 +31,7 @@ inline constexpr QLatin1StringView WeeklyMode{"weekly"};
 inline constexpr QLatin1StringView DisplayAs{"displayAs"};
 inline constexpr QLatin1StringView ShowUsed{"used"};
 inline constexpr QLatin1StringView ShowRemaining{"remaining"};
+inline constexpr QLatin1StringView TitleLeftOut{"titleLeftOut"};
 } // namespace SettingsKeys
 
 // Where the user's settings file is: $XDG_CONFIG_HOME/Quotix/Quotix.conf, in the
@@ -56,6 +59,12 @@ public:
     DisplayAs displayAs() const;
     void setDisplayAs(DisplayAs as);
     QVariant refreshIntervalValue() const;
+    // The ids of the providers and accounts the tray title leaves out; none
+    // by default, so a provider that appears later shows.
+    QStringList titleLeftOut() const;
+    void setTitleLeftOut(const QStringList &ids);
+    QList<ExtraAccount> accounts() const;
+    void setAccounts(const QList<ExtraAccount> &accounts);
 
     static constexpr QLatin1StringView SaveFailedTitle{"Settings not saved"};
 
@@ -66,7 +75,8 @@ Q_SIGNALS:
     void saveFailed(const QString &message);
 
 private:
-    void write(QLatin1StringView key, const QString &value);
+    void write(QLatin1StringView key, const QVariant &value);
+    void saved();
     void watchFile();
     void onFileEvent();
     QVariantMap snapshot() const;

@@ -20,6 +20,8 @@ public:
 
     virtual QString id() const = 0;
     virtual QString name() const = 0;
+    // What an alert's title calls the provider: "Claude" in "Claude Usage Alert".
+    virtual QString alertName() const { return name(); }
     virtual QString icon() const = 0;
     virtual std::optional<QString> iconName() const = 0;
     virtual NamedColor accentColor() const = 0;

@@ -2,6 +2,7 @@
 
 #include "demo/DemoData.h"
 #include "demo/UsageService.h"
+#include "providers/AccountSetup.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
@@ -53,6 +54,12 @@ std::optional<ProviderSetup> makeDemoProviderSetup(QString *error)
         std::make_shared<ClaudeProvider>(KeychainService(credentials), service->url(UsageService::ClaudePath)),
         std::make_shared<CodexProvider>(CodexCredentialService(credentials, DemoAuthFilePath),
                                         service->url(UsageService::CodexPath)),
+    };
+    // Extra accounts read the demo's items too, and ask the same service.
+    setup.accounts = [credentials, claude = service->url(UsageService::ClaudePath),
+                      codex = service->url(UsageService::CodexPath)](const QList<ExtraAccount> &accounts) {
+        return makeAccountProviders(
+            accounts, [&](const QString &provider) { return provider == u"codex" ? codex : claude; }, credentials);
     };
     setup.demoService = std::move(service);
     return setup;

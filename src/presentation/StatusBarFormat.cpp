@@ -66,12 +66,12 @@ std::optional<double> providerField(const ProviderStatus &provider, const QStrin
     return limit ? std::optional(limit->utilization) : std::nullopt;
 }
 
-// "claude.fable": a known provider and a slug.
-bool isRowField(const QString &name)
+// "claude.fable": a known provider or account and a slug.
+bool isRowField(const QString &name, const QStringList &accountIds)
 {
     const QString id = name.section(u'.', 0, 0);
     const QString slug = name.section(u'.', 1);
-    if (!StatusTemplate::providerIds().contains(id) || slug.isEmpty())
+    if ((!StatusTemplate::providerIds().contains(id) && !accountIds.contains(id)) || slug.isEmpty())
         return false;
     return std::all_of(slug.cbegin(), slug.cend(), [](QChar c) {
         return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
@@ -138,7 +138,8 @@ QStringList StatusTemplate::providerIds()
     return {u"claude"_s, u"codex"_s};
 }
 
-std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString *error)
+std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString *error,
+                                                    const QStringList &accountIds)
 {
     StatusTemplate result;
     QString literal;
@@ -158,7 +159,7 @@ std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString
                 return std::nullopt;
             }
             const QString name = text.mid(i + 1, end - i - 1);
-            if (!fieldNames().contains(name) && !isRowField(name)) {
+            if (!fieldNames().contains(name) && !isRowField(name, accountIds)) {
                 *error = u"unknown field \"{%1}\" in the format; known fields: {%2}, and a row of a provider by its "
                          u"name in lower case, \"_\" between words: {claude.fable} {codex.monthly}"_s.arg(
                     name, fieldNames().join(u"} {"_s));

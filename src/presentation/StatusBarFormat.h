@@ -24,13 +24,16 @@ class StatusTemplate
 {
 public:
     // The fixed fields a template may name; besides them, "<provider>.<slug>"
-    // names a row by its slug ("claude.fable").
+    // names a row by its slug ("claude.fable"), and "<account>.<field>" any
+    // of an extra account's.
     static QStringList fieldNames();
     static QStringList providerIds();
 
     // Absent with *error set, naming the field or the brace at fault, when
-    // the text is not a template.
-    static std::optional<StatusTemplate> parse(const QString &text, QString *error);
+    // the text is not a template. An extra account's fields are named by
+    // its id: {claude-work.weekly}, {claude-work.max}.
+    static std::optional<StatusTemplate> parse(const QString &text, QString *error,
+                                               const QStringList &accountIds = {});
 
     // The line with every field filled in: a provider's binding session or
     // weekly limit, its highest ({claude.max}), a row by slug and {max} as the

@@ -1,5 +1,6 @@
 #include "providers/ProviderSetup.h"
 
+#include "providers/AccountSetup.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
@@ -72,6 +73,12 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error)
                                          overrides->claude.value_or(ClaudeProvider::defaultEndpoint())),
         std::make_shared<CodexProvider>(CodexCredentialService(store, codexAuthFilePath()),
                                         overrides->codex.value_or(CodexProvider::defaultEndpoint())),
+    };
+    setup.accounts = [endpoints = *overrides](const QList<ExtraAccount> &accounts) {
+        return makeAccountProviders(accounts, [&endpoints](const QString &provider) {
+            return provider == u"codex" ? endpoints.codex.value_or(CodexProvider::defaultEndpoint())
+                                        : endpoints.claude.value_or(ClaudeProvider::defaultEndpoint());
+        });
     };
     return setup;
 }

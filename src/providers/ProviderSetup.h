@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/Accounts.h"
 #include "core/UsageManager.h"
 
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,6 +17,9 @@ struct ProviderSetup
     ProviderList providers;
     // Set only for the demo: the in-process service the providers talk to.
     std::unique_ptr<QObject> demoService;
+    // The providers of the extra accounts the settings list, at the same
+    // endpoints as the default ones; they follow the providers in the list.
+    std::function<ProviderList(const QList<ExtraAccount> &accounts)> accounts;
 };
 
 // The environment variables that replace the usage endpoints (the full URL).

@@ -10,6 +10,7 @@
 #include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
 #include "presentation/PanelPlacement.h"
+#include "providers/AccountSetup.h"
 #include "providers/PlatformKeychain.h"
 #include "tray/TrayController.h"
 #include "tray/SingleInstance.h"
@@ -108,6 +109,10 @@ int runTrayApplication(int argc, char **argv)
     TrayController controller(setup->providers, makePlatformServices());
     if (!demo)
         controller.watchCredentials(credentialFilePaths());
+    TrayController::AccountSource accounts{setup->accounts, {}, accountKinds()};
+    if (!demo) // the demo's accounts read no files
+        accounts.files = accountCredentialFiles;
+    controller.followAccounts(std::move(accounts));
     // Made-up figures never mix with the user's own.
     controller.recordHistory(demo ? HistoryStore::demoPath() : HistoryStore::defaultPath());
     QObject::connect(&controller, &TrayController::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -8,6 +8,7 @@
 #include "ui/ErrorView.h"
 #include "ui/PanelLabel.h"
 #include "ui/PanelStyle.h"
+#include "ui/ProviderChoices.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
 #include "ui/SegmentedPicker.h"
@@ -50,6 +51,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     , m_footerText(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_footer))
     , m_picker(new SegmentedPicker({WeeklySegmentLabel, SessionSegmentLabel}, this))
     , m_displayAsPicker(new SegmentedPicker({UsedSegmentLabel, RemainingSegmentLabel}, this))
+    , m_providerChoices(new ProviderChoices(manager, preferences, this))
     , m_launchAtLogin(new QCheckBox(u"Launch at Login"_s, this))
     , m_quit(new QPushButton(u"Quit"_s, this))
     , m_renderSoon(new QTimer(this))
@@ -96,6 +98,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     display->addWidget(new PanelLabel(u"Menu Bar Display"_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
     display->addWidget(m_picker);
     display->addWidget(m_displayAsPicker);
+    display->addWidget(m_providerChoices);
     layout->addLayout(display);
 
     m_launchAtLogin->setFont(PanelStyle::caption());
@@ -149,6 +152,11 @@ void MenuBarView::setHistorySource(HistorySource source)
     scheduleRender();
 }
 
+void MenuBarView::setAccountKinds(QList<AccountKind> kinds)
+{
+    m_providerChoices->setAccountKinds(std::move(kinds));
+}
+
 void MenuBarView::render()
 {
     m_renderSoon->stop();
@@ -179,6 +187,7 @@ void MenuBarView::render()
     m_picker->setCurrentIndex(pickerIndex(model.pickerSelection));
     m_displayAsPicker->setCurrentIndex(pickerIndex(model.displayAsSelection));
     m_launchAtLogin->setChecked(m_launchAtLoginSwitch->isEnabled());
+    m_providerChoices->render();
     setUpdatesEnabled(true);
     Q_EMIT contentChanged();
 }
