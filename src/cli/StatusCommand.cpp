@@ -12,12 +12,14 @@
 #include "demo/UsageService.h"
 
 #include "presentation/StatusBarFormat.h"
+#include "providers/AccountSetup.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSettings>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -82,6 +84,18 @@ bool outputReaderGone()
 }
 
 // What one refresh prints.
+// The ids of the settings' accounts of providers that take accounts.
+QStringList knownAccountIds(QSettings &settings)
+{
+    QList<ExtraAccount> known;
+    const QList<AccountKind> kinds = accountKinds();
+    for (const ExtraAccount &account : accountsFromSettings(settings)) {
+        if (std::any_of(kinds.cbegin(), kinds.cend(), [&](const AccountKind &k) { return k.provider == account.provider; }))
+            known.append(account);
+    }
+    return accountIds(known);
+}
+
 class StatusOutput
 {
 public:
@@ -96,6 +110,7 @@ public:
     std::optional<StatusTemplate> statusTemplate;
     DisplayMode mode = DisplayMode::Weekly;
     DisplayAs as = DisplayAs::Used;
+    QStringList titleLeftOut;
     bool colour = false;
 
     QByteArray render(const StatusSnapshot &snapshot) const
@@ -103,7 +118,7 @@ public:
         const QDateTime now = QDateTime::currentDateTimeUtc();
         switch (kind) {
         case Kind::Json: return statusJson(snapshot, now);
-        case Kind::Waybar: return waybarLine(snapshot, mode, as);
+        case Kind::Waybar: return waybarLine(snapshot, mode, as, titleLeftOut);
         case Kind::Template: return statusTemplate->render(snapshot, as).toUtf8();
         case Kind::Text: break;
         }
@@ -177,7 +192,7 @@ int runStatusCommand(int argc, char **argv)
             output.kind = StatusOutput::Kind::Waybar;
         } else {
             QString error;
-            output.statusTemplate = StatusTemplate::parse(format, &error, accountIds(accountsFromSettings(settings)));
+            output.statusTemplate = StatusTemplate::parse(format, &error, knownAccountIds(settings));
             if (!output.statusTemplate)
                 return command.usageError(error);
             output.kind = StatusOutput::Kind::Template;
@@ -185,6 +200,7 @@ int runStatusCommand(int argc, char **argv)
         // A bar shows what the tray shows.
         output.mode = displayModeFromSetting(settings.value(SettingsKeys::MenuBarDisplayMode));
         output.as = displayAsFromSetting(settings.value(SettingsKeys::DisplayAs));
+        output.titleLeftOut = settings.value(SettingsKeys::TitleLeftOut).toStringList();
     } else if (parser.isSet(jsonOption)) {
         output.kind = StatusOutput::Kind::Json;
     } else {

@@ -91,14 +91,16 @@ std::optional<double> highestUsed(const StatusSnapshot &snapshot)
 
 } // namespace
 
-QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as, const QDateTime &now)
+QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as, const QStringList &titleLeftOut,
+                      const QDateTime &now)
 {
     const Shown shown = shownOf(snapshot);
-    const TitleLayout title = layoutTitle(shown.available, shown.states, false, mode, as);
+    const ProviderList inTitle = titleProviders(shown.available, titleLeftOut);
+    const TitleLayout title = layoutTitle(inTitle, shown.states, false, mode, as);
 
     // The figure that decides the class is the highest one the title shows.
     std::optional<double> highest;
-    for (const auto &provider : std::as_const(shown.available)) {
+    for (const auto &provider : inTitle) {
         const ProviderState &state = shown.states[provider->id()];
         if (!state.usage)
             continue;
@@ -119,7 +121,7 @@ QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayA
     }
 
     QJsonObject line{
-        {u"text"_s, title.text()},
+        {u"text"_s, title.label()},
         {u"tooltip"_s, tooltip.join(u'\n')},
         {u"class"_s, highest ? bandClass(bandFor(*highest)) : u"error"_s},
         {u"percentage"_s, highest ? qint64(truncatedPercent(*highest).value_or(0)) : 0},

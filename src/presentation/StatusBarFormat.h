@@ -15,9 +15,10 @@
 // display mode, "tooltip" every row of every provider as the tray's menu
 // lists them (resets as clock times of now), "class" the band of the
 // highest figure shown ("green", "orange", "red"; "error" when none is shown)
-// and "percentage" that figure's used share. Ends in a newline.
+// and "percentage" that figure's used share. Ends in a newline. The text
+// leaves out the providers the tray's title leaves out.
 QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as,
-                      const QDateTime &now = QDateTime::currentDateTimeUtc());
+                      const QStringList &titleLeftOut = {}, const QDateTime &now = QDateTime::currentDateTimeUtc());
 
 // A --format template: text with fields in braces, "{{" and "}}" for braces.
 class StatusTemplate
