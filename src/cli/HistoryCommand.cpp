@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 std::optional<QDateTime> parseSince(const QString &text, const QDateTime &now)
@@ -46,7 +48,8 @@ int runHistoryCommand(int argc, char **argv)
     QCommandLineParser &parser = command.parser();
     const QCommandLineOption sinceOption(
         u"since"_s, u"Start of the period: 90m, 36h, 7d, 2w or an ISO 8601 date (default 7d)."_s, u"WHEN"_s);
-    const QCommandLineOption providerOption(u"provider"_s, u"Only this provider: claude or codex."_s, u"ID"_s);
+    const QCommandLineOption providerOption(
+        u"provider"_s, u"Only this provider: claude or codex, or an extra account such as claude-work."_s, u"ID"_s);
     const QCommandLineOption limitOption(u"limit"_s, u"Only this limit: its name, or session or weekly."_s,
                                          u"NAME"_s);
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object per sample and line."_s);
@@ -74,7 +77,12 @@ int runHistoryCommand(int argc, char **argv)
         return command.usageError(u"--since %1 lies in the future"_s.arg(sinceText));
     if (parser.isSet(providerOption)) {
         query.provider = parser.value(providerOption).toLower();
-        if (query.provider != "claude"_L1 && query.provider != "codex"_L1)
+        const QString base = query.provider.section(u'-', 0, 0);
+        const QString account = query.provider.section(u'-', 1);
+        const bool isAccount = query.provider.contains(u'-') && !account.isEmpty()
+            && std::all_of(account.cbegin(), account.cend(),
+                           [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_'; });
+        if ((base != "claude"_L1 && base != "codex"_L1) || (query.provider.contains(u'-') && !isAccount))
             return command.usageError(
                 u"--provider takes claude or codex, not \"%1\""_s.arg(parser.value(providerOption)));
     }

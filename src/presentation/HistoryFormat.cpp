@@ -1,5 +1,6 @@
 #include "presentation/HistoryFormat.h"
 
+#include "core/Accounts.h"
 #include "core/Bands.h"
 #include "presentation/StatusFormat.h"
 
@@ -41,6 +42,12 @@ bool sameLimit(const HistorySample &a, const HistorySample &b)
 
 QString providerDisplayName(const QString &providerId)
 {
+    // An extra account's id keeps its label's letters: "claude-team_b" is "Claude · team b".
+    if (const qsizetype dash = providerId.indexOf(u'-'); dash > 0) {
+        const QString base = providerId.first(dash);
+        if (providerDisplayName(base) != base)
+            return accountName(providerDisplayName(base), providerId.mid(dash + 1).replace(u'_', u' '));
+    }
     if (providerId == "claude"_L1)
         return u"Claude"_s;
     if (providerId == "codex"_L1)
