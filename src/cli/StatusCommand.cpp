@@ -13,6 +13,7 @@
 
 #include "presentation/StatusBarFormat.h"
 #include "providers/AccountSetup.h"
+#include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -126,6 +127,44 @@ public:
     }
 };
 
+// Words joined into lines of at most width characters.
+QString wrapped(const QString &text, qsizetype width)
+{
+    QStringList lines{QString()};
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!lines.last().isEmpty() && lines.last().size() + 1 + word.size() > width)
+            lines.append(QString());
+        lines.last() += (lines.last().isEmpty() ? QString() : u" "_s) + word;
+    }
+    return lines.join(u'\n');
+}
+
+// The template fields of every known provider.
+QString formatHelp()
+{
+    QStringList windows, highest;
+    for (const QString &id : StatusTemplate::providerIds()) {
+        windows << u"{%1.session} {%1.weekly}"_s.arg(id);
+        highest << u"{%1.max}"_s.arg(id);
+    }
+    return wrapped(u"Status-bar formats: --format waybar prints one JSON line for a waybar custom module; any other "
+                   "FORMAT is a template with the fields %1 (the highest limit of that window), %2 (a provider's "
+                   "highest), {max} {status}, and any row by its name in lower case with \"_\" between words: %3 "
+                   "(\"{{\" and \"}}\" for braces). Both show the window and the used-or-remaining choice of the "
+                   "tray's settings."_s.arg(windows.join(u' '), highest.join(u' '), StatusTemplate::rowFieldExamples()),
+                   88);
+}
+
+QString overrideHelp()
+{
+    QStringList variables;
+    for (const ProviderDescriptor &descriptor : providerDescriptors())
+        variables.append(QString::fromLatin1(overrideVariable(descriptor)));
+    const QString text
+        = variables.join(u", "_s) + u"  replace the usage endpoints (https, or http to a loopback address only)"_s;
+    return u"  "_s + wrapped(text, 80).replace(u'\n', u"\n      "_s);
+}
+
 } // namespace
 
 int runStatusCommand(int argc, char **argv)
@@ -145,21 +184,14 @@ int runStatusCommand(int argc, char **argv)
                         "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
                         "numbers the services sent, and a number that is not finite is written as null.\n"
                         "\n"
-                        "Status-bar formats: --format waybar prints one JSON line for a waybar custom module;\n"
-                        "any other FORMAT is a template with the fields {claude.session} {claude.weekly}\n"
-                        "{codex.session} {codex.weekly} (the highest limit of that window), {claude.max}\n"
-                        "{codex.max} (a provider's highest), {max} {status}, and any row by its name in lower\n"
-                        "case with \"_\" between words: {claude.fable} {claude.weekly_7d} {codex.monthly}\n"
-                        "(\"{{\" and \"}}\" for braces). Both show the window and the used-or-remaining\n"
-                        "choice of the tray's settings.\n"
+                        "%1\n"
                         "\n"
                         "Extra accounts added in the tray's settings show as providers of their own, named by\n"
                         "provider and label: \"claude-work\" in the JSON, {claude-work.weekly} in a template.\n"
                         "\n"
                         "Environment:\n"
-                        "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
-                        "      (https, or http to a loopback address only)\n"
-                        "  NO_COLOR  no colours in the terminal output"_s);
+                        "%2\n"
+                        "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp()));
     QCommandLineParser &parser = command.parser();
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
     const QCommandLineOption demoOption(

@@ -49,7 +49,7 @@ struct RecordedRequest
     QByteArray header(const QByteArray &name) const;
 };
 
-// A small HTTP/1.1 service on 127.0.0.1 that stands in for the two usage
+// A small HTTP/1.1 service on 127.0.0.1 that stands in for the usage
 // endpoints in tests, the benchmarks and the demo. Each path answers from its
 // queue of one-off answers first, then with its default answer; a path with
 // neither answers 404.

@@ -1,7 +1,7 @@
 #include "presentation/HistoryFormat.h"
 
-#include "core/Accounts.h"
 #include "core/Bands.h"
+#include "presentation/ProviderLook.h"
 #include "presentation/StatusFormat.h"
 
 #include <QJsonDocument>
@@ -42,17 +42,8 @@ bool sameLimit(const HistorySample &a, const HistorySample &b)
 
 QString providerDisplayName(const QString &providerId)
 {
-    // An extra account's id keeps its label's letters: "claude-team_b" is "Claude · team b".
-    if (const qsizetype dash = providerId.indexOf(u'-'); dash > 0) {
-        const QString base = providerId.first(dash);
-        if (providerDisplayName(base) != base)
-            return accountName(providerDisplayName(base), providerId.mid(dash + 1).replace(u'_', u' '));
-    }
-    if (providerId == "claude"_L1)
-        return u"Claude"_s;
-    if (providerId == "codex"_L1)
-        return u"Codex"_s;
-    return providerId;
+    // An extra account's look is its provider's, named after the account.
+    return providerLook(providerId).name;
 }
 
 QByteArray historyCsv(const QList<HistorySample> &samples)

@@ -3,6 +3,7 @@
 #include "core/Bands.h"
 #include "core/UsageProvider.h"
 #include "presentation/LimitRows.h"
+#include "presentation/ProviderLook.h"
 #include "presentation/TitleLayout.h"
 #include "presentation/TrayMenuModel.h"
 #include "presentation/UsageText.h"
@@ -73,9 +74,8 @@ bool isRowField(const QString &name, const QStringList &accountIds)
     const QString slug = name.section(u'.', 1);
     if ((!StatusTemplate::providerIds().contains(id) && !accountIds.contains(id)) || slug.isEmpty())
         return false;
-    return std::all_of(slug.cbegin(), slug.cend(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
-    });
+    return std::all_of(slug.cbegin(), slug.cend(),
+                       [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_'; });
 }
 
 std::optional<double> highestUsed(const StatusSnapshot &snapshot)
@@ -131,13 +131,28 @@ QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayA
 
 QStringList StatusTemplate::fieldNames()
 {
-    return {u"claude.session"_s, u"claude.weekly"_s, u"claude.max"_s, u"codex.session"_s, u"codex.weekly"_s,
-            u"codex.max"_s,      u"max"_s,           u"status"_s};
+    QStringList names;
+    for (const QString &id : providerIds())
+        names << id + u".session"_s << id + u".weekly"_s << id + u".max"_s;
+    return names << u"max"_s << u"status"_s;
 }
 
 QStringList StatusTemplate::providerIds()
 {
-    return {u"claude"_s, u"codex"_s};
+    QStringList ids;
+    for (const ProviderLook &look : providerLooks())
+        ids.append(look.id);
+    return ids;
+}
+
+QString StatusTemplate::rowFieldExamples()
+{
+    QStringList examples;
+    for (const ProviderLook &look : providerLooks()) {
+        if (!look.fieldExample.isEmpty())
+            examples.append(look.fieldExample);
+    }
+    return examples.join(u' ');
 }
 
 std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString *error,
@@ -163,8 +178,8 @@ std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString
             const QString name = text.mid(i + 1, end - i - 1);
             if (!fieldNames().contains(name) && !isRowField(name, accountIds)) {
                 *error = u"unknown field \"{%1}\" in the format; known fields: {%2}, and a row of a provider by its "
-                         u"name in lower case, \"_\" between words: {claude.fable} {codex.monthly}"_s.arg(
-                    name, fieldNames().join(u"} {"_s));
+                         u"name in lower case, \"_\" between words: %3"_s.arg(name, fieldNames().join(u"} {"_s),
+                                                                              rowFieldExamples());
                 return std::nullopt;
             }
             flush();

@@ -28,7 +28,10 @@ public:
     // names a row by its slug ("claude.fable"), and "<account>.<field>" any
     // of an extra account's.
     static QStringList fieldNames();
+    // The ids of the known providers (providerLooks()).
     static QStringList providerIds();
+    // A row field of each provider, for help texts: "{claude.fable} {codex.monthly}".
+    static QString rowFieldExamples();
 
     // Absent with *error set, naming the field or the brace at fault, when
     // the text is not a template. An extra account's fields are named by

@@ -2,6 +2,7 @@
 
 #include "core/UsageProvider.h"
 #include "presentation/LimitRows.h"
+#include "presentation/ProviderLook.h"
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
 
@@ -133,12 +134,7 @@ QList<TitlePiece> TitleLayout::percentages() const
 
 QString providerMark(const QString &id, const QString &name)
 {
-    const QString base = id.section(u'-', 0, 0);
-    const QString label = name.section(AccountSeparator.toString(), 1);
-    QString mark = base == u"codex" ? u"X"_s : name.isEmpty() ? u"?"_s : name.first(1).toUpper();
-    if (id.contains(u'-') && !label.isEmpty())
-        mark += label.first(1).toLower();
-    return mark;
+    return providerLook(id, name).letter;
 }
 
 ProviderList titleProviders(const ProviderList &available, const QStringList &leftOut)
@@ -168,11 +164,11 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
         if (shownAny)
             title.pieces.append(TitlePiece{TitlePiece::Kind::Separator, ProviderSeparator.toString(), {}, Band::Low});
 
-        const auto iconName = provider->iconName();
-        const bool hasArtwork = iconName && !iconName->isEmpty();
+        const ProviderLook look = providerLook(provider->id(), provider->name());
+        const bool hasArtwork = !look.artwork.isEmpty();
         title.pieces.append(TitlePiece{hasArtwork ? TitlePiece::Kind::IconImage : TitlePiece::Kind::IconText,
-                                       provider->icon(), hasArtwork ? *iconName : QString(), Band::Low,
-                                       provider->name(), providerMark(provider->id(), provider->name())});
+                                       look.symbol.isEmpty() ? look.letter : look.symbol, look.artwork, Band::Low,
+                                       provider->name(), look.letter});
 
         const UsageLimit *limit = chosenLimit(*usage, mode);
         const double value = limit ? limit->utilization : usage->maxUtilization();

@@ -16,9 +16,6 @@ public:
     QString id() const override { return m_id; }
     QString name() const override;
     QString alertName() const override;
-    QString icon() const override { return m_provider->icon(); }
-    std::optional<QString> iconName() const override { return m_provider->iconName(); }
-    NamedColor accentColor() const override { return m_provider->accentColor(); }
     bool isAvailable() const override { return m_provider->isAvailable(); }
     FetchJob *fetchUsage(QObject *parent) override { return m_provider->fetchUsage(parent); }
 

@@ -5,10 +5,14 @@
 using namespace Qt::StringLiterals;
 
 CodexProvider::CodexProvider(CodexCredentialService reader, QUrl endpoint, HttpOptions options)
+    : CodexProvider([reader = std::move(reader)] { return reader.getLogin(); }, std::move(endpoint), options)
+{}
+
+CodexProvider::CodexProvider(std::function<std::optional<StoredLogin>()> login, QUrl endpoint, HttpOptions options)
     : HttpUsageProvider(
-        {u"codex"_s, u"Codex"_s, u"\u26A1"_s, u"codex-icon"_s, NamedColor::Green},
+        {u"codex"_s, u"Codex"_s},
         {std::move(endpoint), {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, "Quotix/1.0"_ba}}},
-        {[reader = std::move(reader)] { return reader.getLogin(); }, u"Run codex once to renew it."_s},
+        {std::move(login), u"Run codex once to renew it."_s},
         [](int status, const QByteArray &body) { return codexResultFor(status, body, u"Codex"_s); }, options)
 {}
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/FetchJob.h"
-#include "core/NamedColor.h"
 #include "core/UsageProvider.h"
 #include "providers/CredentialParsing.h"
 #include "providers/HttpOptions.h"
@@ -14,14 +13,11 @@
 #include <functional>
 #include <optional>
 
-// Who a provider is, as the faces show it.
+// Who a provider is: its id and the name its errors and alerts carry.
 struct ProviderIdentity
 {
     QString id;
     QString name;
-    QString icon;
-    std::optional<QString> iconName;
-    NamedColor accentColor = NamedColor::Green;
 };
 
 // Where a provider asks, and the headers that follow the bearer header there.
@@ -54,9 +50,6 @@ public:
 
     QString id() const override { return m_identity.id; }
     QString name() const override { return m_identity.name; }
-    QString icon() const override { return m_identity.icon; }
-    std::optional<QString> iconName() const override { return m_identity.iconName; }
-    NamedColor accentColor() const override { return m_identity.accentColor; }
     bool isAvailable() const override;
     // A "not logged in" answer to a login that the store says has expired
     // carries a line that says so.

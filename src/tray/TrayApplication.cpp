@@ -11,7 +11,7 @@
 #include "history/HistoryStore.h"
 #include "presentation/PanelPlacement.h"
 #include "providers/AccountSetup.h"
-#include "providers/PlatformKeychain.h"
+#include "providers/ProviderRegistry.h"
 #include "tray/TrayController.h"
 #include "tray/SingleInstance.h"
 #include "tray/TrayHostWaiter.h"

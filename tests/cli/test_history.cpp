@@ -4,6 +4,7 @@
 #include "core/UtcZone.h"
 #include "history/HistoryStore.h"
 #include "presentation/HistoryFormat.h"
+#include "support/ProviderLooks.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -2,6 +2,7 @@
 // status-bar lines, whose template fields are found by the limit's kind.
 #include "presentation/StatusBarFormat.h"
 #include "presentation/StatusFormat.h"
+#include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
 
 #include <QFile>

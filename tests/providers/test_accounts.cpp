@@ -76,7 +76,7 @@ private Q_SLOTS:
         const QList<ExtraAccount> accounts{{u"claude"_s, work, u"work"_s},
                                            {u"codex"_s, team, u"team"_s},
                                            {u"gopher"_s, home.path(), u"x"_s}};
-        const ProviderList made = makeAccountProviders(accounts, [](const QString &) { return Nowhere; });
+        const ProviderList made = makeAccountProviders(accounts, [](const ProviderDescriptor &) { return Nowhere; });
         QCOMPARE(made.size(), 2); // a provider without accounts is left out
         QCOMPARE(made.at(0)->id(), u"claude-work"_s);
         QCOMPARE(made.at(0)->name(), u"Claude \u00B7 work"_s);

@@ -14,8 +14,8 @@ class TestProviderSetup : public QObject
 private Q_SLOTS:
     void cleanup()
     {
-        qunsetenv(ClaudeUsageUrlVariable);
-        qunsetenv(CodexUsageUrlVariable);
+        qunsetenv("QUOTIX_CLAUDE_USAGE_URL");
+        qunsetenv("QUOTIX_CODEX_USAGE_URL");
     }
 
     void overrideIsHttpsOrLoopbackHttpOnly_data()
@@ -39,9 +39,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, value);
         QFETCH(bool, accepted);
-        qputenv(CodexUsageUrlVariable, value.toUtf8());
+        qputenv("QUOTIX_CODEX_USAGE_URL", value.toUtf8());
         QString error;
-        const std::optional<QUrl> url = endpointOverride(CodexUsageUrlVariable, &error);
+        const std::optional<QUrl> url = endpointOverride("QUOTIX_CODEX_USAGE_URL", &error);
         QCOMPARE(url ? url->toString() : QString(), accepted ? QUrl(value).toString() : QString());
         QCOMPARE(error.isEmpty(), accepted || value.isEmpty()); // the exact message: test_cli
         // A bad value is a configuration fault even for the demo, which does not use it.

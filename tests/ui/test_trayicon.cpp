@@ -179,8 +179,7 @@ private Q_SLOTS:
         ProviderList providers;
         QHash<QString, ProviderState> states;
         for (int i = 0; i < count; ++i) {
-            const auto provider = std::make_shared<TitleTestProvider>(u"p%1"_s.arg(i), u"P%1"_s.arg(i), u"P"_s,
-                                                                      std::nullopt);
+            const auto provider = std::make_shared<ScriptedProvider>(u"p%1"_s.arg(i), u"P%1"_s.arg(i));
             providers.append(provider);
             states.insert(provider->id(), stateWith(provider, usageOf({{"Weekly", used.at(i)}})));
         }
