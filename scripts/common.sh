@@ -42,6 +42,17 @@ esac
 QUOTIX_FUZZ_PACKAGES=(clang-$QUOTIX_LLVM_VERSION libclang-rt-$QUOTIX_LLVM_VERSION-dev llvm-$QUOTIX_LLVM_VERSION)
 # Only scripts/bench.sh needs these: repeated timings, peak memory, system calls.
 QUOTIX_BENCH_PACKAGES=(hyperfine time strace libxcb1-dev)
+# Only scripts/desktops.py needs these: what every desktop session uses (its
+# driver is Python with D-Bus and image access; OCR reads the hosts' menus),
+# then each desktop's own.
+QUOTIX_DESKTOP_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick dbus dbus-x11 libglib2.0-bin strace
+    fonts-dejavu-core fonts-noto-color-emoji qt6-wayland python3 python3-dbus python3-pil
+    tesseract-ocr tesseract-ocr-eng)
+QUOTIX_DESKTOP_XFCE_PACKAGES=(xfwm4 xfce4-panel xfce4-notifyd xfconf)
+QUOTIX_DESKTOP_KDE_PACKAGES=(kwin-x11 kwin-wayland kded5 plasma-workspace plasma-desktop xwayland libcap2-bin qtwayland5)
+QUOTIX_DESKTOP_GNOME_PACKAGES=(gnome-shell gnome-shell-extension-appindicator dconf-gsettings-backend dconf-service
+    xwayland x11-utils)
+QUOTIX_DESKTOP_SWAY_PACKAGES=(sway waybar mako-notifier xwayland util-linux)
 
 quotix_install_packages() {
     local missing=()
@@ -56,6 +67,18 @@ quotix_install_packages() {
     "${sudo[@]}" apt-get update -q >&2
     # Through env: sudo drops the caller's environment.
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >&2
+}
+
+# quotix_export_desktop_entry BINARY DATA_DIR: the desktop entry and icon for
+# a quotix that is not installed. Wayland compositors name and draw a window
+# from the desktop entry its app id names ("quotix"), looked up in their own
+# data folders: the user's data home is one they share with a build folder.
+quotix_export_desktop_entry() {
+    local binary=$1 data=$2
+    mkdir -p "$data/applications" "$data/icons/hicolor/scalable/apps"
+    # Exec= quoted as the Desktop Entry spec asks, for paths with spaces.
+    sed "s|^Exec=.*|Exec=\"$binary\"|" "$QUOTIX_ROOT/resources/quotix.desktop" >"$data/applications/quotix.desktop"
+    cp "$QUOTIX_ROOT/resources/quotix.svg" "$data/icons/hicolor/scalable/apps/quotix.svg"
 }
 
 # quotix_build BUILD_DIR [cmake options...]

@@ -13,4 +13,15 @@ if [ $# -eq 0 ]; then
         set -- --demo
     fi
 fi
+# Wayland shells name the panel's window and draw its icon from the desktop
+# entry; an installed one wins, else the build's goes to the user's data home.
+installed=no
+IFS=: read -r -a data_dirs <<<"${XDG_DATA_DIRS:-/usr/local/share:/usr/share}"
+for dir in "${data_dirs[@]}"; do
+    [ -f "$dir/applications/quotix.desktop" ] && installed=yes
+done
+user_entry="${XDG_DATA_HOME:-$HOME/.local/share}/applications/quotix.desktop"
+if [ "$installed" = no ] && { [ ! -e "$user_entry" ] || grep -q "$QUOTIX_ROOT/build/bin/quotix" "$user_entry"; }; then
+    quotix_export_desktop_entry "$QUOTIX_ROOT/build/bin/quotix" "${XDG_DATA_HOME:-$HOME/.local/share}"
+fi
 exec "$QUOTIX_ROOT/build/bin/quotix" "$@"

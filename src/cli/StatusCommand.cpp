@@ -10,6 +10,8 @@
 #include "core/os/NotificationManager.h"
 #include "demo/DemoSetup.h"
 #include "demo/UsageService.h"
+#include "history/HistoryStore.h"
+#include "presentation/RecentPace.h"
 
 #include "presentation/StatusBarFormat.h"
 #include "providers/AccountSetup.h"
@@ -73,6 +75,15 @@ StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManage
     return snapshot;
 }
 
+QList<HistorySample> recentHistory(const QString &path, const QDateTime &now)
+{
+    // Read-only and without waiting: the tray's writes go on, and a missing or
+    // unreadable file only means the window's average is used.
+    QString ignored;
+    const std::unique_ptr<HistoryStore> store = HistoryStore::openForReading(path, &ignored);
+    return store ? store->samples({now.addSecs(-RecentPaceSeconds)}) : QList<HistorySample>{};
+}
+
 namespace {
 
 // Whether the reader of standard output has gone (a bar closed its end of
@@ -113,10 +124,13 @@ public:
     DisplayAs as = DisplayAs::Used;
     QStringList titleLeftOut;
     bool colour = false;
+    QString historyPath; // the tray's record, for the projection at the recent rate
 
-    QByteArray render(const StatusSnapshot &snapshot) const
+    QByteArray render(StatusSnapshot snapshot) const
     {
         const QDateTime now = QDateTime::currentDateTimeUtc();
+        if (kind == Kind::Json || kind == Kind::Text)
+            snapshot.history = recentHistory(historyPath, now);
         switch (kind) {
         case Kind::Json: return statusJson(snapshot, now);
         case Kind::Waybar: return waybarLine(snapshot, mode, as, titleLeftOut);
@@ -183,6 +197,9 @@ int runStatusCommand(int argc, char **argv)
                         "\n"
                         "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
                         "numbers the services sent, and a number that is not finite is written as null.\n"
+                        "A limit's \"projection\" is when it runs out before its reset at the rate of the last\n"
+                        "hour or two the tray recorded (\"basis\": \"lastHour\", \"lastTwoHours\"), else at its\n"
+                        "average since the window began (\"window\"); null when it does not.\n"
                         "\n"
                         "%1\n"
                         "\n"
@@ -240,6 +257,7 @@ int runStatusCommand(int argc, char **argv)
     }
     if (parser.isSet(remainingOption))
         output.as = DisplayAs::Remaining;
+    output.historyPath = parser.isSet(demoOption) ? HistoryStore::demoPath() : HistoryStore::defaultPath();
 
     QString error;
     std::optional<ProviderSetup> setup = makeProviderSetup(parser.isSet(demoOption), &error);

@@ -27,5 +27,9 @@ struct StatusRunTiming
 StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManager *notifications,
                                StatusRunTiming timing = {});
 
+// The tray's record since the recent rate's span before now, or nothing when
+// the file is missing or unreadable. Never changes the file or waits for its writer.
+QList<HistorySample> recentHistory(const QString &path, const QDateTime &now);
+
 // quotix status [--json | --format FORMAT] [--remaining] [--follow] [--demo]
 int runStatusCommand(int argc, char **argv);

@@ -1,6 +1,8 @@
 #include "core/AlertRules.h"
 
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -20,6 +22,11 @@ bool boolSetting(const QSettings &settings, const QString &key)
 }
 
 } // namespace
+
+QString alertSettingKey(const QString &providerId, QLatin1StringView name)
+{
+    return u"alerts/"_s + providerId + u'/' + name;
+}
 
 QList<int> thresholdsFromSetting(const QVariant &value)
 {
@@ -42,14 +49,52 @@ QList<int> thresholdsFromSetting(const QVariant &value)
 
 AlertRules alertRulesFromSettings(const QSettings &settings, const QString &providerId)
 {
-    const QString prefix = u"alerts/"_s + providerId + u'/';
     AlertRules rules;
-    if (const QVariant thresholds = settings.value(prefix + u"thresholds"_s); thresholds.isValid())
+    if (const QVariant thresholds = settings.value(alertSettingKey(providerId, AlertKeys::Thresholds));
+        thresholds.isValid())
         rules.thresholds = thresholdsFromSetting(thresholds);
-    rules.thresholdAlerts = boolSetting(settings, prefix + u"thresholdAlerts"_s);
-    rules.resetAlerts = boolSetting(settings, prefix + u"resetAlerts"_s);
-    rules.runOutAlerts = boolSetting(settings, prefix + u"runOutAlerts"_s);
+    rules.thresholdAlerts = boolSetting(settings, alertSettingKey(providerId, AlertKeys::ThresholdAlerts));
+    rules.resetAlerts = boolSetting(settings, alertSettingKey(providerId, AlertKeys::ResetAlerts));
+    rules.runOutAlerts = boolSetting(settings, alertSettingKey(providerId, AlertKeys::RunOutAlerts));
     return rules;
+}
+
+std::optional<QList<int>> parseThresholds(const QString &text, QString *error)
+{
+    static const QRegularExpression separators(u"[,\\s]+"_s);
+    const QStringList parts = text.split(separators, Qt::SkipEmptyParts);
+    if (parts.isEmpty()) {
+        *error = u"Enter at least one threshold, such as 80, 90."_s;
+        return std::nullopt;
+    }
+    QList<int> thresholds;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int threshold = part.toInt(&ok);
+        if (!ok) {
+            *error = u"\u201C%1\u201D is not a whole percentage."_s.arg(part);
+            return std::nullopt;
+        }
+        if (threshold < 1 || threshold > 100) {
+            *error = u"%1% is outside 1 to 100."_s.arg(threshold);
+            return std::nullopt;
+        }
+        if (thresholds.contains(threshold)) {
+            *error = u"%1% is listed twice."_s.arg(threshold);
+            return std::nullopt;
+        }
+        thresholds.append(threshold);
+    }
+    std::sort(thresholds.begin(), thresholds.end());
+    return thresholds;
+}
+
+QString thresholdsText(const QList<int> &thresholds)
+{
+    QStringList parts;
+    for (const int threshold : thresholds)
+        parts.append(QString::number(threshold));
+    return parts.join(u", "_s);
 }
 
 LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, const UsageLimit &limit,

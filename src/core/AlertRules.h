@@ -22,10 +22,27 @@ struct AlertRules
     bool runOutAlerts = true;
 };
 
+namespace AlertKeys {
+inline constexpr QLatin1StringView Thresholds{"thresholds"};
+inline constexpr QLatin1StringView ThresholdAlerts{"thresholdAlerts"};
+inline constexpr QLatin1StringView ResetAlerts{"resetAlerts"};
+inline constexpr QLatin1StringView RunOutAlerts{"runOutAlerts"};
+} // namespace AlertKeys
+
+// "alerts/claude/thresholds"
+QString alertSettingKey(const QString &providerId, QLatin1StringView name);
+
 // A list such as "70, 85,95" or a QStringList; anything unusable (an empty
 // list, a value outside 1…100, a word) gives the default 80, 90.
 QList<int> thresholdsFromSetting(const QVariant &value);
 AlertRules alertRulesFromSettings(const QSettings &settings, const QString &providerId);
+
+// What a user typed for one provider's thresholds, read strictly: whole
+// percentages from 1 to 100, apart by commas or spaces, each once. Absent for
+// anything else, and *error says what is wrong in words the user can act on.
+std::optional<QList<int>> parseThresholds(const QString &text, QString *error);
+// "80, 90": how thresholds are written back, in the settings and the panel.
+QString thresholdsText(const QList<int> &thresholds);
 
 // What the alerts remember about one limit between checks.
 struct LimitAlertState

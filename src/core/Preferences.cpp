@@ -102,7 +102,26 @@ void Preferences::setAccounts(const QList<ExtraAccount> &accounts)
     saved();
 }
 
-void Preferences::write(QLatin1StringView key, const QVariant &value)
+AlertRules Preferences::alertRules(const QString &providerId) const
+{
+    return alertRulesFromSettings(*m_settings, providerId);
+}
+
+void Preferences::setThresholds(const QString &providerId, const QList<int> &thresholds)
+{
+    // A list, so the file reads "thresholds=80, 90" as a person would write it.
+    QStringList values;
+    for (const int threshold : thresholds)
+        values.append(QString::number(threshold));
+    write(alertSettingKey(providerId, AlertKeys::Thresholds), values);
+}
+
+void Preferences::setAlertSwitch(const QString &providerId, QLatin1StringView key, bool on)
+{
+    write(alertSettingKey(providerId, key), on);
+}
+
+void Preferences::write(const QString &key, const QVariant &value)
 {
     m_settings->setValue(key, value);
     saved();

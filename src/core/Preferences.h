@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Accounts.h"
+#include "core/AlertRules.h"
 
 #include <QObject>
 #include <QString>
@@ -66,6 +67,13 @@ public:
     QList<ExtraAccount> accounts() const;
     void setAccounts(const QList<ExtraAccount> &accounts);
 
+    // One provider's alerts, as the settings file and the panel set them.
+    AlertRules alertRules(const QString &providerId) const;
+    // thresholds: ascending, each 1…100 once (see parseThresholds).
+    void setThresholds(const QString &providerId, const QList<int> &thresholds);
+    // key: one of AlertKeys' switches.
+    void setAlertSwitch(const QString &providerId, QLatin1StringView key, bool on);
+
     static constexpr QLatin1StringView SaveFailedTitle{"Settings not saved"};
 
 Q_SIGNALS:
@@ -75,7 +83,7 @@ Q_SIGNALS:
     void saveFailed(const QString &message);
 
 private:
-    void write(QLatin1StringView key, const QVariant &value);
+    void write(const QString &key, const QVariant &value);
     void saved();
     void watchFile();
     void onFileEvent();

@@ -4,6 +4,7 @@
 #include "presentation/LimitRows.h"
 #include "presentation/Pace.h"
 #include "presentation/ProviderLook.h"
+#include "presentation/RecentPace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
 
@@ -92,9 +93,10 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now, Disp
         section.errorDetailText = state.errorDetail.value_or(QString());
     } else if (section.body == SectionBody::Rows) {
         for (const UsageLimit &limit : state.usage->limits) {
-            RowModel row = rowModel(limit, now, as);
+            const QList<HistorySample> samples = samplesOf(history, section.id, limit.name);
+            RowModel row = rowModel(limit, now, as, samples);
             if (!history.isEmpty())
-                row.chart = windowChart(limit, samplesOf(history, section.id, limit.name), now);
+                row.chart = windowChart(limit, samples, now);
             section.rows.append(row);
         }
         if (state.usage->credits)
@@ -118,7 +120,7 @@ RowModel creditsRowModel(const UsageCredits &credits)
     return row;
 }
 
-RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)
+RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as, const QList<HistorySample> &history)
 {
     RowModel row;
     row.title = limit.name;
@@ -133,8 +135,8 @@ RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as)
     row.paceMarker = elapsedFraction(limit, now);
     if (row.paceMarker && as == DisplayAs::Remaining)
         row.paceMarker = 1.0 - *row.paceMarker;
-    if (const auto exhaustion = projectedExhaustion(limit, now))
-        row.projectionText = projectionText(*exhaustion, now);
+    if (const auto projection = recentProjection(limit, history, now))
+        row.projectionText = paceProjectionText(*projection, now);
     return row;
 }
 

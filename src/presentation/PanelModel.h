@@ -50,7 +50,8 @@ struct RowModel
     std::optional<QString> resetClock;
     // Where the bar's pace marker sits: the elapsed share of the window.
     std::optional<double> paceMarker;
-    // "At this pace: runs out in …", only when use runs ahead of the window.
+    // "At the last hour's rate: runs out in …" from the recent history, else
+    // "At this pace: runs out in …" when use runs ahead of the window.
     std::optional<QString> projectionText;
     // The current window's used share over time, where there is history of it.
     std::optional<WindowChart> chart;
@@ -116,8 +117,10 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now, Disp
                           const QList<HistorySample> &history = {});
 SectionBody sectionBody(const ProviderState &state);
 // The percentage shows what is used or what is left; colour, bar and pace
-// always follow the used share.
-RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as = DisplayAs::Used);
+// always follow the used share. history: this limit's samples, oldest first,
+// for the projection at the recent rate.
+RowModel rowModel(const UsageLimit &limit, const QDateTime &now, DisplayAs as = DisplayAs::Used,
+                  const QList<HistorySample> &history = {});
 // The usage credits as a row: the amounts, and a bar where there is a cap.
 RowModel creditsRowModel(const UsageCredits &credits);
 

@@ -2,6 +2,7 @@
 
 #include "presentation/Pace.h"
 #include "presentation/TimeFormat.h"
+#include "presentation/WindowChart.h"
 
 #include <cmath>
 
@@ -9,7 +10,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qint64 RecentSpan = 2 * 3600;
+constexpr qint64 RecentSpan = RecentPaceSeconds;
 constexpr qint64 MinimumSpan = 30 * 60;
 constexpr qint64 ResetWander = 10 * 60;
 
@@ -59,6 +60,12 @@ std::optional<PaceProjection> recentProjection(const UsageLimit &limit, const QL
     return std::nullopt;
 }
 
+std::optional<PaceProjection> recentProjection(const QString &providerId, const UsageLimit &limit,
+                                               const QList<HistorySample> &record, const QDateTime &now)
+{
+    return recentProjection(limit, samplesOf(record, providerId, limit.name), now);
+}
+
 QString paceProjectionText(const PaceProjection &projection, const QDateTime &now)
 {
     switch (projection.basis) {
@@ -69,4 +76,14 @@ QString paceProjectionText(const PaceProjection &projection, const QDateTime &no
     case PaceProjection::Basis::WholeWindow: break;
     }
     return projectionText(projection.exhaustion, now);
+}
+
+QString paceBasisName(PaceProjection::Basis basis)
+{
+    switch (basis) {
+    case PaceProjection::Basis::LastHour: return u"lastHour"_s;
+    case PaceProjection::Basis::LastTwoHours: return u"lastTwoHours"_s;
+    case PaceProjection::Basis::WholeWindow: break;
+    }
+    return u"window"_s;
 }

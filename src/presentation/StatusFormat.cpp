@@ -4,6 +4,7 @@
 #include "presentation/EmptyState.h"
 #include "presentation/LimitRows.h"
 #include "presentation/Pace.h"
+#include "presentation/RecentPace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
@@ -134,10 +135,23 @@ QString bindingJson(const ProviderUsageResponse &usage, LimitKind kind, int leve
                       level);
 }
 
-QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int level)
+QString projectionJson(const std::optional<PaceProjection> &projection, const QDateTime &now, int level)
 {
+    if (!projection)
+        return u"null"_s;
+    return jsonObject({{u"exhaustion"_s, jsonTime(projection->exhaustion)},
+                       {u"basis"_s, jsonString(paceBasisName(projection->basis))},
+                       {u"text"_s, jsonString(paceProjectionText(*projection, now))}},
+                      level);
+}
+
+QString usageJson(const ProviderStatus &provider, const QList<HistorySample> &history, const QDateTime &now,
+                  int level)
+{
+    const ProviderUsageResponse &usage = *provider.state.usage;
     QStringList limits;
     for (const UsageLimit &limit : usage.limits) {
+        const auto projection = recentProjection(provider.id, limit, history, now);
         const QString length = limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"null"_s;
         limits.append(jsonObject({{u"name"_s, jsonString(limit.name)},
                                   {u"slug"_s, jsonString(limitSlug(limit))},
@@ -147,7 +161,8 @@ QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int 
                                   {u"kind"_s, jsonString(limitKindName(limit.kind))},
                                   {u"windowSeconds"_s, length},
                                   {u"elapsedFraction"_s, jsonOptional(elapsedFraction(limit, now))},
-                                  {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))}},
+                                  {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))},
+                                  {u"projection"_s, projectionJson(projection, now, level + 3)}},
                                  level + 2));
     }
     return jsonObject(
@@ -165,13 +180,14 @@ QString usageJson(const ProviderUsageResponse &usage, const QDateTime &now, int 
         level);
 }
 
-QString providerJson(const ProviderStatus &provider, const QDateTime &now, int level)
+QString providerJson(const ProviderStatus &provider, const QList<HistorySample> &history, const QDateTime &now,
+                     int level)
 {
     const ProviderState &state = provider.state;
     return jsonObject({{u"id"_s, jsonString(provider.id)},
                        {u"name"_s, jsonString(provider.name)},
                        {u"available"_s, jsonBool(provider.available)},
-                       {u"usage"_s, state.usage ? usageJson(*state.usage, now, level + 1) : u"null"_s},
+                       {u"usage"_s, state.usage ? usageJson(provider, history, now, level + 1) : u"null"_s},
                        {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
                        {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s},
                        {u"errorDetail"_s, state.errorDetail ? jsonString(*state.errorDetail) : u"null"_s},
@@ -223,7 +239,7 @@ QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now)
 {
     QStringList providers;
     for (const ProviderStatus &provider : snapshot.providers)
-        providers.append(providerJson(provider, now, 2));
+        providers.append(providerJson(provider, snapshot.history, now, 2));
     const QString document = jsonObject({{u"lastUpdated"_s, jsonTime(snapshot.lastUpdated)},
                                          {u"statusColor"_s, jsonString(colourName(snapshot.statusColor))},
                                          {u"providers"_s, jsonArray(providers, 1)}},
@@ -292,8 +308,9 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
                         line += u"  "_s + resetText(*limit.resetTime, now) + u" ("_s
                             + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';
                     lines.append(line);
-                    if (const auto exhaustion = projectedExhaustion(limit, now))
-                        lines.append(u"    "_s + paint(projectionText(*exhaustion, now), band, colour));
+                    if (const auto projection
+                        = recentProjection(provider.id, limit, snapshot.history, now))
+                        lines.append(u"    "_s + paint(paceProjectionText(*projection, now), band, colour));
                 }
                 if (const auto &credits = state.usage->credits) {
                     QString line = u"  "_s + creditsTitle(*credits).leftJustified(nameWidth) + u"  "_s

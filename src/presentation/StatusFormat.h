@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/HistorySample.h"
 #include "core/NamedColor.h"
 #include "core/Preferences.h"
 #include "core/UsageModel.h"
@@ -27,6 +28,9 @@ struct StatusSnapshot
     std::optional<QDateTime> lastUpdated;
     NamedColor statusColor = NamedColor::Green;
     QList<ProviderStatus> providers; // every provider, in the coordinator's order
+    // The tray's recent record of every provider, for the projection at the
+    // recent rate; empty without one (the window's average is used).
+    QList<HistorySample> history;
 };
 
 // "green", "yellow", "orange" or "red".
@@ -38,7 +42,8 @@ QString isoTimestamp(const QDateTime &moment);
 // The snapshot as one JSON object, keys in a fixed order, ending in a newline.
 // Numbers are written as received; one that is not finite is written as null,
 // since JSON has no spelling for it. An invalid date is null as well. Each
-// limit's pace is taken at now.
+// limit's pace is taken at now: "projectedExhaustion" from the window's
+// average, "projection" from the recent rate where the history holds it.
 QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now);
 
 // The snapshot for a terminal: per available provider its limits with

@@ -78,8 +78,8 @@ void TrayController::setupAlerts()
         [this](const QString &providerId, const UsageLimit &limit, const QDateTime &now) -> std::optional<QString> {
             QList<HistorySample> recent;
             if (m_history && m_history->store())
-                recent = m_history->store()->samples({now.addSecs(-3 * 3600), providerId, limit.name});
-            const std::optional<PaceProjection> projection = recentProjection(limit, recent, now);
+                recent = m_history->store()->samples({now.addSecs(-RecentPaceSeconds), providerId});
+            const std::optional<PaceProjection> projection = recentProjection(providerId, limit, recent, now);
             return projection ? std::optional(paceProjectionText(*projection, now)) : std::nullopt;
         });
 }

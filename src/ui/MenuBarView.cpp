@@ -3,6 +3,8 @@
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
+#include "core/UsageProvider.h"
+#include "ui/AlertSettingsView.h"
 #include "ui/BusyIndicator.h"
 #include "ui/Divider.h"
 #include "ui/ErrorView.h"
@@ -98,11 +100,18 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     display->addWidget(new PanelLabel(u"Menu Bar Display"_s, PanelStyle::caption(), PanelLabel::Tone::Secondary, this));
     display->addWidget(m_picker);
     display->addWidget(m_displayAsPicker);
-    display->addWidget(m_providerChoices);
     layout->addLayout(display);
 
+    // The providers' menus share the row of launch at login: the panel must
+    // fit under the tray on a 768 px screen.
     m_launchAtLogin->setFont(PanelStyle::caption());
-    layout->addWidget(m_launchAtLogin, 0, Qt::AlignLeft);
+    auto *switches = new QHBoxLayout;
+    switches->addWidget(m_launchAtLogin);
+    switches->addStretch(1);
+    switches->addWidget(m_providerChoices);
+    layout->addLayout(switches);
+    layout->addWidget(m_providerChoices->note());
+    layout->addWidget(alertSettings());
     layout->addWidget(new Divider(this));
     // History… beside Quit, there once the panel has a history to show.
     m_history = new QPushButton(u"History\u2026"_s, this);
@@ -144,6 +153,18 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
 }
 
 MenuBarView::~MenuBarView() = default;
+
+AlertSettingsView *MenuBarView::alertSettings()
+{
+    if (!m_alertSettings) {
+        QList<AlertSettingsView::Provider> providers;
+        for (const auto &provider : m_manager->providers())
+            providers.append({provider->id(), provider->name()});
+        m_alertSettings = new AlertSettingsView(m_preferences, providers, this);
+        connect(m_alertSettings, &AlertSettingsView::sizeChanged, this, &MenuBarView::contentChanged);
+    }
+    return m_alertSettings;
+}
 
 void MenuBarView::setHistorySource(HistorySource source)
 {

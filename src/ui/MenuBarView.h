@@ -8,6 +8,7 @@
 #include <functional>
 #include <QWidget>
 
+class AlertSettingsView;
 class BusyIndicator;
 class ErrorView;
 class LaunchAtLogin;
@@ -25,7 +26,8 @@ class StatusDot;
 class UsageManager;
 
 // The panel's content: header with refresh, the providers (or the loading or
-// empty state), the last update, the display setting, launch at login, Quit.
+// empty state), the last update, the display setting, launch at login, the
+// alerts (folded), Quit.
 // It draws a PanelModel, when shown and on every change while shown.
 class MenuBarView : public QWidget
 {
@@ -54,6 +56,8 @@ public:
     QPushButton *quitButton() const { return m_quit; }
     QPushButton *historyButton() const { return m_history; }
     ProviderChoices *providerChoices() const { return m_providerChoices; }
+    // Thresholds and alert switches per provider, folded until opened.
+    AlertSettingsView *alertSettings();
     QList<ProviderSection *> visibleSections() const;
     bool showsLoadingPlaceholder() const;
     bool showsEmptyState() const;
@@ -96,6 +100,7 @@ private:
     QCheckBox *m_launchAtLogin;
     QPushButton *m_quit;
     QPushButton *m_history = nullptr;
+    AlertSettingsView *m_alertSettings = nullptr;
 
     QTimer *m_renderSoon;
     QTimer *m_clock; // the footer's elapsed time, only while shown

@@ -13,7 +13,6 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -46,15 +45,10 @@ ProviderChoices::ProviderChoices(UsageManager *manager, Preferences *preferences
     m_note->setWordWrap(true);
     m_note->hide();
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
-    auto *buttons = new QHBoxLayout;
+    auto *buttons = new QHBoxLayout(this);
+    buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addWidget(m_title);
     buttons->addWidget(m_accounts);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
-    layout->addWidget(m_note);
 
     // Built when opened: what is available and what the settings say may have changed.
     connect(m_titleMenu, &QMenu::aboutToShow, this, &ProviderChoices::fillTitleMenu);
@@ -95,6 +89,11 @@ void ProviderChoices::render()
     }
     m_note->setText(lines.join(u'\n'));
     m_note->setVisible(!lines.isEmpty());
+}
+
+QWidget *ProviderChoices::note() const
+{
+    return m_note;
 }
 
 QString ProviderChoices::noteText() const

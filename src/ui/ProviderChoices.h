@@ -14,9 +14,10 @@ class QMenu;
 class QToolButton;
 class UsageManager;
 
-// The panel's settings of providers: which of them the tray title shows, and
-// the extra accounts (added with a folder picker, removed from their own
-// menu). An account whose folder holds no credentials says so below.
+// The panel's settings of providers, as two menu buttons: which of them the
+// tray title shows, and the extra accounts (added with a folder picker,
+// removed from their own menu). An account whose folder holds no credentials
+// says so in note(), a label for the panel to place.
 class ProviderChoices : public QWidget
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
 
     QMenu *titleMenu() const { return m_titleMenu; }
     QMenu *accountsMenu() const { return m_accountsMenu; }
+    QWidget *note() const;
     QString noteText() const;
 
 private:

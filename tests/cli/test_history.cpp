@@ -2,10 +2,15 @@
 // black-box runs of the built program over a history file written here.
 #include "cli/HistoryCommand.h"
 #include "core/UtcZone.h"
+#include "demo/DemoHistory.h"
 #include "history/HistoryStore.h"
+#include "presentation/HistoryChart.h"
 #include "presentation/HistoryFormat.h"
 #include "support/ProviderLooks.h"
+#include "presentation/PanelModel.h"
+#include "support/ScriptedProvider.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -186,6 +191,132 @@ private Q_SLOTS:
             QVERIFY2(err.contains(reason), err.constData());
             QVERIFY(out.isEmpty());
         }
+    }
+
+    // A day of checks as the tray records them: the panel's row charts, the
+    // History window's charts and `quotix history --csv` show the same figures.
+    void theFacesAgreeOnADayOfRecordedChecks()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
+        const QDateTime now = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), utcZone());
+        const QDateTime weekAgo = now.addDays(-7);
+        const QList<UsageLimit> limits{
+            UsageLimit{u"Session (5h)"_s, 34, now.addSecs(8220), LimitKind::Session, 18000},
+            UsageLimit{u"Weekly (7d)"_s, 76, now.addSecs(274000), LimitKind::Weekly, 604800}};
+        {
+            QString notice;
+            auto store = HistoryStore::openForWriting(HistoryStore::demoPath(), &notice);
+            QVERIFY(store);
+            // The made-up day, checked every two minutes.
+            const QList<HistorySample> made = DemoData::history(u"claude"_s, limits, now, 1);
+            for (QDateTime at = now.addDays(-1); at <= now; at = at.addSecs(120)) {
+                QList<UsageLimit> seen;
+                for (const HistorySample &s : made) {
+                    if (s.time <= at && at < s.until.addSecs(120))
+                        seen.append(UsageLimit{s.limit, s.utilization, s.resetTime, s.kind, s.windowSeconds});
+                }
+                QVERIFY(store->record(u"claude"_s, seen, at));
+            }
+        }
+        QProcess history; // in this environment
+        history.start(QStringLiteral(QUOTIX_EXECUTABLE),
+                                     {u"history"_s, u"--demo"_s, u"--csv"_s, u"--since"_s, u"2d"_s});
+        QVERIFY(history.waitForFinished(30000) && history.exitCode() == 0);
+        const QList<QByteArray> rows = history.readAllStandardOutput().trimmed().split('\n').mid(1);
+
+        QString error;
+        const QList<HistorySample> recorded
+            = HistoryStore::openForReading(HistoryStore::demoPath(), &error)->samples({now.addDays(-8)});
+        ProviderState state;
+        state.provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        state.usage = ProviderUsageResponse{limits};
+        const SectionModel panel = sectionModel(state, now, DisplayAs::Used, recorded);
+        const QList<HistoryChart> charts = historyCharts(recorded, weekAgo, now);
+        QCOMPARE(charts.size(), 2);
+        const auto points = [](const QList<QList<QPointF>> &runs) {
+            QList<QPointF> all;
+            for (const QList<QPointF> &run : runs)
+                all += run;
+            return all;
+        };
+        for (qsizetype i = 0; i < limits.size(); ++i) {
+            // A CSV row is a reading held from its time to its until: one point or two.
+            QList<QPointF> expected;
+            for (const QByteArray &row : rows) {
+                const QList<QByteArray> field = row.trimmed().split(',');
+                if (field.value(3) != limits[i].name.toUtf8())
+                    continue;
+                for (const QByteArray &moment : field[1] == field[0] ? QList{field[0]} : QList{field[0], field[1]})
+                    expected.append(
+                        {weekAgo.secsTo(QDateTime::fromString(QString::fromLatin1(moment), Qt::ISODateWithMs))
+                             / (7.0 * 86400),
+                         field[6].toDouble() / 100});
+            }
+            const QList<QPointF> period = points(charts[i].runs);
+            QCOMPARE(period.size(), expected.size());
+            for (qsizetype j = 0; j < period.size(); ++j)
+                QVERIFY(qAbs(period[j].x() - expected[j].x()) < 1e-9 && period[j].y() == expected[j].y());
+            // The row's chart: the latest of the same readings, up to now.
+            const QList<QPointF> window = points(panel.rows[i].chart->runs);
+            QVERIFY(window.size() > 2 && window.size() <= expected.size());
+            for (qsizetype j = 1; j <= window.size(); ++j)
+                QCOMPARE(window[window.size() - j].y(), expected[expected.size() - j].y());
+            QCOMPARE(window.last().x(), panel.rows[i].chart->nowX);
+        }
+    }
+
+    // quotix status projects from the tray's recent record where it has one,
+    // says so, and falls back quietly when the record cannot be read.
+    void statusProjectsFromTheRecordedRate()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u"config"_s)));
+        const auto status = [](const QStringList &arguments) {
+            QProcess process;
+            process.start(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"status"_s, u"--demo"_s} + arguments);
+            process.waitForFinished(30000);
+            const QJsonArray limits = QJsonDocument::fromJson(process.readAllStandardOutput())
+                                          .object()[u"providers"_s][0][u"usage"_s][u"limits"_s]
+                                          .toArray();
+            QHash<QString, QJsonObject> projections;
+            for (const QJsonValue &limit : limits)
+                projections.insert(limit[u"name"_s].toString(), limit[u"projection"_s].toObject());
+            return std::tuple{process.exitCode(), projections, process.readAllStandardError()};
+        };
+        const QString path = HistoryStore::demoPath();
+        {
+            // The demo's session: 34 % now, reset in 2h 17m. From 4 % an hour
+            // ago that is 30 %/h, so the 66 % left lasts 2h 12m: before the reset,
+            // which the session's average since its start (behind pace) never says.
+            QString notice;
+            auto store = HistoryStore::openForWriting(path, &notice);
+            const QDateTime now = QDateTime::currentDateTimeUtc();
+            const QDateTime reset = now.addSecs(2 * 3600 + 17 * 60);
+            for (const auto &[minutesAgo, used] : {std::pair{60, 4.0}, {30, 19.0}})
+                QVERIFY(store->record(u"claude"_s,
+                                      {UsageLimit{u"Session (5h)"_s, used, reset, LimitKind::Session, 18000}},
+                                      now.addSecs(-minutesAgo * 60)));
+        }
+        const auto [code, recorded, err] = status({u"--json"_s});
+        QCOMPARE(code, 0);
+        QCOMPARE(recorded[u"Session (5h)"_s][u"basis"_s].toString(), u"lastHour"_s);
+        QVERIFY(recorded[u"Session (5h)"_s][u"text"_s].toString().startsWith(
+            u"At the last hour's rate: runs out in 2h 1"_s));
+        QCOMPARE(recorded[u"Weekly (7d)"_s][u"basis"_s].toString(), u"window"_s); // nothing recorded of it
+
+        QFile::remove(path + u"-wal"_s);
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write("not a database, not for status to mend");
+        damaged.close();
+        const auto [fallbackCode, fallback, fallbackErr] = status({u"--json"_s});
+        QVERIFY2(fallbackCode == 0 && fallbackErr.isEmpty(), fallbackErr.constData());
+        QVERIFY(fallback[u"Session (5h)"_s].isEmpty());
+        QCOMPARE(fallback[u"Weekly (7d)"_s][u"basis"_s].toString(), u"window"_s);
+        QVERIFY(damaged.open(QIODevice::ReadOnly));
+        QCOMPARE(damaged.readAll(), "not a database, not for status to mend"_ba);
     }
 
     // The one-shot commands start quickly because they leave the GUI libraries out.

@@ -1,6 +1,13 @@
 // The projection from recorded histories whose answers are known.
 #include "core/UtcZone.h"
+#include "presentation/PanelModel.h"
 #include "presentation/RecentPace.h"
+#include "presentation/StatusFormat.h"
+#include "support/ScriptedProvider.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <QTest>
 
@@ -18,6 +25,7 @@ QList<HistorySample> climb(int minutes, double perHour, double used, const QDate
     QList<HistorySample> history;
     for (int ago = minutes; ago >= 0; ago -= 10) {
         HistorySample sample;
+        sample.provider = u"claude"_s;
         sample.limit = u"Weekly"_s;
         sample.utilization = used - perHour * ago / 60.0;
         sample.resetTime = reset;
@@ -73,6 +81,49 @@ private Q_SLOTS:
         const UsageLimit limit{u"Weekly"_s, used, Reset, LimitKind::Weekly, 7 * 86400};
         const std::optional<PaceProjection> projection = recentProjection(limit, history, Now);
         QCOMPARE(projection ? paceProjectionText(*projection, Now) : QString(), expected);
+    }
+
+    // The panel's row, `quotix status` and its JSON say the same, and say which
+    // rate they used; another provider's or limit's record is not taken for this one's.
+    void theFacesProjectFromTheSameRecord_data()
+    {
+        QTest::addColumn<QList<HistorySample>>("history");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("basis");
+        QTest::newRow("recent") << climb(40, 30, 60) << u"At the last hour's rate: runs out in 1h 20m"_s
+                                << u"lastHour"_s;
+        QTest::newRow("none") << QList<HistorySample>{} << u"At this pace: runs out in 2d 16h"_s << u"window"_s;
+        QTest::newRow("flat lately") << climb(120, 0, 60) << QString() << QString();
+        QList<HistorySample> others = climb(40, 30, 60);
+        for (HistorySample &sample : others)
+            sample.provider = u"codex"_s;
+        others += climb(40, 30, 60);
+        for (qsizetype i = others.size() / 2; i < others.size(); ++i)
+            others[i].limit = u"Weekly (Opus)"_s;
+        QTest::newRow("others' records") << others << u"At this pace: runs out in 2d 16h"_s << u"window"_s;
+    }
+    void theFacesProjectFromTheSameRecord()
+    {
+        QFETCH(QList<HistorySample>, history);
+        QFETCH(QString, expected);
+        QFETCH(QString, basis);
+        const UsageLimit limit{u"Weekly"_s, 60, Reset, LimitKind::Weekly, 7 * 86400};
+        ProviderState state;
+        state.provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        state.isAvailable = true;
+        state.usage = ProviderUsageResponse{{limit}};
+        QCOMPARE(sectionModel(state, Now, DisplayAs::Used, history).rows.first().projectionText.value_or(QString()),
+                 expected);
+
+        const StatusSnapshot snapshot{Now, NamedColor::Green, {ProviderStatus{u"claude"_s, u"Claude"_s, true, state}},
+                                      history};
+        const QStringList lines = statusText(snapshot, Now).split(u'\n');
+        QCOMPARE(lines.value(2).trimmed(), expected);
+        const QJsonObject projection = QJsonDocument::fromJson(statusJson(snapshot, Now))
+                                           .object()[u"providers"_s][0][u"usage"_s][u"limits"_s][0][u"projection"_s]
+                                           .toObject();
+        QCOMPARE(projection[u"basis"_s].toString(), basis);
+        QCOMPARE(projection[u"text"_s].toString(), expected);
     }
 };
 

@@ -8,11 +8,13 @@
 #include "support/ScriptedProvider.h"
 #include "tray/TrayController.h"
 #include "tray/HistoryRecorder.h"
+#include "ui/AlertSettingsView.h"
 #include "ui/HistoryWindow.h"
 #include "ui/PanelWindow.h"
 
 #include <QApplication>
 #include <QSettings>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -259,6 +261,28 @@ private Q_SLOTS:
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->charts().size(), 1);
         QCOMPARE(window->charts().first().limit, u"Weekly (7d)"_s);
+    }
+
+    // A threshold chosen in the panel rules the tray's next checks, and alerts once.
+    // Last here: it leaves the shared settings file as it found it.
+    void aThresholdChosenInThePanelAlertsOnce()
+    {
+        Launch launch(3600);
+        QTRY_VERIFY(launch.item->titles.constLast().startsWith(u"Claude "_s)); // 42 %: under the default 80
+        AlertSettingsView *alerts = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            alerts = alerts ? alerts : widget->findChild<AlertSettingsView *>();
+        QVERIFY(alerts);
+        alerts->thresholdsField(u"claude"_s)->setText(u"40, 95"_s);
+        Q_EMIT alerts->thresholdsField(u"claude"_s)->editingFinished();
+        for (int run = 2; run <= 3; ++run) {
+            Q_EMIT launch.item->refreshRequested();
+            QTRY_COMPARE(launch.provider->attemptTimes.size(), run);
+        }
+        QTest::qWait(100);
+        using Sent = QList<std::pair<QString, QString>>;
+        QCOMPARE(launch.notifications->sent, (Sent{{u"Claude Usage Alert"_s, u"Usage is at 42%\nWeekly (7d)"_s}}));
+        QVERIFY(QFile::remove(m_config.filePath(u"Quotix/Quotix.conf"_s)));
     }
 };
 

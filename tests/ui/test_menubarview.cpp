@@ -1,6 +1,8 @@
+#include "core/AlertRules.h"
 #include "core/LaunchAtLogin.h"
 #include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
+#include "ui/AlertSettingsView.h"
 #include "ui/PanelWindow.h"
 #include "ui/ProviderChoices.h"
 #include "ui/MenuBarView.h"
@@ -15,6 +17,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QMenu>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -173,6 +177,61 @@ private Q_SLOTS:
         QTRY_COMPARE(f.view.picker()->currentIndex(), 0);
         QVERIFY(box->isChecked());
         QCOMPARE(f.loginItems.calls.size(), 3);
+    }
+
+    // Thresholds and switches per provider, set in the panel and read back as
+    // the tray reads them; typing that does not read says why and changes nothing.
+    void alertsAreChosenInThePanel()
+    {
+        Fixture f;
+        f.view.show();
+        AlertSettingsView *alerts = f.view.alertSettings();
+        QLineEdit *claude = alerts->thresholdsField(u"claude"_s);
+        QVERIFY(claude && alerts->thresholdsField(u"codex"_s));
+        QVERIFY(!claude->isVisible()); // folded until opened
+        QSignalSpy resized(&f.view, &MenuBarView::contentChanged);
+        QTest::mouseClick(alerts->toggle(), Qt::LeftButton);
+        QVERIFY(claude->isVisible() && !resized.isEmpty());
+        QCOMPARE(claude->text(), u"80, 90"_s);
+
+        const auto type = [&](const QString &text) {
+            claude->setFocus();
+            claude->selectAll();
+            QTest::keyClicks(claude, text);
+            QTest::keyClick(claude, Qt::Key_Return);
+        };
+        type(u"95 70,"_s);
+        QCOMPARE(claude->text(), u"70, 95"_s);
+        QCOMPARE(alerts->errorText(u"claude"_s), QString());
+        const QList<std::pair<QString, QString>> refused{
+            {u"abc"_s, u"\u201Cabc\u201D is not a whole percentage."_s},
+            {u"0, 50"_s, u"0% is outside 1 to 100."_s},
+            {u"150"_s, u"150% is outside 1 to 100."_s},
+            {u"80, 80"_s, u"80% is listed twice."_s},
+            {u" "_s, u"Enter at least one threshold, such as 80, 90."_s},
+        };
+        for (const auto &[text, message] : refused) {
+            type(text);
+            QCOMPARE(alerts->errorText(u"claude"_s), message);
+            QCOMPARE(claude->text(), text); // left to mend
+            QSettings stored(f.settings.fileName(), QSettings::IniFormat);
+            QCOMPARE(alertRulesFromSettings(stored, u"claude"_s).thresholds, (QList<int>{70, 95}));
+        }
+
+        QTest::mouseClick(alerts->switchBox(u"codex"_s, AlertKeys::ResetAlerts), Qt::LeftButton);
+        QTest::mouseClick(alerts->switchBox(u"codex"_s, AlertKeys::ThresholdAlerts), Qt::LeftButton);
+        QSettings stored(f.settings.fileName(), QSettings::IniFormat);
+        const AlertRules codex = alertRulesFromSettings(stored, u"codex"_s);
+        QVERIFY(!codex.resetAlerts && !codex.thresholdAlerts && codex.runOutAlerts);
+        QCOMPARE(codex.thresholds, (QList<int>{80, 90}));
+        QVERIFY(!alerts->thresholdsField(u"codex"_s)->isEnabled());
+        // The refused typing waited through the other provider's change; a
+        // closed panel opens again on what is in effect.
+        QCOMPARE(claude->text(), u" "_s);
+        f.view.hide();
+        f.view.show();
+        QCOMPARE(claude->text(), u"70, 95"_s);
+        QCOMPARE(alerts->errorText(u"claude"_s), QString());
     }
 
     // Rows whose window has recorded history get its chart; the others, and a

@@ -61,7 +61,7 @@ QByteArray ClaudeDemo::document(const QDateTime &now, double weeklyUsed)
         {u"limits"_s,
          QJsonArray{
              limit(u"session"_s, u"session"_s, 34, now.addSecs(2 * Hour + 17 * Minute)),
-             limit(u"weekly_all"_s, u"weekly"_s, 76, weeklyReset),
+             limit(u"weekly_all"_s, u"weekly"_s, static_cast<int>(weeklyUsed), weeklyReset),
              limit(u"weekly_scoped"_s, u"weekly"_s, 48, weeklyReset, u"Fable"_s),
          }},
         {u"extra_usage"_s,
