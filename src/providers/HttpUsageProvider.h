@@ -25,6 +25,8 @@ struct UsageEndpoint
 {
     QUrl url;
     HeaderList headers;
+    // Sent as a POST when set; a GET otherwise.
+    std::optional<QByteArray> postBody;
 };
 
 // Reads the stored login anew on every call, and says how the user renews it
@@ -36,7 +38,7 @@ struct CredentialReader
     QString renewal;
 };
 
-// A usage provider that sends one GET with a borrowed bearer token and turns
+// A usage provider that sends one request with a borrowed bearer token and turns
 // the answer into a result. The two subscriptions differ only in what they are
 // given here.
 class HttpUsageProvider : public UsageProvider

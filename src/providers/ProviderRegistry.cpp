@@ -4,7 +4,7 @@
 
 // The providers in display order. A new provider is a folder of its own
 // under providers/ defining <name>Descriptor(), and its name on this line.
-#define QUOTIX_PROVIDERS(P) P(claude) P(codex)
+#define QUOTIX_PROVIDERS(P) P(claude) P(codex) P(copilot) P(gemini)
 
 #define QUOTIX_DECLARE_PROVIDER(name) ProviderDescriptor name##Descriptor();
 QUOTIX_PROVIDERS(QUOTIX_DECLARE_PROVIDER)

@@ -181,7 +181,7 @@ private Q_SLOTS:
 
     void badTemplatesNameTheirFault()
     {
-        QVERIFY(render(u"{gemini.weekly}"_s).startsWith(u"error: unknown field \"{gemini.weekly}\""_s));
+        QVERIFY(render(u"{acme.weekly}"_s).startsWith(u"error: unknown field \"{acme.weekly}\""_s));
         QVERIFY(render(u"{claude.Fable}"_s).startsWith(u"error: unknown field"_s)); // slugs are lower case
         QVERIFY(render(u"{claude.}"_s).startsWith(u"error: unknown field"_s));
         QVERIFY(render(u"{}"_s).startsWith(u"error: unknown field \"{}\""_s));
