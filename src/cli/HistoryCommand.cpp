@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 std::optional<QDateTime> parseSince(const QString &text, const QDateTime &now)
@@ -56,7 +58,7 @@ int runHistoryCommand(int argc, char **argv)
     QStringList ids = StatusTemplate::providerIds();
     const QString last = ids.isEmpty() ? QString() : ids.takeLast();
     const QString providerIds = ids.isEmpty() ? last : ids.join(u", "_s) + u" or "_s + last;
-    const QCommandLineOption providerOption(u"provider"_s, u"Only this provider: %1."_s.arg(providerIds), u"ID"_s);
+    const QCommandLineOption providerOption(u"provider"_s, u"Only this provider: %1, or an extra account such as claude-work."_s.arg(providerIds), u"ID"_s);
     const QCommandLineOption limitOption(u"limit"_s, u"Only this limit: its name, or session or weekly."_s, u"NAME"_s);
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object per sample and line."_s);
     const QCommandLineOption csvOption(u"csv"_s, u"Print CSV (RFC 4180) with a header row."_s);
@@ -83,7 +85,13 @@ int runHistoryCommand(int argc, char **argv)
         return command.usageError(u"--since %1 lies in the future"_s.arg(sinceText));
     if (parser.isSet(providerOption)) {
         query.provider = parser.value(providerOption).toLower();
-        if (!StatusTemplate::providerIds().contains(query.provider))
+        const QString base = query.provider.section(u'-', 0, 0);
+        const QString account = query.provider.section(u'-', 1);
+        // An extra account: its provider's id, "-" and its label's slug.
+        const bool isAccount = query.provider.contains(u'-') && !account.isEmpty()
+            && std::all_of(account.cbegin(), account.cend(),
+                           [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_'; });
+        if (!StatusTemplate::providerIds().contains(base) || (query.provider.contains(u'-') && !isAccount))
             return command.usageError(
                 u"--provider takes %1, not \"%2\""_s.arg(providerIds, parser.value(providerOption)));
     }

@@ -14,6 +14,7 @@
 
 #include "presentation/StatusBarFormat.h"
 #include "presentation/Translations.h"
+#include "providers/AccountSetup.h"
 #include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -94,6 +96,18 @@ bool outputReaderGone()
 }
 
 // What one refresh prints.
+// The ids of the settings' accounts of providers that take accounts.
+QStringList knownAccountIds(QSettings &settings)
+{
+    QList<ExtraAccount> known;
+    const QList<AccountKind> kinds = accountKinds();
+    for (const ExtraAccount &account : accountsFromSettings(settings)) {
+        if (std::any_of(kinds.cbegin(), kinds.cend(), [&](const AccountKind &k) { return k.provider == account.provider; }))
+            known.append(account);
+    }
+    return accountIds(known);
+}
+
 class StatusOutput
 {
 public:
@@ -108,6 +122,7 @@ public:
     std::optional<StatusTemplate> statusTemplate;
     DisplayMode mode = DisplayMode::Weekly;
     DisplayAs as = DisplayAs::Used;
+    QStringList titleLeftOut;
     bool colour = false;
     QString historyPath; // the tray's record, for the projection at the recent rate
 
@@ -118,7 +133,7 @@ public:
             snapshot.history = recentHistory(historyPath, now);
         switch (kind) {
         case Kind::Json: return statusJson(snapshot, now);
-        case Kind::Waybar: return waybarLine(snapshot, mode, as);
+        case Kind::Waybar: return waybarLine(snapshot, mode, as, titleLeftOut);
         case Kind::Template: return statusTemplate->render(snapshot, as).toUtf8();
         case Kind::Text: break;
         }
@@ -184,6 +199,9 @@ struct StatusArguments
                         "\n"
                         "%1\n"
                         "\n"
+                        "Extra accounts added in the tray's settings show as providers of their own, named by\n"
+                        "provider and label: \"claude-work\" in the JSON, {claude-work.weekly} in a template.\n"
+                        "\n"
                         "Environment:\n"
                         "%2\n"
                         "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp())};
@@ -205,7 +223,7 @@ struct StatusArguments
 };
 
 // What the options and the tray's settings ask to print; a usage error otherwise.
-std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSettings &settings, StatusOutput *output)
+std::optional<QString> chooseOutput(const StatusArguments &arguments, QSettings &settings, StatusOutput *output)
 {
     const QCommandLineParser &parser = arguments.command.parser();
     if (parser.isSet(arguments.formatOption)) {
@@ -216,7 +234,7 @@ std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSet
             output->kind = StatusOutput::Kind::Waybar;
         } else {
             QString error;
-            output->statusTemplate = StatusTemplate::parse(format, &error);
+            output->statusTemplate = StatusTemplate::parse(format, &error, knownAccountIds(settings));
             if (!output->statusTemplate)
                 return error;
             output->kind = StatusOutput::Kind::Template;
@@ -224,6 +242,7 @@ std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSet
         // A bar shows what the tray shows.
         output->mode = displayModeFromSetting(settings.value(SettingsKeys::MenuBarDisplayMode));
         output->as = displayAsFromSetting(settings.value(SettingsKeys::DisplayAs));
+        output->titleLeftOut = settings.value(SettingsKeys::TitleLeftOut).toStringList();
     } else if (parser.isSet(arguments.jsonOption)) {
         output->kind = StatusOutput::Kind::Json;
     } else {
@@ -293,7 +312,7 @@ int runStatusCommand(int argc, char **argv)
         return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
 
     QString settingsProblem;
-    const QSettings settings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
+    QSettings settings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
     if (!settingsProblem.isEmpty())
         Console::err(settingsProblem + u'\n');
     StatusOutput output;
@@ -303,12 +322,13 @@ int runStatusCommand(int argc, char **argv)
                                                                                 : HistoryStore::defaultPath();
 
     QString error;
-    const std::optional<ProviderSetup> setup
-        = makeProviderSetup(arguments.command.parser().isSet(arguments.demoOption), &error);
+    std::optional<ProviderSetup> setup = makeProviderSetup(arguments.command.parser().isSet(arguments.demoOption), &error);
     if (!setup) {
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;
     }
+    // The extra accounts of the settings follow the default ones.
+    setup->providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(settings)));
     return command.parser().isSet(arguments.followOption) ? follow(*setup, output, settings)
                                                           : printOnce(*setup, output);
 }

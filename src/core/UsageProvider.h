@@ -19,6 +19,8 @@ public:
     // it is theirs to decide (presentation/ProviderLook).
     virtual QString id() const = 0;
     virtual QString name() const = 0;
+    // What an alert's title calls the provider: "Claude" in "Claude Usage Alert".
+    virtual QString alertName() const { return name(); }
     virtual bool isAvailable() const = 0;
 
     // Starts one attempt. The job is a child of parent; see FetchJob for how it ends.

@@ -2,6 +2,7 @@
 
 #include "demo/DemoData.h"
 #include "demo/UsageService.h"
+#include "providers/AccountSetup.h"
 #include "providers/ProviderRegistry.h"
 
 using namespace Qt::StringLiterals;
@@ -27,6 +28,21 @@ std::optional<ProviderSetup> makeDemoProviderSetup(QString *error)
         endpoint.setQuery(descriptor.endpoint.query());
         setup.providers.append(descriptor.make(endpoint, [login] { return std::optional(login); }));
     }
+    // Extra accounts read the demo's token too, and ask the same service.
+    setup.accounts = [base = service->url(u"/"_s)](const QList<ExtraAccount> &accounts) {
+        return makeAccountProviders(
+            accounts,
+            [&base](const ProviderDescriptor &descriptor) {
+                QUrl endpoint = base;
+                endpoint.setPath(descriptor.endpoint.path());
+                endpoint.setQuery(descriptor.endpoint.query());
+                return endpoint;
+            },
+            [](const ProviderDescriptor &descriptor, const ExtraAccount &) -> LoginReader {
+                const StoredLogin login{u"quotix-demo-%1-token"_s.arg(descriptor.look.id), std::nullopt};
+                return [login] { return std::optional(login); };
+            });
+    };
     setup.demoService = std::move(service);
     return setup;
 }

@@ -43,11 +43,8 @@ bool sameLimit(const HistorySample &a, const HistorySample &b)
 
 QString providerDisplayName(const QString &providerId)
 {
-    for (const ProviderLook &look : providerLooks()) {
-        if (look.id == providerId)
-            return look.name;
-    }
-    return providerId;
+    // An extra account's look is its provider's, named after the account.
+    return providerLook(providerId).name;
 }
 
 QByteArray historyCsv(const QList<HistorySample> &samples)

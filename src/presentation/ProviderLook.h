@@ -21,6 +21,7 @@ struct ProviderLook
 void setProviderLooks(QList<ProviderLook> looks);
 const QList<ProviderLook> &providerLooks();
 
-// The look of this provider; for one the table does not know, its name's
-// initial and no artwork.
+// The look of this provider; for an extra account ("claude-work", "Claude ·
+// work") its provider's, with the label's initial after the letter ("Cw");
+// for one the table does not know, its name's initial and no artwork.
 ProviderLook providerLook(const QString &id, const QString &name = {});

@@ -47,6 +47,13 @@ struct ProviderDescriptor
     std::function<std::shared_ptr<UsageProvider>(const QUrl &endpoint, LoginReader login)> make;
     // The demo's answers; each path is that of one of the provider's endpoints.
     QList<DemoAnswer> demo;
+    // Extra accounts, for a tool that keeps another login in another folder:
+    // the variable that names such a folder to the tool ("CLAUDE_CONFIG_DIR"),
+    // the credentials file in it and the login read from that file alone.
+    // Left empty, the provider takes no extra accounts.
+    QString accountFolderVariable;
+    std::function<QString(const QString &folder)> accountCredentialFile;
+    std::function<LoginReader(const QString &folder)> accountCredentials;
 };
 
 // "QUOTIX_CLAUDE_USAGE_URL" for "claude".

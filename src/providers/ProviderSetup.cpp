@@ -1,5 +1,6 @@
 #include "providers/ProviderSetup.h"
 
+#include "providers/AccountSetup.h"
 #include "providers/PlatformKeychain.h"
 #include "providers/ProviderRegistry.h"
 
@@ -67,6 +68,11 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error)
     for (const ProviderDescriptor &descriptor : providerDescriptors())
         setup.providers.append(
             descriptor.make(overrides->value(descriptor.look.id, descriptor.endpoint), descriptor.credentials(store)));
+    setup.accounts = [endpoints = *overrides](const QList<ExtraAccount> &accounts) {
+        return makeAccountProviders(accounts, [&endpoints](const ProviderDescriptor &descriptor) {
+            return endpoints.value(descriptor.look.id, descriptor.endpoint);
+        });
+    };
     return setup;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Accounts.h"
 #include "core/UsageManager.h"
 
 #include <QHash>
@@ -7,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +18,9 @@ struct ProviderSetup
     ProviderList providers;
     // Set only for the demo: the in-process service the providers talk to.
     std::unique_ptr<QObject> demoService;
+    // The providers of the extra accounts the settings list, at the same
+    // endpoints as the default ones; they follow the providers in the list.
+    std::function<ProviderList(const QList<ExtraAccount> &accounts)> accounts;
 };
 
 // Whether a replacement endpoint may receive a token: https anywhere, plain

@@ -132,8 +132,8 @@ private Q_SLOTS:
                  {{u"--bogus"_s}, 2, "Try \"quotix --help\".\n"},
                  {{u"status"_s, u"extra"_s}, 2, "Try 'quotix status --help'.\n"},
                  {{u"status"_s, u"--format"_s, u"{max} {acme.weekly}"_s}, 2, "unknown field \"{acme.weekly}\""},
-                 {{u"screenshot"_s, u"--dmeo"_s, u"out"_s}, 2, "usage: quotix screenshot [--demo] DIR\n"},
-                 {{u"screenshot"_s, u"--demo"_s}, 2, "usage: quotix screenshot [--demo] DIR\n"},
+                 {{u"screenshot"_s, u"--dmeo"_s, u"out"_s}, 2, "usage: quotix screenshot [--demo] [--account PROVIDER:LABEL[:FOLDER]]... DIR\n"},
+                 {{u"screenshot"_s, u"--demo"_s}, 2, "usage: quotix screenshot [--demo] [--account PROVIDER:LABEL[:FOLDER]]... DIR\n"},
              }) {
             if (exitCode != 0)
                 m_environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);

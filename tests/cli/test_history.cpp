@@ -179,6 +179,7 @@ private Q_SLOTS:
         const QList<std::pair<QStringList, QByteArray>> wrongUses{
             {{u"--since"_s, u"soon"_s}, "--since takes a period"},
             {{u"--provider"_s, u"bard"_s}, "--provider takes claude, codex, copilot or gemini, not \"bard\""},
+            {{u"--provider"_s, u"claude-"_s}, "--provider takes claude, codex, copilot or gemini, not \"claude-\""},
             {{u"--json"_s, u"--csv"_s}, "--json and --csv exclude each other"},
             {{u"--limit"_s, u" "_s}, "--limit needs a name"},
             {{u"--since"_s, u"2999-01-01"_s}, "lies in the future"},

@@ -1,9 +1,12 @@
 #include "providers/ClaudeProvider.h"
+#include "providers/CredentialFileStore.h"
+#include "providers/CredentialItems.h"
 #include "providers/KeychainService.h"
 #include "providers/PlatformKeychain.h"
 #include "providers/ProviderDescriptor.h"
 #include "providers/claude/ClaudeDemo.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -84,6 +87,15 @@ ProviderDescriptor claudeDescriptor()
     descriptor.credentialFiles = &platformStoreFilePaths;
     descriptor.make = [](const QUrl &endpoint, LoginReader login) {
         return std::make_shared<ClaudeProvider>(std::move(login), endpoint);
+    };
+    descriptor.accountFolderVariable = u"CLAUDE_CONFIG_DIR"_s;
+    descriptor.accountCredentialFile
+        = [](const QString &folder) { return QDir(folder).absoluteFilePath(u".credentials.json"_s); };
+    // The folder's file only: the keychain's item belongs to the default account.
+    descriptor.accountCredentials = [file = descriptor.accountCredentialFile](const QString &folder) -> LoginReader {
+        const auto store
+            = std::make_shared<CredentialFileStore>(QHash<QString, QString>{{ClaudeCredentialsItem, file(folder)}});
+        return [keychain = KeychainService(store)] { return keychain.getLogin(); };
     };
     descriptor.demo = {{descriptor.endpoint.path(), [](const QDateTime &now, int answered) {
                             return ClaudeDemo::document(

@@ -1,8 +1,10 @@
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
+#include "providers/CredentialFileStore.h"
 #include "providers/PlatformKeychain.h"
 #include "providers/ProviderDescriptor.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -64,5 +66,13 @@ ProviderDescriptor codexDescriptor()
         return std::make_shared<CodexProvider>(std::move(login), endpoint);
     };
     descriptor.demo = {{descriptor.endpoint.path(), [](const QDateTime &now, int) { return demoDocument(now); }}};
+    descriptor.accountFolderVariable = u"CODEX_HOME"_s;
+    descriptor.accountCredentialFile
+        = [](const QString &folder) { return QDir(folder).absoluteFilePath(u"auth.json"_s); };
+    // The folder's file only: the keychain's item belongs to the default account.
+    descriptor.accountCredentials = [file = descriptor.accountCredentialFile](const QString &folder) -> LoginReader {
+        const auto none = std::make_shared<CredentialFileStore>(QHash<QString, QString>{});
+        return [reader = CodexCredentialService(none, file(folder))] { return reader.getLogin(); };
+    };
     return descriptor;
 }
