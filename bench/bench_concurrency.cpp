@@ -7,12 +7,12 @@
 // concurrency_dropped_run_ms (each: median min max ms).
 #include "BenchSupport.h"
 #include "core/UsageManager.h"
-#include "demo/DemoData.h"
 #include "usage-service/ScriptedService.h"
 #include "providers/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexProvider.h"
 #include "providers/KeychainService.h"
+#include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -79,8 +79,10 @@ int main(int argc, char **argv)
     UsageManager manager(providers, &notifications);
 
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    ServiceAnswer claude{200, DemoData::claudeDocument(now), {}, Delay};
-    ServiceAnswer codex{200, DemoData::codexDocument(now), {}, Delay};
+    const auto demoDocument
+        = [&now](const QString &id) { return findProviderDescriptor(id)->demo.first().body(now, 0); };
+    ServiceAnswer claude{200, demoDocument(u"claude"_s), {}, Delay};
+    ServiceAnswer codex{200, demoDocument(u"codex"_s), {}, Delay};
     service.setDefaultAnswer(UsageService::ClaudePath, claude);
     service.setDefaultAnswer(UsageService::CodexPath, codex);
 

@@ -11,7 +11,8 @@ seconds=${1:-30}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_claude_answer fuzz_codex_answer fuzz_claude_credentials fuzz_codex_credentials)
+    targets=(fuzz_claude_answer fuzz_codex_answer fuzz_claude_credentials fuzz_codex_credentials fuzz_copilot_answer
+        fuzz_gemini_answer)
 fi
 case "$seconds" in
     '' | *[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS [TARGET...]]" >&2; exit 2 ;;

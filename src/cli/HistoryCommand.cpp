@@ -4,9 +4,12 @@
 #include "core/Console.h"
 #include "history/HistoryStore.h"
 #include "presentation/HistoryFormat.h"
+#include "presentation/StatusBarFormat.h"
 #include "presentation/Translations.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -17,7 +20,11 @@ std::optional<QDateTime> parseSince(const QString &text, const QDateTime &now)
         bool ok = false;
         const qint64 count = QStringView(trimmed).chopped(1).toLongLong(&ok);
         const QChar unit = trimmed.back();
-        const qint64 unitSeconds = unit == u'm' ? 60 : unit == u'h' ? 3600 : unit == u'd' ? 86400 : unit == u'w' ? 604800 : 0;
+        const qint64 unitSeconds = unit == u'm' ? 60
+            : unit == u'h'                      ? 3600
+            : unit == u'd'                      ? 86400
+            : unit == u'w'                      ? 604800
+                                                : 0;
         if (ok && unitSeconds > 0 && count >= 0 && count <= 100 * 366)
             return now.addSecs(-count * unitSeconds);
     }
@@ -47,9 +54,12 @@ int runHistoryCommand(int argc, char **argv)
     QCommandLineParser &parser = command.parser();
     const QCommandLineOption sinceOption(
         u"since"_s, u"Start of the period: 90m, 36h, 7d, 2w or an ISO 8601 date (default 7d)."_s, u"WHEN"_s);
-    const QCommandLineOption providerOption(u"provider"_s, u"Only this provider: claude or codex."_s, u"ID"_s);
-    const QCommandLineOption limitOption(u"limit"_s, u"Only this limit: its name, or session or weekly."_s,
-                                         u"NAME"_s);
+    // "claude, codex or gemini"
+    QStringList ids = StatusTemplate::providerIds();
+    const QString last = ids.isEmpty() ? QString() : ids.takeLast();
+    const QString providerIds = ids.isEmpty() ? last : ids.join(u", "_s) + u" or "_s + last;
+    const QCommandLineOption providerOption(u"provider"_s, u"Only this provider: %1, or an extra account such as claude-work."_s.arg(providerIds), u"ID"_s);
+    const QCommandLineOption limitOption(u"limit"_s, u"Only this limit: its name, or session or weekly."_s, u"NAME"_s);
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object per sample and line."_s);
     const QCommandLineOption csvOption(u"csv"_s, u"Print CSV (RFC 4180) with a header row."_s);
     const QCommandLineOption demoOption(u"demo"_s, u"Read the history the tray recorded with --demo."_s);
@@ -69,15 +79,21 @@ int runHistoryCommand(int argc, char **argv)
     const QString sinceText = parser.isSet(sinceOption) ? parser.value(sinceOption) : u"7d"_s;
     query.since = parseSince(sinceText, now);
     if (!query.since)
-        return command.usageError(u"--since takes a period such as 7d, 36h or 90m, or an ISO 8601 date, not \"%1\""_s
-                                      .arg(sinceText));
+        return command.usageError(
+            u"--since takes a period such as 7d, 36h or 90m, or an ISO 8601 date, not \"%1\""_s.arg(sinceText));
     if (*query.since > now)
         return command.usageError(u"--since %1 lies in the future"_s.arg(sinceText));
     if (parser.isSet(providerOption)) {
         query.provider = parser.value(providerOption).toLower();
-        if (query.provider != "claude"_L1 && query.provider != "codex"_L1)
+        const QString base = query.provider.section(u'-', 0, 0);
+        const QString account = query.provider.section(u'-', 1);
+        // An extra account: its provider's id, "-" and its label's slug.
+        const bool isAccount = query.provider.contains(u'-') && !account.isEmpty()
+            && std::all_of(account.cbegin(), account.cend(),
+                           [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_'; });
+        if (!StatusTemplate::providerIds().contains(base) || (query.provider.contains(u'-') && !isAccount))
             return command.usageError(
-                u"--provider takes claude or codex, not \"%1\""_s.arg(parser.value(providerOption)));
+                u"--provider takes %1, not \"%2\""_s.arg(providerIds, parser.value(providerOption)));
     }
     if (parser.isSet(limitOption)) {
         query.limit = parser.value(limitOption).trimmed();

@@ -14,12 +14,15 @@
 
 #include "presentation/StatusBarFormat.h"
 #include "presentation/Translations.h"
+#include "providers/AccountSetup.h"
+#include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSettings>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -93,6 +96,18 @@ bool outputReaderGone()
 }
 
 // What one refresh prints.
+// The ids of the settings' accounts of providers that take accounts.
+QStringList knownAccountIds(QSettings &settings)
+{
+    QList<ExtraAccount> known;
+    const QList<AccountKind> kinds = accountKinds();
+    for (const ExtraAccount &account : accountsFromSettings(settings)) {
+        if (std::any_of(kinds.cbegin(), kinds.cend(), [&](const AccountKind &k) { return k.provider == account.provider; }))
+            known.append(account);
+    }
+    return accountIds(known);
+}
+
 class StatusOutput
 {
 public:
@@ -107,6 +122,7 @@ public:
     std::optional<StatusTemplate> statusTemplate;
     DisplayMode mode = DisplayMode::Weekly;
     DisplayAs as = DisplayAs::Used;
+    QStringList titleLeftOut;
     bool colour = false;
     QString historyPath; // the tray's record, for the projection at the recent rate
 
@@ -117,7 +133,7 @@ public:
             snapshot.history = recentHistory(historyPath, now);
         switch (kind) {
         case Kind::Json: return statusJson(snapshot, now);
-        case Kind::Waybar: return waybarLine(snapshot, mode, as);
+        case Kind::Waybar: return waybarLine(snapshot, mode, as, titleLeftOut);
         case Kind::Template: return statusTemplate->render(snapshot, as).toUtf8();
         case Kind::Text: break;
         }
@@ -126,6 +142,45 @@ public:
 };
 
 // The command's arguments, with its help.
+// Words joined into lines of at most width characters.
+QString wrapped(const QString &text, qsizetype width)
+{
+    QStringList lines{QString()};
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!lines.last().isEmpty() && lines.last().size() + 1 + word.size() > width)
+            lines.append(QString());
+        lines.last() += (lines.last().isEmpty() ? QString() : u" "_s) + word;
+    }
+    return lines.join(u'\n');
+}
+
+// The template fields of every known provider.
+QString formatHelp()
+{
+    QStringList windows, highest;
+    for (const QString &id : StatusTemplate::providerIds()) {
+        windows << u"{%1.session} {%1.weekly}"_s.arg(id);
+        highest << u"{%1.max}"_s.arg(id);
+    }
+    return wrapped(u"Status-bar formats: --format waybar prints one JSON line for a waybar custom module; any other "
+                   "FORMAT is a template with the fields %1 (the highest limit of that window), %2 (a provider's "
+                   "highest), {max} {status}, and any row by its name in lower case with \"_\" between words: %3 "
+                   "(\"{{\" and \"}}\" for braces). Both show the window and the used-or-remaining choice of the "
+                   "tray's settings."_s.arg(windows.join(u' '), highest.join(u' '), StatusTemplate::rowFieldExamples()),
+                   88);
+}
+
+// Every provider's endpoint override.
+QString overrideHelp()
+{
+    QStringList variables;
+    for (const ProviderDescriptor &descriptor : providerDescriptors())
+        variables.append(QString::fromLatin1(overrideVariable(descriptor)));
+    const QString text
+        = variables.join(u", "_s) + u" replace the usage endpoints (https, or http to a loopback address only)"_s;
+    return u"  "_s + wrapped(text, 80).replace(u'\n', u"\n      "_s);
+}
+
 struct StatusArguments
 {
     CommandLine command{u"quotix status"_s, u"Try 'quotix status --help'."_s,
@@ -142,18 +197,14 @@ struct StatusArguments
                         "hour or two the tray recorded (\"basis\": \"lastHour\", \"lastTwoHours\"), else at its\n"
                         "average since the window began (\"window\"); null when it does not.\n"
                         "\n"
-                        "Status-bar formats: --format waybar prints one JSON line for a waybar custom module;\n"
-                        "any other FORMAT is a template with the fields {claude.session} {claude.weekly}\n"
-                        "{codex.session} {codex.weekly} (the highest limit of that window), {claude.max}\n"
-                        "{codex.max} (a provider's highest), {max} {status}, and any row by its name in lower\n"
-                        "case with \"_\" between words: {claude.fable} {claude.weekly_7d} {codex.monthly}\n"
-                        "(\"{{\" and \"}}\" for braces). Both show the window and the used-or-remaining\n"
-                        "choice of the tray's settings.\n"
+                        "%1\n"
+                        "\n"
+                        "Extra accounts added in the tray's settings show as providers of their own, named by\n"
+                        "provider and label: \"claude-work\" in the JSON, {claude-work.weekly} in a template.\n"
                         "\n"
                         "Environment:\n"
-                        "  QUOTIX_CLAUDE_USAGE_URL, QUOTIX_CODEX_USAGE_URL  replace the usage endpoints\n"
-                        "      (https, or http to a loopback address only)\n"
-                        "  NO_COLOR  no colours in the terminal output"_s};
+                        "%2\n"
+                        "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp())};
     const QCommandLineOption jsonOption{u"json"_s, u"Print one JSON object instead of text."_s};
     const QCommandLineOption demoOption{
         u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s};
@@ -172,7 +223,7 @@ struct StatusArguments
 };
 
 // What the options and the tray's settings ask to print; a usage error otherwise.
-std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSettings &settings, StatusOutput *output)
+std::optional<QString> chooseOutput(const StatusArguments &arguments, QSettings &settings, StatusOutput *output)
 {
     const QCommandLineParser &parser = arguments.command.parser();
     if (parser.isSet(arguments.formatOption)) {
@@ -183,7 +234,7 @@ std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSet
             output->kind = StatusOutput::Kind::Waybar;
         } else {
             QString error;
-            output->statusTemplate = StatusTemplate::parse(format, &error);
+            output->statusTemplate = StatusTemplate::parse(format, &error, knownAccountIds(settings));
             if (!output->statusTemplate)
                 return error;
             output->kind = StatusOutput::Kind::Template;
@@ -191,6 +242,7 @@ std::optional<QString> chooseOutput(const StatusArguments &arguments, const QSet
         // A bar shows what the tray shows.
         output->mode = displayModeFromSetting(settings.value(SettingsKeys::MenuBarDisplayMode));
         output->as = displayAsFromSetting(settings.value(SettingsKeys::DisplayAs));
+        output->titleLeftOut = settings.value(SettingsKeys::TitleLeftOut).toStringList();
     } else if (parser.isSet(arguments.jsonOption)) {
         output->kind = StatusOutput::Kind::Json;
     } else {
@@ -260,7 +312,7 @@ int runStatusCommand(int argc, char **argv)
         return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
 
     QString settingsProblem;
-    const QSettings settings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
+    QSettings settings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
     if (!settingsProblem.isEmpty())
         Console::err(settingsProblem + u'\n');
     StatusOutput output;
@@ -270,12 +322,13 @@ int runStatusCommand(int argc, char **argv)
                                                                                 : HistoryStore::defaultPath();
 
     QString error;
-    const std::optional<ProviderSetup> setup
-        = makeProviderSetup(arguments.command.parser().isSet(arguments.demoOption), &error);
+    std::optional<ProviderSetup> setup = makeProviderSetup(arguments.command.parser().isSet(arguments.demoOption), &error);
     if (!setup) {
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;
     }
+    // The extra accounts of the settings follow the default ones.
+    setup->providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(settings)));
     return command.parser().isSet(arguments.followOption) ? follow(*setup, output, settings)
                                                           : printOnce(*setup, output);
 }

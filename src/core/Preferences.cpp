@@ -76,6 +76,33 @@ void Preferences::setDisplayAs(DisplayAs as)
     write(SettingsKeys::DisplayAs, settingForDisplayAs(as));
 }
 
+QStringList Preferences::titleLeftOut() const
+{
+    return m_settings->value(SettingsKeys::TitleLeftOut).toStringList();
+}
+
+void Preferences::setTitleLeftOut(const QStringList &ids)
+{
+    // An empty list would be written as an empty string: remove the key instead.
+    if (ids.isEmpty()) {
+        m_settings->remove(SettingsKeys::TitleLeftOut);
+        saved();
+    } else {
+        write(SettingsKeys::TitleLeftOut, ids);
+    }
+}
+
+QList<ExtraAccount> Preferences::accounts() const
+{
+    return accountsFromSettings(*m_settings);
+}
+
+void Preferences::setAccounts(const QList<ExtraAccount> &accounts)
+{
+    writeAccounts(*m_settings, accounts);
+    saved();
+}
+
 AlertRules Preferences::alertRules(const QString &providerId) const
 {
     return alertRulesFromSettings(*m_settings, providerId);
@@ -98,6 +125,11 @@ void Preferences::setAlertSwitch(const QString &providerId, QLatin1StringView ke
 void Preferences::write(const QString &key, const QVariant &value)
 {
     m_settings->setValue(key, value);
+    saved();
+}
+
+void Preferences::saved()
+{
     errno = 0;
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError && !m_saveFailureTold) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Accounts.h"
 #include "core/AlertRules.h"
 #include "core/TranslatableText.h"
 
@@ -32,6 +33,7 @@ inline constexpr QLatin1StringView WeeklyMode{"weekly"};
 inline constexpr QLatin1StringView DisplayAs{"displayAs"};
 inline constexpr QLatin1StringView ShowUsed{"used"};
 inline constexpr QLatin1StringView ShowRemaining{"remaining"};
+inline constexpr QLatin1StringView TitleLeftOut{"titleLeftOut"};
 } // namespace SettingsKeys
 
 // Where the user's settings file is: $XDG_CONFIG_HOME/Quotix/Quotix.conf, in the
@@ -59,6 +61,12 @@ public:
     DisplayAs displayAs() const;
     void setDisplayAs(DisplayAs as);
     QVariant refreshIntervalValue() const;
+    // The ids of the providers and accounts the tray title leaves out; none
+    // by default, so a provider that appears later shows.
+    QStringList titleLeftOut() const;
+    void setTitleLeftOut(const QStringList &ids);
+    QList<ExtraAccount> accounts() const;
+    void setAccounts(const QList<ExtraAccount> &accounts);
 
     // One provider's alerts, as the settings file and the panel set them.
     AlertRules alertRules(const QString &providerId) const;
@@ -77,6 +85,7 @@ Q_SIGNALS:
 
 private:
     void write(const QString &key, const QVariant &value);
+    void saved();
     void watchFile();
     void onFileEvent();
     QVariantMap snapshot() const;

@@ -44,6 +44,36 @@ UsageManager::UsageManager(ProviderList providers, NotificationManager *notifica
     m_notificationManager->requestPermission();
 }
 
+void UsageManager::setProviders(ProviderList providers)
+{
+    QHash<QString, ProviderState> states;
+    QSet<QString> kept;
+    for (const auto &provider : std::as_const(providers)) {
+        const auto before = m_providerStates.constFind(provider->id());
+        if (before != m_providerStates.cend() && before->provider == provider) {
+            states.insert(provider->id(), *before);
+            kept.insert(provider->id());
+            continue;
+        }
+        ProviderState state;
+        state.provider = provider;
+        state.isAvailable = provider->isAvailable();
+        states.insert(provider->id(), state);
+    }
+    // What the alerts remember of a provider that went belongs to it alone.
+    const auto forget = [&kept](auto &byId, auto idOf) {
+        for (auto it = byId.begin(); it != byId.end();)
+            it = kept.contains(idOf(it.key())) ? std::next(it) : byId.erase(it);
+    };
+    const auto itself = [](const QString &id) { return id; };
+    forget(m_notifiedThresholds, itself);
+    forget(m_rateLimitStreak, itself);
+    forget(m_limitAlerts, [](const QString &key) { return key.section(u'\n', 0, 0); });
+    m_providers = std::move(providers);
+    m_providerStates = std::move(states);
+    Q_EMIT providerStatesChanged();
+}
+
 UsageManager::UsageManager(ProviderList providers, NotificationManager *notifications, QObject *parent)
     : UsageManager(std::move(providers), notifications, Timing{}, parent)
 {}
@@ -215,7 +245,7 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const FetchR
         state.errorIsTransient = false;
         state.heldUntil.reset();
         m_rateLimitStreak.remove(id);
-        checkThresholds(id, state.provider->name(), *state.usage);
+        checkThresholds(id, state.provider->alertName(), *state.usage);
     } else {
         state.error = displaySafeText(failureDescription(result));
         const std::optional<QString> detail = failureDetail(result);

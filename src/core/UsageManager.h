@@ -63,6 +63,10 @@ public:
     // The user's refresh waits for its turn; isLoading is true meanwhile.
     bool isRefreshQueued() const;
     const ProviderList &providers() const { return m_providers; }
+    // A new list, when accounts come or go: a provider that stays (the same
+    // object under the same id) keeps its state; a new one starts without
+    // figures until the next run.
+    void setProviders(ProviderList providers);
 
     // Asks every provider again; may do I/O.
     ProviderList availableProviders() const;

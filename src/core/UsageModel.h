@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -74,6 +75,9 @@ struct ProviderUsageResponse
     std::optional<UsageCredits> credits;
     std::optional<int> resetsBanked;             // resets the user can spend now, when above 0
     std::optional<QString> budgetReachedType;    // set when a workspace budget stops the user
+    // Limits the plan does not cap, by name ("Premium requests"): shown as
+    // such, never a row, never alerted on.
+    QStringList unlimited;
 
     // The largest utilisation among the limits; 0 for an empty list.
     double maxUtilization() const;

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "core/NamedColor.h"
-
 #include <QList>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class FetchJob;
 class QObject;
@@ -18,11 +15,12 @@ class UsageProvider
 public:
     virtual ~UsageProvider() = default;
 
+    // The id is the provider's key everywhere ("claude"); how the faces draw
+    // it is theirs to decide (presentation/ProviderLook).
     virtual QString id() const = 0;
     virtual QString name() const = 0;
-    virtual QString icon() const = 0;
-    virtual std::optional<QString> iconName() const = 0;
-    virtual NamedColor accentColor() const = 0;
+    // What an alert's title calls the provider: "Claude" in "Claude Usage Alert".
+    virtual QString alertName() const { return name(); }
     virtual bool isAvailable() const = 0;
 
     // Starts one attempt. The job is a child of parent; see FetchJob for how it ends.

@@ -1,28 +1,18 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDateTime>
+#include "providers/claude/ClaudeDemo.h"
 
 class UsageService;
 
-// Realistic answers of both usage services for the demo: every window the
-// providers read (Claude's in today's "limits" form, with a model's own weekly
-// cap, and its usage credits), reset times relative to now, Claude's weekly window in the
-// orange band and ahead of pace (76 % used with 55 % of the week gone, so it
-// runs out in about a day at that rate).
+// The demo's answers are each provider's own (ProviderDescriptor::demo).
 namespace DemoData {
 
-// Claude's weekly figure in the first answer, and in every later one: the
-// demo crosses 80 once, on its second refresh, so its alert can be seen.
-inline constexpr double FirstWeeklyUsed = 76.0;
-inline constexpr double LaterWeeklyUsed = 81.0;
+// Claude's weekly figure in the first answer and in every later one.
+inline constexpr double FirstWeeklyUsed = ClaudeDemo::FirstWeeklyUsed;
+inline constexpr double LaterWeeklyUsed = ClaudeDemo::LaterWeeklyUsed;
 
-// weeklyUsed: Claude's weekly figure, 76 unless given.
-QByteArray claudeDocument(const QDateTime &now, double weeklyUsed = FirstWeeklyUsed);
-QByteArray codexDocument(const QDateTime &now);
-
-// Makes both paths of the service answer with the demo documents, built
-// afresh for every request so the reset times keep moving with the clock.
+// Makes every provider's paths of the service answer with its demo documents,
+// built afresh for every request so the reset times keep moving with the clock.
 void serveDemoDocuments(UsageService &service);
 
 } // namespace DemoData

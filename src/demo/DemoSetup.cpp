@@ -2,36 +2,10 @@
 
 #include "demo/DemoData.h"
 #include "demo/UsageService.h"
-#include "providers/ClaudeProvider.h"
-#include "providers/CodexCredentialService.h"
-#include "providers/CodexProvider.h"
-#include "providers/CredentialItems.h"
-#include "providers/KeychainService.h"
+#include "providers/AccountSetup.h"
+#include "providers/ProviderRegistry.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The demo's credential store: it knows only the demo's own items, so the
-// demo can never pick up, or send, the user's tokens.
-class DemoCredentials : public CredentialStore
-{
-public:
-    std::optional<QByteArray> find(const QString &item) const override
-    {
-        if (item == ClaudeCredentialsItem)
-            return R"({"claudeAiOauth":{"accessToken":"quotix-demo-claude-token","scopes":["user:inference","user:profile"],"subscriptionType":"max"}})"_ba;
-        if (item == CodexAuthItem)
-            return "quotix-demo-codex-token\n"_ba;
-        return std::nullopt;
-    }
-};
-
-// Never a file: /dev/null is not a folder. The demo store answers first
-// anyway; this only makes sure no user file could ever be read instead.
-const QString DemoAuthFilePath = u"/dev/null/quotix-demo/auth.json"_s;
-
-} // namespace
 
 std::optional<ProviderSetup> makeDemoProviderSetup(QString *error)
 {
@@ -46,12 +20,28 @@ std::optional<ProviderSetup> makeDemoProviderSetup(QString *error)
         *error = u"quotix: cannot start the demo service on 127.0.0.1: "_s + service->errorString();
         return std::nullopt;
     }
-    const auto credentials = std::make_shared<const DemoCredentials>();
     ProviderSetup setup;
-    setup.providers = {
-        std::make_shared<ClaudeProvider>(KeychainService(credentials), service->url(UsageService::ClaudePath)),
-        std::make_shared<CodexProvider>(CodexCredentialService(credentials, DemoAuthFilePath),
-                                        service->url(UsageService::CodexPath)),
+    for (const ProviderDescriptor &descriptor : providerDescriptors()) {
+        // The demo's own token: no store or file of the user's is ever read.
+        const StoredLogin login{u"quotix-demo-%1-token"_s.arg(descriptor.look.id), std::nullopt};
+        QUrl endpoint = service->url(descriptor.endpoint.path());
+        endpoint.setQuery(descriptor.endpoint.query());
+        setup.providers.append(descriptor.make(endpoint, [login] { return std::optional(login); }));
+    }
+    // Extra accounts read the demo's token too, and ask the same service.
+    setup.accounts = [base = service->url(u"/"_s)](const QList<ExtraAccount> &accounts) {
+        return makeAccountProviders(
+            accounts,
+            [&base](const ProviderDescriptor &descriptor) {
+                QUrl endpoint = base;
+                endpoint.setPath(descriptor.endpoint.path());
+                endpoint.setQuery(descriptor.endpoint.query());
+                return endpoint;
+            },
+            [](const ProviderDescriptor &descriptor, const ExtraAccount &) -> LoginReader {
+                const StoredLogin login{u"quotix-demo-%1-token"_s.arg(descriptor.look.id), std::nullopt};
+                return [login] { return std::optional(login); };
+            });
     };
     setup.demoService = std::move(service);
     return setup;

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-// Both providers talk to a substitute service inside this process with demo
+// Every provider talks to a substitute service inside this process with demo
 // tokens; the user's own credentials are neither read nor sent. The endpoint
 // overrides are checked all the same. Needs a running QCoreApplication.
 std::optional<ProviderSetup> makeDemoProviderSetup(QString *error);

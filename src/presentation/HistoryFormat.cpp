@@ -1,6 +1,7 @@
 #include "presentation/HistoryFormat.h"
 
 #include "core/Bands.h"
+#include "presentation/ProviderLook.h"
 #include "presentation/StatusFormat.h"
 
 #include <QCoreApplication>
@@ -42,11 +43,8 @@ bool sameLimit(const HistorySample &a, const HistorySample &b)
 
 QString providerDisplayName(const QString &providerId)
 {
-    if (providerId == "claude"_L1)
-        return u"Claude"_s;
-    if (providerId == "codex"_L1)
-        return u"Codex"_s;
-    return providerId;
+    // An extra account's look is its provider's, named after the account.
+    return providerLook(providerId).name;
 }
 
 QByteArray historyCsv(const QList<HistorySample> &samples)

@@ -32,5 +32,5 @@ QList<std::optional<double>> historyColumns(const QList<HistorySample> &samples,
 // of the period, the latest and the highest percentage.
 QString historyText(const QList<HistorySample> &samples, const QDateTime &from, const QDateTime &to, int columns = 42);
 
-// "Claude" for "claude", "Codex" for "codex", the id itself otherwise.
+// The known provider's name ("Claude" for "claude"), the id itself otherwise.
 QString providerDisplayName(const QString &providerId);

@@ -56,8 +56,8 @@ QString limitSlug(const UsageLimit &limit)
 QString moneyText(const Money &money)
 {
     static const QHash<QString, QString> signs = {
-        {u"EUR"_s, u"\u20AC"_s}, {u"USD"_s, u"$"_s}, {u"GBP"_s, u"\u00A3"_s}, {u"JPY"_s, u"\u00A5"_s},
-        {u"INR"_s, u"\u20B9"_s}, {u"KRW"_s, u"\u20A9"_s},
+        {u"EUR"_s, u"\u20AC"_s}, {u"USD"_s, u"$"_s},      {u"GBP"_s, u"\u00A3"_s},
+        {u"JPY"_s, u"\u00A5"_s}, {u"INR"_s, u"\u20B9"_s}, {u"KRW"_s, u"\u20A9"_s},
     };
     const int exponent = std::clamp(money.exponent, 0, 9);
     const QString amount = QLocale::c().toString(money.value(), 'f', exponent);
@@ -96,6 +96,8 @@ QStringList usageNotes(const ProviderUsageResponse &usage)
                          : QCoreApplication::translate("Common", "%1 resets banked").arg(*usage.resetsBanked));
     if (usage.budgetReachedType)
         notes.append(QCoreApplication::translate("Common", "Workspace budget reached"));
+    for (const QString &name : usage.unlimited)
+        notes.append(QCoreApplication::translate("Common", "%1: Unlimited").arg(name));
     return notes;
 }
 

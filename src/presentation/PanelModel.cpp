@@ -4,6 +4,7 @@
 #include "presentation/EmptyState.h"
 #include "presentation/LimitRows.h"
 #include "presentation/Pace.h"
+#include "presentation/ProviderLook.h"
 #include "presentation/RecentPace.h"
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageText.h"
@@ -82,8 +83,10 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now, Disp
     if (state.provider) {
         section.id = state.provider->id();
         section.title = state.provider->name().toUpper();
-        section.iconText = state.provider->icon();
-        section.iconName = state.provider->iconName();
+        const ProviderLook look = providerLook(section.id, state.provider->name());
+        section.iconText = look.symbol.isEmpty() ? look.letter : look.symbol;
+        if (!look.artwork.isEmpty())
+            section.iconName = look.artwork;
     }
     section.isLoading = state.isLoading;
     section.body = sectionBody(state);

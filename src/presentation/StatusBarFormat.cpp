@@ -3,6 +3,7 @@
 #include "core/Bands.h"
 #include "core/UsageProvider.h"
 #include "presentation/LimitRows.h"
+#include "presentation/ProviderLook.h"
 #include "presentation/TitleLayout.h"
 #include "presentation/TrayMenuModel.h"
 #include "presentation/UsageText.h"
@@ -66,16 +67,15 @@ std::optional<double> providerField(const ProviderStatus &provider, const QStrin
     return limit ? std::optional(limit->utilization) : std::nullopt;
 }
 
-// "claude.fable": a known provider and a slug.
-bool isRowField(const QString &name)
+// "claude.fable": a known provider or account and a slug.
+bool isRowField(const QString &name, const QStringList &accountIds)
 {
     const QString id = name.section(u'.', 0, 0);
     const QString slug = name.section(u'.', 1);
-    if (!StatusTemplate::providerIds().contains(id) || slug.isEmpty())
+    if ((!StatusTemplate::providerIds().contains(id) && !accountIds.contains(id)) || slug.isEmpty())
         return false;
-    return std::all_of(slug.cbegin(), slug.cend(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
-    });
+    return std::all_of(slug.cbegin(), slug.cend(),
+                       [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_'; });
 }
 
 std::optional<double> highestUsed(const StatusSnapshot &snapshot)
@@ -91,14 +91,16 @@ std::optional<double> highestUsed(const StatusSnapshot &snapshot)
 
 } // namespace
 
-QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as, const QDateTime &now)
+QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as, const QStringList &titleLeftOut,
+                      const QDateTime &now)
 {
     const Shown shown = shownOf(snapshot);
-    const TitleLayout title = layoutTitle(shown.available, shown.states, false, mode, as);
+    const ProviderList inTitle = titleProviders(shown.available, titleLeftOut);
+    const TitleLayout title = layoutTitle(inTitle, shown.states, false, mode, as);
 
     // The figure that decides the class is the highest one the title shows.
     std::optional<double> highest;
-    for (const auto &provider : std::as_const(shown.available)) {
+    for (const auto &provider : inTitle) {
         const ProviderState &state = shown.states[provider->id()];
         if (!state.usage)
             continue;
@@ -119,7 +121,7 @@ QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayA
     }
 
     QJsonObject line{
-        {u"text"_s, title.text()},
+        {u"text"_s, title.label()},
         {u"tooltip"_s, tooltip.join(u'\n')},
         {u"class"_s, highest ? bandClass(bandFor(*highest)) : u"error"_s},
         {u"percentage"_s, highest ? qint64(truncatedPercent(*highest).value_or(0)) : 0},
@@ -129,16 +131,32 @@ QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayA
 
 QStringList StatusTemplate::fieldNames()
 {
-    return {u"claude.session"_s, u"claude.weekly"_s, u"claude.max"_s, u"codex.session"_s, u"codex.weekly"_s,
-            u"codex.max"_s,      u"max"_s,           u"status"_s};
+    QStringList names;
+    for (const QString &id : providerIds())
+        names << id + u".session"_s << id + u".weekly"_s << id + u".max"_s;
+    return names << u"max"_s << u"status"_s;
 }
 
 QStringList StatusTemplate::providerIds()
 {
-    return {u"claude"_s, u"codex"_s};
+    QStringList ids;
+    for (const ProviderLook &look : providerLooks())
+        ids.append(look.id);
+    return ids;
 }
 
-std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString *error)
+QString StatusTemplate::rowFieldExamples()
+{
+    QStringList examples;
+    for (const ProviderLook &look : providerLooks()) {
+        if (!look.fieldExample.isEmpty())
+            examples.append(look.fieldExample);
+    }
+    return examples.join(u' ');
+}
+
+std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString *error,
+                                                    const QStringList &accountIds)
 {
     StatusTemplate result;
     QString literal;
@@ -158,10 +176,10 @@ std::optional<StatusTemplate> StatusTemplate::parse(const QString &text, QString
                 return std::nullopt;
             }
             const QString name = text.mid(i + 1, end - i - 1);
-            if (!fieldNames().contains(name) && !isRowField(name)) {
+            if (!fieldNames().contains(name) && !isRowField(name, accountIds)) {
                 *error = u"unknown field \"{%1}\" in the format; known fields: {%2}, and a row of a provider by its "
-                         u"name in lower case, \"_\" between words: {claude.fable} {codex.monthly}"_s.arg(
-                    name, fieldNames().join(u"} {"_s));
+                         u"name in lower case, \"_\" between words: %3"_s.arg(name, fieldNames().join(u"} {"_s),
+                                                                              rowFieldExamples());
                 return std::nullopt;
             }
             flush();

@@ -111,6 +111,15 @@ QString moneyJson(const std::optional<Money> &money, int level)
                       level);
 }
 
+// The names of the limits the plan does not cap.
+QString unlimitedJson(const QStringList &names, int level)
+{
+    QStringList items;
+    for (const QString &name : names)
+        items.append(jsonString(name));
+    return jsonArray(items, level);
+}
+
 QString creditsJson(const std::optional<UsageCredits> &credits, int level)
 {
     if (!credits)
@@ -168,16 +177,18 @@ QString usageJson(const ProviderStatus &provider, const QList<HistorySample> &hi
     }
     return jsonObject(
         {{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())},
-         {u"binding"_s, jsonObject({{u"session"_s, bindingJson(usage, LimitKind::Session, level + 2)},
-                                    {u"weekly"_s, bindingJson(usage, LimitKind::Weekly, level + 2)}},
-                                   level + 1)},
+         {u"binding"_s,
+          jsonObject({{u"session"_s, bindingJson(usage, LimitKind::Session, level + 2)},
+                      {u"weekly"_s, bindingJson(usage, LimitKind::Weekly, level + 2)}},
+                     level + 1)},
          {u"limits"_s, jsonArray(limits, level + 1)},
          {u"credits"_s, creditsJson(usage.credits, level + 1)},
          {u"resetsBanked"_s, usage.resetsBanked ? QString::number(*usage.resetsBanked) : u"null"_s},
          {u"budgetReached"_s, jsonBool(usage.budgetReachedType.has_value())},
          {u"budgetLimitType"_s,
           usage.budgetReachedType && !usage.budgetReachedType->isEmpty() ? jsonString(*usage.budgetReachedType)
-                                                                         : u"null"_s}},
+                                                                         : u"null"_s},
+         {u"unlimited"_s, unlimitedJson(usage.unlimited, level + 1)}},
         level);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/UsageProvider.h"
 #include "presentation/LimitRows.h"
+#include "presentation/ProviderLook.h"
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
 
@@ -84,6 +85,43 @@ QString TitleLayout::widestText() const
     return widest.text();
 }
 
+QString TitleLayout::label() const
+{
+    const QList<TitlePiece> shown = percentages();
+    if (shown.size() <= 2)
+        return text();
+    QStringList parts;
+    QString mark;
+    for (const TitlePiece &piece : pieces) {
+        if (piece.kind == TitlePiece::Kind::IconImage || piece.kind == TitlePiece::Kind::IconText)
+            mark = piece.mark;
+        else if (piece.kind == TitlePiece::Kind::Percentage) {
+            // The figure only: "76" of "76%" or of "76% left".
+            const qsizetype percent = piece.text.indexOf(u'%');
+            parts.append(mark + u' ' + (percent < 0 ? piece.text : piece.text.first(percent)));
+        }
+    }
+    return parts.join(ProviderSeparator);
+}
+
+QString TitleLayout::widestLabel() const
+{
+    if (percentages().size() <= 2)
+        return widestText();
+    TitleLayout widest = *this;
+    for (TitlePiece &piece : widest.pieces) {
+        if (piece.kind == TitlePiece::Kind::Percentage)
+            piece.text = u"100%"_s;
+    }
+    return widest.label();
+}
+
+bool TitleLayout::hasUsage() const
+{
+    return std::any_of(pieces.cbegin(), pieces.cend(),
+                       [](const TitlePiece &piece) { return piece.kind == TitlePiece::Kind::Percentage; });
+}
+
 QList<TitlePiece> TitleLayout::percentages() const
 {
     QList<TitlePiece> result;
@@ -96,9 +134,17 @@ QList<TitlePiece> TitleLayout::percentages() const
 
 QString providerMark(const QString &id, const QString &name)
 {
-    if (id == u"codex")
-        return u"X"_s;
-    return name.isEmpty() ? u"?"_s : name.first(1).toUpper();
+    return providerLook(id, name).letter;
+}
+
+ProviderList titleProviders(const ProviderList &available, const QStringList &leftOut)
+{
+    ProviderList shown;
+    for (const auto &provider : available) {
+        if (!leftOut.contains(provider->id()))
+            shown.append(provider);
+    }
+    return shown.isEmpty() ? available : shown;
 }
 
 TitleLayout loadingTitle()
@@ -118,11 +164,11 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
         if (shownAny)
             title.pieces.append(TitlePiece{TitlePiece::Kind::Separator, ProviderSeparator.toString(), {}, Band::Low});
 
-        const auto iconName = provider->iconName();
-        const bool hasArtwork = iconName && !iconName->isEmpty();
+        const ProviderLook look = providerLook(provider->id(), provider->name());
+        const bool hasArtwork = !look.artwork.isEmpty();
         title.pieces.append(TitlePiece{hasArtwork ? TitlePiece::Kind::IconImage : TitlePiece::Kind::IconText,
-                                       provider->icon(), hasArtwork ? *iconName : QString(), Band::Low,
-                                       provider->name(), providerMark(provider->id(), provider->name())});
+                                       look.symbol.isEmpty() ? look.letter : look.symbol, look.artwork, Band::Low,
+                                       provider->name(), look.letter});
 
         const UsageLimit *limit = chosenLimit(*usage, mode);
         const double value = limit ? limit->utilization : usage->maxUtilization();

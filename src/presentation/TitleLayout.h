@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Accounts.h"
 #include "core/Bands.h"
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
@@ -46,6 +47,13 @@ struct TitleLayout
     // The same title with every percentage at its widest ("100%"), so a panel
     // can keep its width while the numbers change.
     QString widestText() const;
+    // The label a tray host writes beside the icon: text() for one or two
+    // providers; from three on each by its mark and number, "C 76 · X 41 · G 12",
+    // so the label stays short however many there are.
+    QString label() const;
+    QString widestLabel() const;
+    // True when at least one provider's percentage is shown.
+    bool hasUsage() const;
     QList<TitlePiece> percentages() const;
 };
 
@@ -55,8 +63,14 @@ inline constexpr TranslatableText NoUsageText{"Tray", QT_TRANSLATE_NOOP("Tray", 
 inline constexpr QStringView ProviderSeparator = u" \u00B7 ";
 
 // The letter that marks a provider in the tray icon: its initial, except where
-// two providers share one ("Claude", "Codex").
+// two providers share one ("Claude", "Codex"). An extra account ("claude-work",
+// "Claude · work") adds its label's initial: "Cw".
 QString providerMark(const QString &id, const QString &name);
+
+// The providers the title shows: the available ones in their stable order,
+// less those the settings leave out (by id). Should that leave none, all of
+// them: a title that hides every figure would read as "No usage".
+ProviderList titleProviders(const ProviderList &available, const QStringList &leftOut);
 
 // The limit the title shows for the display mode: the binding one of the
 // mode's kind; null when none matches, and the title shows the highest

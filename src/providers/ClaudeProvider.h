@@ -10,6 +10,7 @@ class ClaudeProvider : public HttpUsageProvider
 {
 public:
     explicit ClaudeProvider(KeychainService keychain, QUrl endpoint = defaultEndpoint(), HttpOptions options = {});
+    ClaudeProvider(std::function<std::optional<StoredLogin>()> login, QUrl endpoint, HttpOptions options = {});
 
     static QUrl defaultEndpoint();
 };

@@ -7,12 +7,15 @@
 using namespace Qt::StringLiterals;
 
 CodexProvider::CodexProvider(CodexCredentialService reader, QUrl endpoint, HttpOptions options)
+    : CodexProvider([reader = std::move(reader)] { return reader.getLogin(); }, std::move(endpoint), options)
+{}
+
+CodexProvider::CodexProvider(std::function<std::optional<StoredLogin>()> login, QUrl endpoint, HttpOptions options)
     : HttpUsageProvider(
-        {u"codex"_s, u"Codex"_s, u"\u26A1"_s, u"codex-icon"_s, NamedColor::Green},
+        {u"codex"_s, u"Codex"_s},
         {std::move(endpoint),
          {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}}},
-        {[reader = std::move(reader)] { return reader.getLogin(); },
-         QCoreApplication::translate("Common", "Run codex once to renew it.")},
+        {std::move(login), QCoreApplication::translate("Common", "Run codex once to renew it.")},
         [](int status, const QByteArray &body) { return codexResultFor(status, body, u"Codex"_s); }, options)
 {}
 

@@ -10,6 +10,7 @@ class CodexProvider : public HttpUsageProvider
 {
 public:
     explicit CodexProvider(CodexCredentialService reader, QUrl endpoint = defaultEndpoint(), HttpOptions options = {});
+    CodexProvider(std::function<std::optional<StoredLogin>()> login, QUrl endpoint, HttpOptions options = {});
 
     static QUrl defaultEndpoint();
 };

@@ -35,5 +35,5 @@ FetchJob *HttpUsageProvider::fetchUsage(QObject *parent)
               return FetchResult(error->withDetail(expiredLoginDetail(*expiresAt, now, renewal)));
           };
     return UsageRequest::send(parent, m_session, token, name(), m_endpoint.url, m_endpoint.headers, m_options,
-                              std::move(decode));
+                              std::move(decode), m_endpoint.postBody);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/FetchJob.h"
-#include "core/NamedColor.h"
 #include "core/UsageProvider.h"
 #include "providers/CredentialParsing.h"
 #include "providers/HttpOptions.h"
@@ -14,14 +13,11 @@
 #include <functional>
 #include <optional>
 
-// Who a provider is, as the faces show it.
+// Who a provider is: its id and the name its errors and alerts carry.
 struct ProviderIdentity
 {
     QString id;
     QString name;
-    QString icon;
-    std::optional<QString> iconName;
-    NamedColor accentColor = NamedColor::Green;
 };
 
 // Where a provider asks, and the headers that follow the bearer header there.
@@ -29,6 +25,8 @@ struct UsageEndpoint
 {
     QUrl url;
     HeaderList headers;
+    // Sent as a POST when set; a GET otherwise.
+    std::optional<QByteArray> postBody;
 };
 
 // Reads the stored login anew on every call, and says how the user renews it
@@ -40,7 +38,7 @@ struct CredentialReader
     QString renewal;
 };
 
-// A usage provider that sends one GET with a borrowed bearer token and turns
+// A usage provider that sends one request with a borrowed bearer token and turns
 // the answer into a result. The two subscriptions differ only in what they are
 // given here.
 class HttpUsageProvider : public UsageProvider
@@ -54,9 +52,6 @@ public:
 
     QString id() const override { return m_identity.id; }
     QString name() const override { return m_identity.name; }
-    QString icon() const override { return m_identity.icon; }
-    std::optional<QString> iconName() const override { return m_identity.iconName; }
-    NamedColor accentColor() const override { return m_identity.accentColor; }
     bool isAvailable() const override;
     // A "not logged in" answer to a login that the store says has expired
     // carries a line that says so.

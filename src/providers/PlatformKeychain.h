@@ -20,6 +20,6 @@ QString claudeCredentialsFilePath();
 // set and not empty, else ~/.codex/auth.json.
 QString codexAuthFilePath();
 
-// Every credentials file the providers read on this platform, absolute; a
-// login that comes, goes or changes shows in one of them.
-QStringList credentialFilePaths();
+// The files the platform's store reads its items from, absolute: Claude
+// Code's credentials file on Linux, none where the store is a keychain.
+QStringList platformStoreFilePaths();

@@ -9,7 +9,7 @@ std::unique_ptr<CredentialStore> createPlatformCredentialStore()
         QHash<QString, QString>{{ClaudeCredentialsItem, claudeCredentialsFilePath()}});
 }
 
-QStringList credentialFilePaths()
+QStringList platformStoreFilePaths()
 {
-    return {claudeCredentialsFilePath(), codexAuthFilePath()};
+    return {claudeCredentialsFilePath()};
 }

@@ -6,9 +6,8 @@ std::unique_ptr<CredentialStore> createPlatformCredentialStore()
     return std::make_unique<SecurityToolStore>();
 }
 
-QStringList credentialFilePaths()
+QStringList platformStoreFilePaths()
 {
-    // Claude Code's login lives in the keychain here; the Codex tool's file
-    // is still read after its keychain item.
-    return {codexAuthFilePath()};
+    // Claude Code's login lives in the keychain here.
+    return {};
 }

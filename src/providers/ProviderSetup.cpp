@@ -1,10 +1,8 @@
 #include "providers/ProviderSetup.h"
 
-#include "providers/ClaudeProvider.h"
-#include "providers/CodexCredentialService.h"
-#include "providers/CodexProvider.h"
-#include "providers/KeychainService.h"
+#include "providers/AccountSetup.h"
 #include "providers/PlatformKeychain.h"
+#include "providers/ProviderRegistry.h"
 
 #include <QHostAddress>
 
@@ -67,11 +65,13 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error)
     });
     std::shared_ptr<const CredentialStore> store = createPlatformCredentialStore();
     ProviderSetup setup;
-    setup.providers = {
-        std::make_shared<ClaudeProvider>(KeychainService(store),
-                                         overrides->claude.value_or(ClaudeProvider::defaultEndpoint())),
-        std::make_shared<CodexProvider>(CodexCredentialService(store, codexAuthFilePath()),
-                                        overrides->codex.value_or(CodexProvider::defaultEndpoint())),
+    for (const ProviderDescriptor &descriptor : providerDescriptors())
+        setup.providers.append(
+            descriptor.make(overrides->value(descriptor.look.id, descriptor.endpoint), descriptor.credentials(store)));
+    setup.accounts = [endpoints = *overrides](const QList<ExtraAccount> &accounts) {
+        return makeAccountProviders(accounts, [&endpoints](const ProviderDescriptor &descriptor) {
+            return endpoints.value(descriptor.look.id, descriptor.endpoint);
+        });
     };
     return setup;
 }
@@ -79,11 +79,12 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error)
 QStringList endpointOverrideNotices()
 {
     QStringList notices;
-    for (const auto &[provider, variable] :
-         {std::pair{"Claude"_L1, ClaudeUsageUrlVariable}, std::pair{"Codex"_L1, CodexUsageUrlVariable}}) {
-        const QString value = qEnvironmentVariable(variable);
+    for (const ProviderDescriptor &descriptor : providerDescriptors()) {
+        const QByteArray variable = overrideVariable(descriptor);
+        const QString value = qEnvironmentVariable(variable.constData());
         if (!value.isEmpty())
-            notices.append(u"quotix: %1 usage from %2 (%3)"_s.arg(provider, value, QLatin1StringView(variable)));
+            notices.append(
+                u"quotix: %1 usage from %2 (%3)"_s.arg(descriptor.look.name, value, QLatin1StringView(variable)));
     }
     return notices;
 }
@@ -91,13 +92,15 @@ QStringList endpointOverrideNotices()
 std::optional<EndpointOverrides> endpointOverrides(QString *error)
 {
     EndpointOverrides overrides;
-    QString overrideError;
-    overrides.claude = endpointOverride(ClaudeUsageUrlVariable, &overrideError);
-    if (overrideError.isEmpty())
-        overrides.codex = endpointOverride(CodexUsageUrlVariable, &overrideError);
-    if (!overrideError.isEmpty()) {
-        *error = overrideError;
-        return std::nullopt;
+    for (const ProviderDescriptor &descriptor : providerDescriptors()) {
+        QString overrideError;
+        const std::optional<QUrl> url = endpointOverride(overrideVariable(descriptor).constData(), &overrideError);
+        if (!overrideError.isEmpty()) {
+            *error = overrideError;
+            return std::nullopt;
+        }
+        if (url)
+            overrides.insert(descriptor.look.id, *url);
     }
     return overrides;
 }

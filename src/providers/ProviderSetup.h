@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/Accounts.h"
 #include "core/UsageManager.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,11 +18,10 @@ struct ProviderSetup
     ProviderList providers;
     // Set only for the demo: the in-process service the providers talk to.
     std::unique_ptr<QObject> demoService;
+    // The providers of the extra accounts the settings list, at the same
+    // endpoints as the default ones; they follow the providers in the list.
+    std::function<ProviderList(const QList<ExtraAccount> &accounts)> accounts;
 };
-
-// The environment variables that replace the usage endpoints (the full URL).
-inline constexpr char ClaudeUsageUrlVariable[] = "QUOTIX_CLAUDE_USAGE_URL";
-inline constexpr char CodexUsageUrlVariable[] = "QUOTIX_CODEX_USAGE_URL";
 
 // Whether a replacement endpoint may receive a token: https anywhere, plain
 // http only to this machine (127.0.0.0/8, ::1, localhost). No user info.
@@ -29,20 +31,16 @@ bool isAcceptableEndpoint(const QUrl &url);
 // is unset or empty; absent with *error set when its value is not acceptable.
 std::optional<QUrl> endpointOverride(const char *variable, QString *error);
 
-// Both endpoint overrides, each absent when its variable is unset or empty.
-struct EndpointOverrides
-{
-    std::optional<QUrl> claude;
-    std::optional<QUrl> codex;
-};
-// Absent with *error set when either variable holds an unacceptable value.
+// The endpoint overrides in effect (QUOTIX_<ID>_USAGE_URL), by provider id.
+using EndpointOverrides = QHash<QString, QUrl>;
+// Absent with *error set when any variable holds an unacceptable value.
 std::optional<EndpointOverrides> endpointOverrides(QString *error);
 
 // One line per endpoint override in effect, with the URL as given:
 // "quotix: Claude usage from http://127.0.0.1:8080/… (QUOTIX_CLAUDE_USAGE_URL)".
 QStringList endpointOverrideNotices();
 
-// Both providers with the platform's credential store, at their endpoints or
-// the overrides. Absent with *error set when an override is invalid. The
+// Every known provider with the platform's credential store, at its endpoint
+// or its override. Absent with *error set when an override is invalid. The
 // first call says on standard error which overrides are in effect.
 std::optional<ProviderSetup> makeProviderSetup(QString *error);

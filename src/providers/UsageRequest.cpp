@@ -36,7 +36,8 @@ UsageRequest::~UsageRequest()
 
 FetchJob *UsageRequest::send(QObject *parent, NetworkSession &session, const std::optional<QString> &token,
                              const QString &providerName, const QUrl &url, const HeaderList &otherHeaders,
-                             const HttpOptions &options, Interpreter interpret)
+                             const HttpOptions &options, Interpreter interpret,
+                             const std::optional<QByteArray> &postBody)
 {
     auto *job = new UsageRequest(parent);
     const std::optional<QByteArray> authorization = bearerAuthorization(token);
@@ -45,12 +46,12 @@ FetchJob *UsageRequest::send(QObject *parent, NetworkSession &session, const std
         return job;
     }
     const HeaderList headers = HeaderList{{"Authorization"_ba, *authorization}} + otherHeaders;
-    job->start(session.manager(), url, headers, options, std::move(interpret));
+    job->start(session.manager(), url, headers, options, std::move(interpret), postBody);
     return job;
 }
 
 void UsageRequest::start(QNetworkAccessManager *manager, const QUrl &url, const HeaderList &headers,
-                         const HttpOptions &options, Interpreter interpret)
+                         const HttpOptions &options, Interpreter interpret, const std::optional<QByteArray> &postBody)
 {
     m_options = options;
     m_interpret = std::move(interpret);
@@ -75,7 +76,7 @@ void UsageRequest::start(QNetworkAccessManager *manager, const QUrl &url, const 
     m_totalTimer->setInterval(m_options.totalTimeout);
     connect(m_totalTimer, &QTimer::timeout, this, &UsageRequest::onTimeout);
 
-    m_reply = manager->get(request);
+    m_reply = postBody ? manager->post(request, *postBody) : manager->get(request);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &UsageRequest::onMetaDataChanged);
     connect(m_reply, &QNetworkReply::readyRead, this, &UsageRequest::onReadyRead);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &UsageRequest::restartIdleTimer);

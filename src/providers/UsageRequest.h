@@ -23,7 +23,7 @@ using HeaderList = QList<QPair<QByteArray, QByteArray>>;
 // a header (a line break in it would start a header of its own).
 std::optional<QByteArray> bearerAuthorization(const std::optional<QString> &token);
 
-// One GET of a usage endpoint, shared by the providers. Redirects are never
+// One GET (or, given a body, POST) of a usage endpoint, shared by the providers. Redirects are never
 // followed (a 3xx is an answer like any other), no cookies or cache are used,
 // the body is capped, and both an idle and a total timeout apply. Transport
 // failures end as TransportError; an HTTP answer is handed to the interpreter.
@@ -41,11 +41,12 @@ public:
     // order. Without a usable token it ends as not logged in and sends nothing.
     static FetchJob *send(QObject *parent, NetworkSession &session, const std::optional<QString> &token,
                           const QString &providerName, const QUrl &url, const HeaderList &otherHeaders,
-                          const HttpOptions &options, Interpreter interpret);
+                          const HttpOptions &options, Interpreter interpret,
+                          const std::optional<QByteArray> &postBody = std::nullopt);
 
-    // Sends the request; headers are sent in the order given.
+    // Sends the request; headers are sent in the order given. A POST with postBody, else a GET.
     void start(QNetworkAccessManager *manager, const QUrl &url, const HeaderList &headers, const HttpOptions &options,
-               Interpreter interpret);
+               Interpreter interpret, const std::optional<QByteArray> &postBody = std::nullopt);
     // Ends with a result known without any I/O, from the event loop.
     void failLater(FetchResult result);
 

@@ -9,6 +9,7 @@
 #include "demo/DemoHistory.h"
 #include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
+#include "providers/AccountSetup.h"
 #include "presentation/TitleLayout.h"
 #include "presentation/Translations.h"
 #include "ui/HistoryWindow.h"
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <variant>
 
@@ -55,17 +57,23 @@ struct Arguments
 {
     bool demo = false;
     QString directory;
+    QList<ExtraAccount> accounts;
 };
 
 // Parsed before the application object exists, so Qt's own options are not
 // understood here; the command takes none.
 std::variant<Arguments, int> parseArguments(int argc, char **argv)
 {
-    CommandLine command(u"quotix screenshot"_s, u"usage: quotix screenshot [--demo] DIR"_s,
+    CommandLine command(u"quotix screenshot"_s, u"usage: quotix screenshot [--demo] [--account PROVIDER:LABEL[:FOLDER]]... DIR"_s,
                         u"Saves pictures of the panel and the tray item into DIR."_s);
     QCommandLineParser &parser = command.parser();
     const QCommandLineOption demo(u"demo"_s, u"Show built-in demo figures; your credentials are not read."_s);
     parser.addOption(demo);
+    const QCommandLineOption account(
+        u"account"_s, u"Show an extra account as well: \"claude:work\", \"codex:team:/path/to/codex-home\" (the folder "
+                      u"defaults to the current one; --demo reads none). May be repeated."_s,
+        u"PROVIDER:LABEL[:FOLDER]"_s);
+    parser.addOption(account);
     parser.addPositionalArgument(u"screenshot"_s, u"Save the pictures."_s);
     parser.addPositionalArgument(u"DIR"_s, u"The folder for panel.png, tray.png and history.png."_s);
 
@@ -77,7 +85,20 @@ std::variant<Arguments, int> parseArguments(int argc, char **argv)
     const QStringList positional = parser.positionalArguments(); // "screenshot" DIR
     if (positional.size() != 2)
         return command.usageError(positional.size() < 2 ? u"no folder given"_s : u"one folder only"_s);
-    return Arguments{parser.isSet(demo), positional.at(1)};
+    Arguments arguments{parser.isSet(demo), positional.at(1), {}};
+    for (const QString &value : parser.values(account)) {
+        const QString provider = value.section(u':', 0, 0);
+        const QString label = value.section(u':', 1, 1);
+        const QString folder = value.section(u':', 2);
+        if (provider.isEmpty() || label.isEmpty())
+            return command.usageError(u"--account needs a provider and a label: \"%1\""_s.arg(value));
+        const QList<AccountKind> kinds = accountKinds();
+        if (std::none_of(kinds.cbegin(), kinds.cend(), [&](const AccountKind &kind) { return kind.provider == provider; }))
+            return command.usageError(u"--account: \"%1\" takes no extra accounts"_s.arg(provider));
+        arguments.accounts.append(
+            {provider, QDir::cleanPath(QDir::current().absoluteFilePath(folder.isEmpty() ? u"."_s : folder)), label});
+    }
+    return arguments;
 }
 
 bool waitForRefresh(UsageManager &manager)
@@ -114,7 +135,7 @@ QImage renderTrayItem(const TitleLayout &title, qreal devicePixelRatio)
     font.setPixelSize(13);
     font.setWeight(QFont::Medium);
     const QFontMetricsF metrics(font);
-    const QString label = title.text();
+    const QString label = title.label();
 
     constexpr qreal Height = 28;
     constexpr qreal Padding = 10;
@@ -178,14 +199,15 @@ std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &
 {
     PanelWindow panel(&manager, &preferences, &launchAtLogin);
     panel.view()->setHistorySource(recorded);
+    panel.view()->setAccountKinds(accountKinds());
     panel.setHeightLimited(false);
     panel.showAnchored(QRect(), QPoint(0, 0));
     QCoreApplication::processEvents();
 
     const QString panelPath = directory.filePath(u"panel.png"_s);
     const QString trayPath = directory.filePath(u"tray.png"_s);
-    const TitleLayout title = layoutTitle(manager.knownAvailableProviders(), manager.providerStates(),
-                                          manager.isLoading(), preferences.displayMode());
+    const TitleLayout title = layoutTitle(titleProviders(manager.knownAvailableProviders(), preferences.titleLeftOut()),
+                                          manager.providerStates(), manager.isLoading(), preferences.displayMode());
     if (!savePicture(panel.grab().toImage(), panelPath)
         || !savePicture(renderTrayItem(title, panel.devicePixelRatioF()), trayPath))
         return std::nullopt;
@@ -248,10 +270,11 @@ int runScreenshotCommand(int argc, char **argv)
     }
     QSettings settings(settingsDir.filePath(u"quotix.ini"_s), QSettings::IniFormat);
     Preferences preferences(&settings);
+    preferences.setAccounts(arguments->accounts);
     InertLoginItemService loginItems;
     LaunchAtLogin launchAtLogin(&loginItems);
     NullNotificationManager notifications;
-    UsageManager manager(setup->providers, &notifications);
+    UsageManager manager(withAccounts(setup->providers, setup->accounts(arguments->accounts)), &notifications);
 
     if (!waitForRefresh(manager))
         writeError(u"quotix screenshot: the refresh did not finish; drawing what there is"_s);

@@ -24,6 +24,7 @@ void TitleObserver::render()
     // Loading, not "No usage", before the first check ends (after a fresh
     // boot that check waits up to half a minute).
     const bool loading = m_manager->isLoading() || nothingKnownYet(m_manager->lastUpdated());
-    const TitleLayout title = layoutTitle(available, m_manager->providerStates(), loading, mode, as);
+    const TitleLayout title = layoutTitle(titleProviders(available, m_preferences->titleLeftOut()),
+                                          m_manager->providerStates(), loading, mode, as);
     Q_EMIT titleChanged(title, providerSummaryLines(available, m_manager->providerStates(), mode, as));
 }

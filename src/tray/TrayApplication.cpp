@@ -11,7 +11,8 @@
 #include "presentation/Translations.h"
 #include "presentation/TrayHost.h"
 #include "presentation/TrayItem.h"
-#include "providers/PlatformKeychain.h"
+#include "providers/AccountSetup.h"
+#include "providers/ProviderRegistry.h"
 #include "tray/SingleInstance.h"
 #include "tray/TrayController.h"
 #include "tray/TrayHostWaiter.h"
@@ -85,16 +86,20 @@ std::unique_ptr<SingleInstance> takeTheInstanceLock()
 }
 
 // The controller, and the item once a tray turns up; runs until quit.
-int runTray(QApplication &app, const ProviderList &providers, bool demo, const DesktopTraits &desktop)
+int runTray(QApplication &app, const ProviderSetup &setup, bool demo, const DesktopTraits &desktop)
 {
     UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, &app, &QCoreApplication::quit);
 
     PlatformServices services = makePlatformServices();
     services.desktop = desktop;
-    TrayController controller(providers, std::move(services));
+    TrayController controller(setup.providers, std::move(services));
     if (!demo)
         controller.watchCredentials(credentialFilePaths());
+    TrayController::AccountSource accounts{setup.accounts, {}, accountKinds()};
+    if (!demo) // the demo's accounts read no files
+        accounts.files = accountCredentialFiles;
+    controller.followAccounts(std::move(accounts));
     // Made-up figures never mix with the user's own.
     controller.recordHistory(demo ? HistoryStore::demoPath() : HistoryStore::defaultPath());
     QObject::connect(&controller, &TrayController::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -150,5 +155,5 @@ int runTrayApplication(int argc, char **argv)
     const std::unique_ptr<SingleInstance> instance = takeTheInstanceLock();
     if (!instance)
         return 1;
-    return runTray(app, setup->providers, demo, desktop);
+    return runTray(app, *setup, demo, desktop);
 }

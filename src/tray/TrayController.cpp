@@ -118,8 +118,64 @@ void TrayController::startWithoutItem(const QString &title, const QString &messa
 
 void TrayController::watchCredentials(const QStringList &files, std::chrono::milliseconds debounce)
 {
-    m_credentialWatcher = std::make_unique<CredentialWatcher>(files, debounce);
+    m_credentialFiles = files;
+    m_credentialDebounce = debounce;
+    rewatchCredentials();
+}
+
+void TrayController::rewatchCredentials()
+{
+    QStringList files = m_credentialFiles;
+    if (m_accountSource.files) {
+        for (const QString &file : m_accountSource.files(m_accounts)) {
+            if (!files.contains(file))
+                files.append(file);
+        }
+    }
+    m_credentialWatcher = std::make_unique<CredentialWatcher>(files, m_credentialDebounce);
     connect(m_credentialWatcher.get(), &CredentialWatcher::changed, m_usageManager.get(), &UsageManager::refresh);
+}
+
+void TrayController::followAccounts(AccountSource source)
+{
+    m_accountSource = std::move(source);
+    m_defaultProviders = m_usageManager->providers();
+    if (m_panel)
+        m_panel->view()->setAccountKinds(m_accountSource.kinds);
+    applyAccounts();
+    connect(m_preferences.get(), &Preferences::changed, this, &TrayController::applyAccounts);
+}
+
+void TrayController::applyAccounts()
+{
+    const QList<ExtraAccount> accounts = m_preferences->accounts();
+    if (accounts == m_accounts)
+        return;
+    // Accounts that stay keep their provider, and with it their figures.
+    ProviderList made = m_accountSource.make(accounts);
+    const QStringList ids = accountIds(accounts);
+    const QStringList oldIds = accountIds(m_accounts);
+    for (auto &provider : made) {
+        const qsizetype now = ids.indexOf(provider->id());
+        const qsizetype before = oldIds.indexOf(provider->id());
+        if (now >= 0 && before >= 0 && accounts.at(now) == m_accounts.at(before)) {
+            for (const auto &old : std::as_const(m_accountProviders)) {
+                if (old->id() == provider->id())
+                    provider = old;
+            }
+        }
+    }
+    const bool watched = bool(m_credentialWatcher);
+    m_accounts = accounts;
+    m_accountProviders = made;
+    m_usageManager->setProviders(withAccounts(m_defaultProviders, made));
+    for (const auto &provider : std::as_const(made))
+        m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(m_settings, provider->id()));
+    if (watched)
+        rewatchCredentials();
+    // Before start-up the first run is the scheduler's to start.
+    if (m_scheduler)
+        m_usageManager->refresh();
 }
 
 void TrayController::recordHistory(const QString &path)
@@ -163,6 +219,7 @@ void TrayController::setupPanel()
     // The rows' charts and the History window read what the recorder wrote;
     // no history, no charts.
     m_panel->view()->setHistorySource([this](const QDateTime &since) { return recordedSince(since); });
+    m_panel->view()->setAccountKinds(m_accountSource.kinds);
     connect(m_panel->view(), &MenuBarView::historyRequested, this, &TrayController::showHistory);
 }
 

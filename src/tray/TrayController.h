@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CredentialWatcher.h"
+#include "core/Accounts.h"
 #include "core/HistorySample.h"
 #include "core/UsageManager.h"
 #include "core/os/PlatformServices.h"
@@ -13,6 +14,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 class HistoryRecorder;
@@ -55,6 +57,19 @@ public:
     void watchCredentials(const QStringList &files,
                           std::chrono::milliseconds debounce = CredentialWatcher::DefaultDebounce);
 
+    // Where the providers of extra accounts come from: make builds them, files
+    // names the credentials files they read, kinds the providers the panel
+    // offers accounts of.
+    struct AccountSource
+    {
+        std::function<ProviderList(const QList<ExtraAccount> &accounts)> make;
+        std::function<QStringList(const QList<ExtraAccount> &accounts)> files;
+        QList<AccountKind> kinds;
+    };
+    // The extra accounts of the settings, now and whenever they change; their
+    // providers follow the default ones, their files are watched as well.
+    void followAccounts(AccountSource source);
+
     // Every successful check goes to the history file at path from now on.
     void recordHistory(const QString &path);
     HistoryRecorder *history() const { return m_history.get(); }
@@ -76,6 +91,8 @@ private:
     void updateStatusItem(const TitleLayout &title, const QStringList &details);
     void togglePanel();
     PanelPlacement placement() const;
+    void applyAccounts();
+    void rewatchCredentials();
 
     PlatformServices m_services;
     Timing m_timing;
@@ -91,6 +108,12 @@ private:
     std::unique_ptr<TitleObserver> m_titleObserver;
     std::unique_ptr<TrayMenuObserver> m_menuObserver;
     std::unique_ptr<CredentialWatcher> m_credentialWatcher;
+    QStringList m_credentialFiles;
+    std::chrono::milliseconds m_credentialDebounce{300};
+    ProviderList m_defaultProviders;
+    AccountSource m_accountSource;
+    QList<ExtraAccount> m_accounts;
+    ProviderList m_accountProviders;
     QElapsedTimer m_sinceClosed;
     std::optional<Activation> m_lastActivation;
 };

@@ -1,6 +1,7 @@
 #include "cli/HistoryCommand.h"
 #include "cli/StatusCommand.h"
 #include "core/ProcessPrivacy.h"
+#include "providers/ProviderRegistry.h"
 #include "tray/ScreenshotCommand.h"
 #include "tray/TrayApplication.h"
 
@@ -11,6 +12,7 @@
 int main(int argc, char **argv)
 {
     keepMemoryPrivate();
+    installProviderLooks();
     if (argc > 1 && std::strcmp(argv[1], "status") == 0)
         return runStatusCommand(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "history") == 0)

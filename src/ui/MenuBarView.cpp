@@ -12,6 +12,7 @@
 #include "ui/ErrorView.h"
 #include "ui/PanelLabel.h"
 #include "ui/PanelStyle.h"
+#include "ui/ProviderChoices.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
 #include "ui/ScrollStack.h"
@@ -57,6 +58,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     , m_footerText(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_footer))
     , m_picker(new SegmentedPicker({WeeklySegmentLabel, SessionSegmentLabel}, this))
     , m_displayAsPicker(new SegmentedPicker({UsedSegmentLabel, RemainingSegmentLabel}, this))
+    , m_providerChoices(new ProviderChoices(manager, preferences, this))
     , m_launchAtLogin(new QCheckBox(TrayMenuText::LaunchAtLogin, this))
     , m_quit(new QPushButton(TrayMenuText::Quit, this))
     , m_renderSoon(new QTimer(this))
@@ -118,8 +120,15 @@ void MenuBarView::addSettingsAndActions(QVBoxLayout *layout)
     display->addWidget(m_displayAsPicker);
     layout->addLayout(display);
 
+    // The providers' menus share the row of launch at login: the panel must
+    // fit under the tray on a 768 px screen.
     m_launchAtLogin->setFont(PanelStyle::caption());
-    layout->addWidget(m_launchAtLogin, 0, Qt::AlignLeft);
+    auto *switches = new QHBoxLayout;
+    switches->addWidget(m_launchAtLogin);
+    switches->addStretch(1);
+    switches->addWidget(m_providerChoices);
+    layout->addLayout(switches);
+    layout->addWidget(m_providerChoices->note());
     layout->addWidget(alertSettings());
     layout->addWidget(new Divider(this));
     // History… beside Quit, there once the panel has a history to show.
@@ -183,6 +192,11 @@ void MenuBarView::setHistorySource(HistorySource source)
     scheduleRender();
 }
 
+void MenuBarView::setAccountKinds(QList<AccountKind> kinds)
+{
+    m_providerChoices->setAccountKinds(std::move(kinds));
+}
+
 void MenuBarView::render()
 {
     m_renderSoon->stop();
@@ -213,6 +227,7 @@ void MenuBarView::render()
     m_picker->setCurrentIndex(pickerIndex(model.pickerSelection));
     m_displayAsPicker->setCurrentIndex(pickerIndex(model.displayAsSelection));
     m_launchAtLogin->setChecked(m_launchAtLoginSwitch->isEnabled());
+    m_providerChoices->render();
     setUpdatesEnabled(true);
     m_renderedForOpening = !isVisible();
     Q_EMIT contentChanged();

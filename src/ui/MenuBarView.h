@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Accounts.h"
 #include "presentation/PanelModel.h"
 
 #include <QList>
@@ -13,6 +14,7 @@ class ErrorView;
 class LaunchAtLogin;
 class PanelLabel;
 class Preferences;
+class ProviderChoices;
 class ProviderSection;
 class QCheckBox;
 class QPushButton;
@@ -45,6 +47,8 @@ public:
     // charts. Without one (or with an empty answer) the rows have no chart.
     using HistorySource = std::function<QList<HistorySample>(const QDateTime &since)>;
     void setHistorySource(HistorySource source);
+    // The providers that take extra accounts, for the accounts menu.
+    void setAccountKinds(QList<AccountKind> kinds);
 
     RefreshButton *refreshButton() const { return m_refreshButton; }
     SegmentedPicker *picker() const { return m_picker; }
@@ -52,6 +56,7 @@ public:
     QCheckBox *launchAtLoginBox() const { return m_launchAtLogin; }
     QPushButton *quitButton() const { return m_quit; }
     QPushButton *historyButton() const { return m_history; }
+    ProviderChoices *providerChoices() const { return m_providerChoices; }
     // Thresholds and alert switches per provider, folded until opened.
     AlertSettingsView *alertSettings();
     QList<ProviderSection *> visibleSections() const;
@@ -99,6 +104,7 @@ private:
     PanelLabel *m_footerText;
     SegmentedPicker *m_picker;
     SegmentedPicker *m_displayAsPicker;
+    ProviderChoices *m_providerChoices;
     QCheckBox *m_launchAtLogin;
     QPushButton *m_quit;
     QPushButton *m_history = nullptr;

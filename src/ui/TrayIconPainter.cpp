@@ -149,6 +149,45 @@ void drawLevelColumn(QPainter &painter, const QRectF &column, const QString &mar
     painter.restore();
 }
 
+// Three or four levels: bars of whole pixels, one pixel apart, so each stays a
+// bar of its own at 16 px. Letters only where a bar is wide enough to carry
+// one; otherwise the order is the label's and the tooltip's.
+void drawNarrowColumns(QPainter &painter, const QRectF &inner, qreal inset, const QList<TitlePiece> &levels,
+                       const QStringList &marks, Backdrop shades)
+{
+    constexpr qreal Gap = 1.0;
+    constexpr qreal LeastMarkedBar = 5.0;
+    const qsizetype count = levels.size();
+    const qreal bar = std::max(1.0, std::floor((inner.width() - Gap * qreal(count - 1)) / qreal(count)));
+    const qreal used = bar * qreal(count) + Gap * qreal(count - 1);
+    const qreal left = inner.left() + std::floor((inner.width() - used) / 2.0);
+    const qreal size = inner.height() + inset;
+    const bool marked = bar >= LeastMarkedBar;
+    const qreal markHeight = marked ? std::round(size * 0.4) : 0.0;
+    const qreal top = marked ? inner.top() + markHeight + 1.0 : inner.top() + inset;
+
+    for (qsizetype i = 0; i < count; ++i) {
+        const qreal x = left + (bar + Gap) * qreal(i);
+        // The provider's letter alone: an account's second letter does not fit.
+        if (marked && !marks.at(i).isEmpty())
+            drawText(painter, QRectF(x - Gap / 2.0, inner.top(), bar + Gap, markHeight), marks.at(i).first(1),
+                     markHeight * 1.45, PlateInk);
+        const QRectF track(x, top, bar, inner.bottom() - top);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(PlateTrack);
+        painter.drawRect(track);
+        const double fraction = levels.at(i).fill;
+        if (fraction > 0.0) {
+            const qreal height = std::max(1.0, std::round(track.height() * fraction));
+            painter.setBrush(PanelStyle::toColor(bandRgb(bandColor(levels.at(i).band), shades)));
+            painter.drawRect(QRectF(track.left(), track.bottom() - height, track.width(), height));
+        }
+        painter.restore();
+    }
+}
+
 } // namespace
 
 QColor titleBandColor(Band band, const QColor &textColor)
@@ -193,6 +232,17 @@ QImage paintTrayIcon(const TitleLayout &title, int logicalSize, qreal devicePixe
     if (levels.isEmpty()) {
         const QString glyph = title.pieces.isEmpty() ? LoadingGlyph.toString() : title.pieces.constFirst().text;
         drawGlyph(painter, glyph, QRectF(0, 0, size, size), shades);
+        return image;
+    }
+
+    // Four at most: more would be slivers; the label and the tooltip have them all.
+    constexpr qsizetype MostColumns = 4;
+    if (levels.size() > MostColumns) {
+        levels.resize(MostColumns);
+        marks.resize(MostColumns);
+    }
+    if (levels.size() > 2) {
+        drawNarrowColumns(painter, inner, inset, levels, marks, shades);
         return image;
     }
 

@@ -11,7 +11,8 @@ struct TitleLayout;
 
 // The badge a tray slot can hold: a column per provider, its letter over a
 // level bar filled in its band colour, since digits at 16 to 22 px do not
-// read; without usage a drawn hourglass or cross, since the fonts present may
+// read (from three providers on, narrower bars, lettered where they are wide
+// enough; four at most); without usage a drawn hourglass or cross, since the fonts present may
 // lack those emoji. It sits on a dark plate of its own, because a tray item
 // cannot learn the colour of the panel behind it. shades are those the
 // application's windows use, so a band has one colour in the tray and in the

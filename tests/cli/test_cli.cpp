@@ -131,9 +131,9 @@ private Q_SLOTS:
                  {{u"screenshot"_s, u"--help"_s}, 0, "Usage: quotix [options] screenshot DIR\n"},
                  {{u"--bogus"_s}, 2, "Try \"quotix --help\".\n"},
                  {{u"status"_s, u"extra"_s}, 2, "Try 'quotix status --help'.\n"},
-                 {{u"status"_s, u"--format"_s, u"{max} {gemini.weekly}"_s}, 2, "unknown field \"{gemini.weekly}\""},
-                 {{u"screenshot"_s, u"--dmeo"_s, u"out"_s}, 2, "usage: quotix screenshot [--demo] DIR\n"},
-                 {{u"screenshot"_s, u"--demo"_s}, 2, "usage: quotix screenshot [--demo] DIR\n"},
+                 {{u"status"_s, u"--format"_s, u"{max} {acme.weekly}"_s}, 2, "unknown field \"{acme.weekly}\""},
+                 {{u"screenshot"_s, u"--dmeo"_s, u"out"_s}, 2, "usage: quotix screenshot [--demo] [--account PROVIDER:LABEL[:FOLDER]]... DIR\n"},
+                 {{u"screenshot"_s, u"--demo"_s}, 2, "usage: quotix screenshot [--demo] [--account PROVIDER:LABEL[:FOLDER]]... DIR\n"},
              }) {
             if (exitCode != 0)
                 m_environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
@@ -176,6 +176,8 @@ private Q_SLOTS:
                  result.err.constData());
         QJsonArray limits; // per provider, the figures the services sent
         for (const QJsonValue &provider : result.json[u"providers"_s].toArray()) {
+            if (!provider[u"available"_s].toBool())
+                continue; // no login of Copilot's or Gemini's in this home
             QJsonArray sent;
             for (const QJsonValue &limit : provider[u"usage"_s][u"limits"_s].toArray())
                 sent.append(QJsonObject{{u"name"_s, limit[u"name"_s]},

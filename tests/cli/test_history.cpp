@@ -7,6 +7,7 @@
 #include "presentation/HistoryChart.h"
 #include "presentation/HistoryFormat.h"
 #include "presentation/PanelModel.h"
+#include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
 
 #include <QJsonArray>
@@ -177,7 +178,8 @@ private Q_SLOTS:
 
         const QList<std::pair<QStringList, QByteArray>> wrongUses{
             {{u"--since"_s, u"soon"_s}, "--since takes a period"},
-            {{u"--provider"_s, u"gemini"_s}, "--provider takes claude or codex, not \"gemini\""},
+            {{u"--provider"_s, u"bard"_s}, "--provider takes claude, codex, copilot or gemini, not \"bard\""},
+            {{u"--provider"_s, u"claude-"_s}, "--provider takes claude, codex, copilot or gemini, not \"claude-\""},
             {{u"--json"_s, u"--csv"_s}, "--json and --csv exclude each other"},
             {{u"--limit"_s, u" "_s}, "--limit needs a name"},
             {{u"--since"_s, u"2999-01-01"_s}, "lies in the future"},

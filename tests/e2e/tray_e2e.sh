@@ -53,7 +53,8 @@ for n in $(seq 91 160); do
     fi
 done
 [ -n "$display" ] || fail "no free X display number"
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Tall enough for the demo's four providers: the panel must not cover the icon.
+Xvfb ":$display" -screen 0 1024x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids="$pids $!"
 export DISPLAY=":$display"
 retry 100 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"

@@ -3,6 +3,7 @@
 #include "presentation/StatusBarFormat.h"
 #include "presentation/StatusFormat.h"
 #include "presentation/Translations.h"
+#include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
 
 #include <QFile>
@@ -190,11 +191,20 @@ private Q_SLOTS:
         QCOMPARE(render(u"{claude.weekly} {claude.fable}"_s, scoped), u"100% 100%\n"_s);
         QCOMPARE(waybar(scoped)[u"text"_s].toString(), u"Claude Fable 100%"_s);
         QCOMPARE(waybar(scoped)[u"class"_s].toString(), u"red"_s);
+
+        // An extra account's fields, by its id, once the template knows it.
+        StatusSnapshot accounts = sampleSnapshot();
+        accounts.providers.append(provider(u"claude-work"_s, true, QList<UsageLimit>{{u"Weekly"_s, 12.5, {}, LimitKind::Weekly}}));
+        QString error;
+        const auto withWork = StatusTemplate::parse(u"{claude-work.weekly} {claude-work.max}"_s, &error, {u"claude-work"_s});
+        QVERIFY2(withWork, qPrintable(error));
+        QCOMPARE(withWork->render(accounts, DisplayAs::Used), u"12% 12%\n"_s);
+        QVERIFY(render(u"{claude-work.weekly}"_s, accounts).startsWith(u"error: unknown field"_s));
     }
 
     void badTemplatesNameTheirFault()
     {
-        QVERIFY(render(u"{gemini.weekly}"_s).startsWith(u"error: unknown field \"{gemini.weekly}\""_s));
+        QVERIFY(render(u"{acme.weekly}"_s).startsWith(u"error: unknown field \"{acme.weekly}\""_s));
         QVERIFY(render(u"{claude.Fable}"_s).startsWith(u"error: unknown field"_s)); // slugs are lower case
         QVERIFY(render(u"{claude.}"_s).startsWith(u"error: unknown field"_s));
         QVERIFY(render(u"{}"_s).startsWith(u"error: unknown field \"{}\""_s));

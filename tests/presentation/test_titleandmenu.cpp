@@ -153,13 +153,44 @@ private Q_SLOTS:
         states[u"claude"_s].usage.reset();
         QCOMPARE(title({claude, codex}, states, true).text(), u"Codex 17%"_s);
 
-        // Without artwork the icon is text; the plain title names the provider either way.
-        for (const std::optional<QString> &iconName : {std::optional<QString>(), std::optional<QString>(u""_s)}) {
-            const auto plain = std::make_shared<TitleTestProvider>(u"p"_s, u"Plain"_s, u"P"_s, iconName);
-            const TitleLayout layout = title({plain}, {{u"p"_s, stateWith(plain, usageOf({{"Weekly", 3}}))}});
-            QCOMPARE(layout.text(), u"Plain 3%"_s);
-            QCOMPARE(kinds(layout), (QList<Kind>{Kind::IconText, Kind::Percentage}));
-        }
+        // A provider no descriptor knows: no artwork, so the icon is its initial as text.
+        const auto plain = std::make_shared<ScriptedProvider>(u"p"_s, u"plain"_s);
+        const TitleLayout layout = title({plain}, {{u"p"_s, stateWith(plain, usageOf({{"Weekly", 3}}))}});
+        QCOMPARE(layout.text(), u"plain 3%"_s);
+        QCOMPARE(kinds(layout), (QList<Kind>{Kind::IconText, Kind::Percentage}));
+        QCOMPARE(layout.pieces.at(0).mark, u"P"_s);
+    }
+
+    // From three providers on the label is marks and numbers; the settings
+    // may leave providers out of the title, but never all of them.
+    void manyProvidersShortLabelAndTheChoice()
+    {
+        const auto work = std::make_shared<ScriptedProvider>(u"claude-work"_s, u"Claude \u00B7 work"_s);
+        const auto gemini = std::make_shared<ScriptedProvider>(u"gemini"_s, u"Gemini"_s);
+        const QHash<QString, ProviderState> states{{u"claude"_s, stateWith(claude, usageOf({{"Weekly", 76.9}}))},
+                                                   {u"claude-work"_s, stateWith(work, usageOf({{"Weekly", 3}}))},
+                                                   {u"codex"_s, stateWith(codex, usageOf({{"Weekly", 41}}))},
+                                                   {u"gemini"_s, stateWith(gemini, usageOf({{"Weekly", 12}}))}};
+        const ProviderList all{claude, work, codex, gemini};
+        const TitleLayout four = title(all, states);
+        QCOMPARE(four.pieces.at(3).iconName, u"claude-icon"_s); // an account is drawn as its provider
+        QCOMPARE(four.label(), u"C 76 \u00B7 Cw 3 \u00B7 X 41 \u00B7 G 12"_s);
+        QCOMPARE(four.widestLabel(), u"C 100 \u00B7 Cw 100 \u00B7 X 100 \u00B7 G 100"_s);
+        QCOMPARE(layoutTitle(all, states, false, DisplayMode::Weekly, DisplayAs::Remaining).label(),
+                 u"C 23 \u00B7 Cw 97 \u00B7 X 59 \u00B7 G 88"_s);
+        // Two keep the long form.
+        QCOMPARE(title({claude, codex}, states).label(), u"Claude 76% \u00B7 Codex 41%"_s);
+
+        const auto ids = [](const ProviderList &list) {
+            QStringList result;
+            for (const auto &provider : list)
+                result.append(provider->id());
+            return result;
+        };
+        QCOMPARE(ids(titleProviders(all, {u"codex"_s, u"gone"_s})), (QStringList{u"claude"_s, u"claude-work"_s, u"gemini"_s}));
+        QCOMPARE(ids(titleProviders(all, {u"claude"_s, u"claude-work"_s, u"codex"_s, u"gemini"_s})), ids(all));
+        QCOMPARE(title(titleProviders(all, {u"claude"_s, u"gemini"_s}), states).text(),
+                 u"Claude \u00B7 work 3% \u00B7 Codex 41%"_s);
     }
 
     // Shown as remaining, every face writes what is left and fills its bars

@@ -4,6 +4,7 @@
 #include "providers/CredentialParsing.h"
 #include "providers/KeychainService.h"
 #include "providers/PlatformKeychain.h"
+#include "providers/ProviderRegistry.h"
 #include "providers/SecurityToolStore.h"
 #include "providers/SmallFile.h"
 
@@ -148,10 +149,44 @@ private Q_SLOTS:
             unset ? qunsetenv("CLAUDE_CONFIG_DIR") : qputenv("CLAUDE_CONFIG_DIR", QByteArray());
             unset ? qunsetenv("CODEX_HOME") : qputenv("CODEX_HOME", QByteArray());
             QCOMPARE(KeychainService(createPlatformCredentialStore()).getAccessToken(), u"home-token"_s);
-            QCOMPARE(
-                credentialFilePaths(),
-                QStringList({home.filePath(u".claude/.credentials.json"_s), home.filePath(u".codex/auth.json"_s)}));
+            const QStringList watched = credentialFilePaths();
+            QVERIFY(watched.contains(home.filePath(u".claude/.credentials.json"_s)));
+            QVERIFY(watched.contains(home.filePath(u".codex/auth.json"_s)));
         }
+    }
+
+    // Copilot's login: apps.json first, the older hosts.json second, under
+    // XDG_CONFIG_HOME (~/.config when unset); Gemini's under ~/.gemini.
+    void copilotAndGeminiReadTheirToolsFiles()
+    {
+        QTemporaryDir home;
+        qputenv("HOME", home.path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        const auto tokenOf = [](const QString &id) {
+            const std::optional<StoredLogin> login = findProviderDescriptor(id)->credentials(nullptr)();
+            return login ? login->accessToken : u"-"_s;
+        };
+        QCOMPARE(tokenOf(u"copilot"_s), u"-"_s);
+        QVERIFY(QDir(home.path()).mkpath(u".config/github-copilot"_s));
+        QVERIFY(writeFile(home.filePath(u".config/github-copilot/hosts.json"_s),
+                          R"({"github.com": {"user": "u", "oauth_token": "old-token"}})"));
+        QCOMPARE(tokenOf(u"copilot"_s), u"old-token"_s);
+        QVERIFY(writeFile(
+            home.filePath(u".config/github-copilot/apps.json"_s),
+            R"({"github.com:Iv1.a": {"oauth_token": ""}, "github.com:Iv1.b": {"oauth_token": "app-token"}})"));
+        QCOMPARE(tokenOf(u"copilot"_s), u"app-token"_s);
+        qputenv("XDG_CONFIG_HOME", home.filePath(u"elsewhere"_s).toUtf8());
+        QCOMPARE(tokenOf(u"copilot"_s), u"-"_s);
+        qunsetenv("XDG_CONFIG_HOME");
+
+        QVERIFY(QDir(home.path()).mkpath(u".gemini"_s));
+        QVERIFY(writeFile(home.filePath(u".gemini/oauth_creds.json"_s),
+                          R"({"access_token": "g-token", "expiry_date": 1765404000000, "refresh_token": "r"})"));
+        const std::optional<StoredLogin> gemini = findProviderDescriptor(u"gemini"_s)->credentials(nullptr)();
+        QVERIFY(gemini && gemini->expiresAt);
+        QCOMPARE(gemini->accessToken, u"g-token"_s);
+        QCOMPARE(gemini->expiresAt->toMSecsSinceEpoch(), 1765404000000);
+        QVERIFY(credentialFilePaths().contains(home.filePath(u".gemini/oauth_creds.json"_s)));
     }
 
     // What sits where the login file should be, and the token read from it.

@@ -2,6 +2,10 @@
 #include "providers/CodexProvider.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
+#include "providers/ProviderRegistry.h"
+#include "providers/SmallFile.h"
+#include "providers/copilot/CopilotUsage.h"
+#include "providers/gemini/GeminiUsage.h"
 #include "providers/NetworkSession.h"
 #include "providers/UsageRequest.h"
 #include "usage-service/ScriptedService.h"
@@ -26,6 +30,9 @@ const QByteArray Token = "secret-token-value"_ba;
 // Each provider is known by the path it asks for.
 const QString Claude = UsageService::ClaudePath;
 const QString Codex = UsageService::CodexPath;
+const QString Copilot = findProviderDescriptor(u"copilot"_s)->endpoint.path();
+const QString Gemini = findProviderDescriptor(u"gemini"_s)->endpoint.path();
+const QString GeminiProject = u"/v1internal:loadCodeAssist"_s;
 
 ScriptedAnswer answer(int status, const QByteArray &body = {}, std::chrono::milliseconds delay = {},
                       ScriptedAnswer::Fault fault = ScriptedAnswer::Fault::None)
@@ -43,6 +50,11 @@ bool writeFile(const QString &path, const QByteArray &contents)
 QByteArray claudeLogin(const QByteArray &token, const QByteArray &expiresAt = "null")
 {
     return R"({"mcpOAuth": {}, "claudeAiOauth": {"accessToken": ")" + token + R"(", "expiresAt": )" + expiresAt + "}}";
+}
+
+QByteArray geminiLogin(const QByteArray &token, const QByteArray &expiryDate = "null")
+{
+    return R"({"access_token": ")" + token + R"(", "refresh_token": "r", "expiry_date": )" + expiryDate + "}";
 }
 
 QByteArray codexLogin(const QByteArray &token)
@@ -71,15 +83,25 @@ class TestProvidersHttp : public QObject
     std::optional<QUrl> m_refused; // a port that was just free and is closed again
     QTemporaryDir m_dir;
 
-    std::unique_ptr<UsageProvider> makeProvider(const QString &id, HttpOptions options = {},
+    std::shared_ptr<UsageProvider> makeProvider(const QString &id, HttpOptions options = {},
                                                 std::optional<QUrl> endpoint = {})
     {
         auto keychain = std::make_shared<CredentialFileStore>(
             QHash<QString, QString>{{ClaudeCredentialsItem, m_dir.filePath(u".credentials.json"_s)}});
         const QUrl url = endpoint.value_or(m_service.url(id));
+        const auto fromFile = [this](const QString &name, auto parse) -> LoginReader {
+            return [path = m_dir.filePath(name), parse]() -> std::optional<StoredLogin> {
+                const std::optional<QByteArray> contents = readSmallFile(path, MaxCredentialFileBytes);
+                return contents ? parse(*contents) : std::nullopt;
+            };
+        };
+        if (id == Copilot)
+            return findProviderDescriptor(u"copilot"_s)->make(url, fromFile(u"apps.json"_s, &copilotLoginFromFile));
+        if (id == Gemini)
+            return findProviderDescriptor(u"gemini"_s)->make(url, fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile));
         if (id == Claude)
-            return std::make_unique<ClaudeProvider>(KeychainService(keychain), url, options);
-        return std::make_unique<CodexProvider>(CodexCredentialService(keychain, m_dir.filePath(u"auth.json"_s)), url,
+            return std::make_shared<ClaudeProvider>(KeychainService(keychain), url, options);
+        return std::make_shared<CodexProvider>(CodexCredentialService(keychain, m_dir.filePath(u"auth.json"_s)), url,
                                                options);
     }
 
@@ -114,6 +136,9 @@ private Q_SLOTS:
         m_service.clearRequests();
         QVERIFY(writeFile(m_dir.filePath(u".credentials.json"_s), claudeLogin(Token)));
         QVERIFY(writeFile(m_dir.filePath(u"auth.json"_s), codexLogin(Token)));
+        QVERIFY(writeFile(m_dir.filePath(u"apps.json"_s), R"({"github.com:Iv1.x": {"oauth_token": ")" + Token + R"("}})"));
+        QVERIFY(writeFile(m_dir.filePath(u"oauth_creds.json"_s), geminiLogin(Token)));
+        qputenv("GOOGLE_CLOUD_PROJECT", "fixture-project");
     }
 
     // Each fixture of answers.json as our service serves it: the rows with their
@@ -141,13 +166,18 @@ private Q_SLOTS:
             {Claude,
              common + "content-type: application/json\nuser-agent: Quotix/1.0\nanthropic-beta: oauth-2025-04-20\n"},
             {Codex, common + "user-agent: Quotix/1.0\n"},
+            {Copilot, common + "user-agent: Quotix/1.0\n"},
+            {Gemini, common + "content-type: application/json\nuser-agent: Quotix/1.0\n"},
         };
-        const QList<QByteArray> qtHeaders = {"host", "connection", "accept-encoding", "accept-language"};
+        const QList<QByteArray> qtHeaders = {"host", "connection", "accept-encoding", "accept-language",
+                                             "content-length"};
         const QStringList kinds = {u"session"_s, u"weekly"_s, u"other"_s}; // in LimitKind's order
 
         QFile body(QStringLiteral(QUOTIX_TEST_DATA "/providers/") + fixture);
         QVERIFY(body.open(QIODevice::ReadOnly));
-        const QString id = fixture.startsWith("claude/"_L1) ? Claude : Codex;
+        const QHash<QString, QString> paths{
+            {u"claude"_s, Claude}, {u"codex"_s, Codex}, {u"copilot"_s, Copilot}, {u"gemini"_s, Gemini}};
+        const QString id = paths.value(fixture.section(u'/', 0, 0));
         m_service.enqueue(id, answer(expected.value("status"_L1).toInt(), body.readAll()));
         const FetchResult result = fetch(*makeProvider(id));
 
@@ -174,6 +204,8 @@ private Q_SLOTS:
                 extras.append(u"%1 resets banked"_s.arg(*usage->resetsBanked));
             if (usage->budgetReachedType)
                 extras.append(u"budget "_s + *usage->budgetReachedType);
+            for (const QString &name : usage->unlimited)
+                extras.append(u"unlimited "_s + name);
         }
         const QStringList wanted = expected.value("rows"_L1).toVariant().toStringList();
         const QStringList wantedExtras = expected.value("extras"_L1).toVariant().toStringList();
@@ -188,7 +220,9 @@ private Q_SLOTS:
             if (!qtHeaders.contains(name.toLower()))
                 ours += name.toLower() + ": " + value + '\n';
         }
-        QCOMPARE(request.method + ' ' + request.path + '\n' + ours, "GET " + id.toLatin1() + '\n' + sent.value(id));
+        const QByteArray method = id == Gemini ? "POST " : "GET ";
+        QCOMPARE(request.method + ' ' + request.path + '\n' + ours, method + id.toLatin1() + '\n' + sent.value(id));
+        QCOMPARE(request.body, id == Gemini ? R"({"project":"fixture-project"})"_ba : QByteArray());
     }
 
     // What the saved login holds (none: no file), the service's answer (0: no
@@ -219,9 +253,20 @@ private Q_SLOTS:
             {Claude, claudeLogin("t", "1e300"), 401, claudeOut, {}},
             {Codex, codexLogin(jwtExpiringAt(R"("1")")), 401, codexOut, {}},
             {Codex, codexLogin("a.!!!.c"), 401, codexOut, {}},
+            {Copilot, std::nullopt, 0, u"Not logged in to Copilot."_s, {}},
+            // Another app's entry is no Copilot login.
+            {Copilot, R"({"gitlab.com": {"oauth_token": "t"}})", 0, u"Not logged in to Copilot."_s, {}},
+            // An expired Gemini token is never sent, nor renewed.
+            {Gemini, geminiLogin("t", ago(3 * hour + 60, 1000)), 0, u"Not logged in to Gemini."_s,
+             u"The saved login expired 3 h ago. Run gemini once to renew it."_s},
+            {Gemini, geminiLogin("t", ago(-hour, 1000)), 401, u"Not logged in to Gemini."_s, {}},
         };
+        const QHash<QString, QString> files{{Claude, u".credentials.json"_s},
+                                            {Codex, u"auth.json"_s},
+                                            {Copilot, u"apps.json"_s},
+                                            {Gemini, u"oauth_creds.json"_s}};
         for (const auto &[id, saved, status, description, detail] : cases) {
-            const QString file = m_dir.filePath(id == Claude ? u".credentials.json"_s : u"auth.json"_s);
+            const QString file = m_dir.filePath(files.value(id));
             QFile::remove(file);
             if (saved)
                 QVERIFY(writeFile(file, *saved));
@@ -233,6 +278,35 @@ private Q_SLOTS:
                      description + u" / "_s + detail);
             QCOMPARE(m_service.requests().size(), status ? 1 : 0);
         }
+    }
+
+    // Without a project in the environment, Gemini asks loadCodeAssist once
+    // per login and sends what it names; a failure there is the fetch's.
+    void geminiFindsItsProjectOnce()
+    {
+        qunsetenv("GOOGLE_CLOUD_PROJECT");
+        const QByteArray quota = R"({"buckets":[{"modelId":"m","remainingFraction":0.25}]})";
+        m_service.setDefaultAnswer(Gemini, answer(200, quota));
+        m_service.enqueue(GeminiProject, answer(200, R"({"cloudaicompanionProject":{"id":"named-1"},"x":1})"));
+        const auto provider = makeProvider(Gemini);
+        for (int i = 0; i < 2; ++i) {
+            const FetchResult result = fetch(*provider);
+            const auto *usage = std::get_if<ProviderUsageResponse>(&result);
+            QVERIFY(usage && usage->limits.size() == 1 && usage->limits.first().utilization == 75.0);
+        }
+        QStringList sent;
+        for (const RecordedRequest &request : m_service.requests())
+            sent.append(QString::fromLatin1(request.method + ' ' + request.path + ' ' + request.body));
+        QCOMPARE(sent, (QStringList{u"POST /v1internal:loadCodeAssist {\"metadata\":{\"pluginType\":\"GEMINI\"}}"_s,
+                                    u"POST /v1internal:retrieveUserQuota {\"project\":\"named-1\"}"_s,
+                                    u"POST /v1internal:retrieveUserQuota {\"project\":\"named-1\"}"_s}));
+
+        m_service.enqueue(GeminiProject, answer(200, R"({"currentTier":{}})"));
+        QCOMPARE(failureDescription(fetch(*makeProvider(Gemini))),
+                 u"Gemini names no Cloud project for this login: set GOOGLE_CLOUD_PROJECT to the project to ask about"_s);
+        m_service.enqueue(GeminiProject, answer(401, "{}"));
+        QCOMPARE(failureDescription(fetch(*makeProvider(Gemini))), u"Not logged in to Gemini."_s);
+        m_service.clearAnswers();
     }
 
     // Broken, slow, oversized and redirecting answers each end in their error

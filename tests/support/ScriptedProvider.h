@@ -29,9 +29,6 @@ public:
 
     QString id() const override { return m_id; }
     QString name() const override { return m_name; }
-    QString icon() const override { return QStringLiteral("*"); }
-    std::optional<QString> iconName() const override { return std::nullopt; }
-    NamedColor accentColor() const override { return NamedColor::Green; }
     bool isAvailable() const override { return available; }
 
     FetchJob *fetchUsage(QObject *parent) override

@@ -13,6 +13,7 @@
 #include "ui/PanelWindow.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -168,6 +169,45 @@ private Q_SLOTS:
         QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 42%"_s);
         Q_EMIT launch.item->showRemainingRequested(true);
         QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 58% left"_s);
+    }
+
+    // Accounts added to the settings get providers of their own right after
+    // their provider, are fetched at once and leave again; the title follows
+    // the choice of what it shows.
+    void accountsFollowTheSettings()
+    {
+        QSettings settings(userSettingsPath(nullptr), QSettings::IniFormat);
+        settings.remove(SettingsKeys::DisplayAs); // an earlier case's
+        settings.sync();
+        Launch launch(3600);
+        QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 42%"_s);
+        QList<QList<ExtraAccount>> made;
+        launch.controller->followAccounts({[&made](const QList<ExtraAccount> &accounts) {
+                                               made.append(accounts);
+                                               ProviderList providers;
+                                               for (const QString &id : accountIds(accounts)) {
+                                                   auto p = std::make_shared<ScriptedProvider>(id, u"Claude \u00B7 work"_s);
+                                                   p->fallback = {usageOf({{"Weekly (7d)", 50}}), 0ms};
+                                                   providers.append(p);
+                                               }
+                                               return providers;
+                                           },
+                                           {},
+                                           {}});
+        QCOMPARE(made.size(), 0); // no accounts, nothing to make
+
+        writeAccounts(settings, {{u"claude"_s, m_config.filePath(u"work"_s), u"work"_s}});
+        settings.sync();
+        QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 42% \u00B7 Claude \u00B7 work 50%"_s);
+        settings.setValue(SettingsKeys::TitleLeftOut, QStringList{u"claude"_s});
+        settings.sync();
+        QTRY_COMPARE(launch.item->titles.constLast(), u"Claude \u00B7 work 50%"_s);
+        const qsizetype makes = made.size();
+        writeAccounts(settings, {});
+        settings.remove(SettingsKeys::TitleLeftOut);
+        settings.sync();
+        QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 42%"_s);
+        QCOMPARE(made.size(), makes + 1);
     }
 
     void panelAndMenu()

@@ -4,6 +4,7 @@
 #include "support/ScriptedProvider.h"
 #include "ui/AlertSettingsView.h"
 #include "ui/PanelWindow.h"
+#include "ui/ProviderChoices.h"
 #include "ui/MenuBarView.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
@@ -15,7 +16,9 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDir>
 #include <QLayout>
+#include <QMenu>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QPushButton>
@@ -396,6 +399,51 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         QCOMPARE(created.geometries, QList<QRect>{panel.geometry()});
         QCOMPARE(rendered.size(), 1); // reading the providers once per opening
+    }
+
+    // The title's choice lists what has credentials and keeps one shown;
+    // accounts come from the prompt, go from their menu, and one whose
+    // folder holds no login says so.
+    void titleChoiceAndAccounts()
+    {
+        Fixture f;
+        QVERIFY(f.showLoaded());
+        ProviderChoices *choices = f.view.providerChoices();
+        const auto actions = [](QMenu *menu) {
+            Q_EMIT menu->aboutToShow();
+            return menu->actions();
+        };
+        QList<QAction *> title = actions(choices->titleMenu());
+        QCOMPARE(title.size(), 2);
+        title.at(1)->setChecked(false);
+        QCOMPARE(f.preferences.titleLeftOut(), QStringList{u"codex"_s});
+        title = actions(choices->titleMenu());
+        QVERIFY(title.at(0)->isChecked() && !title.at(0)->isEnabled());
+        title.at(1)->setChecked(true);
+        QCOMPARE(f.preferences.titleLeftOut(), QStringList{});
+
+        f.view.setAccountKinds({{u"claude"_s, u"Claude"_s, u"CLAUDE_CONFIG_DIR"_s}});
+        const ExtraAccount work{u"claude"_s, f.dir.filePath(u"work"_s), u"work"_s};
+        choices->setAccountPrompt([&](const AccountKind &kind) {
+            return kind.provider == u"claude" ? std::optional(work) : std::nullopt;
+        });
+        QList<QAction *> menu = actions(choices->accountsMenu());
+        QCOMPARE(menu.size(), 1);
+        menu.at(0)->trigger();
+        QCOMPARE(f.preferences.accounts(), QList<ExtraAccount>{work});
+
+        // The tray gives it a provider; here one without credentials.
+        auto account = std::make_shared<ScriptedProvider>(u"claude-work"_s, u"Claude \u00B7 work"_s);
+        account->available = false;
+        f.manager.setProviders({f.claude, account, f.codex});
+        f.view.render();
+        QCOMPARE(choices->noteText(), u"Claude \u00B7 work: no credentials in "_s + QDir::toNativeSeparators(work.folder));
+        menu = actions(choices->accountsMenu());
+        QCOMPARE(menu.first()->text(), u"Claude \u00B7 work"_s);
+        const QList<QAction *> own = menu.first()->menu()->actions();
+        QCOMPARE(own.at(1)->text(), u"No credentials in this folder"_s);
+        own.last()->trigger();
+        QVERIFY(f.preferences.accounts().isEmpty());
     }
 };
 

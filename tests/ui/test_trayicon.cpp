@@ -158,6 +158,54 @@ private Q_SLOTS:
         }
     }
 
+    // Three to four levels stay bars of their own at every size: each at
+    // least two pixels wide, a pixel of plate between neighbours, in title
+    // order; a fifth is left to the label. Letters only where a bar is wide
+    // enough to carry one (three at 22 px), never squeezed into a smudge.
+    void upToFourBarsStaySeparate_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("size");
+        for (int count : {3, 4, 5})
+            for (int size : {16, 22})
+                QTest::addRow("%d at %d px", count, size) << count << size;
+    }
+    void upToFourBarsStaySeparate()
+    {
+        QFETCH(int, count);
+        QFETCH(int, size);
+        const QList<double> used{20, 95, 75, 30, 99};
+        const QList<Hue> hues{Hue::Green, Hue::Red, Hue::Amber, Hue::Green};
+        ProviderList providers;
+        QHash<QString, ProviderState> states;
+        for (int i = 0; i < count; ++i) {
+            const auto provider = std::make_shared<ScriptedProvider>(u"p%1"_s.arg(i), u"P%1"_s.arg(i));
+            providers.append(provider);
+            states.insert(provider->id(), stateWith(provider, usageOf({{"Weekly", used.at(i)}})));
+        }
+        const QImage image
+            = paintTrayIcon(layoutTitle(providers, states, false, DisplayMode::Weekly), size, 1.0, Backdrop::Dark);
+        // Along the bottom row of the bars, every run of band colour is one bar.
+        const int y = size - 3;
+        QList<std::pair<Hue, int>> runs;
+        Hue previous = Hue::None;
+        for (int x = 0; x < size; ++x) {
+            const Hue hue = hueOf(image.pixel(x, y));
+            const bool band = hue == Hue::Green || hue == Hue::Amber || hue == Hue::Red;
+            if (band && hue == previous)
+                ++runs.last().second;
+            else if (band)
+                runs.append({hue, 1});
+            previous = band ? hue : Hue::None;
+        }
+        QCOMPARE(runs.size(), std::min(count, 4));
+        for (int i = 0; i < runs.size(); ++i) {
+            QCOMPARE(runs.at(i).first, hues.at(i));
+            QVERIFY2(runs.at(i).second >= 2, qPrintable(u"bar %1 is %2 px"_s.arg(i).arg(runs.at(i).second)));
+        }
+        QCOMPARE(rowsWith(image, Hue::Ink, image.rect()) >= 3, count == 3 && size == 22);
+    }
+
     void edgeLevelsGlyphsAndTwiceTheResolution()
     {
         // "0%" shows an empty track; "1%" at least a pixel; over 100 fills the track, not more.

@@ -2,6 +2,7 @@
 // for tests that run in another process, the benchmarks and trying the demo.
 
 #include "demo/DemoData.h"
+#include "providers/ProviderRegistry.h"
 #include "usage-service/ScriptedService.h"
 #include "usage-service/ServiceScenario.h"
 
@@ -65,15 +66,19 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(QUOTIX_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        u"Serves substitute answers for the Claude (%1) and Codex (%2) usage endpoints on 127.0.0.1.\n"
-        "Prints \"listening on PORT\" once bound; stops on SIGTERM or SIGINT."_s.arg(UsageService::ClaudePath,
-                                                                                     UsageService::CodexPath));
+    QStringList endpoints;
+    for (const ProviderDescriptor &descriptor : providerDescriptors()) {
+        for (const DemoAnswer &demo : descriptor.demo)
+            endpoints.append(u"  %1 (%2)"_s.arg(demo.path, descriptor.look.name));
+    }
+    parser.setApplicationDescription(u"Serves substitute answers for the usage endpoints on 127.0.0.1:\n%1\n"
+                                     "Prints \"listening on PORT\" once bound; stops on SIGTERM or SIGINT."_s.arg(
+                                         endpoints.join(u'\n')));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(u"port"_s, u"Port to bind on 127.0.0.1 (0: any free port)."_s, u"N"_s, u"0"_s);
     const QCommandLineOption scenarioOption(u"scenario"_s, u"JSON file with the answers per path."_s, u"FILE"_s);
-    const QCommandLineOption demoOption(u"demo"_s, u"Answer both paths with the demo documents."_s);
+    const QCommandLineOption demoOption(u"demo"_s, u"Answer every path with the demo documents."_s);
     const QCommandLineOption recordOption(u"record"_s, u"Append each request received to FILE as one JSON line."_s,
                                           u"FILE"_s);
     parser.addOptions({portOption, scenarioOption, demoOption, recordOption});

@@ -291,20 +291,20 @@ void StatusNotifierItem::setTitle(const TitleLayout &title, const QStringList &d
     for (const IconScale &scale : IconScales)
         pixmaps.append(sniIconPixmap(paintTrayIcon(title, scale.logicalSize, scale.ratio, shades)));
 
-    const QString label = title.text();
-    const QString guide = title.widestText();
+    const QString label = title.label();
+    const QString guide = title.widestLabel();
     const QString toolTipText = details.join(u'\n');
 
     const bool labelChanged = label != m_label || guide != m_labelGuide;
     bool iconChanged = pixmaps.size() != m_iconPixmap.size();
     for (qsizetype i = 0; !iconChanged && i < pixmaps.size(); ++i)
         iconChanged = pixmaps.at(i).bytes != m_iconPixmap.at(i).bytes;
-    const bool toolTipChanged = iconChanged || label != m_toolTipTitle || toolTipText != m_toolTipText;
+    const bool toolTipChanged = iconChanged || title.text() != m_toolTipTitle || toolTipText != m_toolTipText;
 
     m_label = label;
     m_labelGuide = guide;
     m_iconPixmap = pixmaps;
-    m_toolTipTitle = label;
+    m_toolTipTitle = title.text();
     m_toolTipText = toolTipText;
     if (!m_published)
         return;

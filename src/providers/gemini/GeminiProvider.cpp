@@ -1,0 +1,155 @@
+#include "providers/gemini/GeminiProvider.h"
+
+#include "core/FetchJob.h"
+#include "providers/ExpiredLogin.h"
+#include "providers/UsageRequest.h"
+#include "providers/gemini/GeminiUsage.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Name = u"Gemini"_s;
+const QString Renewal = u"Run gemini once to renew it."_s;
+
+const HeaderList Headers{{"Accept"_ba, "application/json"_ba},
+                         {"Content-Type"_ba, "application/json"_ba},
+                         {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}};
+
+QString projectFromEnvironment()
+{
+    for (const char *variable : {"GEMINI_CLOUD_PROJECT", "GOOGLE_CLOUD_PROJECT"}) {
+        const QString value = qEnvironmentVariable(variable).trimmed();
+        if (!value.isEmpty())
+            return value;
+    }
+    return {};
+}
+
+} // namespace
+
+// Asks for the project where it must, then for the quota; hands on the
+// first failure unchanged.
+class GeminiFetch : public FetchJob
+{
+public:
+    GeminiFetch(QObject *parent, GeminiProvider &provider, QString token)
+        : FetchJob(parent)
+        , m_provider(provider)
+        , m_token(std::move(token))
+    {}
+
+    using FetchJob::finishLater;
+
+    void start()
+    {
+        QString project = projectFromEnvironment();
+        if (project.isEmpty() && m_provider.m_knownProject->first == m_token)
+            project = m_provider.m_knownProject->second;
+        if (!project.isEmpty())
+            return askQuota(project);
+        auto named = std::make_shared<QString>();
+        const QByteArray body = R"({"metadata":{"pluginType":"GEMINI"}})"_ba;
+        follow(UsageRequest::send(
+                   this, m_provider.m_session, m_token, Name,
+                   GeminiProvider::projectEndpoint(m_provider.m_quotaEndpoint), Headers, m_provider.m_options,
+                   [named](int status, const QByteArray &answer) -> FetchResult {
+                       if (status != 200)
+                           return geminiResultFor(status, answer, Name);
+                       *named = geminiProjectFrom(answer).value_or(QString());
+                       if (named->isEmpty())
+                           return OtherError{u"Gemini names no Cloud project for this login: set "
+                                             "GOOGLE_CLOUD_PROJECT to the project to ask about"_s};
+                       return ProviderUsageResponse{};
+                   },
+                   body),
+               [this, named](const FetchResult &result) {
+                   if (!std::holds_alternative<ProviderUsageResponse>(result))
+                       return finish(result);
+                   *m_provider.m_knownProject = {m_token, *named};
+                   askQuota(*named);
+               });
+    }
+
+protected:
+    void onAbort() override
+    {
+        if (m_step)
+            m_step->abort();
+    }
+
+private:
+    void askQuota(const QString &project)
+    {
+        const QByteArray body = QJsonDocument(QJsonObject{{u"project"_s, project}}).toJson(QJsonDocument::Compact);
+        follow(UsageRequest::send(
+                   this, m_provider.m_session, m_token, Name, m_provider.m_quotaEndpoint, Headers, m_provider.m_options,
+                   [](int status, const QByteArray &answer) { return geminiResultFor(status, answer, Name); }, body),
+               [this](const FetchResult &result) { finish(result); });
+    }
+
+    template <typename Then> void follow(FetchJob *step, Then then)
+    {
+        m_step = step;
+        connect(step, &FetchJob::finished, this, then);
+    }
+
+    GeminiProvider &m_provider;
+    QString m_token;
+    QPointer<FetchJob> m_step;
+};
+
+GeminiProvider::GeminiProvider(std::function<std::optional<StoredLogin>()> login, QUrl quotaEndpoint,
+                               HttpOptions options)
+    : m_login(std::move(login))
+    , m_quotaEndpoint(std::move(quotaEndpoint))
+    , m_options(options)
+{}
+
+QString GeminiProvider::id() const
+{
+    return u"gemini"_s;
+}
+
+QString GeminiProvider::name() const
+{
+    return Name;
+}
+
+bool GeminiProvider::isAvailable() const
+{
+    return m_login().has_value();
+}
+
+FetchJob *GeminiProvider::fetchUsage(QObject *parent)
+{
+    const std::optional<StoredLogin> login = m_login();
+    auto *job = new GeminiFetch(parent, *this, login ? login->accessToken : QString());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (!login) {
+        job->finishLater(ProviderError::notLoggedIn(Name));
+    } else if (login->expiresAt && *login->expiresAt <= now) {
+        job->finishLater(
+            ProviderError::notLoggedIn(Name).withDetail(expiredLoginDetail(*login->expiresAt, now, Renewal)));
+    } else {
+        job->start();
+    }
+    return job;
+}
+
+QUrl GeminiProvider::projectEndpoint(const QUrl &quotaEndpoint)
+{
+    QUrl url = quotaEndpoint;
+    const QString path = url.path();
+    const qsizetype colon = path.lastIndexOf(u':');
+    const QString base = colon > path.lastIndexOf(u'/') ? path.left(colon) : path;
+    url.setPath(base + u":loadCodeAssist"_s);
+    url.setQuery(QString());
+    return url;
+}
