@@ -164,6 +164,22 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
         <source>The request timed out.</source>
         <translation>Zeitüberschreitung der Anfrage.</translation>
     </message>
+    <message>
+        <source>%1: Unlimited</source>
+        <translation>%1: unbegrenzt</translation>
+    </message>
+    <message>
+        <source>Sign in to GitHub Copilot in your editor again.</source>
+        <translation>Im Editor erneut bei GitHub Copilot anmelden.</translation>
+    </message>
+    <message>
+        <source>Run gemini once to renew it.</source>
+        <translation>Zum Erneuern gemini einmal ausführen.</translation>
+    </message>
+    <message>
+        <source>Gemini names no Cloud project for this login: set %1 to the project to ask about</source>
+        <translation>Gemini nennt für diese Anmeldung kein Cloud-Projekt: %1 auf das gewünschte Projekt setzen</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -321,6 +337,38 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
     <message>
         <source>Run-out alert</source>
         <translation>Vor dem Aufbrauchen warnen</translation>
+    </message>
+    <message>
+        <source>In the Title</source>
+        <translation>Im Titel</translation>
+    </message>
+    <message>
+        <source>Accounts</source>
+        <translation>Konten</translation>
+    </message>
+    <message>
+        <source>No credentials in this folder</source>
+        <translation>Keine Anmeldedaten in diesem Ordner</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Add %1 Account…</source>
+        <translation>%1-Konto hinzufügen…</translation>
+    </message>
+    <message>
+        <source>Choose the %1 Folder (%2)</source>
+        <translation>%1-Ordner wählen (%2)</translation>
+    </message>
+    <message>
+        <source>%1 Account</source>
+        <translation>%1-Konto</translation>
+    </message>
+    <message>
+        <source>A word for this account, as in &quot;%1 · work&quot;:</source>
+        <translation>Ein Wort für dieses Konto, etwa „%1 · Arbeit“:</translation>
     </message>
 </context>
 <context>

@@ -164,6 +164,22 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
         <source>The request timed out.</source>
         <translation>リクエストがタイムアウトしました。</translation>
     </message>
+    <message>
+        <source>%1: Unlimited</source>
+        <translation>%1: 無制限</translation>
+    </message>
+    <message>
+        <source>Sign in to GitHub Copilot in your editor again.</source>
+        <translation>エディターでGitHub Copilotに再度サインインしてください。</translation>
+    </message>
+    <message>
+        <source>Run gemini once to renew it.</source>
+        <translation>geminiを一度実行すると更新されます。</translation>
+    </message>
+    <message>
+        <source>Gemini names no Cloud project for this login: set %1 to the project to ask about</source>
+        <translation>このログインにはGeminiのCloudプロジェクトがありません。%1に対象のプロジェクトを設定してください</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -321,6 +337,38 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
     <message>
         <source>Run-out alert</source>
         <translation>上限到達の予測を通知</translation>
+    </message>
+    <message>
+        <source>In the Title</source>
+        <translation>タイトル表示</translation>
+    </message>
+    <message>
+        <source>Accounts</source>
+        <translation>アカウント</translation>
+    </message>
+    <message>
+        <source>No credentials in this folder</source>
+        <translation>このフォルダーに認証情報がありません</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Add %1 Account…</source>
+        <translation>%1アカウントを追加…</translation>
+    </message>
+    <message>
+        <source>Choose the %1 Folder (%2)</source>
+        <translation>%1のフォルダーを選択（%2）</translation>
+    </message>
+    <message>
+        <source>%1 Account</source>
+        <translation>%1アカウント</translation>
+    </message>
+    <message>
+        <source>A word for this account, as in &quot;%1 · work&quot;:</source>
+        <translation>このアカウントの呼び名（例:「%1 · 仕事」）:</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "ui/PanelLabel.h"
 #include "ui/PanelStyle.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -39,8 +40,8 @@ ProviderChoices::ProviderChoices(UsageManager *manager, Preferences *preferences
     , m_accountsMenu(new QMenu(this))
     , m_note(new PanelLabel({}, PanelStyle::caption2(), PanelLabel::Tone::Secondary, this))
 {
-    m_title = menuButton(u"In the Title"_s, m_titleMenu, this);
-    m_accounts = menuButton(u"Accounts"_s, m_accountsMenu, this);
+    m_title = menuButton(QCoreApplication::translate("Panel", "In the Title"), m_titleMenu, this);
+    m_accounts = menuButton(QCoreApplication::translate("Panel", "Accounts"), m_accountsMenu, this);
     m_accounts->hide();
     m_note->setWordWrap(true);
     m_note->hide();
@@ -135,8 +136,8 @@ void ProviderChoices::fillAccountsMenu()
         menu->addAction(QDir::toNativeSeparators(account.folder))->setEnabled(false);
         const ProviderState state = m_manager->providerStates().value(ids.at(i));
         if (state.provider && !state.isAvailable)
-            menu->addAction(u"No credentials in this folder"_s)->setEnabled(false);
-        connect(menu->addAction(u"Remove"_s), &QAction::triggered, this, [this, account] {
+            menu->addAction(QCoreApplication::translate("Panel", "No credentials in this folder"))->setEnabled(false);
+        connect(menu->addAction(QCoreApplication::translate("Panel", "Remove")), &QAction::triggered, this, [this, account] {
             QList<ExtraAccount> now = m_preferences->accounts();
             now.removeOne(account);
             m_preferences->setAccounts(now);
@@ -145,7 +146,7 @@ void ProviderChoices::fillAccountsMenu()
     if (!accounts.isEmpty())
         m_accountsMenu->addSeparator();
     for (const AccountKind &kind : std::as_const(m_kinds)) {
-        connect(m_accountsMenu->addAction(u"Add %1 Account\u2026"_s.arg(kind.name)), &QAction::triggered, this,
+        connect(m_accountsMenu->addAction(QCoreApplication::translate("Panel", "Add %1 Account…").arg(kind.name)), &QAction::triggered, this,
                 [this, kind] { addAccount(kind); });
     }
 }
@@ -166,12 +167,12 @@ void ProviderChoices::addAccount(const AccountKind &kind)
 std::optional<ExtraAccount> promptForAccount(const AccountKind &kind, QWidget *parent)
 {
     const QString folder = QFileDialog::getExistingDirectory(
-        parent, u"Choose the %1 Folder (%2)"_s.arg(kind.name, kind.folderVariable), QDir::homePath());
+        parent, QCoreApplication::translate("Panel", "Choose the %1 Folder (%2)").arg(kind.name, kind.folderVariable), QDir::homePath());
     if (folder.isEmpty())
         return std::nullopt;
     bool ok = false;
-    const QString label = QInputDialog::getText(parent, u"%1 Account"_s.arg(kind.name),
-                                                u"A word for this account, as in \"%1 \u00B7 work\":"_s.arg(kind.name),
+    const QString label = QInputDialog::getText(parent, QCoreApplication::translate("Panel", "%1 Account").arg(kind.name),
+                                                QCoreApplication::translate("Panel", "A word for this account, as in \"%1 · work\":").arg(kind.name),
                                                 QLineEdit::Normal, QFileInfo(folder).fileName(), &ok)
                               .trimmed();
     if (!ok)

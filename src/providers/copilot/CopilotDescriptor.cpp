@@ -4,6 +4,7 @@
 #include "providers/SmallFile.h"
 #include "providers/copilot/CopilotUsage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -76,7 +77,7 @@ ProviderDescriptor copilotDescriptor()
             ProviderIdentity{u"copilot"_s, u"Copilot"_s},
             UsageEndpoint{
                 endpoint, {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}}, std::nullopt},
-            CredentialReader{std::move(login), u"Sign in to GitHub Copilot in your editor again."_s},
+            CredentialReader{std::move(login), QCoreApplication::translate("Common", "Sign in to GitHub Copilot in your editor again.")},
             [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); });
     };
     descriptor.demo = {{descriptor.endpoint.path(), [](const QDateTime &now, int) { return demoDocument(now); }}};

@@ -5,6 +5,7 @@
 #include "providers/UsageRequest.h"
 #include "providers/gemini/GeminiUsage.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
@@ -16,7 +17,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Name = u"Gemini"_s;
-const QString Renewal = u"Run gemini once to renew it."_s;
+// Looked up when used, so the user's language is installed by then.
+QString renewal()
+{
+    return QCoreApplication::translate("Common", "Run gemini once to renew it.");
+}
 
 const HeaderList Headers{{"Accept"_ba, "application/json"_ba},
                          {"Content-Type"_ba, "application/json"_ba},
@@ -64,8 +69,9 @@ public:
                            return geminiResultFor(status, answer, Name);
                        *named = geminiProjectFrom(answer).value_or(QString());
                        if (named->isEmpty())
-                           return OtherError{u"Gemini names no Cloud project for this login: set "
-                                             "GOOGLE_CLOUD_PROJECT to the project to ask about"_s};
+                           return OtherError{QCoreApplication::translate(
+                               "Common", "Gemini names no Cloud project for this login: set %1 to the project to ask about")
+                                                  .arg(u"GOOGLE_CLOUD_PROJECT"_s)};
                        return ProviderUsageResponse{};
                    },
                    body),
@@ -136,7 +142,7 @@ FetchJob *GeminiProvider::fetchUsage(QObject *parent)
         job->finishLater(ProviderError::notLoggedIn(Name));
     } else if (login->expiresAt && *login->expiresAt <= now) {
         job->finishLater(
-            ProviderError::notLoggedIn(Name).withDetail(expiredLoginDetail(*login->expiresAt, now, Renewal)));
+            ProviderError::notLoggedIn(Name).withDetail(expiredLoginDetail(*login->expiresAt, now, renewal())));
     } else {
         job->start();
     }
