@@ -185,7 +185,7 @@ private Q_SLOTS:
         QVERIFY(!isAnchorablePoint(QPoint(100, 10), {}));
     }
 
-    // A 768 px laptop screen, a 1080 px one right of it: the tallest panel
+    // A 768 px laptop screen: the tallest panel
     // that fits, which placed there stays on screen and off the item.
     void heightLimit_data()
     {
@@ -206,10 +206,7 @@ private Q_SLOTS:
             << PanelMode::AnchoredPopup << QRect(1340, 400, 24, 24) << QPoint() << QRect(0, 0, 1310, 768) << 760;
         QTest::newRow("under the pointer") << PanelMode::AnchoredPopup << QRect() << QPoint(1300, 10) << belowTopPanel
                                            << 732;
-        QTest::newRow("second screen, bottom")
-            << PanelMode::AnchoredPopup << QRect(3000, 1054, 24, 24) << QPoint() << QRect(1366, 0, 1920, 1052) << 1042;
         QTest::newRow("titled window") << PanelMode::PlacedWindow << QRect() << QPoint() << belowTopPanel << 692;
-        QTest::newRow("layer surface") << PanelMode::AnchoredLayer << QRect() << QPoint() << belowTopPanel << 732;
         QTest::newRow("no screen") << PanelMode::AnchoredPopup << topItem << QPoint() << QRect() << 0;
     }
 
