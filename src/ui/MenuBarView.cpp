@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -175,14 +176,38 @@ MenuBarView::~MenuBarView() = default;
 
 AlertSettingsView *MenuBarView::alertSettings()
 {
-    if (!m_alertSettings) {
-        QList<AlertSettingsView::Provider> providers;
-        for (const auto &provider : m_manager->providers())
-            providers.append({provider->id(), provider->name()});
-        m_alertSettings = new AlertSettingsView(m_preferences, providers, this);
-        connect(m_alertSettings, &AlertSettingsView::sizeChanged, this, &MenuBarView::contentChanged);
-    }
+    if (!m_alertSettings)
+        m_alertSettings = makeAlertSettings();
     return m_alertSettings;
+}
+
+AlertSettingsView *MenuBarView::makeAlertSettings()
+{
+    QList<AlertSettingsView::Provider> providers;
+    m_alertSettingsIds.clear();
+    for (const auto &provider : m_manager->providers()) {
+        providers.append({provider->id(), provider->name()});
+        m_alertSettingsIds.append(provider->id());
+    }
+    auto *view = new AlertSettingsView(m_preferences, providers, this);
+    connect(view, &AlertSettingsView::sizeChanged, this, &MenuBarView::contentChanged);
+    return view;
+}
+
+// An account added or removed in the settings changes the providers; their
+// alert settings follow, folded or open as they were.
+void MenuBarView::followProvidersInAlertSettings()
+{
+    QStringList ids;
+    for (const auto &provider : m_manager->providers())
+        ids.append(provider->id());
+    if (!m_alertSettings || ids == m_alertSettingsIds)
+        return;
+    AlertSettingsView *old = m_alertSettings;
+    m_alertSettings = makeAlertSettings();
+    m_alertSettings->toggle()->setChecked(old->toggle()->isChecked());
+    delete layout()->replaceWidget(old, m_alertSettings);
+    old->deleteLater();
 }
 
 void MenuBarView::setHistorySource(HistorySource source)
@@ -228,6 +253,7 @@ void MenuBarView::render()
     m_displayAsPicker->setCurrentIndex(pickerIndex(model.displayAsSelection));
     m_launchAtLogin->setChecked(m_launchAtLoginSwitch->isEnabled());
     m_providerChoices->render();
+    followProvidersInAlertSettings();
     setUpdatesEnabled(true);
     m_renderedForOpening = !isVisible();
     Q_EMIT contentChanged();

@@ -79,6 +79,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    AlertSettingsView *makeAlertSettings();
+    void followProvidersInAlertSettings();
     // The constructor's parts, top to bottom.
     void addContent(QVBoxLayout *layout);
     void addSettingsAndActions(QVBoxLayout *layout);
@@ -109,6 +111,7 @@ private:
     QPushButton *m_quit;
     QPushButton *m_history = nullptr;
     AlertSettingsView *m_alertSettings = nullptr;
+    QStringList m_alertSettingsIds;
 
     QTimer *m_renderSoon;
     QTimer *m_clock; // the footer's elapsed time, only while shown

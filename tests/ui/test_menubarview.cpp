@@ -236,6 +236,11 @@ private Q_SLOTS:
         f.view.show();
         QCOMPARE(claude->text(), u"70, 95"_s);
         QCOMPARE(alerts->errorText(u"claude"_s), QString());
+
+        // An account added later gets its own settings; the section stays open.
+        f.manager.setProviders({f.claude, f.codex, std::make_shared<ScriptedProvider>(u"claude-work"_s, u"Claude · work"_s)});
+        QTRY_VERIFY(f.view.alertSettings()->thresholdsField(u"claude-work"_s));
+        QTRY_VERIFY(f.view.alertSettings()->thresholdsField(u"claude-work"_s)->isVisible());
     }
 
     // Rows whose window has recorded history get its chart; the others, and a
