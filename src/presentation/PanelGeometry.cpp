@@ -8,6 +8,26 @@ namespace {
 
 // Gap between the tray item and the panel, so the item's highlight stays visible.
 constexpr int AnchorGap = 4;
+// Kept free between a capped panel and the screen's edge.
+constexpr int ScreenMargin = 8;
+// The window manager's frame around a titled window, which Qt cannot tell before it is shown.
+constexpr int TitleBarAllowance = 40;
+
+// The screen edge nearest to the item tells which panel it sits in; a tray
+// outside the available area (behind a strut) gives a negative distance, the nearest.
+Qt::Edge nearestEdge(QRect anchor, QRect area)
+{
+    const int toTop = anchor.top() - area.top();
+    const int toBottom = area.bottom() - anchor.bottom();
+    const int toLeft = anchor.left() - area.left();
+    const int toRight = area.right() - anchor.right();
+    const int nearest = std::min({toTop, toBottom, toLeft, toRight});
+    if (nearest == toTop)
+        return Qt::TopEdge;
+    if (nearest == toBottom)
+        return Qt::BottomEdge;
+    return nearest == toLeft ? Qt::LeftEdge : Qt::RightEdge;
+}
 
 int clampInto(int start, int length, int areaStart, int areaLength)
 {
@@ -22,30 +42,37 @@ QRect panelGeometry(QSize panel, QRect trayGeometry, QPoint point, QRect availab
 {
     const QRect anchor = trayGeometry.isEmpty() ? QRect(point, QSize(0, 0)) : trayGeometry;
     const QRect area = availableScreen;
-
-    // The nearest screen edge tells which panel the item sits in; a tray outside
-    // the available area (behind a strut) gives a negative distance, the nearest.
-    const int toTop = anchor.top() - area.top();
-    const int toBottom = area.bottom() - anchor.bottom();
-    const int toLeft = anchor.left() - area.left();
-    const int toRight = area.right() - anchor.right();
-    const int nearest = std::min({toTop, toBottom, toLeft, toRight});
-
     const int centredX = anchor.left() + (anchor.width() - panel.width()) / 2;
     const int centredY = anchor.top() + (anchor.height() - panel.height()) / 2;
     QPoint topLeft;
-    if (nearest == toTop)
-        topLeft = {centredX, anchor.bottom() + 1 + AnchorGap};
-    else if (nearest == toBottom)
-        topLeft = {centredX, anchor.top() - AnchorGap - panel.height()};
-    else if (nearest == toLeft)
-        topLeft = {anchor.right() + 1 + AnchorGap, centredY};
-    else
-        topLeft = {anchor.left() - AnchorGap - panel.width(), centredY};
+    switch (nearestEdge(anchor, area)) {
+    case Qt::TopEdge: topLeft = {centredX, anchor.bottom() + 1 + AnchorGap}; break;
+    case Qt::BottomEdge: topLeft = {centredX, anchor.top() - AnchorGap - panel.height()}; break;
+    case Qt::LeftEdge: topLeft = {anchor.right() + 1 + AnchorGap, centredY}; break;
+    case Qt::RightEdge: topLeft = {anchor.left() - AnchorGap - panel.width(), centredY}; break;
+    }
 
     topLeft.setX(clampInto(topLeft.x(), panel.width(), area.left(), area.width()));
     topLeft.setY(clampInto(topLeft.y(), panel.height(), area.top(), area.height()));
     return QRect(topLeft, panel);
+}
+
+int panelHeightLimit(PanelMode mode, QRect trayGeometry, QPoint point, QRect availableScreen)
+{
+    const QRect area = availableScreen;
+    int room = area.height();
+    if (mode == PanelMode::PlacedWindow)
+        room -= TitleBarAllowance;
+    if (mode == PanelMode::AnchoredPopup || mode == PanelMode::AnchoredTool) {
+        const QRect anchor = trayGeometry.isEmpty() ? QRect(point, QSize(0, 0)) : trayGeometry;
+        // Beside a side panel it is centred on the item, clear of it anyway.
+        const Qt::Edge edge = nearestEdge(anchor, area);
+        if (edge == Qt::TopEdge)
+            room = std::min(room, area.bottom() - anchor.bottom() - AnchorGap);
+        else if (edge == Qt::BottomEdge)
+            room = std::min(room, anchor.top() - AnchorGap - area.top());
+    }
+    return std::max(0, room - ScreenMargin);
 }
 
 LayerAnchor layerAnchor(QSize panel, QPoint point, const QList<QRect> &screens)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presentation/PanelPlacement.h"
+
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -10,6 +12,12 @@
 // one), centred on the item, then pushed fully onto availableScreen. An empty
 // trayGeometry anchors it at point instead.
 QRect panelGeometry(QSize panel, QRect trayGeometry, QPoint point, QRect availableScreen);
+
+// The tallest the panel may be on availableScreen: the area's height less a
+// margin (and less a title bar for a placed window); an anchored panel below
+// or above its item gets only the room on the item's far side, so it never
+// covers the item. A taller panel scrolls its providers.
+int panelHeightLimit(PanelMode mode, QRect trayGeometry, QPoint point, QRect availableScreen);
 
 // Where a layer-shell panel sits: the screen edge it is anchored to and its
 // distance from the screen's left (top and bottom edge) or top (side edges).

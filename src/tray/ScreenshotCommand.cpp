@@ -200,6 +200,7 @@ std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &
     PanelWindow panel(&manager, &preferences, &launchAtLogin);
     panel.view()->setHistorySource(recorded);
     panel.view()->setAccountKinds(accountKinds());
+    panel.setHeightLimited(false);
     panel.showAnchored(QRect(), QPoint(0, 0));
     QCoreApplication::processEvents();
 

@@ -15,6 +15,7 @@
 #include "ui/ProviderChoices.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
+#include "ui/ScrollStack.h"
 #include "ui/SegmentedPicker.h"
 #include "ui/StatusDot.h"
 #include "ui/UiResources.h"
@@ -50,6 +51,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     , m_content(new QWidget(this))
     , m_contentLayout(new QVBoxLayout(m_content))
     , m_loading(new QWidget(m_content))
+    , m_sectionsArea(new ScrollStack(PanelStyle::StackSpacing, m_content))
     , m_emptyState(new ErrorView(EmptyStateMessage, m_content))
     , m_footer(new QWidget(m_content))
     , m_statusDot(new StatusDot(m_footer))
@@ -102,6 +104,7 @@ void MenuBarView::addContent(QVBoxLayout *layout)
     footerRow->addWidget(m_statusDot);
     footerRow->addWidget(m_footerText, 1);
     m_contentLayout->addWidget(m_loading);
+    m_contentLayout->addWidget(m_sectionsArea);
     m_contentLayout->addWidget(m_emptyState);
     m_contentLayout->addWidget(m_footer);
     layout->addWidget(m_content);
@@ -233,13 +236,13 @@ void MenuBarView::render()
 void MenuBarView::syncSections(const QList<SectionModel> &sections)
 {
     while (m_sections.size() < sections.size()) {
-        auto *section = new ProviderSection(m_content);
-        m_contentLayout->insertWidget(m_contentLayout->indexOf(m_emptyState), section);
+        auto *section = new ProviderSection(m_sectionsArea->widget());
+        m_sectionsArea->stack()->addWidget(section);
         m_sections.append(section);
     }
     while (m_sections.size() > sections.size()) {
         ProviderSection *section = m_sections.takeLast();
-        m_contentLayout->removeWidget(section);
+        m_sectionsArea->stack()->removeWidget(section);
         section->hide();
         section->deleteLater();
     }
@@ -247,6 +250,8 @@ void MenuBarView::syncSections(const QList<SectionModel> &sections)
         m_sections.at(i)->setModel(sections.at(i));
         m_sections.at(i)->show();
     }
+    m_sectionsArea->setVisible(!sections.isEmpty());
+    m_sectionsArea->updateGeometry();
 }
 
 void MenuBarView::scheduleRender()

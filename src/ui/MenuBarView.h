@@ -21,6 +21,7 @@ class QPushButton;
 class QTimer;
 class QVBoxLayout;
 class RefreshButton;
+class ScrollStack;
 class SegmentedPicker;
 class StatusDot;
 class UsageManager;
@@ -59,6 +60,8 @@ public:
     // Thresholds and alert switches per provider, folded until opened.
     AlertSettingsView *alertSettings();
     QList<ProviderSection *> visibleSections() const;
+    // Where the sections scroll when the panel cannot show them all.
+    ScrollStack *sectionsArea() const { return m_sectionsArea; }
     bool showsLoadingPlaceholder() const;
     bool showsEmptyState() const;
     bool showsFooter() const;
@@ -93,6 +96,7 @@ private:
     QWidget *m_content;
     QVBoxLayout *m_contentLayout;
     QWidget *m_loading;
+    ScrollStack *m_sectionsArea;
     QList<ProviderSection *> m_sections;
     ErrorView *m_emptyState;
     QWidget *m_footer;

@@ -5,6 +5,7 @@
 #include "ui/LayerShell.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
+#include "ui/ScrollStack.h"
 #include "ui/UiResources.h"
 
 #include <QGuiApplication>
@@ -13,6 +14,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 PanelWindow::PanelWindow(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
                            QWidget *parent)
@@ -77,39 +80,72 @@ void PanelWindow::setMode(PanelMode mode)
     }
 }
 
-void PanelWindow::place()
+int PanelWindow::contentHeight()
 {
     QLayout *box = layout();
     box->activate();
-    const int height
-        = box->hasHeightForWidth() ? box->totalHeightForWidth(PanelStyle::Width) : box->totalSizeHint().height();
+    return box->hasHeightForWidth() ? box->totalHeightForWidth(PanelStyle::Width) : box->totalSizeHint().height();
+}
+
+int PanelWindow::fitHeight(int limit)
+{
+    // The sections give up what the panel lacks, the rest keeps its size.
+    ScrollStack *sections = m_view->sectionsArea();
+    const auto setSectionsMaximum = [this, sections](int height) {
+        sections->setMaximumHeight(height);
+        // Each layer's layout would hear of it only from a posted event.
+        for (QWidget *layer = sections->parentWidget(); layer && layer != this; layer = layer->parentWidget())
+            layer->updateGeometry();
+    };
+    setSectionsMaximum(QWIDGETSIZE_MAX);
+    const int height = contentHeight();
+    if (!m_heightLimited || height <= limit)
+        return height;
+    // They span the panel but for its padding, laid out yet or not.
+    const int sectionsHeight = sections->heightForWidth(PanelStyle::Width - 2 * PanelStyle::Padding);
+    setSectionsMaximum(std::max(sections->minimumSizeHint().height(), sectionsHeight - (height - limit)));
+    return contentHeight();
+}
+
+void PanelWindow::place()
+{
+    const QPoint probe = m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center();
     if (m_mode == PanelMode::PlacedWindow) {
         // The compositor or window manager decides where it goes; its size is
         // the content's, which a fixed size tells it, so it offers no maximise.
-        setFixedSize(PanelStyle::Width, height);
+        QScreen *screen = QGuiApplication::screenAt(probe);
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        const int limit = screen ? panelHeightLimit(m_mode, {}, {}, screen->availableGeometry()) : QWIDGETSIZE_MAX;
+        setFixedSize(PanelStyle::Width, fitHeight(limit));
         return;
     }
     setMinimumHeight(0);
     setMaximumHeight(QWIDGETSIZE_MAX);
     if (m_mode == PanelMode::AnchoredLayer) {
         // The compositor places it by its anchors and margins, set before it is shown.
-        resize(PanelStyle::Width, height);
         const QList<QScreen *> screens = QGuiApplication::screens();
         QList<QRect> areas;
         for (const QScreen *screen : screens)
             areas.append(screen->geometry());
-        const LayerAnchor anchor = layerAnchor(size(), m_point, areas);
+        // The screen comes from the click alone; the offset along the edge from the size too.
+        LayerAnchor anchor = layerAnchor(QSize(PanelStyle::Width, contentHeight()), m_point, areas);
+        const QScreen *screen = screens.value(anchor.screen);
+        const int limit = screen ? panelHeightLimit(m_mode, {}, {}, screen->availableGeometry()) : QWIDGETSIZE_MAX;
+        resize(PanelStyle::Width, fitHeight(limit));
+        anchor = layerAnchor(size(), m_point, areas);
         winId(); // the native window the layer surface is made of
         LayerShell::anchor(windowHandle(), anchor, screens.value(anchor.screen), m_layerHoldsKeyboard);
         return;
     }
-    const QPoint probe = m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center();
     QScreen *screen = QGuiApplication::screenAt(probe);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    const QRect available
-        = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(PanelStyle::Width, height));
-    const QRect geometry = panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point, available);
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const int height = fitHeight(
+        screen ? panelHeightLimit(m_mode, m_trayGeometry, m_point, available) : QWIDGETSIZE_MAX);
+    const QRect geometry = panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point,
+                                         screen ? available : QRect(QPoint(0, 0), QSize(PanelStyle::Width, height)));
     qCDebug(lcPanel) << "placed at" << geometry << "for item" << m_trayGeometry << "point" << m_point << "on screen"
                      << (screen ? screen->name() : QString()) << "with available area" << available;
     setGeometry(geometry);

@@ -11,7 +11,8 @@ class UsageManager;
 
 // The panel of the tray item: every available provider with its limits, the
 // last update, the display setting, launch at login and Quit. 300 wide, its
-// height following its content. Shown as the platform allows (PanelMode): a
+// height following its content up to what the screen leaves, beyond which
+// the providers scroll. Shown as the platform allows (PanelMode): a
 // frameless popup at the item that closes on a click outside, a frameless
 // window at the item or at a screen edge (layer-shell) or a titled window the
 // compositor places, the last three closing when they lose activation. Escape
@@ -34,6 +35,9 @@ public:
     // Whether an anchored layer panel holds the keyboard while open (a desktop's trait).
     void setLayerHoldsKeyboard(bool holds) { m_layerHoldsKeyboard = holds; }
 
+    // Off for a picture of the whole panel, which no screen bounds.
+    void setHeightLimited(bool limited) { m_heightLimited = limited; }
+
     MenuBarView *view() const { return m_view; }
 
 Q_SIGNALS:
@@ -49,6 +53,9 @@ protected:
 
 private:
     void place();
+    int contentHeight();
+    // The panel's height at most limit, the sections scrolling the rest.
+    int fitHeight(int limit);
     void setMode(PanelMode mode);
 
     MenuBarView *m_view;
@@ -56,4 +63,5 @@ private:
     QPoint m_point;
     PanelMode m_mode = PanelMode::AnchoredPopup;
     bool m_layerHoldsKeyboard = true;
+    bool m_heightLimited = true;
 };

@@ -8,6 +8,7 @@
 #include "ui/MenuBarView.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
+#include "ui/ScrollStack.h"
 #include "ui/SegmentedPicker.h"
 #include "ui/UsageBar.h"
 #include "ui/UsageRow.h"
@@ -16,10 +17,13 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
+#include <QLayout>
 #include <QMenu>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -335,6 +339,48 @@ private Q_SLOTS:
         QCOMPARE(panel.mode(), PanelMode::PlacedWindow);
         QTest::keyClick(&panel, Qt::Key_Escape);
         QVERIFY(!panel.isVisible());
+    }
+
+    // Two providers with figures are taller than the 600 px test screen: the
+    // panel stays on it, below the item, and its providers scroll.
+    void aTallPanelScrollsItsProvidersOnAShortScreen()
+    {
+        Fixture f;
+        PanelWindow panel(&f.manager, &f.preferences, &f.launchAtLogin);
+        ScrollStack *sections = panel.view()->sectionsArea();
+        ProviderUsageResponse many;
+        for (int i = 1; i <= 6; ++i)
+            many.limits.append(UsageLimit{u"Model %1"_s.arg(i), 10.0 * i, QDateTime::currentDateTimeUtc().addDays(i),
+                                          LimitKind::Weekly, 7 * 24 * 3600});
+        f.claude->fallback.result = many;
+        f.codex->fallback.result = many;
+        const QRect item(700, 2, 24, 24);
+        panel.showPlaced(PanelPlacement{PanelMode::AnchoredPopup, item, QPoint()});
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        // Short enough, it is as tall as its content.
+        QLayout *box = panel.layout();
+        QCOMPARE(panel.height(), box->hasHeightForWidth() ? box->totalHeightForWidth(panel.width())
+                                                         : box->totalSizeHint().height());
+        QVERIFY(!sections->verticalScrollBar()->isVisible());
+
+        QVERIFY(f.refreshAndWait());
+        QTRY_COMPARE(panel.view()->visibleSections().size(), 2);
+        QVERIFY(sections->heightForWidth(sections->width()) > sections->height());
+        QVERIFY(panel.screen()->availableGeometry().contains(panel.geometry()) && panel.geometry().top() > item.bottom());
+        // Header, settings and Quit keep their room.
+        const QRect inside = panel.rect();
+        for (QWidget *kept : std::initializer_list<QWidget *>{panel.view()->refreshButton(), panel.view()->quitButton(),
+                                                              panel.view()->launchAtLoginBox()})
+            QVERIFY(inside.contains(QRect(kept->mapTo(&panel, QPoint()), kept->size())));
+
+        QScrollBar *bar = sections->verticalScrollBar();
+        QTRY_VERIFY(bar->isVisible());
+        QCOMPARE(bar->value(), 0);
+        const QPoint at = sections->viewport()->rect().center();
+        QWheelEvent wheel(at, sections->viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(sections->viewport(), &wheel);
+        QVERIFY(bar->value() > 0);
     }
 
     // Figures that came while it was hidden: made at the old size and moved at
