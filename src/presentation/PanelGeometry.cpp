@@ -12,6 +12,10 @@ constexpr int AnchorGap = 4;
 constexpr int ScreenMargin = 8;
 // The window manager's frame around a titled window, which Qt cannot tell before it is shown.
 constexpr int TitleBarAllowance = 40;
+// Where the compositor places the panel, Qt on Wayland reports the whole
+// screen as available: the desktop's own panel (GNOME's 32 px, Plasma's 44)
+// is not subtracted, so room is kept for one.
+constexpr int DesktopPanelAllowance = 48;
 
 // The screen edge nearest to the item tells which panel it sits in; a tray
 // outside the available area (behind a strut) gives a negative distance, the nearest.
@@ -63,6 +67,8 @@ int panelHeightLimit(PanelMode mode, QRect trayGeometry, QPoint point, QRect ava
     int room = area.height();
     if (mode == PanelMode::PlacedWindow)
         room -= TitleBarAllowance;
+    if (mode == PanelMode::PlacedWindow || mode == PanelMode::AnchoredLayer)
+        room -= DesktopPanelAllowance;
     if (mode == PanelMode::AnchoredPopup || mode == PanelMode::AnchoredTool) {
         const QRect anchor = trayGeometry.isEmpty() ? QRect(point, QSize(0, 0)) : trayGeometry;
         // Beside a side panel it is centred on the item, clear of it anyway.

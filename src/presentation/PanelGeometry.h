@@ -14,7 +14,8 @@
 QRect panelGeometry(QSize panel, QRect trayGeometry, QPoint point, QRect availableScreen);
 
 // The tallest the panel may be on availableScreen: the area's height less a
-// margin (and less a title bar for a placed window); an anchored panel below
+// margin (and less a title bar for a placed window, and room for the desktop's
+// panel where the compositor places it); an anchored panel below
 // or above its item gets only the room on the item's far side, so it never
 // covers the item. A taller panel scrolls its providers.
 int panelHeightLimit(PanelMode mode, QRect trayGeometry, QPoint point, QRect availableScreen);
