@@ -77,7 +77,7 @@ quotix_install_packages() {
 quotix_export_desktop_entry() {
     local binary=$1 data=$2
     mkdir -p "$data/applications" "$data/icons/hicolor/scalable/apps"
-    # Exec= quoted as the Desktop Entry spec asks, for paths with spaces.
+    # Exec= quoted as desktop entries require, for paths with spaces.
     sed "s|^Exec=.*|Exec=\"$binary\"|" "$QUOTIX_ROOT/resources/quotix.desktop" >"$data/applications/quotix.desktop"
     cp "$QUOTIX_ROOT/resources/quotix.svg" "$data/icons/hicolor/scalable/apps/quotix.svg"
 }

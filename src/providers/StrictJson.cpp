@@ -68,3 +68,20 @@ std::optional<QJsonDocument> parseStrictJson(const QByteArray &data, QJsonParseE
         return std::nullopt;
     return document;
 }
+
+std::variant<QJsonObject, FetchResult> answerObject(int status, const QByteArray &body, const QString &providerName)
+{
+    if (status == 401)
+        return ProviderError::notLoggedIn(providerName);
+    if (status == 403)
+        return ProviderError::scopeError(providerName);
+    if (status != 200)
+        return ProviderError::apiError(status);
+    QJsonParseError parseError{};
+    const std::optional<QJsonDocument> document = parseStrictJson(body, &parseError);
+    if (!document)
+        return OtherError{parseError.errorString()};
+    if (!document->isObject())
+        return ProviderError::invalidResponse();
+    return document->object();
+}

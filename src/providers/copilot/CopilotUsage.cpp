@@ -7,6 +7,7 @@
 #include <QJsonObject>
 
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -51,19 +52,10 @@ std::optional<QDateTime> resetTimeOf(const QJsonObject &answer)
 
 FetchResult copilotResultFor(int status, const QByteArray &body, const QString &providerName)
 {
-    if (status == 401)
-        return ProviderError::notLoggedIn(providerName);
-    if (status == 403)
-        return ProviderError::scopeError(providerName);
-    if (status != 200)
-        return ProviderError::apiError(status);
-    QJsonParseError parseError{};
-    const std::optional<QJsonDocument> document = parseStrictJson(body, &parseError);
-    if (!document)
-        return OtherError{parseError.errorString()};
-    if (!document->isObject())
-        return ProviderError::invalidResponse();
-    const QJsonObject answer = document->object();
+    std::variant<QJsonObject, FetchResult> decoded = answerObject(status, body, providerName);
+    if (auto *failure = std::get_if<FetchResult>(&decoded))
+        return std::move(*failure);
+    const QJsonObject answer = std::get<QJsonObject>(std::move(decoded));
     const QJsonValue snapshots = answer.value("quota_snapshots"_L1);
     if (!snapshots.isObject())
         return malformed(u"quota_snapshots is missing or not an object"_s);

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -55,19 +56,10 @@ std::variant<UsageLimit, QString> limitOf(const QJsonValue &value, qsizetype ind
 
 FetchResult geminiResultFor(int status, const QByteArray &body, const QString &providerName)
 {
-    if (status == 401)
-        return ProviderError::notLoggedIn(providerName);
-    if (status == 403)
-        return ProviderError::scopeError(providerName);
-    if (status != 200)
-        return ProviderError::apiError(status);
-    QJsonParseError parseError{};
-    const std::optional<QJsonDocument> document = parseStrictJson(body, &parseError);
-    if (!document)
-        return OtherError{parseError.errorString()};
-    if (!document->isObject())
-        return ProviderError::invalidResponse();
-    const QJsonValue buckets = document->object().value("buckets"_L1);
+    std::variant<QJsonObject, FetchResult> decoded = answerObject(status, body, providerName);
+    if (auto *failure = std::get_if<FetchResult>(&decoded))
+        return std::move(*failure);
+    const QJsonValue buckets = std::get<QJsonObject>(decoded).value("buckets"_L1);
     if (!buckets.isArray())
         return ProviderError::decodingError(u"buckets is missing or not an Array"_s);
     ProviderUsageResponse usage;
