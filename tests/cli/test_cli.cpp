@@ -4,6 +4,7 @@
 // the endpoints pointed at a substitute service in this process.
 #include "cli/StatusCommand.h"
 #include "usage-service/ScriptedService.h"
+#include "support/Files.h"
 #include "support/ScriptedProvider.h"
 
 #include <QDir>
@@ -37,13 +38,6 @@ struct Run
     QJsonDocument json; // stdout, when it is JSON
 };
 
-// A file under tests/data.
-QByteArray fixture(const QString &path)
-{
-    QFile file(QStringLiteral(QUOTIX_TEST_DATA) + u'/' + path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestCli : public QObject
@@ -58,10 +52,7 @@ private:
     // The tray's settings file, where quotix status reads them.
     void writeSettings(const QByteArray &lines)
     {
-        QVERIFY(QDir().mkpath(m_home->filePath(u"config/Quotix"_s)));
-        QFile file(m_home->filePath(u"config/Quotix/Quotix.conf"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[General]\n" + lines);
+        QVERIFY(writeFile(m_home->filePath(u"config/Quotix/Quotix.conf"_s), "[General]\n" + lines));
     }
 
     void answer(const QString &path, const QByteArray &body)
@@ -108,8 +99,8 @@ private Q_SLOTS:
         // The command-line tools' credential files, holding the tokens above, and figures from both services.
         m_environment.insert(u"CLAUDE_CONFIG_DIR"_s, QStringLiteral(QUOTIX_TEST_DATA "/status/home"));
         m_environment.insert(u"CODEX_HOME"_s, QStringLiteral(QUOTIX_TEST_DATA "/status/home"));
-        answer(UsageService::ClaudePath, fixture(u"status/claude-usage.json"_s));
-        answer(UsageService::CodexPath, fixture(u"status/codex-usage.json"_s));
+        answer(UsageService::ClaudePath, testData(u"status/claude-usage.json"_s));
+        answer(UsageService::CodexPath, testData(u"status/codex-usage.json"_s));
     }
 
     // Help and version on stdout with status 0, a wrong use (a bad template
@@ -185,7 +176,7 @@ private Q_SLOTS:
                                         {u"resetTime"_s, limit[u"resetTime"_s]}});
             limits.append(sent);
         }
-        QCOMPARE(limits, QJsonDocument::fromJson(fixture(u"status/limits.json"_s)).array());
+        QCOMPARE(limits, QJsonDocument::fromJson(testData(u"status/limits.json"_s)).array());
 
         // Each service got exactly its own user's token, once.
         QCOMPARE(m_service->requests().size(), 2);
@@ -198,8 +189,8 @@ private Q_SLOTS:
     // resets and a reached budget, through every output of the command.
     void todaysAnswersShowTheBindingLimitAndTheCredits()
     {
-        answer(UsageService::ClaudePath, fixture(u"providers/claude/limits_with_fable.json"_s));
-        answer(UsageService::CodexPath, fixture(u"providers/codex/monthly_team.json"_s));
+        answer(UsageService::ClaudePath, testData(u"providers/claude/limits_with_fable.json"_s));
+        answer(UsageService::CodexPath, testData(u"providers/codex/monthly_team.json"_s));
 
         const Run json = run({u"status"_s, u"--json"_s});
         QCOMPARE(json.exitCode, 0);
@@ -236,7 +227,7 @@ private Q_SLOTS:
     // A service's names cannot drive the terminal; an unknown TZ shows UTC.
     void hostileNamesAndAnUnknownZone()
     {
-        QJsonObject codex = QJsonDocument::fromJson(fixture(u"status/codex-usage.json"_s)).object();
+        QJsonObject codex = QJsonDocument::fromJson(testData(u"status/codex-usage.json"_s)).object();
         const QJsonObject window{{u"used_percent"_s, 10},
                                  {u"limit_window_seconds"_s, 18000},
                                  {u"reset_after_seconds"_s, 600},

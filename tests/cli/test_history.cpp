@@ -7,6 +7,7 @@
 #include "presentation/HistoryChart.h"
 #include "presentation/HistoryFormat.h"
 #include "presentation/PanelModel.h"
+#include "support/Files.h"
 #include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
 
@@ -307,16 +308,12 @@ private Q_SLOTS:
         QCOMPARE(recorded[u"Weekly (7d)"_s][u"basis"_s].toString(), u"window"_s); // nothing recorded of it
 
         QFile::remove(path + u"-wal"_s);
-        QFile damaged(path);
-        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        damaged.write("not a database, not for status to mend");
-        damaged.close();
+        QVERIFY(writeFile(path, "not a database, not for status to mend"));
         const auto [fallbackCode, fallback, fallbackErr] = status({u"--json"_s});
         QVERIFY2(fallbackCode == 0 && fallbackErr.isEmpty(), fallbackErr.constData());
         QVERIFY(fallback[u"Session (5h)"_s].isEmpty());
         QCOMPARE(fallback[u"Weekly (7d)"_s][u"basis"_s].toString(), u"window"_s);
-        QVERIFY(damaged.open(QIODevice::ReadOnly));
-        QCOMPARE(damaged.readAll(), "not a database, not for status to mend"_ba);
+        QCOMPARE(readFile(path), "not a database, not for status to mend"_ba);
     }
 
     // The one-shot commands start quickly because they leave the GUI libraries out.

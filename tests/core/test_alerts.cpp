@@ -6,9 +6,9 @@
 #include "core/Bands.h"
 #include "core/ThresholdAlerts.h"
 #include "core/UtcZone.h"
+#include "support/Files.h"
 #include "support/ManagerFixture.h"
 
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,11 +55,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         // As a user writes it by hand.
-        QFile file(dir.filePath(u"Quotix.conf"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[alerts]\nclaude\\thresholds=75, 50\nclaude\\resetAlerts=false\ncodex\\runOutAlerts=off\n");
-        file.close();
-        QSettings settings(file.fileName(), QSettings::IniFormat);
+        const QString path = dir.filePath(u"Quotix.conf"_s);
+        QVERIFY(writeFile(path, "[alerts]\nclaude\\thresholds=75, 50\nclaude\\resetAlerts=false\ncodex\\runOutAlerts=off\n"));
+        QSettings settings(path, QSettings::IniFormat);
         const AlertRules claude = alertRulesFromSettings(settings, u"claude"_s);
         QCOMPARE(claude.thresholds, (QList<int>{50, 75}));
         QVERIFY(claude.thresholdAlerts && !claude.resetAlerts && claude.runOutAlerts);

@@ -1,6 +1,7 @@
 // The credential watcher on a real temporary folder, changed the ways the
 // command-line tools change their files.
 #include "core/CredentialWatcher.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,12 +16,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto Debounce = 50ms;
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "demo/DemoData.h"
 #include "providers/ClaudeUsage.h"
+#include "support/Files.h"
 #include "usage-service/ScriptedService.h"
 #include "usage-service/ServiceScenario.h"
 
@@ -157,15 +158,13 @@ private Q_SLOTS:
     void programServesItsScenarioAndRecordsNoToken()
     {
         QTemporaryDir dir;
-        QFile scenario(dir.filePath(u"scenario.json"_s));
-        QVERIFY(scenario.open(QIODevice::WriteOnly));
-        scenario.write(R"({"/api/oauth/usage": {"queue": [{"status": 401, "body": {"e": [1]}}]}})"_ba);
-        scenario.close();
+        const QString scenario = dir.filePath(u"scenario.json"_s);
+        QVERIFY(writeFile(scenario, R"({"/api/oauth/usage": {"queue": [{"status": 401, "body": {"e": [1]}}]}})"));
         const QString recordPath = dir.filePath(u"requests.jsonl"_s);
 
         QProcess program;
         program.start(QStringLiteral(QUOTIX_USAGE_SERVICE),
-                                     {u"--demo"_s, u"--scenario"_s, scenario.fileName(), u"--record"_s, recordPath});
+                                     {u"--demo"_s, u"--scenario"_s, scenario, u"--record"_s, recordPath});
         QTRY_VERIFY_WITH_TIMEOUT(program.canReadLine(), 10000);
         const QByteArray line = program.readLine().trimmed();
         QVERIFY2(line.startsWith("listening on "_ba), line.constData());
@@ -176,16 +175,13 @@ private Q_SLOTS:
         QCOMPARE(get(QNetworkRequest(withToken.url())).status, 200);
 
         // The token never reaches the file, and the file is the user's alone.
-        QFile record(recordPath);
-        QVERIFY(record.open(QIODevice::ReadOnly));
-        QCOMPARE(record.permissions(),
+        QCOMPARE(QFile::permissions(recordPath),
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
-        const QByteArray recorded = record.readAll();
+        const QByteArray recorded = readFile(recordPath);
         QVERIFY(!recorded.contains(token.left(8)));
         // The name as the client sent it: Qt 6.8 sends it in lower case.
         QVERIFY(QString::fromUtf8(recorded).contains(u"[\"Authorization\",\"Bearer <redacted 40 chars>\"]"_s,
                                                      Qt::CaseInsensitive));
-        QVERIFY(recorded.contains("Bearer <redacted 40 chars>"));
         QCOMPARE(recorded.count('\n'), 2);
 
         program.terminate();
@@ -198,12 +194,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString target = dir.filePath(u"target"_s), link = dir.filePath(u"requests.jsonl"_s);
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep\n") == 5);
-        file.close();
+        QVERIFY(writeFile(target, "keep\n"));
         const auto readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
             | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-        QVERIFY(file.setPermissions(readable));
+        QVERIFY(QFile::setPermissions(target, readable));
         QVERIFY(QFile::link(target, link));
 
         QProcess program;
@@ -213,8 +207,7 @@ private Q_SLOTS:
         QCOMPARE(program.readAllStandardError(),
                  "quotix-usage-service: cannot write "_ba + link.toUtf8() + ": it is a symbolic link\n"_ba);
         QCOMPARE(QFile(target).permissions(), readable);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), "keep\n"_ba);
+        QCOMPARE(readFile(target), "keep\n"_ba);
     }
 };
 

@@ -3,6 +3,7 @@
 // bounds, and a writer killed in the middle of its work.
 #include "core/UtcZone.h"
 #include "history/HistoryStore.h"
+#include "support/Files.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -59,13 +60,6 @@ std::unique_ptr<HistoryStore> writer(const QString &path, int checks = 0)
     for (int i = 0; i < checks; ++i)
         store->record(u"claude"_s, twoLimits(i % 97, i % 89, Start), Start.addSecs(i * 120));
     return store;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
 }
 
 // The child of diesMidWrite: writes one check after another, each with new
@@ -202,7 +196,7 @@ private Q_SLOTS:
             file.resize(file.size() / 3);
         }
         file.close();
-        const QByteArray damaged = contents(path);
+        const QByteArray damaged = readFile(path);
 
         QString notice;
         auto store = HistoryStore::openForWriting(path, &notice);
@@ -211,7 +205,7 @@ private Q_SLOTS:
         const QStringList aside = QDir(dir->path()).entryList({u"history.sqlite.unreadable-*"_s}, QDir::Files);
         QCOMPARE(aside.size(), 1);
         QVERIFY(notice.contains(dir->filePath(aside.constFirst())));
-        QCOMPARE(contents(dir->filePath(aside.constFirst())), damaged); // moved, not repaired or deleted
+        QCOMPARE(readFile(dir->filePath(aside.constFirst())), damaged); // moved, not repaired or deleted
         // And the new file works.
         QVERIFY(store->record(u"claude"_s, twoLimits(5, 5, Start), Start));
         QCOMPARE(store->samples().size(), 2);

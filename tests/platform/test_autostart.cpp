@@ -2,6 +2,7 @@
 // entry we write and remove, and a failure that leaves the entry as it was.
 #include "platform/linux/XdgAutostartService.h"
 #include "support/FileSizeLimit.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -17,13 +18,6 @@ class TestAutostart : public QObject
     const QString m_folder = m_home.filePath(u"config/autostart"_s);
     const QString m_entry = m_folder + u"/quotix.desktop"_s;
 
-    void writeEntry(const QByteArray &content)
-    {
-        QDir().mkpath(m_folder);
-        QFile file(m_entry);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
-
 private Q_SLOTS:
     void cleanup() { QDir(m_folder).removeRecursively(); }
 
@@ -35,9 +29,7 @@ private Q_SLOTS:
         XdgAutostartService service(m_folder, u"/opt/My Apps/100%/a$b\"c\\d/quotix"_s);
         QVERIFY(!service.isEnabled());
         QVERIFY(!service.registerItem());
-        QFile entry(m_entry);
-        QVERIFY(entry.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(entry.readAll()).split(u'\n');
+        const QStringList lines = QString::fromUtf8(readFile(m_entry)).split(u'\n');
         for (const QString &line :
              {u"[Desktop Entry]"_s, u"Type=Application"_s, u"Name=Quotix"_s,
               u"Exec=\"/opt/My Apps/100%%/a\\\\$b\\\\\"c\\\\\\\\d/quotix\""_s, u"X-GNOME-Autostart-enabled=true"_s})
@@ -83,7 +75,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, entry);
         QFETCH(bool, enabled);
-        writeEntry("[Desktop Entry]\n"_ba + entry);
+        QVERIFY(writeFile(m_entry, "[Desktop Entry]\n"_ba + entry));
         QCOMPARE(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled(), enabled);
     }
 
@@ -103,7 +95,7 @@ private Q_SLOTS:
     void aWriteThatFailsIsAFailure()
     {
         XdgAutostartService service(m_folder, u"/usr/bin/quotix"_s);
-        writeEntry(QByteArray()); // what an earlier full disk left
+        QVERIFY(writeFile(m_entry, QByteArray())); // what an earlier full disk left
         QVERIFY(!service.isEnabled());
         {
             FileSizeLimit fullDisk;

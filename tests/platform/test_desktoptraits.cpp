@@ -20,40 +20,21 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("preferred");
         QTest::addColumn<bool>("holdsKeyboard"); // a layer-shell panel
 
-        QTest::newRow("GNOME on Wayland") << "ubuntu:GNOME"_ba
-                                          << "wayland"_ba
-                                          << "wayland-0"_ba
-                                          << ""_ba << true << true << "wayland;xcb"_ba << true;
-        QTest::newRow("the user's platform stands") << "GNOME"_ba
-                                                    << "wayland"_ba
-                                                    << "wayland-0"_ba
-                                                    << "xcb"_ba << true << true << ""_ba << true;
+        const auto row = [](const char *name, const char *desktop, const char *session, const char *waylandDisplay,
+                            const char *qtPlatform, bool wayland, bool gnome, const char *preferred, bool keyboard) {
+            QTest::newRow(name) << QByteArray(desktop) << QByteArray(session) << QByteArray(waylandDisplay)
+                                << QByteArray(qtPlatform) << wayland << gnome << QByteArray(preferred) << keyboard;
+        };
+        row("GNOME on Wayland", "ubuntu:GNOME", "wayland", "wayland-0", "", true, true, "wayland;xcb", true);
+        row("the user's platform stands", "GNOME", "wayland", "wayland-0", "xcb", true, true, "", true);
         // Nested and hand-started compositors leave the session type as it was.
-        QTest::newRow("a Wayland display in an X11 session") << "sway"_ba
-                                                             << "x11"_ba
-                                                             << "wayland-1"_ba
-                                                             << ""_ba << true << false << "wayland;xcb"_ba << true;
-        QTest::newRow("session type alone, any case") << "KDE"_ba
-                                                      << "Wayland"_ba
-                                                      << ""_ba
-                                                      << ""_ba << true << false << "wayland;xcb"_ba << false;
-        QTest::newRow("plain X11") << "XFCE"_ba
-                                   << "x11"_ba
-                                   << ""_ba
-                                   << ""_ba << false << false << ""_ba << true;
-        QTest::newRow("GNOME Classic on X11") << "GNOME-Classic:GNOME"_ba
-                                              << "x11"_ba
-                                              << ""_ba
-                                              << ""_ba << false << true << ""_ba << true;
+        row("a Wayland display in an X11 session", "sway", "x11", "wayland-1", "", true, false, "wayland;xcb", true);
+        row("session type alone, any case", "KDE", "Wayland", "", "", true, false, "wayland;xcb", false);
+        row("plain X11", "XFCE", "x11", "", "", false, false, "", true);
+        row("GNOME Classic on X11", "GNOME-Classic:GNOME", "x11", "", "", false, true, "", true);
         // Only KWin hands an on-demand layer surface the keyboard, wherever KDE sits in the list.
-        QTest::newRow("KDE later in the list") << "X-Test:kde"_ba
-                                               << "wayland"_ba
-                                               << "wayland-0"_ba
-                                               << ""_ba << true << false << "wayland;xcb"_ba << false;
-        QTest::newRow("nothing set") << ""_ba
-                                     << ""_ba
-                                     << ""_ba
-                                     << ""_ba << false << false << ""_ba << true;
+        row("KDE later in the list", "X-Test:kde", "wayland", "wayland-0", "", true, false, "wayland;xcb", false);
+        row("nothing set", "", "", "", "", false, false, "", true);
     }
 
     void decidedFromTheEnvironment()

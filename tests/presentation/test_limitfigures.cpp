@@ -5,13 +5,11 @@
 #include "presentation/TimeFormat.h"
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
+#include "support/Contrast.h"
 
 #include <QTest>
 
 #include <QtNumeric>
-
-#include <algorithm>
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -28,20 +26,10 @@ UsageLimit limitAt(double used, qint64 length, qint64 elapsed)
     return UsageLimit{u"Weekly"_s, used, Now.addSecs(length - elapsed), LimitKind::Weekly, length};
 }
 
-// WCAG 2 relative luminance, written out here independently of the palette.
-double luminance(Rgb rgb)
-{
-    const auto channel = [](int value) {
-        const double c = value / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(rgb.red) + 0.7152 * channel(rgb.green) + 0.0722 * channel(rgb.blue);
-}
-
 double contrast(Rgb a, Rgb b)
 {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    const auto packed = [](Rgb rgb) { return unsigned(rgb.red) << 16 | unsigned(rgb.green) << 8 | unsigned(rgb.blue); };
+    return ::contrast(packed(a), packed(b));
 }
 
 } // namespace

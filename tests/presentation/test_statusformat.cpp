@@ -3,6 +3,7 @@
 #include "presentation/StatusBarFormat.h"
 #include "presentation/StatusFormat.h"
 #include "presentation/Translations.h"
+#include "support/Files.h"
 #include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
 
@@ -21,12 +22,6 @@ namespace {
 QDateTime at(const QString &iso)
 {
     return QDateTime::fromString(iso, Qt::ISODateWithMs);
-}
-
-QByteArray fixture(const QString &name)
-{
-    QFile file(QStringLiteral(QUOTIX_TEST_DATA) + u"/status/"_s + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 const QDateTime Now = at(u"2026-12-06T14:03:05.123Z"_s);
@@ -86,7 +81,7 @@ class TestStatusFormat : public QObject
 
 private Q_SLOTS:
     // Pace, unknown and unrounded figures and escaped text included.
-    void jsonHasTheFixedShape() { QCOMPARE(statusJson(sampleSnapshot(), Now), fixture(u"snapshot.json"_s)); }
+    void jsonHasTheFixedShape() { QCOMPARE(statusJson(sampleSnapshot(), Now), testData(u"status/snapshot.json"_s)); }
 
     // A Japanese credits title is twice as wide on a terminal as it is long:
     // the figures of every row still start in one column.
@@ -112,7 +107,7 @@ private Q_SLOTS:
 
     void textShowsLimitsErrorsAndUnavailableProviders()
     {
-        const QString expected = QString::fromUtf8(fixture(u"snapshot.txt"_s)) + u"\nUpdated "_s
+        const QString expected = QString::fromUtf8(testData(u"status/snapshot.txt"_s)) + u"\nUpdated "_s
             + Now.toLocalTime().toString(u"HH:mm:ss"_s) + u'\n';
         QCOMPARE(statusText(sampleSnapshot(), Now, Plain), expected);
 

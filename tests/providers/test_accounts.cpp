@@ -4,6 +4,7 @@
 #include "core/UsageManager.h"
 #include "providers/AccountProvider.h"
 #include "providers/AccountSetup.h"
+#include "support/Files.h"
 #include "support/ManagerFixture.h"
 
 #include <QDir>
@@ -15,13 +16,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 const QUrl Nowhere(u"https://127.0.0.1:9/usage"_s);
 

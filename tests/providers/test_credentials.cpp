@@ -7,6 +7,7 @@
 #include "providers/ProviderRegistry.h"
 #include "providers/SecurityToolStore.h"
 #include "providers/SmallFile.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -41,12 +42,6 @@ QString readWith(Reader reader, const QByteArray &input)
                 : reader == CodexKeychain ? codexTokenFromKeychainOutput(input)
                                           : codexTokenFromAuthFile(input))
         .value_or(u"-"_s);
-}
-
-bool writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
 }
 
 } // namespace
@@ -87,9 +82,7 @@ private Q_SLOTS:
         setItem(u"Claude Code-credentials"_s, QByteArray(300 * 1024, ' ') + claudeDocument("first"));
         QVERIFY(QFile::remove(m_dir.filePath(u"arguments.log"_s)));
         QCOMPARE(claude.getAccessToken(), u"first"_s);
-        QFile log(m_dir.filePath(u"arguments.log"_s));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(log.readAll(), "find-generic-password|-s|Claude Code-credentials|-w|\n"_ba);
+        QCOMPARE(readFile(m_dir.filePath(u"arguments.log"_s)), "find-generic-password|-s|Claude Code-credentials|-w|\n"_ba);
 
         const QString authFile = m_dir.filePath(u"auth.json"_s);
         const CodexCredentialService codex(tool, authFile);

@@ -8,6 +8,7 @@
 #include "providers/gemini/GeminiUsage.h"
 #include "providers/NetworkSession.h"
 #include "providers/UsageRequest.h"
+#include "support/Files.h"
 #include "usage-service/ScriptedService.h"
 
 #include <QElapsedTimer>
@@ -38,12 +39,6 @@ ScriptedAnswer answer(int status, const QByteArray &body = {}, std::chrono::mill
                       ScriptedAnswer::Fault fault = ScriptedAnswer::Fault::None)
 {
     return ScriptedAnswer(ServiceAnswer{status, body, {}, delay}, fault);
-}
-
-bool writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
 }
 
 // The tools' login files, holding this token (and expiry).
@@ -147,9 +142,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QJsonObject>("expected");
-        QFile expectations(QStringLiteral(QUOTIX_TEST_DATA "/providers/answers.json"));
-        QVERIFY(expectations.open(QIODevice::ReadOnly));
-        const QJsonObject cases = QJsonDocument::fromJson(expectations.readAll()).object();
+        const QJsonObject cases = QJsonDocument::fromJson(testData(u"providers/answers.json"_s)).object();
         QVERIFY(cases.size() >= 30);
         for (auto it = cases.begin(); it != cases.end(); ++it)
             QTest::newRow(qPrintable(it.key())) << it.key() << it.value().toObject();
@@ -173,12 +166,10 @@ private Q_SLOTS:
                                              "content-length"};
         const QStringList kinds = {u"session"_s, u"weekly"_s, u"other"_s}; // in LimitKind's order
 
-        QFile body(QStringLiteral(QUOTIX_TEST_DATA "/providers/") + fixture);
-        QVERIFY(body.open(QIODevice::ReadOnly));
         const QHash<QString, QString> paths{
             {u"claude"_s, Claude}, {u"codex"_s, Codex}, {u"copilot"_s, Copilot}, {u"gemini"_s, Gemini}};
         const QString id = paths.value(fixture.section(u'/', 0, 0));
-        m_service.enqueue(id, answer(expected.value("status"_L1).toInt(), body.readAll()));
+        m_service.enqueue(id, answer(expected.value("status"_L1).toInt(), testData(u"providers/"_s + fixture)));
         const FetchResult result = fetch(*makeProvider(id));
 
         QStringList rows;

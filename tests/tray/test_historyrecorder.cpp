@@ -3,11 +3,11 @@
 // the checks go on being recorded.
 #include "core/UsageManager.h"
 #include "history/HistoryStore.h"
+#include "support/Files.h"
 #include "support/ScriptedProvider.h"
 #include "support/StreamCapture.h"
 #include "tray/HistoryRecorder.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,12 +31,8 @@ private Q_SLOTS:
         QFETCH(bool, damagedAtStart);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Quotix/history.sqlite"_s);
-        if (damagedAtStart) {
-            QDir().mkpath(dir.filePath(u"Quotix"_s));
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(5000, '\x01'));
-        }
+        if (damagedAtStart)
+            QVERIFY(writeFile(path, QByteArray(5000, '\x01')));
 
         auto claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
         RecordingNotifications notifications;

@@ -4,6 +4,7 @@
 #include "presentation/TrayItem.h"
 #include "presentation/TitleLayout.h"
 #include "support/FileSizeLimit.h"
+#include "support/Files.h"
 #include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
 #include "tray/TrayController.h"
@@ -41,19 +42,12 @@ struct FixedUptime : UptimeSource
     double m_seconds;
 };
 
-struct NoLoginItems : LoginItemService
-{
-    bool isEnabled() const override { return false; }
-    std::optional<QString> registerItem() override { return {}; }
-    std::optional<QString> unregisterItem() override { return {}; }
-};
-
 // A controller over one provider at 42 %, launched with a tray item unless told not to.
 struct Launch
 {
     static constexpr bool WithoutTray = false;
     explicit Launch(double uptime, bool tray = true,
-                    std::unique_ptr<LoginItemService> loginItems = std::make_unique<NoLoginItems>())
+                    std::unique_ptr<LoginItemService> loginItems = std::make_unique<RecordingLoginItems>())
     {
         provider->fallback = {usageOf({{"Weekly (7d)", 42}}), 0ms};
         PlatformServices services{std::make_unique<RecordingNotifications>(), std::move(loginItems),
@@ -161,10 +155,7 @@ private Q_SLOTS:
 
         launch.provider->available = true;
         launch.provider->fallback.delay = 150ms;
-        QFile file(home.filePath(u".credentials.json"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(R"({"claudeAiOauth":{"accessToken":"t"}})");
-        file.close();
+        QVERIFY(writeFile(home.filePath(u".credentials.json"_s), R"({"claudeAiOauth":{"accessToken":"t"}})"));
         QTRY_COMPARE_WITH_TIMEOUT(launch.item->titles.constLast(), LoadingText.toString(), 2000);
         QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 42%"_s);
         Q_EMIT launch.item->showRemainingRequested(true);

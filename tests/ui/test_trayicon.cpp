@@ -1,6 +1,7 @@
 // The badge in the tray slot at the sizes hosts really use: each provider's
 // level as a bar in its band colour, in its own column under its letter,
 // drawn at the screen's own resolution, and legible on every default panel.
+#include "support/Contrast.h"
 #include "support/TitleFixtures.h"
 #include "ui/PanelStyle.h"
 #include "ui/TrayIconPainter.h"
@@ -11,7 +12,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -46,22 +46,6 @@ int rowsWith(const QImage &image, Hue hue, const QRect &area)
         rows += found;
     }
     return rows;
-}
-
-// WCAG 2 relative luminance and contrast, written out independently of the palette.
-double luminance(QRgb rgb)
-{
-    const auto channel = [](int value) {
-        const double c = value / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
-}
-
-double contrast(QRgb a, QRgb b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // The icon as a panel of that colour shows it.
