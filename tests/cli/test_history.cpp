@@ -7,6 +7,7 @@
 #include "presentation/HistoryChart.h"
 #include "presentation/HistoryFormat.h"
 #include "presentation/PanelModel.h"
+#include "support/ChildRun.h"
 #include "support/Files.h"
 #include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
@@ -125,17 +126,13 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"HOME"_s, home.path());
         environment.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        auto run = [&environment](const QStringList &arguments) {
-            QProcess process;
-            process.setProcessEnvironment(environment);
-            process.start(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"history"_s} + arguments);
-            process.waitForFinished(30000);
-            return std::tuple{process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        const auto run = [&environment](const QStringList &arguments) {
+            return runChild(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"history"_s} + arguments, environment);
         };
 
-        const auto [missingCode, missingOut, missingErr] = run({});
-        QCOMPARE(missingCode, 1);
-        QVERIFY(missingErr.contains("No usage history has been recorded yet"));
+        const ChildRun missing = run({});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.err.contains("No usage history has been recorded yet"));
 
         {
             qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
@@ -156,25 +153,25 @@ private Q_SLOTS:
             QVERIFY(store->record(u"codex"_s, {UsageLimit{u"5h limit"_s, 1.0}}, now.addDays(-9)));
         }
 
-        const auto [csvCode, csv, csvErr] = run({u"--csv"_s});
-        QCOMPARE(csvCode, 0);
-        QList<QByteArray> rows = csv.split('\n');
+        const ChildRun csv = run({u"--csv"_s});
+        QCOMPARE(csv.exitCode, 0);
+        const QList<QByteArray> rows = csv.out.split('\n');
         // Header, then 10 samples per limit: even the unchanged weekly one,
         // since checks an hour apart are further apart than the merging gap.
         QCOMPARE(rows.size() - 1, 1 + 10 + 10 + 10);
         QVERIFY(rows[1].contains(",claude,Current session,session,18000,0,"));
 
-        const auto [jsonCode, json, jsonErr] = run({u"--json"_s, u"--provider"_s, u"Codex"_s, u"--since"_s, u"30d"_s});
-        QCOMPARE(jsonCode, 0);
-        QCOMPARE(json.count('\n'), 11);
-        QCOMPARE(QJsonDocument::fromJson(json.split('\n').constFirst()).object().value(u"utilization"_s).toDouble(), 1.0);
+        const ChildRun json = run({u"--json"_s, u"--provider"_s, u"Codex"_s, u"--since"_s, u"30d"_s});
+        QCOMPARE(json.exitCode, 0);
+        QCOMPARE(json.out.count('\n'), 11);
+        QCOMPARE(QJsonDocument::fromJson(json.out.split('\n').constFirst())[u"utilization"_s].toDouble(), 1.0);
 
-        const auto [textCode, text, textErr] = run({u"--limit"_s, u"session"_s});
-        QCOMPARE(textCode, 0);
-        const QStringList lines = QString::fromUtf8(text).split(u'\n', Qt::SkipEmptyParts);
+        const ChildRun text = run({u"--limit"_s, u"session"_s});
+        QCOMPARE(text.exitCode, 0);
+        const QStringList lines = QString::fromUtf8(text.out).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines[0].startsWith(u"Claude  Current session  │"_s) && lines[0].endsWith(u"last 90%, peak 90%"_s),
-                 text.constData());
+                 text.out.constData());
         QVERIFY(lines[1].startsWith(u"Codex   5h limit         │"_s));
 
         const QList<std::pair<QStringList, QByteArray>> wrongUses{
@@ -187,10 +184,10 @@ private Q_SLOTS:
             {{u"extra"_s}, "unexpected argument \"extra\""},
         };
         for (const auto &[arguments, reason] : wrongUses) {
-            const auto [code, out, err] = run(arguments);
-            QCOMPARE(code, 2);
-            QVERIFY2(err.contains(reason), err.constData());
-            QVERIFY(out.isEmpty());
+            const ChildRun wrong = run(arguments);
+            QCOMPARE(wrong.exitCode, 2);
+            QVERIFY2(wrong.err.contains(reason), wrong.err.constData());
+            QVERIFY(wrong.out.isEmpty());
         }
     }
 
@@ -220,11 +217,10 @@ private Q_SLOTS:
                 QVERIFY(store->record(u"claude"_s, seen, at));
             }
         }
-        QProcess history; // in this environment
-        history.start(QStringLiteral(QUOTIX_EXECUTABLE),
-                                     {u"history"_s, u"--demo"_s, u"--csv"_s, u"--since"_s, u"2d"_s});
-        QVERIFY(history.waitForFinished(30000) && history.exitCode() == 0);
-        const QList<QByteArray> rows = history.readAllStandardOutput().trimmed().split('\n').mid(1);
+        const ChildRun history // in this environment
+            = runChild(QStringLiteral(QUOTIX_EXECUTABLE), {u"history"_s, u"--demo"_s, u"--csv"_s, u"--since"_s, u"2d"_s});
+        QCOMPARE(history.exitCode, 0);
+        const QList<QByteArray> rows = history.out.trimmed().split('\n').mid(1);
 
         QString error;
         const QList<HistorySample> recorded
@@ -275,16 +271,11 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u"config"_s)));
         const auto status = [](const QStringList &arguments) {
-            QProcess process;
-            process.start(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"status"_s, u"--demo"_s} + arguments);
-            process.waitForFinished(30000);
-            const QJsonArray limits = QJsonDocument::fromJson(process.readAllStandardOutput())
-                                          .object()[u"providers"_s][0][u"usage"_s][u"limits"_s]
-                                          .toArray();
+            const ChildRun run = runChild(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"status"_s, u"--demo"_s} + arguments);
             QHash<QString, QJsonObject> projections;
-            for (const QJsonValue &limit : limits)
+            for (const QJsonValue &limit : run.json[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray())
                 projections.insert(limit[u"name"_s].toString(), limit[u"projection"_s].toObject());
-            return std::tuple{process.exitCode(), projections, process.readAllStandardError()};
+            return std::tuple{run.exitCode, projections, run.err};
         };
         const QString path = HistoryStore::demoPath();
         {
