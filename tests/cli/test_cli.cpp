@@ -186,8 +186,6 @@ private Q_SLOTS:
                                  "Credits 12.50 2 resets banked Workspace budget reached"})
             QVERIFY2(words.contains(line), text.out.constData());
 
-        const ChildRun waybar = run({u"status"_s, u"--format"_s, u"waybar"_s});
-        QCOMPARE(waybar.json[u"text"_s].toString(), u"Claude Fable 100% \u00B7 Codex 6%"_s);
         const ChildRun fields = run({u"status"_s, u"--format"_s,
                                 u"{claude.weekly} {claude.weekly_7d} {claude.fable} {codex.monthly} {codex.max}"_s});
         QCOMPARE(fields.out, "100% 67% 100% 6% 6%\n"_ba);

@@ -34,8 +34,6 @@ private Q_SLOTS:
                                            {u"codex"_s, u"/d"_s, u"··"_s}};
         QCOMPARE(accountIds(accounts),
                  (QStringList{u"claude-work"_s, u"claude-work_2"_s, u"codex-team_b_n"_s, u"codex-account"_s}));
-        QCOMPARE(accountName(u"Claude"_s, u"work"_s), u"Claude \u00B7 work"_s);
-        QCOMPARE(accountAlertName(u"Claude"_s, u"work"_s), u"Claude (work)"_s);
     }
 
     // What the panel writes reads back; entries a hand left half-written are skipped.
