@@ -217,8 +217,8 @@ private Q_SLOTS:
                 QVERIFY(store->record(u"claude"_s, seen, at));
             }
         }
-        const ChildRun history // in this environment
-            = runChild(QStringLiteral(QUOTIX_EXECUTABLE), {u"history"_s, u"--demo"_s, u"--csv"_s, u"--since"_s, u"2d"_s});
+        const ChildRun history = runChild(QStringLiteral(QUOTIX_EXECUTABLE), // in this environment
+                                          {u"history"_s, u"--demo"_s, u"--csv"_s, u"--since"_s, u"2d"_s});
         QCOMPARE(history.exitCode, 0);
         const QList<QByteArray> rows = history.out.trimmed().split('\n').mid(1);
 
@@ -271,7 +271,8 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u"config"_s)));
         const auto status = [](const QStringList &arguments) {
-            const ChildRun run = runChild(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"status"_s, u"--demo"_s} + arguments);
+            const ChildRun run
+                = runChild(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"status"_s, u"--demo"_s} + arguments);
             QHash<QString, QJsonObject> projections;
             for (const QJsonValue &limit : run.json[u"providers"_s][0][u"usage"_s][u"limits"_s].toArray())
                 projections.insert(limit[u"name"_s].toString(), limit[u"projection"_s].toObject());

@@ -56,7 +56,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         // As a user writes it by hand.
         const QString path = dir.filePath(u"Quotix.conf"_s);
-        QVERIFY(writeFile(path, "[alerts]\nclaude\\thresholds=75, 50\nclaude\\resetAlerts=false\ncodex\\runOutAlerts=off\n"));
+        QVERIFY(writeFile(path, "[alerts]\nclaude\\thresholds=75, 50\nclaude\\resetAlerts=false\n"
+                                "codex\\runOutAlerts=off\n"));
         QSettings settings(path, QSettings::IniFormat);
         const AlertRules claude = alertRulesFromSettings(settings, u"claude"_s);
         QCOMPARE(claude.thresholds, (QList<int>{50, 75}));

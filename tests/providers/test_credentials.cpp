@@ -82,7 +82,8 @@ private Q_SLOTS:
         setItem(u"Claude Code-credentials"_s, QByteArray(300 * 1024, ' ') + claudeDocument("first"));
         QVERIFY(QFile::remove(m_dir.filePath(u"arguments.log"_s)));
         QCOMPARE(claude.getAccessToken(), u"first"_s);
-        QCOMPARE(readFile(m_dir.filePath(u"arguments.log"_s)), "find-generic-password|-s|Claude Code-credentials|-w|\n"_ba);
+        QCOMPARE(readFile(m_dir.filePath(u"arguments.log"_s)),
+                 "find-generic-password|-s|Claude Code-credentials|-w|\n"_ba);
 
         const QString authFile = m_dir.filePath(u"auth.json"_s);
         const CodexCredentialService codex(tool, authFile);
