@@ -29,6 +29,12 @@ struct FakeTrayItem : TrayItem
 {
     void setTitle(const TitleLayout &title, const QStringList &) override { titles.append(title.text()); }
     void setMenu(const QList<TrayMenuEntry> &entries) override { menu = entries; }
+    // The menu's entry of that role (a default one when there is none).
+    TrayMenuEntry entry(TrayMenuEntry::Role role) const
+    {
+        const auto found = std::find_if(menu.cbegin(), menu.cend(), [role](const auto &e) { return e.role == role; });
+        return found == menu.cend() ? TrayMenuEntry{} : *found;
+    }
     QStringList titles;
     QList<TrayMenuEntry> menu;
 };
@@ -105,12 +111,9 @@ private Q_SLOTS:
         using Sent = QList<std::pair<QString, QString>>;
         QCOMPARE(launch.notifications->sent,
                  (Sent{{u"Launch at Login"_s, u"Failed to enable launch at login: No space left on device"_s}}));
-        const auto launchEntry = [&launch] {
-            return *std::find_if(launch.item->menu.cbegin(), launch.item->menu.cend(),
-                                 [](const TrayMenuEntry &e) { return e.role == TrayMenuEntry::Role::LaunchAtLogin; });
-        };
         QTest::qWait(50); // the menu follows the switch from the event loop
-        QVERIFY(!launchEntry().checked);
+        QCOMPARE(launch.item->entry(TrayMenuEntry::Role::LaunchAtLogin).role, TrayMenuEntry::Role::LaunchAtLogin);
+        QVERIFY(!launch.item->entry(TrayMenuEntry::Role::LaunchAtLogin).checked);
 
         launch.notifications->sent.clear();
         {
@@ -226,9 +229,7 @@ private Q_SLOTS:
 
         // The menu's switch is the panel's, and the menu shows it turned on.
         Q_EMIT launch.item->launchAtLoginRequested(true);
-        QTRY_VERIFY(std::any_of(launch.item->menu.cbegin(), launch.item->menu.cend(), [](const TrayMenuEntry &e) {
-            return e.role == TrayMenuEntry::Role::LaunchAtLogin && e.checked;
-        }));
+        QTRY_VERIFY(launch.item->entry(TrayMenuEntry::Role::LaunchAtLogin).checked);
 
         QSignalSpy quit(launch.controller.get(), &TrayController::quitRequested);
         Q_EMIT launch.item->quitRequested();
@@ -245,9 +246,7 @@ private Q_SLOTS:
         QSignalSpy recorded(launch.controller->history(), &HistoryRecorder::recorded);
         launch.dock();
         QVERIFY(recorded.wait(5000));
-        QTRY_VERIFY(std::any_of(launch.item->menu.cbegin(), launch.item->menu.cend(), [](const TrayMenuEntry &e) {
-            return e.role == TrayMenuEntry::Role::History && e.label == u"History\u2026"_s;
-        }));
+        QTRY_COMPARE(launch.item->entry(TrayMenuEntry::Role::History).label, u"History\u2026"_s);
         Q_EMIT launch.item->historyRequested();
         HistoryWindow *window = launch.controller->historyWindow();
         QVERIFY(window && window->isVisible());
