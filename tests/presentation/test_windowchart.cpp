@@ -171,16 +171,6 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QCOMPARE(describe(historyCharts(history, Start, Start.addSecs(10 * 3600))), expected);
     }
-
-    void samplesOfOneLimit()
-    {
-        HistorySample other = sample(0, 0, 1), weekly = sample(0, 0, 2);
-        other.provider = u"codex"_s;
-        weekly.limit = u"Weekly"_s;
-        const auto picked = samplesOf({other, sample(0, 0, 3), weekly}, u"claude"_s, u"Session"_s);
-        QCOMPARE(picked.size(), 1);
-        QCOMPARE(picked.first().utilization, 3.0);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestWindowChart)
