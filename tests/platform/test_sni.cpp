@@ -340,6 +340,37 @@ private Q_SLOTS:
         QTRY_COMPARE(activated, (QList<QPoint>{{640, 12}, {-far, far}}));
     }
 
+    // GNOME's extension gives a token before the click; the window that click
+    // shows must find it where Qt's Wayland shell looks, and no later one may.
+    void anActivationTokenServesTheNextClickOnly()
+    {
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        QStringList seen;
+        const auto look = [&seen] { seen.append(qEnvironmentVariable("XDG_ACTIVATION_TOKEN")); };
+        connect(m_item.get(), &TrayItem::activated, this, look);
+        connect(m_item.get(), &TrayItem::showRequested, this, look);
+        const auto provide = [this](const QString &token) {
+            call(StatusNotifierItem::ItemPath, ItemInterface, u"ProvideXdgActivationToken"_s, {token});
+        };
+        const auto activate = [this] { call(StatusNotifierItem::ItemPath, ItemInterface, u"Activate"_s, {1, 2}); };
+
+        provide(u"first"_s);
+        activate();
+        QTRY_COMPARE(seen.size(), 1);
+        activate(); // no new token: none
+        QTRY_COMPARE(seen.size(), 2);
+        provide(u"second"_s);
+        event(rows().value(0).id); // Show Usage from the host's menu
+        QTRY_COMPARE(seen.size(), 3);
+        provide(u"third"_s);
+        call(StatusNotifierItem::ItemPath, ItemInterface, u"SecondaryActivate"_s, {1, 2});
+        activate(); // the token went with the middle click
+        provide(QString(StatusNotifierItem::MaxActivationTokenLength + 1, u'x'));
+        activate();
+        QTRY_COMPARE(seen, (QStringList{u"first"_s, {}, u"second"_s, {}, {}}));
+        QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
+    }
+
     void registersWhenATrayComesLateAndAgainWhenItReturns()
     {
         cleanup(); // no item, no watcher
