@@ -297,6 +297,7 @@ PanelPlacement TrayController::placement() const
     input.waylandSession = m_services.desktop.waylandSession;
     input.activation = m_lastActivation;
     input.layerShell = input.platformName.startsWith(u"wayland") && LayerShell::isAvailable();
+    input.trayEdge = m_services.desktop.trayEdge;
     for (const QScreen *screen : QGuiApplication::screens())
         input.screens.append(screen->geometry());
     if (const QScreen *primary = QGuiApplication::primaryScreen()) {
