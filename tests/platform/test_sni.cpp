@@ -349,24 +349,22 @@ private Q_SLOTS:
         const auto look = [&seen] { seen.append(qEnvironmentVariable("XDG_ACTIVATION_TOKEN")); };
         connect(m_item.get(), &TrayItem::activated, this, look);
         connect(m_item.get(), &TrayItem::showRequested, this, look);
-        const auto provide = [this](const QString &token) {
-            call(StatusNotifierItem::ItemPath, ItemInterface, u"ProvideXdgActivationToken"_s, {token});
+        const auto item = [this](const QString &method, const QVariantList &args) {
+            call(StatusNotifierItem::ItemPath, ItemInterface, method, args);
         };
-        const auto activate = [this] { call(StatusNotifierItem::ItemPath, ItemInterface, u"Activate"_s, {1, 2}); };
-
-        provide(u"first"_s);
-        activate();
-        QTRY_COMPARE(seen.size(), 1);
-        activate(); // no new token: none
+        const QString provide = u"ProvideXdgActivationToken"_s, activate = u"Activate"_s;
+        item(provide, {u"first"_s});
+        item(activate, {1, 2});
+        item(activate, {1, 2}); // no new token: none
         QTRY_COMPARE(seen.size(), 2);
-        provide(u"second"_s);
+        item(provide, {u"second"_s});
         event(rows().value(0).id); // Show Usage from the host's menu
         QTRY_COMPARE(seen.size(), 3);
-        provide(u"third"_s);
-        call(StatusNotifierItem::ItemPath, ItemInterface, u"SecondaryActivate"_s, {1, 2});
-        activate(); // the token went with the middle click
-        provide(QString(StatusNotifierItem::MaxActivationTokenLength + 1, u'x'));
-        activate();
+        item(provide, {u"third"_s});
+        item(u"SecondaryActivate"_s, {1, 2});
+        item(activate, {1, 2}); // the token went with the middle click
+        item(provide, {QString(StatusNotifierItem::MaxActivationTokenLength + 1, u'x')});
+        item(activate, {1, 2});
         QTRY_COMPARE(seen, (QStringList{u"first"_s, {}, u"second"_s, {}, {}}));
         QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
     }
