@@ -356,7 +356,6 @@ private Q_SLOTS:
         item(provide, {u"first"_s});
         item(activate, {1, 2});
         item(activate, {1, 2}); // no new token: none
-        QTRY_COMPARE(seen.size(), 2);
         item(provide, {u"second"_s});
         event(rows().value(0).id); // Show Usage from the host's menu
         QTRY_COMPARE(seen.size(), 3);
