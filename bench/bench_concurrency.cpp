@@ -8,9 +8,9 @@
 #include "BenchSupport.h"
 #include "core/UsageManager.h"
 #include "usage-service/ScriptedService.h"
-#include "providers/ClaudeProvider.h"
+#include "fetch/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
-#include "providers/CodexProvider.h"
+#include "fetch/CodexProvider.h"
 #include "providers/KeychainService.h"
 #include "providers/ProviderRegistry.h"
 

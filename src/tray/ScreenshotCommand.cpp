@@ -7,9 +7,9 @@
 #include "core/UsageManager.h"
 #include "core/os/NotificationManager.h"
 #include "demo/DemoHistory.h"
-#include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
 #include "providers/AccountSetup.h"
+#include "providers/ProcessProvider.h"
 #include "presentation/TitleLayout.h"
 #include "presentation/Translations.h"
 #include "ui/HistoryWindow.h"
@@ -249,13 +249,6 @@ int runScreenshotCommand(int argc, char **argv)
     QApplication app(argc, argv);
     installTranslations();
 
-    QString error;
-    auto setup = makeProviderSetup(arguments->demo, &error);
-    if (!setup) {
-        writeError(error);
-        return CommandLine::InvalidInvocation;
-    }
-
     const QDir directory(arguments->directory);
     if (!QDir().mkpath(directory.absolutePath())) {
         writeError(u"quotix screenshot: cannot create %1"_s.arg(directory.path()));
@@ -271,6 +264,16 @@ int runScreenshotCommand(int argc, char **argv)
     QSettings settings(settingsDir.filePath(u"quotix.ini"_s), QSettings::IniFormat);
     Preferences preferences(&settings);
     preferences.setAccounts(arguments->accounts);
+    settings.sync();
+    // The checks run in quotix-status, which reads these accounts from here.
+    FetchProgram program = defaultFetchProgram();
+    program.trailing = {u"--settings"_s, settings.fileName()};
+    QString error;
+    auto setup = makeProcessProviderSetup(arguments->demo, program, &error);
+    if (!setup) {
+        writeError(error);
+        return CommandLine::InvalidInvocation;
+    }
     InertLoginItemService loginItems;
     LaunchAtLogin launchAtLogin(&loginItems);
     NullNotificationManager notifications;

@@ -1,4 +1,5 @@
 #include "demo/DemoData.h"
+#include "fetch/DemoSetup.h"
 #include "providers/ClaudeUsage.h"
 #include "usage-service/ScriptedService.h"
 #include "usage-service/ServiceScenario.h"

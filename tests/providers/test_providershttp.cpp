@@ -1,13 +1,13 @@
-#include "providers/ClaudeProvider.h"
-#include "providers/CodexProvider.h"
+#include "fetch/ClaudeProvider.h"
+#include "fetch/CodexProvider.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
 #include "providers/ProviderRegistry.h"
 #include "providers/SmallFile.h"
 #include "providers/copilot/CopilotUsage.h"
 #include "providers/gemini/GeminiUsage.h"
-#include "providers/NetworkSession.h"
-#include "providers/UsageRequest.h"
+#include "fetch/NetworkSession.h"
+#include "fetch/UsageRequest.h"
 #include "usage-service/ScriptedService.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
-#include "providers/UsageRequest.h"
+#include "fetch/UsageRequest.h"
 
-#include "providers/NetworkErrors.h"
-#include "providers/NetworkSession.h"
+#include "fetch/NetworkErrors.h"
+#include "fetch/NetworkSession.h"
 #include "providers/RetryAfter.h"
 
 #include <QNetworkAccessManager>
