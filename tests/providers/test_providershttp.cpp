@@ -1,5 +1,6 @@
 #include "fetch/ClaudeProvider.h"
 #include "fetch/CodexProvider.h"
+#include "fetch/DemoSetup.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
 #include "providers/ProviderRegistry.h"
@@ -96,9 +97,9 @@ class TestProvidersHttp : public QObject
             };
         };
         if (id == Copilot)
-            return findProviderDescriptor(u"copilot"_s)->make(url, fromFile(u"apps.json"_s, &copilotLoginFromFile));
+            return makeFetchingProvider(*findProviderDescriptor(u"copilot"_s), url, fromFile(u"apps.json"_s, &copilotLoginFromFile));
         if (id == Gemini)
-            return findProviderDescriptor(u"gemini"_s)->make(url, fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile));
+            return makeFetchingProvider(*findProviderDescriptor(u"gemini"_s), url, fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile));
         if (id == Claude)
             return std::make_shared<ClaudeProvider>(KeychainService(keychain), url, options);
         return std::make_shared<CodexProvider>(CodexCredentialService(keychain, m_dir.filePath(u"auth.json"_s)), url,
