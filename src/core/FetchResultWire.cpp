@@ -23,8 +23,7 @@ QJsonValue number(double value)
     return value;
 }
 
-template <typename T, typename F>
-QJsonValue optional(const std::optional<T> &value, F convert)
+template <typename T, typename F> QJsonValue optional(const std::optional<T> &value, F convert)
 {
     return value ? convert(*value) : QJsonValue(QJsonValue::Null);
 }
@@ -137,7 +136,9 @@ struct Encoder
 class Reader
 {
 public:
-    explicit Reader(QString *error) : m_error(error) {}
+    explicit Reader(QString *error)
+        : m_error(error)
+    {}
 
     bool failed() const { return !m_error->isEmpty(); }
 

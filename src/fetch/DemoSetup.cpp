@@ -30,9 +30,11 @@ std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &pr
     Q_ASSERT(id == "copilot"_L1);
     return std::make_shared<HttpUsageProvider>(
         ProviderIdentity{u"copilot"_s, u"Copilot"_s},
-        UsageEndpoint{
-            endpoint, {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}}, std::nullopt},
-        CredentialReader{std::move(login), QCoreApplication::translate("Common", "Sign in to GitHub Copilot in your editor again.")},
+        UsageEndpoint{endpoint,
+                      {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}},
+                      std::nullopt},
+        CredentialReader{std::move(login),
+                         QCoreApplication::translate("Common", "Sign in to GitHub Copilot in your editor again.")},
         [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); });
 }
 

@@ -94,7 +94,8 @@ int runFetchOnce(int argc, char **argv)
             provider = candidate;
     }
     if (!provider) {
-        writeResult(OtherError{u"No provider or account named \"%1\"."_s.arg(arguments->id)});
+        writeResult(OtherError{
+            QCoreApplication::translate("Common", "No provider or account named \"%1\".").arg(arguments->id)});
         return 0;
     }
     FetchJob *job = provider->fetchUsage(&app);

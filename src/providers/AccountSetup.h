@@ -23,6 +23,6 @@ QStringList accountCredentialFiles(const QList<ExtraAccount> &accounts);
 // Each account's provider under the account's id and name, around the one
 // make returns for it (given the account's id, "claude-work"). Accounts of a
 // provider that takes none are left out.
-using AccountMaker = std::function<std::shared_ptr<UsageProvider>(
-    const ProviderDescriptor &provider, const ExtraAccount &account, const QString &id)>;
+using AccountMaker = std::function<std::shared_ptr<UsageProvider>(const ProviderDescriptor &provider,
+                                                                  const ExtraAccount &account, const QString &id)>;
 ProviderList makeAccountProviders(const QList<ExtraAccount> &accounts, const AccountMaker &make);

@@ -35,13 +35,15 @@ public:
         connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
             // The other errors end in finished(); this one never starts.
             if (error == QProcess::FailedToStart)
-                finishLater(OtherError{u"Cannot start %1: %2"_s.arg(m_process->program(), m_process->errorString())});
+                finishLater(OtherError{QCoreApplication::translate("Common", "Cannot start %1: %2")
+                                           .arg(m_process->program(), m_process->errorString())});
         });
         m_hang.setSingleShot(true);
         m_hang.setInterval(program.hangLimit);
         connect(&m_hang, &QTimer::timeout, this, [this] {
             stop();
-            finish(TransportError(TransportError::Code::TimedOut, u"The usage check did not end in time."_s));
+            finish(TransportError(TransportError::Code::TimedOut,
+                                  QCoreApplication::translate("Common", "The usage check did not end in time.")));
         });
     }
 
@@ -73,7 +75,7 @@ private:
         m_answer += m_process->readAllStandardOutput();
         if (m_answer.size() > FetchResultWire::MaxLineBytes) {
             stop();
-            finish(OtherError{u"The usage check's answer is too long."_s});
+            finish(OtherError{QCoreApplication::translate("Common", "The usage check's answer is too long.")});
         }
     }
 
@@ -98,17 +100,19 @@ private:
         if (!m_log.isEmpty())
             qCWarning(lcNetwork).noquote() << m_id << QString::fromUtf8(m_log);
         if (status == QProcess::CrashExit) {
-            finish(OtherError{u"The usage check stopped unexpectedly."_s});
+            finish(OtherError{QCoreApplication::translate("Common", "The usage check stopped unexpectedly.")});
             return;
         }
         if (exitCode != 0) {
-            finish(OtherError{u"The usage check failed (exit status %1)."_s.arg(exitCode)});
+            finish(OtherError{
+                QCoreApplication::translate("Common", "The usage check failed (exit status %1).").arg(exitCode)});
             return;
         }
         QString error;
         std::optional<FetchResult> result = FetchResultWire::decode(m_answer, &error);
         if (!result) {
-            finish(OtherError{u"The usage check gave no readable answer: %1"_s.arg(error)});
+            finish(OtherError{
+                QCoreApplication::translate("Common", "The usage check gave no readable answer: %1").arg(error)});
             return;
         }
         finish(std::move(*result));
@@ -187,13 +191,13 @@ std::optional<ProviderSetup> makeProcessProviderSetup(bool demo, const FetchProg
                                                                  std::move(available), program, demo));
     }
     setup.accounts = [program, demo, always](const QList<ExtraAccount> &accounts) {
-        return makeAccountProviders(accounts, [&](const ProviderDescriptor &descriptor, const ExtraAccount &account,
-                                                  const QString &id) {
-            std::function<bool()> available = always;
-            if (!demo)
-                available = [login = descriptor.accountCredentials(account.folder)] { return hasLogin(login); };
-            return std::make_shared<ProcessProvider>(id, descriptor.look.name, std::move(available), program, demo);
-        });
+        return makeAccountProviders(
+            accounts, [&](const ProviderDescriptor &descriptor, const ExtraAccount &account, const QString &id) {
+                std::function<bool()> available = always;
+                if (!demo)
+                    available = [login = descriptor.accountCredentials(account.folder)] { return hasLogin(login); };
+                return std::make_shared<ProcessProvider>(id, descriptor.look.name, std::move(available), program, demo);
+            });
     };
     return setup;
 }

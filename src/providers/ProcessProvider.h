@@ -34,8 +34,7 @@ FetchProgram defaultFetchProgram();
 class ProcessProvider : public UsageProvider
 {
 public:
-    ProcessProvider(QString id, QString name, std::function<bool()> available, FetchProgram program,
-                    bool demo = false);
+    ProcessProvider(QString id, QString name, std::function<bool()> available, FetchProgram program, bool demo = false);
 
     QString id() const override { return m_id; }
     QString name() const override { return m_name; }

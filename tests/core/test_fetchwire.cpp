@@ -42,17 +42,16 @@ QString describe(const FetchResult &result)
     if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
         QString out = u"usage"_s;
         for (const UsageLimit &l : usage->limits)
-            out += u" [%1 %2 %3 %4 %5 %6]"_s.arg(text(l.name), real(l.utilization), when(l.resetTime),
-                                                 limitKindName(l.kind),
-                                                 l.windowSeconds ? QString::number(*l.windowSeconds) : u"-"_s,
-                                                 text(l.scope));
+            out += u" [%1 %2 %3 %4 %5 %6]"_s.arg(
+                text(l.name), real(l.utilization), when(l.resetTime), limitKindName(l.kind),
+                l.windowSeconds ? QString::number(*l.windowSeconds) : u"-"_s, text(l.scope));
         if (const auto &c = usage->credits)
             out += u" credits(%1 %2 %3 %4 %5)"_s.arg(money(c->used), money(c->limit),
-                                                   c->utilization ? real(*c->utilization) : u"-"_s, text(c->balance),
-                                                   c->unlimited ? u"unlimited"_s : u"capped"_s);
-        out += u" banked %1 budget %2 unlimited %3"_s.arg(
-            usage->resetsBanked ? QString::number(*usage->resetsBanked) : u"-"_s, text(usage->budgetReachedType),
-            usage->unlimited.join(u'|'));
+                                                     c->utilization ? real(*c->utilization) : u"-"_s, text(c->balance),
+                                                     c->unlimited ? u"unlimited"_s : u"capped"_s);
+        out += u" banked %1 budget %2 unlimited %3"_s.arg(usage->resetsBanked ? QString::number(*usage->resetsBanked)
+                                                                              : u"-"_s,
+                                                          text(usage->budgetReachedType), usage->unlimited.join(u'|'));
         return out;
     }
     if (const auto *error = std::get_if<ProviderError>(&result))
@@ -91,8 +90,8 @@ private Q_SLOTS:
             {u"odd"_s, nan, QDateTime(), LimitKind::Other, std::numeric_limits<qint64>::max(), std::nullopt},
             {u"odder"_s, -inf, std::nullopt, LimitKind::Other, std::nullopt, std::nullopt},
         };
-        full.credits = UsageCredits{Money{std::numeric_limits<qint64>::max(), 0, u""_s},
-                                    Money{-4000, 2, u"EUR"_s}, inf, u"12.50"_s, true};
+        full.credits = UsageCredits{Money{std::numeric_limits<qint64>::max(), 0, u""_s}, Money{-4000, 2, u"EUR"_s}, inf,
+                                    u"12.50"_s, true};
         full.resetsBanked = 0;
         full.budgetReachedType = u""_s;
         full.unlimited = {u"Premium requests"_s, u"Chat"_s};
@@ -150,7 +149,8 @@ private Q_SLOTS:
             << R"({"result":"provider","kind":"api","text":"Claude","status":500,"detail":null,"retryAfter":null,"wire":1})"_ba;
         QTest::newRow("not a time")
             << R"({"result":"provider","kind":"api","text":"","status":429,"detail":null,"retryAfter":"soon","wire":1})"_ba;
-        QTest::newRow("unknown transport code") << R"({"result":"transport","code":"lost","description":"","wire":1})"_ba;
+        QTest::newRow("unknown transport code")
+            << R"({"result":"transport","code":"lost","description":"","wire":1})"_ba;
         const QByteArray limit = R"({"name":"a","utilization":1,"reset":null,"kind":"%1","window":%2,"scope":null})"_ba;
         const auto usage = [&limit](const char *kind, const char *window) {
             return R"({"result":"usage","limits":[)" + QByteArray(limit).replace("%1", kind).replace("%2", window)
