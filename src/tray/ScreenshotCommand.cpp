@@ -186,7 +186,7 @@ QList<HistorySample> chartHistory(const UsageManager &manager, bool demo, const 
             if (state.usage)
                 history.append(DemoData::history(provider->id(), state.usage->limits, now, 31));
         }
-    } else if (const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), nullptr)) {
+    } else if (QString none; const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), &none)) {
         history = store->samples({now.addDays(-31), {}, {}});
     }
     return history;

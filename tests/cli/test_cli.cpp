@@ -194,6 +194,19 @@ private Q_SLOTS:
                      "Bearer "_ba + (request.path == UsageService::ClaudePath.latin1() ? ClaudeToken : CodexToken));
     }
 
+    // The screenshot of the user's own figures, an extra account's too, when
+    // no history was ever recorded: the tray's checking children ask the
+    // service with the tokens they read themselves.
+    void aScreenshotOfTheUsersOwnFiguresWithoutHistory()
+    {
+        QTemporaryDir out;
+        const Run shot = run({u"screenshot"_s, u"--account"_s,
+                              u"codex:team:"_s + QStringLiteral(QUOTIX_TEST_DATA "/status/home"), out.path()});
+        QCOMPARE(shot.exitCode, 0);
+        QVERIFY(QFile::exists(out.filePath(u"panel.png"_s)));
+        QCOMPARE(m_service->requests().size(), 3); // Claude, Codex and the account
+    }
+
     // Today's answers with a model's own cap, a monthly window, credits, banked
     // resets and a reached budget, through every output of the command.
     void todaysAnswersShowTheBindingLimitAndTheCredits()
