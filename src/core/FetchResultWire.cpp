@@ -33,10 +33,10 @@ QJsonValue text(const QString &value)
     return value;
 }
 
-// An invalid time (never sent today) still goes across as one.
+// No decoder makes an invalid time, and no face expects one: it goes as none.
 QJsonValue instant(const QDateTime &value)
 {
-    return value.isValid() ? value.toString(Qt::ISODateWithMs) : QString();
+    return value.isValid() ? QJsonValue(value.toString(Qt::ISODateWithMs)) : QJsonValue(QJsonValue::Null);
 }
 
 QJsonObject money(const Money &value)
@@ -171,6 +171,15 @@ public:
         return value.toString();
     }
 
+    // What the faces show as a name or an error must say something.
+    QString nonEmpty(const QJsonValue &value, const QString &where)
+    {
+        const QString text = string(value, where);
+        if (text.isEmpty())
+            fail(where + u" is empty"_s);
+        return text;
+    }
+
     std::optional<QString> optionalString(const QJsonValue &value, const QString &where)
     {
         return value.isNull() ? std::nullopt : std::optional(string(value, where));
@@ -211,8 +220,6 @@ public:
     QDateTime instant(const QJsonValue &value, const QString &where)
     {
         const QString text = string(value, where);
-        if (text.isEmpty())
-            return {};
         const QDateTime parsed = QDateTime::fromString(text, Qt::ISODateWithMs);
         if (!parsed.isValid())
             fail(where + u" is not a time"_s);
@@ -263,7 +270,7 @@ ProviderUsageResponse decodeUsage(const QJsonObject &o, Reader &read)
         if (!read.expectKeys(l, where, {"name", "utilization", "reset", "kind", "window", "scope"}))
             return usage;
         UsageLimit limit;
-        limit.name = read.string(l.value("name"_L1), where + u".name"_s);
+        limit.name = read.nonEmpty(l.value("name"_L1), where + u".name"_s);
         limit.utilization = read.real(l.value("utilization"_L1), where + u".utilization"_s);
         limit.resetTime = read.optionalInstant(l.value("reset"_L1), where + u".reset"_s);
         const QString kind = read.string(l.value("kind"_L1), where + u".kind"_s);
@@ -380,7 +387,7 @@ std::optional<FetchResult> FetchResultWire::decode(const QByteArray &line, QStri
     } else if (kind == "transport"_L1) {
         if (read.expectKeys(object, u"transport error"_s, {"result", "code", "description"})) {
             const QString code = read.string(object.value("code"_L1), u"code"_s);
-            const QString description = read.string(object.value("description"_L1), u"description"_s);
+            const QString description = read.nonEmpty(object.value("description"_L1), u"description"_s);
             for (const auto &[known, name] : TransportCodes) {
                 if (code == QLatin1StringView(name))
                     result = TransportError(known, description);
@@ -390,7 +397,7 @@ std::optional<FetchResult> FetchResultWire::decode(const QByteArray &line, QStri
         }
     } else if (kind == "other"_L1) {
         if (read.expectKeys(object, u"other error"_s, {"result", "description"}))
-            result = OtherError{read.string(object.value("description"_L1), u"description"_s)};
+            result = OtherError{read.nonEmpty(object.value("description"_L1), u"description"_s)};
     } else {
         read.fail(u"unknown result \"%1\""_s.arg(kind));
     }

@@ -19,7 +19,9 @@ inline constexpr qsizetype MaxLineBytes = 4 * 1024 * 1024;
 QByteArray encode(const FetchResult &result);
 
 // Strict: one JSON object (a trailing '\n' allowed) with exactly the keys
-// encode() writes, of their types. Absent with *error set otherwise.
+// encode() writes, of their types, and only what a provider makes (a valid
+// time, a limit with a name, an error that says something). Absent with
+// *error set otherwise.
 std::optional<FetchResult> decode(const QByteArray &line, QString *error);
 
 } // namespace FetchResultWire

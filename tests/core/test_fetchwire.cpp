@@ -24,7 +24,7 @@ QString when(const std::optional<QDateTime> &value)
 {
     if (!value)
         return u"-"_s;
-    return value->isValid() ? u"%1@%2"_s.arg(value->toMSecsSinceEpoch()).arg(value->offsetFromUtc()) : u"invalid"_s;
+    return u"%1@%2"_s.arg(value->toMSecsSinceEpoch()).arg(value->offsetFromUtc());
 }
 
 QString money(const std::optional<Money> &value)
@@ -87,7 +87,7 @@ private Q_SLOTS:
             {u"Fable \u00B7 \u65E5\u672C \"q\"\n"_s, 1e300, utc("2026-12-10T14:28:00.001+05:30"), LimitKind::Weekly,
              604800, u"Fable"_s},
             {u"Monthly"_s, 0.0, std::nullopt, LimitKind::Other, 2592000, u""_s},
-            {u"odd"_s, nan, QDateTime(), LimitKind::Other, std::numeric_limits<qint64>::max(), std::nullopt},
+            {u"odd"_s, nan, std::nullopt, LimitKind::Other, std::numeric_limits<qint64>::max(), std::nullopt},
             {u"odder"_s, -inf, std::nullopt, LimitKind::Other, std::nullopt, std::nullopt},
         };
         full.credits = UsageCredits{Money{std::numeric_limits<qint64>::max(), 0, u""_s}, Money{-4000, 2, u"EUR"_s}, inf,
@@ -138,6 +138,7 @@ private Q_SLOTS:
         QTest::newRow("another version") << R"({"result":"other","description":"a","wire":2})"_ba;
         QTest::newRow("unknown result") << R"({"result":"maybe","wire":1})"_ba;
         QTest::newRow("a key missing") << "{" + other + "}";
+        QTest::newRow("an error that says nothing") << "{" + other + R"(,"description":""})";
         QTest::newRow("a key too many") << "{" + other + R"(,"description":"a","token":"x"})";
         QTest::newRow("a status past int")
             << R"({"result":"provider","kind":"api","text":"","status":1e10,"detail":null,"retryAfter":null,"wire":1})"_ba;
@@ -145,6 +146,8 @@ private Q_SLOTS:
             << R"({"result":"provider","kind":"api","text":"Claude","status":500,"detail":null,"retryAfter":null,"wire":1})"_ba;
         QTest::newRow("not a time")
             << R"({"result":"provider","kind":"api","text":"","status":429,"detail":null,"retryAfter":"soon","wire":1})"_ba;
+        QTest::newRow("an empty time")
+            << R"({"result":"provider","kind":"api","text":"","status":429,"detail":null,"retryAfter":"","wire":1})"_ba;
         QTest::newRow("unknown transport code")
             << R"({"result":"transport","code":"lost","description":"","wire":1})"_ba;
         const QByteArray limit = R"({"name":"a","utilization":1,"reset":null,"kind":"%1","window":%2,"scope":null})"_ba;
@@ -153,6 +156,8 @@ private Q_SLOTS:
                 + R"(],"credits":null,"resetsBanked":null,"budgetReached":null,"unlimited":[],"wire":1})";
         };
         QTest::newRow("unknown limit kind") << usage("daily", "null");
+        QTest::newRow("a limit without a name")
+            << QByteArray(usage("other", "null")).replace(R"("name":"a")", R"("name":"")");
         QTest::newRow("a fraction of a second") << usage("other", "1.5");
         QTest::newRow("oversized") << QByteArray(FetchResultWire::MaxLineBytes + 1, ' ');
     }
