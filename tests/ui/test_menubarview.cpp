@@ -1,5 +1,6 @@
 #include "core/AlertRules.h"
 #include "core/LaunchAtLogin.h"
+#include "presentation/Translations.h"
 #include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
 #include "ui/AlertSettingsView.h"
@@ -28,6 +29,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -447,6 +449,56 @@ private Q_SLOTS:
         QCOMPARE(own.at(1)->text(), u"No credentials in this folder"_s);
         own.last()->trigger();
         QVERIFY(f.preferences.accounts().isEmpty());
+
+        // In any language the menus' arrows keep clear of their buttons' text:
+        // drawn with and without the arrow, and without the text, the ink of
+        // each stays in columns of its own.
+        QToolButton *button = choices->findChildren<QToolButton *>().first();
+        const auto columns = [](const QImage &a, const QImage &b) {
+            QList<int> differing;
+            for (int x = 0; x < a.width(); ++x) {
+                for (int y = 0; y < a.height(); ++y) {
+                    if (a.pixel(x, y) != b.pixel(x, y)) {
+                        differing.append(x);
+                        break;
+                    }
+                }
+            }
+            return differing;
+        };
+        for (const QString &text : {button->text(), u"Im Titel"_s, u"\u30BF\u30A4\u30C8\u30EB\u8868\u793A"_s}) {
+            button->setText(text);
+            button->resize(button->sizeHint());
+            QToolButton plain(choices);
+            plain.setFont(button->font());
+            plain.resize(button->size());
+            const QImage withArrow = button->grab().toImage();
+            const QImage blank = plain.grab().toImage();
+            plain.setText(text);
+            const QImage withText = plain.grab().toImage();
+            const QList<int> arrow = columns(withArrow, withText);
+            const QList<int> ink = columns(withText, blank);
+            QVERIFY(!arrow.isEmpty() && !ink.isEmpty());
+            QVERIFY2(ink.last() + 1 < arrow.first(), qPrintable(u"%1: text to %2, arrow from %3"_s.arg(text).arg(ink.last()).arg(arrow.first())));
+        }
+    }
+
+    // German words are too long for launch at login and both menus on one
+    // row: none is squeezed below its text, the menus move under it.
+    void longerWordsKeepTheirRoom()
+    {
+        const std::unique_ptr<QTranslator> german = translatorFor(QLocale(QLocale::German));
+        QVERIFY(german && QCoreApplication::installTranslator(german.get()));
+        Fixture f;
+        QCoreApplication::removeTranslator(german.get());
+        f.view.setAccountKinds({{u"claude"_s, u"Claude"_s, u"CLAUDE_CONFIG_DIR"_s}});
+        QVERIFY(f.showLoaded());
+        QList<QWidget *> switches{f.view.launchAtLoginBox()};
+        for (QToolButton *button : f.view.providerChoices()->findChildren<QToolButton *>())
+            switches.append(button);
+        QCOMPARE(switches.size(), 3);
+        for (QWidget *widget : std::as_const(switches))
+            QVERIFY2(widget->width() >= widget->sizeHint().width(), widget->metaObject()->className());
     }
 };
 
