@@ -278,25 +278,19 @@ private Q_SLOTS:
                  result.err.constData());
     }
 
-    // The drawn tray title shows what the tray's would: the providers the
-    // settings leave out of it are left out, the settings stay as they were.
+    // The drawn tray title leaves out what the settings leave out of the tray's.
     void theScreenshotsTrayTitleFollowsTheSettings()
     {
         const auto trayWidth = [this](const QString &folder) {
-            const Run result = run({u"screenshot"_s, u"--demo"_s, m_home->filePath(folder)});
             QFile picture(m_home->filePath(folder + u"/tray.png"_s));
-            const QByteArray header = result.exitCode == 0 && picture.open(QIODevice::ReadOnly) ? picture.read(24)
-                                                                                               : QByteArray();
-            return header.size() == 24 ? qFromBigEndian<quint32>(header.constData() + 16) : 0u; // PNG's IHDR width
+            const bool drawn = run({u"screenshot"_s, u"--demo"_s, m_home->filePath(folder)}).exitCode == 0
+                && picture.open(QIODevice::ReadOnly);
+            return drawn ? qFromBigEndian<quint32>(picture.read(20).constData() + 16) : 0u; // the PNG header's width
         };
         const quint32 allFour = trayWidth(u"four"_s);
-        const QByteArray settings = "titleLeftOut=codex, copilot, gemini\n";
-        writeSettings(settings);
+        writeSettings("titleLeftOut=codex, copilot, gemini\n");
         const quint32 claudeAlone = trayWidth(u"one"_s);
         QVERIFY2(claudeAlone > 0 && claudeAlone < allFour, qPrintable(u"%1 %2"_s.arg(claudeAlone).arg(allFour)));
-        QFile file(m_home->filePath(u"config/Quotix/Quotix.conf"_s));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), "[General]\n" + settings);
     }
 
     void anEmptyHomeShowsTheEmptyStateOrTheDemo()
