@@ -7,8 +7,9 @@
 
 #include <cstring>
 
-// The first word picks the face: "status", "history" and "screenshot" are one-shot
-// commands that need no tray; anything else starts the tray application.
+// The macOS bundle's one program. The first word picks the face: "status",
+// "history" and "screenshot" are one-shot commands that need no tray;
+// anything else starts the tray application.
 int main(int argc, char **argv)
 {
     keepMemoryPrivate();
