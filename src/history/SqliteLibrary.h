@@ -15,6 +15,7 @@
     X(bind_text)                                                                                                       \
     X(busy_timeout)                                                                                                    \
     X(close_v2)                                                                                                        \
+    X(db_config)                                                                                                       \
     X(column_bytes)                                                                                                    \
     X(column_double)                                                                                                   \
     X(column_int64)                                                                                                    \
