@@ -18,6 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qint64 ResetTolerance = 60; // seconds: a reset computed from "seconds left" wanders by one or two
+constexpr qint64 FoldLogBytes = 256 * 1024; // some 60 pages: tens of checks
 
 // Each step takes the schema from the version before it to its own index + 1.
 constexpr const char *Migrations[] = {
@@ -257,8 +258,7 @@ bool HistoryStore::open(QString *error)
         }
         // In WAL mode NORMAL still survives a killed process; only a power
         // cut may lose the last checks, never the file.
-        if (!exec("PRAGMA synchronous=NORMAL; PRAGMA journal_size_limit=1048576; PRAGMA wal_autocheckpoint=100",
-                  error))
+        if (!exec("PRAGMA synchronous=NORMAL; PRAGMA journal_size_limit=1048576", error))
             return false;
         // Once per file: reading every page again for each check would cost
         // more than the check.
@@ -278,8 +278,7 @@ bool HistoryStore::open(QString *error)
         return false;
     // The log of a sound file stays when the connection closes: folding it
     // in costs two flushes to disk, and the tray closes after every check.
-    // SQLite folds it in as it grows, at a size whose reading on the next
-    // open stays short.
+    // release() folds it in once it has grown.
     if (m_writable)
         m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     m_checked = true;
@@ -545,6 +544,10 @@ void HistoryStore::close()
 
 void HistoryStore::release()
 {
+    // Each open reads the whole log again, and a log that is only ever
+    // folded in by a later session never starts again from its beginning.
+    if (m_db && m_writable && QFileInfo(m_path + u"-wal"_s).size() > FoldLogBytes)
+        exec("PRAGMA wal_checkpoint(TRUNCATE)", nullptr);
     close();
     m_sql.reset();
 }
