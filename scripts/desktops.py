@@ -340,13 +340,15 @@ class Driver:
     def host_calls_since(self, mark):
         calls, call = [], None
         wanted = re.compile(r"member=(Activate|SecondaryActivate|ContextMenu|Event|EventGroup|AboutToShow|"
-                            r"AboutToShowGroup)\b")
+                            r"AboutToShowGroup|ProvideXdgActivationToken)\b")
         for line in self.monitor_log.read_text(errors="replace").splitlines()[mark:]:
             if line.startswith("method call"):
                 if call:
                     calls.append(call)
                 found = wanted.search(line)
                 call = found[1] if found else None
+            elif call == "ProvideXdgActivationToken":
+                continue  # the token itself stays out of the notes
             elif call and re.search(r'int32|string "|uint32', line):
                 call += " " + line.strip()
         if call:
@@ -709,6 +711,9 @@ class Driver:
             opened_by = f"D-Bus Activate{activate_at} as the host sends it"
         r.record("open", "PASS" if wait_for(4, geometry) else "FAIL")
         r.note(f"opened with {opened_by}; host's calls: {self.host_calls_since(mark)}")
+        unanswered = set(re.findall(r"Could not find slot \S+::(\w+)", self.quotix_log.read_text(errors="replace")))
+        if unanswered:
+            r.note("Qt found no slot for the host's " + ", ".join(sorted(unanswered)))
         found = geometry()
         if found:
             r.note(f"Qt on {platform}: the panel is a window of type {found[4]}"

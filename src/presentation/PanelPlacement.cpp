@@ -49,10 +49,18 @@ QPoint likelyTrayPoint(const QRect &screen, const QRect &available)
 PanelPlacement decidePanelPlacement(const PlacementInput &input)
 {
     if (input.platformName.startsWith(u"wayland")) {
-        // Anchored even when opened from the menu: the edge then is the default one.
         if (!input.layerShell)
             return PanelPlacement{};
-        return PanelPlacement{PanelMode::AnchoredLayer, {}, input.activation ? input.activation->point : QPoint()};
+        if (input.activation)
+            return PanelPlacement{PanelMode::AnchoredLayer, {}, input.activation->point};
+        // Opened from the menu before any click: anchored at the right end of
+        // the desktop's usual panel edge, where its tray is out of the box.
+        const QRect screen = input.primaryScreen;
+        if (screen.isEmpty())
+            return PanelPlacement{PanelMode::AnchoredLayer, {}, QPoint()};
+        const QPoint corner = input.trayEdge == Qt::BottomEdge ? QPoint(screen.right() - 1, screen.bottom() - 1)
+                                                               : QPoint(screen.right() - 1, screen.top());
+        return PanelPlacement{PanelMode::AnchoredLayer, {}, corner};
     }
     if (!input.activation) {
         // Opened from the menu before any click: on plain X11 still the popup

@@ -44,6 +44,7 @@ struct PlacementInput
     QRect primaryScreen;
     QRect primaryAvailable;
     bool layerShell = false;              // the build has layer-shell-qt and the compositor offers it
+    Qt::Edge trayEdge = Qt::TopEdge;      // DesktopTraits::trayEdge
 };
 
 // A point counts as on screen for anchoring when it lies within this distance

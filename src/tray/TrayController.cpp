@@ -169,6 +169,8 @@ void TrayController::applyAccounts()
     m_accounts = accounts;
     m_accountProviders = made;
     m_usageManager->setProviders(withAccounts(m_defaultProviders, made));
+    if (m_historyWindow)
+        m_historyWindow->setProviderNames(providerNames());
     for (const auto &provider : std::as_const(made))
         m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(m_settings, provider->id()));
     if (watched)
@@ -228,14 +230,19 @@ QList<HistorySample> TrayController::recordedSince(const QDateTime &since) const
     return m_history ? m_history->samples({since, {}, {}}) : QList<HistorySample>{};
 }
 
+QHash<QString, QString> TrayController::providerNames() const
+{
+    QHash<QString, QString> names;
+    for (const auto &provider : m_usageManager->providers())
+        names.insert(provider->id(), provider->name());
+    return names;
+}
+
 void TrayController::showHistory()
 {
     if (!m_historyWindow) {
-        QHash<QString, QString> names;
-        for (const auto &provider : m_usageManager->providers())
-            names.insert(provider->id(), provider->name());
         m_historyWindow = std::make_unique<HistoryWindow>(
-            [this](const QDateTime &since) { return recordedSince(since); }, names);
+            [this](const QDateTime &since) { return recordedSince(since); }, providerNames());
         m_historyWindow->resize(560, 480);
         if (m_history) {
             connect(m_history.get(), &HistoryRecorder::recorded, m_historyWindow.get(), [this] {
@@ -290,6 +297,7 @@ PanelPlacement TrayController::placement() const
     input.waylandSession = m_services.desktop.waylandSession;
     input.activation = m_lastActivation;
     input.layerShell = input.platformName.startsWith(u"wayland") && LayerShell::isAvailable();
+    input.trayEdge = m_services.desktop.trayEdge;
     for (const QScreen *screen : QGuiApplication::screens())
         input.screens.append(screen->geometry());
     if (const QScreen *primary = QGuiApplication::primaryScreen()) {

@@ -9,6 +9,7 @@
 #include "tray/RefreshScheduler.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QSettings>
 #include <QStringList>
@@ -92,6 +93,7 @@ private:
     void togglePanel();
     PanelPlacement placement() const;
     void applyAccounts();
+    QHash<QString, QString> providerNames() const;
     void rewatchCredentials();
 
     PlatformServices m_services;

@@ -127,6 +127,15 @@ bool HistoryWindow::showsEmptyText() const
     return !m_empty->isHidden();
 }
 
+void HistoryWindow::setProviderNames(QHash<QString, QString> providerNames)
+{
+    if (providerNames == m_names)
+        return;
+    m_names = std::move(providerNames);
+    if (isVisible())
+        reload();
+}
+
 void HistoryWindow::showEvent(QShowEvent *event)
 {
     reload();
@@ -141,14 +150,15 @@ void HistoryWindow::reload(const QDateTime &now)
 
     qDeleteAll(m_chartWidgets);
     m_chartWidgets.clear();
+    m_titles.clear();
     const QLocale locale;
     for (const HistoryChart &chart : std::as_const(m_charts)) {
         auto *block = new QWidget(this);
         auto *blockLayout = new QVBoxLayout(block);
         blockLayout->setContentsMargins(0, 0, 0, 0);
         blockLayout->setSpacing(2);
-        const QString provider = m_names.value(chart.provider, chart.provider);
-        blockLayout->addWidget(new PanelLabel(provider + u" \u00b7 "_s + chart.limit, PanelStyle::systemFont(12, QFont::DemiBold),
+        m_titles.append(m_names.value(chart.provider, chart.provider) + u" \u00b7 "_s + chart.limit);
+        blockLayout->addWidget(new PanelLabel(m_titles.constLast(), PanelStyle::systemFont(12, QFont::DemiBold),
                                               PanelLabel::Tone::Primary, block));
         blockLayout->addWidget(new HistoryChartView(chart, days(), block));
         auto *axis = new QHBoxLayout;

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -30,8 +31,11 @@ public:
     static constexpr int PeriodDays[] = {7, 30};
     int days() const { return PeriodDays[m_period]; }
     SegmentedPicker *periodPicker() const { return m_picker; }
+    // Accounts come and go while the window lives: its titles follow.
+    void setProviderNames(QHash<QString, QString> providerNames);
     // What is drawn, for tests.
     const QList<HistoryChart> &charts() const { return m_charts; }
+    const QStringList &chartTitles() const { return m_titles; }
     bool showsEmptyText() const;
 
     // now: the period's end; the clock's time when left out.
@@ -49,4 +53,5 @@ private:
     PanelLabel *m_empty;
     QList<QWidget *> m_chartWidgets;
     QList<HistoryChart> m_charts;
+    QStringList m_titles;
 };

@@ -67,6 +67,8 @@ private Q_SLOTS:
         QTEST(traits.gnome, "gnome");
         QTEST(traits.preferredQtPlatform, "preferred");
         QTEST(traits.layerPanelHoldsKeyboard, "holdsKeyboard");
+        // Only Plasma keeps its panel, and tray, at the bottom out of the box.
+        QCOMPARE(traits.trayEdge, traits.layerPanelHoldsKeyboard ? Qt::TopEdge : Qt::BottomEdge);
     }
 };
 

@@ -340,6 +340,34 @@ private Q_SLOTS:
         QTRY_COMPARE(activated, (QList<QPoint>{{640, 12}, {-far, far}}));
     }
 
+    // GNOME's extension gives a token before the click; the window that click
+    // shows must find it where Qt's Wayland shell looks, and no later one may.
+    void anActivationTokenServesTheNextClickOnly()
+    {
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        QStringList seen;
+        const auto look = [&seen] { seen.append(qEnvironmentVariable("XDG_ACTIVATION_TOKEN")); };
+        connect(m_item.get(), &TrayItem::activated, this, look);
+        connect(m_item.get(), &TrayItem::showRequested, this, look);
+        const auto item = [this](const QString &method, const QVariantList &args) {
+            call(StatusNotifierItem::ItemPath, ItemInterface, method, args);
+        };
+        const QString provide = u"ProvideXdgActivationToken"_s, activate = u"Activate"_s;
+        item(provide, {u"first"_s});
+        item(activate, {1, 2});
+        item(activate, {1, 2}); // no new token: none
+        item(provide, {u"second"_s});
+        event(rows().value(0).id); // Show Usage from the host's menu
+        QTRY_COMPARE(seen.size(), 3);
+        item(provide, {u"third"_s});
+        item(u"SecondaryActivate"_s, {1, 2});
+        item(activate, {1, 2}); // the token went with the middle click
+        item(provide, {QString(StatusNotifierItem::MaxActivationTokenLength + 1, u'x')});
+        item(activate, {1, 2});
+        QTRY_COMPARE(seen, (QStringList{u"first"_s, {}, u"second"_s, {}, {}}));
+        QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
+    }
+
     void registersWhenATrayComesLateAndAgainWhenItReturns()
     {
         cleanup(); // no item, no watcher

@@ -173,6 +173,11 @@ private Q_SLOTS:
             input.platformName = u"wayland"_s;
             QCOMPARE(decidePanelPlacement(input).mode, PanelMode::PlacedWindow);
         }
+        // A layer-shell panel hangs from the right end of the desktop's usual
+        // panel edge (Plasma's is the bottom): Qt on Wayland reports no panel strip.
+        const PlacementInput layer{u"wayland"_s, true, std::nullopt, {screen}, screen, screen, true, Qt::BottomEdge};
+        QCOMPARE(layerAnchor(QSize(300, 700), decidePanelPlacement(layer).point, {screen}),
+                 (LayerAnchor{0, Qt::BottomEdge, 1620}));
     }
 
     void edgeReach()

@@ -76,6 +76,24 @@ struct Launch
     std::unique_ptr<TrayController> controller;
 };
 
+// Each extra account becomes a provider named "Claude · work" at 50 %.
+TrayController::AccountSource workAccounts(std::function<void(const QList<ExtraAccount> &)> seen = {})
+{
+    return {[seen](const QList<ExtraAccount> &accounts) {
+                if (seen)
+                    seen(accounts);
+                ProviderList providers;
+                for (const QString &id : accountIds(accounts)) {
+                    auto provider = std::make_shared<ScriptedProvider>(id, u"Claude \u00B7 work"_s);
+                    provider->fallback = {usageOf({{"Weekly (7d)", 50}}), 0ms};
+                    providers.append(provider);
+                }
+                return providers;
+            },
+            {},
+            {}};
+}
+
 } // namespace
 
 class TestTrayController : public QObject
@@ -182,18 +200,9 @@ private Q_SLOTS:
         Launch launch(3600);
         QTRY_COMPARE(launch.item->titles.constLast(), u"Claude 42%"_s);
         QList<QList<ExtraAccount>> made;
-        launch.controller->followAccounts({[&made](const QList<ExtraAccount> &accounts) {
-                                               made.append(accounts);
-                                               ProviderList providers;
-                                               for (const QString &id : accountIds(accounts)) {
-                                                   auto p = std::make_shared<ScriptedProvider>(id, u"Claude \u00B7 work"_s);
-                                                   p->fallback = {usageOf({{"Weekly (7d)", 50}}), 0ms};
-                                                   providers.append(p);
-                                               }
-                                               return providers;
-                                           },
-                                           {},
-                                           {}});
+        launch.controller->followAccounts(workAccounts([&made](const QList<ExtraAccount> &accounts) {
+            made.append(accounts);
+        }));
         QCOMPARE(made.size(), 0); // no accounts, nothing to make
 
         writeAccounts(settings, {{u"claude"_s, m_config.filePath(u"work"_s), u"work"_s}});
@@ -260,8 +269,18 @@ private Q_SLOTS:
         Q_EMIT launch.item->historyRequested();
         HistoryWindow *window = launch.controller->historyWindow();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->charts().size(), 1);
-        QCOMPARE(window->charts().first().limit, u"Weekly (7d)"_s);
+        QCOMPARE(window->chartTitles(), QStringList{u"Claude \u00B7 Weekly (7d)"_s});
+
+        // An account added while the window is open is titled by its name, not its id.
+        QSettings settings(userSettingsPath(nullptr), QSettings::IniFormat);
+        launch.controller->followAccounts(workAccounts());
+        writeAccounts(settings, {{u"claude"_s, m_config.filePath(u"work"_s), u"work"_s}});
+        settings.sync();
+        QTRY_COMPARE(window->chartTitles().size(), 2);
+        QVERIFY2(window->chartTitles().contains(u"Claude \u00B7 work \u00B7 Weekly (7d)"_s),
+                 qPrintable(window->chartTitles().join(u", ")));
+        writeAccounts(settings, {});
+        settings.sync();
     }
 
     // A threshold chosen in the panel rules the tray's next checks, and alerts once.

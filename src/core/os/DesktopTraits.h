@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtCore/qnamespace.h>
 
 #include <chrono>
 
@@ -26,6 +27,10 @@ struct DesktopTraits
     // back to the window it had focused, so there the panel holds it (Escape)
     // and a clear surface under it takes the click elsewhere.
     bool layerPanelHoldsKeyboard = true;
+    // The screen edge the desktop's own panel, and with it the tray, sits at
+    // out of the box. A layer-shell panel opened from the menu before any click
+    // hangs from its right end: Qt on Wayland does not say where the panel is.
+    Qt::Edge trayEdge = Qt::TopEdge;
 };
 
 // This session's traits, from the environment of the process.

@@ -19,8 +19,10 @@ DesktopTraits linuxDesktopTraits(const DesktopEnvironment &environment)
     // A colon-separated list: "ubuntu:GNOME", "GNOME-Classic:GNOME".
     traits.gnome = environment.currentDesktop.toLower().contains("gnome");
     for (const QByteArray &desktop : environment.currentDesktop.split(':')) {
-        if (desktop.compare("KDE", Qt::CaseInsensitive) == 0)
+        if (desktop.compare("KDE", Qt::CaseInsensitive) == 0) {
             traits.layerPanelHoldsKeyboard = false;
+            traits.trayEdge = Qt::BottomEdge; // Plasma's panel
+        }
     }
     // Native Wayland gives a titled window that the compositor places, named
     // and iconed from the desktop file; XWayland's frameless windows were

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -95,16 +96,19 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, QObject *parent, Sni
         const auto found = m_menuEntries.constFind(id);
         if (found == m_menuEntries.cend())
             return;
-        switch (found->role) {
-        case TrayMenuEntry::Role::ShowUsage: Q_EMIT showRequested(); break;
-        case TrayMenuEntry::Role::History: Q_EMIT historyRequested(); break;
-        case TrayMenuEntry::Role::Refresh: Q_EMIT refreshRequested(); break;
-        case TrayMenuEntry::Role::ShowRemaining: Q_EMIT showRemainingRequested(!checked); break;
-        case TrayMenuEntry::Role::LaunchAtLogin: Q_EMIT launchAtLoginRequested(!checked); break;
-        case TrayMenuEntry::Role::Quit: Q_EMIT quitRequested(); break;
-        case TrayMenuEntry::Role::Figures:
-        case TrayMenuEntry::Role::Separator: break;
-        }
+        const TrayMenuEntry::Role role = found->role;
+        emitActivated(std::exchange(m_activationToken, {}), [this, role, checked] {
+            switch (role) {
+            case TrayMenuEntry::Role::ShowUsage: Q_EMIT showRequested(); break;
+            case TrayMenuEntry::Role::History: Q_EMIT historyRequested(); break;
+            case TrayMenuEntry::Role::Refresh: Q_EMIT refreshRequested(); break;
+            case TrayMenuEntry::Role::ShowRemaining: Q_EMIT showRemainingRequested(!checked); break;
+            case TrayMenuEntry::Role::LaunchAtLogin: Q_EMIT launchAtLoginRequested(!checked); break;
+            case TrayMenuEntry::Role::Quit: Q_EMIT quitRequested(); break;
+            case TrayMenuEntry::Role::Figures:
+            case TrayMenuEntry::Role::Separator: break;
+            }
+        });
     });
     connect(m_menu, &DBusMenuExporter::aboutToShow, this, &TrayItem::menuAboutToShow);
     using Role = TrayMenuEntry::Role;
@@ -342,12 +346,42 @@ void StatusNotifierItem::Activate(int x, int y)
     // Any int may arrive; the placement arithmetic must not overflow.
     x = std::clamp(x, -MaxCoordinate, MaxCoordinate);
     y = std::clamp(y, -MaxCoordinate, MaxCoordinate);
-    // After the D-Bus call has been answered, from the event loop.
+    // After the D-Bus call has been answered, from the event loop; the token
+    // is the one the host gave for this click.
     QMetaObject::invokeMethod(
-        this, [this, x, y] { Q_EMIT activated(QRect(), QPoint(x, y)); }, Qt::QueuedConnection);
+        this,
+        [this, x, y, token = std::exchange(m_activationToken, {})] {
+            emitActivated(token, [this, x, y] { Q_EMIT activated(QRect(), QPoint(x, y)); });
+        },
+        Qt::QueuedConnection);
 }
 
-void StatusNotifierItem::SecondaryActivate(int, int) {}
+void StatusNotifierItem::SecondaryActivate(int, int)
+{
+    // Nothing to show; a token given for this click is spent.
+    m_activationToken.clear();
+}
+
+void StatusNotifierItem::ProvideXdgActivationToken(const QString &token)
+{
+    // Compositors hand out short tokens; anything longer is not one.
+    m_activationToken = token.size() <= MaxActivationTokenLength ? token : QString();
+}
+
+// Qt's Wayland shell takes an activation token from XDG_ACTIVATION_TOKEN when
+// a window asks for the focus, and clears it; the panel and the History window
+// ask while the signal is delivered. A token not taken then is dropped, so it
+// never reaches a later window or a child process.
+void StatusNotifierItem::emitActivated(const QString &token, const std::function<void()> &emitter)
+{
+    if (token.isEmpty()) {
+        emitter();
+        return;
+    }
+    qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    emitter();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+}
 
 void StatusNotifierItem::ContextMenu(int, int)
 {

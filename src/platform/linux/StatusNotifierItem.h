@@ -8,6 +8,7 @@
 #include <QHash>
 
 #include <chrono>
+#include <functional>
 
 class DBusMenuExporter;
 class QDBusServiceWatcher;
@@ -61,6 +62,7 @@ class StatusNotifierItem : public TrayItem
 public:
     // Coordinates beyond any screen are clamped to this before use.
     static constexpr int MaxCoordinate = 1 << 20;
+    static constexpr qsizetype MaxActivationTokenLength = 4096;
 
     static constexpr QLatin1StringView WatcherService{"org.kde.StatusNotifierWatcher"};
     static constexpr QLatin1StringView WatcherPath{"/StatusNotifierWatcher"};
@@ -100,6 +102,9 @@ public:
     void SecondaryActivate(int x, int y);
     void ContextMenu(int x, int y);
     void Scroll(int delta, const QString &orientation);
+    // Wayland hosts (GNOME's AppIndicator extension) hand over the token that
+    // lets the window the next click shows take the focus.
+    void ProvideXdgActivationToken(const QString &token);
 
 Q_SIGNALS:
     // Relayed to the bus by the adaptor.
@@ -121,6 +126,7 @@ private:
     void retryRegistration();
     bool namesThisItem(const QString &service) const;
     void sendPropertiesChanged(const QVariantMap &changed);
+    void emitActivated(const QString &token, const std::function<void()> &emitter);
 
     QDBusConnection m_bus;
     QString m_serviceName;
@@ -138,4 +144,5 @@ private:
     QString m_toolTipTitle;
     QString m_toolTipText;
     SniIconPixmapList m_iconPixmap;
+    QString m_activationToken; // for the next click only
 };
