@@ -12,6 +12,7 @@
 #include "providers/AccountSetup.h"
 #include "presentation/TitleLayout.h"
 #include "presentation/Translations.h"
+#include "tray/TitleObserver.h"
 #include "ui/HistoryWindow.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
@@ -206,8 +207,7 @@ std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &
 
     const QString panelPath = directory.filePath(u"panel.png"_s);
     const QString trayPath = directory.filePath(u"tray.png"_s);
-    const TitleLayout title = layoutTitle(titleProviders(manager.knownAvailableProviders(), preferences.titleLeftOut()),
-                                          manager.providerStates(), manager.isLoading(), preferences.displayMode());
+    const TitleLayout title = trayTitle(manager, preferences);
     if (!savePicture(panel.grab().toImage(), panelPath)
         || !savePicture(renderTrayItem(title, panel.devicePixelRatioF()), trayPath))
         return std::nullopt;
@@ -262,7 +262,12 @@ int runScreenshotCommand(int argc, char **argv)
         return 1;
     }
 
-    // Settings of its own in a temporary file: the user's choices stay untouched.
+    // Settings of its own in a temporary file: the user's choices stay
+    // untouched. Only which providers the tray title shows is taken from them.
+    QString settingsProblem;
+    const QSettings userSettings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
+    if (!settingsProblem.isEmpty())
+        writeError(settingsProblem);
     QTemporaryDir settingsDir;
     if (!settingsDir.isValid()) {
         writeError(u"quotix screenshot: cannot create a temporary folder: "_s + settingsDir.errorString());
@@ -271,6 +276,7 @@ int runScreenshotCommand(int argc, char **argv)
     QSettings settings(settingsDir.filePath(u"quotix.ini"_s), QSettings::IniFormat);
     Preferences preferences(&settings);
     preferences.setAccounts(arguments->accounts);
+    preferences.setTitleLeftOut(userSettings.value(SettingsKeys::TitleLeftOut).toStringList());
     InertLoginItemService loginItems;
     LaunchAtLogin launchAtLogin(&loginItems);
     NullNotificationManager notifications;

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QtEndian>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -275,6 +276,21 @@ private Q_SLOTS:
         QVERIFY2(result.err.contains("quotix: the settings file \"" + path.toUtf8()
                                      + "\" is not a regular file; using the defaults.\n"),
                  result.err.constData());
+    }
+
+    // The drawn tray title leaves out what the settings leave out of the tray's.
+    void theScreenshotsTrayTitleFollowsTheSettings()
+    {
+        const auto trayWidth = [this](const QString &folder) {
+            QFile picture(m_home->filePath(folder + u"/tray.png"_s));
+            const bool drawn = run({u"screenshot"_s, u"--demo"_s, m_home->filePath(folder)}).exitCode == 0
+                && picture.open(QIODevice::ReadOnly);
+            return drawn ? qFromBigEndian<quint32>(picture.read(20).constData() + 16) : 0u; // the PNG header's width
+        };
+        const quint32 allFour = trayWidth(u"four"_s);
+        writeSettings("titleLeftOut=codex, copilot, gemini\n");
+        const quint32 claudeAlone = trayWidth(u"one"_s);
+        QVERIFY2(claudeAlone > 0 && claudeAlone < allFour, qPrintable(u"%1 %2"_s.arg(claudeAlone).arg(allFour)));
     }
 
     void anEmptyHomeShowsTheEmptyStateOrTheDemo()
