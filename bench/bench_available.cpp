@@ -3,9 +3,9 @@
 // home. Prints available_us (median min max) and available_p99_us.
 #include "BenchSupport.h"
 #include "core/UsageManager.h"
-#include "providers/ClaudeProvider.h"
+#include "fetch/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
-#include "providers/CodexProvider.h"
+#include "fetch/CodexProvider.h"
 #include "providers/KeychainService.h"
 #include "providers/PlatformKeychain.h"
 

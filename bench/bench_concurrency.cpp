@@ -1,22 +1,23 @@
 // Whether the providers' fetches overlap. The substitute service holds each
 // answer for D; a run should then take about D, not 2 × D. And with one
 // provider's connection dropped every time, the other's state should be
-// published at about D, not after the dropped one's retries.
+// published at about D, not after the dropped one's retries. The providers
+// are the tray's: each attempt runs in a quotix-status child.
 //
 // Prints: concurrency_run_ms, concurrency_other_published_ms,
 // concurrency_dropped_run_ms (each: median min max ms).
 #include "BenchSupport.h"
 #include "core/UsageManager.h"
 #include "usage-service/ScriptedService.h"
-#include "providers/ClaudeProvider.h"
-#include "providers/CodexCredentialService.h"
-#include "providers/CodexProvider.h"
-#include "providers/KeychainService.h"
+#include "providers/ProcessProvider.h"
 #include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -69,12 +70,26 @@ int main(int argc, char **argv)
     service.setKeepsRequests(false);
     if (!service.listen())
         return 1;
-    const auto keychain = std::make_shared<bench::BenchKeychain>();
-    const ProviderList providers{
-        std::make_shared<ClaudeProvider>(KeychainService(keychain), service.url(UsageService::ClaudePath)),
-        std::make_shared<CodexProvider>(CodexCredentialService(keychain, u"/nonexistent/auth.json"_s),
-                                        service.url(UsageService::CodexPath)),
+    // The children read their logins from here and ask the service above.
+    QTemporaryDir home;
+    const auto write = [&home](const QString &name, const QByteArray &content) {
+        QFile file(home.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
     };
+    if (!home.isValid() || !write(u".credentials.json"_s, R"({"claudeAiOauth":{"accessToken":"bench"}})")
+        || !write(u"auth.json"_s, R"({"tokens":{"access_token":"bench"}})"))
+        return 1;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u"config"_s)));
+    qputenv("CLAUDE_CONFIG_DIR", QFile::encodeName(home.path()));
+    qputenv("CODEX_HOME", QFile::encodeName(home.path()));
+    qputenv("QUOTIX_CLAUDE_USAGE_URL", service.url(UsageService::ClaudePath).toEncoded());
+    qputenv("QUOTIX_CODEX_USAGE_URL", service.url(UsageService::CodexPath).toEncoded());
+    QString error;
+    const std::optional<ProviderSetup> setup = makeProcessProviderSetup(false, defaultFetchProgram(), &error);
+    if (!setup)
+        return 1;
+    const ProviderList providers = setup->providers.mid(0, 2); // Claude and Codex
     bench::SilentNotifications notifications;
     UsageManager manager(providers, &notifications);
 

@@ -8,10 +8,11 @@
 #include "core/Preferences.h"
 #include "core/UsageManager.h"
 #include "demo/DemoData.h"
+#include "fetch/DemoSetup.h"
 #include "usage-service/ScriptedService.h"
-#include "providers/ClaudeProvider.h"
+#include "fetch/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
-#include "providers/CodexProvider.h"
+#include "fetch/CodexProvider.h"
 #include "providers/KeychainService.h"
 #include "ui/PanelWindow.h"
 

@@ -1,7 +1,7 @@
 // The Claude usage answer: status mapping, the scope test on error bodies,
 // the strict JSON parse and the window parser with its RFC 3339 dates.
 #include "FuzzCheck.h"
-#include "providers/ClaudeProvider.h"
+#include "fetch/ClaudeProvider.h"
 
 #include <iterator>
 

@@ -1,7 +1,7 @@
 // The Codex usage answer: the strict typed decoder and the status mapping
 // around it.
 #include "FuzzCheck.h"
-#include "providers/CodexProvider.h"
+#include "fetch/CodexProvider.h"
 #include "providers/CodexUsage.h"
 
 #include <iterator>

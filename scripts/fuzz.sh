@@ -12,7 +12,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(fuzz_claude_answer fuzz_codex_answer fuzz_claude_credentials fuzz_codex_credentials fuzz_copilot_answer
-        fuzz_gemini_answer)
+        fuzz_gemini_answer fuzz_fetch_wire)
 fi
 case "$seconds" in
     '' | *[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS [TARGET...]]" >&2; exit 2 ;;

@@ -180,6 +180,34 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
         <source>Gemini names no Cloud project for this login: set %1 to the project to ask about</source>
         <translation>Gemini nennt für diese Anmeldung kein Cloud-Projekt: %1 auf das gewünschte Projekt setzen</translation>
     </message>
+    <message>
+        <source>No provider or account named &quot;%1&quot;.</source>
+        <translation>Kein Anbieter oder Konto namens „%1“.</translation>
+    </message>
+    <message>
+        <source>Cannot start %1: %2</source>
+        <translation>%1 lässt sich nicht starten: %2</translation>
+    </message>
+    <message>
+        <source>The usage check did not end in time.</source>
+        <translation>Die Nutzungsabfrage wurde nicht rechtzeitig fertig.</translation>
+    </message>
+    <message>
+        <source>The usage check&apos;s answer is too long.</source>
+        <translation>Die Antwort der Nutzungsabfrage ist zu lang.</translation>
+    </message>
+    <message>
+        <source>The usage check stopped unexpectedly.</source>
+        <translation>Die Nutzungsabfrage brach unerwartet ab.</translation>
+    </message>
+    <message>
+        <source>The usage check failed (exit status %1).</source>
+        <translation>Die Nutzungsabfrage ist fehlgeschlagen (Exit-Status %1).</translation>
+    </message>
+    <message>
+        <source>The usage check gave no readable answer: %1</source>
+        <translation>Die Nutzungsabfrage gab keine lesbare Antwort: %1</translation>
+    </message>
 </context>
 <context>
     <name>History</name>

@@ -180,6 +180,34 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
         <source>Gemini names no Cloud project for this login: set %1 to the project to ask about</source>
         <translation>このログインにはGeminiのCloudプロジェクトがありません。%1に対象のプロジェクトを設定してください</translation>
     </message>
+    <message>
+        <source>No provider or account named &quot;%1&quot;.</source>
+        <translation>「%1」という名前のプロバイダーやアカウントはありません。</translation>
+    </message>
+    <message>
+        <source>Cannot start %1: %2</source>
+        <translation>%1を起動できません: %2</translation>
+    </message>
+    <message>
+        <source>The usage check did not end in time.</source>
+        <translation>使用量の確認が時間内に終わりませんでした。</translation>
+    </message>
+    <message>
+        <source>The usage check&apos;s answer is too long.</source>
+        <translation>使用量の確認の応答が長すぎます。</translation>
+    </message>
+    <message>
+        <source>The usage check stopped unexpectedly.</source>
+        <translation>使用量の確認が予期せず停止しました。</translation>
+    </message>
+    <message>
+        <source>The usage check failed (exit status %1).</source>
+        <translation>使用量の確認に失敗しました（終了ステータス %1）。</translation>
+    </message>
+    <message>
+        <source>The usage check gave no readable answer: %1</source>
+        <translation>使用量の確認から読み取れる応答がありません: %1</translation>
+    </message>
 </context>
 <context>
     <name>History</name>

@@ -8,7 +8,7 @@
 #include "core/UsageManager.h"
 #include "core/UsageProvider.h"
 #include "core/os/NotificationManager.h"
-#include "demo/DemoSetup.h"
+#include "fetch/DemoSetup.h"
 #include "history/HistoryStore.h"
 #include "presentation/RecentPace.h"
 

@@ -40,8 +40,7 @@ QStringList accountCredentialFiles(const QList<ExtraAccount> &accounts)
     return files;
 }
 
-ProviderList makeAccountProviders(const QList<ExtraAccount> &accounts, const AccountEndpoint &endpoint,
-                                  const AccountLogin &login)
+ProviderList makeAccountProviders(const QList<ExtraAccount> &accounts, const AccountMaker &make)
 {
     ProviderList providers;
     const QStringList ids = accountIds(accounts);
@@ -50,9 +49,8 @@ ProviderList makeAccountProviders(const QList<ExtraAccount> &accounts, const Acc
         const ProviderDescriptor *descriptor = accountDescriptor(account.provider);
         if (!descriptor)
             continue;
-        LoginReader reader = login ? login(*descriptor, account) : descriptor->accountCredentials(account.folder);
-        providers.append(std::make_shared<AccountProvider>(descriptor->make(endpoint(*descriptor), std::move(reader)),
-                                                           ids.at(i), account.label));
+        providers.append(
+            std::make_shared<AccountProvider>(make(*descriptor, account, ids.at(i)), ids.at(i), account.label));
     }
     return providers;
 }

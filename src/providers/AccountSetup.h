@@ -20,11 +20,9 @@ QString accountCredentialFile(const ExtraAccount &account);
 // Every account's credentials file, for the watcher.
 QStringList accountCredentialFiles(const QList<ExtraAccount> &accounts);
 
-// Each account's provider, at its provider's endpoint (endpoint says which,
-// with any override), reading the login of the account's folder only, or
-// what login gives instead (the demo's token). Accounts of a provider that
-// takes none are left out.
-using AccountEndpoint = std::function<QUrl(const ProviderDescriptor &provider)>;
-using AccountLogin = std::function<LoginReader(const ProviderDescriptor &provider, const ExtraAccount &account)>;
-ProviderList makeAccountProviders(const QList<ExtraAccount> &accounts, const AccountEndpoint &endpoint,
-                                  const AccountLogin &login = {});
+// Each account's provider under the account's id and name, around the one
+// make returns for it (given the account's id, "claude-work"). Accounts of a
+// provider that takes none are left out.
+using AccountMaker = std::function<std::shared_ptr<UsageProvider>(const ProviderDescriptor &provider,
+                                                                  const ExtraAccount &account, const QString &id)>;
+ProviderList makeAccountProviders(const QList<ExtraAccount> &accounts, const AccountMaker &make);

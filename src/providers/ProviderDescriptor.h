@@ -43,8 +43,6 @@ struct ProviderDescriptor
     std::function<LoginReader(const std::shared_ptr<const CredentialStore> &store)> credentials;
     // The files whose change may bring, end or renew a login.
     std::function<QStringList()> credentialFiles;
-    // The provider asking at this endpoint, with this login.
-    std::function<std::shared_ptr<UsageProvider>(const QUrl &endpoint, LoginReader login)> make;
     // The demo's answers; each path is that of one of the provider's endpoints.
     QList<DemoAnswer> demo;
     // Extra accounts, for a tool that keeps another login in another folder:

@@ -1,24 +1,32 @@
 #include "providers/ProviderSetup.h"
 
-#include "providers/AccountSetup.h"
-#include "providers/PlatformKeychain.h"
 #include "providers/ProviderRegistry.h"
 
-#include <QHostAddress>
-
-#include <cstdio>
-#include <mutex>
+#include <QStringList>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// QUrl has already normalised the host: IPv4 in dotted decimal ("127.1" is
+// "127.0.0.1"), IPv6 compressed and without brackets ("::1").
 bool isLoopbackHost(const QString &host)
 {
-    if (host.compare("localhost"_L1, Qt::CaseInsensitive) == 0)
+    if (host.compare("localhost"_L1, Qt::CaseInsensitive) == 0 || host == "::1"_L1)
         return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
+    QString ipv4 = host;
+    if (ipv4.startsWith("::ffff:"_L1, Qt::CaseInsensitive))
+        ipv4 = ipv4.mid(7);
+    const QStringList parts = ipv4.split(u'.');
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const uint value = part.toUInt(&ok);
+        if (!ok || value > 255 || part.isEmpty() || part.size() > 3)
+            return false;
+    }
+    return parts.first().toUInt() == 127;
 }
 
 } // namespace
@@ -49,31 +57,6 @@ std::optional<QUrl> endpointOverride(const char *variable, QString *error)
         return std::nullopt;
     }
     return url;
-}
-
-std::optional<ProviderSetup> makeProviderSetup(QString *error)
-{
-    std::optional<EndpointOverrides> overrides = endpointOverrides(error);
-    if (!overrides)
-        return std::nullopt;
-    // Said once, so that nobody mistakes a substitute service's numbers for
-    // the real ones.
-    static std::once_flag announced;
-    std::call_once(announced, [] {
-        for (const QString &line : endpointOverrideNotices())
-            std::fprintf(stderr, "%s\n", qUtf8Printable(line));
-    });
-    std::shared_ptr<const CredentialStore> store = createPlatformCredentialStore();
-    ProviderSetup setup;
-    for (const ProviderDescriptor &descriptor : providerDescriptors())
-        setup.providers.append(
-            descriptor.make(overrides->value(descriptor.look.id, descriptor.endpoint), descriptor.credentials(store)));
-    setup.accounts = [endpoints = *overrides](const QList<ExtraAccount> &accounts) {
-        return makeAccountProviders(accounts, [&endpoints](const ProviderDescriptor &descriptor) {
-            return endpoints.value(descriptor.look.id, descriptor.endpoint);
-        });
-    };
-    return setup;
 }
 
 QStringList endpointOverrideNotices()

@@ -39,8 +39,3 @@ std::optional<EndpointOverrides> endpointOverrides(QString *error);
 // One line per endpoint override in effect, with the URL as given:
 // "quotix: Claude usage from http://127.0.0.1:8080/… (QUOTIX_CLAUDE_USAGE_URL)".
 QStringList endpointOverrideNotices();
-
-// Every known provider with the platform's credential store, at its endpoint
-// or its override. Absent with *error set when an override is invalid. The
-// first call says on standard error which overrides are in effect.
-std::optional<ProviderSetup> makeProviderSetup(QString *error);

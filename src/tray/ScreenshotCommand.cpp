@@ -7,11 +7,12 @@
 #include "core/UsageManager.h"
 #include "core/os/NotificationManager.h"
 #include "demo/DemoHistory.h"
-#include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
 #include "providers/AccountSetup.h"
+#include "providers/ProcessProvider.h"
 #include "presentation/TitleLayout.h"
 #include "presentation/Translations.h"
+#include "tray/TitleObserver.h"
 #include "ui/HistoryWindow.h"
 #include "ui/MenuBarView.h"
 #include "ui/PanelStyle.h"
@@ -186,7 +187,7 @@ QList<HistorySample> chartHistory(const UsageManager &manager, bool demo, const 
             if (state.usage)
                 history.append(DemoData::history(provider->id(), state.usage->limits, now, 31));
         }
-    } else if (const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), nullptr)) {
+    } else if (QString none; const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), &none)) {
         history = store->samples({now.addDays(-31), {}, {}});
     }
     return history;
@@ -206,8 +207,7 @@ std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &
 
     const QString panelPath = directory.filePath(u"panel.png"_s);
     const QString trayPath = directory.filePath(u"tray.png"_s);
-    const TitleLayout title = layoutTitle(titleProviders(manager.knownAvailableProviders(), preferences.titleLeftOut()),
-                                          manager.providerStates(), manager.isLoading(), preferences.displayMode());
+    const TitleLayout title = trayTitle(manager, preferences);
     if (!savePicture(panel.grab().toImage(), panelPath)
         || !savePicture(renderTrayItem(title, panel.devicePixelRatioF()), trayPath))
         return std::nullopt;
@@ -249,20 +249,18 @@ int runScreenshotCommand(int argc, char **argv)
     QApplication app(argc, argv);
     installTranslations();
 
-    QString error;
-    auto setup = makeProviderSetup(arguments->demo, &error);
-    if (!setup) {
-        writeError(error);
-        return CommandLine::InvalidInvocation;
-    }
-
     const QDir directory(arguments->directory);
     if (!QDir().mkpath(directory.absolutePath())) {
         writeError(u"quotix screenshot: cannot create %1"_s.arg(directory.path()));
         return 1;
     }
 
-    // Settings of its own in a temporary file: the user's choices stay untouched.
+    // Settings of its own in a temporary file: the user's choices stay
+    // untouched. Only which providers the tray title shows is taken from them.
+    QString settingsProblem;
+    const QSettings userSettings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
+    if (!settingsProblem.isEmpty())
+        writeError(settingsProblem);
     QTemporaryDir settingsDir;
     if (!settingsDir.isValid()) {
         writeError(u"quotix screenshot: cannot create a temporary folder: "_s + settingsDir.errorString());
@@ -271,6 +269,17 @@ int runScreenshotCommand(int argc, char **argv)
     QSettings settings(settingsDir.filePath(u"quotix.ini"_s), QSettings::IniFormat);
     Preferences preferences(&settings);
     preferences.setAccounts(arguments->accounts);
+    preferences.setTitleLeftOut(userSettings.value(SettingsKeys::TitleLeftOut).toStringList());
+    settings.sync();
+    // The checks run in quotix-status, which reads these accounts from here.
+    FetchProgram program = defaultFetchProgram();
+    program.trailing = {u"--settings"_s, settings.fileName()};
+    QString error;
+    auto setup = makeProcessProviderSetup(arguments->demo, program, &error);
+    if (!setup) {
+        writeError(error);
+        return CommandLine::InvalidInvocation;
+    }
     InertLoginItemService loginItems;
     LaunchAtLogin launchAtLogin(&loginItems);
     NullNotificationManager notifications;

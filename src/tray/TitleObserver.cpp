@@ -16,15 +16,19 @@ TitleObserver::TitleObserver(UsageManager *manager, Preferences *preferences, QO
     QMetaObject::invokeMethod(this, &TitleObserver::render, Qt::QueuedConnection);
 }
 
-void TitleObserver::render()
+TitleLayout trayTitle(const UsageManager &manager, const Preferences &preferences)
 {
-    const ProviderList available = m_manager->knownAvailableProviders();
-    const DisplayMode mode = m_preferences->displayMode();
-    const DisplayAs as = m_preferences->displayAs();
     // Loading, not "No usage", before the first check ends (after a fresh
     // boot that check waits up to half a minute).
-    const bool loading = m_manager->isLoading() || nothingKnownYet(m_manager->lastUpdated());
-    const TitleLayout title = layoutTitle(titleProviders(available, m_preferences->titleLeftOut()),
-                                          m_manager->providerStates(), loading, mode, as);
-    Q_EMIT titleChanged(title, providerSummaryLines(available, m_manager->providerStates(), mode, as));
+    const bool loading = manager.isLoading() || nothingKnownYet(manager.lastUpdated());
+    return layoutTitle(titleProviders(manager.knownAvailableProviders(), preferences.titleLeftOut()),
+                       manager.providerStates(), loading, preferences.displayMode(), preferences.displayAs());
+}
+
+void TitleObserver::render()
+{
+    const DisplayMode mode = m_preferences->displayMode();
+    const DisplayAs as = m_preferences->displayAs();
+    Q_EMIT titleChanged(trayTitle(*m_manager, *m_preferences),
+                        providerSummaryLines(m_manager->knownAvailableProviders(), m_manager->providerStates(), mode, as));
 }

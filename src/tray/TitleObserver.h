@@ -7,6 +7,10 @@ class Preferences;
 class UsageManager;
 struct TitleLayout;
 
+// The tray title as the coordinator's state and the settings make it now:
+// the providers the title's choice keeps, in the chosen limit and reading.
+TitleLayout trayTitle(const UsageManager &manager, const Preferences &preferences);
+
 // Turns the coordinator's state and the settings into the tray title: one
 // render right after construction and one per change of the provider
 // states, of the loading flag and of any setting. Deliveries are queued, and

@@ -5,13 +5,13 @@
 #include "core/Preferences.h"
 #include "core/UnixSignalWatcher.h"
 #include "core/os/PlatformServices.h"
-#include "demo/DemoSetup.h"
 #include "history/HistoryStore.h"
 #include "presentation/PanelPlacement.h"
 #include "presentation/Translations.h"
 #include "presentation/TrayHost.h"
 #include "presentation/TrayItem.h"
 #include "providers/AccountSetup.h"
+#include "providers/ProcessProvider.h"
 #include "providers/ProviderRegistry.h"
 #include "tray/SingleInstance.h"
 #include "tray/TrayController.h"
@@ -147,7 +147,7 @@ int runTrayApplication(int argc, char **argv)
     QGuiApplication::setDesktopFileName(u"quotix"_s);
 
     QString error;
-    const std::optional<ProviderSetup> setup = makeProviderSetup(demo, &error);
+    const std::optional<ProviderSetup> setup = makeProcessProviderSetup(demo, defaultFetchProgram(), &error);
     if (!setup) {
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;

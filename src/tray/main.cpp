@@ -1,18 +1,22 @@
 #include "cli/HistoryCommand.h"
 #include "cli/StatusCommand.h"
 #include "core/ProcessPrivacy.h"
+#include "fetch/FetchOnce.h"
 #include "providers/ProviderRegistry.h"
 #include "tray/ScreenshotCommand.h"
 #include "tray/TrayApplication.h"
 
 #include <cstring>
 
-// The first word picks the face: "status", "history" and "screenshot" are one-shot
-// commands that need no tray; anything else starts the tray application.
+// The macOS bundle's one program. The first word picks the face: "status",
+// "history", "screenshot" and the tray's checks are one-shot commands that
+// need no tray; anything else starts the tray application.
 int main(int argc, char **argv)
 {
     keepMemoryPrivate();
     installProviderLooks();
+    if (argc > 1 && std::strcmp(argv[1], FetchOnceWord) == 0)
+        return runFetchOnce(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "status") == 0)
         return runStatusCommand(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "history") == 0)

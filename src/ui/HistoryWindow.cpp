@@ -1,7 +1,9 @@
 #include "ui/HistoryWindow.h"
 
+#include "presentation/PanelGeometry.h"
 #include "ui/PanelLabel.h"
 #include "ui/PanelStyle.h"
+#include "ui/ScrollStack.h"
 #include "ui/SegmentedPicker.h"
 
 #include <QCoreApplication>
@@ -9,7 +11,10 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -92,7 +97,7 @@ HistoryWindow::HistoryWindow(HistorySource source, QHash<QString, QString> provi
     , m_names(std::move(providerNames))
     , m_picker(new SegmentedPicker(
           {QCoreApplication::translate("History", "7 Days"), QCoreApplication::translate("History", "30 Days")}, this))
-    , m_chartsLayout(new QVBoxLayout)
+    , m_chartsArea(new ScrollStack(PanelStyle::StackSpacing, this))
     , m_empty(new PanelLabel(QCoreApplication::translate("History", "No usage has been recorded in this period."),
                              PanelStyle::systemFont(12), PanelLabel::Tone::Secondary, this))
 {
@@ -107,8 +112,7 @@ HistoryWindow::HistoryWindow(HistorySource source, QHash<QString, QString> provi
                       1);
     header->addWidget(m_picker);
     layout->addLayout(header);
-    m_chartsLayout->setSpacing(PanelStyle::StackSpacing);
-    layout->addLayout(m_chartsLayout);
+    layout->addWidget(m_chartsArea);
     layout->addWidget(m_empty);
     layout->addWidget(new PanelLabel(
         QCoreApplication::translate("History", "Dashed lines: resets. Red dots: the limit reached 100%."),
@@ -139,7 +143,24 @@ void HistoryWindow::setProviderNames(QHash<QString, QString> providerNames)
 void HistoryWindow::showEvent(QShowEvent *event)
 {
     reload();
+    fitHeight();
     QWidget::showEvent(event);
+}
+
+void HistoryWindow::fitHeight()
+{
+    // A titled window the window manager places, as the panel can be: the
+    // same room on its screen, and the charts give up what it lacks. The
+    // charts just made would reach the layout only from a posted event.
+    m_chartsArea->stack()->activate();
+    m_chartsArea->updateGeometry();
+    QLayout *box = layout();
+    box->activate();
+    const int content = box->hasHeightForWidth() ? box->totalHeightForWidth(width()) : box->totalSizeHint().height();
+    const QScreen *screen = this->screen();
+    const int limit = screen ? panelHeightLimit(PanelMode::PlacedWindow, {}, {}, screen->availableGeometry())
+                             : QWIDGETSIZE_MAX;
+    resize(width(), std::max(minimumSizeHint().height(), std::min(content, limit)));
 }
 
 void HistoryWindow::reload(const QDateTime &now)
@@ -153,7 +174,7 @@ void HistoryWindow::reload(const QDateTime &now)
     m_titles.clear();
     const QLocale locale;
     for (const HistoryChart &chart : std::as_const(m_charts)) {
-        auto *block = new QWidget(this);
+        auto *block = new QWidget;
         auto *blockLayout = new QVBoxLayout(block);
         blockLayout->setContentsMargins(0, 0, 0, 0);
         blockLayout->setSpacing(2);
@@ -169,7 +190,8 @@ void HistoryWindow::reload(const QDateTime &now)
         nowLabel->setAlignment(Qt::AlignRight);
         axis->addWidget(nowLabel);
         blockLayout->addLayout(axis);
-        m_chartsLayout->addWidget(block);
+        m_chartsArea->stack()->addWidget(block);
+        block->show(); // now, not from a queued call: the window's height is fitted to it
         m_chartWidgets.append(block);
     }
     m_empty->setVisible(m_charts.isEmpty());

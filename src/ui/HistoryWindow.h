@@ -13,11 +13,14 @@
 
 class PanelLabel;
 class QVBoxLayout;
+class ScrollStack;
 class SegmentedPicker;
 
 // The "History" window: each limit over the last 7 or 30 days, with its
 // resets and the times it reached 100 % marked. Reads the history anew when
-// shown, when the period changes and on reload().
+// shown, when the period changes and on reload(). Shown, it is as tall as its
+// charts where its screen has the room; otherwise the charts scroll below the
+// period picker.
 class HistoryWindow : public QWidget
 {
     Q_OBJECT
@@ -31,6 +34,7 @@ public:
     static constexpr int PeriodDays[] = {7, 30};
     int days() const { return PeriodDays[m_period]; }
     SegmentedPicker *periodPicker() const { return m_picker; }
+    ScrollStack *chartsArea() const { return m_chartsArea; }
     // Accounts come and go while the window lives: its titles follow.
     void setProviderNames(QHash<QString, QString> providerNames);
     // What is drawn, for tests.
@@ -45,11 +49,13 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void fitHeight();
+
     HistorySource m_source;
     QHash<QString, QString> m_names;
     int m_period = 0;
     SegmentedPicker *m_picker;
-    QVBoxLayout *m_chartsLayout;
+    ScrollStack *m_chartsArea;
     PanelLabel *m_empty;
     QList<QWidget *> m_chartWidgets;
     QList<HistoryChart> m_charts;

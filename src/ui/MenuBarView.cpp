@@ -22,6 +22,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QPushButton>
@@ -121,14 +122,12 @@ void MenuBarView::addSettingsAndActions(QVBoxLayout *layout)
     display->addWidget(m_displayAsPicker);
     layout->addLayout(display);
 
-    // The providers' menus share the row of launch at login: the panel must
-    // fit under the tray on a 768 px screen.
     m_launchAtLogin->setFont(PanelStyle::caption());
-    auto *switches = new QHBoxLayout;
-    switches->addWidget(m_launchAtLogin);
-    switches->addStretch(1);
-    switches->addWidget(m_providerChoices);
-    layout->addLayout(switches);
+    m_switches = new QGridLayout;
+    m_switches->addWidget(m_launchAtLogin, 0, 0);
+    m_switches->setColumnStretch(1, 1);
+    arrangeSwitches();
+    layout->addLayout(m_switches);
     layout->addWidget(m_providerChoices->note());
     layout->addWidget(alertSettings());
     layout->addWidget(new Divider(this));
@@ -220,6 +219,22 @@ void MenuBarView::setHistorySource(HistorySource source)
 void MenuBarView::setAccountKinds(QList<AccountKind> kinds)
 {
     m_providerChoices->setAccountKinds(std::move(kinds));
+    arrangeSwitches();
+}
+
+void MenuBarView::arrangeSwitches()
+{
+    // The providers' menus share the row of launch at login where their
+    // texts fit beside it (the panel must fit under the tray on a 768 px
+    // screen); longer words put them on a row of their own.
+    const int room = PanelStyle::Width - 2 * PanelStyle::Padding;
+    const int oneRow = m_launchAtLogin->sizeHint().width() + m_switches->horizontalSpacing()
+        + m_providerChoices->sizeHint().width();
+    m_switches->removeWidget(m_providerChoices);
+    if (oneRow <= room)
+        m_switches->addWidget(m_providerChoices, 0, 2);
+    else
+        m_switches->addWidget(m_providerChoices, 1, 0, 1, 3, Qt::AlignRight);
 }
 
 void MenuBarView::render()

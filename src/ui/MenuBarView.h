@@ -17,6 +17,7 @@ class Preferences;
 class ProviderChoices;
 class ProviderSection;
 class QCheckBox;
+class QGridLayout;
 class QPushButton;
 class QTimer;
 class QVBoxLayout;
@@ -84,6 +85,7 @@ private:
     // The constructor's parts, top to bottom.
     void addContent(QVBoxLayout *layout);
     void addSettingsAndActions(QVBoxLayout *layout);
+    void arrangeSwitches();
     void connectControls();
     void scheduleRender();
     void syncSections(const QList<SectionModel> &sections);
@@ -108,6 +110,7 @@ private:
     SegmentedPicker *m_displayAsPicker;
     ProviderChoices *m_providerChoices;
     QCheckBox *m_launchAtLogin;
+    QGridLayout *m_switches = nullptr;
     QPushButton *m_quit;
     QPushButton *m_history = nullptr;
     AlertSettingsView *m_alertSettings = nullptr;

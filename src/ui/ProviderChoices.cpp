@@ -13,15 +13,37 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionToolButton>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// A button that opens its menu at once draws the menu's arrow inside its
+// text's room, which Qt sizes for the text alone: in Japanese and German the
+// arrow touched the last character. The style's own arrow width is added to
+// what the font measures.
+class MenuButton : public QToolButton
+{
+public:
+    using QToolButton::QToolButton;
+
+    QSize sizeHint() const override
+    {
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        QSize size = QToolButton::sizeHint();
+        size.rwidth() += style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &option, this);
+        return size;
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 QToolButton *menuButton(const QString &text, QMenu *menu, QWidget *parent)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new MenuButton(parent);
     button->setText(text);
     button->setFont(PanelStyle::caption());
     button->setPopupMode(QToolButton::InstantPopup);

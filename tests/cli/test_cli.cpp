@@ -13,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QtEndian>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -164,6 +165,19 @@ private Q_SLOTS:
                      "Bearer "_ba + (request.path == UsageService::ClaudePath.latin1() ? ClaudeToken : CodexToken));
     }
 
+    // The screenshot of the user's own figures, an extra account's too, when
+    // no history was ever recorded: the tray's checking children ask the
+    // service with the tokens they read themselves.
+    void aScreenshotOfTheUsersOwnFiguresWithoutHistory()
+    {
+        QTemporaryDir out;
+        const ChildRun shot = run({u"screenshot"_s, u"--account"_s,
+                              u"codex:team:"_s + QStringLiteral(QUOTIX_TEST_DATA "/status/home"), out.path()});
+        QCOMPARE(shot.exitCode, 0);
+        QVERIFY(QFile::exists(out.filePath(u"panel.png"_s)));
+        QCOMPARE(m_service->requests().size(), 3); // Claude, Codex and the account
+    }
+
     // Today's answers with a model's own cap, a monthly window, credits, banked
     // resets and a reached budget, through every output of the command.
     void todaysAnswersShowTheBindingLimitAndTheCredits()
@@ -243,6 +257,21 @@ private Q_SLOTS:
         QVERIFY2(result.err.contains("quotix: the settings file \"" + path.toUtf8()
                                      + "\" is not a regular file; using the defaults.\n"),
                  result.err.constData());
+    }
+
+    // The drawn tray title leaves out what the settings leave out of the tray's.
+    void theScreenshotsTrayTitleFollowsTheSettings()
+    {
+        const auto trayWidth = [this](const QString &folder) {
+            QFile picture(m_home->filePath(folder + u"/tray.png"_s));
+            const bool drawn = run({u"screenshot"_s, u"--demo"_s, m_home->filePath(folder)}).exitCode == 0
+                && picture.open(QIODevice::ReadOnly);
+            return drawn ? qFromBigEndian<quint32>(picture.read(20).constData() + 16) : 0u; // the PNG header's width
+        };
+        const quint32 allFour = trayWidth(u"four"_s);
+        writeSettings("titleLeftOut=codex, copilot, gemini\n");
+        const quint32 claudeAlone = trayWidth(u"one"_s);
+        QVERIFY2(claudeAlone > 0 && claudeAlone < allFour, qPrintable(u"%1 %2"_s.arg(claudeAlone).arg(allFour)));
     }
 
     void anEmptyHomeShowsTheEmptyStateOrTheDemo()

@@ -1,4 +1,5 @@
 #include "demo/DemoData.h"
+#include "fetch/DemoSetup.h"
 #include "providers/ClaudeUsage.h"
 #include "support/Files.h"
 #include "usage-service/ScriptedService.h"

@@ -4,6 +4,7 @@
 #include "core/UsageManager.h"
 #include "providers/AccountProvider.h"
 #include "providers/AccountSetup.h"
+#include "providers/ProcessProvider.h"
 #include "support/Files.h"
 #include "support/ManagerFixture.h"
 
@@ -14,12 +15,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-const QUrl Nowhere(u"https://127.0.0.1:9/usage"_s);
-
-} // namespace
 
 class TestAccounts : public QObject
 {
@@ -68,7 +63,10 @@ private Q_SLOTS:
         const QList<ExtraAccount> accounts{{u"claude"_s, work, u"work"_s},
                                            {u"codex"_s, team, u"team"_s},
                                            {u"gopher"_s, home.path(), u"x"_s}};
-        const ProviderList made = makeAccountProviders(accounts, [](const ProviderDescriptor &) { return Nowhere; });
+        QString error;
+        const std::optional<ProviderSetup> setup = makeProcessProviderSetup(false, FetchProgram{}, &error);
+        QVERIFY2(setup, qPrintable(error));
+        const ProviderList made = setup->accounts(accounts);
         QCOMPARE(made.size(), 2); // a provider without accounts is left out
         QCOMPARE(made.at(0)->id(), u"claude-work"_s);
         QCOMPARE(made.at(0)->name(), u"Claude \u00B7 work"_s);

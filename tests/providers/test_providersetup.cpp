@@ -1,7 +1,7 @@
 #include "core/FetchJob.h"
 #include "core/UsageProvider.h"
-#include "demo/DemoSetup.h"
-#include "demo/UsageService.h"
+#include "fetch/DemoSetup.h"
+#include "fetch/UsageService.h"
 
 #include <QTest>
 

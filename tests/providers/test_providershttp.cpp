@@ -1,13 +1,14 @@
-#include "providers/ClaudeProvider.h"
-#include "providers/CodexProvider.h"
+#include "fetch/ClaudeProvider.h"
+#include "fetch/CodexProvider.h"
+#include "fetch/DemoSetup.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
 #include "providers/ProviderRegistry.h"
 #include "providers/SmallFile.h"
 #include "providers/copilot/CopilotUsage.h"
 #include "providers/gemini/GeminiUsage.h"
-#include "providers/NetworkSession.h"
-#include "providers/UsageRequest.h"
+#include "fetch/NetworkSession.h"
+#include "fetch/UsageRequest.h"
 #include "support/Files.h"
 #include "usage-service/ScriptedService.h"
 
@@ -91,9 +92,9 @@ class TestProvidersHttp : public QObject
             };
         };
         if (id == Copilot)
-            return findProviderDescriptor(u"copilot"_s)->make(url, fromFile(u"apps.json"_s, &copilotLoginFromFile));
+            return makeFetchingProvider(*findProviderDescriptor(u"copilot"_s), url, fromFile(u"apps.json"_s, &copilotLoginFromFile));
         if (id == Gemini)
-            return findProviderDescriptor(u"gemini"_s)->make(url, fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile));
+            return makeFetchingProvider(*findProviderDescriptor(u"gemini"_s), url, fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile));
         if (id == Claude)
             return std::make_shared<ClaudeProvider>(KeychainService(keychain), url, options);
         return std::make_shared<CodexProvider>(CodexCredentialService(keychain, m_dir.filePath(u"auth.json"_s)), url,

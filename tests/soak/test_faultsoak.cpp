@@ -5,9 +5,9 @@
 #include "core/UsageManager.h"
 #include "core/os/CredentialStore.h"
 #include "core/os/NotificationManager.h"
-#include "providers/ClaudeProvider.h"
+#include "fetch/ClaudeProvider.h"
 #include "providers/CodexCredentialService.h"
-#include "providers/CodexProvider.h"
+#include "fetch/CodexProvider.h"
 #include "providers/KeychainService.h"
 #include "usage-service/ScriptedService.h"
 

@@ -1,9 +1,12 @@
 // The History window over a recorded history: periods, marks, nothing recorded.
 #include "core/UtcZone.h"
 #include "ui/HistoryWindow.h"
+#include "ui/ScrollStack.h"
 #include "ui/SegmentedPicker.h"
 
 #include <QAbstractButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -74,6 +77,36 @@ private Q_SLOTS:
         dark.setColor(QPalette::WindowText, Qt::white);
         window.setPalette(dark);
         QVERIFY(!window.grab().isNull());
+    }
+
+    // Eight limits are taller than the 600 px test screen: the window fits
+    // it, its picker stays in view, and the charts scroll.
+    void manyChartsScrollOnAShortScreen()
+    {
+        const QDateTime now = QDateTime::currentDateTimeUtc(); // shown, it reads up to the clock's time
+        QList<HistorySample> history;
+        for (int i = 0; i < 8; ++i)
+            history.append(HistorySample{u"claude"_s, u"Model %1"_s.arg(i), LimitKind::Weekly, 7 * 86400, 10.0 * i,
+                                         now.addDays(3), now.addDays(-2), now});
+        HistoryWindow window([&](const QDateTime &) { return history; }, {{u"claude"_s, u"Claude"_s}});
+        window.resize(560, 480);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.charts().size(), 8);
+        ScrollStack *charts = window.chartsArea();
+        QVERIFY(charts->heightForWidth(charts->width()) > charts->height());
+        const int available = window.screen()->availableGeometry().height();
+        QVERIFY(window.frameGeometry().height() <= available);
+        QWidget *picker = window.periodPicker();
+        QVERIFY(window.rect().contains(QRect(picker->mapTo(&window, QPoint()), picker->size())));
+        QTRY_VERIFY(charts->verticalScrollBar()->isVisible());
+
+        // Few enough when opened again, it is as tall as they are.
+        history.resize(1);
+        window.hide();
+        window.show();
+        QTRY_VERIFY(!charts->verticalScrollBar()->isVisible());
+        QVERIFY(window.height() < available / 2);
     }
 
     void nothingRecorded()

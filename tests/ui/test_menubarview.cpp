@@ -1,5 +1,6 @@
 #include "core/AlertRules.h"
 #include "core/LaunchAtLogin.h"
+#include "presentation/Translations.h"
 #include "support/RecordingLoginItems.h"
 #include "support/ScriptedProvider.h"
 #include "ui/AlertSettingsView.h"
@@ -28,6 +29,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -450,6 +452,47 @@ private Q_SLOTS:
         QCOMPARE(own.at(1)->text(), u"No credentials in this folder"_s);
         own.last()->trigger();
         QVERIFY(f.preferences.accounts().isEmpty());
+    }
+
+    // German words are too long for launch at login and both menus on one
+    // row: none is squeezed below its text, and each menu's arrow keeps clear
+    // of its text (drawn with and without arrow and text, their ink differs
+    // in columns of their own).
+    void longerWordsKeepTheirRoom()
+    {
+        const std::unique_ptr<QTranslator> german = translatorFor(QLocale(QLocale::German));
+        QVERIFY(german && QCoreApplication::installTranslator(german.get()));
+        Fixture f;
+        QCoreApplication::removeTranslator(german.get());
+        f.view.setAccountKinds({{u"claude"_s, u"Claude"_s, u"CLAUDE_CONFIG_DIR"_s}});
+        QVERIFY(f.showLoaded());
+        QCheckBox *launch = f.view.launchAtLoginBox();
+        QVERIFY(launch->width() >= launch->sizeHint().width());
+        const auto columns = [](const QImage &a, const QImage &b) {
+            QList<int> differing;
+            for (int x = 0; x < a.width(); ++x) {
+                for (int y = 0; y < a.height() && (differing.isEmpty() || differing.last() != x); ++y) {
+                    if (a.pixel(x, y) != b.pixel(x, y))
+                        differing.append(x);
+                }
+            }
+            return differing;
+        };
+        const QList<QToolButton *> buttons = f.view.providerChoices()->findChildren<QToolButton *>();
+        QCOMPARE(buttons.size(), 2);
+        for (QToolButton *button : buttons) {
+            QVERIFY(button->width() >= button->sizeHint().width());
+            QToolButton plain(button->parentWidget());
+            plain.setFont(button->font());
+            plain.resize(button->size());
+            const QImage blank = plain.grab().toImage();
+            plain.setText(button->text());
+            const QImage text = plain.grab().toImage();
+            const QList<int> arrow = columns(button->grab().toImage(), text);
+            const QList<int> ink = columns(text, blank);
+            QVERIFY(!arrow.isEmpty() && !ink.isEmpty());
+            QVERIFY2(ink.last() + 1 < arrow.first(), qPrintable(button->text()));
+        }
     }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "demo/UsageService.h"
+#include "fetch/UsageService.h"
 
 #include <QHash>
 #include <QList>

@@ -2,6 +2,7 @@
 // for tests that run in another process, the benchmarks and trying the demo.
 
 #include "demo/DemoData.h"
+#include "fetch/DemoSetup.h"
 #include "providers/ProviderRegistry.h"
 #include "usage-service/ScriptedService.h"
 #include "usage-service/ServiceScenario.h"

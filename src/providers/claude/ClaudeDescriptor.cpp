@@ -1,4 +1,3 @@
-#include "providers/ClaudeProvider.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
 #include "providers/KeychainService.h"
@@ -7,6 +6,7 @@
 #include "providers/claude/ClaudeDemo.h"
 
 #include <QDir>
+#include <QUrl>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -80,14 +80,11 @@ ProviderDescriptor claudeDescriptor()
     ProviderDescriptor descriptor;
     descriptor.look
         = {u"claude"_s, u"Claude"_s, u"C"_s, u"\U0001F916"_s, u"claude-icon"_s, u"{claude.fable} {claude.weekly_7d}"_s};
-    descriptor.endpoint = ClaudeProvider::defaultEndpoint();
+    descriptor.endpoint = QUrl(u"https://api.anthropic.com/api/oauth/usage"_s);
     descriptor.credentials = [](const std::shared_ptr<const CredentialStore> &store) -> LoginReader {
         return [keychain = KeychainService(store)] { return keychain.getLogin(); };
     };
     descriptor.credentialFiles = &platformStoreFilePaths;
-    descriptor.make = [](const QUrl &endpoint, LoginReader login) {
-        return std::make_shared<ClaudeProvider>(std::move(login), endpoint);
-    };
     descriptor.accountFolderVariable = u"CLAUDE_CONFIG_DIR"_s;
     descriptor.accountCredentialFile
         = [](const QString &folder) { return QDir(folder).absoluteFilePath(u".credentials.json"_s); };

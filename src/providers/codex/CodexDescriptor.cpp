@@ -1,10 +1,10 @@
 #include "providers/CodexCredentialService.h"
-#include "providers/CodexProvider.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/PlatformKeychain.h"
 #include "providers/ProviderDescriptor.h"
 
 #include <QDir>
+#include <QUrl>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -57,14 +57,11 @@ ProviderDescriptor codexDescriptor()
     ProviderDescriptor descriptor;
     // "X": "C" is Claude's.
     descriptor.look = {u"codex"_s, u"Codex"_s, u"X"_s, u"\u26A1"_s, u"codex-icon"_s, u"{codex.monthly}"_s};
-    descriptor.endpoint = CodexProvider::defaultEndpoint();
+    descriptor.endpoint = QUrl(u"https://chatgpt.com/backend-api/wham/usage"_s);
     descriptor.credentials = [](const std::shared_ptr<const CredentialStore> &store) -> LoginReader {
         return [reader = CodexCredentialService(store, codexAuthFilePath())] { return reader.getLogin(); };
     };
     descriptor.credentialFiles = [] { return QStringList{codexAuthFilePath()}; };
-    descriptor.make = [](const QUrl &endpoint, LoginReader login) {
-        return std::make_shared<CodexProvider>(std::move(login), endpoint);
-    };
     descriptor.demo = {{descriptor.endpoint.path(), [](const QDateTime &now, int) { return demoDocument(now); }}};
     descriptor.accountFolderVariable = u"CODEX_HOME"_s;
     descriptor.accountCredentialFile

@@ -1,10 +1,8 @@
-#include "providers/HttpUsageProvider.h"
 #include "providers/ProviderDescriptor.h"
 #include "providers/RereadPolicy.h"
 #include "providers/SmallFile.h"
 #include "providers/copilot/CopilotUsage.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -72,14 +70,6 @@ ProviderDescriptor copilotDescriptor()
     descriptor.endpoint = QUrl(u"https://api.github.com/copilot_internal/user"_s);
     descriptor.credentials = [](const std::shared_ptr<const CredentialStore> &) -> LoginReader { return &readLogin; };
     descriptor.credentialFiles = &loginFiles;
-    descriptor.make = [](const QUrl &endpoint, LoginReader login) {
-        return std::make_shared<HttpUsageProvider>(
-            ProviderIdentity{u"copilot"_s, u"Copilot"_s},
-            UsageEndpoint{
-                endpoint, {{"Accept"_ba, "application/json"_ba}, {"User-Agent"_ba, QByteArrayLiteral(QUOTIX_USER_AGENT)}}, std::nullopt},
-            CredentialReader{std::move(login), QCoreApplication::translate("Common", "Sign in to GitHub Copilot in your editor again.")},
-            [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); });
-    };
     descriptor.demo = {{descriptor.endpoint.path(), [](const QDateTime &now, int) { return demoDocument(now); }}};
     return descriptor;
 }

@@ -1,7 +1,6 @@
 #include "providers/ProviderDescriptor.h"
 #include "providers/RereadPolicy.h"
 #include "providers/SmallFile.h"
-#include "providers/gemini/GeminiProvider.h"
 #include "providers/gemini/GeminiUsage.h"
 
 #include <QDir>
@@ -51,12 +50,9 @@ ProviderDescriptor geminiDescriptor()
     descriptor.endpoint = QUrl(u"https://cloudcode-pa.googleapis.com/v1internal:retrieveUserQuota"_s);
     descriptor.credentials = [](const std::shared_ptr<const CredentialStore> &) -> LoginReader { return &readLogin; };
     descriptor.credentialFiles = [] { return QStringList{credentialsFile()}; };
-    descriptor.make = [](const QUrl &endpoint, LoginReader login) {
-        return std::make_shared<GeminiProvider>(std::move(login), endpoint);
-    };
     descriptor.demo = {
         {descriptor.endpoint.path(), [](const QDateTime &now, int) { return demoQuota(now); }},
-        {GeminiProvider::projectEndpoint(descriptor.endpoint).path(),
+        {geminiProjectEndpoint(descriptor.endpoint).path(),
          [](const QDateTime &, int) { return R"({"cloudaicompanionProject":"quotix-demo-project"})"_ba; }},
     };
     return descriptor;

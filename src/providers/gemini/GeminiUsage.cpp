@@ -101,3 +101,14 @@ std::optional<StoredLogin> geminiLoginFromFile(const QByteArray &contents)
         login.expiresAt = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(expiry.toDouble()), utcZone());
     return login;
 }
+
+QUrl geminiProjectEndpoint(const QUrl &quotaEndpoint)
+{
+    QUrl url = quotaEndpoint;
+    const QString path = url.path();
+    const qsizetype colon = path.lastIndexOf(u':');
+    const QString base = colon > path.lastIndexOf(u'/') ? path.left(colon) : path;
+    url.setPath(base + u":loadCodeAssist"_s);
+    url.setQuery(QString());
+    return url;
+}

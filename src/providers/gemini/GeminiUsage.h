@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -19,6 +20,9 @@ FetchResult geminiResultFor(int status, const QByteArray &body, const QString &p
 // The project of a loadCodeAssist answer: "cloudaicompanionProject" as a
 // string, or as an object's "id". Absent when the answer names none.
 std::optional<QString> geminiProjectFrom(const QByteArray &body);
+
+// loadCodeAssist beside retrieveUserQuota on the same service.
+QUrl geminiProjectEndpoint(const QUrl &quotaEndpoint);
 
 // ~/.gemini/oauth_creds.json: "access_token", and "expiry_date" in
 // milliseconds since 1970 where it is given.

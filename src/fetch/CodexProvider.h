@@ -2,7 +2,7 @@
 
 #include "providers/CodexCredentialService.h"
 #include "providers/CodexUsage.h"
-#include "providers/HttpUsageProvider.h"
+#include "fetch/HttpUsageProvider.h"
 
 // The ChatGPT subscription's usage as the Codex tool sees it, from the
 // ChatGPT backend's usage endpoint, with the token the Codex tool stored.

@@ -1,8 +1,8 @@
-#include "providers/gemini/GeminiProvider.h"
+#include "fetch/GeminiProvider.h"
 
 #include "core/FetchJob.h"
 #include "providers/ExpiredLogin.h"
-#include "providers/UsageRequest.h"
+#include "fetch/UsageRequest.h"
 #include "providers/gemini/GeminiUsage.h"
 
 #include <QCoreApplication>
@@ -151,11 +151,5 @@ FetchJob *GeminiProvider::fetchUsage(QObject *parent)
 
 QUrl GeminiProvider::projectEndpoint(const QUrl &quotaEndpoint)
 {
-    QUrl url = quotaEndpoint;
-    const QString path = url.path();
-    const qsizetype colon = path.lastIndexOf(u':');
-    const QString base = colon > path.lastIndexOf(u'/') ? path.left(colon) : path;
-    url.setPath(base + u":loadCodeAssist"_s);
-    url.setQuery(QString());
-    return url;
+    return geminiProjectEndpoint(quotaEndpoint);
 }

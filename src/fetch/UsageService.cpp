@@ -1,4 +1,4 @@
-#include "demo/UsageService.h"
+#include "fetch/UsageService.h"
 
 #include <QHostAddress>
 #include <QTcpServer>

@@ -1,4 +1,4 @@
-#include "providers/HttpUsageProvider.h"
+#include "fetch/HttpUsageProvider.h"
 
 #include "providers/ExpiredLogin.h"
 

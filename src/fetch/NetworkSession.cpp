@@ -1,4 +1,4 @@
-#include "providers/NetworkSession.h"
+#include "fetch/NetworkSession.h"
 
 #include <QNetworkAccessManager>
 

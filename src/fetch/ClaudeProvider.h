@@ -1,7 +1,7 @@
 #pragma once
 
 #include "providers/ClaudeUsage.h"
-#include "providers/HttpUsageProvider.h"
+#include "fetch/HttpUsageProvider.h"
 #include "providers/KeychainService.h"
 
 // The Claude subscription's usage, from Anthropic's OAuth usage endpoint,

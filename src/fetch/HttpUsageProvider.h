@@ -3,9 +3,9 @@
 #include "core/FetchJob.h"
 #include "core/UsageProvider.h"
 #include "providers/CredentialParsing.h"
-#include "providers/HttpOptions.h"
-#include "providers/NetworkSession.h"
-#include "providers/UsageRequest.h"
+#include "fetch/HttpOptions.h"
+#include "fetch/NetworkSession.h"
+#include "fetch/UsageRequest.h"
 
 #include <QString>
 #include <QUrl>

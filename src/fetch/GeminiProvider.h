@@ -2,8 +2,8 @@
 
 #include "core/UsageProvider.h"
 #include "providers/CredentialParsing.h"
-#include "providers/HttpOptions.h"
-#include "providers/NetworkSession.h"
+#include "fetch/HttpOptions.h"
+#include "fetch/NetworkSession.h"
 
 #include <QString>
 #include <QUrl>

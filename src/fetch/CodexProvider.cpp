@@ -1,4 +1,6 @@
-#include "providers/CodexProvider.h"
+#include "fetch/CodexProvider.h"
+
+#include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
 
@@ -21,5 +23,5 @@ CodexProvider::CodexProvider(std::function<std::optional<StoredLogin>()> login, 
 
 QUrl CodexProvider::defaultEndpoint()
 {
-    return QUrl(u"https://chatgpt.com/backend-api/wham/usage"_s);
+    return findProviderDescriptor(u"codex"_s)->endpoint;
 }

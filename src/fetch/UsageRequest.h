@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/FetchJob.h"
-#include "providers/HttpOptions.h"
+#include "fetch/HttpOptions.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,6 @@
-#include "providers/ClaudeProvider.h"
+#include "fetch/ClaudeProvider.h"
+
+#include "providers/ProviderRegistry.h"
 
 #include <QCoreApplication>
 
@@ -24,5 +26,5 @@ ClaudeProvider::ClaudeProvider(std::function<std::optional<StoredLogin>()> login
 
 QUrl ClaudeProvider::defaultEndpoint()
 {
-    return QUrl(u"https://api.anthropic.com/api/oauth/usage"_s);
+    return findProviderDescriptor(u"claude"_s)->endpoint;
 }

@@ -1,4 +1,4 @@
-#include "providers/NetworkErrors.h"
+#include "fetch/NetworkErrors.h"
 
 #include <QCoreApplication>
 
