@@ -68,8 +68,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUOTIX_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The library packages come from dpkg-shlibdeps, at the versions the binaries need.
+# The library packages come from dpkg-shlibdeps, at the versions the binaries
+# need; SQLite is loaded only while the history is open, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsqlite3-0 (>= 3.28)")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

@@ -126,8 +126,9 @@ void UsageRequest::onReadyRead()
 
 bool UsageRequest::readAvailable()
 {
-    // Never hold more than one byte beyond the cap.
-    const qint64 room = m_options.maxBodyBytes + 1 - m_body.size();
+    // Never hold more than one byte beyond the cap. Only what has arrived:
+    // read(n) sets n bytes aside first, megabytes for a body of a few hundred.
+    const qint64 room = std::min(m_options.maxBodyBytes + 1 - m_body.size(), m_reply->bytesAvailable());
     if (room > 0)
         m_body += m_reply->read(room);
     return m_body.size() <= m_options.maxBodyBytes;

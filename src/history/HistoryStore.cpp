@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <sqlite3.h>
+#include "history/SqliteLibrary.h"
 
 #include <cmath>
 #include <utility>
@@ -18,6 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qint64 ResetTolerance = 60; // seconds: a reset computed from "seconds left" wanders by one or two
+constexpr qint64 FoldLogBytes = 256 * 1024; // some 60 pages: tens of checks
 
 // Each step takes the schema from the version before it to its own index + 1.
 constexpr const char *Migrations[] = {
@@ -44,21 +45,25 @@ static_assert(std::size(Migrations) == HistoryStore::SchemaVersion);
 class Statement
 {
 public:
-    Statement(sqlite3 *db, const char *sql) { m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const SqliteApi &sql, sqlite3 *db, const char *text)
+        : m_sql(sql)
+    {
+        m_rc = m_sql.prepare_v2(db, text, -1, &m_stmt, nullptr);
+    }
+    ~Statement() { m_sql.finalize(m_stmt); }
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
     bool ok() const { return m_rc == SQLITE_OK; }
     Statement &bind(int index, qint64 value)
     {
-        sqlite3_bind_int64(m_stmt, index, value);
+        m_sql.bind_int64(m_stmt, index, value);
         return *this;
     }
     Statement &bind(int index, const QString &text)
     {
         const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        m_sql.bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
         return *this;
     }
     template<typename T>
@@ -66,42 +71,43 @@ public:
     {
         if (value)
             return bind(index, *value);
-        sqlite3_bind_null(m_stmt, index);
+        m_sql.bind_null(m_stmt, index);
         return *this;
     }
     Statement &bindReal(int index, std::optional<double> value)
     {
         if (value)
-            sqlite3_bind_double(m_stmt, index, *value);
+            m_sql.bind_double(m_stmt, index, *value);
         else
-            sqlite3_bind_null(m_stmt, index);
+            m_sql.bind_null(m_stmt, index);
         return *this;
     }
     // SQLITE_ROW, SQLITE_DONE or an error code.
-    int step() { return m_rc = sqlite3_step(m_stmt); }
+    int step() { return m_rc = m_sql.step(m_stmt); }
     bool run() { return step() == SQLITE_DONE; }
     int code() const { return m_rc; }
 
-    qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+    qint64 integer(int column) const { return m_sql.column_int64(m_stmt, column); }
     std::optional<qint64> optionalInteger(int column) const
     {
-        if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+        if (m_sql.column_type(m_stmt, column) == SQLITE_NULL)
             return std::nullopt;
         return integer(column);
     }
     std::optional<double> optionalReal(int column) const
     {
-        if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+        if (m_sql.column_type(m_stmt, column) == SQLITE_NULL)
             return std::nullopt;
-        return sqlite3_column_double(m_stmt, column);
+        return m_sql.column_double(m_stmt, column);
     }
     QString text(int column) const
     {
-        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
-        return QString::fromUtf8(bytes, sqlite3_column_bytes(m_stmt, column));
+        const auto *bytes = reinterpret_cast<const char *>(m_sql.column_text(m_stmt, column));
+        return QString::fromUtf8(bytes, m_sql.column_bytes(m_stmt, column));
     }
 
 private:
+    const SqliteApi &m_sql;
     sqlite3_stmt *m_stmt = nullptr;
     int m_rc;
 };
@@ -126,9 +132,9 @@ bool sameFigures(const std::optional<double> &a, const std::optional<double> &b,
     return !resetA || std::llabs(*resetA - *resetB) <= ResetTolerance;
 }
 
-QString errorText(sqlite3 *db)
+QString errorText(const SqliteApi &sql, sqlite3 *db)
 {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : u"out of memory"_s;
+    return db ? QString::fromUtf8(sql.errmsg(db)) : u"out of memory"_s;
 }
 
 // Damage that a new file mends; anything else (a full disk) may pass.
@@ -148,7 +154,11 @@ HistoryStore::HistoryStore(QString path, Options options, bool writable)
 
 HistoryStore::~HistoryStore()
 {
-    close();
+    // Once the writer is gone the file stands alone, its log folded in.
+    QString ignored;
+    if (m_writable && m_checked && open(&ignored))
+        m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    release();
 }
 
 QString HistoryStore::defaultPath()
@@ -211,6 +221,13 @@ std::unique_ptr<HistoryStore> HistoryStore::openForReading(const QString &path, 
 
 bool HistoryStore::open(QString *error)
 {
+    if (m_db)
+        return true;
+    m_failure = SQLITE_OK;
+    if (!m_sql && !(m_sql = SqliteLibrary::load(error, m_options.sqliteLibrary))) {
+        m_failure = SQLITE_ERROR; // nothing wrong with the file
+        return false;
+    }
     if (m_writable && !QFileInfo::exists(m_path)) {
         // Only the user's: SQLite gives its log and index the file's permissions.
         QDir().mkpath(QFileInfo(m_path).absolutePath());
@@ -220,46 +237,60 @@ bool HistoryStore::open(QString *error)
     }
     const QByteArray file = QFile::encodeName(m_path);
     const int flags = m_writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
-    m_failure = SQLITE_OK;
-    if (const int rc = sqlite3_open_v2(file.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr); rc != SQLITE_OK) {
+    if (const int rc = m_sql->open_v2(file.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr); rc != SQLITE_OK) {
         m_failure = rc;
-        *error = errorText(m_db);
+        *error = errorText(*m_sql, m_db);
         close();
         return false;
     }
-    sqlite3_extended_result_codes(m_db, 1);
+    m_sql->extended_result_codes(m_db, 1);
     // Only the writer's own checkpoint may hold a reader back, and only briefly.
-    sqlite3_busy_timeout(m_db, 2000);
+    m_sql->busy_timeout(m_db, 2000);
     // A small page cache: the tray's memory matters more than a chart's speed.
     if (!exec("PRAGMA cache_size=-256", error))
         return false;
     if (m_writable) {
-        Statement mode(m_db, "PRAGMA journal_mode=WAL");
+        Statement mode(*m_sql, m_db, "PRAGMA journal_mode=WAL");
         if (!mode.ok() || mode.step() != SQLITE_ROW || mode.text(0) != "wal"_L1) {
-            m_failure = sqlite3_extended_errcode(m_db);
-            *error = errorText(m_db);
+            m_failure = m_sql->extended_errcode(m_db);
+            *error = errorText(*m_sql, m_db);
             return false;
         }
         // In WAL mode NORMAL still survives a killed process; only a power
         // cut may lose the last checks, never the file.
         if (!exec("PRAGMA synchronous=NORMAL; PRAGMA journal_size_limit=1048576", error))
             return false;
-        Statement check(m_db, "PRAGMA quick_check(1)");
-        if (!check.ok() || check.step() != SQLITE_ROW || check.text(0) != "ok"_L1) {
-            *error = check.ok() && check.code() == SQLITE_ROW ? check.text(0) : errorText(m_db);
-            m_failure = SQLITE_CORRUPT;
-            return false;
+        // Once per file: reading every page again for each check would cost
+        // more than the check.
+        if (!m_checked) {
+            Statement check(*m_sql, m_db, "PRAGMA quick_check(1)");
+            if (!check.ok() || check.step() != SQLITE_ROW || check.text(0) != "ok"_L1) {
+                *error = check.ok() && check.code() == SQLITE_ROW ? check.text(0) : errorText(*m_sql, m_db);
+                m_failure = SQLITE_CORRUPT;
+                return false;
+            }
         }
     }
-    return migrate(error) && loadLast(error);
+    // What was kept between checks holds while the file is the one it came
+    // from; a file made anew (someone deleted it) starts them again.
+    bool created = false;
+    if (!migrate(&created, error) || ((!m_checked || created) && !loadLast(error)))
+        return false;
+    // The log of a sound file stays when the connection closes: folding it
+    // in costs two flushes to disk, and the tray closes after every check.
+    // release() folds it in once it has grown.
+    if (m_writable)
+        m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    m_checked = true;
+    return true;
 }
 
-bool HistoryStore::migrate(QString *error)
+bool HistoryStore::migrate(bool *created, QString *error)
 {
-    Statement version(m_db, "PRAGMA user_version");
+    Statement version(*m_sql, m_db, "PRAGMA user_version");
     if (!version.ok() || version.step() != SQLITE_ROW) {
-        m_failure = sqlite3_extended_errcode(m_db);
-        *error = errorText(m_db);
+        m_failure = m_sql->extended_errcode(m_db);
+        *error = errorText(*m_sql, m_db);
         return false;
     }
     const qint64 current = version.integer(0);
@@ -286,6 +317,7 @@ bool HistoryStore::migrate(QString *error)
         exec("ROLLBACK", nullptr);
         return false;
     }
+    *created = true;
     return true;
 }
 
@@ -293,28 +325,29 @@ bool HistoryStore::loadLast(QString *error)
 {
     m_limitIds.clear();
     m_last.clear();
-    Statement limits(m_db, "SELECT id, provider, name FROM limits");
+    Statement limits(*m_sql, m_db, "SELECT id, provider, name FROM limits");
     if (!limits.ok()) {
-        *error = errorText(m_db);
+        *error = errorText(*m_sql, m_db);
         return false;
     }
     while (limits.step() == SQLITE_ROW)
         m_limitIds.insert(limits.text(1) + u'\n' + limits.text(2), limits.integer(0));
     if (limits.code() != SQLITE_DONE) {
-        *error = errorText(m_db);
+        *error = errorText(*m_sql, m_db);
         return false;
     }
     if (!m_writable)
         return true;
     for (const qint64 id : std::as_const(m_limitIds)) {
-        Statement last(m_db, "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
-                             " WHERE limit_id = ?1 ORDER BY taken_at DESC LIMIT 1");
+        Statement last(*m_sql, m_db,
+                       "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
+                       " WHERE limit_id = ?1 ORDER BY taken_at DESC LIMIT 1");
         last.bind(1, id);
         const int rc = last.step();
         if (rc == SQLITE_ROW)
             m_last.insert(id, {last.integer(0), last.integer(1), last.optionalReal(2), last.optionalInteger(3)});
         else if (rc != SQLITE_DONE) {
-            *error = errorText(m_db);
+            *error = errorText(*m_sql, m_db);
             return false;
         }
     }
@@ -324,11 +357,11 @@ bool HistoryStore::loadLast(QString *error)
 bool HistoryStore::record(const QString &providerId, const QList<UsageLimit> &limits, const QDateTime &at,
                           QString *notice)
 {
-    if (!m_writable || !m_db)
+    if (!m_writable || !m_checked)
         return false;
     const qint64 seconds = at.toSecsSinceEpoch();
     QString error;
-    if (writeCheck(providerId, limits, seconds, &error)) {
+    if (open(&error) && writeCheck(providerId, limits, seconds, &error)) {
         if (seconds - m_lastPrune >= m_options.pruneEvery.count())
             prune(at);
         return true;
@@ -362,14 +395,15 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
         if (extends) {
             sample.time = last->time;
             sample.reset = last->reset;
-            ok = Statement(m_db, "UPDATE samples SET seen_until = ?3 WHERE limit_id = ?1 AND taken_at = ?2")
+            ok = Statement(*m_sql, m_db, "UPDATE samples SET seen_until = ?3 WHERE limit_id = ?1 AND taken_at = ?2")
                      .bind(1, *id)
                      .bind(2, sample.time)
                      .bind(3, at)
                      .run();
         } else {
-            ok = Statement(m_db, "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
-                                 " VALUES(?1, ?2, ?2, ?3, ?4)")
+            ok = Statement(*m_sql, m_db,
+                           "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
+                           " VALUES(?1, ?2, ?2, ?3, ?4)")
                      .bind(1, *id)
                      .bind(2, at)
                      .bindReal(3, sample.utilization)
@@ -377,8 +411,8 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
                      .run();
         }
         if (!ok) {
-            m_failure = sqlite3_extended_errcode(m_db);
-            *error = errorText(m_db);
+            m_failure = m_sql->extended_errcode(m_db);
+            *error = errorText(*m_sql, m_db);
             rollback();
             return false;
         }
@@ -398,32 +432,34 @@ std::optional<qint64> HistoryStore::limitId(const QString &providerId, const Usa
     const QString key = providerId + u'\n' + limit.name;
     if (const auto found = m_limitIds.constFind(key); found != m_limitIds.cend()) {
         // The kind and the length may become known later; what is known stays.
-        Statement update(m_db, "UPDATE limits SET kind = ?2, window_seconds = ?3 WHERE id = ?1"
-                               " AND ?2 != 'other' AND ?3 IS NOT NULL AND (kind != ?2 OR window_seconds IS NOT ?3)");
+        Statement update(*m_sql, m_db,
+                         "UPDATE limits SET kind = ?2, window_seconds = ?3 WHERE id = ?1"
+                         " AND ?2 != 'other' AND ?3 IS NOT NULL AND (kind != ?2 OR window_seconds IS NOT ?3)");
         if (update.bind(1, *found).bind(2, limitKindName(limit.kind)).bind(3, limit.windowSeconds).run())
             return *found;
-        m_failure = sqlite3_extended_errcode(m_db);
-        *error = errorText(m_db);
+        m_failure = m_sql->extended_errcode(m_db);
+        *error = errorText(*m_sql, m_db);
         return std::nullopt;
     }
-    Statement insert(m_db, "INSERT INTO limits(provider, name, kind, window_seconds) VALUES(?1, ?2, ?3, ?4)");
+    Statement insert(*m_sql, m_db, "INSERT INTO limits(provider, name, kind, window_seconds) VALUES(?1, ?2, ?3, ?4)");
     if (!insert.bind(1, providerId).bind(2, limit.name).bind(3, limitKindName(limit.kind)).bind(4, limit.windowSeconds).run()) {
-        m_failure = sqlite3_extended_errcode(m_db);
-        *error = errorText(m_db);
+        m_failure = m_sql->extended_errcode(m_db);
+        *error = errorText(*m_sql, m_db);
         return std::nullopt;
     }
-    const qint64 id = sqlite3_last_insert_rowid(m_db);
+    const qint64 id = m_sql->last_insert_rowid(m_db);
     // Inserted inside the caller's transaction: rollback() forgets it again.
     m_limitIds.insert(key, id);
     return id;
 }
 
-QList<HistorySample> HistoryStore::samples(const HistoryQuery &query) const
+QList<HistorySample> HistoryStore::samples(const HistoryQuery &query)
 {
     QList<HistorySample> result;
-    if (!m_db)
+    QString error;
+    if (!m_checked || !open(&error))
         return result;
-    Statement limits(m_db, "SELECT id, provider, name, kind, window_seconds FROM limits ORDER BY provider, id");
+    Statement limits(*m_sql, m_db, "SELECT id, provider, name, kind, window_seconds FROM limits ORDER BY provider, id");
     struct Limit
     {
         qint64 id;
@@ -446,8 +482,9 @@ QList<HistorySample> HistoryStore::samples(const HistoryQuery &query) const
     }
     const qint64 since = query.since ? query.since->toSecsSinceEpoch() : std::numeric_limits<qint64>::min();
     for (const Limit &limit : std::as_const(wanted)) {
-        Statement rows(m_db, "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
-                             " WHERE limit_id = ?1 AND seen_until >= ?2 ORDER BY taken_at");
+        Statement rows(*m_sql, m_db,
+                       "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
+                       " WHERE limit_id = ?1 AND seen_until >= ?2 ORDER BY taken_at");
         rows.bind(1, limit.id).bind(2, since);
         while (rows.step() == SQLITE_ROW) {
             HistorySample sample = limit.shape;
@@ -464,26 +501,28 @@ QList<HistorySample> HistoryStore::samples(const HistoryQuery &query) const
 
 void HistoryStore::prune(const QDateTime &now)
 {
-    if (!m_writable || !m_db)
+    QString error;
+    if (!m_writable || !m_checked || !open(&error))
         return;
     m_lastPrune = now.toSecsSinceEpoch();
     const qint64 cutoff = m_lastPrune - std::chrono::seconds(m_options.retention).count();
-    Statement(m_db, "DELETE FROM samples WHERE seen_until < ?1").bind(1, cutoff).run();
+    Statement(*m_sql, m_db, "DELETE FROM samples WHERE seen_until < ?1").bind(1, cutoff).run();
     // Freed pages are reused, so the file stops growing at about the bound.
     for (int round = 0; round < 20; ++round) {
-        Statement pages(m_db, "SELECT (SELECT page_count FROM pragma_page_count) - (SELECT freelist_count FROM "
-                              "pragma_freelist_count), (SELECT page_size FROM pragma_page_size),"
-                              " (SELECT count(*) FROM samples)");
+        Statement pages(*m_sql, m_db,
+                        "SELECT (SELECT page_count FROM pragma_page_count) - (SELECT freelist_count FROM "
+                        "pragma_freelist_count), (SELECT page_size FROM pragma_page_size),"
+                        " (SELECT count(*) FROM samples)");
         if (pages.step() != SQLITE_ROW || pages.integer(0) * pages.integer(1) <= m_options.maxBytes
             || pages.integer(2) == 0)
             break;
-        Statement(m_db, "DELETE FROM samples WHERE taken_at <= (SELECT taken_at FROM samples ORDER BY taken_at"
-                        " LIMIT 1 OFFSET ?1)")
+        Statement(*m_sql, m_db,
+                  "DELETE FROM samples WHERE taken_at <= (SELECT taken_at FROM samples ORDER BY taken_at"
+                  " LIMIT 1 OFFSET ?1)")
             .bind(1, pages.integer(2) / 10)
             .run();
     }
-    Statement(m_db, "DELETE FROM limits WHERE id NOT IN (SELECT DISTINCT limit_id FROM samples)").run();
-    QString error;
+    Statement(*m_sql, m_db, "DELETE FROM limits WHERE id NOT IN (SELECT DISTINCT limit_id FROM samples)").run();
     loadLast(&error);
 }
 
@@ -499,13 +538,24 @@ void HistoryStore::rollback()
 void HistoryStore::close()
 {
     if (m_db)
-        sqlite3_close_v2(m_db);
+        m_sql->close_v2(m_db);
     m_db = nullptr;
+}
+
+void HistoryStore::release()
+{
+    // Each open reads the whole log again, and a log that is only ever
+    // folded in by a later session never starts again from its beginning.
+    if (m_db && m_writable && QFileInfo(m_path + u"-wal"_s).size() > FoldLogBytes)
+        exec("PRAGMA wal_checkpoint(TRUNCATE)", nullptr);
+    close();
+    m_sql.reset();
 }
 
 bool HistoryStore::setAsideAndReopen(const QString &reason, QString *notice)
 {
     close();
+    m_checked = false;
     const QString aside = m_path + u".unreadable-"_s
         + QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss"_s);
     // The write-ahead log belongs to the old file; the index is rebuilt.
@@ -540,11 +590,11 @@ bool HistoryStore::setAsideAndReopen(const QString &reason, QString *notice)
 bool HistoryStore::exec(const char *sql, QString *error)
 {
     char *message = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+    if (m_sql->exec(m_db, sql, nullptr, nullptr, &message) == SQLITE_OK)
         return true;
-    m_failure = sqlite3_extended_errcode(m_db);
+    m_failure = m_sql->extended_errcode(m_db);
     if (error)
-        *error = message ? QString::fromUtf8(message) : errorText(m_db);
-    sqlite3_free(message);
+        *error = message ? QString::fromUtf8(message) : errorText(*m_sql, m_db);
+    m_sql->free(message);
     return false;
 }

@@ -14,6 +14,7 @@
 #include <optional>
 
 struct sqlite3;
+struct SqliteApi;
 
 // Which samples a reader wants; empty fields match everything.
 struct HistoryQuery
@@ -40,6 +41,8 @@ public:
         std::chrono::seconds mergeGap{15 * 60};
         // How often the writer looks at its retention and size bound.
         std::chrono::seconds pruneEvery{6 * 3600};
+        // The SQLite library to load; null for the system's.
+        const char *sqliteLibrary = nullptr;
     };
 
     static constexpr int SchemaVersion = 1;
@@ -69,11 +72,15 @@ public:
                 QString *notice = nullptr);
 
     // Samples in order of provider, limit (as first recorded) and time.
-    QList<HistorySample> samples(const HistoryQuery &query = {}) const;
+    QList<HistorySample> samples(const HistoryQuery &query = {});
 
     // Drops samples older than the retention, then the oldest ones while the
     // file is over its size bound. The writer does this by itself from time to time.
     void prune(const QDateTime &now);
+
+    // Closes the file and lets SQLite go until the next read or write, which
+    // open both again. What the writer keeps between checks stays.
+    void release();
 
     QString path() const { return m_path; }
 
@@ -88,8 +95,10 @@ private:
     };
 
     HistoryStore(QString path, Options options, bool writable);
+    // Loads SQLite and opens the file unless both are open already.
     bool open(QString *error);
-    bool migrate(QString *error);
+    // *created: the schema was made just now.
+    bool migrate(bool *created, QString *error);
     bool loadLast(QString *error);
     bool writeCheck(const QString &providerId, const QList<UsageLimit> &limits, qint64 at, QString *error);
     std::optional<qint64> limitId(const QString &providerId, const UsageLimit &limit, QString *error);
@@ -101,7 +110,9 @@ private:
     QString m_path;
     Options m_options;
     bool m_writable;
+    std::shared_ptr<const SqliteApi> m_sql;
     sqlite3 *m_db = nullptr;
+    bool m_checked = false; // the file was checked, brought up to date and its last samples read
     int m_failure = 0; // the SQLite code of the last failure
     QHash<QString, qint64> m_limitIds; // "provider\nname" -> id
     QHash<qint64, LastSample> m_last;

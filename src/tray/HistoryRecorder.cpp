@@ -5,6 +5,8 @@
 #include "core/os/NotificationManager.h"
 #include "history/HistoryStore.h"
 
+#include <QTimer>
+
 using namespace Qt::StringLiterals;
 
 HistoryRecorder::HistoryRecorder(UsageManager *manager, NotificationManager *notifications, const QString &path,
@@ -16,12 +18,14 @@ HistoryRecorder::HistoryRecorder(UsageManager *manager, NotificationManager *not
     m_store = HistoryStore::openForWriting(path, &notice);
     if (!notice.isEmpty())
         tell(notice);
+    releaseSoon();
     connect(manager, &UsageManager::usageReceived, this,
             [this](const QString &providerId, const ProviderUsageResponse &usage, const QDateTime &at) {
                 if (!m_store)
                     return;
                 QString notice;
                 const bool written = m_store->record(providerId, usage.limits, at, &notice);
+                releaseSoon();
                 if (!notice.isEmpty())
                     tell(notice);
                 if (written)
@@ -30,6 +34,26 @@ HistoryRecorder::HistoryRecorder(UsageManager *manager, NotificationManager *not
 }
 
 HistoryRecorder::~HistoryRecorder() = default;
+
+QList<HistorySample> HistoryRecorder::samples(const HistoryQuery &query)
+{
+    if (!m_store)
+        return {};
+    releaseSoon();
+    return m_store->samples(query);
+}
+
+void HistoryRecorder::releaseSoon()
+{
+    // Once for what one answer brings: its check, its projections, the panel.
+    if (!m_store || m_releasePending)
+        return;
+    m_releasePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_releasePending = false;
+        m_store->release();
+    });
+}
 
 void HistoryRecorder::tell(const QString &notice)
 {

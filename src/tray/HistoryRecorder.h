@@ -1,17 +1,23 @@
 #pragma once
 
+#include "core/HistorySample.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
 class HistoryStore;
+struct HistoryQuery;
 class NotificationManager;
 class UsageManager;
 
 // Writes every successful check of the coordinator to the history file. A
 // file that had to be set aside is reported once, on stderr and as a desktop
 // notification; a history that cannot be written at all never stops the tray.
+// SQLite is loaded for each write or read and let go when the event loop is
+// back, so the idle tray does not keep the library in memory.
 class HistoryRecorder : public QObject
 {
     Q_OBJECT
@@ -21,8 +27,10 @@ public:
                     QObject *parent = nullptr);
     ~HistoryRecorder() override;
 
-    // Absent while no history can be written.
-    HistoryStore *store() const { return m_store.get(); }
+    // Whether history is written at all.
+    bool isRecording() const { return m_store != nullptr; }
+    // What was recorded; empty while nothing is.
+    QList<HistorySample> samples(const HistoryQuery &query);
 
 Q_SIGNALS:
     // After each recorded check, for the faces that draw the history.
@@ -30,7 +38,9 @@ Q_SIGNALS:
 
 private:
     void tell(const QString &notice);
+    void releaseSoon();
 
     NotificationManager *m_notifications;
     std::unique_ptr<HistoryStore> m_store;
+    bool m_releasePending = false;
 };

@@ -77,8 +77,8 @@ void TrayController::setupAlerts()
     m_usageManager->setRunOutProjection(
         [this](const QString &providerId, const UsageLimit &limit, const QDateTime &now) -> std::optional<QString> {
             QList<HistorySample> recent;
-            if (m_history && m_history->store())
-                recent = m_history->store()->samples({now.addSecs(-RecentPaceSeconds), providerId});
+            if (m_history)
+                recent = m_history->samples({now.addSecs(-RecentPaceSeconds), providerId});
             const std::optional<PaceProjection> projection = recentProjection(providerId, limit, recent, now);
             return projection ? std::optional(paceProjectionText(*projection, now)) : std::nullopt;
         });
@@ -227,7 +227,7 @@ void TrayController::setupPanel()
 
 QList<HistorySample> TrayController::recordedSince(const QDateTime &since) const
 {
-    return m_history && m_history->store() ? m_history->store()->samples({since, {}, {}}) : QList<HistorySample>{};
+    return m_history ? m_history->samples({since, {}, {}}) : QList<HistorySample>{};
 }
 
 QHash<QString, QString> TrayController::providerNames() const

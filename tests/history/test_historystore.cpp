@@ -217,6 +217,37 @@ private Q_SLOTS:
         QCOMPARE(store->samples().size(), 2);
     }
 
+    // The tray lets SQLite go between checks: what it kept must still match
+    // the file when it comes back, even a file someone deleted meanwhile.
+    void aReleasedWriterCarriesOn()
+    {
+        auto store = writer(path, 1);
+        store->release();
+        QVERIFY(store->record(u"claude"_s, twoLimits(0, 0, Start), Start.addSecs(120))); // extends the first
+        QCOMPARE(store->samples().size(), 2);
+        QCOMPARE(store->samples().constFirst().until, Start.addSecs(120));
+        store->release();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(store->record(u"claude"_s, twoLimits(7, 7, Start), Start.addSecs(240)));
+        const QList<HistorySample> samples = store->samples();
+        QCOMPARE(samples.size(), 2);
+        QCOMPARE(samples.constFirst().limit, u"Session (5h)"_s);
+        QCOMPARE(samples.constFirst().time, Start.addSecs(240));
+    }
+
+    void withoutSqliteNoHistoryAndNothingMoved()
+    {
+        writer(path, 1);
+        const QByteArray before = contents(path);
+        HistoryStore::Options options;
+        options.sqliteLibrary = "libsqlite3-not-here.so.0";
+        QString notice;
+        QVERIFY(!HistoryStore::openForWriting(path, options, &notice));
+        QVERIFY2(notice.contains(u"SQLite cannot be loaded"_s), qPrintable(notice));
+        QCOMPARE(contents(path), before);
+        QCOMPARE(QDir(dir->path()).entryList({u"*.unreadable-*"_s}).size(), 0);
+    }
+
     void aNewerSchemaIsLeftAlone()
     {
         writer(path, 1);
