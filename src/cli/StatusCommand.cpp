@@ -312,7 +312,8 @@ int runStatusCommand(int argc, char **argv)
         return command.usageError(u"unexpected argument \"%1\""_s.arg(positional.value(1)));
 
     QString settingsProblem;
-    QSettings settings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
+    const std::unique_ptr<QSettings> userSettings = openUserSettings(&settingsProblem);
+    QSettings &settings = *userSettings;
     if (!settingsProblem.isEmpty())
         Console::err(settingsProblem + u'\n');
     StatusOutput output;

@@ -25,6 +25,16 @@ QString userSettingsPath(QString *problem)
     return path + u"/refused.conf"_s;
 }
 
+std::unique_ptr<QSettings> openSettingsFile(const QString &path)
+{
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+std::unique_ptr<QSettings> openUserSettings(QString *problem)
+{
+    return openSettingsFile(userSettingsPath(problem));
+}
+
 DisplayMode displayModeFromSetting(const QVariant &value)
 {
     return value.toString() == SettingsKeys::SessionMode ? DisplayMode::Session : DisplayMode::Weekly;

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
 class QFileSystemWatcher;
 class QSettings;
 
@@ -36,11 +38,19 @@ inline constexpr QLatin1StringView ShowRemaining{"remaining"};
 inline constexpr QLatin1StringView TitleLeftOut{"titleLeftOut"};
 } // namespace SettingsKeys
 
-// Where the user's settings file is: $XDG_CONFIG_HOME/Quotix/Quotix.conf, in the
-// native (INI) format. Something else standing there, such as a FIFO that
-// would block every read, is refused: problem tells the user, and the path
-// returned then reads as empty and takes no writes, so the defaults apply.
+// Where the user's settings file is: $XDG_CONFIG_HOME/Quotix/Quotix.conf (the
+// platform's config folder elsewhere). Something else standing there, such as
+// a FIFO that would block every read, is refused: problem tells the user, and
+// the path returned then reads as empty and takes no writes, so the defaults
+// apply.
 QString userSettingsPath(QString *problem);
+
+// The settings at path, in the one format every Quotix program uses: INI on
+// every platform. macOS's native store would keep the tray's choices (extra
+// accounts among them) from its checking children and from quotix status.
+std::unique_ptr<QSettings> openSettingsFile(const QString &path);
+// The user's settings, as the tray, its checks and quotix status all read them.
+std::unique_ptr<QSettings> openUserSettings(QString *problem);
 
 DisplayMode displayModeFromSetting(const QVariant &value);
 QString settingForDisplayMode(DisplayMode mode);

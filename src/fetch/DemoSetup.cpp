@@ -18,7 +18,7 @@
 using namespace Qt::StringLiterals;
 
 std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &provider, const QUrl &endpoint,
-                                                    LoginReader login)
+                                                    LoginReader login, const QString &loginFile)
 {
     const QString id = provider.look.id;
     if (id == "claude"_L1)
@@ -26,7 +26,7 @@ std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &pr
     if (id == "codex"_L1)
         return std::make_shared<CodexProvider>(std::move(login), endpoint);
     if (id == "gemini"_L1)
-        return std::make_shared<GeminiProvider>(std::move(login), endpoint);
+        return std::make_shared<GeminiProvider>(std::move(login), endpoint, HttpOptions{}, loginFile);
     Q_ASSERT(id == "copilot"_L1);
     return std::make_shared<HttpUsageProvider>(
         ProviderIdentity{u"copilot"_s, u"Copilot"_s},
@@ -56,12 +56,15 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce)
     ProviderSetup setup;
     for (const ProviderDescriptor &descriptor : providerDescriptors())
         setup.providers.append(makeFetchingProvider(
-            descriptor, overrides->value(descriptor.look.id, descriptor.endpoint), descriptor.credentials(store)));
+            descriptor, overrides->value(descriptor.look.id, descriptor.endpoint), descriptor.credentials(store),
+            descriptor.credentialFiles ? descriptor.credentialFiles().value(0) : QString()));
     setup.accounts = [endpoints = *overrides](const QList<ExtraAccount> &accounts) {
         return makeAccountProviders(
             accounts, [&endpoints](const ProviderDescriptor &descriptor, const ExtraAccount &account, const QString &) {
-                return makeFetchingProvider(descriptor, endpoints.value(descriptor.look.id, descriptor.endpoint),
-                                            descriptor.accountCredentials(account.folder));
+                return makeFetchingProvider(
+                    descriptor, endpoints.value(descriptor.look.id, descriptor.endpoint),
+                    descriptor.accountCredentials(account.folder),
+                    descriptor.accountCredentialFile ? descriptor.accountCredentialFile(account.folder) : QString());
             });
     };
     return setup;

@@ -12,9 +12,10 @@
 class UsageService;
 
 // The provider that asks this endpoint with this login, as the descriptor's
-// provider does it. A new provider adds its line here.
+// provider does it. A new provider adds its line here. loginFile: the file
+// login reads, where there is one (keys what a provider keeps per login).
 std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &provider, const QUrl &endpoint,
-                                                    LoginReader login);
+                                                    LoginReader login, const QString &loginFile = {});
 
 // Every known provider with the platform's credential store, at its endpoint
 // or its override. Absent with *error set when an override is invalid. With

@@ -84,10 +84,10 @@ int runFetchOnce(int argc, char **argv)
         return 0;
     }
     QString settingsProblem;
-    const QString settingsPath
-        = arguments->settingsFile.isEmpty() ? userSettingsPath(&settingsProblem) : arguments->settingsFile;
-    QSettings settings(settingsPath, QSettings::IniFormat);
-    const ProviderList providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(settings)));
+    const std::unique_ptr<QSettings> settings = arguments->settingsFile.isEmpty()
+        ? openUserSettings(&settingsProblem)
+        : openSettingsFile(arguments->settingsFile);
+    const ProviderList providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(*settings)));
     std::shared_ptr<UsageProvider> provider;
     for (const auto &candidate : providers) {
         if (candidate->id() == arguments->id)

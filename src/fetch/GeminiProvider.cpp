@@ -44,10 +44,11 @@ QString projectFromEnvironment()
 class GeminiFetch : public FetchJob
 {
 public:
-    GeminiFetch(QObject *parent, GeminiProvider &provider, QString token)
+    GeminiFetch(QObject *parent, GeminiProvider &provider, QString token, std::optional<LoginStamp> stamp)
         : FetchJob(parent)
         , m_provider(provider)
         , m_token(std::move(token))
+        , m_stamp(std::move(stamp))
     {}
 
     using FetchJob::finishLater;
@@ -55,8 +56,11 @@ public:
     void start()
     {
         QString project = projectFromEnvironment();
+        m_kept = project.isEmpty();
         if (project.isEmpty() && m_provider.m_knownProject->first == m_token)
             project = m_provider.m_knownProject->second;
+        if (project.isEmpty() && m_stamp)
+            project = m_provider.m_cache.project(*m_stamp).value_or(QString());
         if (!project.isEmpty())
             return askQuota(project);
         auto named = std::make_shared<QString>();
@@ -79,6 +83,8 @@ public:
                    if (!std::holds_alternative<ProviderUsageResponse>(result))
                        return finish(result);
                    *m_provider.m_knownProject = {m_token, *named};
+                   if (m_stamp)
+                       m_provider.m_cache.remember(*m_stamp, *named);
                    askQuota(*named);
                });
     }
@@ -94,10 +100,27 @@ private:
     void askQuota(const QString &project)
     {
         const QByteArray body = QJsonDocument(QJsonObject{{u"project"_s, project}}).toJson(QJsonDocument::Compact);
+        auto refused = std::make_shared<bool>(false);
         follow(UsageRequest::send(
                    this, m_provider.m_session, m_token, Name, m_provider.m_quotaEndpoint, Headers, m_provider.m_options,
-                   [](int status, const QByteArray &answer) { return geminiResultFor(status, answer, Name); }, body),
-               [this](const FetchResult &result) { finish(result); });
+                   [refused](int status, const QByteArray &answer) {
+                       *refused = status == 403 || status == 404;
+                       return geminiResultFor(status, answer, Name);
+                   },
+                   body),
+               [this, refused](const FetchResult &result) {
+                   // The project may be gone or no longer this login's: asked afresh next time.
+                   if (*refused && m_kept)
+                       forgetProject();
+                   finish(result);
+               });
+    }
+
+    void forgetProject()
+    {
+        *m_provider.m_knownProject = {};
+        if (m_stamp)
+            m_provider.m_cache.forget(m_stamp->file);
     }
 
     template <typename Then> void follow(FetchJob *step, Then then)
@@ -108,14 +131,19 @@ private:
 
     GeminiProvider &m_provider;
     QString m_token;
+    std::optional<LoginStamp> m_stamp;
+    // Whether the project is ours to keep (not the environment's).
+    bool m_kept = false;
     QPointer<FetchJob> m_step;
 };
 
 GeminiProvider::GeminiProvider(std::function<std::optional<StoredLogin>()> login, QUrl quotaEndpoint,
-                               HttpOptions options)
+                               HttpOptions options, QString loginFile, GeminiProjectCache cache)
     : m_login(std::move(login))
     , m_quotaEndpoint(std::move(quotaEndpoint))
     , m_options(options)
+    , m_loginFile(std::move(loginFile))
+    , m_cache(std::move(cache))
 {}
 
 QString GeminiProvider::id() const
@@ -135,8 +163,13 @@ bool GeminiProvider::isAvailable() const
 
 FetchJob *GeminiProvider::fetchUsage(QObject *parent)
 {
+    // Stamped on both sides of the read: a login rewritten meanwhile keys nothing.
+    const auto stamp = [this] { return m_loginFile.isEmpty() ? std::nullopt : loginStampOf(m_loginFile); };
+    std::optional<LoginStamp> before = stamp();
     const std::optional<StoredLogin> login = m_login();
-    auto *job = new GeminiFetch(parent, *this, login ? login->accessToken : QString());
+    if (before != stamp())
+        before.reset();
+    auto *job = new GeminiFetch(parent, *this, login ? login->accessToken : QString(), std::move(before));
     const QDateTime now = QDateTime::currentDateTimeUtc();
     if (!login) {
         job->finishLater(ProviderError::notLoggedIn(Name));

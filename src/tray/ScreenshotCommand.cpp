@@ -258,7 +258,7 @@ int runScreenshotCommand(int argc, char **argv)
     // Settings of its own in a temporary file: the user's choices stay
     // untouched. Only which providers the tray title shows is taken from them.
     QString settingsProblem;
-    const QSettings userSettings(userSettingsPath(&settingsProblem), QSettings::IniFormat);
+    const std::unique_ptr<QSettings> userSettings = openUserSettings(&settingsProblem);
     if (!settingsProblem.isEmpty())
         writeError(settingsProblem);
     QTemporaryDir settingsDir;
@@ -266,10 +266,11 @@ int runScreenshotCommand(int argc, char **argv)
         writeError(u"quotix screenshot: cannot create a temporary folder: "_s + settingsDir.errorString());
         return 1;
     }
-    QSettings settings(settingsDir.filePath(u"quotix.ini"_s), QSettings::IniFormat);
+    const std::unique_ptr<QSettings> temporarySettings = openSettingsFile(settingsDir.filePath(u"quotix.ini"_s));
+    QSettings &settings = *temporarySettings;
     Preferences preferences(&settings);
     preferences.setAccounts(arguments->accounts);
-    preferences.setTitleLeftOut(userSettings.value(SettingsKeys::TitleLeftOut).toStringList());
+    preferences.setTitleLeftOut(userSettings->value(SettingsKeys::TitleLeftOut).toStringList());
     settings.sync();
     // The checks run in quotix-status, which reads these accounts from here.
     FetchProgram program = defaultFetchProgram();

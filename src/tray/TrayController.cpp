@@ -25,13 +25,13 @@
 
 namespace {
 
-QString settingsPath()
+std::unique_ptr<QSettings> userSettings()
 {
     QString problem;
-    const QString path = userSettingsPath(&problem);
+    std::unique_ptr<QSettings> settings = openUserSettings(&problem);
     if (!problem.isEmpty())
         Console::err(problem + u'\n');
-    return path;
+    return settings;
 }
 
 } // namespace
@@ -40,8 +40,8 @@ TrayController::TrayController(ProviderList providers, PlatformServices services
     : QObject(parent)
     , m_services(std::move(services))
     , m_timing(timing)
-    , m_settings(settingsPath(), QSettings::IniFormat)
-    , m_preferences(std::make_unique<Preferences>(&m_settings))
+    , m_settings(userSettings())
+    , m_preferences(std::make_unique<Preferences>(m_settings.get()))
 {
     UsageManager::Timing managerTiming;
     managerTiming.refreshInterval = refreshIntervalFromSetting(m_preferences->refreshIntervalValue());
@@ -69,7 +69,7 @@ void TrayController::setupAlerts()
 {
     auto readRules = [this] {
         for (const auto &provider : m_usageManager->providers())
-            m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(m_settings, provider->id()));
+            m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(*m_settings, provider->id()));
     };
     readRules();
     connect(m_preferences.get(), &Preferences::changed, this, readRules);
@@ -172,7 +172,7 @@ void TrayController::applyAccounts()
     if (m_historyWindow)
         m_historyWindow->setProviderNames(providerNames());
     for (const auto &provider : std::as_const(made))
-        m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(m_settings, provider->id()));
+        m_usageManager->setAlertRules(provider->id(), alertRulesFromSettings(*m_settings, provider->id()));
     if (watched)
         rewatchCredentials();
     // Before start-up the first run is the scheduler's to start.

@@ -98,7 +98,7 @@ private:
 
     PlatformServices m_services;
     Timing m_timing;
-    QSettings m_settings;
+    std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<UsageManager> m_usageManager;
     std::unique_ptr<HistoryRecorder> m_history;

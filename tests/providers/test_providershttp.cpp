@@ -1,6 +1,7 @@
 #include "fetch/ClaudeProvider.h"
 #include "fetch/CodexProvider.h"
 #include "fetch/DemoSetup.h"
+#include "fetch/GeminiProvider.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
 #include "providers/ProviderRegistry.h"
@@ -12,8 +13,10 @@
 #include "support/Files.h"
 #include "usage-service/ScriptedService.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
@@ -79,18 +82,20 @@ class TestProvidersHttp : public QObject
     std::optional<QUrl> m_refused; // a port that was just free and is closed again
     QTemporaryDir m_dir;
 
+    template <typename Parse> LoginReader fromFile(const QString &name, Parse parse)
+    {
+        return [path = m_dir.filePath(name), parse]() -> std::optional<StoredLogin> {
+            const std::optional<QByteArray> contents = readSmallFile(path, MaxCredentialFileBytes);
+            return contents ? parse(*contents) : std::nullopt;
+        };
+    }
+
     std::shared_ptr<UsageProvider> makeProvider(const QString &id, HttpOptions options = {},
                                                 std::optional<QUrl> endpoint = {})
     {
         auto keychain = std::make_shared<CredentialFileStore>(
             QHash<QString, QString>{{ClaudeCredentialsItem, m_dir.filePath(u".credentials.json"_s)}});
         const QUrl url = endpoint.value_or(m_service.url(id));
-        const auto fromFile = [this](const QString &name, auto parse) -> LoginReader {
-            return [path = m_dir.filePath(name), parse]() -> std::optional<StoredLogin> {
-                const std::optional<QByteArray> contents = readSmallFile(path, MaxCredentialFileBytes);
-                return contents ? parse(*contents) : std::nullopt;
-            };
-        };
         if (id == Copilot)
             return makeFetchingProvider(*findProviderDescriptor(u"copilot"_s), url, fromFile(u"apps.json"_s, &copilotLoginFromFile));
         if (id == Gemini)
@@ -298,6 +303,51 @@ private Q_SLOTS:
                  u"Gemini names no Cloud project for this login: set GOOGLE_CLOUD_PROJECT to the project to ask about"_s);
         m_service.enqueue(GeminiProject, answer(401, "{}"));
         QCOMPARE(failureDescription(fetch(*makeProvider(Gemini))), u"Not logged in to Gemini."_s);
+        m_service.clearAnswers();
+    }
+
+    // The project is kept between processes per login file: fresh providers
+    // (as each check's child is) ask once, and again after the login changes or
+    // the service refuses the project. A damaged cache is ignored and replaced.
+    void geminiKeepsItsProjectBetweenProcesses()
+    {
+        qunsetenv("GOOGLE_CLOUD_PROJECT");
+        const QString loginFile = m_dir.filePath(u"oauth_creds.json"_s);
+        const QString cacheFile = m_dir.filePath(u"cache/Quotix/gemini-projects.json"_s);
+        QVERIFY(QDir().mkpath(QFileInfo(cacheFile).absolutePath()));
+        QVERIFY(writeFile(cacheFile, "{\"version\":1,\"logins\":[7,{\"file\":[]}"));
+        m_service.setDefaultAnswer(Gemini, answer(200, R"({"buckets":[{"modelId":"m","remainingFraction":0.5}]})"));
+        m_service.setDefaultAnswer(GeminiProject, answer(200, R"({"cloudaicompanionProject":"named-1"})"));
+        const auto projectAsks = [&] {
+            QStringList asked;
+            for (const RecordedRequest &request : m_service.requests())
+                asked.append(QString::fromLatin1(request.path + ' ' + request.body));
+            return asked;
+        };
+        const auto check = [&] {
+            GeminiProvider provider(fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile), m_service.url(Gemini), {},
+                                    loginFile, GeminiProjectCache(cacheFile));
+            return fetch(provider);
+        };
+        const QString ask = GeminiProject + u" {\"metadata\":{\"pluginType\":\"GEMINI\"}}"_s;
+        const QString quota = Gemini + u" {\"project\":\"named-1\"}"_s;
+
+        QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
+        QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
+        QCOMPARE(projectAsks(), (QStringList{ask, quota, quota}));
+        QCOMPARE(QFile::permissions(cacheFile), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+        m_service.clearRequests();
+        QVERIFY(writeFile(loginFile, geminiLogin("another-login-token")));
+        QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
+        QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
+        QCOMPARE(projectAsks(), (QStringList{ask, quota, quota}));
+
+        m_service.clearRequests();
+        m_service.enqueue(Gemini, answer(403, "{}"));
+        QVERIFY(!std::holds_alternative<ProviderUsageResponse>(check()));
+        QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
+        QCOMPARE(projectAsks(), (QStringList{quota, ask, quota}));
         m_service.clearAnswers();
     }
 
