@@ -12,6 +12,8 @@
 #include <QDateTime>
 
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,6 +32,33 @@ namespace fuzz {
 inline QByteArray bytes(const uint8_t *data, size_t size)
 {
     return QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+}
+
+// A fuzzed answer: the first byte picks the status (below 128, a space in
+// the seeds, it is 200, so most inputs reach the decoder; the rest spread
+// over the statuses that take other branches), the body follows.
+struct Answer
+{
+    int status = 200;
+    QByteArray body;
+};
+
+inline std::optional<Answer> answer(const uint8_t *data, size_t size)
+{
+    static constexpr int OtherStatuses[] = {401, 403, 404, 429, 500, 503, 301, 0};
+    if (size == 0)
+        return std::nullopt;
+    return Answer{data[0] < 128 ? 200 : OtherStatuses[data[0] % std::size(OtherStatuses)], bytes(data + 1, size - 1)};
+}
+
+// What every provider makes of an answer: nothing an answer holds may look
+// like a transport failure (those are retried), and a status other than 200
+// is the provider's own error.
+inline void checkAnswerResult(int status, const FetchResult &result)
+{
+    FUZZ_CHECK(!std::holds_alternative<TransportError>(result));
+    if (status != 200)
+        FUZZ_CHECK(std::holds_alternative<ProviderError>(result));
 }
 
 // Everything the faces derive from a parsed answer, so that a value the

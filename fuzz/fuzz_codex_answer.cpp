@@ -4,30 +4,21 @@
 #include "fetch/CodexProvider.h"
 #include "providers/CodexUsage.h"
 
-#include <iterator>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The first byte picks the status, as in fuzz_claude_answer.
-constexpr int OtherStatuses[] = {401, 403, 404, 429, 500, 503, 301, 0};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
+    const std::optional<fuzz::Answer> input = fuzz::answer(data, size);
+    if (!input)
         return 0;
-    const int status = data[0] < 128 ? 200 : OtherStatuses[data[0] % std::size(OtherStatuses)];
-    const QByteArray body = fuzz::bytes(data + 1, size - 1);
+    const auto &[status, body] = *input;
 
     const auto decoded = decodeCodexUsage(body);
     if (const auto *reason = std::get_if<QString>(&decoded))
         FUZZ_CHECK(!reason->isEmpty());
 
     const FetchResult result = codexResultFor(status, body, u"Codex"_s);
-    FUZZ_CHECK(!std::holds_alternative<TransportError>(result));
+    fuzz::checkAnswerResult(status, result);
     FUZZ_CHECK(!std::holds_alternative<OtherError>(result));
     if (status == 200) {
         // The provider's verdict is the decoder's: no partial results.
@@ -38,8 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const auto extra = std::get<CodexUsageResponse>(decoded).additionalRateLimits.size();
             FUZZ_CHECK(usage->limits.size() <= 3 + 2 * extra);
         }
-    } else {
-        FUZZ_CHECK(std::holds_alternative<ProviderError>(result));
     }
     fuzz::checkAsShown(result);
     return 0;

@@ -3,28 +3,17 @@
 #include "FuzzCheck.h"
 #include "providers/gemini/GeminiUsage.h"
 
-#include <iterator>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The first byte picks the status, as in fuzz_claude_answer.
-constexpr int OtherStatuses[] = {401, 403, 404, 429, 500, 503, 301, 0};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0)
+    const std::optional<fuzz::Answer> input = fuzz::answer(data, size);
+    if (!input)
         return 0;
-    const int status = data[0] < 128 ? 200 : OtherStatuses[data[0] % std::size(OtherStatuses)];
-    const QByteArray body = fuzz::bytes(data + 1, size - 1);
+    const auto &[status, body] = *input;
 
     const FetchResult result = geminiResultFor(status, body, u"Gemini"_s);
-    FUZZ_CHECK(!std::holds_alternative<TransportError>(result));
-    if (status != 200)
-        FUZZ_CHECK(std::holds_alternative<ProviderError>(result));
+    fuzz::checkAnswerResult(status, result);
     fuzz::checkAsShown(result);
 
     if (const std::optional<QString> project = geminiProjectFrom(body))
