@@ -633,19 +633,26 @@ class Driver:
         return [" ".join(re.findall(r'string "([^"]*)"', call)[2:4]) for call in calls]
 
     # -- rounds ----------------------------------------------------------------
+    def start_round(self, platform, display, bar):
+        """Starts Quotix and waits for its item and figures: False when no item
+        registered, else the item's box as judged on the screenshot (None when
+        the screenshot did not show it)."""
+        r = self.results
+        before = self.shot("before")
+        self.start_quotix(platform, display)
+        if not wait_for(25, self.item_registered):
+            r.record("item", "FAIL")
+            r.note(f"no StatusNotifierItem registered; quotix said: {self.quotix_log.read_text()[-300:]}")
+            return False
+        r.record("item", "PASS")
+        self.wait_for_figures()
+        return self.judge_item_shot(before, self.shot("tray"), bar)
+
     def x11_round(self, bar, method, open_times=1, menu_button=3):
         """The item on an X11 desktop: drawn by the host, clicked with xdotool
         as a person would."""
         r = self.results
-        before = self.shot("before")
-        self.start_quotix("xcb", self.x)
-        if not wait_for(25, self.item_registered):
-            r.record("item", "FAIL")
-            r.note(f"no StatusNotifierItem registered; quotix said: {self.quotix_log.read_text()[-300:]}")
-            return self.stop_quotix()
-        r.record("item", "PASS")
-        self.wait_for_figures()
-        box = self.judge_item_shot(before, self.shot("tray"), bar)
+        box = self.start_round("xcb", self.x, bar)
         if not box:
             return self.stop_quotix()
         cx, cy = box[0] + box[2] // 2, box[1] + box[3] // 2
@@ -692,15 +699,9 @@ class Driver:
         if self.rounds:
             time.sleep(4)  # a host may still draw the last round's item
         self.rounds += 1
-        before = self.shot("before")
-        self.start_quotix(platform, host.xwayland)
-        if not wait_for(25, self.item_registered):
-            r.record("item", "FAIL")
-            r.note(f"no StatusNotifierItem registered; quotix said: {self.quotix_log.read_text()[-300:]}")
+        box = self.start_round(platform, host.xwayland, bar)
+        if box is False:
             return self.stop_quotix()
-        r.record("item", "PASS")
-        self.wait_for_figures()
-        box = self.judge_item_shot(before, self.shot("tray"), bar)
         geometry = lambda: self.x_window(host.xwayland) if platform == "xcb" else host.window(self.quotix.pid)
         gone = lambda: not geometry()
         mark = self.monitor_mark()
