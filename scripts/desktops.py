@@ -723,8 +723,12 @@ class Driver:
         at_tray = x + w >= sw - self.NEAR or (box and x <= box[0] + box[2] // 2 <= x + w)
         r.note(f"opened from the menu first: panel at {w}x{h}+{x}+{y}, a window of kind {kind}, "
                f"{gap}px from the bar ({bar[0]}..{bar[1]})")
-        r.record("menufirst", "PASS" if kind != "normal" and -2 <= gap <= self.NEAR and at_tray and
-                 x >= 0 and y >= 0 and x + w <= sw and y + h <= sh else "FAIL")
+        on_screen = x >= 0 and y >= 0 and x + w <= sw and y + h <= sh
+        if kind == "normal":
+            # Without layer-shell (a Qt 6.4 build) the compositor places it, as after a click.
+            r.record("menufirst", "PASS (normal window)" if on_screen else "FAIL")
+        else:
+            r.record("menufirst", "PASS" if -2 <= gap <= self.NEAR and at_tray and on_screen else "FAIL")
         host.key("Escape")
         if not wait_for(3, lambda: not geometry()):
             r.note("Escape did not close the panel opened from the menu; the menu entry again")
