@@ -4,6 +4,7 @@
 #include "fetch/CodexProvider.h"
 #include "fetch/GeminiProvider.h"
 #include "fetch/HttpUsageProvider.h"
+#include "fetch/NetworkSession.h"
 #include "fetch/UsageService.h"
 #include "providers/AccountSetup.h"
 #include "providers/PlatformKeychain.h"
@@ -18,15 +19,16 @@
 using namespace Qt::StringLiterals;
 
 std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &provider, const QUrl &endpoint,
-                                                    LoginReader login, const QString &loginFile)
+                                                    LoginReader login, const QString &loginFile,
+                                                    const HttpOptions &options)
 {
     const QString id = provider.look.id;
     if (id == "claude"_L1)
-        return std::make_shared<ClaudeProvider>(std::move(login), endpoint);
+        return std::make_shared<ClaudeProvider>(std::move(login), endpoint, options);
     if (id == "codex"_L1)
-        return std::make_shared<CodexProvider>(std::move(login), endpoint);
+        return std::make_shared<CodexProvider>(std::move(login), endpoint, options);
     if (id == "gemini"_L1)
-        return std::make_shared<GeminiProvider>(std::move(login), endpoint, HttpOptions{}, loginFile);
+        return std::make_shared<GeminiProvider>(std::move(login), endpoint, options, loginFile);
     Q_ASSERT(id == "copilot"_L1);
     return std::make_shared<HttpUsageProvider>(
         ProviderIdentity{u"copilot"_s, u"Copilot"_s},
@@ -35,7 +37,7 @@ std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &pr
                       std::nullopt},
         CredentialReader{std::move(login),
                          QCoreApplication::translate("Common", "Sign in to GitHub Copilot in your editor again.")},
-        [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); });
+        [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); }, options);
 }
 
 std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce)
@@ -53,19 +55,21 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce)
         });
     }
     std::shared_ptr<const CredentialStore> store = createPlatformCredentialStore();
+    HttpOptions options;
+    options.session = std::make_shared<NetworkSession>();
     ProviderSetup setup;
     for (const ProviderDescriptor &descriptor : providerDescriptors())
         setup.providers.append(makeFetchingProvider(
             descriptor, overrides->value(descriptor.look.id, descriptor.endpoint), descriptor.credentials(store),
-            descriptor.credentialFiles ? descriptor.credentialFiles().value(0) : QString()));
-    setup.accounts = [endpoints = *overrides](const QList<ExtraAccount> &accounts) {
-        return makeAccountProviders(
-            accounts, [&endpoints](const ProviderDescriptor &descriptor, const ExtraAccount &account, const QString &) {
-                return makeFetchingProvider(
-                    descriptor, endpoints.value(descriptor.look.id, descriptor.endpoint),
-                    descriptor.accountCredentials(account.folder),
-                    descriptor.accountCredentialFile ? descriptor.accountCredentialFile(account.folder) : QString());
-            });
+            descriptor.credentialFiles ? descriptor.credentialFiles().value(0) : QString(), options));
+    setup.accounts = [endpoints = *overrides, options](const QList<ExtraAccount> &accounts) {
+        return makeAccountProviders(accounts, [&endpoints, &options](const ProviderDescriptor &descriptor,
+                                                                     const ExtraAccount &account, const QString &) {
+            return makeFetchingProvider(
+                descriptor, endpoints.value(descriptor.look.id, descriptor.endpoint),
+                descriptor.accountCredentials(account.folder),
+                descriptor.accountCredentialFile ? descriptor.accountCredentialFile(account.folder) : QString(), options);
+        });
     };
     return setup;
 }
@@ -103,14 +107,18 @@ std::optional<ProviderSetup> makeDemoProviderSetup(QString *error, int answeredB
         return std::nullopt;
     }
     const QUrl base = service->url(u"/"_s);
+    HttpOptions options;
+    options.session = std::make_shared<NetworkSession>();
     ProviderSetup setup;
     for (const ProviderDescriptor &descriptor : providerDescriptors())
-        setup.providers.append(makeFetchingProvider(descriptor, demoEndpoint(base, descriptor), demoLogin(descriptor)));
+        setup.providers.append(
+            makeFetchingProvider(descriptor, demoEndpoint(base, descriptor), demoLogin(descriptor), {}, options));
     // Extra accounts read the demo's token too, and ask the same service.
-    setup.accounts = [base](const QList<ExtraAccount> &accounts) {
+    setup.accounts = [base, options](const QList<ExtraAccount> &accounts) {
         return makeAccountProviders(
-            accounts, [&base](const ProviderDescriptor &descriptor, const ExtraAccount &, const QString &) {
-                return makeFetchingProvider(descriptor, demoEndpoint(base, descriptor), demoLogin(descriptor));
+            accounts, [&base, &options](const ProviderDescriptor &descriptor, const ExtraAccount &, const QString &) {
+                return makeFetchingProvider(descriptor, demoEndpoint(base, descriptor), demoLogin(descriptor), {},
+                                            options);
             });
     };
     setup.demoService = std::move(service);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/UsageProvider.h"
+#include "fetch/HttpOptions.h"
 #include "providers/ProviderDescriptor.h"
 #include "providers/ProviderSetup.h"
 
@@ -15,10 +16,11 @@ class UsageService;
 // provider does it. A new provider adds its line here. loginFile: the file
 // login reads, where there is one (keys what a provider keeps per login).
 std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &provider, const QUrl &endpoint,
-                                                    LoginReader login, const QString &loginFile = {});
+                                                    LoginReader login, const QString &loginFile = {},
+                                                    const HttpOptions &options = {});
 
 // Every known provider with the platform's credential store, at its endpoint
-// or its override. Absent with *error set when an override is invalid. With
+// or its override, all sharing one network session. Absent with *error set when an override is invalid. With
 // announce, the first call says on standard error which overrides are in effect.
 std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce = true);
 
