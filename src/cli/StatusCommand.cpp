@@ -181,30 +181,35 @@ QString overrideHelp()
     return u"  "_s + wrapped(text, 80).replace(u'\n', u"\n      "_s);
 }
 
+// The command's help, written only when asked for.
+QString statusDescription()
+{
+    return u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
+           "Posts no desktop alerts: those belong to the tray application.\n"
+           "\n"
+           "Exit status: 0 when at least one provider is available and none of them failed;\n"
+           "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
+           "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
+           "\n"
+           "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
+           "numbers the services sent, and a number that is not finite is written as null.\n"
+           "A limit's \"projection\" is when it runs out before its reset at the rate of the last\n"
+           "hour or two the tray recorded (\"basis\": \"lastHour\", \"lastTwoHours\"), else at its\n"
+           "average since the window began (\"window\"); null when it does not.\n"
+           "\n"
+           "%1\n"
+           "\n"
+           "Extra accounts added in the tray's settings show as providers of their own, named by\n"
+           "provider and label: \"claude-work\" in the JSON, {claude-work.weekly} in a template.\n"
+           "\n"
+           "Environment:\n"
+           "%2\n"
+           "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp());
+}
+
 struct StatusArguments
 {
-    CommandLine command{u"quotix status"_s, u"Try 'quotix status --help'."_s,
-                        u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
-                        "Posts no desktop alerts: those belong to the tray application.\n"
-                        "\n"
-                        "Exit status: 0 when at least one provider is available and none of them failed;\n"
-                        "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
-                        "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
-                        "\n"
-                        "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
-                        "numbers the services sent, and a number that is not finite is written as null.\n"
-                        "A limit's \"projection\" is when it runs out before its reset at the rate of the last\n"
-                        "hour or two the tray recorded (\"basis\": \"lastHour\", \"lastTwoHours\"), else at its\n"
-                        "average since the window began (\"window\"); null when it does not.\n"
-                        "\n"
-                        "%1\n"
-                        "\n"
-                        "Extra accounts added in the tray's settings show as providers of their own, named by\n"
-                        "provider and label: \"claude-work\" in the JSON, {claude-work.weekly} in a template.\n"
-                        "\n"
-                        "Environment:\n"
-                        "%2\n"
-                        "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp())};
+    CommandLine command{u"quotix status"_s, u"Try 'quotix status --help'."_s, &statusDescription};
     const QCommandLineOption jsonOption{u"json"_s, u"Print one JSON object instead of text."_s};
     const QCommandLineOption demoOption{
         u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s};
@@ -330,6 +335,7 @@ int runStatusCommand(int argc, char **argv)
     }
     // The extra accounts of the settings follow the default ones.
     setup->providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(settings)));
-    return command.parser().isSet(arguments.followOption) ? follow(*setup, output, settings)
-                                                          : printOnce(*setup, output);
+    if (command.parser().isSet(arguments.followOption))
+        return follow(*setup, output, settings);
+    return printOnce(*setup, output);
 }
