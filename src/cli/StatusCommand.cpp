@@ -27,6 +27,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <utility>
 
 #include <poll.h>
 #include <unistd.h>
@@ -50,7 +51,7 @@ StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
 }
 
 StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManager *notifications,
-                               StatusRunTiming timing)
+                               StatusRunTiming timing, const std::function<void()> &meanwhile)
 {
     UsageManager manager(providers, notifications, UsageManager::Timing{std::nullopt, timing.retryPause});
     QEventLoop loop;
@@ -59,8 +60,17 @@ StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManage
     QObject::connect(&manager, &UsageManager::refreshFinished, &loop, &QEventLoop::quit);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     manager.refresh();
+    // Queued behind the run's start, which sends the requests.
+    bool pending = bool(meanwhile);
+    const auto runMeanwhile = [&] {
+        if (std::exchange(pending, false))
+            meanwhile();
+    };
+    if (pending)
+        QMetaObject::invokeMethod(&loop, runMeanwhile, Qt::QueuedConnection);
     deadline.start(timing.deadline);
     loop.exec();
+    runMeanwhile(); // the run may have ended before it came round
 
     StatusSnapshot snapshot = takeStatusSnapshot(manager);
     if (manager.isRefreshing()) {
@@ -127,11 +137,18 @@ public:
     bool colour = false;
     QString historyPath; // the tray's record, for the projection at the recent rate
 
-    QByteArray render(StatusSnapshot snapshot) const
+    // The tray's recent record where the output projects from it.
+    QList<HistorySample> recentRecord() const
+    {
+        if (kind != Kind::Json && kind != Kind::Text)
+            return {};
+        return recentHistory(historyPath, QDateTime::currentDateTimeUtc());
+    }
+
+    QByteArray render(StatusSnapshot snapshot, const QList<HistorySample> &record) const
     {
         const QDateTime now = QDateTime::currentDateTimeUtc();
-        if (kind == Kind::Json || kind == Kind::Text)
-            snapshot.history = recentHistory(historyPath, now);
+        snapshot.history = record;
         switch (kind) {
         case Kind::Json: return statusJson(snapshot, now);
         case Kind::Waybar: return waybarLine(snapshot, mode, as, titleLeftOut);
@@ -263,9 +280,13 @@ std::optional<QString> chooseOutput(const StatusArguments &arguments, QSettings 
 int printOnce(const ProviderSetup &setup, const StatusOutput &output)
 {
     NullNotificationManager notifications;
-    const StatusSnapshot snapshot = fetchStatusOnce(setup.providers, &notifications);
+    // Read while the services answer: loading SQLite and the file takes about
+    // as long as an answer.
+    QList<HistorySample> record;
+    const StatusSnapshot snapshot
+        = fetchStatusOnce(setup.providers, &notifications, {}, [&] { record = output.recentRecord(); });
     // Output that never arrived is no success, whatever was fetched.
-    if (!Console::out(output.render(snapshot))) {
+    if (!Console::out(output.render(snapshot, record))) {
         const int error = errno;
         Console::err(u"quotix status: could not write the output: %1\n"_s.arg(qt_error_string(error)));
         return 1;
@@ -288,7 +309,7 @@ int follow(const ProviderSetup &setup, const StatusOutput &output, const QSettin
     UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, qApp, [] { QCoreApplication::exit(0); });
     QObject::connect(&manager, &UsageManager::refreshFinished, qApp, [&output, &manager] {
-        if (!Console::out(output.render(takeStatusSnapshot(manager))))
+        if (!Console::out(output.render(takeStatusSnapshot(manager), output.recentRecord())))
             QCoreApplication::exit(0);
     });
     QTimer readerWatch;
