@@ -363,14 +363,17 @@ int runStatusCommand(int argc, char **argv)
                                                                                 : HistoryStore::defaultPath();
 
     QString error;
-    std::optional<ProviderSetup> setup = makeProviderSetup(arguments.command.parser().isSet(arguments.demoOption), &error);
+    const bool following = command.parser().isSet(arguments.followOption);
+    // One run asks each provider once; a run of --follow reads anew each time.
+    std::optional<ProviderSetup> setup = makeProviderSetup(command.parser().isSet(arguments.demoOption), &error,
+                                                           following ? LoginReads::EveryTime : LoginReads::Once);
     if (!setup) {
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;
     }
     // The extra accounts of the settings follow the default ones.
     setup->providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(settings)));
-    if (command.parser().isSet(arguments.followOption))
+    if (following)
         return follow(*setup, output, settings);
     const int status = printOnce(*setup, output);
     endWithoutTeardown(status);

@@ -40,7 +40,25 @@ std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &pr
         [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); }, options);
 }
 
-std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce)
+namespace {
+
+LoginReader readingOnce(const ProviderDescriptor &descriptor, LoginReader read, LoginReads reads)
+{
+    // Gemini stamps its login file around each read to key its project
+    // cache; it keeps reading for itself.
+    if (reads == LoginReads::EveryTime || descriptor.look.id == "gemini"_L1)
+        return read;
+    auto kept = std::make_shared<std::optional<std::optional<StoredLogin>>>();
+    return [read = std::move(read), kept] {
+        if (!*kept)
+            *kept = read();
+        return **kept;
+    };
+}
+
+} // namespace
+
+std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce, LoginReads reads)
 {
     std::optional<EndpointOverrides> overrides = endpointOverrides(error);
     if (!overrides)
@@ -60,14 +78,15 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce)
     ProviderSetup setup;
     for (const ProviderDescriptor &descriptor : providerDescriptors())
         setup.providers.append(makeFetchingProvider(
-            descriptor, overrides->value(descriptor.look.id, descriptor.endpoint), descriptor.credentials(store),
+            descriptor, overrides->value(descriptor.look.id, descriptor.endpoint),
+            readingOnce(descriptor, descriptor.credentials(store), reads),
             descriptor.credentialFiles ? descriptor.credentialFiles().value(0) : QString(), options));
-    setup.accounts = [endpoints = *overrides, options](const QList<ExtraAccount> &accounts) {
-        return makeAccountProviders(accounts, [&endpoints, &options](const ProviderDescriptor &descriptor,
-                                                                     const ExtraAccount &account, const QString &) {
+    setup.accounts = [endpoints = *overrides, options, reads](const QList<ExtraAccount> &accounts) {
+        return makeAccountProviders(accounts, [&](const ProviderDescriptor &descriptor, const ExtraAccount &account,
+                                                  const QString &) {
             return makeFetchingProvider(
                 descriptor, endpoints.value(descriptor.look.id, descriptor.endpoint),
-                descriptor.accountCredentials(account.folder),
+                readingOnce(descriptor, descriptor.accountCredentials(account.folder), reads),
                 descriptor.accountCredentialFile ? descriptor.accountCredentialFile(account.folder) : QString(), options);
         });
     };
@@ -125,9 +144,9 @@ std::optional<ProviderSetup> makeDemoProviderSetup(QString *error, int answeredB
     return setup;
 }
 
-std::optional<ProviderSetup> makeProviderSetup(bool demo, QString *error)
+std::optional<ProviderSetup> makeProviderSetup(bool demo, QString *error, LoginReads reads)
 {
-    return demo ? makeDemoProviderSetup(error) : makeProviderSetup(error);
+    return demo ? makeDemoProviderSetup(error) : makeProviderSetup(error, true, reads);
 }
 
 void DemoData::serveDemoDocuments(UsageService &service, int answeredBefore)
