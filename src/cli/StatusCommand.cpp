@@ -26,7 +26,6 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
-#include <cstdio>
 #include <utility>
 
 #include <poll.h>
@@ -322,19 +321,6 @@ int follow(const ProviderSetup &setup, const StatusOutput &output, const QSettin
     return QCoreApplication::exec();
 }
 
-// The answer is out and the command keeps nothing: tearing down the network
-// thread and every object would only hold the prompt back. Sanitizer builds
-// return instead, so that their leak check still runs.
-void endWithoutTeardown(int status)
-{
-#if !defined(__SANITIZE_ADDRESS__)
-    std::fflush(nullptr);
-    ::_exit(status);
-#else
-    Q_UNUSED(status);
-#endif
-}
-
 } // namespace
 
 int runStatusCommand(int argc, char **argv)
@@ -376,6 +362,6 @@ int runStatusCommand(int argc, char **argv)
     if (following)
         return follow(*setup, output, settings);
     const int status = printOnce(*setup, output);
-    endWithoutTeardown(status);
+    Console::endWithoutTeardown(status);
     return status;
 }
