@@ -82,13 +82,14 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce, Lo
             readingOnce(descriptor, descriptor.credentials(store), reads),
             descriptor.credentialFiles ? descriptor.credentialFiles().value(0) : QString(), options));
     setup.accounts = [endpoints = *overrides, options, reads](const QList<ExtraAccount> &accounts) {
-        return makeAccountProviders(accounts, [&](const ProviderDescriptor &descriptor, const ExtraAccount &account,
-                                                  const QString &) {
-            return makeFetchingProvider(
-                descriptor, endpoints.value(descriptor.look.id, descriptor.endpoint),
-                readingOnce(descriptor, descriptor.accountCredentials(account.folder), reads),
-                descriptor.accountCredentialFile ? descriptor.accountCredentialFile(account.folder) : QString(), options);
-        });
+        return makeAccountProviders(
+            accounts, [&](const ProviderDescriptor &descriptor, const ExtraAccount &account, const QString &) {
+                return makeFetchingProvider(
+                    descriptor, endpoints.value(descriptor.look.id, descriptor.endpoint),
+                    readingOnce(descriptor, descriptor.accountCredentials(account.folder), reads),
+                    descriptor.accountCredentialFile ? descriptor.accountCredentialFile(account.folder) : QString(),
+                    options);
+            });
     };
     return setup;
 }

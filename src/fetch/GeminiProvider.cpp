@@ -102,7 +102,8 @@ private:
         const QByteArray body = QJsonDocument(QJsonObject{{u"project"_s, project}}).toJson(QJsonDocument::Compact);
         auto refused = std::make_shared<bool>(false);
         follow(UsageRequest::send(
-                   this, *m_provider.m_session, m_token, Name, m_provider.m_quotaEndpoint, Headers, m_provider.m_options,
+                   this, *m_provider.m_session, m_token, Name, m_provider.m_quotaEndpoint, Headers,
+                   m_provider.m_options,
                    [refused](int status, const QByteArray &answer) {
                        *refused = status == 403 || status == 404;
                        return geminiResultFor(status, answer, Name);

@@ -83,10 +83,7 @@ public:
         raw(QString::number(value, 'g', QLocale::FloatingPointShortest));
     }
     // Absent is written as null, as NaN is.
-    void number(std::optional<double> value)
-    {
-        number(value.value_or(std::numeric_limits<double>::quiet_NaN()));
-    }
+    void number(std::optional<double> value) { number(value.value_or(std::numeric_limits<double>::quiet_NaN())); }
     void integer(qint64 value) { raw(QString::number(value)); }
     void integer(const std::optional<qint64> &value)
     {
