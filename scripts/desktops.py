@@ -646,7 +646,10 @@ class Driver:
         """Summary and body of each Notify call the session's bus carried."""
         time.sleep(0.5)
         calls = self.notify_log.read_text(errors="replace").split("method call")[1:]
-        return [" ".join(re.findall(r'string "([^"]*)"', call)[2:4]) for call in calls]
+        # Only calls to the well-known name: GNOME Shell 48 passes each one on
+        # to its own notification daemon by unique name.
+        return [" ".join(re.findall(r'string "([^"]*)"', call)[2:4]) for call in calls
+                if "destination=org.freedesktop.Notifications " in call.split("\n", 1)[0]]
 
     # -- rounds ----------------------------------------------------------------
     def start_round(self, platform, display, bar):

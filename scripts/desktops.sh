@@ -226,11 +226,21 @@ session_gnome_x11_plain() {
 session_gnome_wayland() {
     start_bus
     local dir="$XDG_DATA_HOME/gnome-shell/extensions/quotix-probe@quotix.local"
+    local major
+    major=$(gnome-shell --version | grep -o '[0-9]*' | head -n1)
     mkdir -p "$dir"
     printf '%s\n' '{"uuid": "quotix-probe@quotix.local", "name": "Quotix desktop probe",' \
-        ' "description": "Lets the desktop matrix look and click", "shell-version": ["43"]}' >"$dir/metadata.json"
-    printf '%s\n' 'function init() {}' 'function enable() { global.context.unsafe_mode = true; }' \
-        'function disable() { global.context.unsafe_mode = false; }' >"$dir/extension.js"
+        " \"description\": \"Lets the desktop matrix look and click\", \"shell-version\": [\"$major\"]}" \
+        >"$dir/metadata.json"
+    if [ "${major:-0}" -ge 45 ]; then # extensions are ES modules from GNOME 45 on
+        printf '%s\n' "import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';" \
+            'export default class extends Extension {' \
+            '    enable() { global.context.unsafe_mode = true; }' \
+            '    disable() { global.context.unsafe_mode = false; }' '}' >"$dir/extension.js"
+    else
+        printf '%s\n' 'function init() {}' 'function enable() { global.context.unsafe_mode = true; }' \
+            'function disable() { global.context.unsafe_mode = false; }' >"$dir/extension.js"
+    fi
     prepare_gnome "['ubuntu-appindicators@ubuntu.com', 'quotix-probe@quotix.local']"
     export XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY="quotix-gnome-$$"
     gnome-shell --wayland --headless --virtual-monitor "${SCREEN_W}x${SCREEN_H}" --wayland-display "$WAYLAND_DISPLAY" \
