@@ -5,7 +5,6 @@
 #include "presentation/StatusFormat.h"
 #include "support/ScriptedProvider.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -6,7 +6,6 @@
 #include "ui/PanelStyle.h"
 #include "ui/TrayIconPainter.h"
 
-#include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
 #include <QTest>
