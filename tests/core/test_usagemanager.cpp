@@ -146,31 +146,35 @@ private Q_SLOTS:
         QVERIFY(f.state(u"claude"_s).usage && f.state(u"claude"_s).usage->limits.first().utilization == 51);
     }
 
-    // Superseded while its answer is on the way, or while it waits to retry.
+    void aSupersededRunLeavesNoTrace_data()
+    {
+        QTest::addColumn<bool>("inRetryPause");
+        QTest::newRow("its answer comes late") << false;
+        QTest::newRow("it waits to retry") << true;
+    }
     void aSupersededRunLeavesNoTrace()
     {
-        for (const bool inRetryPause : {false, true}) {
-            Fixture f(false, UsageManager::Timing{1h, 150ms});
-            const FetchResult old = inRetryPause ? FetchResult(timedOut()) : FetchResult(usageOf({{"old", 80}}));
-            f.first->script({{old, inRetryPause ? 0ms : 200ms}, {usageOf({{"new", 10}}), 40ms}});
-            QList<bool> loading; // as stored when announced
-            connect(&f.manager, &UsageManager::isLoadingChanged, this, [&] { loading.append(f.manager.isLoading()); });
-            QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
+        QFETCH(bool, inRetryPause);
+        Fixture f(false, UsageManager::Timing{1h, 150ms});
+        const FetchResult old = inRetryPause ? FetchResult(timedOut()) : FetchResult(usageOf({{"old", 80}}));
+        f.first->script({{old, inRetryPause ? 0ms : 200ms}, {usageOf({{"new", 10}}), 40ms}});
+        QList<bool> loading; // as stored when announced
+        connect(&f.manager, &UsageManager::isLoadingChanged, this, [&] { loading.append(f.manager.isLoading()); });
+        QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
 
-            f.manager.refresh();
-            // Inside the old answer's wait, or in its retry pause once it failed.
-            QTRY_COMPARE(f.first->attemptTimes.size(), 1);
-            QTRY_COMPARE(f.first->answered, inRetryPause ? 1 : 0);
-            f.manager.refresh();
-            QVERIFY(finished.wait());
-            QTest::qWait(300); // past the old answer and the old pause
+        f.manager.refresh();
+        // Inside the old answer's wait, or in its retry pause once it failed.
+        QTRY_COMPARE(f.first->attemptTimes.size(), 1);
+        QTRY_COMPARE(f.first->answered, inRetryPause ? 1 : 0);
+        f.manager.refresh();
+        QVERIFY(finished.wait());
+        QTest::qWait(300); // past the old answer and the old pause
 
-            QCOMPARE(f.first->aborts, inRetryPause ? 0 : 1);
-            QCOMPARE(f.first->attemptTimes.size(), 2);
-            QVERIFY(f.state(u"claude"_s).usage && f.state(u"claude"_s).usage->limits.first().name == "new"_L1);
-            QCOMPARE(finished.size(), 1);
-            QCOMPARE(loading, (QList<bool>{true, false})); // the old run never cleared it
-        }
+        QCOMPARE(f.first->aborts, inRetryPause ? 0 : 1);
+        QCOMPARE(f.first->attemptTimes.size(), 2);
+        QVERIFY(f.state(u"claude"_s).usage && f.state(u"claude"_s).usage->limits.first().name == "new"_L1);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(loading, (QList<bool>{true, false})); // the old run never cleared it
     }
 
     void aTickDuringARunIsSkippedSoSlowRunsStillEnd()

@@ -31,56 +31,61 @@ class TestHistoryRecorder : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void recordsEverySuccessfulCheck_data()
+    {
+        QTest::addColumn<bool>("damagedAtStart");
+        QTest::newRow("a new file") << false;
+        QTest::newRow("a damaged file") << true;
+    }
     void recordsEverySuccessfulCheck()
     {
-        for (const bool damagedAtStart : {false, true}) {
-            QTemporaryDir dir;
-            const QString path = dir.filePath(u"Quotix/history.sqlite"_s);
-            if (damagedAtStart)
-                QVERIFY(writeFile(path, QByteArray(5000, '\x01')));
+        QFETCH(bool, damagedAtStart);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Quotix/history.sqlite"_s);
+        if (damagedAtStart)
+            QVERIFY(writeFile(path, QByteArray(5000, '\x01')));
 
-            auto claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-            RecordingNotifications notifications;
-            UsageManager manager({claude}, &notifications, UsageManager::Timing{1h, 20ms});
-            std::unique_ptr<HistoryRecorder> made;
-            const QByteArray err = captureStream(STDERR_FILENO, [&] {
-                made = std::make_unique<HistoryRecorder>(&manager, &notifications, path);
-            });
-            QVERIFY(made->isRecording());
-            QCOMPARE(notifications.sent.size(), damagedAtStart ? 1 : 0); // a good file is opened quietly
-            if (damagedAtStart) {
-                QCOMPARE(notifications.sent[0].first, u"Quotix"_s);
-                QVERIFY(notifications.sent[0].second.startsWith(u"Quotix could not read its usage history"_s));
-                QVERIFY(QString::fromUtf8(err).contains(notifications.sent[0].second));
-            }
-
-            claude->script({{usageOf({{"Session (5h)", 10}, {"Weekly", 20}})},
-                            {ProviderError::apiError(500)},
-                            {usageOf({{"Session (5h)", 12}, {"Weekly", 20}})}});
-            QSignalSpy recorded(made.get(), &HistoryRecorder::recorded);
-            for (int run = 0; run < 3; ++run) {
-                QSignalSpy finished(&manager, &UsageManager::refreshFinished);
-                manager.refresh();
-                QVERIFY(finished.wait(5000));
-            }
-            QCOMPARE(recorded.size(), 2);
-            // Between checks the tray holds no SQLite, and loads it again to read.
-            QTRY_VERIFY(!sqliteLoaded());
-            QCOMPARE(made->samples({}).size(), 2);
-            QTRY_VERIFY(!sqliteLoaded());
-
-            QString error;
-            const auto reader = HistoryStore::openForReading(path, &error);
-            QVERIFY2(reader, qPrintable(error));
-            const QList<HistorySample> samples = reader->samples();
-            // Checks within one second: the later figures take the earlier one's place.
-            QCOMPARE(samples.size(), 2);
-            QCOMPARE(samples[0].limit, u"Session (5h)"_s);
-            QCOMPARE(samples[0].utilization, 12.0);
-            QCOMPARE(samples[1].utilization, 20.0);
-            QCOMPARE(samples[0].until.toSecsSinceEpoch(),
-                     manager.providerStates().value(u"claude"_s).lastUpdated->toSecsSinceEpoch());
+        auto claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
+        RecordingNotifications notifications;
+        UsageManager manager({claude}, &notifications, UsageManager::Timing{1h, 20ms});
+        std::unique_ptr<HistoryRecorder> made;
+        const QByteArray err = captureStream(STDERR_FILENO, [&] {
+            made = std::make_unique<HistoryRecorder>(&manager, &notifications, path);
+        });
+        QVERIFY(made->isRecording());
+        QCOMPARE(notifications.sent.size(), damagedAtStart ? 1 : 0); // a good file is opened quietly
+        if (damagedAtStart) {
+            QCOMPARE(notifications.sent[0].first, u"Quotix"_s);
+            QVERIFY(notifications.sent[0].second.startsWith(u"Quotix could not read its usage history"_s));
+            QVERIFY(QString::fromUtf8(err).contains(notifications.sent[0].second));
         }
+
+        claude->script({{usageOf({{"Session (5h)", 10}, {"Weekly", 20}})},
+                        {ProviderError::apiError(500)},
+                        {usageOf({{"Session (5h)", 12}, {"Weekly", 20}})}});
+        QSignalSpy recorded(made.get(), &HistoryRecorder::recorded);
+        for (int run = 0; run < 3; ++run) {
+            QSignalSpy finished(&manager, &UsageManager::refreshFinished);
+            manager.refresh();
+            QVERIFY(finished.wait(5000));
+        }
+        QCOMPARE(recorded.size(), 2);
+        // Between checks the tray holds no SQLite, and loads it again to read.
+        QTRY_VERIFY(!sqliteLoaded());
+        QCOMPARE(made->samples({}).size(), 2);
+        QTRY_VERIFY(!sqliteLoaded());
+
+        QString error;
+        const auto reader = HistoryStore::openForReading(path, &error);
+        QVERIFY2(reader, qPrintable(error));
+        const QList<HistorySample> samples = reader->samples();
+        // Checks within one second: the later figures take the earlier one's place.
+        QCOMPARE(samples.size(), 2);
+        QCOMPARE(samples[0].limit, u"Session (5h)"_s);
+        QCOMPARE(samples[0].utilization, 12.0);
+        QCOMPARE(samples[1].utilization, 20.0);
+        QCOMPARE(samples[0].until.toSecsSinceEpoch(),
+                 manager.providerStates().value(u"claude"_s).lastUpdated->toSecsSinceEpoch());
     }
 };
 

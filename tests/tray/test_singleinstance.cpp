@@ -49,47 +49,49 @@ private Q_SLOTS:
 
     // The runtime folder when it is private, else a folder of our own made in
     // the temporary folder; nothing when what stands there may be another user's.
+    void theLockGoesOnlyInAFolderNoOtherUserControls_data()
+    {
+        QTest::addColumn<QString>("runtime");    // what XDG_RUNTIME_DIR names
+        QTest::addColumn<QString>("planted");    // what stands where the fallback folder goes
+        QTest::addColumn<QString>("lockFolder"); // empty: refused
+        QTest::newRow("private runtime folder") << u"private"_s << QString() << u"runtime"_s;
+        QTest::newRow("runtime unset") << QString() << QString() << u"fallback"_s;
+        QTest::newRow("runtime relative") << u"relative"_s << QString() << u"fallback"_s;
+        QTest::newRow("runtime open to others") << u"open"_s << QString() << u"fallback"_s;
+        QTest::newRow("runtime missing") << u"missing"_s << QString() << u"fallback"_s;
+        QTest::newRow("planted link to a folder of ours") << QString() << u"link"_s << QString();
+        QTest::newRow("planted folder open to others") << QString() << u"open"_s << QString();
+        QTest::newRow("planted file") << QString() << u"file"_s << QString();
+    }
     void theLockGoesOnlyInAFolderNoOtherUserControls()
     {
-        // What XDG_RUNTIME_DIR names, what stands where the fallback folder goes, and the lock's folder (none: refused).
-        for (const auto &[runtime, planted, lockFolder] : {
-                 std::tuple{"private"_L1, ""_L1, "runtime"_L1},
-                 {""_L1, ""_L1, "fallback"_L1},
-                 {"relative"_L1, ""_L1, "fallback"_L1},
-                 {"open"_L1, ""_L1, "fallback"_L1},
-                 {"missing"_L1, ""_L1, "fallback"_L1},
-                 {""_L1, "link"_L1, ""_L1}, // to a folder of ours
-                 {""_L1, "open"_L1, ""_L1},
-                 {""_L1, "file"_L1, ""_L1},
-             }) {
-            init();
-            const QString row = QString(runtime) + u'/' + planted;
-            if (runtime == "open"_L1)
-                QVERIFY(setMode(m_runtime, 0755));
-            const QHash<QString, QString> runtimes{{u"private"_s, m_runtime},
-                                                   {u"open"_s, m_runtime},
-                                                   {u"missing"_s, m_runtime + u"/gone"_s},
-                                                   {u"relative"_s, QDir::current().relativeFilePath(m_runtime)}};
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimes.value(runtime)));
-            if (planted == "link"_L1)
-                QVERIFY(QFile::link(m_runtime, m_fallback)); // 0700 and ours, but reached through a link
-            else if (planted == "open"_L1)
-                QVERIFY(QDir().mkdir(m_fallback) && setMode(m_fallback, 0777));
-            else if (planted == "file"_L1)
-                QVERIFY(QFile(m_fallback).open(QIODevice::WriteOnly));
+        QFETCH(QString, runtime);
+        QFETCH(QString, planted);
+        QFETCH(QString, lockFolder);
+        if (runtime == "open"_L1)
+            QVERIFY(setMode(m_runtime, 0755));
+        const QHash<QString, QString> runtimes{{u"private"_s, m_runtime},
+                                               {u"open"_s, m_runtime},
+                                               {u"missing"_s, m_runtime + u"/gone"_s},
+                                               {u"relative"_s, QDir::current().relativeFilePath(m_runtime)}};
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimes.value(runtime)));
+        if (planted == "link"_L1)
+            QVERIFY(QFile::link(m_runtime, m_fallback)); // 0700 and ours, but reached through a link
+        else if (planted == "open"_L1)
+            QVERIFY(QDir().mkdir(m_fallback) && setMode(m_fallback, 0777));
+        else if (planted == "file"_L1)
+            QVERIFY(QFile(m_fallback).open(QIODevice::WriteOnly));
 
-            QString error;
-            for (int start = 0; start < 2; ++start) { // the second start finds what the first made
-                const std::optional<QString> path = SingleInstance::defaultLockPath(&error);
-                if (lockFolder.isEmpty())
-                    QVERIFY2(!path && error.contains(m_fallback), qPrintable(error));
-                else
-                    QVERIFY2(path == (lockFolder == "runtime"_L1 ? m_runtime : m_fallback) + u"/quotix.lock"_s,
-                             qPrintable(row));
-            }
-            if (!lockFolder.isEmpty()) // made private, or not made at all
-                QVERIFY2(modeOf(m_fallback) == (lockFolder == "fallback"_L1 ? mode_t(0700) : mode_t(0)), qPrintable(row));
+        QString error;
+        for (int start = 0; start < 2; ++start) { // the second start finds what the first made
+            const std::optional<QString> path = SingleInstance::defaultLockPath(&error);
+            if (lockFolder.isEmpty())
+                QVERIFY2(!path && error.contains(m_fallback), qPrintable(error));
+            else
+                QCOMPARE(path, (lockFolder == "runtime"_L1 ? m_runtime : m_fallback) + u"/quotix.lock"_s);
         }
+        if (!lockFolder.isEmpty()) // made private, or not made at all
+            QCOMPARE(modeOf(m_fallback), lockFolder == "fallback"_L1 ? mode_t(0700) : mode_t(0));
     }
 
     // Only a live holder means "already running"; a folder that takes no file says why.
