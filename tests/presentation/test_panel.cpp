@@ -190,29 +190,46 @@ private Q_SLOTS:
         QVERIFY(!isAnchorablePoint(QPoint(100, 10), {}));
     }
 
-    // A 768 px laptop screen: the tallest panel that fits, which placed there stays on screen and off the item.
+    // A 768 px laptop screen: the tallest panel
+    // that fits, which placed there stays on screen and off the item.
+    void heightLimit_data()
+    {
+        QTest::addColumn<PanelMode>("mode");
+        QTest::addColumn<QRect>("tray");
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<int>("limit");
+        const QRect belowTopPanel(0, 28, 1366, 740), aboveBottomPanel(0, 0, 1366, 728);
+        const QRect topItem(1000, 2, 24, 24);
+        QTest::newRow("below a top panel") << PanelMode::AnchoredPopup << topItem << QPoint() << belowTopPanel << 730;
+        QTest::newRow("above a bottom panel")
+            << PanelMode::AnchoredTool << QRect(1000, 740, 24, 24) << QPoint() << aboveBottomPanel << 720;
+        // No strut: the item is in the available area, the panel goes under it.
+        QTest::newRow("item on the desktop")
+            << PanelMode::AnchoredPopup << QRect(1000, 200, 24, 24) << QPoint() << QRect(0, 0, 1366, 768) << 532;
+        QTest::newRow("beside a side panel")
+            << PanelMode::AnchoredPopup << QRect(1340, 400, 24, 24) << QPoint() << QRect(0, 0, 1310, 768) << 760;
+        QTest::newRow("under the pointer") << PanelMode::AnchoredPopup << QRect() << QPoint(1300, 10) << belowTopPanel
+                                           << 732;
+        // Where the compositor places it, Qt may not know the desktop's panel: room is kept for one.
+        QTest::newRow("titled window") << PanelMode::PlacedWindow << QRect() << QPoint() << belowTopPanel << 644;
+        QTest::newRow("layer surface") << PanelMode::AnchoredLayer << QRect() << QPoint() << QRect(0, 0, 1280, 800)
+                                       << 744;
+        QTest::newRow("no screen") << PanelMode::AnchoredPopup << topItem << QPoint() << QRect() << 0;
+    }
+
     void heightLimit()
     {
-        using enum PanelMode;
-        const QRect belowTopPanel(0, 28, 1366, 740), topItem(1000, 2, 24, 24);
-        for (const auto &[mode, tray, point, available, limit] : {
-                 std::tuple{AnchoredPopup, topItem, QPoint(), belowTopPanel, 730},
-                 // Above a bottom panel.
-                 {AnchoredTool, QRect(1000, 740, 24, 24), QPoint(), QRect(0, 0, 1366, 728), 720},
-                 // No strut: the item is in the available area, the panel goes under it.
-                 {AnchoredPopup, QRect(1000, 200, 24, 24), QPoint(), QRect(0, 0, 1366, 768), 532},
-                 {AnchoredPopup, QRect(1340, 400, 24, 24), QPoint(), QRect(0, 0, 1310, 768), 760}, // a side panel
-                 {AnchoredPopup, QRect(), QPoint(1300, 10), belowTopPanel, 732},                   // under the pointer
-                 // Where the compositor places it, Qt may not know the desktop's panel: room is kept for one.
-                 {PlacedWindow, QRect(), QPoint(), belowTopPanel, 644},
-                 {AnchoredLayer, QRect(), QPoint(), QRect(0, 0, 1280, 800), 744},
-                 {AnchoredPopup, topItem, QPoint(), QRect(), 0}, // no screen
-             }) {
-            QCOMPARE(panelHeightLimit(mode, tray, point, available), limit);
-            if ((mode == AnchoredPopup || mode == AnchoredTool) && limit > 0) {
-                const QRect placed = panelGeometry(QSize(300, limit), tray, point, available);
-                QVERIFY(available.contains(placed) && !placed.intersects(tray));
-            }
+        QFETCH(PanelMode, mode);
+        QFETCH(QRect, tray);
+        QFETCH(QPoint, point);
+        QFETCH(QRect, available);
+        QFETCH(int, limit);
+        QCOMPARE(panelHeightLimit(mode, tray, point, available), limit);
+        if ((mode == PanelMode::AnchoredPopup || mode == PanelMode::AnchoredTool) && limit > 0) {
+            const QRect placed = panelGeometry(QSize(300, limit), tray, point, available);
+            QVERIFY(available.contains(placed));
+            QVERIFY(!placed.intersects(tray));
         }
     }
 

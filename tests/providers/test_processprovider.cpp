@@ -128,28 +128,36 @@ private Q_SLOTS:
         QCOMPARE(childProcesses(), 0);
     }
 
+    void aChildThatFailsGivesAClearError_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("expected");
+        const QString sh = u"/bin/sh"_s;
+        QTest::newRow("not JSON") << sh << u"echo not json"_s << u"not a JSON object"_s;
+        QTest::newRow("silent") << sh << u"exit 0"_s << u"empty"_s;
+        QTest::newRow("exit status") << sh << u"echo '{}'; exit 3"_s << u"exit status 3"_s;
+        QTest::newRow("crash") << sh << u"kill -KILL $$"_s << u"stopped unexpectedly"_s;
+        QTest::newRow("endless") << sh << u"exec cat /dev/zero"_s << u"too long"_s;
+        QTest::newRow("missing") << u"/nonexistent/quotix-status"_s << QString() << u"Cannot start"_s;
+        // Its standard error goes to the log, a line at a time, with the id.
+        QTest::newRow("logs")
+            << sh << u"echo careful >&2; echo '{\"result\":\"other\",\"description\":\"logged\",\"wire\":1}'"_s
+            << u"logged"_s;
+    }
+
     void aChildThatFailsGivesAClearError()
     {
-        const QString sh = u"/bin/sh"_s;
-        for (const auto &[program, script, expected] : {
-                 std::tuple{sh, u"echo not json"_s, u"not a JSON object"_s},
-                 {sh, u"exit 0"_s, u"empty"_s},
-                 {sh, u"echo '{}'; exit 3"_s, u"exit status 3"_s},
-                 {sh, u"kill -KILL $$"_s, u"stopped unexpectedly"_s},
-                 {sh, u"exec cat /dev/zero"_s, u"too long"_s},
-                 {u"/nonexistent/quotix-status"_s, QString(), u"Cannot start"_s},
-                 // Its standard error goes to the log, a line at a time, with the id.
-                 {sh, u"echo careful >&2; echo '{\"result\":\"other\",\"description\":\"logged\",\"wire\":1}'"_s,
-                  u"logged"_s},
-             }) {
-            if (expected == "logged"_L1)
-                QTest::ignoreMessage(QtWarningMsg, "claude careful");
-            // The id comes after the arguments: $1 of the script.
-            const FetchResult result = fetch(*claude(FetchProgram{program, {u"-c"_s, script, u"sh"_s}, {}}));
-            const auto *error = std::get_if<OtherError>(&result);
-            QVERIFY2(error && error->description.contains(expected), qPrintable(failureDescription(result)));
-            QCOMPARE(childProcesses(), 0);
-        }
+        QFETCH(QString, program);
+        QFETCH(QString, script);
+        QFETCH(QString, expected);
+        if (QByteArray(QTest::currentDataTag()) == "logs")
+            QTest::ignoreMessage(QtWarningMsg, "claude careful");
+        // The id comes after the arguments: $1 of the script.
+        const FetchResult result = fetch(*claude(FetchProgram{program, {u"-c"_s, script, u"sh"_s}, {}}));
+        const auto *error = std::get_if<OtherError>(&result);
+        QVERIFY2(error && error->description.contains(expected), qPrintable(failureDescription(result)));
+        QCOMPARE(childProcesses(), 0);
     }
 };
 

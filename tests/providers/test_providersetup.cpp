@@ -18,29 +18,34 @@ private Q_SLOTS:
         qunsetenv("QUOTIX_CODEX_USAGE_URL");
     }
 
+    void overrideIsHttpsOrLoopbackHttpOnly_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("https anywhere") << u"https://example.com:8443/u?x=1"_s << true;
+        QTest::newRow("http 127.255.0.9") << u"http://127.255.0.9/x"_s << true;
+        QTest::newRow("http LOCALHOST") << u"http://LOCALHOST:9/x"_s << true;
+        QTest::newRow("http ::1") << u"http://[::1]:9/x"_s << true;
+        QTest::newRow("http elsewhere") << u"http://192.168.1.2/x"_s << false;
+        QTest::newRow("userinfo trick") << u"http://127.0.0.1:80@evil.com/x"_s << false;
+        QTest::newRow("userinfo on https") << u"https://user:pw@example.com/x"_s << false;
+        QTest::newRow("localhost lookalike") << u"http://localhost.evil.com/x"_s << false;
+        QTest::newRow("no host") << u"https:///x"_s << false;
+        QTest::newRow("not a URL") << u"yes please"_s << false;
+        QTest::newRow("empty: the default") << QString() << false;
+    }
+
     void overrideIsHttpsOrLoopbackHttpOnly()
     {
-        for (const auto &[value, accepted] : {
-                 std::pair{u"https://example.com:8443/u?x=1"_s, true},
-                 {u"http://127.255.0.9/x"_s, true},
-                 {u"http://LOCALHOST:9/x"_s, true},
-                 {u"http://[::1]:9/x"_s, true},
-                 {u"http://192.168.1.2/x"_s, false},
-                 {u"http://127.0.0.1:80@evil.com/x"_s, false}, // userinfo tricks
-                 {u"https://user:pw@example.com/x"_s, false},
-                 {u"http://localhost.evil.com/x"_s, false},
-                 {u"https:///x"_s, false},
-                 {u"yes please"_s, false},
-                 {QString(), false}, // empty: the default
-             }) {
-            qputenv("QUOTIX_CODEX_USAGE_URL", value.toUtf8());
-            QString error;
-            const std::optional<QUrl> url = endpointOverride("QUOTIX_CODEX_USAGE_URL", &error);
-            QCOMPARE(url ? url->toString() : QString(), accepted ? QUrl(value).toString() : QString());
-            QCOMPARE(error.isEmpty(), accepted || value.isEmpty()); // the exact message: test_cli
-            // A bad value is a configuration fault even for the demo, which does not use it.
-            QCOMPARE(makeProviderSetup(true, &error).has_value(), accepted || value.isEmpty());
-        }
+        QFETCH(QString, value);
+        QFETCH(bool, accepted);
+        qputenv("QUOTIX_CODEX_USAGE_URL", value.toUtf8());
+        QString error;
+        const std::optional<QUrl> url = endpointOverride("QUOTIX_CODEX_USAGE_URL", &error);
+        QCOMPARE(url ? url->toString() : QString(), accepted ? QUrl(value).toString() : QString());
+        QCOMPARE(error.isEmpty(), accepted || value.isEmpty()); // the exact message: test_cli
+        // A bad value is a configuration fault even for the demo, which does not use it.
+        QCOMPARE(makeProviderSetup(true, &error).has_value(), accepted || value.isEmpty());
     }
 
     void demoLeavesTheUsersCredentialsAlone()

@@ -88,26 +88,33 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void withoutADisplayItExplainsAndExits_data()
+    {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no display at all") << QString() << QStringList() << 1 << u"no graphical session found"_s;
+        QTest::newRow("nobody listening") << u":97"_s << QStringList() << 1 << u"cannot reach the display \":97\""_s;
+        QTest::newRow("a mistyped command")
+            << QString() << QStringList{u"stauts"_s} << 2 << u"unknown command \"stauts\""_s;
+    }
     void withoutADisplayItExplainsAndExits()
     {
+        QFETCH(QString, display);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const auto *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
-        // The display (none: unset), the arguments, and the exit code with what stderr says.
-        for (const auto &[display, arguments, exitCode, message] : {
-                 std::tuple{QString(), QStringList(), 1, u"no graphical session found"_s},
-                 {u":97"_s, QStringList(), 1, u"cannot reach the display \":97\""_s}, // nobody listening
-                 {QString(), QStringList{u"stauts"_s}, 2, u"unknown command \"stauts\""_s},
-             }) {
-            environment.remove(u"DISPLAY"_s);
-            if (!display.isEmpty())
-                environment.insert(u"DISPLAY"_s, display);
-            const auto quotix = start(Quotix, arguments, environment);
-            QVERIFY(quotix->waitForFinished(10000));
-            QCOMPARE(quotix->exitStatus(), QProcess::NormalExit);
-            QCOMPARE(quotix->exitCode(), exitCode);
-            QVERIFY(QString::fromUtf8(quotix->readAllStandardError()).contains(message));
-        }
+        if (!display.isEmpty())
+            environment.insert(u"DISPLAY"_s, display);
+        const auto quotix = start(Quotix, arguments, environment);
+        QVERIFY(quotix->waitForFinished(10000));
+        QCOMPARE(quotix->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(quotix->exitCode(), exitCode);
+        QVERIFY(QString::fromUtf8(quotix->readAllStandardError()).contains(message));
     }
 
     void aLockLeftByAKilledCopyIsTakenOver()
