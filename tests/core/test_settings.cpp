@@ -22,27 +22,32 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void badSettingsFallBackToTheDefaults_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<qint64>("expectedMs");
+        QTest::newRow("missing") << QVariant() << qint64(120'000);
+        QTest::newRow("text from the settings file") << QVariant(u"90"_s) << qint64(90'000);
+        // The services rate-limit fast pollers: never closer than a minute.
+        QTest::newRow("under a minute") << QVariant(u"30"_s) << qint64(60'000);
+        QTest::newRow("half a second") << QVariant(0.5) << qint64(60'000);
+        QTest::newRow("a minute and a half second") << QVariant(60.5) << qint64(60'500);
+        QTest::newRow("zero") << QVariant(0) << qint64(120'000);
+        QTest::newRow("negative") << QVariant(-10) << qint64(120'000);
+        QTest::newRow("not a number") << QVariant(u"soon"_s) << qint64(120'000);
+        QTest::newRow("the mode's word, capitalised") << QVariant(u"Session"_s) << qint64(120'000);
+        QTest::newRow("NaN") << QVariant(std::numeric_limits<double>::quiet_NaN()) << qint64(120'000);
+        QTest::newRow("too long for a timer is kept within one")
+            << QVariant(1e12) << qint64(std::numeric_limits<int>::max());
+        QTest::newRow("tiny") << QVariant(1e-9) << qint64(60'000);
+    }
     void badSettingsFallBackToTheDefaults()
     {
-        constexpr qint64 fallback = 120'000, minute = 60'000; // the services rate-limit fast pollers
-        for (const auto &[stored, expectedMs] : {
-                 std::pair{QVariant(), fallback},
-                 {QVariant(u"90"_s), qint64(90'000)}, // text from the settings file
-                 {QVariant(u"30"_s), minute},
-                 {QVariant(0.5), minute},
-                 {QVariant(60.5), qint64(60'500)},
-                 {QVariant(0), fallback},
-                 {QVariant(-10), fallback},
-                 {QVariant(u"soon"_s), fallback},
-                 {QVariant(u"Session"_s), fallback}, // the mode's word, capitalised
-                 {QVariant(std::numeric_limits<double>::quiet_NaN()), fallback},
-                 {QVariant(1e12), qint64(std::numeric_limits<int>::max())}, // kept within a timer's range
-                 {QVariant(1e-9), minute},
-             }) {
-            QVERIFY2(refreshIntervalFromSetting(stored).count() == expectedMs, qPrintable(stored.toString()));
-            // Only the exact word "session" chooses the other mode.
-            QCOMPARE(displayModeFromSetting(stored), DisplayMode::Weekly);
-        }
+        QFETCH(QVariant, stored);
+        QFETCH(qint64, expectedMs);
+        QCOMPARE(refreshIntervalFromSetting(stored).count(), expectedMs);
+        // Only the exact word "session" chooses the other mode.
+        QCOMPARE(displayModeFromSetting(stored), DisplayMode::Weekly);
     }
 
     void aChangeIsAnnouncedOnceWhoeverWritesIt()

@@ -13,63 +13,76 @@ class TestTranslations : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The catalogue's "Loading..." (empty: no catalogue, the English source shows).
+    void catalogueForTheUsersLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("loading"); // empty: no catalogue, the English source shows
+        QTest::newRow("German") << u"de_DE"_s << u"Wird geladen …"_s;
+        QTest::newRow("German, Swiss") << u"de_CH"_s << u"Wird geladen …"_s;
+        QTest::newRow("Japanese") << u"ja_JP"_s << u"読み込み中…"_s;
+        QTest::newRow("English") << u"en_GB"_s << QString();
+        QTest::newRow("French") << u"fr_FR"_s << QString();
+        QTest::newRow("C") << u"C"_s << QString();
+    }
     void catalogueForTheUsersLanguage()
     {
-        for (const auto &[locale, loading] : {std::pair{u"de_DE"_s, u"Wird geladen …"_s}, {u"de_CH"_s, u"Wird geladen …"_s},
-                                              {u"ja_JP"_s, u"読み込み中…"_s}, {u"en_GB"_s, QString()},
-                                              {u"fr_FR"_s, QString()}, {u"C"_s, QString()}}) {
-            const auto translator = translatorFor(QLocale(locale));
-            QVERIFY2((translator != nullptr) == !loading.isEmpty(), qPrintable(locale));
-            if (!translator)
-                continue;
-            QCOMPARE(translator->translate(LoadingText.context, LoadingText.source), loading);
-            // Installed, it reaches every text read through the application.
-            QCoreApplication::installTranslator(translator.get());
-            QCOMPARE(LoadingText.toString(), loading);
-            QCoreApplication::removeTranslator(translator.get());
-            QCOMPARE(LoadingText.toString(), u"Loading..."_s);
-        }
+        QFETCH(QString, locale);
+        QFETCH(QString, loading);
+        const auto translator = translatorFor(QLocale(locale));
+        QCOMPARE(translator != nullptr, !loading.isEmpty());
+        if (!translator)
+            return;
+        QCOMPARE(translator->translate(LoadingText.context, LoadingText.source), loading);
+        // Installed, it reaches every text read through the application.
+        QCoreApplication::installTranslator(translator.get());
+        QCOMPARE(LoadingText.toString(), loading);
+        QCoreApplication::removeTranslator(translator.get());
+        QCOMPARE(LoadingText.toString(), u"Loading..."_s);
     }
 
     // Every source has a finished translation that keeps its placeholders, so
     // no text falls back to English and no figure goes missing.
+    void everySourceIsTranslated_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("de") << u"de"_s;
+        QTest::newRow("ja") << u"ja"_s;
+    }
     void everySourceIsTranslated()
     {
-        for (const QString &language : {u"de"_s, u"ja"_s}) {
-            QFile file(QStringLiteral(QUOTIX_TEST_DATA "/../../translations/quotix_%1.ts").arg(language));
-            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
-            const QRegularExpression placeholder(u"%\\d"_s);
-            const auto placeholders = [&](const QString &text) {
-                QStringList found;
-                for (auto match = placeholder.globalMatch(text); match.hasNext();)
-                    found.append(match.next().captured());
-                found.sort();
-                return found;
-            };
-            QXmlStreamReader xml(&file);
-            QString source;
-            QStringList problems;
-            int messages = 0;
-            while (!xml.atEnd()) {
-                if (xml.readNext() != QXmlStreamReader::StartElement)
-                    continue;
-                if (xml.name() == "source"_L1) {
-                    source = xml.readElementText();
-                } else if (xml.name() == "translation"_L1) {
-                    ++messages;
-                    const QString type = xml.attributes().value("type"_L1).toString();
-                    const QString text = xml.readElementText();
-                    if (!type.isEmpty() || text.isEmpty())
-                        problems.append(u"%1 (%2)"_s.arg(source, type.isEmpty() ? u"empty"_s : type));
-                    else if (placeholders(text) != placeholders(source))
-                        problems.append(source + u" (placeholders)"_s);
-                }
+        QFETCH(QString, language);
+        QFile file(QStringLiteral(QUOTIX_TEST_DATA "/../../translations/quotix_%1.ts").arg(language));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+        const QRegularExpression placeholder(u"%\\d"_s);
+        const auto placeholders = [&](const QString &text) {
+            QStringList found;
+            for (auto match = placeholder.globalMatch(text); match.hasNext();)
+                found.append(match.next().captured());
+            found.sort();
+            return found;
+        };
+        QXmlStreamReader xml(&file);
+        QString source;
+        QStringList problems;
+        int messages = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == "source"_L1) {
+                source = xml.readElementText();
+            } else if (xml.name() == "translation"_L1) {
+                ++messages;
+                const QString type = xml.attributes().value("type"_L1).toString();
+                const QString text = xml.readElementText();
+                if (!type.isEmpty() || text.isEmpty())
+                    problems.append(u"%1 (%2)"_s.arg(source, type.isEmpty() ? u"empty"_s : type));
+                else if (placeholders(text) != placeholders(source))
+                    problems.append(source + u" (placeholders)"_s);
             }
-            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-            QVERIFY(messages > 50);
-            QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"; "_s)));
         }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QVERIFY(messages > 50);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"; "_s)));
     }
 };
 
