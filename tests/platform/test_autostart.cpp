@@ -41,30 +41,42 @@ private Q_SLOTS:
         QVERIFY(!service.unregisterItem()); // nothing left to remove is no failure
     }
 
-    // One argument of the Exec= line as a desktop launcher splits it; what counts as enabled.
-    void execArgumentsAndWhatCountsAsEnabled()
+    // One argument of the Exec= line as a desktop launcher splits it.
+    void execArgumentsAreQuotedAndEscaped_data()
     {
-        for (const auto &[argument, written] : {
-                 std::pair{u"/usr/bin/quotix"_s, u"/usr/bin/quotix"_s},
-                 {u"/opt/My Apps/quotix"_s, u"\"/opt/My Apps/quotix\""_s}, // only a space
-                 {u"/opt/a\tb"_s, u"\"/opt/a\\tb\""_s},
-                 {u"/opt/100%/quotix"_s, u"/opt/100%%/quotix"_s}, // a field code's percent
-                 {u"/opt/a'b"_s, u"\"/opt/a'b\""_s},
-                 {QString(), u"\"\""_s},
-             })
-            QCOMPARE(desktopExecArgument(argument), written);
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << u"/usr/bin/quotix"_s << u"/usr/bin/quotix"_s;
+        QTest::newRow("only a space") << u"/opt/My Apps/quotix"_s << u"\"/opt/My Apps/quotix\""_s;
+        QTest::newRow("only a tab") << u"/opt/a\tb"_s << u"\"/opt/a\\tb\""_s;
+        QTest::newRow("a field code's percent") << u"/opt/100%/quotix"_s << u"/opt/100%%/quotix"_s;
+        QTest::newRow("a quote") << u"/opt/a'b"_s << u"\"/opt/a'b\""_s;
+        QTest::newRow("empty") << QString() << u"\"\""_s;
+    }
+    void execArgumentsAreQuotedAndEscaped()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, written);
+        QCOMPARE(desktopExecArgument(argument), written);
+    }
 
-        for (const auto &[entry, enabled] : {
-                 std::pair{"Exec=quotix\n"_ba, true},
-                 {QByteArray(), false}, // cut off: starts nothing
-                 {"Exec=\n"_ba, false},
-                 {"Hidden = true\n"_ba, false},
-                 {"X-GNOME-Autostart-enabled=false\n"_ba, false},
-                 {"Exec=quotix\n[Desktop Action x]\nHidden=true\n"_ba, true}, // another group hidden
-             }) {
-            QVERIFY(writeFile(m_entry, "[Desktop Entry]\n"_ba + entry));
-            QVERIFY2(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled() == enabled, entry.constData());
-        }
+    void whatCountsAsEnabled_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("an Exec line") << "Exec=quotix\n"_ba << true;
+        QTest::newRow("cut off: starts nothing") << QByteArray() << false;
+        QTest::newRow("empty Exec") << "Exec=\n"_ba << false;
+        QTest::newRow("hidden") << "Hidden = true\n"_ba << false;
+        QTest::newRow("GNOME's switch off") << "X-GNOME-Autostart-enabled=false\n"_ba << false;
+        QTest::newRow("another group hidden") << "Exec=quotix\n[Desktop Action x]\nHidden=true\n"_ba << true;
+    }
+    void whatCountsAsEnabled()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, enabled);
+        QVERIFY(writeFile(m_entry, "[Desktop Entry]\n"_ba + entry));
+        QCOMPARE(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled(), enabled);
     }
 
     void aFailureLeavesWhatIsThereAlone()
