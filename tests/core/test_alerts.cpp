@@ -29,20 +29,26 @@ class TestAlerts : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void thresholdsFromTheSettings_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QList<int>>("expected");
+        const QList<int> defaults{80, 90};
+        QTest::newRow("missing") << QVariant() << defaults;
+        QTest::newRow("one") << QVariant(u"75"_s) << QList<int>{75};
+        QTest::newRow("a list, unordered, repeated") << QVariant(QStringList{u" 95"_s, u"60"_s, u"95"_s})
+                                                      << QList<int>{60, 95};
+        QTest::newRow("text with commas") << QVariant(u"50,70, 90"_s) << QList<int>{50, 70, 90};
+        QTest::newRow("zero") << QVariant(u"0, 50"_s) << defaults;
+        QTest::newRow("above 100") << QVariant(u"150"_s) << defaults;
+        QTest::newRow("a word") << QVariant(u"80, ninety"_s) << defaults;
+        QTest::newRow("empty") << QVariant(QString()) << defaults;
+    }
     void thresholdsFromTheSettings()
     {
-        const QList<int> defaults{80, 90};
-        for (const auto &[stored, expected] : {
-                 std::pair{QVariant(), defaults},
-                 {QVariant(u"75"_s), QList<int>{75}},
-                 {QVariant(QStringList{u" 95"_s, u"60"_s, u"95"_s}), QList<int>{60, 95}}, // unordered, repeated
-                 {QVariant(u"50,70, 90"_s), QList<int>{50, 70, 90}},
-                 {QVariant(u"0, 50"_s), defaults},
-                 {QVariant(u"150"_s), defaults},
-                 {QVariant(u"80, ninety"_s), defaults},
-                 {QVariant(QString()), defaults},
-             })
-            QCOMPARE(thresholdsFromSetting(stored), expected);
+        QFETCH(QVariant, stored);
+        QFETCH(QList<int>, expected);
+        QCOMPARE(thresholdsFromSetting(stored), expected);
     }
 
     void rulesArePerProviderAndSwitchable()
@@ -78,46 +84,61 @@ private Q_SLOTS:
         }
     }
 
-    // The figure is cut, never rounded up past what was used; no sign below zero.
+    // The figure is cut, never rounded up past what was used.
+    void theAlertShowsTheFigureCut_data()
+    {
+        QTest::addColumn<double>("used");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("a fraction") << 85.9 << u"Usage is at 85%"_s;
+        QTest::newRow("just under the top") << 99.99 << u"Usage is at 99%"_s;
+        QTest::newRow("below zero, without a sign") << -0.5 << u"Usage is at 0%"_s;
+        QTest::newRow("beyond 64 bits") << 1e300 << u"Usage is at --%"_s;
+    }
     void theAlertShowsTheFigureCut()
     {
-        for (const auto &[used, figure] : {std::pair{85.9, "85%"}, {99.99, "99%"}, {-0.5, "0%"}, {1e300, "--%"}})
-            QCOMPARE(alertBody(used), u"Usage is at "_s + QLatin1StringView(figure));
+        QFETCH(double, used);
+        QFETCH(QString, body);
+        QCOMPARE(alertBody(used), body);
     }
 
     // Each chosen alert fires once; switched off, none does.
+    void chosenAlertsFireOnceEach_data()
+    {
+        QTest::addColumn<bool>("switchedOn");
+        QTest::newRow("on") << true;
+        QTest::newRow("off") << false;
+    }
     void chosenAlertsFireOnceEach()
     {
-        for (const bool switchedOn : {true, false}) {
-            ManagerFixture f(false);
-            f.manager.setAlertRules(u"claude"_s, AlertRules{{50}, switchedOn, switchedOn, switchedOn});
-            // Stands in for the pace: "runs out" from 60 % on.
-            f.manager.setRunOutProjection([](const QString &, const UsageLimit &limit, const QDateTime &) {
-                return limit.utilization >= 60 ? std::optional(u"At this pace: runs out in 1h 0m"_s) : std::nullopt;
-            });
+        QFETCH(bool, switchedOn);
+        ManagerFixture f(false);
+        f.manager.setAlertRules(u"claude"_s, AlertRules{{50}, switchedOn, switchedOn, switchedOn});
+        // Stands in for the pace: "runs out" from 60 % on.
+        f.manager.setRunOutProjection([](const QString &, const UsageLimit &limit, const QDateTime &) {
+            return limit.utilization >= 60 ? std::optional(u"At this pace: runs out in 1h 0m"_s) : std::nullopt;
+        });
 
-            const QDateTime now = QDateTime::currentDateTimeUtc();
-            const QDateTime firstReset = now.addSecs(3600);
-            const QDateTime nextReset = now.addDays(8);
-            f.first->script({{weekly(55.9, firstReset)},
-                             {weekly(65, firstReset.addSecs(2))}, // a reset that wanders is the same window
-                             {weekly(70, firstReset)},
-                             {weekly(3, nextReset)},
-                             {weekly(4, nextReset)}});
-            using Sent = QList<std::pair<QString, QString>>;
-            const QString title = u"Claude Usage Alert"_s;
-            // The threshold alert names its limit (no detail function here: the name alone);
-            // its figure is 55.9 cut.
-            const QList<Sent> expected{{{title, u"Usage is at 55%\nWeekly"_s}},
-                                       {{title, u"Weekly: At this pace: runs out in 1h 0m"_s}},
-                                       {},
-                                       {{title, u"Claude weekly limit has reset"_s}},
-                                       {}};
-            for (const Sent &sent : expected) {
-                f.notifications.sent.clear();
-                QVERIFY(f.refreshAndWait());
-                QCOMPARE(f.notifications.sent, switchedOn ? sent : Sent{});
-            }
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QDateTime firstReset = now.addSecs(3600);
+        const QDateTime nextReset = now.addDays(8);
+        f.first->script({{weekly(55.9, firstReset)},
+                         {weekly(65, firstReset.addSecs(2))}, // a reset that wanders is the same window
+                         {weekly(70, firstReset)},
+                         {weekly(3, nextReset)},
+                         {weekly(4, nextReset)}});
+        using Sent = QList<std::pair<QString, QString>>;
+        const QString title = u"Claude Usage Alert"_s;
+        // The threshold alert names its limit (no detail function here: the name alone);
+        // its figure is 55.9 cut.
+        const QList<Sent> expected{{{title, u"Usage is at 55%\nWeekly"_s}},
+                                   {{title, u"Weekly: At this pace: runs out in 1h 0m"_s}},
+                                   {},
+                                   {{title, u"Claude weekly limit has reset"_s}},
+                                   {}};
+        for (const Sent &sent : expected) {
+            f.notifications.sent.clear();
+            QVERIFY(f.refreshAndWait());
+            QCOMPARE(f.notifications.sent, switchedOn ? sent : Sent{});
         }
     }
 

@@ -39,21 +39,46 @@ class TestLimitFigures : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void whatIsLeftNeverOverstates_data()
+    {
+        QTest::addColumn<double>("used");
+        QTest::addColumn<QString>("text");
+        for (const auto &[used, text] : {std::pair{76.0, "24% left"},
+                                         {75.5, "24% left"},
+                                         {99.99, "0% left"},
+                                         {150.0, "0% left"},
+                                         {-5.0, "100% left"},
+                                         {qQNaN(), "--% left"},
+                                         {qInf(), "--% left"},
+                                         {-qInf(), "--% left"}})
+            QTest::addRow("%g", used) << used << QString::fromLatin1(text);
+    }
     void whatIsLeftNeverOverstates()
     {
-        for (const auto &[used, text] : {std::pair{76.0, "24% left"}, {75.5, "24% left"}, {99.99, "0% left"},
-                                         {150.0, "0% left"}, {-5.0, "100% left"}, {qQNaN(), "--% left"},
-                                         {qInf(), "--% left"}, {-qInf(), "--% left"}})
-            QCOMPARE(remainingText(used), QLatin1StringView(text));
+        QFETCH(double, used);
+        QFETCH(QString, text);
+        QCOMPARE(remainingText(used), text);
     }
 
-    // Past, now, and either side of a minute, an hour and a day.
+    void timeRemaining_data()
+    {
+        QTest::addColumn<qint64>("msAhead");
+        QTest::addColumn<QString>("text");
+        // Past, now, and either side of a minute, an hour and a day.
+        for (const auto &[msAhead, text] : {std::pair{qint64(-5000), "now"},
+                                            {0, "now"},
+                                            {59'000, "in 0m"},
+                                            {3'599'900, "in 59m"},
+                                            {3'600'000, "in 1h 0m"},
+                                            {89'999'000, "in 24h 59m"},
+                                            {90'000'000, "in 1d 1h"}})
+            QTest::addRow("%lld ms", qlonglong(msAhead)) << msAhead << QString::fromLatin1(text);
+    }
     void timeRemaining()
     {
-        for (const auto &[msAhead, text] :
-             {std::pair{qint64(-5000), "now"}, {0, "now"}, {59'000, "in 0m"}, {3'599'900, "in 59m"},
-              {3'600'000, "in 1h 0m"}, {89'999'000, "in 24h 59m"}, {90'000'000, "in 1d 1h"}})
-            QCOMPARE(formatTimeRemaining(Now.addMSecs(msAhead), Now), QLatin1StringView(text));
+        QFETCH(qint64, msAhead);
+        QFETCH(QString, text);
+        QCOMPARE(formatTimeRemaining(Now.addMSecs(msAhead), Now), text);
     }
 
     // At least 3:1 (WCAG, graphics and large text) against the windows the
@@ -98,24 +123,37 @@ private Q_SLOTS:
     }
 
     // The calendar day is the zone's, the words and the order the locale's.
+    void resetAsClockTime_data()
+    {
+        QTest::addColumn<QString>("reset");
+        QTest::addColumn<int>("offsetHours");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");
+        const auto row
+            = [](const char *name, const char *reset, int offsetHours, const char *locale, const char *shown) {
+                  QTest::newRow(name) << QString::fromLatin1(reset) << offsetHours << QString::fromLatin1(locale)
+                                      << QString::fromLatin1(shown);
+              };
+        row("today, already past", "2026-12-06T09:15:00Z", 0, "en_GB", "at 09:15");
+        row("no seconds", "2026-12-06T18:59:59Z", 0, "C", "at 18:59");
+        row("six days on", "2026-12-12T23:55:00Z", 0, "en_GB", "Sat 23:55");
+        row("a week on: the date", "2026-12-13T09:00:00Z", 0, "en_GB", "13 Dec, 09:00");
+        row("US order", "2027-07-15T09:00:00Z", 0, "en_US", "Jul 15, 9:00 AM");
+        // 22:30 UTC is already Monday two hours east, while it is still Sunday there at 16:00.
+        row("east of UTC", "2026-12-06T22:30:00Z", 2, "en_GB", "Mon 00:30");
+        row("west of UTC", "2026-12-06T01:00:00Z", -2, "en_GB", "5 Dec, 23:00");
+    }
     void resetAsClockTime()
     {
-        for (const auto &[reset, offsetHours, locale, shown] : {
-                 std::tuple{"2026-12-06T09:15:00Z", 0, "en_GB", "at 09:15"}, // today, already past
-                 {"2026-12-06T18:59:59Z", 0, "C", "at 18:59"},
-                 {"2026-12-12T23:55:00Z", 0, "en_GB", "Sat 23:55"},
-                 {"2026-12-13T09:00:00Z", 0, "en_GB", "13 Dec, 09:00"}, // a week on: the date
-                 {"2027-07-15T09:00:00Z", 0, "en_US", "Jul 15, 9:00 AM"},
-                 // 22:30 UTC is already Monday two hours east, while it is still Sunday there at 16:00.
-                 {"2026-12-06T22:30:00Z", 2, "en_GB", "Mon 00:30"},
-                 {"2026-12-06T01:00:00Z", -2, "en_GB", "5 Dec, 23:00"},
-             }) {
-            // Newer locale data puts a narrow no-break space before "AM".
-            QCOMPARE(resetClockText(QDateTime::fromString(QLatin1StringView(reset), Qt::ISODate), Now,
-                                    QTimeZone(offsetHours * 3600), QLocale(QLatin1StringView(locale)))
-                         .replace(QChar(0x202F), u' '),
-                     QLatin1StringView(shown));
-        }
+        QFETCH(QString, reset);
+        QFETCH(int, offsetHours);
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        // Newer locale data puts a narrow no-break space before "AM".
+        QCOMPARE(resetClockText(QDateTime::fromString(reset, Qt::ISODate), Now, QTimeZone(offsetHours * 3600),
+                                QLocale(locale))
+                     .replace(QChar(0x202F), u' '),
+                 shown);
     }
 
     // An unknown TZ gives no zone: the clock time is UTC's, and says so.
