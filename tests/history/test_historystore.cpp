@@ -171,36 +171,42 @@ private Q_SLOTS:
         QCOMPARE(store->samples().size(), 42);
     }
 
+    void unusableFilesAreSetAside_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("not a database") << u"garbage"_s;
+        QTest::newRow("pages overwritten") << u"pages"_s;
+        QTest::newRow("cut short") << u"truncated"_s;
+    }
     void unusableFilesAreSetAside()
     {
-        for (const char *damage : {"not a database", "pages overwritten", "cut short"}) {
-            init();
-            writer(path, 3000);
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            if (damage[0] == 'n') {
-                file.resize(0);
-                file.write(QByteArray(3000, '\x5a'));
-            } else if (damage[0] == 'p') {
-                file.seek(file.size() / 2);
-                file.write(QByteArray(12000, '\x5a'));
-            } else {
-                file.resize(file.size() / 3);
-            }
-            file.close();
-            const QByteArray damaged = readFile(path);
-
-            QString notice;
-            auto store = HistoryStore::openForWriting(path, &notice);
-            QVERIFY2(store && notice.startsWith(u"Quotix could not read its usage history ("_s), damage);
-            const QStringList aside = QDir(dir->path()).entryList({u"history.sqlite.unreadable-*"_s}, QDir::Files);
-            QCOMPARE(aside.size(), 1);
-            QVERIFY(notice.contains(dir->filePath(aside.constFirst())));
-            QCOMPARE(readFile(dir->filePath(aside.constFirst())), damaged); // moved, not repaired or deleted
-            // And the new file works.
-            QVERIFY(store->record(u"claude"_s, twoLimits(5, 5, Start), Start));
-            QCOMPARE(store->samples().size(), 2);
+        QFETCH(QString, damage);
+        writer(path, 3000);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (damage == "garbage"_L1) {
+            file.resize(0);
+            file.write(QByteArray(3000, '\x5a'));
+        } else if (damage == "pages"_L1) {
+            file.seek(file.size() / 2);
+            file.write(QByteArray(12000, '\x5a'));
+        } else {
+            file.resize(file.size() / 3);
         }
+        file.close();
+        const QByteArray damaged = readFile(path);
+
+        QString notice;
+        auto store = HistoryStore::openForWriting(path, &notice);
+        QVERIFY(store);
+        QVERIFY2(notice.startsWith(u"Quotix could not read its usage history ("_s), qPrintable(notice));
+        const QStringList aside = QDir(dir->path()).entryList({u"history.sqlite.unreadable-*"_s}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(notice.contains(dir->filePath(aside.constFirst())));
+        QCOMPARE(readFile(dir->filePath(aside.constFirst())), damaged); // moved, not repaired or deleted
+        // And the new file works.
+        QVERIFY(store->record(u"claude"_s, twoLimits(5, 5, Start), Start));
+        QCOMPARE(store->samples().size(), 2);
     }
 
     // The tray lets SQLite go between checks: what it kept must still match
@@ -221,8 +227,7 @@ private Q_SLOTS:
         QCOMPARE(samples.constFirst().time, Start.addSecs(240));
     }
 
-    // Without SQLite, or with a file a newer Quotix wrote, there is no history, and the file stays as it is.
-    void filesThatCannotBeUsedAreLeftAlone()
+    void withoutSqliteNoHistoryAndNothingMoved()
     {
         writer(path, 1);
         const QByteArray before = readFile(path);
@@ -232,8 +237,15 @@ private Q_SLOTS:
         QVERIFY(!HistoryStore::openForWriting(path, options, &notice));
         QVERIFY2(notice.contains(u"SQLite cannot be loaded"_s), qPrintable(notice));
         QCOMPARE(readFile(path), before);
+        QCOMPARE(QDir(dir->path()).entryList({u"*.unreadable-*"_s}).size(), 0);
+    }
 
+    void aNewerSchemaIsLeftAlone()
+    {
+        writer(path, 1);
         rawQuery(path, "PRAGMA user_version=99");
+
+        QString notice;
         QVERIFY(!HistoryStore::openForWriting(path, &notice));
         QVERIFY2(notice.contains(u"written by a newer Quotix"_s), qPrintable(notice));
         QCOMPARE(rawQuery(path, "SELECT count(*) FROM samples"), u"2"_s);
