@@ -30,16 +30,7 @@ const QDateTime Now = QDateTime(QDate(2026, 3, 9), QTime(12, 0), utcZone());
 
 HistorySample sample(const QString &limit, double used, const QDateTime &time, const QDateTime &until)
 {
-    HistorySample s;
-    s.provider = u"claude"_s;
-    s.limit = limit;
-    s.kind = LimitKind::Weekly;
-    s.windowSeconds = 604800;
-    s.utilization = used;
-    s.resetTime = Now.addDays(2);
-    s.time = time;
-    s.until = until;
-    return s;
+    return {u"claude"_s, limit, LimitKind::Weekly, 604800, used, Now.addDays(2), time, until};
 }
 
 } // namespace

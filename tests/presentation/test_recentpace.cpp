@@ -24,14 +24,8 @@ QList<HistorySample> climb(int minutes, double perHour, double used, const QDate
 {
     QList<HistorySample> history;
     for (int ago = minutes; ago >= 0; ago -= 10) {
-        HistorySample sample;
-        sample.provider = u"claude"_s;
-        sample.limit = u"Weekly"_s;
-        sample.utilization = used - perHour * ago / 60.0;
-        sample.resetTime = reset;
-        sample.time = Now.addSecs(-ago * 60);
-        sample.until = sample.time;
-        history.append(sample);
+        const QDateTime at = Now.addSecs(-ago * 60);
+        history.append({u"claude"_s, u"Weekly"_s, LimitKind::Other, {}, used - perHour * ago / 60.0, reset, at, at});
     }
     return history;
 }

@@ -21,14 +21,8 @@ const QDateTime Reset = Start.addSecs(5 * 3600);
 // reset `resetShift` minutes from this window's.
 HistorySample sample(int from, int until, double used, int resetShift = 0)
 {
-    HistorySample s;
-    s.provider = u"claude"_s;
-    s.limit = u"Session"_s;
-    s.utilization = used;
-    s.resetTime = Reset.addSecs(resetShift * 60);
-    s.time = Start.addSecs(from * 60);
-    s.until = Start.addSecs(until * 60);
-    return s;
+    const auto at = [](int minute) { return Start.addSecs(minute * 60); };
+    return {u"claude"_s, u"Session"_s, LimitKind::Other, {}, used, Reset.addSecs(resetShift * 60), at(from), at(until)};
 }
 
 // "x,y x,y | x,y": the runs, three decimals; "none" when there is no chart.
