@@ -12,7 +12,7 @@ class TestDesktopTraits : public QObject
 private Q_SLOTS:
     void decidedFromTheEnvironment_data()
     {
-        // holdsKeyboard: a layer-shell panel does
+        // holdsKeyboard: whether a layer-shell panel gets the keyboard
         addColumns<QByteArray, QByteArray, QByteArray, QByteArray, bool, bool, QByteArray, bool>(
             "desktop", "session", "waylandDisplay", "qtPlatform", "wayland", "gnome", "preferred", "holdsKeyboard");
 
