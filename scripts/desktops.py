@@ -766,6 +766,8 @@ class Driver:
         if unanswered:
             r.note("Qt found no slot for the host's " + ", ".join(sorted(unanswered)))
         found = geometry()
+        if not found:
+            self.shot("after-click")  # a panel the host does not list may still be drawn
         if found:
             r.note(f"Qt on {platform}: the panel is a window of type {found[4]}"
                    + (f"; the shell takes its name and icon from {host.app_of(self.quotix.pid)}"
