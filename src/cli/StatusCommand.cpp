@@ -26,6 +26,7 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <utility>
 
 #include <poll.h>
 #include <unistd.h>
@@ -49,7 +50,7 @@ StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
 }
 
 StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManager *notifications,
-                               StatusRunTiming timing)
+                               StatusRunTiming timing, const std::function<void()> &meanwhile)
 {
     UsageManager manager(providers, notifications, UsageManager::Timing{std::nullopt, timing.retryPause});
     QEventLoop loop;
@@ -58,8 +59,17 @@ StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManage
     QObject::connect(&manager, &UsageManager::refreshFinished, &loop, &QEventLoop::quit);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     manager.refresh();
+    // Queued behind the run's start, which sends the requests.
+    bool pending = bool(meanwhile);
+    const auto runMeanwhile = [&] {
+        if (std::exchange(pending, false))
+            meanwhile();
+    };
+    if (pending)
+        QMetaObject::invokeMethod(&loop, runMeanwhile, Qt::QueuedConnection);
     deadline.start(timing.deadline);
     loop.exec();
+    runMeanwhile(); // the run may have ended before it came round
 
     StatusSnapshot snapshot = takeStatusSnapshot(manager);
     if (manager.isRefreshing()) {
@@ -126,11 +136,18 @@ public:
     bool colour = false;
     QString historyPath; // the tray's record, for the projection at the recent rate
 
-    QByteArray render(StatusSnapshot snapshot) const
+    // The tray's recent record where the output projects from it.
+    QList<HistorySample> recentRecord() const
+    {
+        if (kind != Kind::Json && kind != Kind::Text)
+            return {};
+        return recentHistory(historyPath, QDateTime::currentDateTimeUtc());
+    }
+
+    QByteArray render(StatusSnapshot snapshot, const QList<HistorySample> &record) const
     {
         const QDateTime now = QDateTime::currentDateTimeUtc();
-        if (kind == Kind::Json || kind == Kind::Text)
-            snapshot.history = recentHistory(historyPath, now);
+        snapshot.history = record;
         switch (kind) {
         case Kind::Json: return statusJson(snapshot, now);
         case Kind::Waybar: return waybarLine(snapshot, mode, as, titleLeftOut);
@@ -181,30 +198,35 @@ QString overrideHelp()
     return u"  "_s + wrapped(text, 80).replace(u'\n', u"\n      "_s);
 }
 
+// The command's help, written only when asked for.
+QString statusDescription()
+{
+    return u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
+           "Posts no desktop alerts: those belong to the tray application.\n"
+           "\n"
+           "Exit status: 0 when at least one provider is available and none of them failed;\n"
+           "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
+           "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
+           "\n"
+           "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
+           "numbers the services sent, and a number that is not finite is written as null.\n"
+           "A limit's \"projection\" is when it runs out before its reset at the rate of the last\n"
+           "hour or two the tray recorded (\"basis\": \"lastHour\", \"lastTwoHours\"), else at its\n"
+           "average since the window began (\"window\"); null when it does not.\n"
+           "\n"
+           "%1\n"
+           "\n"
+           "Extra accounts added in the tray's settings show as providers of their own, named by\n"
+           "provider and label: \"claude-work\" in the JSON, {claude-work.weekly} in a template.\n"
+           "\n"
+           "Environment:\n"
+           "%2\n"
+           "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp());
+}
+
 struct StatusArguments
 {
-    CommandLine command{u"quotix status"_s, u"Try 'quotix status --help'."_s,
-                        u"Fetches the usage of every provider that has credentials once, prints it and exits.\n"
-                        "Posts no desktop alerts: those belong to the tray application.\n"
-                        "\n"
-                        "Exit status: 0 when at least one provider is available and none of them failed;\n"
-                        "1 when one failed or none is available; 2 for an invalid invocation or configuration.\n"
-                        "With --follow: 0 when ended by SIGTERM or SIGINT, or when its output is closed.\n"
-                        "\n"
-                        "In the JSON output, times are UTC ISO 8601 with milliseconds; utilisations are the\n"
-                        "numbers the services sent, and a number that is not finite is written as null.\n"
-                        "A limit's \"projection\" is when it runs out before its reset at the rate of the last\n"
-                        "hour or two the tray recorded (\"basis\": \"lastHour\", \"lastTwoHours\"), else at its\n"
-                        "average since the window began (\"window\"); null when it does not.\n"
-                        "\n"
-                        "%1\n"
-                        "\n"
-                        "Extra accounts added in the tray's settings show as providers of their own, named by\n"
-                        "provider and label: \"claude-work\" in the JSON, {claude-work.weekly} in a template.\n"
-                        "\n"
-                        "Environment:\n"
-                        "%2\n"
-                        "  NO_COLOR  no colours in the terminal output"_s.arg(formatHelp(), overrideHelp())};
+    CommandLine command{u"quotix status"_s, u"Try 'quotix status --help'."_s, &statusDescription};
     const QCommandLineOption jsonOption{u"json"_s, u"Print one JSON object instead of text."_s};
     const QCommandLineOption demoOption{
         u"demo"_s, u"Show demo figures from a substitute service inside this process; no credentials are read."_s};
@@ -257,9 +279,13 @@ std::optional<QString> chooseOutput(const StatusArguments &arguments, QSettings 
 int printOnce(const ProviderSetup &setup, const StatusOutput &output)
 {
     NullNotificationManager notifications;
-    const StatusSnapshot snapshot = fetchStatusOnce(setup.providers, &notifications);
+    // Read while the services answer: loading SQLite and the file takes about
+    // as long as an answer.
+    QList<HistorySample> record;
+    const StatusSnapshot snapshot
+        = fetchStatusOnce(setup.providers, &notifications, {}, [&] { record = output.recentRecord(); });
     // Output that never arrived is no success, whatever was fetched.
-    if (!Console::out(output.render(snapshot))) {
+    if (!Console::out(output.render(snapshot, record))) {
         const int error = errno;
         Console::err(u"quotix status: could not write the output: %1\n"_s.arg(qt_error_string(error)));
         return 1;
@@ -282,7 +308,7 @@ int follow(const ProviderSetup &setup, const StatusOutput &output, const QSettin
     UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, qApp, [] { QCoreApplication::exit(0); });
     QObject::connect(&manager, &UsageManager::refreshFinished, qApp, [&output, &manager] {
-        if (!Console::out(output.render(takeStatusSnapshot(manager))))
+        if (!Console::out(output.render(takeStatusSnapshot(manager), output.recentRecord())))
             QCoreApplication::exit(0);
     });
     QTimer readerWatch;
@@ -323,13 +349,19 @@ int runStatusCommand(int argc, char **argv)
                                                                                 : HistoryStore::defaultPath();
 
     QString error;
-    std::optional<ProviderSetup> setup = makeProviderSetup(arguments.command.parser().isSet(arguments.demoOption), &error);
+    const bool following = command.parser().isSet(arguments.followOption);
+    // One run asks each provider once; a run of --follow reads anew each time.
+    std::optional<ProviderSetup> setup = makeProviderSetup(command.parser().isSet(arguments.demoOption), &error,
+                                                           following ? LoginReads::EveryTime : LoginReads::Once);
     if (!setup) {
         Console::err(error + u'\n');
         return CommandLine::InvalidInvocation;
     }
     // The extra accounts of the settings follow the default ones.
     setup->providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(settings)));
-    return command.parser().isSet(arguments.followOption) ? follow(*setup, output, settings)
-                                                          : printOnce(*setup, output);
+    if (following)
+        return follow(*setup, output, settings);
+    const int status = printOnce(*setup, output);
+    Console::endWithoutTeardown(status);
+    return status;
 }

@@ -7,13 +7,16 @@
 using namespace Qt::StringLiterals;
 
 CommandLine::CommandLine(QString name, QString hint, const QString &description)
+    : CommandLine(std::move(name), std::move(hint), [description] { return description; })
+{}
+
+CommandLine::CommandLine(QString name, QString hint, std::function<QString()> description)
     : m_help(m_parser.addHelpOption())
     , m_version(m_parser.addVersionOption())
     , m_name(std::move(name))
     , m_hint(std::move(hint))
-{
-    m_parser.setApplicationDescription(description);
-}
+    , m_description(std::move(description))
+{}
 
 std::optional<int> CommandLine::parse(const QStringList &arguments)
 {
@@ -42,6 +45,7 @@ std::optional<int> CommandLine::answer()
         // placeholder before the application object exists.
         const QString executable
             = QCoreApplication::instance() ? QCoreApplication::arguments().value(0) : u"<executable_name>"_s;
+        m_parser.setApplicationDescription(m_description());
         QString help = m_parser.helpText();
         help.replace(u"Usage: "_s + executable, u"Usage: quotix"_s);
         Console::out(help);

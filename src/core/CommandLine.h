@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The one shape of every quotix command: a QCommandLineParser that answers
@@ -18,6 +19,9 @@ public:
     // name prefixes error messages ("quotix status"); hint is the line after
     // them that says where to look ("Try 'quotix status --help'.").
     CommandLine(QString name, QString hint, const QString &description);
+    // The description is written only when help is asked for: a one-shot
+    // command should not pay for long help texts on every run.
+    CommandLine(QString name, QString hint, std::function<QString()> description);
 
     QCommandLineParser &parser() { return m_parser; }
     const QCommandLineParser &parser() const { return m_parser; }
@@ -40,4 +44,5 @@ private:
     QCommandLineOption m_version;
     QString m_name;
     QString m_hint;
+    std::function<QString()> m_description;
 };

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 bool write(std::FILE *stream, const QByteArray &bytes)
@@ -28,6 +30,16 @@ bool out(const QByteArray &bytes)
 bool err(const QString &text)
 {
     return write(stderr, text.toUtf8());
+}
+
+void endWithoutTeardown(int status)
+{
+#if !defined(__SANITIZE_ADDRESS__)
+    std::fflush(nullptr);
+    ::_exit(status);
+#else
+    Q_UNUSED(status);
+#endif
 }
 
 } // namespace Console

@@ -4,6 +4,7 @@
 #include "fetch/CodexProvider.h"
 #include "fetch/GeminiProvider.h"
 #include "fetch/HttpUsageProvider.h"
+#include "fetch/NetworkSession.h"
 #include "fetch/UsageService.h"
 #include "providers/AccountSetup.h"
 #include "providers/PlatformKeychain.h"
@@ -18,15 +19,16 @@
 using namespace Qt::StringLiterals;
 
 std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &provider, const QUrl &endpoint,
-                                                    LoginReader login, const QString &loginFile)
+                                                    LoginReader login, const QString &loginFile,
+                                                    const HttpOptions &options)
 {
     const QString id = provider.look.id;
     if (id == "claude"_L1)
-        return std::make_shared<ClaudeProvider>(std::move(login), endpoint);
+        return std::make_shared<ClaudeProvider>(std::move(login), endpoint, options);
     if (id == "codex"_L1)
-        return std::make_shared<CodexProvider>(std::move(login), endpoint);
+        return std::make_shared<CodexProvider>(std::move(login), endpoint, options);
     if (id == "gemini"_L1)
-        return std::make_shared<GeminiProvider>(std::move(login), endpoint, HttpOptions{}, loginFile);
+        return std::make_shared<GeminiProvider>(std::move(login), endpoint, options, loginFile);
     Q_ASSERT(id == "copilot"_L1);
     return std::make_shared<HttpUsageProvider>(
         ProviderIdentity{u"copilot"_s, u"Copilot"_s},
@@ -35,10 +37,28 @@ std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &pr
                       std::nullopt},
         CredentialReader{std::move(login),
                          QCoreApplication::translate("Common", "Sign in to GitHub Copilot in your editor again.")},
-        [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); });
+        [](int status, const QByteArray &body) { return copilotResultFor(status, body, u"Copilot"_s); }, options);
 }
 
-std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce)
+namespace {
+
+LoginReader readingOnce(const ProviderDescriptor &descriptor, LoginReader read, LoginReads reads)
+{
+    // Gemini stamps its login file around each read to key its project
+    // cache; it keeps reading for itself.
+    if (reads == LoginReads::EveryTime || descriptor.look.id == "gemini"_L1)
+        return read;
+    auto kept = std::make_shared<std::optional<std::optional<StoredLogin>>>();
+    return [read = std::move(read), kept] {
+        if (!*kept)
+            *kept = read();
+        return **kept;
+    };
+}
+
+} // namespace
+
+std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce, LoginReads reads)
 {
     std::optional<EndpointOverrides> overrides = endpointOverrides(error);
     if (!overrides)
@@ -53,18 +73,22 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce)
         });
     }
     std::shared_ptr<const CredentialStore> store = createPlatformCredentialStore();
+    HttpOptions options;
+    options.session = std::make_shared<NetworkSession>();
     ProviderSetup setup;
     for (const ProviderDescriptor &descriptor : providerDescriptors())
         setup.providers.append(makeFetchingProvider(
-            descriptor, overrides->value(descriptor.look.id, descriptor.endpoint), descriptor.credentials(store),
-            descriptor.credentialFiles ? descriptor.credentialFiles().value(0) : QString()));
-    setup.accounts = [endpoints = *overrides](const QList<ExtraAccount> &accounts) {
+            descriptor, overrides->value(descriptor.look.id, descriptor.endpoint),
+            readingOnce(descriptor, descriptor.credentials(store), reads),
+            descriptor.credentialFiles ? descriptor.credentialFiles().value(0) : QString(), options));
+    setup.accounts = [endpoints = *overrides, options, reads](const QList<ExtraAccount> &accounts) {
         return makeAccountProviders(
-            accounts, [&endpoints](const ProviderDescriptor &descriptor, const ExtraAccount &account, const QString &) {
+            accounts, [&](const ProviderDescriptor &descriptor, const ExtraAccount &account, const QString &) {
                 return makeFetchingProvider(
                     descriptor, endpoints.value(descriptor.look.id, descriptor.endpoint),
-                    descriptor.accountCredentials(account.folder),
-                    descriptor.accountCredentialFile ? descriptor.accountCredentialFile(account.folder) : QString());
+                    readingOnce(descriptor, descriptor.accountCredentials(account.folder), reads),
+                    descriptor.accountCredentialFile ? descriptor.accountCredentialFile(account.folder) : QString(),
+                    options);
             });
     };
     return setup;
@@ -103,23 +127,27 @@ std::optional<ProviderSetup> makeDemoProviderSetup(QString *error, int answeredB
         return std::nullopt;
     }
     const QUrl base = service->url(u"/"_s);
+    HttpOptions options;
+    options.session = std::make_shared<NetworkSession>();
     ProviderSetup setup;
     for (const ProviderDescriptor &descriptor : providerDescriptors())
-        setup.providers.append(makeFetchingProvider(descriptor, demoEndpoint(base, descriptor), demoLogin(descriptor)));
+        setup.providers.append(
+            makeFetchingProvider(descriptor, demoEndpoint(base, descriptor), demoLogin(descriptor), {}, options));
     // Extra accounts read the demo's token too, and ask the same service.
-    setup.accounts = [base](const QList<ExtraAccount> &accounts) {
+    setup.accounts = [base, options](const QList<ExtraAccount> &accounts) {
         return makeAccountProviders(
-            accounts, [&base](const ProviderDescriptor &descriptor, const ExtraAccount &, const QString &) {
-                return makeFetchingProvider(descriptor, demoEndpoint(base, descriptor), demoLogin(descriptor));
+            accounts, [&base, &options](const ProviderDescriptor &descriptor, const ExtraAccount &, const QString &) {
+                return makeFetchingProvider(descriptor, demoEndpoint(base, descriptor), demoLogin(descriptor), {},
+                                            options);
             });
     };
     setup.demoService = std::move(service);
     return setup;
 }
 
-std::optional<ProviderSetup> makeProviderSetup(bool demo, QString *error)
+std::optional<ProviderSetup> makeProviderSetup(bool demo, QString *error, LoginReads reads)
 {
-    return demo ? makeDemoProviderSetup(error) : makeProviderSetup(error);
+    return demo ? makeDemoProviderSetup(error) : makeProviderSetup(error, true, reads);
 }
 
 void DemoData::serveDemoDocuments(UsageService &service, int answeredBefore)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/UsageProvider.h"
+#include "fetch/HttpOptions.h"
 #include "providers/ProviderDescriptor.h"
 #include "providers/ProviderSetup.h"
 
@@ -15,12 +16,22 @@ class UsageService;
 // provider does it. A new provider adds its line here. loginFile: the file
 // login reads, where there is one (keys what a provider keeps per login).
 std::shared_ptr<UsageProvider> makeFetchingProvider(const ProviderDescriptor &provider, const QUrl &endpoint,
-                                                    LoginReader login, const QString &loginFile = {});
+                                                    LoginReader login, const QString &loginFile = {},
+                                                    const HttpOptions &options = {});
+
+// How often the providers read their logins: afresh for every question, or
+// once, for a process that asks each provider once and ends (availability
+// and the request then use one read of the file).
+enum class LoginReads {
+    EveryTime,
+    Once
+};
 
 // Every known provider with the platform's credential store, at its endpoint
-// or its override. Absent with *error set when an override is invalid. With
+// or its override, all sharing one network session. Absent with *error set when an override is invalid. With
 // announce, the first call says on standard error which overrides are in effect.
-std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce = true);
+std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce = true,
+                                               LoginReads reads = LoginReads::EveryTime);
 
 // Every provider talks to a substitute service inside this process with demo
 // tokens; the user's own credentials are neither read nor sent. The endpoint
@@ -30,7 +41,7 @@ std::optional<ProviderSetup> makeProviderSetup(QString *error, bool announce = t
 std::optional<ProviderSetup> makeDemoProviderSetup(QString *error, int answeredBefore = 0);
 
 // The demo's set-up or the normal one.
-std::optional<ProviderSetup> makeProviderSetup(bool demo, QString *error);
+std::optional<ProviderSetup> makeProviderSetup(bool demo, QString *error, LoginReads reads = LoginReads::EveryTime);
 
 namespace DemoData {
 

@@ -1,6 +1,7 @@
 #include "fetch/FetchOnce.h"
 
 #include "core/Accounts.h"
+#include "core/Console.h"
 #include "core/FetchResultWire.h"
 #include "core/Preferences.h"
 #include "fetch/DemoSetup.h"
@@ -103,5 +104,7 @@ int runFetchOnce(int argc, char **argv)
         writeResult(result);
         QCoreApplication::exit(0);
     });
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    Console::endWithoutTeardown(status);
+    return status;
 }

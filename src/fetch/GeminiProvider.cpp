@@ -66,7 +66,7 @@ public:
         auto named = std::make_shared<QString>();
         const QByteArray body = R"({"metadata":{"pluginType":"GEMINI"}})"_ba;
         follow(UsageRequest::send(
-                   this, m_provider.m_session, m_token, Name,
+                   this, *m_provider.m_session, m_token, Name,
                    GeminiProvider::projectEndpoint(m_provider.m_quotaEndpoint), Headers, m_provider.m_options,
                    [named](int status, const QByteArray &answer) -> FetchResult {
                        if (status != 200)
@@ -102,7 +102,8 @@ private:
         const QByteArray body = QJsonDocument(QJsonObject{{u"project"_s, project}}).toJson(QJsonDocument::Compact);
         auto refused = std::make_shared<bool>(false);
         follow(UsageRequest::send(
-                   this, m_provider.m_session, m_token, Name, m_provider.m_quotaEndpoint, Headers, m_provider.m_options,
+                   this, *m_provider.m_session, m_token, Name, m_provider.m_quotaEndpoint, Headers,
+                   m_provider.m_options,
                    [refused](int status, const QByteArray &answer) {
                        *refused = status == 403 || status == 404;
                        return geminiResultFor(status, answer, Name);
@@ -142,6 +143,7 @@ GeminiProvider::GeminiProvider(std::function<std::optional<StoredLogin>()> login
     : m_login(std::move(login))
     , m_quotaEndpoint(std::move(quotaEndpoint))
     , m_options(options)
+    , m_session(m_options.session ? m_options.session : std::make_shared<NetworkSession>())
     , m_loginFile(std::move(loginFile))
     , m_cache(std::move(cache))
 {}

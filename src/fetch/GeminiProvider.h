@@ -42,7 +42,7 @@ private:
     std::function<std::optional<StoredLogin>()> m_login;
     QUrl m_quotaEndpoint;
     HttpOptions m_options;
-    NetworkSession m_session;
+    std::shared_ptr<NetworkSession> m_session;
     QString m_loginFile;
     GeminiProjectCache m_cache;
     // The project loadCodeAssist named, and for which token.

@@ -3,8 +3,11 @@
 #include <QtGlobal>
 
 #include <chrono>
+#include <memory>
 
-// Limits of one usage request.
+class NetworkSession;
+
+// Limits of one usage request, and the session it goes through.
 struct HttpOptions
 {
     // No progress for this long ends the request as timed out.
@@ -13,4 +16,7 @@ struct HttpOptions
     std::chrono::milliseconds totalTimeout{30'000};
     // A usage answer is a few hundred bytes; a larger body is not one.
     qint64 maxBodyBytes = 1024 * 1024;
+    // Shared by the providers of one run, so that they start one network
+    // thread between them; a provider without one makes its own.
+    std::shared_ptr<NetworkSession> session;
 };

@@ -11,6 +11,7 @@ HttpUsageProvider::HttpUsageProvider(ProviderIdentity identity, UsageEndpoint en
     , m_credentials(std::move(credentials))
     , m_decoder(std::move(decoder))
     , m_options(options)
+    , m_session(m_options.session ? m_options.session : std::make_shared<NetworkSession>())
 {}
 
 bool HttpUsageProvider::isAvailable() const
@@ -34,6 +35,6 @@ FetchJob *HttpUsageProvider::fetchUsage(QObject *parent)
                   return result;
               return FetchResult(error->withDetail(expiredLoginDetail(*expiresAt, now, renewal)));
           };
-    return UsageRequest::send(parent, m_session, token, name(), m_endpoint.url, m_endpoint.headers, m_options,
+    return UsageRequest::send(parent, *m_session, token, name(), m_endpoint.url, m_endpoint.headers, m_options,
                               std::move(decode), m_endpoint.postBody);
 }

@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // Who a provider is: its id and the name its errors and alerts carry.
@@ -63,5 +64,5 @@ private:
     CredentialReader m_credentials;
     Decoder m_decoder;
     HttpOptions m_options;
-    NetworkSession m_session;
+    std::shared_ptr<NetworkSession> m_session;
 };

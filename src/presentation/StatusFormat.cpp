@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -23,189 +24,271 @@ namespace {
 
 // A minimal JSON writer that keeps members in the order given; QJsonObject
 // would sort them, and would not let us decide how non-finite numbers look.
-QString indent(int level)
+// It writes into one string as it goes, two spaces deeper for each level.
+class JsonWriter
 {
-    return QString(level * 2, u' ');
-}
+public:
+    JsonWriter() { m_text.reserve(8192); }
 
-QString jsonString(const QString &text)
-{
-    QString out;
-    out.reserve(text.size() + 2);
-    out += u'"';
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"': out += u"\\\""_s; break;
-        case u'\\': out += u"\\\\"_s; break;
-        case u'\n': out += u"\\n"_s; break;
-        case u'\r': out += u"\\r"_s; break;
-        case u'\t': out += u"\\t"_s; break;
-        case u'\b': out += u"\\b"_s; break;
-        case u'\f': out += u"\\f"_s; break;
-        default:
-            if (c.unicode() < 0x20)
-                out += u"\\u%1"_s.arg(uint(c.unicode()), 4, 16, QChar(u'0'));
-            else
-                out += c;
-        }
+    // Members follow as key() and a value; items as values.
+    void beginObject() { open(u'{'); }
+    void endObject() { close(u'}', u"\n\n"); }
+    void beginArray() { open(u'['); }
+    void endArray() { close(u']', u""); }
+
+    JsonWriter &key(QLatin1StringView name)
+    {
+        nextItem();
+        m_text += u'"';
+        m_text += name;
+        m_text += u"\": ";
+        return *this;
     }
-    out += u'"';
-    return out;
-}
 
-QString jsonNumber(double value)
-{
-    if (!std::isfinite(value))
-        return u"null"_s;
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
+    void string(const QString &text)
+    {
+        nextValue();
+        m_text.reserve(m_text.size() + text.size() + 2);
+        m_text += u'"';
+        for (const QChar c : text) {
+            switch (c.unicode()) {
+            case u'"': m_text += u"\\\""; break;
+            case u'\\': m_text += u"\\\\"; break;
+            case u'\n': m_text += u"\\n"; break;
+            case u'\r': m_text += u"\\r"; break;
+            case u'\t': m_text += u"\\t"; break;
+            case u'\b': m_text += u"\\b"; break;
+            case u'\f': m_text += u"\\f"; break;
+            default:
+                if (c.unicode() < 0x20)
+                    m_text += u"\\u%1"_s.arg(uint(c.unicode()), 4, 16, QChar(u'0'));
+                else
+                    m_text += c;
+            }
+        }
+        m_text += u'"';
+    }
+    void string(const std::optional<QString> &text)
+    {
+        if (text)
+            string(*text);
+        else
+            null();
+    }
 
-QString jsonTime(const std::optional<QDateTime> &moment)
-{
-    if (!moment || !moment->isValid())
-        return u"null"_s;
-    return jsonString(isoTimestamp(*moment));
-}
+    void number(double value)
+    {
+        if (!std::isfinite(value))
+            return null();
+        raw(QString::number(value, 'g', QLocale::FloatingPointShortest));
+    }
+    // Absent is written as null, as NaN is.
+    void number(std::optional<double> value) { number(value.value_or(std::numeric_limits<double>::quiet_NaN())); }
+    void integer(qint64 value) { raw(QString::number(value)); }
+    void integer(const std::optional<qint64> &value)
+    {
+        if (value)
+            integer(*value);
+        else
+            null();
+    }
 
-QString jsonBool(bool value)
-{
-    return value ? u"true"_s : u"false"_s;
-}
+    void time(const std::optional<QDateTime> &moment)
+    {
+        if (!moment || !moment->isValid())
+            return null();
+        string(isoTimestamp(*moment));
+    }
 
-using Members = QList<std::pair<QString, QString>>;
+    void boolean(bool value) { raw(value ? u"true"_s : u"false"_s); }
+    void null() { raw(u"null"_s); }
 
-// Values are already written for the level inside this object.
-QString jsonObject(const Members &members, int level)
-{
-    QStringList lines;
-    for (const auto &[key, value] : members)
-        lines.append(indent(level + 1) + jsonString(key) + u": "_s + value);
-    return u"{\n"_s + lines.join(u",\n"_s) + u"\n"_s + indent(level) + u"}"_s;
-}
+    QByteArray document()
+    {
+        m_text += u'\n';
+        return m_text.toUtf8();
+    }
 
-QString jsonArray(const QStringList &items, int level)
-{
-    if (items.isEmpty())
-        return u"[]"_s;
-    QStringList lines;
-    for (const QString &item : items)
-        lines.append(indent(level + 1) + item);
-    return u"[\n"_s + lines.join(u",\n"_s) + u"\n"_s + indent(level) + u"]"_s;
-}
+private:
+    struct Level
+    {
+        bool empty = true;
+    };
 
-// Absent reads as NaN, which jsonNumber writes as null: one path, and no
-// false "may be used uninitialized" from GCC 12 at -O2.
-QString jsonOptional(std::optional<double> value)
-{
-    return jsonNumber(value.value_or(std::numeric_limits<double>::quiet_NaN()));
-}
+    void open(QChar bracket)
+    {
+        nextValue();
+        m_text += bracket;
+        m_levels.push_back({});
+    }
 
-QString moneyJson(const std::optional<Money> &money, int level)
+    // An empty object keeps the blank line between its braces; an empty array has none.
+    void close(QChar bracket, QStringView whenEmpty)
+    {
+        const bool empty = m_levels.back().empty;
+        m_levels.pop_back();
+        if (empty && !whenEmpty.isEmpty()) {
+            m_text += whenEmpty;
+            indent(m_levels.size());
+        } else if (!empty) {
+            m_text += u'\n';
+            indent(m_levels.size());
+        }
+        m_text += bracket;
+    }
+
+    // Where the next member or item starts.
+    void nextItem()
+    {
+        Level &level = m_levels.back();
+        m_text += level.empty ? u"\n" : u",\n";
+        level.empty = false;
+        indent(m_levels.size());
+        m_afterKey = true;
+    }
+
+    // A value after its key, or an item of an array.
+    void nextValue()
+    {
+        if (m_afterKey)
+            m_afterKey = false;
+        else if (!m_levels.empty())
+            nextItem(), m_afterKey = false;
+    }
+
+    void raw(const QString &text)
+    {
+        nextValue();
+        m_text += text;
+    }
+
+    void indent(qsizetype level) { m_text.resize(m_text.size() + level * 2, u' '); }
+
+    QString m_text;
+    std::vector<Level> m_levels;
+    bool m_afterKey = false;
+};
+
+void writeMoney(JsonWriter &json, const std::optional<Money> &money)
 {
     if (!money)
-        return u"null"_s;
-    return jsonObject({{u"amountMinor"_s, QString::number(money->amountMinor)},
-                       {u"exponent"_s, QString::number(money->exponent)},
-                       {u"currency"_s, money->currency.isEmpty() ? u"null"_s : jsonString(money->currency)},
-                       {u"text"_s, jsonString(moneyText(*money))}},
-                      level);
+        return json.null();
+    json.beginObject();
+    json.key("amountMinor"_L1).integer(money->amountMinor);
+    json.key("exponent"_L1).integer(money->exponent);
+    json.key("currency"_L1);
+    if (money->currency.isEmpty())
+        json.null();
+    else
+        json.string(money->currency);
+    json.key("text"_L1).string(moneyText(*money));
+    json.endObject();
 }
 
 // The names of the limits the plan does not cap.
-QString unlimitedJson(const QStringList &names, int level)
+void writeUnlimited(JsonWriter &json, const QStringList &names)
 {
-    QStringList items;
+    json.beginArray();
     for (const QString &name : names)
-        items.append(jsonString(name));
-    return jsonArray(items, level);
+        json.string(name);
+    json.endArray();
 }
 
-QString creditsJson(const std::optional<UsageCredits> &credits, int level)
+void writeCredits(JsonWriter &json, const std::optional<UsageCredits> &credits)
 {
     if (!credits)
-        return u"null"_s;
-    return jsonObject({{u"used"_s, moneyJson(credits->used, level + 1)},
-                       {u"limit"_s, moneyJson(credits->limit, level + 1)},
-                       {u"utilization"_s, jsonOptional(credits->usedPercent())},
-                       {u"balance"_s, credits->balance ? jsonString(*credits->balance) : u"null"_s},
-                       {u"unlimited"_s, jsonBool(credits->unlimited)},
-                       {u"text"_s, jsonString(creditsTitle(*credits) + u' ' + creditsValueText(*credits))}},
-                      level);
+        return json.null();
+    json.beginObject();
+    writeMoney(json.key("used"_L1), credits->used);
+    writeMoney(json.key("limit"_L1), credits->limit);
+    json.key("utilization"_L1).number(credits->usedPercent());
+    json.key("balance"_L1).string(credits->balance);
+    json.key("unlimited"_L1).boolean(credits->unlimited);
+    json.key("text"_L1).string(creditsTitle(*credits) + u' ' + creditsValueText(*credits));
+    json.endObject();
 }
 
 // The binding limit of a kind, by name, or null.
-QString bindingJson(const ProviderUsageResponse &usage, LimitKind kind, int level)
+void writeBinding(JsonWriter &json, const ProviderUsageResponse &usage, LimitKind kind)
 {
     const UsageLimit *limit = bindingLimit(usage, kind);
     if (!limit)
-        return u"null"_s;
-    return jsonObject({{u"name"_s, jsonString(limit->name)},
-                       {u"slug"_s, jsonString(limitSlug(*limit))},
-                       {u"utilization"_s, jsonNumber(limit->utilization)}},
-                      level);
+        return json.null();
+    json.beginObject();
+    json.key("name"_L1).string(limit->name);
+    json.key("slug"_L1).string(limitSlug(*limit));
+    json.key("utilization"_L1).number(limit->utilization);
+    json.endObject();
 }
 
-QString projectionJson(const std::optional<PaceProjection> &projection, const QDateTime &now, int level)
+void writeProjection(JsonWriter &json, const std::optional<PaceProjection> &projection, const QDateTime &now)
 {
     if (!projection)
-        return u"null"_s;
-    return jsonObject({{u"exhaustion"_s, jsonTime(projection->exhaustion)},
-                       {u"basis"_s, jsonString(paceBasisName(projection->basis))},
-                       {u"text"_s, jsonString(paceProjectionText(*projection, now))}},
-                      level);
+        return json.null();
+    json.beginObject();
+    json.key("exhaustion"_L1).time(projection->exhaustion);
+    json.key("basis"_L1).string(paceBasisName(projection->basis));
+    json.key("text"_L1).string(paceProjectionText(*projection, now));
+    json.endObject();
 }
 
-QString usageJson(const ProviderStatus &provider, const QList<HistorySample> &history, const QDateTime &now,
-                  int level)
+void writeUsage(JsonWriter &json, const ProviderStatus &provider, const QList<HistorySample> &history,
+                const QDateTime &now)
 {
     const ProviderUsageResponse &usage = *provider.state.usage;
-    QStringList limits;
+    json.beginObject();
+    json.key("maxUtilization"_L1).number(usage.maxUtilization());
+    json.key("binding"_L1).beginObject();
+    writeBinding(json.key("session"_L1), usage, LimitKind::Session);
+    writeBinding(json.key("weekly"_L1), usage, LimitKind::Weekly);
+    json.endObject();
+    json.key("limits"_L1).beginArray();
     for (const UsageLimit &limit : usage.limits) {
-        const auto projection = recentProjection(provider.id, limit, history, now);
-        const QString length = limit.windowSeconds ? QString::number(*limit.windowSeconds) : u"null"_s;
-        limits.append(jsonObject({{u"name"_s, jsonString(limit.name)},
-                                  {u"slug"_s, jsonString(limitSlug(limit))},
-                                  {u"scope"_s, limit.scope ? jsonString(*limit.scope) : u"null"_s},
-                                  {u"utilization"_s, jsonNumber(limit.utilization)},
-                                  {u"resetTime"_s, jsonTime(limit.resetTime)},
-                                  {u"kind"_s, jsonString(limitKindName(limit.kind))},
-                                  {u"windowSeconds"_s, length},
-                                  {u"elapsedFraction"_s, jsonOptional(elapsedFraction(limit, now))},
-                                  {u"projectedExhaustion"_s, jsonTime(projectedExhaustion(limit, now))},
-                                  {u"projection"_s, projectionJson(projection, now, level + 3)}},
-                                 level + 2));
+        json.beginObject();
+        json.key("name"_L1).string(limit.name);
+        json.key("slug"_L1).string(limitSlug(limit));
+        json.key("scope"_L1).string(limit.scope);
+        json.key("utilization"_L1).number(limit.utilization);
+        json.key("resetTime"_L1).time(limit.resetTime);
+        json.key("kind"_L1).string(limitKindName(limit.kind));
+        json.key("windowSeconds"_L1).integer(limit.windowSeconds);
+        json.key("elapsedFraction"_L1).number(elapsedFraction(limit, now));
+        json.key("projectedExhaustion"_L1).time(projectedExhaustion(limit, now));
+        writeProjection(json.key("projection"_L1), recentProjection(provider.id, limit, history, now), now);
+        json.endObject();
     }
-    return jsonObject(
-        {{u"maxUtilization"_s, jsonNumber(usage.maxUtilization())},
-         {u"binding"_s,
-          jsonObject({{u"session"_s, bindingJson(usage, LimitKind::Session, level + 2)},
-                      {u"weekly"_s, bindingJson(usage, LimitKind::Weekly, level + 2)}},
-                     level + 1)},
-         {u"limits"_s, jsonArray(limits, level + 1)},
-         {u"credits"_s, creditsJson(usage.credits, level + 1)},
-         {u"resetsBanked"_s, usage.resetsBanked ? QString::number(*usage.resetsBanked) : u"null"_s},
-         {u"budgetReached"_s, jsonBool(usage.budgetReachedType.has_value())},
-         {u"budgetLimitType"_s,
-          usage.budgetReachedType && !usage.budgetReachedType->isEmpty() ? jsonString(*usage.budgetReachedType)
-                                                                         : u"null"_s},
-         {u"unlimited"_s, unlimitedJson(usage.unlimited, level + 1)}},
-        level);
+    json.endArray();
+    writeCredits(json.key("credits"_L1), usage.credits);
+    json.key("resetsBanked"_L1).integer(usage.resetsBanked);
+    json.key("budgetReached"_L1).boolean(usage.budgetReachedType.has_value());
+    json.key("budgetLimitType"_L1);
+    if (usage.budgetReachedType && !usage.budgetReachedType->isEmpty())
+        json.string(*usage.budgetReachedType);
+    else
+        json.null();
+    writeUnlimited(json.key("unlimited"_L1), usage.unlimited);
+    json.endObject();
 }
 
-QString providerJson(const ProviderStatus &provider, const QList<HistorySample> &history, const QDateTime &now,
-                     int level)
+void writeProvider(JsonWriter &json, const ProviderStatus &provider, const QList<HistorySample> &history,
+                   const QDateTime &now)
 {
     const ProviderState &state = provider.state;
-    return jsonObject({{u"id"_s, jsonString(provider.id)},
-                       {u"name"_s, jsonString(provider.name)},
-                       {u"available"_s, jsonBool(provider.available)},
-                       {u"usage"_s, state.usage ? usageJson(provider, history, now, level + 1) : u"null"_s},
-                       {u"lastUpdated"_s, jsonTime(state.lastUpdated)},
-                       {u"error"_s, state.error ? jsonString(*state.error) : u"null"_s},
-                       {u"errorDetail"_s, state.errorDetail ? jsonString(*state.errorDetail) : u"null"_s},
-                       {u"stale"_s, jsonBool(state.isStale())},
-                       {u"nextAttemptAfter"_s, jsonTime(state.heldUntil)}},
-                      level);
+    json.beginObject();
+    json.key("id"_L1).string(provider.id);
+    json.key("name"_L1).string(provider.name);
+    json.key("available"_L1).boolean(provider.available);
+    json.key("usage"_L1);
+    if (state.usage)
+        writeUsage(json, provider, history, now);
+    else
+        json.null();
+    json.key("lastUpdated"_L1).time(state.lastUpdated);
+    json.key("error"_L1).string(state.error);
+    json.key("errorDetail"_L1).string(state.errorDetail);
+    json.key("stale"_L1).boolean(state.isStale());
+    json.key("nextAttemptAfter"_L1).time(state.heldUntil);
+    json.endObject();
 }
 
 // ANSI select graphic rendition codes.
@@ -244,19 +327,40 @@ QString colourName(NamedColor colour)
 
 QString isoTimestamp(const QDateTime &moment)
 {
-    return moment.toUTC().toString(Qt::ISODateWithMs);
+    const QDateTime utc = moment.toUTC();
+    const QDate date = utc.date();
+    const QTime time = utc.time();
+    // Qt's own form, "2026-05-04T09:03:07.250Z", without its general
+    // formatter, which costs ten times as much; --json writes one per limit.
+    if (!date.isValid() || !time.isValid() || date.year() < 0 || date.year() > 9999)
+        return utc.toString(Qt::ISODateWithMs);
+    char16_t text[] = u"0000-00-00T00:00:00.000Z";
+    const auto put = [&text](qsizetype end, int value) {
+        for (qsizetype i = end; value > 0; --i, value /= 10)
+            text[i] = char16_t(u'0' + value % 10);
+    };
+    put(3, date.year());
+    put(6, date.month());
+    put(9, date.day());
+    put(12, time.hour());
+    put(15, time.minute());
+    put(18, time.second());
+    put(22, time.msec());
+    return QString(reinterpret_cast<const QChar *>(text), qsizetype(std::size(text)) - 1);
 }
 
 QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now)
 {
-    QStringList providers;
+    JsonWriter json;
+    json.beginObject();
+    json.key("lastUpdated"_L1).time(snapshot.lastUpdated);
+    json.key("statusColor"_L1).string(colourName(snapshot.statusColor));
+    json.key("providers"_L1).beginArray();
     for (const ProviderStatus &provider : snapshot.providers)
-        providers.append(providerJson(provider, snapshot.history, now, 2));
-    const QString document = jsonObject({{u"lastUpdated"_s, jsonTime(snapshot.lastUpdated)},
-                                         {u"statusColor"_s, jsonString(colourName(snapshot.statusColor))},
-                                         {u"providers"_s, jsonArray(providers, 1)}},
-                                        0);
-    return document.toUtf8() + '\n';
+        writeProvider(json, provider, snapshot.history, now);
+    json.endArray();
+    json.endObject();
+    return json.document();
 }
 
 QString usageBar(double utilization, int width)

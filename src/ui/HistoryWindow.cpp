@@ -143,8 +143,18 @@ void HistoryWindow::setProviderNames(QHash<QString, QString> providerNames)
 void HistoryWindow::showEvent(QShowEvent *event)
 {
     reload();
-    fitHeight();
+    if (!m_heightChosen)
+        fitHeight();
     QWidget::showEvent(event);
+}
+
+void HistoryWindow::hideEvent(QHideEvent *event)
+{
+    // Told apart from our own fitting only here: resizes the window manager
+    // and the user make arrive alike.
+    if (m_fittedHeight >= 0 && height() != m_fittedHeight)
+        m_heightChosen = true;
+    QWidget::hideEvent(event);
 }
 
 void HistoryWindow::fitHeight()
@@ -161,6 +171,7 @@ void HistoryWindow::fitHeight()
     const int limit = screen ? panelHeightLimit(PanelMode::PlacedWindow, {}, {}, screen->availableGeometry())
                              : QWIDGETSIZE_MAX;
     resize(width(), std::max(minimumSizeHint().height(), std::min(content, limit)));
+    m_fittedHeight = height();
 }
 
 void HistoryWindow::reload(const QDateTime &now)

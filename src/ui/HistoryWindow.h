@@ -20,7 +20,7 @@ class SegmentedPicker;
 // resets and the times it reached 100 % marked. Reads the history anew when
 // shown, when the period changes and on reload(). Shown, it is as tall as its
 // charts where its screen has the room; otherwise the charts scroll below the
-// period picker.
+// period picker. A height the user chose by hand is kept when it opens again.
 class HistoryWindow : public QWidget
 {
     Q_OBJECT
@@ -47,6 +47,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void fitHeight();
@@ -54,6 +55,8 @@ private:
     HistorySource m_source;
     QHash<QString, QString> m_names;
     int m_period = 0;
+    int m_fittedHeight = -1;
+    bool m_heightChosen = false;
     SegmentedPicker *m_picker;
     ScrollStack *m_chartsArea;
     PanelLabel *m_empty;

@@ -83,6 +83,20 @@ private Q_SLOTS:
     // Pace, unknown and unrounded figures and escaped text included.
     void jsonHasTheFixedShape() { QCOMPARE(statusJson(sampleSnapshot(), Now), testData(u"status/snapshot.json"_s)); }
 
+    // The JSON's own time writer says what Qt's formatter says, at the ends of its range too.
+    void timestampsAreQtsIsoForm()
+    {
+        const QTimeZone utc = QTimeZone::utc();
+        const QList<QDateTime> moments{at(u"2026-12-06T20:59:59.604+02:00"_s),
+                                       QDateTime(QDate(1, 1, 1), QTime(0, 0), utc),
+                                       QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), utc),
+                                       QDateTime(QDate(9999, 12, 31), QTime(23, 0), QTimeZone(-7200)),
+                                       QDateTime(QDate(-44, 3, 15), QTime(12, 0), utc),
+                                       QDateTime(QDate(2026, 3, 29), QTime(2, 30))};
+        for (const QDateTime &moment : moments)
+            QCOMPARE(isoTimestamp(moment), moment.toUTC().toString(Qt::ISODateWithMs));
+    }
+
     // A Japanese credits title is twice as wide on a terminal as it is long:
     // the figures of every row still start in one column.
     void wideTextsKeepTheColumns()

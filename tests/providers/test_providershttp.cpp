@@ -488,6 +488,32 @@ private Q_SLOTS:
         QVERIFY(error->isRetryable());
     }
 
+    // The providers of one run share a session: one request's timeout or abort
+    // ends only that request.
+    void aSharedSessionKeepsRequestsApart()
+    {
+        using Fault = ScriptedAnswer::Fault;
+        const auto session = std::make_shared<NetworkSession>();
+        const auto claude = makeProvider(Claude, {300ms, 10'000ms, HttpOptions{}.maxBodyBytes, session});
+        const auto codex = makeProvider(Codex, {10'000ms, 10'000ms, HttpOptions{}.maxBodyBytes, session});
+        m_service.setDefaultAnswer(Claude, answer(200, "{}", {}, Fault::HeadersThenHold));
+        m_service.enqueue(Codex, answer(503, "busy", 800ms));
+        QList<FetchResult> held, slow;
+        const std::unique_ptr<FetchJob> aborted(claude->fetchUsage(nullptr));
+        const std::unique_ptr<FetchJob> timed(claude->fetchUsage(nullptr));
+        const std::unique_ptr<FetchJob> answered(codex->fetchUsage(nullptr));
+        QObject::connect(timed.get(), &FetchJob::finished, [&](const FetchResult &r) { held.append(r); });
+        QObject::connect(answered.get(), &FetchJob::finished, [&](const FetchResult &r) { slow.append(r); });
+        QTRY_COMPARE(m_service.requests().size(), 3);
+        aborted->abort();
+        QTRY_COMPARE_WITH_TIMEOUT(slow.size(), 1, 5000);
+        QTRY_COMPARE(held.size(), 1);
+        const auto *timeout = std::get_if<TransportError>(&held.first());
+        QVERIFY(timeout && timeout->code() == TransportError::Code::TimedOut);
+        const auto *error = std::get_if<ProviderError>(&slow.first());
+        QVERIFY(error && error->statusCode() == 503);
+    }
+
     void abortEmitsNothing()
     {
         m_service.enqueue(Claude, answer(200, "{}", 200ms));

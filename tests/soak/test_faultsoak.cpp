@@ -31,11 +31,11 @@ namespace {
 constexpr int Runs = 2000;
 constexpr int WarmUpRuns = 200;
 // The client's shortened limits; the slow answer comes well after them.
-constexpr HttpOptions Shortened{300ms, 600ms};
+const HttpOptions Shortened{300ms, 600ms};
 // A run during which this process stood still for longer than this (another
 // build hogging the cores) may see a valid answer time out: its states are
 // taken as they are instead of judged, and the next run is judged again.
-constexpr auto StallLimit = Shortened.idleTimeout / 3;
+const auto StallLimit = Shortened.idleTimeout / 3;
 
 enum class Fault {
     Valid,

@@ -107,6 +107,13 @@ private Q_SLOTS:
         window.show();
         QTRY_VERIFY(!charts->verticalScrollBar()->isVisible());
         QVERIFY(window.height() < available / 2);
+
+        // A height set by hand outlives closing and opening again.
+        const int chosen = window.height() + 120;
+        window.resize(window.width(), chosen);
+        window.hide();
+        window.show();
+        QCOMPARE(window.height(), chosen);
     }
 
     void nothingRecorded()
