@@ -71,14 +71,6 @@ private slots:
         }
     }
 
-    void anUnknownNameHasNoPicture()
-    {
-        QVERIFY(!vectorPicture(u"no-such-picture"));
-        ProviderIcon icon;
-        icon.setIcon(u"no-such-picture"_s, u"?"_s);
-        QVERIFY(!icon.showsImage());
-    }
-
 private:
     static QImage blank(int logicalSize, qreal scale)
     {
