@@ -50,22 +50,55 @@ QUOTIX_DESKTOP_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick dbus dbus-x11 
     fonts-dejavu-core fonts-noto-color-emoji qt6-wayland python3 python3-dbus python3-pil
     tesseract-ocr tesseract-ocr-eng)
 QUOTIX_DESKTOP_XFCE_PACKAGES=(xfwm4 xfce4-panel xfce4-notifyd xfconf)
-QUOTIX_DESKTOP_KDE_PACKAGES=(kwin-x11 kwin-wayland kded5 plasma-workspace plasma-desktop xwayland libcap2-bin qtwayland5)
+# "A|B,C" is a choice: the first of A or B+C the archive offers in full (the
+# release decides: Plasma 6 brings kded6 and runs on Qt 6's Wayland plugin,
+# Plasma 5 brings kded5 and needs Qt 5's).
+QUOTIX_DESKTOP_KDE_PACKAGES=(kwin-x11 kwin-wayland plasma-workspace plasma-desktop xwayland libcap2-bin
+    "kded6|kded5,qtwayland5")
 QUOTIX_DESKTOP_GNOME_PACKAGES=(gnome-shell gnome-shell-extension-appindicator dconf-gsettings-backend dconf-service
     xwayland x11-utils)
 QUOTIX_DESKTOP_SWAY_PACKAGES=(sway waybar mako-notifier xwayland util-linux)
 
+quotix_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+# Not grep -q: apt-cache would die of a closed pipe, which pipefail reports.
+quotix_offered() { apt-cache policy "$1" 2>/dev/null | grep 'Candidate: [^(]' >/dev/null; }
+
+# quotix_choose CHOICE TEST: the first alternative of "A|B,C" whose packages
+# all pass TEST, as words; nothing when none does.
+quotix_choose() {
+    local alternative pkg ok
+    local -a alternatives
+    IFS='|' read -r -a alternatives <<<"$1"
+    for alternative in "${alternatives[@]}"; do
+        ok=1
+        for pkg in ${alternative//,/ }; do
+            "$2" "$pkg" || { ok=; break; }
+        done
+        [ -n "$ok" ] && { echo "${alternative//,/ }"; return 0; }
+    done
+    return 1
+}
+
 quotix_install_packages() {
-    local missing=()
+    local missing=() choices=()
     local pkg
     for pkg in "$@"; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+        if [[ $pkg == *"|"* ]]; then
+            quotix_choose "$pkg" quotix_installed >/dev/null || choices+=("$pkg")
+        else
+            quotix_installed "$pkg" || missing+=("$pkg")
+        fi
     done
-    [ ${#missing[@]} -eq 0 ] && return 0
+    [ ${#missing[@]} -eq 0 ] && [ ${#choices[@]} -eq 0 ] && return 0
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "Installing: ${missing[*]}" >&2
     "${sudo[@]}" apt-get update -q >&2
+    for pkg in "${choices[@]}"; do
+        local chosen
+        chosen=$(quotix_choose "$pkg" quotix_offered) || { echo "None of $pkg is offered here" >&2; return 1; }
+        missing+=($chosen)
+    done
+    echo "Installing: ${missing[*]}" >&2
     # Through env: sudo drops the caller's environment.
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >&2
 }

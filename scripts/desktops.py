@@ -33,16 +33,21 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 
+# Titles name the desktop as installed where the matrix runs (desktop_version).
 SESSIONS = {
-    "xfce": ("XFCE 4.18 panel, X11", ["xfce (xcb)"]),
-    "kde-x11": ("KDE Plasma 5.27, X11", ["kde-x11 (xcb)"]),
-    "kde-wayland": ("KDE Plasma 5.27, Wayland (nested kwin_wayland)", ["kde-wayland (xcb)", "kde-wayland (wayland)"]),
-    "gnome-x11": ("GNOME Shell 43 + AppIndicator, X11", ["gnome-x11 (xcb)"]),
-    "gnome-x11-plain": ("GNOME Shell 43 without AppIndicator, X11", ["gnome-x11-plain (xcb)"]),
-    "gnome-wayland": ("GNOME Shell 43 + AppIndicator, Wayland headless",
+    "xfce": ("{desktop} panel, X11", ["xfce (xcb)"]),
+    "kde-x11": ("KDE {desktop}, X11", ["kde-x11 (xcb)"]),
+    "kde-wayland": ("KDE {desktop}, Wayland (nested kwin_wayland)",
+                    ["kde-wayland (xcb)", "kde-wayland (wayland)"]),
+    "gnome-x11": ("{desktop} + AppIndicator, X11", ["gnome-x11 (xcb)"]),
+    "gnome-x11-plain": ("{desktop} without AppIndicator, X11", ["gnome-x11-plain (xcb)"]),
+    "gnome-wayland": ("{desktop} + AppIndicator, Wayland headless",
                       ["gnome-wayland (xcb)", "gnome-wayland (wayland)"]),
-    "sway": ("sway + waybar, Wayland nested on Xvfb", ["sway (xcb)", "sway (wayland)"]),
+    "sway": ("{desktop} + waybar, Wayland nested on Xvfb", ["sway (xcb)", "sway (wayland)"]),
 }
+# The package whose version names the desktop, and the desktop's short name.
+DESKTOP_PACKAGE = {"XFCE": ("xfce4-panel", "XFCE"), "KDE": ("plasma-workspace", "Plasma"),
+                   "GNOME": ("gnome-shell", "GNOME Shell"), "SWAY": ("sway", "sway")}
 PACKAGE_LIST = {"xfce": "XFCE", "kde-x11": "KDE", "kde-wayland": "KDE", "gnome-x11": "GNOME",
                 "gnome-x11-plain": "GNOME", "gnome-wayland": "GNOME", "sway": "SWAY"}
 CHECKS = {
@@ -50,6 +55,7 @@ CHECKS = {
     "onscreen": "Panel on screen", "placed": "Panel at item", "outside": "Click outside closes",
     "escape": "Escape closes", "layout": "Menu layout", "fresh": "Menu fresh 10/10", "refresh": "Menu Refresh",
     "alert": "Alert shown", "quit": "Menu Quit ends it", "notice": "No-tray notice",
+    "menufirst": "Menu opens panel before a click",
 }
 NA = "N.A."
 
@@ -614,8 +620,18 @@ class Driver:
         time.sleep(0.5)
         self.shot("alert")
         r.record("alert", "PASS" if len(alerts) == 1 else "FAIL")
-        r.note(f"alerts in this round: {len(alerts)}" + (f"; it says: {alerts[0][:200]}" if alerts else ""))
+        r.note(f"alerts in this round: {len(alerts)}" + (f"; it says: {alerts[0][:200]}" if alerts else "")
+               + f"; the notification server is {self.notification_server()}")
         return True
+
+    def notification_server(self):
+        """The program that owns the notification service, by name."""
+        try:
+            bus = self.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus", introspect=False)
+            pid = bus.GetConnectionUnixProcessID("org.freedesktop.Notifications", dbus_interface="org.freedesktop.DBus")
+            return Path(f"/proc/{pid}/comm").read_text().strip()
+        except Exception:
+            return "not found"
 
     def check_quit(self, method):
         r = self.results
@@ -692,7 +708,36 @@ class Driver:
             self.check_quit(method)
         self.stop_quotix()
 
-    def wayland_round(self, platform, bar, method, activate_at, host):
+    def check_menu_first(self, method, geometry, box, bar, host):
+        """"Show Usage…" from the host's menu before any click on the item:
+        with no click to anchor to, the panel must still sit at the edge and
+        end where the desktop keeps its tray (Plasma: bottom right)."""
+        r, (sw, sh) = self.results, self.SCREEN
+        r.note("menu's Show Usage before any click: " + self.menu_click(method, entry(self.layout(), "Show Usage")))
+        if not wait_for(4, geometry):
+            return r.record("menufirst", "FAIL")
+        time.sleep(1)
+        self.shot("menu-first")
+        x, y, w, h, kind = found = geometry()
+        gap = y - bar[1] if bar[0] < sh // 2 else bar[0] - (y + h)
+        at_tray = x + w >= sw - self.NEAR or (box and x <= box[0] + box[2] // 2 <= x + w)
+        r.note(f"opened from the menu first: panel at {w}x{h}+{x}+{y}, a window of kind {kind}, "
+               f"{gap}px from the bar ({bar[0]}..{bar[1]})")
+        on_screen = x >= 0 and y >= 0 and x + w <= sw and y + h <= sh
+        if kind == "normal":
+            # Without layer-shell (a Qt 6.4 build) the compositor places it, as after a click.
+            r.record("menufirst", "PASS (normal window)" if on_screen else "FAIL")
+        else:
+            r.record("menufirst", "PASS" if -2 <= gap <= self.NEAR and at_tray and on_screen else "FAIL")
+        host.key("Escape")
+        if not wait_for(3, lambda: not geometry()):
+            r.note("Escape did not close the panel opened from the menu; the menu entry again")
+            self.menu_click(method, entry(self.layout(), "Show Usage"))
+            wait_for(3, lambda: not geometry())
+        time.sleep(0.5)  # past the guard against reopening at once
+        return found
+
+    def wayland_round(self, platform, bar, method, activate_at, host, menu_first=False):
         """The item on a Wayland desktop: X clients seen through XWayland,
         native ones through the compositor (`host` knows how)."""
         r = self.results
@@ -704,6 +749,8 @@ class Driver:
             return self.stop_quotix()
         geometry = lambda: self.x_window(host.xwayland) if platform == "xcb" else host.window(self.quotix.pid)
         gone = lambda: not geometry()
+        if menu_first:
+            self.check_menu_first(method, geometry, box, bar, host)
         mark = self.monitor_mark()
         opened_by = "a pointer click on the item"
         if not (box and host.open_item(box) and
@@ -829,12 +876,13 @@ class KWinHost(XvfbHands):
         name = f"quotixprobe{KWinHost.probes}"
         script = self.d.tmp / "probe.js"
         script.write_text("""
-const clients = workspace.clientList();
+const clients = workspace.windowList ? workspace.windowList() : workspace.clientList();
 for (let i = 0; i < clients.length; ++i) {
     const c = clients[i];
+    const kind = c.dock ? "dock" : c.normalWindow ? (c.moveable ? "normal" : "anchored")
+        : c.popupWindow ? "popup" : "other";
     print("QUOTIXWIN " + c.pid + " " + Math.round(c.x) + " " + Math.round(c.y) + " " + Math.round(c.width) + " "
-        + Math.round(c.height) + " " + (c.dock ? "dock" : c.normalWindow ? "normal" : c.popupWindow ? "popup" : "other")
-        + " " + c.desktopFileName);
+        + Math.round(c.height) + " " + kind + " " + c.desktopFileName);
 }
 print("QUOTIXEND");
 """)
@@ -1010,6 +1058,27 @@ def drive_xfce(d):
     d.x11_round((0, 26), "EventGroup")
 
 
+def drawn_top(image, y0, y1, reach=24):
+    """The row within y0..y1 where a bottom panel is drawn: its window may
+    start higher (Plasma 6 floats its panel inside a taller window), so the
+    sharpest change between two rows near the window's top, across the
+    screen, is where the panel's own edge is."""
+    from PIL import ImageChops, ImageStat
+    if image is None:
+        return y0
+    rgb = image.convert("L")
+    row = lambda y: rgb.crop((100, y, rgb.width - 100, y + 1))
+    edges = {y: ImageStat.Stat(ImageChops.difference(row(y - 1), row(y))).mean[0]
+             for y in range(max(1, y0), min(y1, y0 + reach))}
+    return max(edges, key=edges.get) if edges else y0
+
+
+def bar_of_plasma(d, window_top):
+    top = drawn_top(d.shot("bar"), window_top, d.SCREEN[1])
+    d.results.note(f"Plasma's panel is drawn from y={top} (its window starts at y={window_top})")
+    return top, d.SCREEN[1]
+
+
 def plasma_bar_top(d):
     """The top edge of Plasma's bottom panel, from its X11 window."""
     env = dict(os.environ, DISPLAY=d.x)
@@ -1026,7 +1095,7 @@ def plasma_bar_top(d):
 
 def drive_kde_x11(d):
     d.start_row("kde-x11 (xcb)")
-    d.x11_round((plasma_bar_top(d), d.SCREEN[1]), "Event")
+    d.x11_round(bar_of_plasma(d, plasma_bar_top(d)), "Event")
 
 
 def drive_gnome_x11(d):
@@ -1116,13 +1185,12 @@ def drive_gnome_wayland(d):
 def drive_kde_wayland(d):
     host = KWinHost(d)
     d.start_row("kde-wayland (xcb)")
-    bar = host.bar()
-    d.results.note(f"Plasma's panel starts at y={bar}")
+    bar = bar_of_plasma(d, host.bar())
     # Plasma passes where the pointer is, in global coordinates.
     at = (d.SCREEN[0] - 200, d.SCREEN[1] - 20)
-    d.wayland_round("xcb", (bar, d.SCREEN[1]), "Event", at, host)
+    d.wayland_round("xcb", bar, "Event", at, host)
     d.start_row("kde-wayland (wayland)")
-    d.wayland_round("wayland", (bar, d.SCREEN[1]), "Event", at, host)
+    d.wayland_round("wayland", bar, "Event", at, host, menu_first=True)
 
 
 def drive_sway(d):
@@ -1151,36 +1219,72 @@ def drive(session):
 # ---------------------------------------------------------------------------
 # The parent: installs, runs each session under a time limit, renders.
 
-def render(results):
-    """docs/desktops.md's table and notes, from the merged results."""
-    rows = [(row, data) for session in SESSIONS for row, data in results.get(session, {}).get("rows", {}).items()]
+def os_release(path=Path("/etc/os-release")):
+    """(key, title) of the system the matrix runs on: ("trixie", "Debian 13 (trixie)")."""
+    fields = {}
+    for line in path.read_text().splitlines() if path.exists() else []:
+        key, _, value = line.partition("=")
+        fields[key] = value.strip().strip('"')
+    key = fields.get("VERSION_CODENAME") or fields.get("ID", "unknown")
+    return key, f"{fields.get('NAME', 'Linux').split()[0]} {fields.get('VERSION_ID', '')} ({key})"
+
+
+def desktop_version(session):
+    """The desktop as installed here, e.g. "Plasma 6.3.6", or None."""
+    package, name = DESKTOP_PACKAGE[PACKAGE_LIST[session]]
+    version = run("dpkg-query", "-W", "-f=${Version}", package)
+    if not version:
+        return None
+    # "4:6.3.6-1" is Plasma 6.3.6: no epoch, no Debian revision.
+    return f"{name} {re.sub(r'-[^-]*$', '', version.split(':')[-1])}"
+
+
+def by_release(results):
+    """Results keyed by release. The first runs kept sessions at the top:
+    they were Debian 12's."""
+    if results and "releases" not in results:
+        results = {"releases": {"bookworm": {"title": "Debian 12 (bookworm)", "sessions": results}}}
+    return results or {"releases": {}}
+
+
+def render(release):
+    """One release's table and notes, from its merged results."""
+    sessions = release["sessions"]
+    rows = [(row, data, sessions[session].get("desktop")) for session in SESSIONS
+            for row, data in sessions.get(session, {}).get("rows", {}).items()]
     lines = ["| Desktop (Qt platform) | " + " | ".join(CHECKS.values()) + " |",
              "|---|" + "---|" * len(CHECKS)]
-    for row, data in rows:
+    for row, data, desktop in rows:
         start = data["checks"].get("start")
-        lines.append(f"| {row} | " + " | ".join(start or data["checks"].get(c, NA) for c in CHECKS) + " |")
+        label = f"{row}, {desktop}" if desktop else row
+        lines.append(f"| {label} | " + " | ".join(start or data["checks"].get(c, NA) for c in CHECKS) + " |")
     notes = []
-    for row, data in rows:
+    for row, data, _ in rows:
         notes.append(f"- **{row}**")
         notes += [f"  - {text}" for text in data["notes"]]
     return "\n".join(lines), "\n".join(notes)
 
 
-def write_doc(results, out):
-    table, notes = render(results)
+def write_doc(results):
     doc = ROOT / "docs/desktops.md"
     old = doc.read_text() if doc.exists() else ""
-    text = (f"# Quotix on Linux desktops\n\nMade by `scripts/desktops.py` on {datetime.date.today()} with "
-            "`quotix --demo`; each desktop ran headless\non a private session bus. PASS and FAIL are what the "
-            "script saw; N.A. means the check cannot be made there.\nThe table and notes are rendered "
-            "from the run's results, `docs/desktops.json`.\n\n"
-            f"{table}\n\n## Notes from this run\n\n{notes}\n")
+    text = ("# Quotix on Linux desktops\n\nMade by `scripts/desktops.py` with `quotix --demo`, one table for each "
+            "Debian release it ran on;\neach desktop ran headless on a private session bus. PASS and FAIL are what "
+            "the script saw; N.A. means\nthe check cannot be made there. The tables and notes are rendered from "
+            "the runs' results,\n`docs/desktops.json`.\n")
+    tables = []
+    releases = sorted(results["releases"].items(), key=lambda kv: kv[1]["title"])
+    for key, release in releases:
+        table, notes = render(release)
+        tables.append(table)
+        dated = f", run on {release['date']}" if release.get("date") else ""
+        text += f"\n## {release['title']}{dated}\n\n{table}\n\n### Notes from this run\n\n{notes}\n"
     # The hand-written part stays.
     if "\n## Hosts" in old:
         text += "\n" + old[old.index("\n## Hosts") + 1:]
     doc.write_text(text)
     (ROOT / "docs/desktops.json").write_text(json.dumps(results, indent=1, ensure_ascii=False) + "\n")
-    return table
+    return "\n\n".join(tables)
 
 
 def install(session):
@@ -1258,7 +1362,7 @@ def main():
         return 0
     if args.list:
         for name, (title, _) in SESSIONS.items():
-            print(f"{name:16} {title}")
+            print(f"{name:16} {title.format(desktop=desktop_version(name) or '(not installed)')}")
         return 0
     for name in args.only:
         if name not in SESSIONS:
@@ -1269,31 +1373,37 @@ def main():
     results_file = out / "results.json"
     # Sessions not run this time stay from earlier runs into the same folder.
     published = ROOT / "docs/desktops.json"
-    results = json.loads((results_file if results_file.exists() else published).read_text()) \
-        if results_file.exists() or published.exists() else {}
+    results = by_release(json.loads((results_file if results_file.exists() else published).read_text())
+                         if results_file.exists() or published.exists() else {})
     if args.render:
-        print(write_doc(results, out))
+        print(write_doc(results))
         return 0
+    key, title = os_release()
+    release = results["releases"].setdefault(key, {"title": title, "sessions": {}})
+    release["date"] = str(datetime.date.today())
     binary = find_quotix(args.binary)
     if not binary:
         print("desktops.py: no quotix binary; build it, or pass its path (or set QUOTIX_BIN)", file=sys.stderr)
         return 2
     log(f"quotix: {binary}; screenshots and logs in {out}")
     failed = 0
+    sessions = release["sessions"]
     for session in args.only or SESSIONS:
         if not args.no_install and not install(session):
-            results[session] = {"rows": {row: {"checks": {"start": "could not start here"},
-                                               "notes": ["its packages did not install"]}
-                                         for row in SESSIONS[session][1]}}
+            sessions[session] = {"rows": {row: {"checks": {"start": "could not start here"},
+                                                "notes": ["its packages did not install"]}
+                                          for row in SESSIONS[session][1]}}
         else:
-            log(f"session {session} ({SESSIONS[session][0]}), at most {args.limit}s")
-            results[session] = run_session(session, out, binary, args.limit)
+            desktop = desktop_version(session)
+            log(f"session {session} ({SESSIONS[session][0].format(desktop=desktop or '?')}) on {title}, "
+                f"at most {args.limit}s")
+            sessions[session] = dict(run_session(session, out, binary, args.limit), desktop=desktop)
         results_file.write_text(json.dumps(results, indent=1, ensure_ascii=False))
-        if any("start" in data["checks"] for data in results[session]["rows"].values()):
+        if any("start" in data["checks"] for data in sessions[session]["rows"].values()):
             failed = 1
             if not args.keep_going:
                 break
-    print(write_doc(results, out))
+    print(write_doc(results))
     if args.publish:
         publish(out)
     return failed

@@ -133,11 +133,20 @@ EOF
 }
 
 # Plasma's first start lays out its default desktop: a bottom panel with the
-# tray. kded5 holds the StatusNotifierWatcher.
+# tray. kded holds the StatusNotifierWatcher: kded6 for Plasma 6, kded5 for 5.
 start_plasma() {
-    export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+    local kded version
+    kded=$(command -v kded6 || command -v kded5) || fail "neither kded6 nor kded5 is installed"
+    version=$(basename "$kded")
+    version=${version#kded}
+    export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=$version
     dbus-update-activation-environment DISPLAY WAYLAND_DISPLAY XDG_CURRENT_DESKTOP >/dev/null 2>&1
-    kded5 >"$T/kded5.log" 2>&1 &
+    "$kded" >"$T/kded.log" 2>&1 &
+    # kded6 owns the watcher's name before its object exists; until its
+    # module is loaded no item can register.
+    wait_for 30 gdbus call --session --dest "org.kde.kded$version" --object-path /kded \
+        --method "org.kde.kded$version.loadModule" statusnotifierwatcher ||
+        fail "$(basename "$kded") did not load its statusnotifierwatcher module: $(last_lines "$T/kded.log")"
     plasmashell --no-respawn >"$T/plasmashell.log" 2>&1 &
     wait_for 120 watcher_has_host ||
         fail "plasmashell's tray never registered as a host: $(last_lines "$T/plasmashell.log")"

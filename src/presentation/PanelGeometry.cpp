@@ -61,6 +61,16 @@ QRect panelGeometry(QSize panel, QRect trayGeometry, QPoint point, QRect availab
     return QRect(topLeft, panel);
 }
 
+QRect clearOfFloatingPanels(QRect screen, QRect available, int panelFloat)
+{
+    if (panelFloat <= 0 || available.isEmpty() || !screen.contains(available))
+        return available;
+    const auto reserved = [panelFloat](bool inset) { return inset ? panelFloat : 0; };
+    return available.marginsRemoved(
+        QMargins(reserved(available.left() > screen.left()), reserved(available.top() > screen.top()),
+                 reserved(available.right() < screen.right()), reserved(available.bottom() < screen.bottom())));
+}
+
 int panelHeightLimit(PanelMode mode, QRect trayGeometry, QPoint point, QRect availableScreen)
 {
     const QRect area = availableScreen;

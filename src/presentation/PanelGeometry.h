@@ -20,6 +20,11 @@ QRect panelGeometry(QSize panel, QRect trayGeometry, QPoint point, QRect availab
 // covers the item. A taller panel scrolls its providers.
 int panelHeightLimit(PanelMode mode, QRect trayGeometry, QPoint point, QRect availableScreen);
 
+// The available area less the gap a desktop leaves between the room it
+// reserves for its panel and where it draws it (DesktopTraits::panelFloat),
+// on each side where it reserves room.
+QRect clearOfFloatingPanels(QRect screen, QRect available, int panelFloat);
+
 // Where a layer-shell panel sits: the screen edge it is anchored to and its
 // distance from the screen's left (top and bottom edge) or top (side edges).
 struct LayerAnchor
@@ -27,6 +32,7 @@ struct LayerAnchor
     int screen = 0; // index into the screens given
     Qt::Edge edge = Qt::TopEdge;
     int offset = 0;
+    int fromEdge = 0; // kept from the edge beyond the desktop's reserved room (DesktopTraits::panelFloat)
 
     bool operator==(const LayerAnchor &) const = default;
 };

@@ -138,19 +138,19 @@ void LayerShell::anchor(QWindow *window, const LayerAnchor &anchor, QScreen *scr
     switch (anchor.edge) {
     case Qt::TopEdge:
         anchors = {LayerWindow::AnchorTop, LayerWindow::AnchorLeft};
-        margins.setLeft(anchor.offset);
+        margins = {anchor.offset, anchor.fromEdge, 0, 0};
         break;
     case Qt::BottomEdge:
         anchors = {LayerWindow::AnchorBottom, LayerWindow::AnchorLeft};
-        margins.setLeft(anchor.offset);
+        margins = {anchor.offset, 0, 0, anchor.fromEdge};
         break;
     case Qt::LeftEdge:
         anchors = {LayerWindow::AnchorLeft, LayerWindow::AnchorTop};
-        margins.setTop(anchor.offset);
+        margins = {anchor.fromEdge, anchor.offset, 0, 0};
         break;
     case Qt::RightEdge:
         anchors = {LayerWindow::AnchorRight, LayerWindow::AnchorTop};
-        margins.setTop(anchor.offset);
+        margins = {0, anchor.offset, anchor.fromEdge, 0};
         break;
     }
     // Above normal windows. An exclusive zone of 0 keeps it clear of the

@@ -133,6 +133,7 @@ void PanelWindow::place()
         const int limit = screen ? panelHeightLimit(m_mode, {}, {}, screen->availableGeometry()) : QWIDGETSIZE_MAX;
         resize(PanelStyle::Width, fitHeight(limit));
         anchor = layerAnchor(size(), m_point, areas);
+        anchor.fromEdge = m_panelFloat;
         winId(); // the native window the layer surface is made of
         LayerShell::anchor(windowHandle(), anchor, screens.value(anchor.screen), m_layerHoldsKeyboard);
         return;
@@ -140,7 +141,8 @@ void PanelWindow::place()
     QScreen *screen = QGuiApplication::screenAt(probe);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const QRect available
+        = screen ? clearOfFloatingPanels(screen->geometry(), screen->availableGeometry(), m_panelFloat) : QRect();
     const int height = fitHeight(
         screen ? panelHeightLimit(m_mode, m_trayGeometry, m_point, available) : QWIDGETSIZE_MAX);
     const QRect geometry = panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point,

@@ -34,6 +34,7 @@ public:
     PanelMode mode() const { return m_mode; }
     // Whether an anchored layer panel holds the keyboard while open (a desktop's trait).
     void setLayerHoldsKeyboard(bool holds) { m_layerHoldsKeyboard = holds; }
+    void setDesktopPanelFloat(int pixels) { m_panelFloat = pixels; }
 
     // Off for a picture of the whole panel, which no screen bounds.
     void setHeightLimited(bool limited) { m_heightLimited = limited; }
@@ -63,5 +64,6 @@ private:
     QPoint m_point;
     PanelMode m_mode = PanelMode::AnchoredPopup;
     bool m_layerHoldsKeyboard = true;
+    int m_panelFloat = 0; // DesktopTraits::panelFloat
     bool m_heightLimited = true;
 };

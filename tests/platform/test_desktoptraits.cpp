@@ -50,6 +50,8 @@ private Q_SLOTS:
         QTEST(traits.layerPanelHoldsKeyboard, "holdsKeyboard");
         // Only Plasma keeps its panel, and tray, at the bottom out of the box.
         QCOMPARE(traits.trayEdge, traits.layerPanelHoldsKeyboard ? Qt::TopEdge : Qt::BottomEdge);
+        // Plasma 6 floats that panel 8 px above the room it reserves.
+        QCOMPARE(traits.panelFloat, traits.layerPanelHoldsKeyboard ? 0 : 8);
     }
 };
 

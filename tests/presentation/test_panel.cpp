@@ -233,6 +233,22 @@ private Q_SLOTS:
         }
     }
 
+    // Plasma 6 reserves 40 px at the bottom of an 800 px screen but draws its
+    // panel at 752..791: the panel ends above it, where it is drawn, and the
+    // item's click keeps it there; no reserved room, no gap.
+    void clearOfAFloatingPanel()
+    {
+        const QRect screen(0, 0, 1280, 800);
+        QCOMPARE(clearOfFloatingPanels(screen, QRect(0, 0, 1280, 760), 8), QRect(0, 0, 1280, 752));
+        QCOMPARE(clearOfFloatingPanels(screen, QRect(48, 28, 1232, 772), 8), QRect(56, 36, 1224, 764));
+        QCOMPARE(clearOfFloatingPanels(screen, screen, 8), screen);
+        QCOMPARE(clearOfFloatingPanels(screen, QRect(0, 0, 1280, 760), 0), QRect(0, 0, 1280, 760));
+        const QRect available = clearOfFloatingPanels(screen, QRect(0, 0, 1280, 760), 8);
+        const QPoint click(1112, 772);
+        const int limit = panelHeightLimit(PanelMode::AnchoredPopup, {}, click, available);
+        QCOMPARE(panelGeometry(QSize(300, limit), {}, click, available).bottom(), 751);
+    }
+
     // The item sits in a panel, outside the available area; the result is
     // always on screen, whatever the anchor says.
     void geometryStaysOnScreen()

@@ -43,18 +43,26 @@ class JudgeMenu(unittest.TestCase):
 
 class Render(unittest.TestCase):
     def test_rows_in_session_order_and_a_failed_start_fills_its_row(self):
-        results = {
+        release = {"title": "Debian 13 (trixie)", "sessions": {
             "sway": {"rows": {"sway (xcb)": {"checks": {"start": "could not start here"}, "notes": ["no sway"]}}},
-            "xfce": {"rows": {"xfce (xcb)": {"checks": {"item": "PASS", "fresh": "FAIL (9 of 10)"},
+            "xfce": {"desktop": "XFCE 4.20.4",
+                     "rows": {"xfce (xcb)": {"checks": {"item": "PASS", "fresh": "FAIL (9 of 10)"},
                                              "notes": ["a | b"]}}},
-        }
-        table, notes = desktops.render(results)
+        }}
+        table, notes = desktops.render(release)
         rows = table.splitlines()[2:]
-        self.assertTrue(rows[0].startswith("| xfce (xcb) | PASS |"))
+        self.assertTrue(rows[0].startswith("| xfce (xcb), XFCE 4.20.4 | PASS |"))
         self.assertIn("| FAIL (9 of 10) |", rows[0])
         self.assertEqual(rows[1].count("could not start here"), len(desktops.CHECKS))
         self.assertEqual(len(table.splitlines()[0].split("|")), len(desktops.CHECKS) + 3)
         self.assertIn("- **sway (xcb)**\n  - no sway", notes)
+
+    def test_results_from_before_releases_are_debian_12s(self):
+        old = {"xfce": {"rows": {}}}
+        new = desktops.by_release(old)
+        self.assertEqual(new["releases"]["bookworm"]["sessions"], old)
+        self.assertEqual(desktops.by_release(new), new)
+        self.assertEqual(desktops.by_release({}), {"releases": {}})
 
 
 if __name__ == "__main__":

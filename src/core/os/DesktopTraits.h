@@ -31,6 +31,10 @@ struct DesktopTraits
     // out of the box. A layer-shell panel opened from the menu before any click
     // hangs from its right end: Qt on Wayland does not say where the panel is.
     Qt::Edge trayEdge = Qt::TopEdge;
+    // How far the desktop draws its own panel off the room it reserves for
+    // it. Plasma 6 floats its panel 8 px above the screen edge but reserves
+    // only its thickness, so a panel flush with the free area covered its top.
+    int panelFloat = 0;
 };
 
 // This session's traits, from the environment of the process.

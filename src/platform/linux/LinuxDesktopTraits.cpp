@@ -22,6 +22,7 @@ DesktopTraits linuxDesktopTraits(const DesktopEnvironment &environment)
         if (desktop.compare("KDE", Qt::CaseInsensitive) == 0) {
             traits.layerPanelHoldsKeyboard = false;
             traits.trayEdge = Qt::BottomEdge; // Plasma's panel
+            traits.panelFloat = 8;            // Plasma 6's floating panel; a mere gap under Plasma 5's
         }
     }
     // Native Wayland gives a titled window that the compositor places, named
