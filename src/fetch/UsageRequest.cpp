@@ -54,6 +54,10 @@ void UsageRequest::start(QNetworkAccessManager *manager, const QUrl &url, const 
                          const HttpOptions &options, Interpreter interpret, const std::optional<QByteArray> &postBody)
 {
     m_options = options;
+    // The session belongs to the providers: a request that held it would
+    // keep the network thread alive until the request's parent goes, which
+    // for a one-shot command is the application itself, torn down last.
+    m_options.session.reset();
     m_interpret = std::move(interpret);
 
     QNetworkRequest request(url);

@@ -8,7 +8,6 @@
 #include "support/Files.h"
 #include "support/ScriptedProvider.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -8,6 +8,7 @@
 #include "presentation/HistoryFormat.h"
 #include "presentation/PanelModel.h"
 #include "support/ChildRun.h"
+#include "support/DataRows.h"
 #include "support/Files.h"
 #include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
@@ -29,16 +30,7 @@ const QDateTime Now = QDateTime(QDate(2026, 3, 9), QTime(12, 0), utcZone());
 
 HistorySample sample(const QString &limit, double used, const QDateTime &time, const QDateTime &until)
 {
-    HistorySample s;
-    s.provider = u"claude"_s;
-    s.limit = limit;
-    s.kind = LimitKind::Weekly;
-    s.windowSeconds = 604800;
-    s.utilization = used;
-    s.resetTime = Now.addDays(2);
-    s.time = time;
-    s.until = until;
-    return s;
+    return {u"claude"_s, limit, LimitKind::Weekly, 604800, used, Now.addDays(2), time, until};
 }
 
 } // namespace
@@ -50,8 +42,8 @@ class TestHistory : public QObject
 private Q_SLOTS:
     void thePeriodIsReadLikeThis_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QDateTime>("expected"); // invalid: refused
+        // expected: invalid when refused
+        addColumns<QString, QDateTime>("text", "expected");
         QTest::newRow("days") << u"7d"_s << Now.addDays(-7);
         QTest::newRow("hours") << u"36h"_s << Now.addSecs(-36 * 3600);
         QTest::newRow("minutes") << u"90m"_s << Now.addSecs(-90 * 60);
@@ -67,8 +59,7 @@ private Q_SLOTS:
     }
     void thePeriodIsReadLikeThis()
     {
-        QFETCH(QString, text);
-        QFETCH(QDateTime, expected);
+        const auto [text, expected] = fetchRow<QString, QDateTime>("text", "expected");
         const std::optional<QDateTime> since = parseSince(text, Now);
         QCOMPARE(since.has_value(), expected.isValid());
         if (since)

@@ -6,6 +6,7 @@
 #include "core/Bands.h"
 #include "core/ThresholdAlerts.h"
 #include "core/UtcZone.h"
+#include "support/DataRows.h"
 #include "support/Files.h"
 #include "support/ManagerFixture.h"
 
@@ -31,8 +32,7 @@ class TestAlerts : public QObject
 private Q_SLOTS:
     void thresholdsFromTheSettings_data()
     {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QList<int>>("expected");
+        addColumns<QVariant, QList<int>>("stored", "expected");
         const QList<int> defaults{80, 90};
         QTest::newRow("missing") << QVariant() << defaults;
         QTest::newRow("one") << QVariant(u"75"_s) << QList<int>{75};
@@ -46,8 +46,7 @@ private Q_SLOTS:
     }
     void thresholdsFromTheSettings()
     {
-        QFETCH(QVariant, stored);
-        QFETCH(QList<int>, expected);
+        const auto [stored, expected] = fetchRow<QVariant, QList<int>>("stored", "expected");
         QCOMPARE(thresholdsFromSetting(stored), expected);
     }
 
@@ -87,8 +86,7 @@ private Q_SLOTS:
     // The figure is cut, never rounded up past what was used.
     void theAlertShowsTheFigureCut_data()
     {
-        QTest::addColumn<double>("used");
-        QTest::addColumn<QString>("body");
+        addColumns<double, QString>("used", "body");
         QTest::newRow("a fraction") << 85.9 << u"Usage is at 85%"_s;
         QTest::newRow("just under the top") << 99.99 << u"Usage is at 99%"_s;
         QTest::newRow("below zero, without a sign") << -0.5 << u"Usage is at 0%"_s;
@@ -96,8 +94,7 @@ private Q_SLOTS:
     }
     void theAlertShowsTheFigureCut()
     {
-        QFETCH(double, used);
-        QFETCH(QString, body);
+        const auto [used, body] = fetchRow<double, QString>("used", "body");
         QCOMPARE(alertBody(used), body);
     }
 

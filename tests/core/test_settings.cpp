@@ -3,6 +3,7 @@
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
 #include "core/RefreshInterval.h"
+#include "support/DataRows.h"
 #include "support/RecordingLoginItems.h"
 #include "support/StreamCapture.h"
 
@@ -24,8 +25,7 @@ class TestSettings : public QObject
 private Q_SLOTS:
     void badSettingsFallBackToTheDefaults_data()
     {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<qint64>("expectedMs");
+        addColumns<QVariant, qint64>("stored", "expectedMs");
         QTest::newRow("missing") << QVariant() << qint64(120'000);
         QTest::newRow("text from the settings file") << QVariant(u"90"_s) << qint64(90'000);
         // The services rate-limit fast pollers: never closer than a minute.
@@ -43,8 +43,7 @@ private Q_SLOTS:
     }
     void badSettingsFallBackToTheDefaults()
     {
-        QFETCH(QVariant, stored);
-        QFETCH(qint64, expectedMs);
+        const auto [stored, expectedMs] = fetchRow<QVariant, qint64>("stored", "expectedMs");
         QCOMPARE(refreshIntervalFromSetting(stored).count(), expectedMs);
         // Only the exact word "session" chooses the other mode.
         QCOMPARE(displayModeFromSetting(stored), DisplayMode::Weekly);

@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimeZone>
 
 #include <sqlite3.h>
 
@@ -142,8 +141,7 @@ private Q_SLOTS:
         QVERIFY2(error.contains(u"No usage history has been recorded yet"_s), qPrintable(error));
         QVERIFY(!QFile::exists(path));
 
-        QFile garbage(path);
-        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(8192, 'x')) && garbage.flush());
+        QVERIFY(writeFile(path, QByteArray(8192, 'x')));
         QVERIFY(!HistoryStore::openForReading(path, &error));
         QVERIFY2(error.startsWith(u"Cannot read the usage history in "_s), qPrintable(error));
         QVERIFY(QFile::exists(path)); // only the writer moves files

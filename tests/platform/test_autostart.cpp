@@ -1,6 +1,7 @@
 // Launch at login as an XDG autostart entry: what counts as enabled, the
 // entry we write and remove, and a failure that leaves the entry as it was.
 #include "platform/linux/XdgAutostartService.h"
+#include "support/DataRows.h"
 #include "support/FileSizeLimit.h"
 #include "support/Files.h"
 
@@ -44,8 +45,7 @@ private Q_SLOTS:
     // One argument of the Exec= line as a desktop launcher splits it.
     void execArgumentsAreQuotedAndEscaped_data()
     {
-        QTest::addColumn<QString>("argument");
-        QTest::addColumn<QString>("written");
+        addColumns<QString, QString>("argument", "written");
         QTest::newRow("plain") << u"/usr/bin/quotix"_s << u"/usr/bin/quotix"_s;
         QTest::newRow("only a space") << u"/opt/My Apps/quotix"_s << u"\"/opt/My Apps/quotix\""_s;
         QTest::newRow("only a tab") << u"/opt/a\tb"_s << u"\"/opt/a\\tb\""_s;
@@ -55,15 +55,13 @@ private Q_SLOTS:
     }
     void execArgumentsAreQuotedAndEscaped()
     {
-        QFETCH(QString, argument);
-        QFETCH(QString, written);
+        const auto [argument, written] = fetchRow<QString, QString>("argument", "written");
         QCOMPARE(desktopExecArgument(argument), written);
     }
 
     void whatCountsAsEnabled_data()
     {
-        QTest::addColumn<QByteArray>("entry");
-        QTest::addColumn<bool>("enabled");
+        addColumns<QByteArray, bool>("entry", "enabled");
         QTest::newRow("an Exec line") << "Exec=quotix\n"_ba << true;
         QTest::newRow("cut off: starts nothing") << QByteArray() << false;
         QTest::newRow("empty Exec") << "Exec=\n"_ba << false;
@@ -73,8 +71,7 @@ private Q_SLOTS:
     }
     void whatCountsAsEnabled()
     {
-        QFETCH(QByteArray, entry);
-        QFETCH(bool, enabled);
+        const auto [entry, enabled] = fetchRow<QByteArray, bool>("entry", "enabled");
         QVERIFY(writeFile(m_entry, "[Desktop Entry]\n"_ba + entry));
         QCOMPARE(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled(), enabled);
     }

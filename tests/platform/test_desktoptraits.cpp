@@ -1,4 +1,5 @@
 #include "platform/linux/LinuxDesktopTraits.h"
+#include "support/DataRows.h"
 
 #include <QTest>
 
@@ -11,14 +12,9 @@ class TestDesktopTraits : public QObject
 private Q_SLOTS:
     void decidedFromTheEnvironment_data()
     {
-        QTest::addColumn<QByteArray>("desktop");
-        QTest::addColumn<QByteArray>("session");
-        QTest::addColumn<QByteArray>("waylandDisplay");
-        QTest::addColumn<QByteArray>("qtPlatform");
-        QTest::addColumn<bool>("wayland");
-        QTest::addColumn<bool>("gnome");
-        QTest::addColumn<QByteArray>("preferred");
-        QTest::addColumn<bool>("holdsKeyboard"); // a layer-shell panel
+        // holdsKeyboard: whether a layer-shell panel gets the keyboard
+        addColumns<QByteArray, QByteArray, QByteArray, QByteArray, bool, bool, QByteArray, bool>(
+            "desktop", "session", "waylandDisplay", "qtPlatform", "wayland", "gnome", "preferred", "holdsKeyboard");
 
         const auto row = [](const char *name, const char *desktop, const char *session, const char *waylandDisplay,
                             const char *qtPlatform, bool wayland, bool gnome, const char *preferred, bool keyboard) {
@@ -39,10 +35,9 @@ private Q_SLOTS:
 
     void decidedFromTheEnvironment()
     {
-        QFETCH(QByteArray, desktop);
-        QFETCH(QByteArray, session);
-        QFETCH(QByteArray, waylandDisplay);
-        QFETCH(QByteArray, qtPlatform);
+        const auto [desktop, session, waylandDisplay, qtPlatform]
+            = fetchRow<QByteArray, QByteArray, QByteArray, QByteArray>("desktop", "session", "waylandDisplay",
+                                                                       "qtPlatform");
         const DesktopTraits traits = linuxDesktopTraits({desktop, session, waylandDisplay, qtPlatform});
         QTEST(traits.waylandSession, "wayland");
         QTEST(traits.gnome, "gnome");

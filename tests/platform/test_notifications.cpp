@@ -6,7 +6,6 @@
 #include "support/LogCapture.h"
 
 #include <QDBusConnection>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;

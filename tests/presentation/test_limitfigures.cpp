@@ -6,6 +6,7 @@
 #include "presentation/UsageFigures.h"
 #include "presentation/UsageText.h"
 #include "support/Contrast.h"
+#include "support/DataRows.h"
 
 #include <QTest>
 
@@ -41,8 +42,7 @@ class TestLimitFigures : public QObject
 private Q_SLOTS:
     void whatIsLeftNeverOverstates_data()
     {
-        QTest::addColumn<double>("used");
-        QTest::addColumn<QString>("text");
+        addColumns<double, QString>("used", "text");
         for (const auto &[used, text] : {std::pair{76.0, "24% left"},
                                          {75.5, "24% left"},
                                          {99.99, "0% left"},
@@ -55,15 +55,13 @@ private Q_SLOTS:
     }
     void whatIsLeftNeverOverstates()
     {
-        QFETCH(double, used);
-        QFETCH(QString, text);
+        const auto [used, text] = fetchRow<double, QString>("used", "text");
         QCOMPARE(remainingText(used), text);
     }
 
     void timeRemaining_data()
     {
-        QTest::addColumn<qint64>("msAhead");
-        QTest::addColumn<QString>("text");
+        addColumns<qint64, QString>("msAhead", "text");
         // Past, now, and either side of a minute, an hour and a day.
         for (const auto &[msAhead, text] : {std::pair{qint64(-5000), "now"},
                                             {0, "now"},
@@ -76,8 +74,7 @@ private Q_SLOTS:
     }
     void timeRemaining()
     {
-        QFETCH(qint64, msAhead);
-        QFETCH(QString, text);
+        const auto [msAhead, text] = fetchRow<qint64, QString>("msAhead", "text");
         QCOMPARE(formatTimeRemaining(Now.addMSecs(msAhead), Now), text);
     }
 
@@ -125,10 +122,7 @@ private Q_SLOTS:
     // The calendar day is the zone's, the words and the order the locale's.
     void resetAsClockTime_data()
     {
-        QTest::addColumn<QString>("reset");
-        QTest::addColumn<int>("offsetHours");
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("shown");
+        addColumns<QString, int, QString, QString>("reset", "offsetHours", "locale", "shown");
         const auto row
             = [](const char *name, const char *reset, int offsetHours, const char *locale, const char *shown) {
                   QTest::newRow(name) << QString::fromLatin1(reset) << offsetHours << QString::fromLatin1(locale)
@@ -145,10 +139,8 @@ private Q_SLOTS:
     }
     void resetAsClockTime()
     {
-        QFETCH(QString, reset);
-        QFETCH(int, offsetHours);
-        QFETCH(QString, locale);
-        QFETCH(QString, shown);
+        const auto [reset, offsetHours, locale, shown]
+            = fetchRow<QString, int, QString, QString>("reset", "offsetHours", "locale", "shown");
         // Newer locale data puts a narrow no-break space before "AM".
         QCOMPARE(resetClockText(QDateTime::fromString(reset, Qt::ISODate), Now, QTimeZone(offsetHours * 3600),
                                 QLocale(locale))

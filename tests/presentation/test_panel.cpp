@@ -4,6 +4,7 @@
 #include "presentation/PanelGeometry.h"
 #include "presentation/PanelModel.h"
 #include "presentation/PanelPlacement.h"
+#include "support/DataRows.h"
 #include "support/TitleFixtures.h"
 
 #include <QTest>
@@ -194,11 +195,7 @@ private Q_SLOTS:
     // that fits, which placed there stays on screen and off the item.
     void heightLimit_data()
     {
-        QTest::addColumn<PanelMode>("mode");
-        QTest::addColumn<QRect>("tray");
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<QRect>("available");
-        QTest::addColumn<int>("limit");
+        addColumns<PanelMode, QRect, QPoint, QRect, int>("mode", "tray", "point", "available", "limit");
         const QRect belowTopPanel(0, 28, 1366, 740), aboveBottomPanel(0, 0, 1366, 728);
         const QRect topItem(1000, 2, 24, 24);
         QTest::newRow("below a top panel") << PanelMode::AnchoredPopup << topItem << QPoint() << belowTopPanel << 730;
@@ -220,11 +217,8 @@ private Q_SLOTS:
 
     void heightLimit()
     {
-        QFETCH(PanelMode, mode);
-        QFETCH(QRect, tray);
-        QFETCH(QPoint, point);
-        QFETCH(QRect, available);
-        QFETCH(int, limit);
+        const auto [mode, tray, point, available, limit]
+            = fetchRow<PanelMode, QRect, QPoint, QRect, int>("mode", "tray", "point", "available", "limit");
         QCOMPARE(panelHeightLimit(mode, tray, point, available), limit);
         if ((mode == PanelMode::AnchoredPopup || mode == PanelMode::AnchoredTool) && limit > 0) {
             const QRect placed = panelGeometry(QSize(300, limit), tray, point, available);

@@ -3,9 +3,9 @@
 #include "presentation/PanelModel.h"
 #include "presentation/RecentPace.h"
 #include "presentation/StatusFormat.h"
+#include "support/DataRows.h"
 #include "support/ScriptedProvider.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -24,14 +24,8 @@ QList<HistorySample> climb(int minutes, double perHour, double used, const QDate
 {
     QList<HistorySample> history;
     for (int ago = minutes; ago >= 0; ago -= 10) {
-        HistorySample sample;
-        sample.provider = u"claude"_s;
-        sample.limit = u"Weekly"_s;
-        sample.utilization = used - perHour * ago / 60.0;
-        sample.resetTime = reset;
-        sample.time = Now.addSecs(-ago * 60);
-        sample.until = sample.time;
-        history.append(sample);
+        const QDateTime at = Now.addSecs(-ago * 60);
+        history.append({u"claude"_s, u"Weekly"_s, LimitKind::Other, {}, used - perHour * ago / 60.0, reset, at, at});
     }
     return history;
 }
@@ -45,9 +39,8 @@ class TestRecentPace : public QObject
 private Q_SLOTS:
     void projectionsFromRecordedHistories_data()
     {
-        QTest::addColumn<double>("used");
-        QTest::addColumn<QList<HistorySample>>("history");
-        QTest::addColumn<QString>("expected"); // empty: does not run out before the reset
+        // expected: empty when it does not run out before the reset
+        addColumns<double, QList<HistorySample>, QString>("used", "history", "expected");
 
         // Three hours at 5 %/h: the last two count, 45 % left takes 9 hours.
         QTest::newRow("steady climb") << 55.0 << climb(180, 5, 55) << u"At the last 2 hours' rate: runs out in 9h 0m"_s;
@@ -75,9 +68,8 @@ private Q_SLOTS:
     }
     void projectionsFromRecordedHistories()
     {
-        QFETCH(double, used);
-        QFETCH(QList<HistorySample>, history);
-        QFETCH(QString, expected);
+        const auto [used, history, expected]
+            = fetchRow<double, QList<HistorySample>, QString>("used", "history", "expected");
         const UsageLimit limit{u"Weekly"_s, used, Reset, LimitKind::Weekly, 7 * 86400};
         const std::optional<PaceProjection> projection = recentProjection(limit, history, Now);
         QCOMPARE(projection ? paceProjectionText(*projection, Now) : QString(), expected);
@@ -87,9 +79,7 @@ private Q_SLOTS:
     // rate they used; another provider's or limit's record is not taken for this one's.
     void theFacesProjectFromTheSameRecord_data()
     {
-        QTest::addColumn<QList<HistorySample>>("history");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("basis");
+        addColumns<QList<HistorySample>, QString, QString>("history", "expected", "basis");
         QTest::newRow("recent") << climb(40, 30, 60) << u"At the last hour's rate: runs out in 1h 20m"_s
                                 << u"lastHour"_s;
         QTest::newRow("none") << QList<HistorySample>{} << u"At this pace: runs out in 2d 16h"_s << u"window"_s;
@@ -104,9 +94,8 @@ private Q_SLOTS:
     }
     void theFacesProjectFromTheSameRecord()
     {
-        QFETCH(QList<HistorySample>, history);
-        QFETCH(QString, expected);
-        QFETCH(QString, basis);
+        const auto [history, expected, basis]
+            = fetchRow<QList<HistorySample>, QString, QString>("history", "expected", "basis");
         const UsageLimit limit{u"Weekly"_s, 60, Reset, LimitKind::Weekly, 7 * 86400};
         ProviderState state;
         state.provider = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);

@@ -7,8 +7,6 @@
 #include "support/ProviderLooks.h"
 #include "support/ScriptedProvider.h"
 
-#include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>

@@ -1,5 +1,6 @@
 #include "presentation/EmptyState.h"
 #include "presentation/Translations.h"
+#include "support/DataRows.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -15,8 +16,8 @@ class TestTranslations : public QObject
 private Q_SLOTS:
     void catalogueForTheUsersLanguage_data()
     {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("loading"); // empty: no catalogue, the English source shows
+        // loading: empty where no catalogue is found and the English source shows
+        addColumns<QString, QString>("locale", "loading");
         QTest::newRow("German") << u"de_DE"_s << u"Wird geladen …"_s;
         QTest::newRow("German, Swiss") << u"de_CH"_s << u"Wird geladen …"_s;
         QTest::newRow("Japanese") << u"ja_JP"_s << u"読み込み中…"_s;
@@ -26,8 +27,7 @@ private Q_SLOTS:
     }
     void catalogueForTheUsersLanguage()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, loading);
+        const auto [locale, loading] = fetchRow<QString, QString>("locale", "loading");
         const auto translator = translatorFor(QLocale(locale));
         QCOMPARE(translator != nullptr, !loading.isEmpty());
         if (!translator)

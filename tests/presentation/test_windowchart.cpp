@@ -2,6 +2,7 @@
 #include "core/UtcZone.h"
 #include "presentation/HistoryChart.h"
 #include "presentation/WindowChart.h"
+#include "support/DataRows.h"
 
 #include <QTest>
 
@@ -20,14 +21,8 @@ const QDateTime Reset = Start.addSecs(5 * 3600);
 // reset `resetShift` minutes from this window's.
 HistorySample sample(int from, int until, double used, int resetShift = 0)
 {
-    HistorySample s;
-    s.provider = u"claude"_s;
-    s.limit = u"Session"_s;
-    s.utilization = used;
-    s.resetTime = Reset.addSecs(resetShift * 60);
-    s.time = Start.addSecs(from * 60);
-    s.until = Start.addSecs(until * 60);
-    return s;
+    const auto at = [](int minute) { return Start.addSecs(minute * 60); };
+    return {u"claude"_s, u"Session"_s, LimitKind::Other, {}, used, Reset.addSecs(resetShift * 60), at(from), at(until)};
 }
 
 // "x,y x,y | x,y": the runs, three decimals; "none" when there is no chart.
@@ -83,9 +78,7 @@ class TestWindowChart : public QObject
 private Q_SLOTS:
     void runsOfKnownHistories_data()
     {
-        QTest::addColumn<QList<HistorySample>>("history");
-        QTest::addColumn<bool>("knowsWindow");
-        QTest::addColumn<QString>("expected");
+        addColumns<QList<HistorySample>, bool, QString>("history", "knowsWindow", "expected");
 
         QTest::newRow("no history") << QList<HistorySample>{} << true << u"none"_s;
         QTest::newRow("one check") << QList{sample(60, 60, 20)} << true << u"0.2,0.2"_s;
@@ -113,9 +106,8 @@ private Q_SLOTS:
     }
     void runsOfKnownHistories()
     {
-        QFETCH(QList<HistorySample>, history);
-        QFETCH(bool, knowsWindow);
-        QFETCH(QString, expected);
+        const auto [history, knowsWindow, expected]
+            = fetchRow<QList<HistorySample>, bool, QString>("history", "knowsWindow", "expected");
         UsageLimit limit{u"Session"_s, 20, Reset, LimitKind::Session, std::nullopt};
         if (knowsWindow)
             limit.windowSeconds = 5 * 3600;
@@ -127,8 +119,7 @@ private Q_SLOTS:
 
     void historyChartsMarkResetsAndFullLimits_data()
     {
-        QTest::addColumn<QList<HistorySample>>("history");
-        QTest::addColumn<QString>("expected");
+        addColumns<QList<HistorySample>, QString>("history", "expected");
 
         QTest::newRow("no history") << QList<HistorySample>{} << QString();
         // Up to 100 % at hour 3, reset at hour 5, full again at hour 8.
@@ -167,8 +158,7 @@ private Q_SLOTS:
     }
     void historyChartsMarkResetsAndFullLimits()
     {
-        QFETCH(QList<HistorySample>, history);
-        QFETCH(QString, expected);
+        const auto [history, expected] = fetchRow<QList<HistorySample>, QString>("history", "expected");
         QCOMPARE(describe(historyCharts(history, Start, Start.addSecs(10 * 3600))), expected);
     }
 };

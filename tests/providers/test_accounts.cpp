@@ -8,8 +8,6 @@
 #include "support/Files.h"
 #include "support/ManagerFixture.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>

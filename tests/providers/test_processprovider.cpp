@@ -2,12 +2,12 @@
 // the login itself and asks the substitute service in this process; what
 // the child prints, or fails to, becomes the attempt's result.
 #include "providers/ProcessProvider.h"
+#include "support/DataRows.h"
 #include "support/Files.h"
 #include "usage-service/ScriptedService.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -131,9 +131,7 @@ private Q_SLOTS:
 
     void aChildThatFailsGivesAClearError_data()
     {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("expected");
+        addColumns<QString, QString, QString>("program", "script", "expected");
         const QString sh = u"/bin/sh"_s;
         QTest::newRow("not JSON") << sh << u"echo not json"_s << u"not a JSON object"_s;
         QTest::newRow("silent") << sh << u"exit 0"_s << u"empty"_s;
@@ -149,9 +147,7 @@ private Q_SLOTS:
 
     void aChildThatFailsGivesAClearError()
     {
-        QFETCH(QString, program);
-        QFETCH(QString, script);
-        QFETCH(QString, expected);
+        const auto [program, script, expected] = fetchRow<QString, QString, QString>("program", "script", "expected");
         if (QByteArray(QTest::currentDataTag()) == "logs")
             QTest::ignoreMessage(QtWarningMsg, "claude careful");
         // The id comes after the arguments: $1 of the script.

@@ -2,6 +2,7 @@
 #include "core/UsageProvider.h"
 #include "fetch/DemoSetup.h"
 #include "fetch/UsageService.h"
+#include "support/DataRows.h"
 
 #include <QTest>
 
@@ -20,8 +21,7 @@ private Q_SLOTS:
 
     void overrideIsHttpsOrLoopbackHttpOnly_data()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("accepted");
+        addColumns<QString, bool>("value", "accepted");
         QTest::newRow("https anywhere") << u"https://example.com:8443/u?x=1"_s << true;
         QTest::newRow("http 127.255.0.9") << u"http://127.255.0.9/x"_s << true;
         QTest::newRow("http LOCALHOST") << u"http://LOCALHOST:9/x"_s << true;
@@ -37,8 +37,7 @@ private Q_SLOTS:
 
     void overrideIsHttpsOrLoopbackHttpOnly()
     {
-        QFETCH(QString, value);
-        QFETCH(bool, accepted);
+        const auto [value, accepted] = fetchRow<QString, bool>("value", "accepted");
         qputenv("QUOTIX_CODEX_USAGE_URL", value.toUtf8());
         QString error;
         const std::optional<QUrl> url = endpointOverride("QUOTIX_CODEX_USAGE_URL", &error);

@@ -2,14 +2,15 @@
 #include "fetch/CodexProvider.h"
 #include "fetch/DemoSetup.h"
 #include "fetch/GeminiProvider.h"
+#include "fetch/NetworkSession.h"
+#include "fetch/UsageRequest.h"
 #include "providers/CredentialFileStore.h"
 #include "providers/CredentialItems.h"
 #include "providers/ProviderRegistry.h"
 #include "providers/SmallFile.h"
 #include "providers/copilot/CopilotUsage.h"
 #include "providers/gemini/GeminiUsage.h"
-#include "fetch/NetworkSession.h"
-#include "fetch/UsageRequest.h"
+#include "support/DataRows.h"
 #include "support/Files.h"
 #include "usage-service/ScriptedService.h"
 
@@ -146,8 +147,7 @@ private Q_SLOTS:
     // labels, values, reset instants, kinds and lengths, or the error.
     void servedAnswersDecodeAndRequestsAreExact_data()
     {
-        QTest::addColumn<QString>("fixture");
-        QTest::addColumn<QJsonObject>("expected");
+        addColumns<QString, QJsonObject>("fixture", "expected");
         const QJsonObject cases = QJsonDocument::fromJson(testData(u"providers/answers.json"_s)).object();
         QVERIFY(cases.size() >= 30);
         for (auto it = cases.begin(); it != cases.end(); ++it)
@@ -155,8 +155,7 @@ private Q_SLOTS:
     }
     void servedAnswersDecodeAndRequestsAreExact()
     {
-        QFETCH(QString, fixture);
-        QFETCH(QJsonObject, expected);
+        const auto [fixture, expected] = fetchRow<QString, QJsonObject>("fixture", "expected");
         // Each provider's headers, exact and in order; Qt's own connection
         // handling adds the ones named here around them. Names are compared in
         // lower case, as Qt 6.8 sends them.
@@ -358,11 +357,9 @@ private Q_SLOTS:
     void hostileAnswersEndInTheirErrorWithinTheLimits_data()
     {
         using Fault = ScriptedAnswer::Fault;
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<ScriptedAnswer>("served");
-        QTest::addColumn<HttpOptions>("options");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<int>("transport"); // -1: none
+        // transport: -1 for none
+        addColumns<QString, ScriptedAnswer, HttpOptions, QString, int>("id", "served", "options", "description",
+                                                                       "transport");
         const auto redirect = [&](int status) {
             ScriptedAnswer moved = answer(status);
             moved.headers = {{"Location", m_elsewhere.url(Claude).toEncoded()}};
@@ -401,11 +398,9 @@ private Q_SLOTS:
     }
     void hostileAnswersEndInTheirErrorWithinTheLimits()
     {
-        QFETCH(QString, id);
-        QFETCH(ScriptedAnswer, served);
-        QFETCH(HttpOptions, options);
-        QFETCH(QString, description);
-        QFETCH(int, transport);
+        const auto [id, served, options, description, transport]
+            = fetchRow<QString, ScriptedAnswer, HttpOptions, QString, int>("id", "served", "options", "description",
+                                                                           "transport");
         // Qt sends a GET once more by itself when the first connection closes
         // without an answer, so every answer of the path is this one.
         m_service.setDefaultAnswer(id, served);
@@ -433,10 +428,7 @@ private Q_SLOTS:
     // wait it names in seconds (-1: none).
     void rateLimitedAnswersSayWhenToAskAgain_data()
     {
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("header");
-        QTest::addColumn<qint64>("seconds");
+        addColumns<QString, int, QByteArray, qint64>("id", "status", "header", "seconds");
         const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(600);
         const QByteArray httpDate = QLocale::c().toString(later, u"ddd, dd MMM yyyy HH:mm:ss 'GMT'"_s).toLatin1();
         QTest::newRow("seconds") << Claude << 429 << "120"_ba << qint64(120);
@@ -450,10 +442,8 @@ private Q_SLOTS:
     }
     void rateLimitedAnswersSayWhenToAskAgain()
     {
-        QFETCH(QString, id);
-        QFETCH(int, status);
-        QFETCH(QByteArray, header);
-        QFETCH(qint64, seconds);
+        const auto [id, status, header, seconds]
+            = fetchRow<QString, int, QByteArray, qint64>("id", "status", "header", "seconds");
         ScriptedAnswer served = answer(
             status, R"({"error":{"type":"rate_limit_error","message":"Rate limited. Please try again later."}})");
         if (!header.isEmpty())

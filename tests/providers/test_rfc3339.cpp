@@ -1,4 +1,5 @@
 #include "providers/Rfc3339.h"
+#include "support/DataRows.h"
 
 #include <QTest>
 
@@ -13,8 +14,8 @@ class TestRfc3339 : public QObject
 private Q_SLOTS:
     void internetDateTimes_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected"); // in UTC; empty: rejected
+        // expected: in UTC, empty when rejected
+        addColumns<QString, QString>("text", "expected");
 
         QTest::newRow("negative offset") << u"2025-03-04T23:30:00-05:30"_s << u"2025-03-05T05:00:00.000Z"_s;
         QTest::newRow("lower case t and z") << u"2025-03-04t05:06:07z"_s << u"2025-03-04T05:06:07.000Z"_s;
@@ -28,8 +29,7 @@ private Q_SLOTS:
 
     void internetDateTimes()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
+        const auto [text, expected] = fetchRow<QString, QString>("text", "expected");
         const std::optional<QDateTime> parsed = parseRfc3339(text);
         QCOMPARE(parsed ? parsed->toString(Qt::ISODateWithMs) : QString(), expected);
     }

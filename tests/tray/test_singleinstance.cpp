@@ -1,5 +1,6 @@
 // Where the single-instance lock may live: only in a folder no other user
 // can enter or have created first.
+#include "support/DataRows.h"
 #include "tray/SingleInstance.h"
 
 #include <QDir>
@@ -51,9 +52,8 @@ private Q_SLOTS:
     // the temporary folder; nothing when what stands there may be another user's.
     void theLockGoesOnlyInAFolderNoOtherUserControls_data()
     {
-        QTest::addColumn<QString>("runtime");    // what XDG_RUNTIME_DIR names
-        QTest::addColumn<QString>("planted");    // what stands where the fallback folder goes
-        QTest::addColumn<QString>("lockFolder"); // empty: refused
+        // What XDG_RUNTIME_DIR names, what stands where the fallback folder goes, the lock's folder (empty: refused).
+        addColumns<QString, QString, QString>("runtime", "planted", "lockFolder");
         QTest::newRow("private runtime folder") << u"private"_s << QString() << u"runtime"_s;
         QTest::newRow("runtime unset") << QString() << QString() << u"fallback"_s;
         QTest::newRow("runtime relative") << u"relative"_s << QString() << u"fallback"_s;
@@ -65,9 +65,8 @@ private Q_SLOTS:
     }
     void theLockGoesOnlyInAFolderNoOtherUserControls()
     {
-        QFETCH(QString, runtime);
-        QFETCH(QString, planted);
-        QFETCH(QString, lockFolder);
+        const auto [runtime, planted, lockFolder]
+            = fetchRow<QString, QString, QString>("runtime", "planted", "lockFolder");
         if (runtime == "open"_L1)
             QVERIFY(setMode(m_runtime, 0755));
         const QHash<QString, QString> runtimes{{u"private"_s, m_runtime},

@@ -1,6 +1,8 @@
 // The real program as a child process: where no graphical session can be
 // reached it says so and exits; it keeps its memory out of core dumps; and
 // a single-instance lock left by a killed copy does not block the next start.
+#include "support/DataRows.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -90,10 +92,7 @@ class TestStartup : public QObject
 private Q_SLOTS:
     void withoutADisplayItExplainsAndExits_data()
     {
-        QTest::addColumn<QString>("display");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
+        addColumns<QString, QStringList, int, QString>("display", "arguments", "exitCode", "message");
         QTest::newRow("no display at all") << QString() << QStringList() << 1 << u"no graphical session found"_s;
         QTest::newRow("nobody listening") << u":97"_s << QStringList() << 1 << u"cannot reach the display \":97\""_s;
         QTest::newRow("a mistyped command")
@@ -101,10 +100,8 @@ private Q_SLOTS:
     }
     void withoutADisplayItExplainsAndExits()
     {
-        QFETCH(QString, display);
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QString, message);
+        const auto [display, arguments, exitCode, message]
+            = fetchRow<QString, QStringList, int, QString>("display", "arguments", "exitCode", "message");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const auto *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));

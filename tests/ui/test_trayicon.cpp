@@ -2,11 +2,11 @@
 // level as a bar in its band colour, in its own column under its letter,
 // drawn at the screen's own resolution, and legible on every default panel.
 #include "support/Contrast.h"
+#include "support/DataRows.h"
 #include "support/TitleFixtures.h"
 #include "ui/PanelStyle.h"
 #include "ui/TrayIconPainter.h"
 
-#include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
 #include <QTest>
@@ -148,16 +148,14 @@ private Q_SLOTS:
     // enough to carry one (three at 22 px), never squeezed into a smudge.
     void upToFourBarsStaySeparate_data()
     {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("size");
+        addColumns<int, int>("count", "size");
         for (int count : {3, 4, 5})
             for (int size : {16, 22})
                 QTest::addRow("%d at %d px", count, size) << count << size;
     }
     void upToFourBarsStaySeparate()
     {
-        QFETCH(int, count);
-        QFETCH(int, size);
+        const auto [count, size] = fetchRow<int, int>("count", "size");
         const QList<double> used{20, 95, 75, 30, 99};
         const QList<Hue> hues{Hue::Green, Hue::Red, Hue::Amber, Hue::Green};
         ProviderList providers;
