@@ -18,7 +18,6 @@
 #include "ui/ScrollStack.h"
 #include "ui/SegmentedPicker.h"
 #include "ui/StatusDot.h"
-#include "ui/UiResources.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -66,7 +65,6 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     , m_renderSoon(new QTimer(this))
     , m_clock(new QTimer(this))
 {
-    initUiResources();
     setFixedWidth(PanelStyle::Width);
 
     auto *layout = new QVBoxLayout(this);

@@ -27,7 +27,6 @@ PanelWindow::PanelWindow(UsageManager *manager, Preferences *preferences, Launch
     layout->addWidget(m_view);
     setFixedWidth(PanelStyle::Width);
     setWindowTitle(QStringLiteral("Quotix"));
-    initUiResources();
     connect(m_view, &MenuBarView::quitRequested, this, &PanelWindow::quitRequested);
     connect(m_view, &MenuBarView::contentChanged, this, [this] {
         if (isVisible())

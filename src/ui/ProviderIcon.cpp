@@ -4,7 +4,6 @@
 #include "ui/UiResources.h"
 
 #include <QPainter>
-#include <QSvgRenderer>
 
 namespace {
 constexpr int ImageSize = 16;
@@ -13,7 +12,6 @@ constexpr int TextPixelSize = 14;
 
 ProviderIcon::ProviderIcon(QWidget *parent)
     : QWidget(parent)
-    , m_renderer(new QSvgRenderer(this))
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -24,15 +22,14 @@ void ProviderIcon::setIcon(const std::optional<QString> &iconName, const QString
         return;
     m_iconName = iconName;
     m_text = fallbackText;
-    initUiResources();
-    m_hasImage = iconName && m_renderer->load(iconResourcePath(*iconName));
+    m_picture = iconName ? vectorPicture(*iconName) : std::nullopt;
     setFixedSize(sizeHint());
     update();
 }
 
 bool ProviderIcon::showsImage() const
 {
-    return m_hasImage;
+    return m_picture.has_value();
 }
 
 QSize ProviderIcon::sizeHint() const
@@ -49,12 +46,12 @@ void ProviderIcon::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     if (showsImage()) {
         // Fit, keeping the aspect ratio, centred in the square.
-        QSizeF size = m_renderer->defaultSize();
-        if (size.isEmpty())
-            size = QSizeF(ImageSize, ImageSize);
+        const QRectF frame = m_picture->boundingRect();
+        QSizeF size = frame.size();
         size.scale(ImageSize, ImageSize, Qt::KeepAspectRatio);
-        const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-        m_renderer->render(&painter, target);
+        painter.translate((width() - size.width()) / 2, (height() - size.height()) / 2);
+        painter.scale(size.width() / frame.width(), size.height() / frame.height());
+        painter.drawPicture(-frame.topLeft(), *m_picture);
         return;
     }
     painter.setFont(PanelStyle::systemFont(TextPixelSize));

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QPicture>
 #include <QString>
 #include <QWidget>
 
 #include <optional>
-
-class QSvgRenderer;
 
 // The provider's image at 16 x 16, or its text symbol when there is no image.
 class ProviderIcon : public QWidget
@@ -23,8 +22,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QSvgRenderer *m_renderer;
     std::optional<QString> m_iconName;
     QString m_text;
-    bool m_hasImage = false;
+    std::optional<QPicture> m_picture;
 };

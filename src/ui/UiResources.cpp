@@ -1,43 +1,41 @@
 #include "ui/UiResources.h"
 
+#include "ui/VectorPictures.h"
+
 #include <QIcon>
 #include <QPainter>
+#include <QPicture>
 #include <QPixmap>
-#include <QSvgRenderer>
-#include <QtGlobal>
 
 using namespace Qt::StringLiterals;
 
-// Q_INIT_RESOURCE must not sit inside a namespace.
-static void registerResources()
+std::optional<QPicture> vectorPicture(QStringView name)
 {
-    Q_INIT_RESOURCE(resources);
-}
-
-void initUiResources()
-{
-    static const bool registered = (registerResources(), true);
-    Q_UNUSED(registered);
-}
-
-QString iconResourcePath(const QString &iconName)
-{
-    return u":/icons/"_s + iconName + u".svg"_s;
+    const QByteArray data = vectorPictureData(name);
+    if (data.isEmpty())
+        return std::nullopt;
+    QPicture picture;
+    picture.setData(data.constData(), uint(data.size()));
+    // The frame is read from the data: none when the data is not a picture.
+    if (picture.boundingRect().isEmpty())
+        return std::nullopt;
+    return picture;
 }
 
 QIcon applicationIcon()
 {
-    initUiResources();
-    QSvgRenderer renderer(iconResourcePath(u"quotix"_s));
+    const std::optional<QPicture> picture = vectorPicture(u"quotix");
     QIcon icon;
-    if (!renderer.isValid())
+    if (!picture)
         return icon;
-    // The sizes window managers and task bars ask for.
+    const QRectF frame = picture->boundingRect();
     for (const int size : {16, 22, 24, 32, 48, 64, 128}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
-        renderer.render(&painter);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / frame.width(), size / frame.height());
+        painter.drawPicture(0, 0, *picture);
         painter.end();
         icon.addPixmap(pixmap);
     }

@@ -2,15 +2,14 @@
 
 #include <QString>
 
+#include <optional>
+
 class QIcon;
+class QPicture;
 
-// Registers the application's icons (":/icons/...") once; the library is
-// static, so nothing would pull them in otherwise. Safe to call any number of times.
-void initUiResources();
+// The picture of that name from resources/, drawn as vectors at any size;
+// none when there is no such picture.
+std::optional<QPicture> vectorPicture(QStringView name);
 
-// ":/icons/<name>.svg"
-QString iconResourcePath(const QString &iconName);
-
-// The application's own icon, drawn from its SVG by Qt SVG itself: Qt's SVG
-// icon plugins are a separate, optional package on newer releases.
+// The application's own icon, at the sizes window managers and task bars ask for.
 QIcon applicationIcon();
