@@ -143,7 +143,7 @@ GeminiProvider::GeminiProvider(std::function<std::optional<StoredLogin>()> login
     : m_login(std::move(login))
     , m_quotaEndpoint(std::move(quotaEndpoint))
     , m_options(options)
-    , m_session(m_options.session ? m_options.session : std::make_shared<NetworkSession>())
+    , m_session(sessionFor(m_options))
     , m_loginFile(std::move(loginFile))
     , m_cache(std::move(cache))
 {}

@@ -11,7 +11,7 @@ HttpUsageProvider::HttpUsageProvider(ProviderIdentity identity, UsageEndpoint en
     , m_credentials(std::move(credentials))
     , m_decoder(std::move(decoder))
     , m_options(options)
-    , m_session(m_options.session ? m_options.session : std::make_shared<NetworkSession>())
+    , m_session(sessionFor(m_options))
 {}
 
 bool HttpUsageProvider::isAvailable() const

@@ -1,5 +1,7 @@
 #include "fetch/NetworkSession.h"
 
+#include "fetch/HttpOptions.h"
+
 #include <QNetworkAccessManager>
 
 NetworkSession::NetworkSession() = default;
@@ -13,4 +15,9 @@ QNetworkAccessManager *NetworkSession::manager()
         m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     });
     return m_manager.get();
+}
+
+std::shared_ptr<NetworkSession> sessionFor(const HttpOptions &options)
+{
+    return options.session ? options.session : std::make_shared<NetworkSession>();
 }
