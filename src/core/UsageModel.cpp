@@ -1,6 +1,7 @@
 #include "core/UsageModel.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 double ProviderUsageResponse::maxUtilization() const
@@ -20,6 +21,19 @@ bool isMonthLong(qint64 windowSeconds)
 
 double Money::value() const
 {
+    // Every power of ten up to 10^22 is a double exactly. The table also spares
+    // the tray pow(), which would keep pages of libm resident for a menu text.
+    static constexpr auto PowersOfTen = [] {
+        std::array<double, 23> powers{};
+        double power = 1.0;
+        for (double &entry : powers) {
+            entry = power;
+            power *= 10.0;
+        }
+        return powers;
+    }();
+    if (exponent >= 0 && exponent < int(PowersOfTen.size()))
+        return double(amountMinor) / PowersOfTen[std::size_t(exponent)];
     return double(amountMinor) / std::pow(10.0, exponent);
 }
 

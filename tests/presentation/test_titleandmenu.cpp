@@ -333,6 +333,10 @@ private Q_SLOTS:
         QCOMPARE(moneyText(Money{123456, 3, u"USD"_s}), u"123.456 $"_s);
         QCOMPARE(moneyText(Money{500, 0, u"JPY"_s}), u"500 \u00A5"_s);
         QCOMPARE(moneyText(Money{-5, 2, u"CHF"_s}), u"-0.05 CHF"_s);
+        QCOMPARE(moneyText(Money{999'999'999'999'999, 9, u""_s}), u"999999.999999999"_s);
+        // Powers of ten by table, where the table ends and past either end.
+        for (const int exponent : {-1, 0, 9, 22, 23, 300})
+            QCOMPARE((Money{123'456'789, exponent, {}}.value()), 123'456'789 / std::pow(10.0, exponent));
         for (const qint64 month : {2'592'000, 2'628'000, 2'629'746})
             QCOMPARE(limitDisplayName(UsageLimit{u"Monthly"_s, 1, {}, LimitKind::Other, month}), u"Monthly"_s);
     }
