@@ -1,5 +1,7 @@
 #include "core/FetchResultWire.h"
 
+#include "core/UtcZone.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -37,6 +39,51 @@ QJsonValue text(const QString &value)
 QJsonValue instant(const QDateTime &value)
 {
     return value.isValid() ? QJsonValue(value.toString(Qt::ISODateWithMs)) : QJsonValue(QJsonValue::Null);
+}
+
+// Reads a time as instant() writes it: "2026-12-07T12:33:32.326", then "Z",
+// an offset ("+05:30") or nothing for local time. By hand, since Qt's reader
+// works the fraction out with pow(), which alone would keep pages of libm
+// resident in the tray. Invalid for anything else.
+QDateTime readInstant(QStringView text)
+{
+    constexpr QStringView Pattern = u"####-##-##T##:##:##.###";
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const auto number = [&text](qsizetype from, qsizetype count) {
+        int value = 0;
+        for (qsizetype i = from; i < from + count; ++i)
+            value = value * 10 + (text[i].unicode() - u'0');
+        return value;
+    };
+    if (text.size() < Pattern.size())
+        return {};
+    for (qsizetype i = 0; i < Pattern.size(); ++i) {
+        if (Pattern[i] == u'#' ? !isDigit(text[i]) : text[i] != Pattern[i])
+            return {};
+    }
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
+    if (!date.isValid() || !time.isValid())
+        return {};
+
+    const QStringView zone = text.sliced(Pattern.size());
+    if (zone.isEmpty())
+        return QDateTime(date, time);
+    if (zone == u"Z")
+        return QDateTime(date, time, utcZone());
+    if (zone.size() != 6 || (zone[0] != u'+' && zone[0] != u'-') || !isDigit(zone[1]) || !isDigit(zone[2])
+        || zone[3] != u':' || !isDigit(zone[4]) || !isDigit(zone[5]))
+        return {};
+    const int hours = number(Pattern.size() + 1, 2);
+    const int minutes = number(Pattern.size() + 4, 2);
+    if (hours > 14 || minutes > 59)
+        return {};
+    const int seconds = (zone[0] == u'-' ? -1 : 1) * (hours * 3600 + minutes * 60);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    return QDateTime(date, time, QTimeZone::fromSecondsAheadOfUtc(seconds));
+#else
+    return QDateTime(date, time, Qt::OffsetFromUTC, seconds);
+#endif
 }
 
 QJsonObject money(const Money &value)
@@ -220,7 +267,7 @@ public:
     QDateTime instant(const QJsonValue &value, const QString &where)
     {
         const QString text = string(value, where);
-        const QDateTime parsed = QDateTime::fromString(text, Qt::ISODateWithMs);
+        const QDateTime parsed = readInstant(text);
         if (!parsed.isValid())
             fail(where + u" is not a time"_s);
         return parsed;

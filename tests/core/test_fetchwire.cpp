@@ -106,6 +106,10 @@ private Q_SLOTS:
             << FetchResult(ProviderError::notLoggedIn(u"Claude"_s).withDetail(u"Run claude once."_s));
         QTest::newRow("scope") << FetchResult(ProviderError::scopeError(u"Codex"_s));
         QTest::newRow("429 with Retry-After") << FetchResult(ProviderError::apiError(429).withRetryAfter(retry));
+        QTest::newRow("429, local time") << FetchResult(ProviderError::apiError(429).withRetryAfter(
+            QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999))));
+        QTest::newRow("429, west of UTC")
+            << FetchResult(ProviderError::apiError(429).withRetryAfter(utc("2026-01-01T00:00:00.000-03:30")));
         QTest::newRow("503") << FetchResult(ProviderError::apiError(503));
         QTest::newRow("decoding") << FetchResult(ProviderError::decodingError(u"limits[0] is not an object"_s));
         QTest::newRow("invalid response") << FetchResult(ProviderError::invalidResponse());
@@ -144,10 +148,15 @@ private Q_SLOTS:
             << R"({"result":"provider","kind":"api","text":"","status":1e10,"detail":null,"retryAfter":null,"wire":1})"_ba;
         QTest::newRow("a field its kind lacks")
             << R"({"result":"provider","kind":"api","text":"Claude","status":500,"detail":null,"retryAfter":null,"wire":1})"_ba;
-        QTest::newRow("not a time")
-            << R"({"result":"provider","kind":"api","text":"","status":429,"detail":null,"retryAfter":"soon","wire":1})"_ba;
-        QTest::newRow("an empty time")
-            << R"({"result":"provider","kind":"api","text":"","status":429,"detail":null,"retryAfter":"","wire":1})"_ba;
+        const auto retryAfter = [](const char *time) {
+            return QByteArray(R"({"result":"provider","kind":"api","text":"","status":429,"detail":null,"retryAfter":"%1","wire":1})")
+                .replace("%1", time);
+        };
+        QTest::newRow("not a time") << retryAfter("soon");
+        QTest::newRow("an empty time") << retryAfter("");
+        QTest::newRow("a thirteenth month") << retryAfter("2026-13-07T10:02:00.000Z");
+        QTest::newRow("an offset past 14 hours") << retryAfter("2026-12-07T10:02:00.000+15:00");
+        QTest::newRow("more after the zone") << retryAfter("2026-12-07T10:02:00.000Z ");
         QTest::newRow("unknown transport code")
             << R"({"result":"transport","code":"lost","description":"","wire":1})"_ba;
         const QByteArray limit = R"({"name":"a","utilization":1,"reset":null,"kind":"%1","window":%2,"scope":null})"_ba;
