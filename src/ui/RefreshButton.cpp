@@ -1,16 +1,13 @@
 #include "ui/RefreshButton.h"
 
 #include "presentation/TrayItem.h"
+#include "ui/ConstantArcs.h"
 #include "ui/PanelStyle.h"
 #include "ui/Spinner.h"
 
 #include <QPainter>
 
-#include <QPainterPath>
 #include <algorithm>
-
-#include <cmath>
-#include <numbers>
 
 using namespace Qt::StringLiterals;
 
@@ -55,22 +52,19 @@ void RefreshButton::paintEvent(QPaintEvent *)
 
     const QColor color = palette().color(QPalette::WindowText);
     const qreal radius = std::min(width(), height()) * 0.3;
-    const QRectF circle(-radius, -radius, 2 * radius, 2 * radius);
 
     // The arc leaves a gap at the upper right; the arrowhead points clockwise into it.
     constexpr qreal gapStart = 20.0;
     constexpr qreal sweep = -300.0;
-    QPainterPath arc;
-    arc.arcMoveTo(circle, gapStart);
-    arc.arcTo(circle, gapStart, sweep);
+    static constexpr auto Arc = ConstantArcs::arc<4>(gapStart, sweep);
     painter.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(arc);
+    painter.drawPath(ConstantArcs::arcPath(Arc, {}, radius));
 
-    const qreal end = (gapStart + sweep + 360.0) * std::numbers::pi / 180.0;
-    const QPointF tip(radius * std::cos(end), -radius * std::sin(end));
-    const QPointF along(std::sin(end), std::cos(end)); // clockwise tangent on screen
-    const QPointF outward(std::cos(end), -std::sin(end));
+    constexpr QPointF end = ConstantArcs::unitPoint(gapStart + sweep);
+    const QPointF tip = end * radius;
+    const QPointF along(-end.y(), end.x()); // clockwise tangent on screen
+    const QPointF outward = end;
     const QPointF head[3] = {tip + along * 2.6, tip - along * 0.8 + outward * 2.6, tip - along * 0.8 - outward * 2.6};
     painter.setPen(Qt::NoPen);
     painter.setBrush(color);
