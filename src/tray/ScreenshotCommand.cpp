@@ -233,6 +233,22 @@ std::optional<QString> drawHistory(const UsageManager &manager, const MenuBarVie
     return historyPath;
 }
 
+// Settings of its own in a temporary file: the user's choices stay
+// untouched. Only which providers the tray title shows is taken from them.
+std::unique_ptr<QSettings> screenshotSettings(const QTemporaryDir &directory, const QList<ExtraAccount> &accounts)
+{
+    QString problem;
+    const std::unique_ptr<QSettings> userSettings = openUserSettings(&problem);
+    if (!problem.isEmpty())
+        writeError(problem);
+    std::unique_ptr<QSettings> settings = openSettingsFile(directory.filePath(u"quotix.ini"_s));
+    Preferences preferences(settings.get());
+    preferences.setAccounts(accounts);
+    preferences.setTitleLeftOut(userSettings->value(SettingsKeys::TitleLeftOut).toStringList());
+    settings->sync();
+    return settings;
+}
+
 } // namespace
 
 int runScreenshotCommand(int argc, char **argv)
@@ -255,23 +271,14 @@ int runScreenshotCommand(int argc, char **argv)
         return 1;
     }
 
-    // Settings of its own in a temporary file: the user's choices stay
-    // untouched. Only which providers the tray title shows is taken from them.
-    QString settingsProblem;
-    const std::unique_ptr<QSettings> userSettings = openUserSettings(&settingsProblem);
-    if (!settingsProblem.isEmpty())
-        writeError(settingsProblem);
     QTemporaryDir settingsDir;
     if (!settingsDir.isValid()) {
         writeError(u"quotix screenshot: cannot create a temporary folder: "_s + settingsDir.errorString());
         return 1;
     }
-    const std::unique_ptr<QSettings> temporarySettings = openSettingsFile(settingsDir.filePath(u"quotix.ini"_s));
+    const std::unique_ptr<QSettings> temporarySettings = screenshotSettings(settingsDir, arguments->accounts);
     QSettings &settings = *temporarySettings;
     Preferences preferences(&settings);
-    preferences.setAccounts(arguments->accounts);
-    preferences.setTitleLeftOut(userSettings->value(SettingsKeys::TitleLeftOut).toStringList());
-    settings.sync();
     // The checks run in quotix-status, which reads these accounts from here.
     FetchProgram program = defaultFetchProgram();
     program.trailing = {u"--settings"_s, settings.fileName()};
