@@ -14,7 +14,7 @@
 #include "presentation/Translations.h"
 #include "tray/TitleObserver.h"
 #include "ui/HistoryWindow.h"
-#include "ui/MenuBarView.h"
+#include "ui/PanelView.h"
 #include "ui/PanelStyle.h"
 #include "ui/PanelWindow.h"
 #include "ui/TrayIconPainter.h"
@@ -195,7 +195,7 @@ QList<HistorySample> chartHistory(const UsageManager &manager, bool demo, const 
 
 // panel.png and tray.png; the paths written, or nothing after a failure.
 std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &preferences,
-                                            LaunchAtLogin &launchAtLogin, const MenuBarView::HistorySource &recorded,
+                                            LaunchAtLogin &launchAtLogin, const PanelView::HistorySource &recorded,
                                             const QDir &directory)
 {
     PanelWindow panel(&manager, &preferences, &launchAtLogin);
@@ -215,7 +215,7 @@ std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &
 }
 
 // history.png; its path, or nothing after a failure.
-std::optional<QString> drawHistory(const UsageManager &manager, const MenuBarView::HistorySource &recorded,
+std::optional<QString> drawHistory(const UsageManager &manager, const PanelView::HistorySource &recorded,
                                    const QDir &directory, const QDateTime &now)
 {
     QHash<QString, QString> names;
