@@ -178,7 +178,7 @@ bool savePicture(const QImage &picture, const QString &path)
 
 // The charts' samples: with --demo a made-up month that ends in the demo's
 // figures; otherwise the user's own history, when there is one.
-QList<HistorySample> chartHistory(const UsageManager &manager, bool demo, const QDateTime &now)
+PanelView::HistorySource chartHistory(const UsageManager &manager, bool demo, const QDateTime &now)
 {
     QList<HistorySample> history;
     if (demo) {
@@ -190,7 +190,14 @@ QList<HistorySample> chartHistory(const UsageManager &manager, bool demo, const 
     } else if (QString none; const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), &none)) {
         history = store->samples({now.addDays(-31), {}, {}});
     }
-    return history;
+    return [history](const QDateTime &since) {
+        QList<HistorySample> result;
+        for (const HistorySample &sample : history) {
+            if (sample.until >= since)
+                result.append(sample);
+        }
+        return result;
+    };
 }
 
 // panel.png and tray.png; the paths written, or nothing after a failure.
@@ -297,15 +304,7 @@ int runScreenshotCommand(int argc, char **argv)
         writeError(u"quotix screenshot: the refresh did not finish; drawing what there is"_s);
 
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QList<HistorySample> history = chartHistory(manager, arguments->demo, now);
-    const auto recorded = [&history](const QDateTime &since) {
-        QList<HistorySample> result;
-        for (const HistorySample &sample : history) {
-            if (sample.until >= since)
-                result.append(sample);
-        }
-        return result;
-    };
+    const PanelView::HistorySource recorded = chartHistory(manager, arguments->demo, now);
     const std::optional<QStringList> panelAndTray
         = drawPanelAndTray(manager, preferences, launchAtLogin, recorded, directory);
     if (!panelAndTray)
