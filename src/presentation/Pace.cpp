@@ -53,7 +53,7 @@ std::optional<QDateTime> projectedExhaustion(const UsageLimit &limit, const QDat
     const double secondsLeft = (100.0 - used) * elapsed / used;
     if (secondsLeft >= window->remaining)
         return std::nullopt;
-    return now.addMSecs(static_cast<qint64>(std::floor(secondsLeft * 1000.0)));
+    return now.addMSecs(static_cast<qint64>(secondsLeft * 1000.0)); // not negative: rounded down
 }
 
 QString projectionText(const QDateTime &exhaustion, const QDateTime &now)

@@ -51,7 +51,8 @@ std::optional<PaceProjection> recentProjection(const UsageLimit &limit, const QL
         const double rate = (used - then->second) / double(span); // percent per second
         if (!(rate > 0.0))
             return std::nullopt;
-        const QDateTime exhaustion = now.addMSecs(qint64(std::floor((100.0 - used) / rate * 1000.0)));
+        // Not negative, so the cast rounds down.
+        const QDateTime exhaustion = now.addMSecs(qint64((100.0 - used) / rate * 1000.0));
         if (exhaustion >= *limit.resetTime)
             return std::nullopt;
         return PaceProjection{span <= 90 * 60 ? PaceProjection::Basis::LastHour : PaceProjection::Basis::LastTwoHours,

@@ -26,6 +26,14 @@ const QColor PlateInk(0xFF, 0xFF, 0xFF);
 // Where full is: faint on the plate, as the panel's bar track is on its window.
 const QColor PlateTrack(0x30, 0x30, 0x30);
 
+// std::floor by a cast: the C library's floor sits on a page of libm that the
+// tray would keep resident for this alone.
+qreal wholeBelow(qreal value)
+{
+    const qreal whole = qreal(qint64(value));
+    return whole > value ? whole - 1.0 : whole;
+}
+
 QFont badgeFont(qreal pixelSize)
 {
     QFont font(u"DejaVu Sans"_s);
@@ -164,9 +172,9 @@ void drawNarrowColumns(QPainter &painter, const QRectF &inner, qreal inset, cons
     constexpr qreal Gap = 1.0;
     constexpr qreal LeastMarkedBar = 5.0;
     const qsizetype count = levels.size();
-    const qreal bar = std::max(1.0, std::floor((inner.width() - Gap * qreal(count - 1)) / qreal(count)));
+    const qreal bar = std::max(1.0, wholeBelow((inner.width() - Gap * qreal(count - 1)) / qreal(count)));
     const qreal used = bar * qreal(count) + Gap * qreal(count - 1);
-    const qreal left = inner.left() + std::floor((inner.width() - used) / 2.0);
+    const qreal left = inner.left() + wholeBelow((inner.width() - used) / 2.0);
     const qreal size = inner.height() + inset;
     const bool marked = bar >= LeastMarkedBar;
     const qreal markHeight = marked ? std::round(size * 0.4) : 0.0;
