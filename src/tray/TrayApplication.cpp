@@ -18,6 +18,7 @@
 #include "tray/TrayHostWaiter.h"
 
 #include <QApplication>
+#include <QThreadPool>
 
 #include <csignal>
 
@@ -144,6 +145,11 @@ int runTrayApplication(int argc, char **argv)
     const bool demo = tray.command.parser().isSet(tray.demo);
 
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's raster engine spreads large blends over the global thread pool,
+    // whose threads then idle for 30 s with their stacks and malloc arenas.
+    // The tray paints seldom and small: one helper, let go soon.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
+    QThreadPool::globalInstance()->setExpiryTimeout(2000);
     QGuiApplication::setDesktopFileName(u"quotix"_s);
 
     QString error;
