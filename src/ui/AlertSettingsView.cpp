@@ -19,6 +19,7 @@ AlertSettingsView::AlertSettingsView(Preferences *preferences, const QList<Provi
     , m_preferences(preferences)
     , m_toggle(new QToolButton(this))
     , m_body(new QWidget(this))
+    , m_providers(providers)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -32,10 +33,30 @@ AlertSettingsView::AlertSettingsView(Preferences *preferences, const QList<Provi
     m_toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     layout->addWidget(m_toggle, 0, Qt::AlignLeft);
 
+    m_body->hide();
+    layout->addWidget(m_body);
+
+    connect(m_toggle, &QToolButton::toggled, this, [this](bool open) {
+        m_toggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        if (open)
+            buildBody();
+        m_body->setVisible(open);
+        Q_EMIT sizeChanged();
+    });
+    connect(m_preferences, &Preferences::changed, this, &AlertSettingsView::load);
+}
+
+// The fields and switches are made when first wanted: most openings of the
+// panel never unfold them, and an edit field brings much of Qt's code along.
+void AlertSettingsView::buildBody()
+{
+    if (m_built)
+        return;
+    m_built = true;
     auto *body = new QVBoxLayout(m_body);
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(8);
-    for (const Provider &provider : providers)
+    for (const Provider &provider : std::as_const(m_providers))
         body->addWidget(addProvider(provider));
     auto *hint
         = new PanelLabel(QCoreApplication::translate("Panel", "Whole percentages from 1 to 100; the default is %1.")
@@ -43,15 +64,6 @@ AlertSettingsView::AlertSettingsView(Preferences *preferences, const QList<Provi
                          PanelStyle::caption2(), PanelLabel::Tone::Secondary, m_body);
     hint->setWordWrap(true);
     body->addWidget(hint);
-    m_body->hide();
-    layout->addWidget(m_body);
-
-    connect(m_toggle, &QToolButton::toggled, this, [this](bool open) {
-        m_toggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
-        m_body->setVisible(open);
-        Q_EMIT sizeChanged();
-    });
-    connect(m_preferences, &Preferences::changed, this, &AlertSettingsView::load);
     load();
 }
 
@@ -164,14 +176,16 @@ const AlertSettingsView::Controls *AlertSettingsView::controlsOf(const QString &
     return nullptr;
 }
 
-QLineEdit *AlertSettingsView::thresholdsField(const QString &providerId) const
+QLineEdit *AlertSettingsView::thresholdsField(const QString &providerId)
 {
+    buildBody();
     const Controls *controls = controlsOf(providerId);
     return controls ? controls->thresholds : nullptr;
 }
 
-QCheckBox *AlertSettingsView::switchBox(const QString &providerId, QLatin1StringView key) const
+QCheckBox *AlertSettingsView::switchBox(const QString &providerId, QLatin1StringView key)
 {
+    buildBody();
     const Controls *controls = controlsOf(providerId);
     if (!controls)
         return nullptr;

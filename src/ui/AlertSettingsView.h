@@ -29,9 +29,10 @@ public:
     AlertSettingsView(Preferences *preferences, const QList<Provider> &providers, QWidget *parent = nullptr);
 
     QToolButton *toggle() const { return m_toggle; }
-    QLineEdit *thresholdsField(const QString &providerId) const;
+    // The fields and switches are made on first use.
+    QLineEdit *thresholdsField(const QString &providerId);
     // key: one of AlertKeys' switches.
-    QCheckBox *switchBox(const QString &providerId, QLatin1StringView key) const;
+    QCheckBox *switchBox(const QString &providerId, QLatin1StringView key);
     // Why the typed thresholds were not taken; empty when they were.
     QString errorText(const QString &providerId) const;
 
@@ -53,6 +54,7 @@ private:
         PanelLabel *error = nullptr;
     };
 
+    void buildBody();
     QWidget *addProvider(const Provider &provider);
     void load();
     void applyThresholds(const Controls &controls);
@@ -62,5 +64,7 @@ private:
     Preferences *m_preferences;
     QToolButton *m_toggle;
     QWidget *m_body;
+    const QList<Provider> m_providers;
+    bool m_built = false;
     QList<Controls> m_controls;
 };

@@ -199,6 +199,7 @@ private Q_SLOTS:
         Fixture f;
         f.view.show();
         AlertSettingsView *alerts = f.view.alertSettings();
+        QVERIFY(!alerts->findChild<QLineEdit *>()); // made when first wanted
         QLineEdit *claude = alerts->thresholdsField(u"claude"_s);
         QVERIFY(claude && alerts->thresholdsField(u"codex"_s));
         QVERIFY(!claude->isVisible()); // folded until opened
