@@ -3,6 +3,7 @@
 #include "presentation/BandPalette.h"
 #include "presentation/TitleLayout.h"
 #include "ui/PanelStyle.h"
+#include "ui/RoundStroke.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -79,22 +80,9 @@ void drawHourglass(QPainter &painter, qreal size, const QColor &color)
     painter.drawLine(QPointF(left - stroke / 2, top), QPointF(right + stroke / 2, top));
     painter.drawLine(QPointF(left - stroke / 2, bottom), QPointF(right + stroke / 2, bottom));
 
-    // The glass: each side stroked with round caps, all filled as one. That is
-    // the shape of the whole outline stroked with round joins, without the
-    // stroker's arc trigonometry, which would keep pages of libm resident.
-    const QPointF corners[] = {{left, top},    {right, top},   {middle + stroke / 2, middle},
-                               {right, bottom}, {left, bottom}, {middle - stroke / 2, middle}};
-    QPainterPathStroker sides;
-    sides.setWidth(stroke);
-    sides.setCapStyle(Qt::RoundCap);
-    QPainterPath glass;
-    glass.setFillRule(Qt::WindingFill);
-    for (qsizetype i = 0; i < std::ssize(corners); ++i) {
-        QPainterPath side(corners[i]);
-        side.lineTo(corners[(i + 1) % std::ssize(corners)]);
-        glass.addPath(sides.createStroke(side));
-    }
-    painter.fillPath(glass, color);
+    const QPolygonF glass{{left, top},    {right, top},   {middle + stroke / 2, middle},
+                          {right, bottom}, {left, bottom}, {middle - stroke / 2, middle}};
+    painter.fillPath(roundStroke(glass, stroke, true), color);
 
     // Sand: a little left on top, a heap below.
     QPainterPath sand;

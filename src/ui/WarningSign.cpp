@@ -1,6 +1,7 @@
 #include "ui/WarningSign.h"
 
 #include "ui/PanelStyle.h"
+#include "ui/RoundStroke.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -18,14 +19,8 @@ void WarningSign::paintEvent(QPaintEvent *)
     const QColor yellow = PanelStyle::color(NamedColor::Yellow, palette());
     const QRectF box = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
 
-    QPainterPath triangle;
-    triangle.moveTo(box.center().x(), box.top());
-    triangle.lineTo(box.right(), box.bottom());
-    triangle.lineTo(box.left(), box.bottom());
-    triangle.closeSubpath();
-    painter.setPen(QPen(yellow, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(triangle);
+    const QPolygonF triangle{{box.center().x(), box.top()}, box.bottomRight(), box.bottomLeft()};
+    painter.fillPath(roundStroke(triangle, 1.8, true), yellow);
 
     const qreal x = box.center().x();
     painter.setPen(QPen(yellow, 2.0, Qt::SolidLine, Qt::RoundCap));

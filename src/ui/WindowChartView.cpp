@@ -1,6 +1,7 @@
 #include "ui/WindowChartView.h"
 
 #include "ui/PanelStyle.h"
+#include "ui/RoundStroke.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -47,19 +48,21 @@ void paintWindowChart(QPainter &painter, const QRectF &rect, const WindowChart &
     QColor fill = line;
     fill.setAlphaF(0.22f);
     for (const QList<QPointF> &run : chart.runs) {
-        QPainterPath path(at(run.first()));
-        for (qsizetype i = 1; i < run.size(); ++i)
-            path.lineTo(at(run.at(i)));
-        QPainterPath area = path;
+        QPolygonF points;
+        for (const QPointF &share : run)
+            points.append(at(share));
+        QPainterPath area;
+        area.addPolygon(points);
         area.lineTo(at({run.last().x(), 0}));
         area.lineTo(at({run.first().x(), 0}));
         area.closeSubpath();
         painter.fillPath(area, fill);
-        painter.setPen(QPen(line, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        if (run.size() == 1)
-            painter.drawPoint(at(run.first()));
-        else
-            painter.drawPath(path);
+        if (run.size() == 1) {
+            painter.setPen(QPen(line, 1.5, Qt::SolidLine, Qt::RoundCap));
+            painter.drawPoint(points.first());
+        } else {
+            painter.fillPath(roundStroke(points, 1.5), line);
+        }
     }
     painter.restore();
 }
