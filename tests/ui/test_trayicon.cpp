@@ -5,6 +5,7 @@
 #include "support/DataRows.h"
 #include "support/TitleFixtures.h"
 #include "ui/PanelStyle.h"
+#include "ui/RoundStroke.h"
 #include "ui/TrayIconPainter.h"
 
 #include <QHash>
@@ -208,6 +209,20 @@ private Q_SLOTS:
         QCOMPARE(sharp.size(), QSize(44, 44));
         QCOMPARE(sharp.devicePixelRatio(), 2.0);
         QVERIFY(rowsWith(sharp, Hue::Amber, sharp.rect()) > 10);
+    }
+
+    // Round-capped segments filled together: corners covered where they
+    // overlap (no winding cancels out), the inside left open, closed on request.
+    void roundStrokesCoverTheWholeLine()
+    {
+        const QPolygonF triangle{{10, 2}, {18, 16}, {2, 16}};
+        const QPainterPath closed = roundStroke(triangle, 2.0, true);
+        for (const QPointF &corner : triangle)
+            QVERIFY(closed.contains(corner) && closed.contains(corner + QPointF(0.1, 0.1)));
+        QVERIFY(closed.contains(QPointF(10, 16.9)) && closed.contains(QPointF(10, 1.1)));
+        QVERIFY(!closed.contains(QPointF(10, 11)) && !closed.contains(QPointF(10, 0.9)));
+        QVERIFY(closed.contains(QPointF(6, 9)));
+        QVERIFY(!roundStroke(triangle, 2.0).contains(QPointF(6, 9)));
     }
 };
 
