@@ -39,6 +39,55 @@ std::optional<QDateTime> parseSince(const QString &text, const QDateTime &now)
     return std::nullopt;
 }
 
+namespace {
+
+// "claude, codex or gemini"
+QString providerIdList()
+{
+    QStringList ids = StatusTemplate::providerIds();
+    const QString last = ids.isEmpty() ? QString() : ids.takeLast();
+    return ids.isEmpty() ? last : ids.join(u", "_s) + u" or "_s + last;
+}
+
+// A provider's id, or an extra account's: its provider's id, "-" and its
+// label's slug.
+bool isProviderOrAccount(const QString &id)
+{
+    if (!StatusTemplate::providerIds().contains(id.section(u'-', 0, 0)))
+        return false;
+    if (!id.contains(u'-'))
+        return true;
+    const QString account = id.section(u'-', 1);
+    return !account.isEmpty() && std::all_of(account.cbegin(), account.cend(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
+    });
+}
+
+enum class Output { Text, Csv, JsonLines };
+
+int printHistory(const HistoryQuery &query, Output output, bool demo, const QDateTime &now)
+{
+    if (output == Output::Text)
+        installTranslations(); // people read the text; programs read CSV and JSON
+    QString error;
+    const QString path = demo ? HistoryStore::demoPath() : HistoryStore::defaultPath();
+    const std::unique_ptr<HistoryStore> store = HistoryStore::openForReading(path, &error);
+    if (!store) {
+        Console::err(u"quotix history: "_s + error + u'\n');
+        return 1;
+    }
+    const QList<HistorySample> samples = store->samples(query);
+    if (output == Output::Csv)
+        Console::out(historyCsv(samples));
+    else if (output == Output::JsonLines)
+        Console::out(historyJsonLines(samples));
+    else
+        Console::out(historyText(samples, *query.since, now));
+    return 0;
+}
+
+} // namespace
+
 int runHistoryCommand(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -54,10 +103,7 @@ int runHistoryCommand(int argc, char **argv)
     QCommandLineParser &parser = command.parser();
     const QCommandLineOption sinceOption(
         u"since"_s, u"Start of the period: 90m, 36h, 7d, 2w or an ISO 8601 date (default 7d)."_s, u"WHEN"_s);
-    // "claude, codex or gemini"
-    QStringList ids = StatusTemplate::providerIds();
-    const QString last = ids.isEmpty() ? QString() : ids.takeLast();
-    const QString providerIds = ids.isEmpty() ? last : ids.join(u", "_s) + u" or "_s + last;
+    const QString providerIds = providerIdList();
     const QCommandLineOption providerOption(u"provider"_s, u"Only this provider: %1, or an extra account such as claude-work."_s.arg(providerIds), u"ID"_s);
     const QCommandLineOption limitOption(u"limit"_s, u"Only this limit: its name, or session or weekly."_s, u"NAME"_s);
     const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object per sample and line."_s);
@@ -85,13 +131,7 @@ int runHistoryCommand(int argc, char **argv)
         return command.usageError(u"--since %1 lies in the future"_s.arg(sinceText));
     if (parser.isSet(providerOption)) {
         query.provider = parser.value(providerOption).toLower();
-        const QString base = query.provider.section(u'-', 0, 0);
-        const QString account = query.provider.section(u'-', 1);
-        // An extra account: its provider's id, "-" and its label's slug.
-        const bool isAccount = query.provider.contains(u'-') && !account.isEmpty()
-            && std::all_of(account.cbegin(), account.cend(),
-                           [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_'; });
-        if (!StatusTemplate::providerIds().contains(base) || (query.provider.contains(u'-') && !isAccount))
+        if (!isProviderOrAccount(query.provider))
             return command.usageError(
                 u"--provider takes %1, not \"%2\""_s.arg(providerIds, parser.value(providerOption)));
     }
@@ -101,21 +141,8 @@ int runHistoryCommand(int argc, char **argv)
             return command.usageError(u"--limit needs a name"_s);
     }
 
-    if (!parser.isSet(csvOption) && !parser.isSet(jsonOption))
-        installTranslations(); // people read the text; programs read CSV and JSON
-    QString error;
-    const QString path = parser.isSet(demoOption) ? HistoryStore::demoPath() : HistoryStore::defaultPath();
-    const std::unique_ptr<HistoryStore> store = HistoryStore::openForReading(path, &error);
-    if (!store) {
-        Console::err(u"quotix history: "_s + error + u'\n');
-        return 1;
-    }
-    const QList<HistorySample> samples = store->samples(query);
-    if (parser.isSet(csvOption))
-        Console::out(historyCsv(samples));
-    else if (parser.isSet(jsonOption))
-        Console::out(historyJsonLines(samples));
-    else
-        Console::out(historyText(samples, *query.since, now));
-    return 0;
+    const Output output = parser.isSet(csvOption) ? Output::Csv
+        : parser.isSet(jsonOption)                 ? Output::JsonLines
+                                                   : Output::Text;
+    return printHistory(query, output, parser.isSet(demoOption), now);
 }

@@ -249,28 +249,8 @@ bool HistoryStore::open(QString *error)
     // A small page cache: the tray's memory matters more than a chart's speed.
     if (!exec("PRAGMA cache_size=-256", error))
         return false;
-    if (m_writable) {
-        Statement mode(*m_sql, m_db, "PRAGMA journal_mode=WAL");
-        if (!mode.ok() || mode.step() != SQLITE_ROW || mode.text(0) != "wal"_L1) {
-            m_failure = m_sql->extended_errcode(m_db);
-            *error = errorText(*m_sql, m_db);
-            return false;
-        }
-        // In WAL mode NORMAL still survives a killed process; only a power
-        // cut may lose the last checks, never the file.
-        if (!exec("PRAGMA synchronous=NORMAL; PRAGMA journal_size_limit=1048576", error))
-            return false;
-        // Once per file: reading every page again for each check would cost
-        // more than the check.
-        if (!m_checked) {
-            Statement check(*m_sql, m_db, "PRAGMA quick_check(1)");
-            if (!check.ok() || check.step() != SQLITE_ROW || check.text(0) != "ok"_L1) {
-                *error = check.ok() && check.code() == SQLITE_ROW ? check.text(0) : errorText(*m_sql, m_db);
-                m_failure = SQLITE_CORRUPT;
-                return false;
-            }
-        }
-    }
+    if (m_writable && !prepareWriting(error))
+        return false;
     // What was kept between checks holds while the file is the one it came
     // from; a file made anew (someone deleted it) starts them again.
     bool created = false;
@@ -282,6 +262,31 @@ bool HistoryStore::open(QString *error)
     if (m_writable)
         m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     m_checked = true;
+    return true;
+}
+
+bool HistoryStore::prepareWriting(QString *error)
+{
+    Statement mode(*m_sql, m_db, "PRAGMA journal_mode=WAL");
+    if (!mode.ok() || mode.step() != SQLITE_ROW || mode.text(0) != "wal"_L1) {
+        m_failure = m_sql->extended_errcode(m_db);
+        *error = errorText(*m_sql, m_db);
+        return false;
+    }
+    // In WAL mode NORMAL still survives a killed process; only a power
+    // cut may lose the last checks, never the file.
+    if (!exec("PRAGMA synchronous=NORMAL; PRAGMA journal_size_limit=1048576", error))
+        return false;
+    // Once per file: reading every page again for each check would cost
+    // more than the check.
+    if (m_checked)
+        return true;
+    Statement check(*m_sql, m_db, "PRAGMA quick_check(1)");
+    if (!check.ok() || check.step() != SQLITE_ROW || check.text(0) != "ok"_L1) {
+        *error = check.ok() && check.code() == SQLITE_ROW ? check.text(0) : errorText(*m_sql, m_db);
+        m_failure = SQLITE_CORRUPT;
+        return false;
+    }
     return true;
 }
 

@@ -97,6 +97,8 @@ private:
     HistoryStore(QString path, Options options, bool writable);
     // Loads SQLite and opens the file unless both are open already.
     bool open(QString *error);
+    // The log, its flushing, and a check of a file not checked yet.
+    bool prepareWriting(QString *error);
     // *created: the schema was made just now.
     bool migrate(bool *created, QString *error);
     bool loadLast(QString *error);

@@ -6,6 +6,15 @@
 namespace {
 // A reset that moves by less is the service's wandering, not a new window.
 constexpr qint64 ResetTolerance = 10 * 60;
+
+// The earlier window's reset is when it ended, whether a new one began or
+// none (a limit's window that starts on first use).
+bool windowEnded(const HistorySample &previous, const HistorySample &sample)
+{
+    return previous.resetTime
+        && (!sample.resetTime
+            || sample.resetTime->toSecsSinceEpoch() - previous.resetTime->toSecsSinceEpoch() > ResetTolerance);
+}
 } // namespace
 
 QList<HistoryChart> historyCharts(const QList<HistorySample> &history, const QDateTime &from, const QDateTime &to,
@@ -37,12 +46,7 @@ QList<HistoryChart> historyCharts(const QList<HistorySample> &history, const QDa
         }
         HistoryChart &chart = charts.last();
         if (previous) {
-            // The earlier window's reset is when it ended, whether a new one
-            // began or none (a limit's window that starts on first use).
-            const bool ended = previous->resetTime
-                && (!sample.resetTime
-                    || sample.resetTime->toSecsSinceEpoch() - previous->resetTime->toSecsSinceEpoch() > ResetTolerance);
-            if (ended && inPeriod(previous->resetTime->toSecsSinceEpoch()))
+            if (windowEnded(*previous, sample) && inPeriod(previous->resetTime->toSecsSinceEpoch()))
                 chart.resets.append(share(previous->resetTime->toSecsSinceEpoch()));
             if (time - previous->until.toSecsSinceEpoch() > gap.count())
                 closeRun();

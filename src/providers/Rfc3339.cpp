@@ -63,6 +63,27 @@ private:
     qsizetype m_pos = 0;
 };
 
+// "Z", or "+hh:mm" / "-hh:mm", as seconds ahead of UTC.
+std::optional<int> utcOffset(Cursor &in)
+{
+    if (in.acceptEither(u'Z', u'z'))
+        return 0;
+    int sign = 0;
+    if (in.accept(u'+'))
+        sign = 1;
+    else if (in.accept(u'-'))
+        sign = -1;
+    else
+        return std::nullopt;
+    const auto hours = in.digits(2);
+    if (!hours || !in.accept(u':'))
+        return std::nullopt;
+    const auto minutes = in.digits(2);
+    if (!minutes || *hours > 23 || *minutes > 59)
+        return std::nullopt;
+    return sign * (*hours * 3600 + *minutes * 60);
+}
+
 } // namespace
 
 std::optional<QDateTime> parseRfc3339(QStringView text)
@@ -94,24 +115,8 @@ std::optional<QDateTime> parseRfc3339(QStringView text)
         ms = *fraction;
     }
 
-    int offsetSeconds = 0;
-    if (!in.acceptEither(u'Z', u'z')) {
-        int sign = 0;
-        if (in.accept(u'+'))
-            sign = 1;
-        else if (in.accept(u'-'))
-            sign = -1;
-        else
-            return std::nullopt;
-        const auto offsetHours = in.digits(2);
-        if (!offsetHours || !in.accept(u':'))
-            return std::nullopt;
-        const auto offsetMinutes = in.digits(2);
-        if (!offsetMinutes || *offsetHours > 23 || *offsetMinutes > 59)
-            return std::nullopt;
-        offsetSeconds = sign * (*offsetHours * 3600 + *offsetMinutes * 60);
-    }
-    if (!in.atEnd())
+    const auto offsetSeconds = utcOffset(in);
+    if (!offsetSeconds || !in.atEnd())
         return std::nullopt;
 
     const QDate date(*year, *month, *day);
@@ -121,9 +126,9 @@ std::optional<QDateTime> parseRfc3339(QStringView text)
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
-    QDateTime result(date, time, QTimeZone::fromSecondsAheadOfUtc(offsetSeconds));
+    QDateTime result(date, time, QTimeZone::fromSecondsAheadOfUtc(*offsetSeconds));
 #else
-    QDateTime result(date, time, Qt::OffsetFromUTC, offsetSeconds);
+    QDateTime result(date, time, Qt::OffsetFromUTC, *offsetSeconds);
 #endif
     if (leapSecond)
         result = result.addSecs(1);

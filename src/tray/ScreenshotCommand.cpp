@@ -14,7 +14,7 @@
 #include "presentation/Translations.h"
 #include "tray/TitleObserver.h"
 #include "ui/HistoryWindow.h"
-#include "ui/MenuBarView.h"
+#include "ui/PanelView.h"
 #include "ui/PanelStyle.h"
 #include "ui/PanelWindow.h"
 #include "ui/TrayIconPainter.h"
@@ -178,7 +178,7 @@ bool savePicture(const QImage &picture, const QString &path)
 
 // The charts' samples: with --demo a made-up month that ends in the demo's
 // figures; otherwise the user's own history, when there is one.
-QList<HistorySample> chartHistory(const UsageManager &manager, bool demo, const QDateTime &now)
+PanelView::HistorySource chartHistory(const UsageManager &manager, bool demo, const QDateTime &now)
 {
     QList<HistorySample> history;
     if (demo) {
@@ -190,12 +190,19 @@ QList<HistorySample> chartHistory(const UsageManager &manager, bool demo, const 
     } else if (QString none; const auto store = HistoryStore::openForReading(HistoryStore::defaultPath(), &none)) {
         history = store->samples({now.addDays(-31), {}, {}});
     }
-    return history;
+    return [history](const QDateTime &since) {
+        QList<HistorySample> result;
+        for (const HistorySample &sample : history) {
+            if (sample.until >= since)
+                result.append(sample);
+        }
+        return result;
+    };
 }
 
 // panel.png and tray.png; the paths written, or nothing after a failure.
 std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &preferences,
-                                            LaunchAtLogin &launchAtLogin, const MenuBarView::HistorySource &recorded,
+                                            LaunchAtLogin &launchAtLogin, const PanelView::HistorySource &recorded,
                                             const QDir &directory)
 {
     PanelWindow panel(&manager, &preferences, &launchAtLogin);
@@ -215,7 +222,7 @@ std::optional<QStringList> drawPanelAndTray(UsageManager &manager, Preferences &
 }
 
 // history.png; its path, or nothing after a failure.
-std::optional<QString> drawHistory(const UsageManager &manager, const MenuBarView::HistorySource &recorded,
+std::optional<QString> drawHistory(const UsageManager &manager, const PanelView::HistorySource &recorded,
                                    const QDir &directory, const QDateTime &now)
 {
     QHash<QString, QString> names;
@@ -231,6 +238,22 @@ std::optional<QString> drawHistory(const UsageManager &manager, const MenuBarVie
     if (!savePicture(historyWindow.grab().toImage(), historyPath))
         return std::nullopt;
     return historyPath;
+}
+
+// Settings of its own in a temporary file: the user's choices stay
+// untouched. Only which providers the tray title shows is taken from them.
+std::unique_ptr<QSettings> screenshotSettings(const QTemporaryDir &directory, const QList<ExtraAccount> &accounts)
+{
+    QString problem;
+    const std::unique_ptr<QSettings> userSettings = openUserSettings(&problem);
+    if (!problem.isEmpty())
+        writeError(problem);
+    std::unique_ptr<QSettings> settings = openSettingsFile(directory.filePath(u"quotix.ini"_s));
+    Preferences preferences(settings.get());
+    preferences.setAccounts(accounts);
+    preferences.setTitleLeftOut(userSettings->value(SettingsKeys::TitleLeftOut).toStringList());
+    settings->sync();
+    return settings;
 }
 
 } // namespace
@@ -255,23 +278,14 @@ int runScreenshotCommand(int argc, char **argv)
         return 1;
     }
 
-    // Settings of its own in a temporary file: the user's choices stay
-    // untouched. Only which providers the tray title shows is taken from them.
-    QString settingsProblem;
-    const std::unique_ptr<QSettings> userSettings = openUserSettings(&settingsProblem);
-    if (!settingsProblem.isEmpty())
-        writeError(settingsProblem);
     QTemporaryDir settingsDir;
     if (!settingsDir.isValid()) {
         writeError(u"quotix screenshot: cannot create a temporary folder: "_s + settingsDir.errorString());
         return 1;
     }
-    const std::unique_ptr<QSettings> temporarySettings = openSettingsFile(settingsDir.filePath(u"quotix.ini"_s));
+    const std::unique_ptr<QSettings> temporarySettings = screenshotSettings(settingsDir, arguments->accounts);
     QSettings &settings = *temporarySettings;
     Preferences preferences(&settings);
-    preferences.setAccounts(arguments->accounts);
-    preferences.setTitleLeftOut(userSettings->value(SettingsKeys::TitleLeftOut).toStringList());
-    settings.sync();
     // The checks run in quotix-status, which reads these accounts from here.
     FetchProgram program = defaultFetchProgram();
     program.trailing = {u"--settings"_s, settings.fileName()};
@@ -290,15 +304,7 @@ int runScreenshotCommand(int argc, char **argv)
         writeError(u"quotix screenshot: the refresh did not finish; drawing what there is"_s);
 
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QList<HistorySample> history = chartHistory(manager, arguments->demo, now);
-    const auto recorded = [&history](const QDateTime &since) {
-        QList<HistorySample> result;
-        for (const HistorySample &sample : history) {
-            if (sample.until >= since)
-                result.append(sample);
-        }
-        return result;
-    };
+    const PanelView::HistorySource recorded = chartHistory(manager, arguments->demo, now);
     const std::optional<QStringList> panelAndTray
         = drawPanelAndTray(manager, preferences, launchAtLogin, recorded, directory);
     if (!panelAndTray)

@@ -18,7 +18,7 @@
 #include "ui/HistoryWindow.h"
 #include "ui/LayerShell.h"
 #include "ui/PanelWindow.h"
-#include "ui/MenuBarView.h"
+#include "ui/PanelView.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -223,7 +223,7 @@ void TrayController::setupPanel()
     // no history, no charts.
     m_panel->view()->setHistorySource([this](const QDateTime &since) { return recordedSince(since); });
     m_panel->view()->setAccountKinds(m_accountSource.kinds);
-    connect(m_panel->view(), &MenuBarView::historyRequested, this, &TrayController::showHistory);
+    connect(m_panel->view(), &PanelView::historyRequested, this, &TrayController::showHistory);
 }
 
 QList<HistorySample> TrayController::recordedSince(const QDateTime &since) const

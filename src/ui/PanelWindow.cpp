@@ -3,7 +3,7 @@
 #include "core/Logging.h"
 #include "presentation/PanelGeometry.h"
 #include "ui/LayerShell.h"
-#include "ui/MenuBarView.h"
+#include "ui/PanelView.h"
 #include "ui/PanelStyle.h"
 #include "ui/ScrollStack.h"
 #include "ui/UiResources.h"
@@ -20,15 +20,15 @@
 PanelWindow::PanelWindow(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
                            QWidget *parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
-    , m_view(new MenuBarView(manager, preferences, launchAtLogin, this))
+    , m_view(new PanelView(manager, preferences, launchAtLogin, this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     setFixedWidth(PanelStyle::Width);
     setWindowTitle(QStringLiteral("Quotix"));
-    connect(m_view, &MenuBarView::quitRequested, this, &PanelWindow::quitRequested);
-    connect(m_view, &MenuBarView::contentChanged, this, [this] {
+    connect(m_view, &PanelView::quitRequested, this, &PanelWindow::quitRequested);
+    connect(m_view, &PanelView::contentChanged, this, [this] {
         if (isVisible())
             place();
     });

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 class LaunchAtLogin;
-class MenuBarView;
+class PanelView;
 class Preferences;
 class UsageManager;
 
@@ -39,7 +39,7 @@ public:
     // Off for a picture of the whole panel, which no screen bounds.
     void setHeightLimited(bool limited) { m_heightLimited = limited; }
 
-    MenuBarView *view() const { return m_view; }
+    PanelView *view() const { return m_view; }
 
 Q_SIGNALS:
     void quitRequested();
@@ -59,7 +59,7 @@ private:
     int fitHeight(int limit);
     void setMode(PanelMode mode);
 
-    MenuBarView *m_view;
+    PanelView *m_view;
     QRect m_trayGeometry;
     QPoint m_point;
     PanelMode m_mode = PanelMode::AnchoredPopup;

@@ -6,7 +6,7 @@
 #include "ui/AlertSettingsView.h"
 #include "ui/PanelWindow.h"
 #include "ui/ProviderChoices.h"
-#include "ui/MenuBarView.h"
+#include "ui/PanelView.h"
 #include "ui/ProviderSection.h"
 #include "ui/RefreshButton.h"
 #include "ui/ScrollStack.h"
@@ -61,7 +61,7 @@ struct Fixture
     std::shared_ptr<ScriptedProvider> claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
     std::shared_ptr<ScriptedProvider> codex = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
     UsageManager manager{ProviderList{claude, codex}, &notifications, UsageManager::Timing{1h, 1ms, 0ms}};
-    MenuBarView view{&manager, &preferences, &launchAtLogin};
+    PanelView view{&manager, &preferences, &launchAtLogin};
 };
 
 // The panel's geometry when its native window is made: what the window manager is first told.
@@ -95,7 +95,7 @@ int filledPercent(QWidget *bar)
 
 } // namespace
 
-class TestMenuBarView : public QObject
+class TestPanelView : public QObject
 {
     Q_OBJECT
 
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QLineEdit *claude = alerts->thresholdsField(u"claude"_s);
         QVERIFY(claude && alerts->thresholdsField(u"codex"_s));
         QVERIFY(!claude->isVisible()); // folded until opened
-        QSignalSpy resized(&f.view, &MenuBarView::contentChanged);
+        QSignalSpy resized(&f.view, &PanelView::contentChanged);
         QTest::mouseClick(alerts->toggle(), Qt::LeftButton);
         QVERIFY(claude->isVisible() && !resized.isEmpty());
         QCOMPARE(claude->text(), u"80, 90"_s);
@@ -283,7 +283,7 @@ private Q_SLOTS:
         QVERIFY(chart->isVisible() && chart->chart());
         QCOMPARE(chart->chart()->runs.size(), 2); // ten hours between: two runs, codex's not among them
         QVERIFY(!rows[1]->chart()->isVisible()); // no window length, no chart
-        QSignalSpy historyRequested(&f.view, &MenuBarView::historyRequested);
+        QSignalSpy historyRequested(&f.view, &PanelView::historyRequested);
         QTest::mouseClick(f.view.historyButton(), Qt::LeftButton);
         QCOMPARE(historyRequested.size(), 1);
 
@@ -402,7 +402,7 @@ private Q_SLOTS:
         QVERIFY(f.refreshAndWait());
         CreationGeometry created;
         panel.installEventFilter(&created);
-        QSignalSpy rendered(panel.view(), &MenuBarView::contentChanged);
+        QSignalSpy rendered(panel.view(), &PanelView::contentChanged);
         panel.showPlaced(PanelPlacement{PanelMode::AnchoredTool, QRect(1000, 2, 24, 24), QPoint()});
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         QCOMPARE(created.geometries, QList<QRect>{panel.geometry()});
@@ -496,5 +496,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMenuBarView)
-#include "test_menubarview.moc"
+QTEST_MAIN(TestPanelView)
+#include "test_panelview.moc"

@@ -31,14 +31,14 @@ class UsageManager;
 // empty state), the last update, the display setting, launch at login, the
 // alerts (folded), Quit.
 // It draws a PanelModel, when shown and on every change while shown.
-class MenuBarView : public QWidget
+class PanelView : public QWidget
 {
     Q_OBJECT
 public:
     // All three must outlive the view.
-    MenuBarView(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
+    PanelView(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin,
                 QWidget *parent = nullptr);
-    ~MenuBarView() override;
+    ~PanelView() override;
 
     // Draws the current state at once, visible or not: reads the providers
     // (which may do I/O) and the clock.

@@ -1,4 +1,4 @@
-#include "ui/MenuBarView.h"
+#include "ui/PanelView.h"
 
 #include "core/LaunchAtLogin.h"
 #include "core/Preferences.h"
@@ -43,7 +43,7 @@ QKeySequence quitShortcut()
 
 } // namespace
 
-MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin, QWidget *parent)
+PanelView::PanelView(UsageManager *manager, Preferences *preferences, LaunchAtLogin *launchAtLogin, QWidget *parent)
     : QWidget(parent)
     , m_manager(manager)
     , m_preferences(preferences)
@@ -87,7 +87,7 @@ MenuBarView::MenuBarView(UsageManager *manager, Preferences *preferences, Launch
     m_renderedForOpening = false; // the first opening may be long after
 }
 
-void MenuBarView::addContent(QVBoxLayout *layout)
+void PanelView::addContent(QVBoxLayout *layout)
 {
     // The content blocks sit in a stack of their own with the same spacing;
     // it is hidden as a whole when it has nothing to show.
@@ -110,7 +110,7 @@ void MenuBarView::addContent(QVBoxLayout *layout)
     layout->addWidget(m_content);
 }
 
-void MenuBarView::addSettingsAndActions(QVBoxLayout *layout)
+void PanelView::addSettingsAndActions(QVBoxLayout *layout)
 {
     auto *display = new QVBoxLayout;
     display->setSpacing(8);
@@ -132,7 +132,7 @@ void MenuBarView::addSettingsAndActions(QVBoxLayout *layout)
     // History… beside Quit, there once the panel has a history to show.
     m_history = new QPushButton(TrayMenuText::History, this);
     m_history->hide();
-    connect(m_history, &QPushButton::clicked, this, &MenuBarView::historyRequested);
+    connect(m_history, &QPushButton::clicked, this, &PanelView::historyRequested);
     auto *actions = new QHBoxLayout;
     actions->addWidget(m_quit);
     actions->addStretch(1);
@@ -140,13 +140,13 @@ void MenuBarView::addSettingsAndActions(QVBoxLayout *layout)
     layout->addLayout(actions);
 }
 
-void MenuBarView::connectControls()
+void PanelView::connectControls()
 {
     auto *quit = new QShortcut(quitShortcut(), this);
     quit->setContext(Qt::WindowShortcut);
     m_quit->setToolTip(quit->key().toString(QKeySequence::NativeText));
-    connect(quit, &QShortcut::activated, this, &MenuBarView::quitRequested);
-    connect(m_quit, &QPushButton::clicked, this, &MenuBarView::quitRequested);
+    connect(quit, &QShortcut::activated, this, &PanelView::quitRequested);
+    connect(m_quit, &QPushButton::clicked, this, &PanelView::quitRequested);
 
     connect(m_refreshButton, &RefreshButton::clicked, m_manager, &UsageManager::requestRefresh);
     connect(m_picker, &SegmentedPicker::indexChosen, this,
@@ -159,26 +159,26 @@ void MenuBarView::connectControls()
 
     m_renderSoon->setSingleShot(true);
     m_renderSoon->setInterval(0);
-    connect(m_renderSoon, &QTimer::timeout, this, &MenuBarView::render);
+    connect(m_renderSoon, &QTimer::timeout, this, &PanelView::render);
     m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &MenuBarView::updateFooterText);
+    connect(m_clock, &QTimer::timeout, this, &PanelView::updateFooterText);
 
-    connect(m_manager, &UsageManager::providerStatesChanged, this, &MenuBarView::scheduleRender);
-    connect(m_manager, &UsageManager::isLoadingChanged, this, &MenuBarView::scheduleRender);
-    connect(m_manager, &UsageManager::lastUpdatedChanged, this, &MenuBarView::scheduleRender);
-    connect(m_preferences, &Preferences::changed, this, &MenuBarView::scheduleRender);
+    connect(m_manager, &UsageManager::providerStatesChanged, this, &PanelView::scheduleRender);
+    connect(m_manager, &UsageManager::isLoadingChanged, this, &PanelView::scheduleRender);
+    connect(m_manager, &UsageManager::lastUpdatedChanged, this, &PanelView::scheduleRender);
+    connect(m_preferences, &Preferences::changed, this, &PanelView::scheduleRender);
 }
 
-MenuBarView::~MenuBarView() = default;
+PanelView::~PanelView() = default;
 
-AlertSettingsView *MenuBarView::alertSettings()
+AlertSettingsView *PanelView::alertSettings()
 {
     if (!m_alertSettings)
         m_alertSettings = makeAlertSettings();
     return m_alertSettings;
 }
 
-AlertSettingsView *MenuBarView::makeAlertSettings()
+AlertSettingsView *PanelView::makeAlertSettings()
 {
     QList<AlertSettingsView::Provider> providers;
     m_alertSettingsIds.clear();
@@ -187,13 +187,13 @@ AlertSettingsView *MenuBarView::makeAlertSettings()
         m_alertSettingsIds.append(provider->id());
     }
     auto *view = new AlertSettingsView(m_preferences, providers, this);
-    connect(view, &AlertSettingsView::sizeChanged, this, &MenuBarView::contentChanged);
+    connect(view, &AlertSettingsView::sizeChanged, this, &PanelView::contentChanged);
     return view;
 }
 
 // An account added or removed in the settings changes the providers; their
 // alert settings follow, folded or open as they were.
-void MenuBarView::followProvidersInAlertSettings()
+void PanelView::followProvidersInAlertSettings()
 {
     QStringList ids;
     for (const auto &provider : m_manager->providers())
@@ -207,20 +207,20 @@ void MenuBarView::followProvidersInAlertSettings()
     old->deleteLater();
 }
 
-void MenuBarView::setHistorySource(HistorySource source)
+void PanelView::setHistorySource(HistorySource source)
 {
     m_historySource = std::move(source);
     m_history->setVisible(bool(m_historySource));
     scheduleRender();
 }
 
-void MenuBarView::setAccountKinds(QList<AccountKind> kinds)
+void PanelView::setAccountKinds(QList<AccountKind> kinds)
 {
     m_providerChoices->setAccountKinds(std::move(kinds));
     arrangeSwitches();
 }
 
-void MenuBarView::arrangeSwitches()
+void PanelView::arrangeSwitches()
 {
     // The providers' menus share the row of launch at login where their
     // texts fit beside it (the panel must fit under the tray on a 768 px
@@ -235,7 +235,7 @@ void MenuBarView::arrangeSwitches()
         m_switches->addWidget(m_providerChoices, 1, 0, 1, 3, Qt::AlignRight);
 }
 
-void MenuBarView::render()
+void PanelView::render()
 {
     m_renderSoon->stop();
     const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -272,7 +272,7 @@ void MenuBarView::render()
     Q_EMIT contentChanged();
 }
 
-void MenuBarView::syncSections(const QList<SectionModel> &sections)
+void PanelView::syncSections(const QList<SectionModel> &sections)
 {
     while (m_sections.size() < sections.size()) {
         auto *section = new ProviderSection(m_sectionsArea->widget());
@@ -293,7 +293,7 @@ void MenuBarView::syncSections(const QList<SectionModel> &sections)
     m_sectionsArea->updateGeometry();
 }
 
-void MenuBarView::scheduleRender()
+void PanelView::scheduleRender()
 {
     // Reading the providers may do I/O, so a hidden view waits until it is shown
     // (showing renders anyway), and a burst of changes in one turn of the event
@@ -304,13 +304,13 @@ void MenuBarView::scheduleRender()
         m_renderedForOpening = false;
 }
 
-void MenuBarView::updateFooterText()
+void PanelView::updateFooterText()
 {
     if (const auto lastUpdated = m_manager->lastUpdated())
         m_footerText->setText(::footerText(*lastUpdated, QDateTime::currentDateTimeUtc()));
 }
 
-void MenuBarView::showEvent(QShowEvent *event)
+void PanelView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // Credentials may have come or gone and times have moved on since the last
@@ -321,34 +321,34 @@ void MenuBarView::showEvent(QShowEvent *event)
     m_clock->start();
 }
 
-void MenuBarView::hideEvent(QHideEvent *event)
+void PanelView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     m_clock->stop();
     m_renderSoon->stop();
 }
 
-QList<ProviderSection *> MenuBarView::visibleSections() const
+QList<ProviderSection *> PanelView::visibleSections() const
 {
     return m_sections;
 }
 
-bool MenuBarView::showsLoadingPlaceholder() const
+bool PanelView::showsLoadingPlaceholder() const
 {
     return !m_loading->isHidden();
 }
 
-bool MenuBarView::showsEmptyState() const
+bool PanelView::showsEmptyState() const
 {
     return !m_emptyState->isHidden();
 }
 
-bool MenuBarView::showsFooter() const
+bool PanelView::showsFooter() const
 {
     return !m_footer->isHidden() && !m_content->isHidden();
 }
 
-QString MenuBarView::footerText() const
+QString PanelView::footerText() const
 {
     return m_footerText->text();
 }
