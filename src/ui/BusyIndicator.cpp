@@ -1,5 +1,6 @@
 #include "ui/BusyIndicator.h"
 
+#include "ui/ConstantArcs.h"
 #include "ui/PanelStyle.h"
 #include "ui/Spinner.h"
 
@@ -33,10 +34,12 @@ void BusyIndicator::paintEvent(QPaintEvent *)
     painter.setPen(QPen(track, pen));
     painter.drawEllipse(circle);
 
+    // A tenth over a quarter of the circle from the top, turned by the spinner.
+    static constexpr auto Arc = ConstantArcs::arc<2>(90.0, -100.0);
     painter.setPen(QPen(PanelStyle::secondary(palette()), pen, Qt::SolidLine, Qt::RoundCap));
-    // Qt's angles run counter-clockwise in sixteenths of a degree.
-    const int start = int((90.0 - m_spinner->angle()) * 16);
-    painter.drawArc(circle, start, -100 * 16);
+    painter.translate(circle.center());
+    painter.setWorldTransform(m_spinner->rotation(), true);
+    painter.drawPath(ConstantArcs::arcPath(Arc, {}, circle.width() / 2));
 }
 
 void BusyIndicator::showEvent(QShowEvent *event)

@@ -2,6 +2,7 @@
 
 #include <QPainterPath>
 #include <QPointF>
+#include <QTransform>
 
 #include <array>
 #include <numbers>
@@ -61,5 +62,10 @@ template <std::size_t Points> QPainterPath arcPath(const std::array<QPointF, Poi
         path.cubicTo(centre + arc[i] * radius, centre + arc[i + 1] * radius, centre + arc[i + 2] * radius);
     return path;
 }
+
+// A turn clockwise on screen by whole degrees, as QPainter::rotate makes it,
+// from a table of the 360 points: a spinner's whole-degree steps are smooth
+// to the eye.
+QTransform turn(int degrees);
 
 } // namespace ConstantArcs

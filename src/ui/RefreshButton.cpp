@@ -48,7 +48,7 @@ void RefreshButton::paintEvent(QPaintEvent *)
     painter.setOpacity(m_opacity);
     const QPointF centre = QRectF(rect()).center();
     painter.translate(centre);
-    painter.rotate(m_spinner->angle());
+    painter.setWorldTransform(m_spinner->rotation(), true);
 
     const QColor color = palette().color(QPalette::WindowText);
     const qreal radius = std::min(width(), height()) * 0.3;

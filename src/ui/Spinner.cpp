@@ -1,5 +1,7 @@
 #include "ui/Spinner.h"
 
+#include "ui/ConstantArcs.h"
+
 #include <QVariantAnimation>
 #include <QWidget>
 
@@ -27,6 +29,11 @@ void Spinner::setWanted(bool wanted)
 bool Spinner::isRunning() const
 {
     return m_animation->state() == QAbstractAnimation::Running;
+}
+
+QTransform Spinner::rotation() const
+{
+    return ConstantArcs::turn(qRound(m_angle));
 }
 
 void Spinner::onVisibilityChanged()

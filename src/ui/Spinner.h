@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class QTransform;
 class QVariantAnimation;
 class QWidget;
 
@@ -17,6 +18,8 @@ public:
     bool isWanted() const { return m_wanted; }
     bool isRunning() const;
     qreal angle() const { return m_angle; }
+    // The turn by the angle, in whole degrees.
+    QTransform rotation() const;
     // Called by the widget from its show and hide events.
     void onVisibilityChanged();
 

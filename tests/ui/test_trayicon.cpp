@@ -4,6 +4,7 @@
 #include "support/Contrast.h"
 #include "support/DataRows.h"
 #include "support/TitleFixtures.h"
+#include "ui/ConstantArcs.h"
 #include "ui/PanelStyle.h"
 #include "ui/RoundStroke.h"
 #include "ui/TrayIconPainter.h"
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -223,6 +225,18 @@ private Q_SLOTS:
         QVERIFY(!closed.contains(QPointF(10, 11)) && !closed.contains(QPointF(10, 0.9)));
         QVERIFY(closed.contains(QPointF(6, 9)));
         QVERIFY(!roundStroke(triangle, 2.0).contains(QPointF(6, 9)));
+    }
+
+    // The spinners' turns from the compiled table, as QPainter::rotate makes them, past a whole turn either way.
+    void turnsMatchRotation()
+    {
+        for (int degrees = -725; degrees <= 725; degrees += 5) {
+            const QTransform expected = QTransform().rotate(degrees);
+            const QTransform turn = ConstantArcs::turn(degrees);
+            for (const qreal difference : {turn.m11() - expected.m11(), turn.m12() - expected.m12(),
+                                           turn.m21() - expected.m21(), turn.m22() - expected.m22()})
+                QVERIFY2(std::abs(difference) < 1e-12, qPrintable(QString::number(degrees)));
+        }
     }
 };
 
