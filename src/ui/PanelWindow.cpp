@@ -67,6 +67,14 @@ void PanelWindow::setMode(PanelMode mode)
     switch (mode) {
     case PanelMode::AnchoredPopup: setWindowFlags(Qt::Popup | Qt::FramelessWindowHint); break;
     case PanelMode::AnchoredTool:
+        // Where the window manager would centre it, an override-redirect
+        // window is put where it asks. Of the normal type, not a utility one:
+        // the compositor gives such a window the keyboard only then.
+        if (m_xwaylandIgnoresPlacement) {
+            setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+            break;
+        }
+        [[fallthrough]];
     case PanelMode::AnchoredLayer: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
     case PanelMode::PlacedWindow:
         // A panel, not a document: a title and a close button, no maximise.
@@ -141,8 +149,10 @@ void PanelWindow::place()
     QScreen *screen = QGuiApplication::screenAt(probe);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    const QRect available
+    QRect available
         = screen ? clearOfFloatingPanels(screen->geometry(), screen->availableGeometry(), m_panelFloat) : QRect();
+    if (screen && m_xwaylandIgnoresPlacement && m_mode == PanelMode::AnchoredTool && m_trayGeometry.isEmpty())
+        available = clearOfUnreportedBar(screen->geometry(), available, m_point);
     const int height = fitHeight(
         screen ? panelHeightLimit(m_mode, m_trayGeometry, m_point, available) : QWIDGETSIZE_MAX);
     const QRect geometry = panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point,

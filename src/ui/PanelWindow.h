@@ -35,6 +35,8 @@ public:
     // Whether an anchored layer panel holds the keyboard while open (a desktop's trait).
     void setLayerHoldsKeyboard(bool holds) { m_layerHoldsKeyboard = holds; }
     void setDesktopPanelFloat(int pixels) { m_panelFloat = pixels; }
+    // Before it is first shown: DesktopTraits::xwaylandIgnoresPlacement.
+    void setXWaylandIgnoresPlacement(bool ignores) { m_xwaylandIgnoresPlacement = ignores; }
 
     // Off for a picture of the whole panel, which no screen bounds.
     void setHeightLimited(bool limited) { m_heightLimited = limited; }
@@ -65,5 +67,6 @@ private:
     PanelMode m_mode = PanelMode::AnchoredPopup;
     bool m_layerHoldsKeyboard = true;
     int m_panelFloat = 0; // DesktopTraits::panelFloat
+    bool m_xwaylandIgnoresPlacement = false;
     bool m_heightLimited = true;
 };

@@ -24,12 +24,13 @@ private Q_SLOTS:
         row("GNOME on Wayland", "ubuntu:GNOME", "wayland", "wayland-0", "", true, true, "wayland;xcb", true);
         row("the user's platform stands", "GNOME", "wayland", "wayland-0", "xcb", true, true, "", true);
         // Nested and hand-started compositors leave the session type as it was.
-        row("a Wayland display in an X11 session", "sway", "x11", "wayland-1", "", true, false, "wayland;xcb", true);
+        row("sway, a Wayland display on X11", "sway", "x11", "wayland-1", "", true, false, "wayland;xcb", true);
         row("session type alone, any case", "KDE", "Wayland", "", "", true, false, "wayland;xcb", false);
         row("plain X11", "XFCE", "x11", "", "", false, false, "", true);
         row("GNOME Classic on X11", "GNOME-Classic:GNOME", "x11", "", "", false, true, "", true);
         // Only KWin hands an on-demand layer surface the keyboard, wherever KDE sits in the list.
         row("KDE later in the list", "X-Test:kde", "wayland", "wayland-0", "", true, false, "wayland;xcb", false);
+        row("sway later in the list", "X-Test:SWAY", "wayland", "wayland-1", "", true, false, "wayland;xcb", true);
         row("nothing set", "", "", "", "", false, false, "", true);
     }
 
@@ -47,6 +48,8 @@ private Q_SLOTS:
         QCOMPARE(traits.trayEdge, traits.layerPanelHoldsKeyboard ? Qt::TopEdge : Qt::BottomEdge);
         // Plasma 6 floats that panel 8 px above the room it reserves.
         QCOMPARE(traits.panelFloat, traits.layerPanelHoldsKeyboard ? 0 : 8);
+        // sway centres XWayland's frameless windows and tells X clients of no room for its bar.
+        QCOMPARE(traits.xwaylandIgnoresPlacement, QByteArray(QTest::currentDataTag()).contains("sway"));
     }
 };
 

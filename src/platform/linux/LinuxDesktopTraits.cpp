@@ -24,6 +24,8 @@ DesktopTraits linuxDesktopTraits(const DesktopEnvironment &environment)
             traits.trayEdge = Qt::BottomEdge; // Plasma's panel
             traits.panelFloat = 8;            // Plasma 6's floating panel; a mere gap under Plasma 5's
         }
+        if (desktop.compare("sway", Qt::CaseInsensitive) == 0)
+            traits.xwaylandIgnoresPlacement = true;
     }
     // Native Wayland gives a titled window that the compositor places, named
     // and iconed from the desktop file; XWayland's frameless windows were
