@@ -53,6 +53,8 @@ void PanelWindow::showPlaced(const PanelPlacement &placement)
     m_view->render();
     place();
     show();
+    if (m_placer && m_mode == PanelMode::AnchoredTool)
+        m_placer(winId(), geometry().topLeft());
     raise();
     activateWindow();
     // The panel itself takes the keys (Escape), so no button opens with a focus ring.
@@ -67,14 +69,6 @@ void PanelWindow::setMode(PanelMode mode)
     switch (mode) {
     case PanelMode::AnchoredPopup: setWindowFlags(Qt::Popup | Qt::FramelessWindowHint); break;
     case PanelMode::AnchoredTool:
-        // Where the window manager would centre it, an override-redirect
-        // window is put where it asks. Of the normal type, not a utility one:
-        // the compositor gives such a window the keyboard only then.
-        if (m_xwaylandIgnoresPlacement) {
-            setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-            break;
-        }
-        [[fallthrough]];
     case PanelMode::AnchoredLayer: setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); break;
     case PanelMode::PlacedWindow:
         // A panel, not a document: a title and a close button, no maximise.
@@ -151,7 +145,7 @@ void PanelWindow::place()
         screen = QGuiApplication::primaryScreen();
     QRect available
         = screen ? clearOfFloatingPanels(screen->geometry(), screen->availableGeometry(), m_panelFloat) : QRect();
-    if (screen && m_xwaylandIgnoresPlacement && m_mode == PanelMode::AnchoredTool && m_trayGeometry.isEmpty())
+    if (screen && m_placer && m_mode == PanelMode::AnchoredTool && m_trayGeometry.isEmpty())
         available = clearOfUnreportedBar(screen->geometry(), available, m_point);
     const int height = fitHeight(
         screen ? panelHeightLimit(m_mode, m_trayGeometry, m_point, available) : QWIDGETSIZE_MAX);
@@ -160,6 +154,9 @@ void PanelWindow::place()
     qCDebug(lcPanel) << "placed at" << geometry << "for item" << m_trayGeometry << "point" << m_point << "on screen"
                      << (screen ? screen->name() : QString()) << "with available area" << available;
     setGeometry(geometry);
+    // Such a window manager centres the window again on any new size.
+    if (m_placer && m_mode == PanelMode::AnchoredTool && isVisible())
+        m_placer(winId(), geometry.topLeft());
 }
 
 void PanelWindow::paintEvent(QPaintEvent *)

@@ -1,6 +1,11 @@
+#include "core/os/PlatformServices.h"
 #include "platform/linux/LinuxDesktopTraits.h"
+#include "platform/linux/SwayIpc.h"
 #include "support/DataRows.h"
 
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -50,6 +55,34 @@ private Q_SLOTS:
         QCOMPARE(traits.panelFloat, traits.layerPanelHoldsKeyboard ? 0 : 8);
         // sway centres XWayland's frameless windows and tells X clients of no room for its bar.
         QCOMPARE(traits.xwaylandIgnoresPlacement, QByteArray(QTest::currentDataTag()).contains("sway"));
+    }
+
+    // sway started by hand names no desktop but its socket, which moves the
+    // panel: asked again until sway has mapped the window, in sway's framing.
+    void asksSwayToPlaceTheWindowUntilItKnowsIt()
+    {
+        QTemporaryDir dir;
+        QLocalServer sway;
+        QVERIFY(sway.listen(dir.filePath(u"sway-ipc.sock"_s)));
+        const DesktopTraits traits = linuxDesktopTraits({"", "", "wayland-1", "xcb", sway.fullServerName().toUtf8()});
+        QVERIFY(traits.xwaylandIgnoresPlacement);
+        QList<QByteArray> asked;
+        connect(&sway, &QLocalServer::newConnection, this, [&sway, &asked] {
+            QLocalSocket *client = sway.nextPendingConnection();
+            connect(client, &QLocalSocket::readyRead, client, [client, &asked] {
+                asked.append(client->readAll());
+                client->write(swayIpcMessage(0, asked.size() < 3 ? R"([{"success": false}])" : R"([{"success": true}])"));
+            });
+        });
+        askWindowManagerToPlace(traits, 4194311, QPoint(980, 27));
+        QTRY_COMPARE(asked.size(), 3);
+        QTest::qWait(200);
+        QCOMPARE(asked.size(), 3); // done once sway said so
+        const QByteArray command = "[id=4194311] move absolute position 980 27";
+        QCOMPARE(asked.last(), swayIpcMessage(0, command));
+        QCOMPARE(asked.last().first(10), QByteArray("i3-ipc") + char(command.size()) + QByteArray(3, 0)); // little-endian host
+        QCOMPARE(swayCommandSucceeded(swayIpcMessage(0, R"([{"success": true}])").chopped(1)), std::nullopt);
+        QCOMPARE(swayCommandSucceeded("i3-ipX" + QByteArray(8, 0)), false);
     }
 };
 
