@@ -1,15 +1,21 @@
 #include "platform/linux/SwayIpc.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <utility>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +24,27 @@ constexpr QByteArrayView Magic = "i3-ipc";
 constexpr qsizetype HeaderSize = 14; // the magic, the length, the type
 // A command's answer is a few dozen bytes; anything far larger is not sway's.
 constexpr quint32 MaxReply = 1 << 16;
+
+// Connects to sway and sends message, without waiting: the socket, or -1.
+// The socket library of Qt is left out: the tray process loads no network module.
+int sendSwayMessage(const QByteArray &path, const QByteArray &message)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
+        return -1;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    // A local connection is made at once, and a message this small fits its buffer.
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
+        || ::send(fd, message.constData(), size_t(message.size()), MSG_NOSIGNAL) != message.size()) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 } // namespace
 
@@ -50,29 +77,42 @@ void moveWithSway(const QString &socket, quintptr window, QPoint topLeft, int at
 {
     if (attempts <= 0)
         return;
+    const auto again = [=] {
+        if (attempts > 1)
+            QTimer::singleShot(retry, QCoreApplication::instance(), [=] {
+                moveWithSway(socket, window, topLeft, attempts - 1, retry, answerWait);
+            });
+    };
     const QByteArray command = "[id=" + QByteArray::number(window) + "] move absolute position "
         + QByteArray::number(topLeft.x()) + ' ' + QByteArray::number(topLeft.y());
-    auto *ipc = new QLocalSocket(QCoreApplication::instance());
+    const QByteArray message = swayIpcMessage(RunCommand, command);
+    const int fd = sendSwayMessage(QFile::encodeName(socket), message);
+    if (fd < 0)
+        return again();
+    // The answer comes through the event loop: the program keeps drawing meanwhile.
+    auto *answer = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
     auto reply = std::make_shared<QByteArray>();
     auto finished = std::make_shared<bool>(false);
     const auto finish = [=](bool done) {
         if (std::exchange(*finished, true))
             return;
-        QObject::disconnect(ipc, nullptr, nullptr, nullptr);
-        ipc->abort();
-        ipc->deleteLater();
-        if (!done && attempts > 1)
-            QTimer::singleShot(retry, QCoreApplication::instance(), [=] {
-                moveWithSway(socket, window, topLeft, attempts - 1, retry, answerWait);
-            });
+        answer->setEnabled(false);
+        answer->deleteLater();
+        ::close(fd);
+        if (!done)
+            again();
     };
-    QObject::connect(ipc, &QLocalSocket::connected, ipc, [=] { ipc->write(swayIpcMessage(RunCommand, command)); });
-    QObject::connect(ipc, &QLocalSocket::readyRead, ipc, [=] {
-        *reply += ipc->readAll();
+    QObject::connect(answer, &QSocketNotifier::activated, answer, [=] {
+        char buffer[4096];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            if (got < 0 && (errno == EAGAIN || errno == EINTR))
+                return;
+            return finish(false); // sway went away
+        }
+        reply->append(buffer, got);
         if (const std::optional<bool> succeeded = swayCommandSucceeded(*reply))
             finish(*succeeded);
     });
-    QObject::connect(ipc, &QLocalSocket::errorOccurred, ipc, [=] { finish(false); });
-    QTimer::singleShot(answerWait, ipc, [=] { finish(false); }); // sway is stuck
-    ipc->connectToServer(socket);
+    QTimer::singleShot(answerWait, answer, [=] { finish(false); }); // sway is stuck
 }
