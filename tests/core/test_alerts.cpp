@@ -1,7 +1,7 @@
 // The alerts a user chooses: thresholds per provider from the settings, the
 // alert when a window that reached the top resets, the run-out alert once per
-// window, each one switchable, all of one check shown as one; the fixed
-// thresholds' climb and fall, and the figure an alert shows.
+// window, each one switchable; the fixed thresholds' climb and fall, and the
+// figure an alert shows.
 #include "core/AlertRules.h"
 #include "core/Bands.h"
 #include "core/ThresholdAlerts.h"
@@ -137,18 +137,6 @@ private Q_SLOTS:
             QVERIFY(f.refreshAndWait());
             QCOMPARE(f.notifications.sent, switchedOn ? sent : Sent{});
         }
-    }
-
-    void oneCheckShowsAsOneNotification()
-    {
-        ManagerFixture f(false);
-        f.manager.setRunOutProjection([](const QString &, const UsageLimit &, const QDateTime &) {
-            return std::optional(u"runs out"_s);
-        });
-        f.first->script({{weekly(95, QDateTime::currentDateTimeUtc().addSecs(600))}});
-        QVERIFY(f.refreshAndWait());
-        QCOMPARE(f.notifications.sent.size(), 3); // 80, 90 and the run-out
-        QCOMPARE(f.notifications.replacing, (QList<bool>{false, true, true}));
     }
 
     void aWindowEndsWhenItsResetPassesOrMovesOn()
