@@ -22,6 +22,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -103,10 +104,17 @@ void TrayController::start(std::unique_ptr<TrayItem> item)
     // the application has no main window and the panel is a popup.
     if (item)
         setupStatusItem(std::move(item));
-    setupPanel();
     setupWakeNotification();
     setupUsageObserver();
     startFetching();
+    // The tray maps the icon from the event loop. The panel (whose text sizes
+    // load the font database) and the history file (SQLite) are not needed
+    // before, so they wait their turn there instead of holding the icon back.
+    QTimer::singleShot(0, this, [this] {
+        setupPanel();
+        if (m_history)
+            m_history->open();
+    });
 }
 
 void TrayController::startWithoutItem(const QString &title, const QString &message)
@@ -182,7 +190,10 @@ void TrayController::applyAccounts()
 
 void TrayController::recordHistory(const QString &path)
 {
-    m_history = std::make_unique<HistoryRecorder>(m_usageManager.get(), m_services.notifications.get(), path);
+    // Before start-up the file opens once the icon is out.
+    m_history = std::make_unique<HistoryRecorder>(m_usageManager.get(), m_services.notifications.get(), path,
+                                                  m_scheduler ? HistoryRecorder::Opening::Now
+                                                              : HistoryRecorder::Opening::Later);
 }
 
 void TrayController::setupStatusItem(std::unique_ptr<TrayItem> item)
