@@ -665,7 +665,8 @@ class Driver:
             return False
         r.record("item", "PASS")
         self.wait_for_figures()
-        return self.judge_item_shot(before, self.shot("tray"), bar)
+        self.idle = self.shot("tray")  # nothing of ours open: what a panel no host lists is found against
+        return self.judge_item_shot(before, self.idle, bar)
 
     def x11_round(self, bar, method, open_times=1, menu_button=3):
         """The item on an X11 desktop: drawn by the host, clicked with xdotool
@@ -922,6 +923,8 @@ print("QUOTIXEND");
 
 
 class SwayHost(XvfbHands):
+    BAR = (0, 26)  # waybar, as the launcher configures it
+
     def tree(self):
         return json.loads(run("swaymsg", "-t", "get_tree") or "{}")
 
@@ -937,7 +940,18 @@ class SwayHost(XvfbHands):
             if node.get("pid") == pid and node.get("visible"):
                 rect = node["rect"]
                 return rect["x"], rect["y"], rect["width"], rect["height"], "normal"
-        return None
+        # sway's tree lists no layer surfaces: a native panel is found on the screen.
+        return self.layer_panel() if self.d.platform == "wayland" else None
+
+    def layer_panel(self):
+        """What is drawn below the bar now that was not while nothing of
+        ours was open, when it is panel-sized: (x, y, w, h, "anchored")."""
+        idle = getattr(self.d, "idle", None)
+        now = self.d.grab() if idle else None
+        box = diff_box(idle, now, self.BAR[1], self.d.SCREEN[1], leftmost=False) if now else None
+        if not box or box[2] < 200 or box[3] < 100:
+            return None
+        return (*box, "anchored")
 
     def focus_owner(self):
         return ", ".join(f"{n.get('name')} ({n.get('shell')})" for n in self.nodes() if n.get("focused")) or "nothing"
@@ -1200,11 +1214,11 @@ def drive_kde_wayland(d):
 
 def drive_sway(d):
     host = SwayHost(d)
-    # waybar passes coordinates relative to the item, such as (10, 17).
+    # waybar 0.9 passes coordinates relative to the item, such as (10, 17); 0.12 global ones.
     d.start_row("sway (xcb)")
-    d.wayland_round("xcb", (0, 26), "EventGroup", (10, 17), host)
+    d.wayland_round("xcb", host.BAR, "EventGroup", (10, 17), host)
     d.start_row("sway (wayland)")
-    d.wayland_round("wayland", (0, 26), "EventGroup", (10, 17), host)
+    d.wayland_round("wayland", host.BAR, "EventGroup", (10, 17), host)
 
 
 DRIVERS = {"xfce": drive_xfce, "kde-x11": drive_kde_x11, "kde-wayland": drive_kde_wayland,

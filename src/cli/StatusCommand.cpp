@@ -26,6 +26,7 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <future>
 #include <utility>
 
 #include <poll.h>
@@ -50,7 +51,7 @@ StatusSnapshot takeStatusSnapshot(const UsageManager &manager)
 }
 
 StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManager *notifications,
-                               StatusRunTiming timing, const std::function<void()> &meanwhile)
+                               StatusRunTiming timing)
 {
     UsageManager manager(providers, notifications, UsageManager::Timing{std::nullopt, timing.retryPause});
     QEventLoop loop;
@@ -59,17 +60,8 @@ StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManage
     QObject::connect(&manager, &UsageManager::refreshFinished, &loop, &QEventLoop::quit);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     manager.refresh();
-    // Queued behind the run's start, which sends the requests.
-    bool pending = bool(meanwhile);
-    const auto runMeanwhile = [&] {
-        if (std::exchange(pending, false))
-            meanwhile();
-    };
-    if (pending)
-        QMetaObject::invokeMethod(&loop, runMeanwhile, Qt::QueuedConnection);
     deadline.start(timing.deadline);
     loop.exec();
-    runMeanwhile(); // the run may have ended before it came round
 
     StatusSnapshot snapshot = takeStatusSnapshot(manager);
     if (manager.isRefreshing()) {
@@ -136,12 +128,13 @@ public:
     bool colour = false;
     QString historyPath; // the tray's record, for the projection at the recent rate
 
+    // Whether the output projects from the tray's recent record.
+    bool projects() const { return kind == Kind::Json || kind == Kind::Text; }
+
     // The tray's recent record where the output projects from it.
     QList<HistorySample> recentRecord() const
     {
-        if (kind != Kind::Json && kind != Kind::Text)
-            return {};
-        return recentHistory(historyPath, QDateTime::currentDateTimeUtc());
+        return projects() ? recentHistory(historyPath, QDateTime::currentDateTimeUtc()) : QList<HistorySample>{};
     }
 
     QByteArray render(StatusSnapshot snapshot, const QList<HistorySample> &record) const
@@ -276,16 +269,12 @@ std::optional<QString> chooseOutput(const StatusArguments &arguments, QSettings 
     return std::nullopt;
 }
 
-int printOnce(const ProviderSetup &setup, const StatusOutput &output)
+int printOnce(const ProviderSetup &setup, const StatusOutput &output, std::future<QList<HistorySample>> record)
 {
     NullNotificationManager notifications;
-    // Read while the services answer: loading SQLite and the file takes about
-    // as long as an answer.
-    QList<HistorySample> record;
-    const StatusSnapshot snapshot
-        = fetchStatusOnce(setup.providers, &notifications, {}, [&] { record = output.recentRecord(); });
+    const StatusSnapshot snapshot = fetchStatusOnce(setup.providers, &notifications);
     // Output that never arrived is no success, whatever was fetched.
-    if (!Console::out(output.render(snapshot, record))) {
+    if (!Console::out(output.render(snapshot, record.valid() ? record.get() : QList<HistorySample>{}))) {
         const int error = errno;
         Console::err(u"quotix status: could not write the output: %1\n"_s.arg(qt_error_string(error)));
         return 1;
@@ -348,8 +337,14 @@ int runStatusCommand(int argc, char **argv)
     output.historyPath = arguments.command.parser().isSet(arguments.demoOption) ? HistoryStore::demoPath()
                                                                                 : HistoryStore::defaultPath();
 
-    QString error;
     const bool following = command.parser().isSet(arguments.followOption);
+    // Loading SQLite and reading the record take about as long as an answer:
+    // on a thread of their own they overlap the set-up, the requests and the wait.
+    std::future<QList<HistorySample>> record;
+    if (!following && output.projects())
+        record = std::async(std::launch::async, [&output] { return output.recentRecord(); });
+
+    QString error;
     // One run asks each provider once; a run of --follow reads anew each time.
     std::optional<ProviderSetup> setup = makeProviderSetup(command.parser().isSet(arguments.demoOption), &error,
                                                            following ? LoginReads::EveryTime : LoginReads::Once);
@@ -361,7 +356,7 @@ int runStatusCommand(int argc, char **argv)
     setup->providers = withAccounts(setup->providers, setup->accounts(accountsFromSettings(settings)));
     if (following)
         return follow(*setup, output, settings);
-    const int status = printOnce(*setup, output);
+    const int status = printOnce(*setup, output, std::move(record));
     Console::endWithoutTeardown(status);
     return status;
 }

@@ -24,10 +24,9 @@ struct StatusRunTiming
 
 // Exactly one refresh run, no timer. Returns when the run has ended or at the
 // deadline; a provider still being fetched then shows an error saying so.
-// notifications must outlive the call. meanwhile runs once, as soon as the
-// requests are out, so that its work overlaps the wait for the answers.
+// notifications must outlive the call.
 StatusSnapshot fetchStatusOnce(const ProviderList &providers, NotificationManager *notifications,
-                               StatusRunTiming timing = {}, const std::function<void()> &meanwhile = {});
+                               StatusRunTiming timing = {});
 
 // The tray's record since the recent rate's span before now, or nothing when
 // the file is missing or unreadable. Never changes the file or waits for its writer.

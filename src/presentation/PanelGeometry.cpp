@@ -71,6 +71,28 @@ QRect clearOfFloatingPanels(QRect screen, QRect available, int panelFloat)
                  reserved(available.right() < screen.right()), reserved(available.bottom() < screen.bottom())));
 }
 
+QRect clearOfUnreportedBar(QRect screen, QRect available, QPoint point)
+{
+    if (available != screen || !isAnchorablePoint(point, {screen}))
+        return available;
+    const int toTop = point.y() - screen.top();
+    const int toBottom = screen.bottom() - point.y();
+    const int toLeft = point.x() - screen.left();
+    const int toRight = screen.right() - point.x();
+    const int nearest = std::min({toTop, toBottom, toLeft, toRight});
+    const int bar = std::max(2 * nearest + 1, MinimumBarThickness);
+    QMargins margins;
+    if (nearest == toTop)
+        margins.setTop(bar);
+    else if (nearest == toBottom)
+        margins.setBottom(bar);
+    else if (nearest == toLeft)
+        margins.setLeft(bar);
+    else
+        margins.setRight(bar);
+    return available.marginsRemoved(margins);
+}
+
 int panelHeightLimit(PanelMode mode, QRect trayGeometry, QPoint point, QRect availableScreen)
 {
     const QRect area = availableScreen;

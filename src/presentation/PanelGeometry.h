@@ -25,6 +25,14 @@ int panelHeightLimit(PanelMode mode, QRect trayGeometry, QPoint point, QRect ava
 // on each side where it reserves room.
 QRect clearOfFloatingPanels(QRect screen, QRect available, int panelFloat);
 
+// The available area less the bar the host's click fell in, where the
+// desktop reserves room X clients are not told of (sway under XWayland) and
+// available is the whole screen: the item sits in the middle of its bar, so
+// the bar is taken to reach twice the click's depth from the nearest edge, at
+// least MinimumBarThickness. A point off the screen's edges changes nothing.
+inline constexpr int MinimumBarThickness = 24;
+QRect clearOfUnreportedBar(QRect screen, QRect available, QPoint point);
+
 // Where a layer-shell panel sits: the screen edge it is anchored to and its
 // distance from the screen's left (top and bottom edge) or top (side edges).
 struct LayerAnchor

@@ -34,6 +34,8 @@ struct TitlePiece
     // Percentage pieces: which limit the number is, where it is not the
     // window's main one ("Fable"); empty otherwise.
     QString limitName;
+
+    bool operator==(const TitlePiece &) const = default;
 };
 
 struct TitleLayout
@@ -55,6 +57,8 @@ struct TitleLayout
     // True when at least one provider's percentage is shown.
     bool hasUsage() const;
     QList<TitlePiece> percentages() const;
+
+    bool operator==(const TitleLayout &) const = default;
 };
 
 inline constexpr QStringView LoadingGlyph = u"\u23F3";

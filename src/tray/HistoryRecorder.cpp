@@ -10,18 +10,16 @@
 using namespace Qt::StringLiterals;
 
 HistoryRecorder::HistoryRecorder(UsageManager *manager, NotificationManager *notifications, const QString &path,
-                                 QObject *parent)
+                                 Opening opening, QObject *parent)
     : QObject(parent)
     , m_notifications(notifications)
+    , m_path(path)
 {
-    QString notice;
-    m_store = HistoryStore::openForWriting(path, &notice);
-    if (!notice.isEmpty())
-        tell(notice);
-    releaseSoon();
+    if (opening == Opening::Now)
+        open();
     connect(manager, &UsageManager::usageReceived, this,
             [this](const QString &providerId, const ProviderUsageResponse &usage, const QDateTime &at) {
-                if (!m_store)
+                if (!open())
                     return;
                 QString notice;
                 const bool written = m_store->record(providerId, usage.limits, at, &notice);
@@ -35,9 +33,22 @@ HistoryRecorder::HistoryRecorder(UsageManager *manager, NotificationManager *not
 
 HistoryRecorder::~HistoryRecorder() = default;
 
+bool HistoryRecorder::open()
+{
+    if (!m_opened) {
+        m_opened = true;
+        QString notice;
+        m_store = HistoryStore::openForWriting(m_path, &notice);
+        if (!notice.isEmpty())
+            tell(notice);
+        releaseSoon();
+    }
+    return m_store != nullptr;
+}
+
 QList<HistorySample> HistoryRecorder::samples(const HistoryQuery &query)
 {
-    if (!m_store)
+    if (!open())
         return {};
     releaseSoon();
     return m_store->samples(query);

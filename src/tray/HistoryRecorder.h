@@ -22,12 +22,17 @@ class HistoryRecorder : public QObject
 {
     Q_OBJECT
 public:
+    // Opening loads SQLite and may set a damaged file aside; Later leaves it
+    // to open() or the first check or read, so a start-up can show first.
+    enum class Opening { Now, Later };
+
     // manager and notifications must outlive this object.
     HistoryRecorder(UsageManager *manager, NotificationManager *notifications, const QString &path,
-                    QObject *parent = nullptr);
+                    Opening opening = Opening::Now, QObject *parent = nullptr);
     ~HistoryRecorder() override;
 
-    // Whether history is written at all.
+    // Opens the file unless done already; whether history is written at all.
+    bool open();
     bool isRecording() const { return m_store != nullptr; }
     // What was recorded; empty while nothing is.
     QList<HistorySample> samples(const HistoryQuery &query);
@@ -41,6 +46,8 @@ private:
     void releaseSoon();
 
     NotificationManager *m_notifications;
+    QString m_path;
+    bool m_opened = false;
     std::unique_ptr<HistoryStore> m_store;
     bool m_releasePending = false;
 };

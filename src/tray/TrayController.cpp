@@ -22,6 +22,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -103,10 +104,17 @@ void TrayController::start(std::unique_ptr<TrayItem> item)
     // the application has no main window and the panel is a popup.
     if (item)
         setupStatusItem(std::move(item));
-    setupPanel();
     setupWakeNotification();
     setupUsageObserver();
     startFetching();
+    // The tray maps the icon from the event loop. The panel (whose text sizes
+    // load the font database) and the history file (SQLite) are not needed
+    // before, so they wait their turn there instead of holding the icon back.
+    QTimer::singleShot(0, this, [this] {
+        setupPanel();
+        if (m_history)
+            m_history->open();
+    });
 }
 
 void TrayController::startWithoutItem(const QString &title, const QString &message)
@@ -182,7 +190,10 @@ void TrayController::applyAccounts()
 
 void TrayController::recordHistory(const QString &path)
 {
-    m_history = std::make_unique<HistoryRecorder>(m_usageManager.get(), m_services.notifications.get(), path);
+    // Before start-up the file opens once the icon is out.
+    m_history = std::make_unique<HistoryRecorder>(m_usageManager.get(), m_services.notifications.get(), path,
+                                                  m_scheduler ? HistoryRecorder::Opening::Now
+                                                              : HistoryRecorder::Opening::Later);
 }
 
 void TrayController::setupStatusItem(std::unique_ptr<TrayItem> item)
@@ -217,6 +228,10 @@ void TrayController::setupPanel()
     m_panel = std::make_unique<PanelWindow>(m_usageManager.get(), m_preferences.get(), m_launchAtLogin.get());
     m_panel->setLayerHoldsKeyboard(m_services.desktop.layerPanelHoldsKeyboard);
     m_panel->setDesktopPanelFloat(m_services.desktop.panelFloat);
+    if (m_services.desktop.xwaylandIgnoresPlacement)
+        m_panel->setWindowPlacer([desktop = m_services.desktop](quintptr window, QPoint topLeft) {
+            askWindowManagerToPlace(desktop, window, topLeft);
+        });
     connect(m_panel.get(), &PanelWindow::closed, this, [this] { m_sinceClosed.start(); });
     connect(m_panel.get(), &PanelWindow::quitRequested, this, &TrayController::quitRequested);
     // The rows' charts and the History window read what the recorder wrote;

@@ -53,6 +53,8 @@ void PanelWindow::showPlaced(const PanelPlacement &placement)
     m_view->render();
     place();
     show();
+    if (m_placer && m_mode == PanelMode::AnchoredTool)
+        m_placer(winId(), geometry().topLeft());
     raise();
     activateWindow();
     // The panel itself takes the keys (Escape), so no button opens with a focus ring.
@@ -141,8 +143,10 @@ void PanelWindow::place()
     QScreen *screen = QGuiApplication::screenAt(probe);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    const QRect available
+    QRect available
         = screen ? clearOfFloatingPanels(screen->geometry(), screen->availableGeometry(), m_panelFloat) : QRect();
+    if (screen && m_placer && m_mode == PanelMode::AnchoredTool && m_trayGeometry.isEmpty())
+        available = clearOfUnreportedBar(screen->geometry(), available, m_point);
     const int height = fitHeight(
         screen ? panelHeightLimit(m_mode, m_trayGeometry, m_point, available) : QWIDGETSIZE_MAX);
     const QRect geometry = panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point,
@@ -150,6 +154,9 @@ void PanelWindow::place()
     qCDebug(lcPanel) << "placed at" << geometry << "for item" << m_trayGeometry << "point" << m_point << "on screen"
                      << (screen ? screen->name() : QString()) << "with available area" << available;
     setGeometry(geometry);
+    // Such a window manager centres the window again on any new size.
+    if (m_placer && m_mode == PanelMode::AnchoredTool && isVisible())
+        m_placer(winId(), geometry.topLeft());
 }
 
 void PanelWindow::paintEvent(QPaintEvent *)

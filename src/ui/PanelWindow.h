@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class LaunchAtLogin;
 class PanelView;
 class Preferences;
@@ -35,6 +37,10 @@ public:
     // Whether an anchored layer panel holds the keyboard while open (a desktop's trait).
     void setLayerHoldsKeyboard(bool holds) { m_layerHoldsKeyboard = holds; }
     void setDesktopPanelFloat(int pixels) { m_panelFloat = pixels; }
+    // Where the window manager ignores the place a frameless window asks
+    // for (sway under XWayland): asks it to put the native window at a point.
+    using WindowPlacer = std::function<void(quintptr window, QPoint topLeft)>;
+    void setWindowPlacer(WindowPlacer placer) { m_placer = std::move(placer); }
 
     // Off for a picture of the whole panel, which no screen bounds.
     void setHeightLimited(bool limited) { m_heightLimited = limited; }
@@ -65,5 +71,6 @@ private:
     PanelMode m_mode = PanelMode::AnchoredPopup;
     bool m_layerHoldsKeyboard = true;
     int m_panelFloat = 0; // DesktopTraits::panelFloat
+    WindowPlacer m_placer;
     bool m_heightLimited = true;
 };

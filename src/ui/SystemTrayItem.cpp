@@ -60,10 +60,14 @@ void SystemTrayItem::setTitle(const TitleLayout &title, const QStringList &detai
 {
     // The band colours the panel window shows.
     const Backdrop shades = PanelStyle::backdrop(QGuiApplication::palette());
-    QIcon icon;
-    for (qreal ratio : {1.0, 2.0})
-        icon.addPixmap(QPixmap::fromImage(paintTrayIcon(title, IconSize, ratio, shades)));
-    m_icon.setIcon(icon);
+    // The controller repeats the hourglass this item started with.
+    if (!m_drawn || m_drawn->title != title || m_drawn->shades != shades) {
+        QIcon icon;
+        for (qreal ratio : {1.0, 2.0})
+            icon.addPixmap(QPixmap::fromImage(paintTrayIcon(title, IconSize, ratio, shades)));
+        m_icon.setIcon(icon);
+        m_drawn = Drawn{title, shades};
+    }
 
     m_icon.setToolTip(toolTipHtml(title, details));
 }

@@ -1,6 +1,11 @@
+#include "core/os/PlatformServices.h"
 #include "platform/linux/LinuxDesktopTraits.h"
+#include "platform/linux/SwayIpc.h"
 #include "support/DataRows.h"
 
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -24,12 +29,13 @@ private Q_SLOTS:
         row("GNOME on Wayland", "ubuntu:GNOME", "wayland", "wayland-0", "", true, true, "wayland;xcb", true);
         row("the user's platform stands", "GNOME", "wayland", "wayland-0", "xcb", true, true, "", true);
         // Nested and hand-started compositors leave the session type as it was.
-        row("a Wayland display in an X11 session", "sway", "x11", "wayland-1", "", true, false, "wayland;xcb", true);
+        row("sway, a Wayland display on X11", "sway", "x11", "wayland-1", "", true, false, "wayland;xcb", true);
         row("session type alone, any case", "KDE", "Wayland", "", "", true, false, "wayland;xcb", false);
         row("plain X11", "XFCE", "x11", "", "", false, false, "", true);
         row("GNOME Classic on X11", "GNOME-Classic:GNOME", "x11", "", "", false, true, "", true);
         // Only KWin hands an on-demand layer surface the keyboard, wherever KDE sits in the list.
         row("KDE later in the list", "X-Test:kde", "wayland", "wayland-0", "", true, false, "wayland;xcb", false);
+        row("sway later in the list", "X-Test:SWAY", "wayland", "wayland-1", "", true, false, "wayland;xcb", true);
         row("nothing set", "", "", "", "", false, false, "", true);
     }
 
@@ -47,6 +53,36 @@ private Q_SLOTS:
         QCOMPARE(traits.trayEdge, traits.layerPanelHoldsKeyboard ? Qt::TopEdge : Qt::BottomEdge);
         // Plasma 6 floats that panel 8 px above the room it reserves.
         QCOMPARE(traits.panelFloat, traits.layerPanelHoldsKeyboard ? 0 : 8);
+        // sway centres XWayland's frameless windows and tells X clients of no room for its bar.
+        QCOMPARE(traits.xwaylandIgnoresPlacement, QByteArray(QTest::currentDataTag()).contains("sway"));
+    }
+
+    // sway started by hand names no desktop but its socket, which moves the
+    // panel: asked again until sway has mapped the window, in sway's framing.
+    void asksSwayToPlaceTheWindowUntilItKnowsIt()
+    {
+        QTemporaryDir dir;
+        QLocalServer sway;
+        QVERIFY(sway.listen(dir.filePath(u"sway-ipc.sock"_s)));
+        const DesktopTraits traits = linuxDesktopTraits({"", "", "wayland-1", "xcb", sway.fullServerName().toUtf8()});
+        QVERIFY(traits.xwaylandIgnoresPlacement);
+        QList<QByteArray> asked;
+        connect(&sway, &QLocalServer::newConnection, this, [&sway, &asked] {
+            QLocalSocket *client = sway.nextPendingConnection();
+            connect(client, &QLocalSocket::readyRead, client, [client, &asked] {
+                asked.append(client->readAll());
+                client->write(swayIpcMessage(0, asked.size() < 3 ? R"([{"success": false}])" : R"([{"success": true}])"));
+            });
+        });
+        askWindowManagerToPlace(traits, 4194311, QPoint(980, 27));
+        QTRY_COMPARE(asked.size(), 3);
+        QTest::qWait(200);
+        QCOMPARE(asked.size(), 3); // done once sway said so
+        const QByteArray command = "[id=4194311] move absolute position 980 27";
+        QCOMPARE(asked.last(), swayIpcMessage(0, command));
+        QCOMPARE(asked.last().first(10), QByteArray("i3-ipc") + char(command.size()) + QByteArray(3, 0)); // little-endian host
+        QCOMPARE(swayCommandSucceeded(swayIpcMessage(0, R"([{"success": true}])").chopped(1)), std::nullopt);
+        QCOMPARE(swayCommandSucceeded("i3-ipX" + QByteArray(8, 0)), false);
     }
 };
 

@@ -243,6 +243,29 @@ private Q_SLOTS:
         QCOMPARE(panelGeometry(QSize(300, limit), {}, click, available).bottom(), 751);
     }
 
+    // sway under XWayland reports no room for waybar (0..25): the panel
+    // opened by a click in it goes below it, at the item; a bar that X
+    // clients are told of, or an item-relative point, keeps the area.
+    void clearOfAnUnreportedBar_data()
+    {
+        addColumns<QRect, QPoint, QRect>("available", "click", "expected");
+        const QRect screen(0, 0, 1280, 800);
+        QTest::newRow("waybar, click mid-bar") << screen << QPoint(1261, 13) << QRect(0, 27, 1280, 773);
+        QTest::newRow("near its top: the least bar") << screen << QPoint(1261, 3) << QRect(0, 24, 1280, 776);
+        QTest::newRow("bottom bar") << screen << QPoint(1261, 785) << QRect(0, 0, 1280, 771);
+        QTest::newRow("left bar") << screen << QPoint(15, 700) << QRect(31, 0, 1249, 800);
+        QTest::newRow("reported room stays") << QRect(0, 26, 1280, 774) << QPoint(1261, 13) << QRect(0, 26, 1280, 774);
+        QTest::newRow("item-relative point") << screen << QPoint(9, 13) << screen;
+    }
+    void clearOfAnUnreportedBar()
+    {
+        const auto [available, click] = fetchRow<QRect, QPoint>("available", "click");
+        const QRect area = clearOfUnreportedBar(QRect(0, 0, 1280, 800), available, click);
+        QTEST(area, "expected");
+        const int limit = panelHeightLimit(PanelMode::AnchoredTool, {}, click, area);
+        QVERIFY(area.contains(panelGeometry(QSize(300, limit), {}, click, area)));
+    }
+
     // The item sits in a panel, outside the available area; the result is
     // always on screen, whatever the anchor says.
     void geometryStaysOnScreen()

@@ -94,6 +94,16 @@ TrayController::AccountSource workAccounts(std::function<void(const QList<ExtraA
             {}};
 }
 
+QList<PanelWindow *> panels()
+{
+    QList<PanelWindow *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *panel = qobject_cast<PanelWindow *>(widget))
+            found.append(panel);
+    }
+    return found;
+}
+
 } // namespace
 
 class TestTrayController : public QObject
@@ -119,6 +129,7 @@ private Q_SLOTS:
         QTRY_COMPARE(launch.item->titles.value(launch.item->titles.size() - 1), u"Claude 42%"_s);
         QTRY_COMPARE(launch.item->menu.value(0).label, u"Claude \u00B7 Weekly (7d) 42%"_s);
         QCOMPARE(launch.notifications->sent.size(), 1);
+        QCOMPARE(panels().size(), 1); // made once, at the first start
     }
 
     // A switch or a setting that did not stick is told, once, and not shown as done.
@@ -216,10 +227,10 @@ private Q_SLOTS:
     void panelAndMenu()
     {
         Launch launch(12); // freshly booted: the first refresh is 18 s away
-        PanelWindow *panel = nullptr;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            panel = panel ? panel : qobject_cast<PanelWindow *>(widget);
-        QVERIFY(panel && !panel->isVisible());
+        QVERIFY(panels().isEmpty()); // the icon goes out first, the panel follows from the event loop
+        QTRY_COMPARE(panels().size(), 1);
+        PanelWindow *panel = panels().constFirst();
+        QVERIFY(!panel->isVisible());
         const auto click = [&] { Q_EMIT launch.item->activated(QRect(100, 0, 22, 22), QPoint(110, 11)); };
         Q_EMIT launch.item->showRequested();
         Q_EMIT launch.item->showRequested(); // the menu's entry shows, never toggles closed
@@ -253,7 +264,9 @@ private Q_SLOTS:
         Launch launch(3600, Launch::WithoutTray);
         launch.controller->recordHistory(dir.filePath(u"history.sqlite"_s));
         QSignalSpy recorded(launch.controller->history(), &HistoryRecorder::recorded);
+        QVERIFY(!launch.controller->history()->isRecording()); // opened once the icon is out
         launch.dock();
+        QTRY_VERIFY(launch.controller->history()->isRecording());
         QVERIFY(recorded.wait(5000));
         QTRY_COMPARE(launch.item->entry(TrayMenuEntry::Role::History).label, u"History\u2026"_s);
         Q_EMIT launch.item->historyRequested();

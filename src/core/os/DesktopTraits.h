@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QtCore/qnamespace.h>
 
 #include <chrono>
@@ -35,6 +36,12 @@ struct DesktopTraits
     // it. Plasma 6 floats its panel 8 px above the screen edge but reserves
     // only its thickness, so a panel flush with the free area covered its top.
     int panelFloat = 0;
+    // sway floats the frameless window Qt makes on XWayland centred, whatever
+    // place it asks for, and tells X clients of no room taken by its bar. The
+    // anchored panel asks sway to move it (askWindowManagerToPlace), below a
+    // bar guessed from where the click fell in it.
+    bool xwaylandIgnoresPlacement = false;
+    QString swaySocket; // where sway takes commands; empty when not known
 };
 
 // This session's traits, from the environment of the process.

@@ -6,6 +6,7 @@
 #include "core/os/UptimeSource.h"
 #include "core/os/WakeMonitor.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <memory>
@@ -23,6 +24,10 @@ struct PlatformServices
 };
 
 PlatformServices makePlatformServices();
+// Asks a window manager that places every window itself, whatever place it
+// asks for (DesktopTraits::xwaylandIgnoresPlacement), to put the native
+// window at topLeft; nothing where none can be asked.
+void askWindowManagerToPlace(const DesktopTraits &desktop, quintptr window, QPoint topLeft);
 // Why no graphical session can be reached, before the GUI tries and aborts;
 // nothing when one may be there.
 std::optional<QString> missingDisplayReason();

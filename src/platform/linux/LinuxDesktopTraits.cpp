@@ -6,7 +6,7 @@
 DesktopEnvironment DesktopEnvironment::ofProcess()
 {
     return {qgetenv("XDG_CURRENT_DESKTOP"), qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"),
-            qgetenv("QT_QPA_PLATFORM")};
+            qgetenv("QT_QPA_PLATFORM"), qgetenv("SWAYSOCK")};
 }
 
 DesktopTraits linuxDesktopTraits(const DesktopEnvironment &environment)
@@ -24,6 +24,13 @@ DesktopTraits linuxDesktopTraits(const DesktopEnvironment &environment)
             traits.trayEdge = Qt::BottomEdge; // Plasma's panel
             traits.panelFloat = 8;            // Plasma 6's floating panel; a mere gap under Plasma 5's
         }
+        if (desktop.compare("sway", Qt::CaseInsensitive) == 0)
+            traits.xwaylandIgnoresPlacement = true;
+    }
+    // sway started by hand sets no desktop name, but always its socket.
+    if (!environment.swaySocket.isEmpty()) {
+        traits.xwaylandIgnoresPlacement = true;
+        traits.swaySocket = QString::fromLocal8Bit(environment.swaySocket);
     }
     // Native Wayland gives a titled window that the compositor places, named
     // and iconed from the desktop file; XWayland's frameless windows were

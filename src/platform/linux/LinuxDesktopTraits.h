@@ -11,6 +11,7 @@ struct DesktopEnvironment
     QByteArray sessionType;    // XDG_SESSION_TYPE
     QByteArray waylandDisplay; // WAYLAND_DISPLAY
     QByteArray qtPlatform;     // QT_QPA_PLATFORM: the user's own choice
+    QByteArray swaySocket;     // SWAYSOCK, which sway sets for what it starts
 
     static DesktopEnvironment ofProcess();
 };

@@ -4,6 +4,7 @@
 #include "platform/linux/FreedesktopNotifications.h"
 #include "platform/linux/LinuxTrayHost.h"
 #include "platform/linux/LogindWakeMonitor.h"
+#include "platform/linux/SwayIpc.h"
 #include "platform/linux/XdgAutostartService.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,12 @@ PlatformServices makePlatformServices()
     services.uptime = std::make_unique<BootClockUptime>();
     services.wakeMonitor = std::make_unique<LogindWakeMonitor>(QDBusConnection::systemBus());
     return services;
+}
+
+void askWindowManagerToPlace(const DesktopTraits &desktop, quintptr window, QPoint topLeft)
+{
+    if (desktop.xwaylandIgnoresPlacement && !desktop.swaySocket.isEmpty())
+        moveWithSway(desktop.swaySocket, window, topLeft);
 }
 
 std::unique_ptr<TrayHost> makeTrayHost(const DesktopTraits &desktop)

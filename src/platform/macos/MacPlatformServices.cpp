@@ -31,6 +31,8 @@ DesktopTraits desktopTraits()
     return {}; // one desktop, nothing to tell apart
 }
 
+void askWindowManagerToPlace(const DesktopTraits &, quintptr, QPoint) {}
+
 std::unique_ptr<TrayHost> makeTrayHost(const DesktopTraits &)
 {
     return std::make_unique<MacTrayHost>();
