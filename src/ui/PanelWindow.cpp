@@ -53,7 +53,7 @@ void PanelWindow::showPlaced(const PanelPlacement &placement)
     m_view->render();
     place();
     show();
-    if (m_placer && m_mode == PanelMode::AnchoredTool)
+    if (windowManagerPlaces())
         m_placer(winId(), geometry().topLeft());
     raise();
     activateWindow();
@@ -145,7 +145,7 @@ void PanelWindow::place()
         screen = QGuiApplication::primaryScreen();
     QRect available
         = screen ? clearOfFloatingPanels(screen->geometry(), screen->availableGeometry(), m_panelFloat) : QRect();
-    if (screen && m_placer && m_mode == PanelMode::AnchoredTool && m_trayGeometry.isEmpty())
+    if (screen && windowManagerPlaces() && m_trayGeometry.isEmpty())
         available = clearOfUnreportedBar(screen->geometry(), available, m_point);
     const int height = fitHeight(
         screen ? panelHeightLimit(m_mode, m_trayGeometry, m_point, available) : QWIDGETSIZE_MAX);
@@ -155,7 +155,7 @@ void PanelWindow::place()
                      << (screen ? screen->name() : QString()) << "with available area" << available;
     setGeometry(geometry);
     // Such a window manager centres the window again on any new size.
-    if (m_placer && m_mode == PanelMode::AnchoredTool && isVisible())
+    if (windowManagerPlaces() && isVisible())
         m_placer(winId(), geometry.topLeft());
 }
 

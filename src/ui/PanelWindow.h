@@ -63,6 +63,8 @@ private:
     int contentHeight();
     // The panel's height at most limit, the sections scrolling the rest.
     int fitHeight(int limit);
+    // The anchored panel, where it must ask the window manager to move it.
+    bool windowManagerPlaces() const { return m_placer && m_mode == PanelMode::AnchoredTool; }
     void setMode(PanelMode mode);
 
     PanelView *m_view;
