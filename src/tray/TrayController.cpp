@@ -228,10 +228,14 @@ void TrayController::setupPanel()
     m_panel = std::make_unique<PanelWindow>(m_usageManager.get(), m_preferences.get(), m_launchAtLogin.get());
     m_panel->setLayerHoldsKeyboard(m_services.desktop.layerPanelHoldsKeyboard);
     m_panel->setDesktopPanelFloat(m_services.desktop.panelFloat);
-    if (m_services.desktop.xwaylandIgnoresPlacement)
+    if (m_services.desktop.xwaylandIgnoresPlacement) {
         m_panel->setWindowPlacer([desktop = m_services.desktop](quintptr window, QPoint topLeft) {
             askWindowManagerToPlace(desktop, window, topLeft);
         });
+        m_panel->setFreeAreaSource([desktop = m_services.desktop](QRect screen, auto answered) {
+            askWindowManagerForFreeArea(desktop, screen, std::move(answered));
+        });
+    }
     connect(m_panel.get(), &PanelWindow::closed, this, [this] { m_sinceClosed.start(); });
     connect(m_panel.get(), &PanelWindow::quitRequested, this, &TrayController::quitRequested);
     // The rows' charts and the History window read what the recorder wrote;

@@ -12,6 +12,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -47,6 +48,25 @@ void PanelWindow::showPlaced(const PanelPlacement &placement)
         setMode(placement.mode);
     m_trayGeometry = placement.trayGeometry;
     m_point = placement.point;
+    if (isVisible() || !windowManagerPlaces() || !m_freeAreaSource || !m_trayGeometry.isEmpty())
+        return showNow();
+    QScreen *screen = screenAtAnchor();
+    if (!screen)
+        return showNow();
+    // Its answer comes in a few milliseconds; until then nothing shows, so
+    // the panel is never seen over the bar.
+    m_freeArea.reset();
+    const int asked = ++m_freeAreaAsked;
+    m_freeAreaSource(screen->geometry(), [panel = QPointer(this), asked](std::optional<QRect> area) {
+        if (!panel || asked != panel->m_freeAreaAsked)
+            return;
+        panel->m_freeArea = area;
+        panel->showNow();
+    });
+}
+
+void PanelWindow::showNow()
+{
     // A hidden view is not kept current: render it now, so the window is mapped
     // at its final size and place. A second geometry while the window manager
     // maps it could be lost (KWin under XWayland then put it at 0,0).
@@ -108,15 +128,18 @@ int PanelWindow::fitHeight(int limit)
     return contentHeight();
 }
 
+QScreen *PanelWindow::screenAtAnchor() const
+{
+    QScreen *screen = QGuiApplication::screenAt(m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center());
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
 void PanelWindow::place()
 {
-    const QPoint probe = m_trayGeometry.isEmpty() ? m_point : m_trayGeometry.center();
     if (m_mode == PanelMode::PlacedWindow) {
         // The compositor or window manager decides where it goes; its size is
         // the content's, which a fixed size tells it, so it offers no maximise.
-        QScreen *screen = QGuiApplication::screenAt(probe);
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
+        QScreen *screen = screenAtAnchor();
         const int limit = screen ? panelHeightLimit(m_mode, {}, {}, screen->availableGeometry()) : QWIDGETSIZE_MAX;
         setFixedSize(PanelStyle::Width, fitHeight(limit));
         return;
@@ -140,13 +163,16 @@ void PanelWindow::place()
         LayerShell::anchor(windowHandle(), anchor, screens.value(anchor.screen), m_layerHoldsKeyboard);
         return;
     }
-    QScreen *screen = QGuiApplication::screenAt(probe);
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    QScreen *screen = screenAtAnchor();
     QRect available
         = screen ? clearOfFloatingPanels(screen->geometry(), screen->availableGeometry(), m_panelFloat) : QRect();
-    if (screen && windowManagerPlaces() && m_trayGeometry.isEmpty())
-        available = clearOfUnreportedBar(screen->geometry(), available, m_point);
+    if (screen && windowManagerPlaces() && m_trayGeometry.isEmpty()) {
+        // The window manager's word where it gave one for this screen, else a guess from the click.
+        if (m_freeArea && screen->geometry().contains(*m_freeArea))
+            available = *m_freeArea;
+        else
+            available = clearOfUnreportedBar(screen->geometry(), available, m_point);
+    }
     const int height = fitHeight(
         screen ? panelHeightLimit(m_mode, m_trayGeometry, m_point, available) : QWIDGETSIZE_MAX);
     const QRect geometry = panelGeometry(QSize(PanelStyle::Width, height), m_trayGeometry, m_point,

@@ -5,9 +5,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class LaunchAtLogin;
 class PanelView;
+class QScreen;
 class Preferences;
 class UsageManager;
 
@@ -41,6 +43,11 @@ public:
     // for (sway under XWayland): asks it to put the native window at a point.
     using WindowPlacer = std::function<void(quintptr window, QPoint topLeft)>;
     void setWindowPlacer(WindowPlacer placer) { m_placer = std::move(placer); }
+    // Asks that window manager for the part of a screen its bars leave free,
+    // which it tells X clients nothing of; the anchored panel waits for the
+    // answer before it shows, and guesses the bar's room without one.
+    using FreeAreaSource = std::function<void(QRect screen, std::function<void(std::optional<QRect>)> answered)>;
+    void setFreeAreaSource(FreeAreaSource source) { m_freeAreaSource = std::move(source); }
 
     // Off for a picture of the whole panel, which no screen bounds.
     void setHeightLimited(bool limited) { m_heightLimited = limited; }
@@ -59,7 +66,9 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    void showNow();
     void place();
+    QScreen *screenAtAnchor() const;
     int contentHeight();
     // The panel's height at most limit, the sections scrolling the rest.
     int fitHeight(int limit);
@@ -74,5 +83,8 @@ private:
     bool m_layerHoldsKeyboard = true;
     int m_panelFloat = 0; // DesktopTraits::panelFloat
     WindowPlacer m_placer;
+    FreeAreaSource m_freeAreaSource;
+    std::optional<QRect> m_freeArea; // the window manager's answer for the panel's screen
+    int m_freeAreaAsked = 0;         // only the latest question's answer shows the panel
     bool m_heightLimited = true;
 };

@@ -84,6 +84,85 @@ private Q_SLOTS:
         QCOMPARE(swayCommandSucceeded(swayIpcMessage(0, R"([{"success": true}])").chopped(1)), std::nullopt);
         QCOMPARE(swayCommandSucceeded("i3-ipX" + QByteArray(8, 0)), false);
     }
+
+    // The rect of the workspace visible on the clicked output is the room sway's
+    // bars leave; anything else, and the bar's room is guessed.
+    void freeAreaFromSwaysWorkspaces_data()
+    {
+        addColumns<QByteArray, QRect, QRect>("workspaces", "screen", "expected");
+        const auto workspace = [](const char *output, bool visible, QRect rect) {
+            return QStringLiteral(R"({"name":"1","output":"%1","visible":%2,"focused":false,)"
+                                  R"("rect":{"x":%3,"y":%4,"width":%5,"height":%6}})")
+                .arg(QLatin1String(output), visible ? u"true"_s : u"false"_s)
+                .arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()).toUtf8();
+        };
+        const QRect screen(0, 0, 1280, 800), right(1280, 0, 1920, 1080);
+        const auto list = [](std::initializer_list<QByteArray> items) {
+            return '[' + QList<QByteArray>(items).join(',') + ']';
+        };
+        QTest::newRow("top bar") << list({workspace("X11-1", true, {0, 26, 1280, 774})}) << screen
+                                 << QRect(0, 26, 1280, 774);
+        QTest::newRow("bottom bar") << list({workspace("X11-1", true, {0, 0, 1280, 760})}) << screen
+                                    << QRect(0, 0, 1280, 760);
+        QTest::newRow("side bar") << list({workspace("X11-1", true, {48, 0, 1232, 800})}) << screen
+                                  << QRect(48, 0, 1232, 800);
+        // The hidden workspace of the clicked output comes first, the other output's visible one too.
+        const QByteArray twoOutputs = list({workspace("X11-2", false, {1280, 0, 1920, 1080}),
+                                            workspace("X11-1", true, {0, 26, 1280, 774}),
+                                            workspace("X11-2", true, {1280, 30, 1920, 1050})});
+        QTest::newRow("two outputs, the right one") << twoOutputs << right << QRect(1280, 30, 1920, 1050);
+        QTest::newRow("two outputs, the left one") << twoOutputs << screen << QRect(0, 26, 1280, 774);
+        QTest::newRow("no visible workspace") << list({workspace("X11-1", false, {0, 26, 1280, 774})}) << screen
+                                              << QRect();
+        QTest::newRow("none on that output") << list({workspace("X11-1", true, {0, 26, 1280, 774})}) << right
+                                             << QRect();
+        QTest::newRow("empty rect") << list({workspace("X11-1", true, {0, 26, 0, 774})}) << screen << QRect();
+        QTest::newRow("rect of texts") << QByteArray(R"([{"visible":true,"rect":{"x":"0","y":"26",)"
+                                                     R"("width":"1280","height":"774"}}])")
+                                       << screen << QRect();
+        QTest::newRow("an object, not a list") << workspace("X11-1", true, {0, 26, 1280, 774}) << screen << QRect();
+        QTest::newRow("cut short") << list({workspace("X11-1", true, {0, 26, 1280, 774})}).chopped(2) << screen
+                                   << QRect();
+    }
+    void freeAreaFromSwaysWorkspaces()
+    {
+        const auto [workspaces, screen, expected] = fetchRow<QByteArray, QRect, QRect>("workspaces", "screen", "expected");
+        const SwayFreeArea free = swayFreeArea(workspaces, screen);
+        QCOMPARE(free.area, expected);
+        QCOMPARE(free.problem.isEmpty(), expected.isValid());
+    }
+
+    // Asked over the socket with get_workspaces; a sway that stays silent leaves it to the guess.
+    void asksSwayForTheFreeArea()
+    {
+        QTemporaryDir dir;
+        QLocalServer sway;
+        QVERIFY(sway.listen(dir.filePath(u"sway-ipc.sock"_s)));
+        const DesktopTraits traits = linuxDesktopTraits({"sway", "wayland", "wayland-1", "xcb", sway.fullServerName().toUtf8()});
+        QList<QByteArray> asked;
+        bool silent = false;
+        connect(&sway, &QLocalServer::newConnection, this, [&] {
+            QLocalSocket *client = sway.nextPendingConnection();
+            connect(client, &QLocalSocket::readyRead, client, [&, client] {
+                asked.append(client->readAll());
+                if (!silent)
+                    client->write(swayIpcMessage(1, R"([{"visible":true,"rect":{"x":0,"y":26,"width":1280,"height":774}}])"));
+            });
+        });
+        std::optional<std::optional<QRect>> answer;
+        const auto ask = [&] {
+            answer.reset();
+            askWindowManagerForFreeArea(traits, QRect(0, 0, 1280, 800), [&](std::optional<QRect> area) { answer = area; });
+        };
+        ask();
+        QTRY_VERIFY(answer.has_value());
+        QCOMPARE(*answer, QRect(0, 26, 1280, 774));
+        QCOMPARE(asked, QList<QByteArray>{swayIpcMessage(1, {})});
+        silent = true;
+        ask();
+        QTRY_VERIFY(answer.has_value());
+        QCOMPARE(*answer, std::nullopt);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDesktopTraits)

@@ -38,8 +38,9 @@ struct DesktopTraits
     int panelFloat = 0;
     // sway floats the frameless window Qt makes on XWayland centred, whatever
     // place it asks for, and tells X clients of no room taken by its bar. The
-    // anchored panel asks sway to move it (askWindowManagerToPlace), below a
-    // bar guessed from where the click fell in it.
+    // anchored panel asks sway to move it (askWindowManagerToPlace), into the
+    // room sway's bars leave (askWindowManagerForFreeArea), else below a bar
+    // guessed from where the click fell in it.
     bool xwaylandIgnoresPlacement = false;
     QString swaySocket; // where sway takes commands; empty when not known
 };

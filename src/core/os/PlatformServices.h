@@ -7,8 +7,10 @@
 #include "core/os/WakeMonitor.h"
 
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -28,6 +30,11 @@ PlatformServices makePlatformServices();
 // asks for (DesktopTraits::xwaylandIgnoresPlacement), to put the native
 // window at topLeft; nothing where none can be asked.
 void askWindowManagerToPlace(const DesktopTraits &desktop, quintptr window, QPoint topLeft);
+// Asks such a window manager which part of the screen its bars leave free,
+// which it tells X clients nothing of; answered gets it once, or nothing
+// where none can be asked or it does not answer soundly in time.
+void askWindowManagerForFreeArea(const DesktopTraits &desktop, QRect screen,
+                                 std::function<void(std::optional<QRect>)> answered);
 // Why no graphical session can be reached, before the GUI tries and aborts;
 // nothing when one may be there.
 std::optional<QString> missingDisplayReason();

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +33,15 @@ void askWindowManagerToPlace(const DesktopTraits &desktop, quintptr window, QPoi
 {
     if (desktop.xwaylandIgnoresPlacement && !desktop.swaySocket.isEmpty())
         moveWithSway(desktop.swaySocket, window, topLeft);
+}
+
+void askWindowManagerForFreeArea(const DesktopTraits &desktop, QRect screen,
+                                 std::function<void(std::optional<QRect>)> answered)
+{
+    if (desktop.xwaylandIgnoresPlacement && !desktop.swaySocket.isEmpty())
+        askSwayForFreeArea(desktop.swaySocket, screen, std::move(answered));
+    else
+        answered(std::nullopt);
 }
 
 std::unique_ptr<TrayHost> makeTrayHost(const DesktopTraits &desktop)

@@ -33,6 +33,11 @@ DesktopTraits desktopTraits()
 
 void askWindowManagerToPlace(const DesktopTraits &, quintptr, QPoint) {}
 
+void askWindowManagerForFreeArea(const DesktopTraits &, QRect, std::function<void(std::optional<QRect>)> answered)
+{
+    answered(std::nullopt);
+}
+
 std::unique_ptr<TrayHost> makeTrayHost(const DesktopTraits &)
 {
     return std::make_unique<MacTrayHost>();
