@@ -43,10 +43,11 @@ SwayFreeArea swayFreeArea(const QByteArray &workspaces, QRect screen);
 
 // Asks sway to put the X11 window at topLeft, again every retry until sway
 // says done or attempts run out: sway knows a window only once it mapped
-// it, a moment after Qt showed it. Returns at once; the asking goes on in
-// the event loop, each answer waited for at most answerWait.
-void moveWithSway(const QString &socket, quintptr window, QPoint topLeft, int attempts = 20,
-                  std::chrono::milliseconds retry = std::chrono::milliseconds(50),
+// it, a moment after Qt showed it, and shows it centred until moved, so
+// asking often keeps that to about a frame. Returns at once; the asking
+// goes on in the event loop, each answer waited for at most answerWait.
+void moveWithSway(const QString &socket, quintptr window, QPoint topLeft, int attempts = 200,
+                  std::chrono::milliseconds retry = std::chrono::milliseconds(5),
                   std::chrono::milliseconds answerWait = std::chrono::milliseconds(1000));
 
 // Asks sway for the free area of the output at screen (swayFreeArea) and
