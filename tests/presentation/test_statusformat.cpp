@@ -168,6 +168,9 @@ private Q_SLOTS:
                                                   {150, 20}, {-5, 0},  {qQNaN(), 0}, {qInf(), 20}};
         for (const auto &[utilization, filled] : cases)
             QCOMPARE(usageBar(utilization), QString(filled, QChar(0x2588)) + QString(20 - filled, QChar(0x2591)));
+        // Beside what is left, the bar shows what is left.
+        const TextOptions remaining{false, DisplayAs::Remaining, QTimeZone::utc(), QLocale::c()};
+        QVERIFY(statusText(sampleSnapshot(), Now, remaining).contains(u"20% left  ████░░░░░░░░░░░░░░░░"_s));
     }
 
     void exitStatusCountsOnlyAvailableProviders()
