@@ -452,7 +452,7 @@ void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const 
         lines.append(u"  "_s + note);
     if (state.isStale() && state.lastUpdated)
         lines.append(u"  "_s
-                     + paint(asOfText(*state.lastUpdated, options.zone) + u" \u00B7 "_s + *state.error, Dim, colour));
+                     + paint(asOfText(*state.lastUpdated, now, options.zone, options.locale) + u" \u00B7 "_s + *state.error, Dim, colour));
 }
 
 void appendProviderLines(QStringList &lines, const ProviderStatus &provider, const TextColumns &columns,

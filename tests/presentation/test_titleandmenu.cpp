@@ -298,7 +298,7 @@ private Q_SLOTS:
         kept.error = u"API error (code: 429)"_s;
         kept.errorIsTransient = true;
         states.insert(u"claude"_s, kept);
-        QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly),
+        QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly, DisplayAs::Used, Now),
                  (QStringList{u"Claude \u2014 Fable: 100% (as of "_s + kept.lastUpdated->toLocalTime().toString(u"HH:mm"_s)
                                   + u')',
                               u"Codex: 6%"_s}));
@@ -321,6 +321,10 @@ private Q_SLOTS:
         QCOMPARE(credits.filledFraction, 0.3125);
         QVERIFY(!credits.resetText && !credits.paceMarker);
         QVERIFY(panel.staleText.endsWith(u" \u00B7 API error (code: 429)"_s) && panel.staleText.startsWith(u"as of "_s));
+        // Figures kept over days offline say which day they are from.
+        QCOMPARE(asOfText(Now.addDays(-3), Now, QTimeZone::utc(), QLocale::c()), u"as of Wed 12:00"_s);
+        QCOMPARE(asOfText(Now.addDays(-40), Now, QTimeZone::utc(), QLocale::c()), u"as of 20 Jan, 12:00"_s);
+        QCOMPARE(asOfText(Now.addSecs(-60), Now, QTimeZone(), QLocale::c()), u"as of 11:59 UTC"_s);
         QCOMPARE(sectionModel(states.value(u"codex"_s), Now).notes,
                  (QStringList{u"2 resets banked"_s, u"Workspace budget reached"_s}));
         // Not logged in is no passing failure: the error stands instead of the figures.
