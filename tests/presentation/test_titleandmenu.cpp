@@ -299,8 +299,7 @@ private Q_SLOTS:
         kept.errorIsTransient = true;
         states.insert(u"claude"_s, kept);
         QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly, DisplayAs::Used, Now),
-                 (QStringList{u"Claude \u2014 Fable: 100% (as of "_s + kept.lastUpdated->toLocalTime().toString(u"HH:mm"_s)
-                                  + u')',
+                 (QStringList{u"Claude \u2014 Fable: 100% ("_s + asOfText(*kept.lastUpdated, Now) + u')',
                               u"Codex: 6%"_s}));
         TrayMenuInput input{{claude, codex}, states};
         input.zone = QTimeZone::utc();
