@@ -473,7 +473,7 @@ void appendProviderLines(QStringList &lines, const ProviderStatus &provider, con
             lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
     } else if (!state.usage) {
         lines.append(u"  "_s + QCoreApplication::translate("Status", "No usage yet"));
-    } else if (state.usage->limits.isEmpty() && !state.usage->credits) {
+    } else if (state.usage->limits.isEmpty() && !state.usage->credits && usageNotes(*state.usage).isEmpty()) {
         lines.append(u"  "_s + QCoreApplication::translate("Status", "No limits reported"));
     } else {
         appendUsageLines(lines, provider, columns, history, now, options);

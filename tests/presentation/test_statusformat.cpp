@@ -133,6 +133,8 @@ private Q_SLOTS:
             statusText(failed, Now).section(u"\n\nUpdated"_s, 0, 0),
             u"Claude\n  Not logged in to Claude.\n  The saved login expired 3 h ago. Open Claude Code once to renew it."
             u"\n\nCodex\n  No limits reported"_s);
+        failed.providers[1].state.usage->unlimited = {u"Premium requests"_s};
+        QVERIFY(statusText(failed, Now).contains(u"Codex\n  Premium requests: Unlimited\n"_s));
 
         // Figures kept over a rate limit stay, with their age and the reason.
         StatusSnapshot stale = sampleSnapshot();

@@ -250,6 +250,12 @@ private Q_SLOTS:
                  (QStringList{u"Claude \u00B7 Loading..."_s, u"Codex \u00B7 Sonnet (7d) 5%"_s,
                               u"Codex \u00B7 Opus --%"_s}));
 
+        // A plan without caps has no limits, only the note that says so.
+        TrayMenuInput unlimited;
+        addProvider(unlimited, codex, QList<UsageLimit>{});
+        unlimited.providerStates[codex->id()].usage->unlimited = {u"Premium requests"_s};
+        QCOMPARE(figures(unlimited), QStringList{u"Codex \u00B7 Premium requests: Unlimited"_s});
+
         // Nobody logged in, or a state whose provider is no longer available: the empty state, a line per row.
         TrayMenuInput gone;
         addProvider(gone, claude, QList<UsageLimit>{limit(u"Weekly"_s, 50, std::nullopt)});
