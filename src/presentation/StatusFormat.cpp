@@ -451,8 +451,10 @@ void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const 
     for (const QString &note : usageNotes(*state.usage))
         lines.append(u"  "_s + note);
     if (state.isStale() && state.lastUpdated)
-        lines.append(u"  "_s
-                     + paint(asOfText(*state.lastUpdated, now, options.zone, options.locale) + u" \u00B7 "_s + *state.error, Dim, colour));
+        lines.append(
+            u"  "_s
+            + paint(asOfText(*state.lastUpdated, now, options.zone, options.locale) + u" \u00B7 "_s + *state.error, Dim,
+                    colour));
 }
 
 void appendProviderLines(QStringList &lines, const ProviderStatus &provider, const TextColumns &columns,

@@ -89,7 +89,8 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
             for (const QString &line : usageExtraLines(*state->usage))
                 rows.append(figures(name + Dot + line));
             if (state->isStale() && state->lastUpdated)
-                rows.append(figures(name + Dot + asOfText(*state->lastUpdated, now, input.zone) + Dot + oneLine(*state->error)));
+                rows.append(figures(name + Dot + asOfText(*state->lastUpdated, now, input.zone) + Dot
+                                    + oneLine(*state->error)));
         } else if (state->usage) {
             rows.append(figures(name + Dot + percentText(0)));
         } else {
