@@ -48,11 +48,16 @@ private Q_SLOTS:
     void oneRefreshPerWakeAfterThePauseOnlyWithLogind()
     {
         QTest::failOnWarning(QRegularExpression(u".*"_s)); // without logind, nothing is said either
-        QVERIFY(!LogindWakeMonitor(QDBusConnection::sessionBus()).isWatching());
-        QVERIFY(!LogindWakeMonitor(QDBusConnection(u"never-connected"_s)).isWatching());
+        const auto sessionBus = [] { return QDBusConnection::sessionBus(); };
+        LogindWakeMonitor withoutLogind(sessionBus);
+        LogindWakeMonitor withoutBus([] { return QDBusConnection(u"never-connected"_s); });
+        QCOMPARE(withoutLogind.isWatching(), std::nullopt); // not before the event loop turns
+        QTRY_COMPARE(withoutLogind.isWatching(), false);
+        QTRY_COMPARE(withoutBus.isWatching(), false);
 
         QVERIFY(m_logind.registerService(u"org.freedesktop.login1"_s));
-        LogindWakeMonitor monitor(QDBusConnection::sessionBus());
+        LogindWakeMonitor monitor(sessionBus);
+        QTRY_COMPARE(monitor.isWatching(), true);
         BootClockUptime uptime; // read only by startFetching(), not called here
         RefreshScheduler scheduler(&uptime, &monitor, RefreshScheduler::Timing{80ms});
         QSignalSpy refreshes(&scheduler, &RefreshScheduler::refreshRequested);

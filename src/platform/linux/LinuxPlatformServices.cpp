@@ -25,7 +25,7 @@ PlatformServices makePlatformServices()
     services.loginItems = std::make_unique<XdgAutostartService>(
         XdgAutostartService::defaultFolder(), launcher.isEmpty() ? QCoreApplication::applicationFilePath() : launcher);
     services.uptime = std::make_unique<BootClockUptime>();
-    services.wakeMonitor = std::make_unique<LogindWakeMonitor>(QDBusConnection::systemBus());
+    services.wakeMonitor = std::make_unique<LogindWakeMonitor>([] { return QDBusConnection::systemBus(); });
     return services;
 }
 

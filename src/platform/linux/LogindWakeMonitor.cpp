@@ -1,22 +1,39 @@
 #include "platform/linux/LogindWakeMonitor.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
-LogindWakeMonitor::LogindWakeMonitor(QDBusConnection systemBus, QObject *parent)
+namespace {
+const QString Logind = u"org.freedesktop.login1"_s;
+}
+
+LogindWakeMonitor::LogindWakeMonitor(std::function<QDBusConnection()> systemBus, QObject *parent)
     : WakeMonitor(parent)
-    , m_bus(std::move(systemBus))
 {
+    QTimer::singleShot(0, this, [this, systemBus = std::move(systemBus)] { subscribe(systemBus()); });
+}
+
+void LogindWakeMonitor::subscribe(QDBusConnection bus)
+{
+    m_bus = std::move(bus);
+    if (!m_bus.isConnected() || !m_bus.interface()) {
+        m_watching = false;
+        return;
+    }
     // A bus without logind accepts the subscription and then never signals:
     // only subscribe where logind (or elogind) is really there.
-    if (!m_bus.isConnected() || !m_bus.interface())
-        return;
-    const QString service = u"org.freedesktop.login1"_s;
-    if (!m_bus.interface()->isServiceRegistered(service).value())
-        return;
-    m_watching = m_bus.connect(service, u"/org/freedesktop/login1"_s, u"org.freedesktop.login1.Manager"_s,
-                               u"PrepareForSleep"_s, this, SLOT(onPrepareForSleep(bool)));
+    auto *asked = new QDBusPendingCallWatcher(m_bus.interface()->asyncCall(u"NameHasOwner"_s, Logind), this);
+    connect(asked, &QDBusPendingCallWatcher::finished, this, [this, asked] {
+        asked->deleteLater();
+        const QDBusPendingReply<bool> there = *asked;
+        m_watching = there.isValid() && there.value()
+            && m_bus.connect(Logind, u"/org/freedesktop/login1"_s, u"org.freedesktop.login1.Manager"_s,
+                             u"PrepareForSleep"_s, this, SLOT(onPrepareForSleep(bool)));
+    });
 }
 
 void LogindWakeMonitor::onPrepareForSleep(bool start)

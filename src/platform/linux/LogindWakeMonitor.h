@@ -4,20 +4,28 @@
 
 #include <QDBusConnection>
 
+#include <functional>
+#include <optional>
+
 // Wakes as logind announces them: PrepareForSleep(false) on the system bus.
 // Without that bus or without logind on it, nothing is announced.
 class LogindWakeMonitor : public WakeMonitor
 {
     Q_OBJECT
 public:
-    explicit LogindWakeMonitor(QDBusConnection systemBus, QObject *parent = nullptr);
+    // The bus is connected to, and logind looked for, once the event loop
+    // runs: a wake is of no use before, and the tray icon should not wait.
+    explicit LogindWakeMonitor(std::function<QDBusConnection()> systemBus, QObject *parent = nullptr);
 
-    bool isWatching() const { return m_watching; }
+    // Empty while logind is still being looked for.
+    std::optional<bool> isWatching() const { return m_watching; }
 
 private Q_SLOTS:
     void onPrepareForSleep(bool start);
 
 private:
-    QDBusConnection m_bus;
-    bool m_watching = false;
+    void subscribe(QDBusConnection bus);
+
+    QDBusConnection m_bus{QString()};
+    std::optional<bool> m_watching;
 };
