@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -105,8 +106,11 @@ LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, c
     if (before) {
         check.state = *before;
         const std::optional<QDateTime> &last = before->resetTime;
+        // An answer that still names the window's reset is that window, even
+        // past its time (a clock ahead of the service's, a service behind).
+        const bool stillTold = last && limit.resetTime && std::abs(last->secsTo(*limit.resetTime)) <= ResetWander;
         const bool ended = last
-            && (now >= *last || (limit.resetTime && last->secsTo(*limit.resetTime) > ResetWander));
+            && ((now >= *last && !stillTold) || (limit.resetTime && last->secsTo(*limit.resetTime) > ResetWander));
         if (ended) {
             check.hasReset = before->reachedTop;
             check.state = {};

@@ -151,6 +151,10 @@ private Q_SLOTS:
         const LimitAlertCheck after = checkLimitAlerts(check.state, idle, now.addSecs(3600), 90, false);
         QVERIFY(after.hasReset);
         QVERIFY(!after.state.reachedTop && !after.state.resetTime);
+        // Past its time, a service still telling the same full window has not reset it.
+        const LimitAlertCheck told = checkLimitAlerts(check.state, at95, now.addSecs(3660), 90, false);
+        QVERIFY(!told.hasReset && told.state.reachedTop);
+        QVERIFY(!checkLimitAlerts(told.state, at95, now.addSecs(3780), 90, false).hasReset);
         // Below the highest threshold a reset goes unannounced.
         UsageLimit at85 = at95;
         at85.utilization = 85;
