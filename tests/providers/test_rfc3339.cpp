@@ -37,36 +37,32 @@ private Q_SLOTS:
         QCOMPARE(parsed ? parsed->toString(Qt::ISODateWithMs) : QString(), expected);
     }
 
-    // A Retry-After date in each of the forms HTTP accepts, whatever the
-    // local clock's zone (zone: the TZ to read it in, empty for the usual).
+    // Retry-After dates in the obsolete forms HTTP accepts, and one the local
+    // clock skips (zone: the TZ to read it in).
     void retryAfterDates_data()
     {
         addColumns<QByteArray, QByteArray, QString>("header", "zone", "expected");
-        QTest::newRow("seconds") << "120"_ba << QByteArray() << u"2026-03-01T00:02:00.000Z"_s;
-        QTest::newRow("preferred") << "Sun, 29 Mar 2026 12:30:00 GMT"_ba << QByteArray() << u"2026-03-29T12:30:00.000Z"_s;
         QTest::newRow("RFC 850") << "Sunday, 29-Mar-26 12:30:00 GMT"_ba << QByteArray() << u"2026-03-29T12:30:00.000Z"_s;
         QTest::newRow("asctime, one-digit day") << "Mon Mar  9 12:30:00 2026"_ba << QByteArray()
                                                 << u"2026-03-09T12:30:00.000Z"_s;
         QTest::newRow("in the local spring gap")
             << "Sun, 29 Mar 2026 02:30:00 GMT"_ba << "Europe/Berlin"_ba << u"2026-03-29T02:30:00.000Z"_s;
-        QTest::newRow("past") << "Sun, 01 Feb 2026 12:30:00 GMT"_ba << QByteArray() << QString();
     }
 
     void retryAfterDates()
     {
         const auto [header, zone, expected] = fetchRow<QByteArray, QByteArray, QString>("header", "zone", "expected");
         const QByteArray before = qgetenv("TZ");
-        if (!zone.isEmpty()) {
-            qputenv("TZ", zone);
+        const auto setZone = [](const QByteArray &tz) {
+            tz.isNull() ? qunsetenv("TZ") : qputenv("TZ", tz);
             tzset();
-        }
-        const QDateTime now = QDateTime::fromString(u"2026-03-01T00:00:00Z"_s, Qt::ISODate);
-        const std::optional<QDateTime> instant = retryAfterInstant(header, now);
-        if (!zone.isEmpty()) {
-            before.isNull() ? qunsetenv("TZ") : qputenv("TZ", before);
-            tzset();
-        }
-        QCOMPARE(instant ? instant->toUTC().toString(Qt::ISODateWithMs) : QString(), expected);
+        };
+        if (!zone.isEmpty())
+            setZone(zone);
+        const auto instant = retryAfterInstant(header, QDateTime::fromString(u"2026-03-01T00:00:00Z"_s, Qt::ISODate));
+        if (!zone.isEmpty())
+            setZone(before);
+        QCOMPARE(instant ? instant->toString(Qt::ISODateWithMs) : QString(), expected);
     }
 };
 
