@@ -106,14 +106,18 @@ LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, c
     if (before) {
         check.state = *before;
         const std::optional<QDateTime> &last = before->resetTime;
-        // An answer that still names the window's reset is that window, even
-        // past its time (a clock ahead of the service's, a service behind).
-        const bool stillTold = last && limit.resetTime && std::abs(last->secsTo(*limit.resetTime)) <= ResetWander;
-        const bool ended = last
-            && ((now >= *last && !stillTold) || (limit.resetTime && last->secsTo(*limit.resetTime) > ResetWander));
+        const bool movedOn = last && limit.resetTime && last->secsTo(*limit.resetTime) > ResetWander;
+        const bool ended = last && (now >= *last || movedOn);
         if (ended) {
             check.hasReset = before->reachedTop;
             check.state = {};
+            // An answer that still names the reset just passed (a service
+            // behind the clock) tells the ended window's figures: they arm
+            // nothing, or the reset would be told again at every check.
+            if (!movedOn && limit.resetTime && std::abs(last->secsTo(*limit.resetTime)) <= ResetWander) {
+                check.state = {limit.resetTime, false, true};
+                return check;
+            }
         }
     }
     if (limit.resetTime)
