@@ -115,7 +115,7 @@ LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, c
             // behind the clock) tells the ended window's figures: they arm
             // nothing, or the reset would be told again at every check.
             if (!movedOn && limit.resetTime && std::abs(last->secsTo(*limit.resetTime)) <= ResetWander) {
-                check.state = {limit.resetTime, false, true};
+                check.state = {.resetTime = limit.resetTime, .reachedTop = false, .runOutAnnounced = true};
                 return check;
             }
         }
