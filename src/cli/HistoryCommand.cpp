@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -77,12 +78,15 @@ int printHistory(const HistoryQuery &query, Output output, bool demo, const QDat
         return 1;
     }
     const QList<HistorySample> samples = store->samples(query);
-    if (output == Output::Csv)
-        Console::out(historyCsv(samples));
-    else if (output == Output::JsonLines)
-        Console::out(historyJsonLines(samples));
-    else
-        Console::out(historyText(samples, *query.since, now));
+    const bool written = output == Output::Csv ? Console::out(historyCsv(samples))
+        : output == Output::JsonLines          ? Console::out(historyJsonLines(samples))
+                                               : Console::out(historyText(samples, *query.since, now));
+    // An export cut short by a full disk is no success.
+    if (!written) {
+        const int error = errno;
+        Console::err(u"quotix history: could not write the output: %1\n"_s.arg(qt_error_string(error)));
+        return 1;
+    }
     return 0;
 }
 
@@ -99,7 +103,8 @@ int runHistoryCommand(int argc, char **argv)
                         "Checks in a row with the same figures are one sample, from \"time\" to \"until\".\n"
                         "\n"
                         "Exit status: 0 when the history was read (also when the period holds nothing);\n"
-                        "1 when there is no history to read; 2 for an invalid invocation."_s);
+                        "1 when there is no history to read or the output could not be written;\n"
+                        "2 for an invalid invocation."_s);
     QCommandLineParser &parser = command.parser();
     const QCommandLineOption sinceOption(
         u"since"_s, u"Start of the period: 90m, 36h, 7d, 2w or an ISO 8601 date (default 7d)."_s, u"WHEN"_s);

@@ -1,5 +1,7 @@
 #include "presentation/LimitRows.h"
 
+#include "presentation/TimeFormat.h"
+
 #include <QCoreApplication>
 #include <QHash>
 #include <QLocale>
@@ -101,7 +103,18 @@ QStringList usageNotes(const ProviderUsageResponse &usage)
     return notes;
 }
 
-QString asOfText(const QDateTime &lastUpdated, const QTimeZone &zone)
+QString asOfText(const QDateTime &lastUpdated, const QDateTime &now, const QTimeZone &givenZone, const QLocale &locale)
 {
-    return QCoreApplication::translate("Common", "as of %1").arg(lastUpdated.toTimeZone(zone).toString(u"HH:mm"_s));
+    // A TZ the system does not know gives no zone at all, and no time: UTC, and say so.
+    const bool known = givenZone.isValid();
+    const QTimeZone zone = known ? givenZone : QTimeZone::utc();
+    const QDateTime local = lastUpdated.toTimeZone(zone);
+    QString when = local.toString(u"HH:mm"_s) + (known ? QString() : u" UTC"_s);
+    // Figures kept over days offline must not read as today's.
+    const qint64 daysAgo = local.date().daysTo(now.toTimeZone(zone).date());
+    if (daysAgo > 0 && daysAgo < 7)
+        when = locale.dayName(local.date().dayOfWeek(), QLocale::ShortFormat) + u' ' + when;
+    else if (daysAgo != 0)
+        when = dayAndMonth(local.date(), locale) + u", "_s + when;
+    return QCoreApplication::translate("Common", "as of %1").arg(when);
 }

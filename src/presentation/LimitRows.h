@@ -3,6 +3,7 @@
 #include "core/UsageModel.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QTimeZone>
@@ -36,5 +37,8 @@ QString creditsValueText(const UsageCredits &credits);
 // budget reached".
 QStringList usageNotes(const ProviderUsageResponse &usage);
 
-// "as of 14:02", the clock time of the last good answer in the zone.
-QString asOfText(const QDateTime &lastUpdated, const QTimeZone &zone = QTimeZone::systemTimeZone());
+// "as of 14:02", the clock time of the last good answer in the zone, with its
+// day when that is not now's: "as of Fri 14:02", "as of Jul 15, 14:02". An
+// invalid zone (an unknown TZ) shows UTC and says so: "as of 14:02 UTC".
+QString asOfText(const QDateTime &lastUpdated, const QDateTime &now,
+                 const QTimeZone &zone = QTimeZone::systemTimeZone(), const QLocale &locale = QLocale());

@@ -105,7 +105,7 @@ SectionModel sectionModel(const ProviderState &state, const QDateTime &now, Disp
             section.rows.append(creditsRowModel(*state.usage->credits));
         section.notes = usageNotes(*state.usage);
         if (state.isStale() && state.lastUpdated)
-            section.staleText = asOfText(*state.lastUpdated) + u" \u00B7 "_s + state.error->simplified();
+            section.staleText = asOfText(*state.lastUpdated, now) + u" \u00B7 "_s + state.error->simplified();
     }
     return section;
 }

@@ -51,10 +51,13 @@ std::optional<PaceProjection> recentProjection(const UsageLimit &limit, const QL
         const double rate = (used - then->second) / double(span); // percent per second
         if (!(rate > 0.0))
             return std::nullopt;
-        // Not negative, so the cast rounds down.
-        const QDateTime exhaustion = now.addMSecs(qint64((100.0 - used) / rate * 1000.0));
-        if (exhaustion >= *limit.resetTime)
+        // Weighed against the reset before it becomes a time: a rise of one
+        // rounding step gives ages, which no qint64 of milliseconds holds.
+        const double secondsLeft = (100.0 - used) / rate;
+        if (secondsLeft >= now.msecsTo(*limit.resetTime) / 1000.0)
             return std::nullopt;
+        // Not negative, so the cast rounds down.
+        const QDateTime exhaustion = now.addMSecs(qint64(secondsLeft * 1000.0));
         return PaceProjection{span <= 90 * 60 ? PaceProjection::Basis::LastHour : PaceProjection::Basis::LastTwoHours,
                               exhaustion};
     }

@@ -363,11 +363,19 @@ QByteArray statusJson(const StatusSnapshot &snapshot, const QDateTime &now)
     return json.document();
 }
 
-QString usageBar(double utilization, int width)
+namespace {
+
+QString barOf(double fraction, int width)
 {
-    const double fraction = filledFraction(utilization);
     const int filled = fraction > 0.0 ? std::clamp(static_cast<int>(fraction * width), 1, width) : 0;
     return QString(filled, QChar(0x2588)) + QString(width - filled, QChar(0x2591)); // █ and ░
+}
+
+} // namespace
+
+QString usageBar(double utilization, int width)
+{
+    return barOf(filledFraction(utilization), width);
 }
 
 namespace {
@@ -425,7 +433,8 @@ void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const 
         const QString band = ansiColour(bandColor(limit.utilization));
         QString line = u"  "_s + padded(limit.name, columns.name) + u"  "_s
             + paint(usageText(limit.utilization, options.displayAs).rightJustified(columns.percent), band, colour)
-            + u"  "_s + paint(usageBar(limit.utilization), band, colour);
+            // The bar fills with the share the text gives: what is left, when that is shown.
+            + u"  "_s + paint(barOf(filledFraction(limit.utilization, options.displayAs), 20), band, colour);
         if (limit.resetTime)
             line += u"  "_s + resetText(*limit.resetTime, now) + u" ("_s
                 + resetClockText(*limit.resetTime, now, options.zone, options.locale) + u')';
@@ -442,8 +451,10 @@ void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const 
     for (const QString &note : usageNotes(*state.usage))
         lines.append(u"  "_s + note);
     if (state.isStale() && state.lastUpdated)
-        lines.append(u"  "_s
-                     + paint(asOfText(*state.lastUpdated, options.zone) + u" \u00B7 "_s + *state.error, Dim, colour));
+        lines.append(
+            u"  "_s
+            + paint(asOfText(*state.lastUpdated, now, options.zone, options.locale) + u" \u00B7 "_s + *state.error, Dim,
+                    colour));
 }
 
 void appendProviderLines(QStringList &lines, const ProviderStatus &provider, const TextColumns &columns,
@@ -464,7 +475,7 @@ void appendProviderLines(QStringList &lines, const ProviderStatus &provider, con
             lines.append(u"  "_s + paint(*state.errorDetail, Dim, colour));
     } else if (!state.usage) {
         lines.append(u"  "_s + QCoreApplication::translate("Status", "No usage yet"));
-    } else if (state.usage->limits.isEmpty() && !state.usage->credits) {
+    } else if (state.usage->limits.isEmpty() && !state.usage->credits && usageNotes(*state.usage).isEmpty()) {
         lines.append(u"  "_s + QCoreApplication::translate("Status", "No limits reported"));
     } else {
         appendUsageLines(lines, provider, columns, history, now, options);

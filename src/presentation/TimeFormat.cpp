@@ -50,8 +50,12 @@ QString resetClockText(const QDateTime &reset, const QDateTime &now, const QTime
         return QCoreApplication::translate("Common", "at %1").arg(time);
     if (days > 0 && days < 7)
         return locale.dayName(local.date().dayOfWeek(), QLocale::ShortFormat) + u' ' + time;
-    // Month and day in the order the locale writes its dates.
+    return dayAndMonth(local.date(), locale) + u", "_s + time;
+}
+
+QString dayAndMonth(const QDate &date, const QLocale &locale)
+{
     const QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
     const bool monthFirst = dateFormat.indexOf(u'M') < dateFormat.indexOf(u'd');
-    return locale.toString(local.date(), monthFirst ? u"MMM d"_s : u"d MMM"_s) + u", "_s + time;
+    return locale.toString(date, monthFirst ? u"MMM d"_s : u"d MMM"_s);
 }

@@ -185,7 +185,7 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
 }
 
 QStringList providerSummaryLines(const ProviderList &available, const QHash<QString, ProviderState> &states,
-                                 DisplayMode mode, DisplayAs as)
+                                 DisplayMode mode, DisplayAs as, const QDateTime &now)
 {
     QStringList lines;
     for (const auto &provider : available) {
@@ -198,7 +198,7 @@ QStringList providerSummaryLines(const ProviderList &available, const QHash<QStr
             const QString what = limit ? u" \u2014 "_s + limit->name : QString();
             QString line = provider->name() + what + u": "_s + usageText(value, as);
             if (state->isStale() && state->lastUpdated)
-                line += u" ("_s + asOfText(*state->lastUpdated) + u')';
+                line += u" ("_s + asOfText(*state->lastUpdated, now) + u')';
             lines.append(line);
         } else if (state->error) {
             lines.append(provider->name() + u": "_s + *state->error);

@@ -6,6 +6,7 @@
 #include "core/UsageManager.h"
 #include "presentation/EmptyState.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -95,4 +96,5 @@ TitleLayout layoutTitle(const ProviderList &available, const QHash<QString, Prov
 // (the binding limit, by its name), "… (as of 14:02)" for figures kept over a
 // passing failure, or the provider's error when it has no usage to show.
 QStringList providerSummaryLines(const ProviderList &available, const QHash<QString, ProviderState> &states,
-                                 DisplayMode mode, DisplayAs as = DisplayAs::Used);
+                                 DisplayMode mode, DisplayAs as = DisplayAs::Used,
+                                 const QDateTime &now = QDateTime::currentDateTimeUtc());

@@ -82,13 +82,15 @@ TrayMenuModel buildTrayMenuModel(const TrayMenuInput &input, const QDateTime &no
         const QString name = provider->name();
         if (state->error && !state->isStale()) {
             rows.append(figures(name + Dot + oneLine(*state->error)));
-        } else if (state->usage && (!state->usage->limits.isEmpty() || state->usage->credits)) {
+        } else if (state->usage && (!state->usage->limits.isEmpty() || !usageExtraLines(*state->usage).isEmpty())) {
+            // A plan whose only news is a note ("Premium requests: Unlimited") says that, not 0%.
             for (const UsageLimit &limit : state->usage->limits)
                 rows.append(figures(limitRowText(name, limit, now, input.displayAs, input.zone)));
             for (const QString &line : usageExtraLines(*state->usage))
                 rows.append(figures(name + Dot + line));
             if (state->isStale() && state->lastUpdated)
-                rows.append(figures(name + Dot + asOfText(*state->lastUpdated, input.zone) + Dot + oneLine(*state->error)));
+                rows.append(figures(name + Dot + asOfText(*state->lastUpdated, now, input.zone) + Dot
+                                    + oneLine(*state->error)));
         } else if (state->usage) {
             rows.append(figures(name + Dot + percentText(0)));
         } else {

@@ -150,6 +150,9 @@ void ProviderChoices::fillTitleMenu()
 void ProviderChoices::fillAccountsMenu()
 {
     m_accountsMenu->clear();
+    // clear() keeps the submenus of the last filling as children: every
+    // opening would add one per account for as long as the tray runs.
+    qDeleteAll(m_accountsMenu->findChildren<QMenu *>(Qt::FindDirectChildrenOnly));
     const QList<ExtraAccount> accounts = m_preferences->accounts();
     const QStringList ids = accountIds(accounts);
     for (qsizetype i = 0; i < accounts.size(); ++i) {

@@ -152,6 +152,12 @@ private Q_SLOTS:
         QCOMPARE(rows.size() - 1, 1 + 10 + 10 + 10);
         QVERIFY(rows[1].contains(",claude,Current session,session,18000,0,"));
 
+        const ChildRun full = runChild(QStringLiteral(QUOTIX_EXECUTABLE), {u"history"_s, u"--csv"_s}, environment,
+                                       u"/dev/full"_s);
+        QCOMPARE(full.exitCode, 1);
+        QVERIFY2(full.err.contains("quotix history: could not write the output: No space left on device\n"),
+                 full.err.constData());
+
         const ChildRun json = run({u"--json"_s, u"--provider"_s, u"Codex"_s, u"--since"_s, u"30d"_s});
         QCOMPARE(json.exitCode, 0);
         QCOMPARE(json.out.count('\n'), 11);

@@ -11,6 +11,8 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -58,6 +60,8 @@ private Q_SLOTS:
                                         << u"At this pace: runs out in 2d 16h"_s;
         // 0.5 %/h with 40 % left takes 80 hours: past the reset three days out.
         QTest::newRow("after the reset") << 60.0 << climb(120, 0.5, 60) << QString();
+        // A rise of one rounding step is no climb: ages away, not "now".
+        QTest::newRow("a rounding step") << std::nextafter(60.0, 100.0) << climb(120, 0, 60) << QString();
         QTest::newRow("used up") << 100.0 << climb(120, 10, 100) << QString();
         // One sample held for five hours reads as flat, not as a climb.
         QTest::newRow("one long sample") << 60.0 << [] {

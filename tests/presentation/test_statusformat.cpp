@@ -133,6 +133,8 @@ private Q_SLOTS:
             statusText(failed, Now).section(u"\n\nUpdated"_s, 0, 0),
             u"Claude\n  Not logged in to Claude.\n  The saved login expired 3 h ago. Open Claude Code once to renew it."
             u"\n\nCodex\n  No limits reported"_s);
+        failed.providers[1].state.usage->unlimited = {u"Premium requests"_s};
+        QVERIFY(statusText(failed, Now).contains(u"Codex\n  Premium requests: Unlimited\n"_s));
 
         // Figures kept over a rate limit stay, with their age and the reason.
         StatusSnapshot stale = sampleSnapshot();
@@ -168,6 +170,9 @@ private Q_SLOTS:
                                                   {150, 20}, {-5, 0},  {qQNaN(), 0}, {qInf(), 20}};
         for (const auto &[utilization, filled] : cases)
             QCOMPARE(usageBar(utilization), QString(filled, QChar(0x2588)) + QString(20 - filled, QChar(0x2591)));
+        // Beside what is left, the bar shows what is left.
+        const TextOptions remaining{false, DisplayAs::Remaining, QTimeZone::utc(), QLocale::c()};
+        QVERIFY(statusText(sampleSnapshot(), Now, remaining).contains(u"20% left  ████░░░░░░░░░░░░░░░░"_s));
     }
 
     void exitStatusCountsOnlyAvailableProviders()

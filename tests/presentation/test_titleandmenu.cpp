@@ -250,6 +250,12 @@ private Q_SLOTS:
                  (QStringList{u"Claude \u00B7 Loading..."_s, u"Codex \u00B7 Sonnet (7d) 5%"_s,
                               u"Codex \u00B7 Opus --%"_s}));
 
+        // A plan without caps has no limits, only the note that says so.
+        TrayMenuInput unlimited;
+        addProvider(unlimited, codex, QList<UsageLimit>{});
+        unlimited.providerStates[codex->id()].usage->unlimited = {u"Premium requests"_s};
+        QCOMPARE(figures(unlimited), QStringList{u"Codex \u00B7 Premium requests: Unlimited"_s});
+
         // Nobody logged in, or a state whose provider is no longer available: the empty state, a line per row.
         TrayMenuInput gone;
         addProvider(gone, claude, QList<UsageLimit>{limit(u"Weekly"_s, 50, std::nullopt)});
@@ -298,9 +304,8 @@ private Q_SLOTS:
         kept.error = u"API error (code: 429)"_s;
         kept.errorIsTransient = true;
         states.insert(u"claude"_s, kept);
-        QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly),
-                 (QStringList{u"Claude \u2014 Fable: 100% (as of "_s + kept.lastUpdated->toLocalTime().toString(u"HH:mm"_s)
-                                  + u')',
+        QCOMPARE(providerSummaryLines({claude, codex}, states, DisplayMode::Weekly, DisplayAs::Used, Now),
+                 (QStringList{u"Claude \u2014 Fable: 100% ("_s + asOfText(*kept.lastUpdated, Now) + u')',
                               u"Codex: 6%"_s}));
         TrayMenuInput input{{claude, codex}, states};
         input.zone = QTimeZone::utc();
@@ -321,6 +326,10 @@ private Q_SLOTS:
         QCOMPARE(credits.filledFraction, 0.3125);
         QVERIFY(!credits.resetText && !credits.paceMarker);
         QVERIFY(panel.staleText.endsWith(u" \u00B7 API error (code: 429)"_s) && panel.staleText.startsWith(u"as of "_s));
+        // Figures kept over days offline say which day they are from.
+        QCOMPARE(asOfText(Now.addDays(-3), Now, QTimeZone::utc(), QLocale::c()), u"as of Wed 12:00"_s);
+        QCOMPARE(asOfText(Now.addDays(-40), Now, QTimeZone::utc(), QLocale::c()), u"as of 20 Jan, 12:00"_s);
+        QCOMPARE(asOfText(Now.addSecs(-60), Now, QTimeZone(), QLocale::c()), u"as of 11:59 UTC"_s);
         QCOMPARE(sectionModel(states.value(u"codex"_s), Now).notes,
                  (QStringList{u"2 resets banked"_s, u"Workspace budget reached"_s}));
         // Not logged in is no passing failure: the error stands instead of the figures.

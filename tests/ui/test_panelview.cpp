@@ -453,6 +453,9 @@ private Q_SLOTS:
         QCOMPARE(own.at(1)->text(), u"No credentials in this folder"_s);
         own.last()->trigger();
         QVERIFY(f.preferences.accounts().isEmpty());
+        // The menus of the accounts listed before go with them.
+        actions(choices->accountsMenu());
+        QVERIFY(choices->accountsMenu()->findChildren<QMenu *>().isEmpty());
     }
 
     // German words are too long for launch at login and both menus on one
