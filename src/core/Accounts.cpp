@@ -28,6 +28,17 @@ QString slugOf(const QString &label)
     return slug.isEmpty() ? u"account"_s : slug;
 }
 
+// A folder as a person writes it in the settings, as in a shell: "~" is the
+// home folder, and a relative folder lies in it, not in whatever folder this
+// program was started from (the tray's and a terminal's differ).
+QString folderPath(const QString &written)
+{
+    QString path = written;
+    if (path == u'~' || path.startsWith(u"~/"_s))
+        path = QDir::homePath() + path.mid(1);
+    return QDir::cleanPath(QDir::home().absoluteFilePath(path));
+}
+
 } // namespace
 
 QString accountName(const QString &providerName, const QString &label)
@@ -64,7 +75,7 @@ QList<ExtraAccount> accountsFromSettings(QSettings &settings)
                              settings.value("label"_L1).toString().trimmed()};
         if (account.provider.isEmpty() || account.folder.isEmpty())
             continue;
-        account.folder = QDir::cleanPath(QFileInfo(account.folder).absoluteFilePath());
+        account.folder = folderPath(account.folder);
         if (account.label.isEmpty())
             account.label = QFileInfo(account.folder).fileName();
         accounts.append(account);

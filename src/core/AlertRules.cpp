@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -105,11 +106,18 @@ LimitAlertCheck checkLimitAlerts(const std::optional<LimitAlertState> &before, c
     if (before) {
         check.state = *before;
         const std::optional<QDateTime> &last = before->resetTime;
-        const bool ended = last
-            && (now >= *last || (limit.resetTime && last->secsTo(*limit.resetTime) > ResetWander));
+        const bool movedOn = last && limit.resetTime && last->secsTo(*limit.resetTime) > ResetWander;
+        const bool ended = last && (now >= *last || movedOn);
         if (ended) {
             check.hasReset = before->reachedTop;
             check.state = {};
+            // An answer that still names the reset just passed (a service
+            // behind the clock) tells the ended window's figures: they arm
+            // nothing, or the reset would be told again at every check.
+            if (!movedOn && limit.resetTime && std::abs(last->secsTo(*limit.resetTime)) <= ResetWander) {
+                check.state = {.resetTime = limit.resetTime, .reachedTop = false, .runOutAnnounced = true};
+                return check;
+            }
         }
     }
     if (limit.resetTime)

@@ -36,9 +36,17 @@ QJsonValue text(const QString &value)
 }
 
 // No decoder makes an invalid time, and no face expects one: it goes as none.
+// A time past the years 1 to 9999 (a service's far future, or a far
+// Retry-After) has no four-digit year to be written with and would spoil the
+// whole line: it is held at the nearest end.
 QJsonValue instant(const QDateTime &value)
 {
-    return value.isValid() ? QJsonValue(value.toString(Qt::ISODateWithMs)) : QJsonValue(QJsonValue::Null);
+    if (!value.isValid())
+        return QJsonValue::Null;
+    static const QDateTime earliest(QDate(1, 1, 1), QTime(0, 0), utcZone());
+    static const QDateTime latest(QDate(9999, 12, 31), QTime(23, 59, 59, 999), utcZone());
+    const QDateTime held = value < earliest ? earliest : latest < value ? latest : value;
+    return held.toString(Qt::ISODateWithMs);
 }
 
 // Reads a time as instant() writes it: "2026-12-07T12:33:32.326", then "Z",

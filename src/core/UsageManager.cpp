@@ -257,8 +257,9 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const FetchR
     }
     state.isLoading = false;
     m_providerStates.insert(id, state);
+    // The history keeps what the faces show: its names reach a terminal too.
     if (usage)
-        Q_EMIT usageReceived(id, *usage, *state.lastUpdated);
+        Q_EMIT usageReceived(id, *state.usage, *state.lastUpdated);
     Q_EMIT providerStatesChanged();
 }
 

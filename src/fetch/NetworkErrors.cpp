@@ -21,6 +21,10 @@ TransportError transportErrorFor(QNetworkReply::NetworkError error, const QStrin
         return TransportError(TransportError::Code::SecureConnectionFailed, description);
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
+    // What the socket itself refused: among others "Network unreachable",
+    // which is how a machine without a network (just woken, the Wi-Fi not
+    // back yet) answers a name its resolver still knows.
+    case QNetworkReply::UnknownNetworkError:
         return TransportError(TransportError::Code::NotConnectedToInternet, description);
     case QNetworkReply::OperationCanceledError:
         // Qt 6.4 reports an expired transfer timeout as a cancellation too;

@@ -371,12 +371,14 @@ bool HistoryStore::record(const QString &providerId, const QList<UsageLimit> &li
             prune(at);
         return true;
     }
-    QString setAside;
-    if (!meansUnusable(m_failure) || !setAsideAndReopen(error, &setAside))
+    if (!meansUnusable(m_failure))
         return false;
+    // Said either way: a new file, or that nothing is recorded from now on.
+    QString setAside;
+    const bool reopened = setAsideAndReopen(error, &setAside);
     if (notice)
         *notice = setAside;
-    return writeCheck(providerId, limits, seconds, &error);
+    return reopened && writeCheck(providerId, limits, seconds, &error);
 }
 
 bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit> &limits, qint64 at, QString *error)

@@ -67,7 +67,8 @@ public:
 
     // One check of one provider, in one transaction. A database that turns
     // out to be damaged is set aside and the check written to a new one;
-    // *notice (when given) then says so. False when nothing could be written.
+    // *notice (when given) then says so, or that it could not be and nothing
+    // is recorded any more. False when nothing could be written.
     bool record(const QString &providerId, const QList<UsageLimit> &limits, const QDateTime &at,
                 QString *notice = nullptr);
 

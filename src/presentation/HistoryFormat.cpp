@@ -148,15 +148,15 @@ QString historyText(const QList<HistorySample> &samples, const QDateTime &from, 
                   sparkline(historyColumns(limit, from, to, columns)),
                   percentText(limit.constLast().utilization),
                   peak < 0 ? u"--"_s : percentText(peak)};
-        providerWidth = std::max(providerWidth, line.provider.size());
-        limitWidth = std::max(limitWidth, line.limit.size());
+        providerWidth = std::max(providerWidth, terminalColumns(line.provider));
+        limitWidth = std::max(limitWidth, terminalColumns(line.limit));
         lines.append(line);
         first = last + 1;
     }
     QString out;
     for (const Line &line : std::as_const(lines))
-        out += line.provider.leftJustified(providerWidth) + u"  "_s + line.limit.leftJustified(limitWidth) + u"  │"_s
-            + line.chart + u"│  "_s
+        out += paddedToColumns(line.provider, providerWidth) + u"  "_s + paddedToColumns(line.limit, limitWidth)
+            + u"  │"_s + line.chart + u"│  "_s
             + QCoreApplication::translate("History", "last %1, peak %2").arg(line.latest, line.peak) + u'\n';
     return out;
 }

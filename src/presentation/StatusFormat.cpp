@@ -378,10 +378,6 @@ QString usageBar(double utilization, int width)
     return barOf(filledFraction(utilization), width);
 }
 
-namespace {
-
-// The columns a terminal gives a text: two for each wide character (the
-// Japanese texts bring them into the columns), one for the others.
 qsizetype terminalColumns(const QString &text)
 {
     qsizetype columns = 0;
@@ -394,10 +390,12 @@ qsizetype terminalColumns(const QString &text)
     return columns;
 }
 
-QString padded(const QString &text, qsizetype columns)
+QString paddedToColumns(const QString &text, qsizetype columns)
 {
     return text + QString(std::max<qsizetype>(columns - terminalColumns(text), 0), u' ');
 }
+
+namespace {
 
 // The widths of the name and percentage columns, across all providers.
 struct TextColumns
@@ -431,7 +429,7 @@ void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const 
     const ProviderState &state = provider.state;
     for (const UsageLimit &limit : state.usage->limits) {
         const QString band = ansiColour(bandColor(limit.utilization));
-        QString line = u"  "_s + padded(limit.name, columns.name) + u"  "_s
+        QString line = u"  "_s + paddedToColumns(limit.name, columns.name) + u"  "_s
             + paint(usageText(limit.utilization, options.displayAs).rightJustified(columns.percent), band, colour)
             // The bar fills with the share the text gives: what is left, when that is shown.
             + u"  "_s + paint(barOf(filledFraction(limit.utilization, options.displayAs), 20), band, colour);
@@ -443,7 +441,8 @@ void appendUsageLines(QStringList &lines, const ProviderStatus &provider, const 
             lines.append(u"    "_s + paint(paceProjectionText(*projection, now), band, colour));
     }
     if (const auto &credits = state.usage->credits) {
-        QString line = u"  "_s + padded(creditsTitle(*credits), columns.name) + u"  "_s + creditsValueText(*credits);
+        QString line
+            = u"  "_s + paddedToColumns(creditsTitle(*credits), columns.name) + u"  "_s + creditsValueText(*credits);
         if (const auto used = credits->usedPercent())
             line += u"  "_s + paint(usageBar(*used), ansiColour(bandColor(*used)), colour);
         lines.append(line);

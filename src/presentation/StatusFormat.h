@@ -64,6 +64,12 @@ QString statusText(const StatusSnapshot &snapshot, const QDateTime &now, const T
 // at full; a positive value below one cell still shows one.
 QString usageBar(double utilization, int width = 20);
 
+// The columns a terminal gives a text: two for each wide character (the
+// Japanese texts bring them into the columns), one for the others; and the
+// text padded with spaces to that many columns.
+qsizetype terminalColumns(const QString &text);
+QString paddedToColumns(const QString &text, qsizetype columns);
+
 // Colours only for a terminal, and never when NO_COLOR holds a value.
 bool shouldUseColour(bool stdoutIsTerminal, const QByteArray &noColorValue);
 

@@ -210,7 +210,9 @@ QList<CodexAdditionalLimit> readAdditionalLimits(const QJsonValue &value)
         const std::optional<QString> name = readString(d, object, "limit_name"_L1, true);
         const std::optional<CodexRateLimit> rateLimit
             = readRecord<CodexRateLimit>(d, object, "rate_limit"_L1, true, readRateLimit);
-        if (!d.failed() && name && rateLimit)
+        // A limit without a name could not be told from the others, nor
+        // shown: it is left out like any other malformed entry.
+        if (!d.failed() && name && !name->trimmed().isEmpty() && rateLimit)
             limits.append(CodexAdditionalLimit{*name, *rateLimit});
     }
     return limits;

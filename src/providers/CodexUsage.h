@@ -54,8 +54,8 @@ struct CodexUsageResponse
     CodexRateLimit rateLimit;                          // "rate_limit"
     std::optional<CodexRateLimit> codeReviewRateLimit; // "code_review_rate_limit"
     std::optional<CodexCredits> credits;               // "credits"
-    // Only the entries that decode; a malformed entry, or a member that is
-    // not a list, never fails the document.
+    // Only the entries that decode and have a name; a malformed entry, or a
+    // member that is not a list, never fails the document.
     QList<CodexAdditionalLimit> additionalRateLimits; // "additional_rate_limits"
     // Newer members, read as leniently: a malformed one is left out.
     std::optional<qint64> resetsBanked;        // "rate_limit_reset_credits" → "available_count"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "providers/StrictJson.h"
+
 #include <QByteArray>
 #include <QThread>
 
@@ -7,8 +9,8 @@
 #include <optional>
 
 // A tool that rewrites its login file in place can be caught half-way: a
-// document that is there but does not parse is read again after a pause, a
-// few times, before the login counts as absent.
+// document that is there but is no complete JSON is read again after a
+// pause, a few times, before the login counts as absent.
 struct RereadPolicy
 {
     int rereads = 3;
@@ -26,7 +28,9 @@ auto readUntilParsed(const RereadPolicy &policy, Read read, Parse parse) -> decl
             return std::nullopt;
         if (auto parsed = parse(*data))
             return parsed;
-        if (attempt >= policy.rereads)
+        // A whole document without a login will not grow one by waiting, and
+        // the pauses block whoever asks (the tray's main thread, every run).
+        if (attempt >= policy.rereads || parseStrictJson(*data))
             return std::nullopt;
         QThread::msleep(static_cast<unsigned long>(policy.pause.count()));
     }

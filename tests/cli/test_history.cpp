@@ -109,6 +109,10 @@ private Q_SLOTS:
         QCOMPARE(historyColumns(samples, from, Now, 4), (QList<std::optional<double>>{std::nullopt, 80.0, 30.0, 30.0}));
         QCOMPARE(historyText(samples, from, Now, 4), u"Claude  W  │ ▇▃▃│  last 30%, peak 80%\n"_s);
         QCOMPARE(historyText({}, from, Now), u"No usage recorded in this period.\n"_s);
+        // A wide (Japanese) name takes two columns a character: the charts still line up.
+        const QList<HistorySample> named{sample(u"週間"_s, 20, from, Now), sample(u"Week"_s, 20, from, Now)};
+        QCOMPARE(historyText(named, from, Now, 1),
+                 u"Claude  週間  │▂│  last 20%, peak 20%\nClaude  Week  │▂│  last 20%, peak 20%\n"_s);
     }
 
     void theCommandReadsWhatTheTrayWrote()

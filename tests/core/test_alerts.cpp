@@ -151,6 +151,11 @@ private Q_SLOTS:
         const LimitAlertCheck after = checkLimitAlerts(check.state, idle, now.addSecs(3600), 90, false);
         QVERIFY(after.hasReset);
         QVERIFY(!after.state.reachedTop && !after.state.resetTime);
+        // A service still telling the full window past its reset: the reset is told once.
+        const LimitAlertCheck told = checkLimitAlerts(check.state, at95, now.addSecs(3660), 90, false);
+        QVERIFY(told.hasReset);
+        const LimitAlertCheck again = checkLimitAlerts(told.state, at95, now.addSecs(3780), 90, true);
+        QVERIFY(!again.hasReset && !again.runsOut);
         // Below the highest threshold a reset goes unannounced.
         UsageLimit at85 = at95;
         at85.utilization = 85;

@@ -131,6 +131,21 @@ private Q_SLOTS:
         QCOMPARE(describe(*back), describe(result));
     }
 
+    // A time no four-digit year can write still crosses, at the end of the years.
+    void farTimesAreHeldAtTheEnds()
+    {
+        const QDateTime far = utc("9999-12-31T23:00:00.000-05:00").toUTC(); // as read from a service
+        ProviderUsageResponse usage;
+        for (const QDateTime &reset : {far, far.addYears(-10000)})
+            usage.limits.append({u"a"_s, 1, reset, LimitKind::Session, std::nullopt, std::nullopt});
+        QString error;
+        const auto back = FetchResultWire::decode(FetchResultWire::encode(usage), &error);
+        QVERIFY2(back, qPrintable(error));
+        const auto &limits = std::get<ProviderUsageResponse>(*back).limits;
+        QCOMPARE(limits.value(0).resetTime, utc("9999-12-31T23:59:59.999Z"));
+        QCOMPARE(limits.value(1).resetTime, utc("0001-01-01T00:00:00.000Z"));
+    }
+
     void whatIsNotAnAnswerIsRefused_data()
     {
         QTest::addColumn<QByteArray>("line");

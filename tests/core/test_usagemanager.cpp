@@ -260,6 +260,7 @@ private Q_SLOTS:
         usage.credits = UsageCredits{Money{1, 2, hostile}, std::nullopt, std::nullopt, hostile};
         usage.budgetReachedType = hostile;
         f.first->script({{usage, 0ms}, {ProviderError::decodingError(hostile), 0ms}});
+        QSignalSpy recorded(&f.manager, &UsageManager::usageReceived);
         QVERIFY(f.refreshAndWait());
         const QString safe = u"Opus\uFFFD]0;owned\uFFFD\uFFFD[2J\uFFFD\uFFFD\uFFFDevil\uFFFD week ly"_s;
         const ProviderUsageResponse &stored = *f.state(u"claude"_s).usage;
@@ -267,6 +268,8 @@ private Q_SLOTS:
         QCOMPARE(QStringList({*stored.limits.value(0).scope, stored.credits->used->currency, *stored.credits->balance,
                               *stored.budgetReachedType}),
                  QStringList(4, safe));
+        // The history is written from the same safe figures.
+        QCOMPARE(recorded.value(0).value(1).value<ProviderUsageResponse>().limits.value(0).name, safe);
         QVERIFY(f.refreshAndWait());
         QCOMPARE(f.state(u"claude"_s).error, u"Failed to parse response: "_s + safe);
     }

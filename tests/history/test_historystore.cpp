@@ -209,6 +209,24 @@ private Q_SLOTS:
         QCOMPARE(store->samples().size(), 2);
     }
 
+    // Damaged while the tray runs, and the way aside taken: the user is told
+    // that nothing is recorded any more.
+    void aFileThatCannotBeSetAsideIsTold()
+    {
+        writer(path, 1); // gone: its log folded into the file
+        auto store = writer(path);
+        store->release();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(QByteArray(3000, 'Z')) == 3000);
+        file.close();
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (int second = -5; second < 60; ++second) // every name it could move the file to
+            QVERIFY(writeFile(path + u".unreadable-"_s + now.addSecs(second).toString(u"yyyyMMdd-HHmmss"_s), {}));
+        QString notice;
+        QVERIFY(!store->record(u"claude"_s, twoLimits(1, 1, Start), Start.addSecs(120), &notice));
+        QVERIFY2(notice.contains(u"no history is recorded"_s), qPrintable(notice));
+    }
+
     // The tray lets SQLite go between checks: what it kept must still match
     // the file when it comes back, even a file someone deleted meanwhile.
     void aReleasedWriterCarriesOn()

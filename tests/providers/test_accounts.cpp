@@ -8,6 +8,7 @@
 #include "support/Files.h"
 #include "support/ManagerFixture.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,9 +47,19 @@ private Q_SLOTS:
         settings.setValue(u"provider"_s, u"codex"_s);
         settings.setValue(u"folder"_s, dir.filePath(u"x/../home-b/"_s)); // no label: the folder's name
         settings.endArray();
+        // Written as in a shell: "~" and a relative folder are the home folder's, wherever Quotix started.
+        settings.beginWriteArray(u"accounts"_s, 6);
+        for (const auto &[index, folder] : {std::pair{4, u"~/claude-work"_s}, std::pair{5, u"codex-team"_s}}) {
+            settings.setArrayIndex(index);
+            settings.setValue(u"provider"_s, u"claude"_s);
+            settings.setValue(u"folder"_s, folder);
+        }
+        settings.endArray();
         const QList<ExtraAccount> read = accountsFromSettings(settings);
-        QCOMPARE(read.size(), 3);
-        QCOMPARE(read.last(), (ExtraAccount{u"codex"_s, dir.filePath(u"home-b"_s), u"home-b"_s}));
+        QCOMPARE(read.size(), 5);
+        QCOMPARE(read.at(2), (ExtraAccount{u"codex"_s, dir.filePath(u"home-b"_s), u"home-b"_s}));
+        QCOMPARE(read.at(3).folder, QDir::home().filePath(u"claude-work"_s));
+        QCOMPARE(read.at(4).folder, QDir::home().filePath(u"codex-team"_s));
     }
 
     // Each account reads its own folder, never the default login; it sits

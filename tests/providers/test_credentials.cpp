@@ -243,6 +243,21 @@ private Q_SLOTS:
             QCOMPARE(codexToken, finished ? std::optional(u"whole"_s) : std::nullopt);
             QVERIFY(timer.elapsed() < 2 * 3 * 40 + 500); // three pauses each at most
         }
+
+        // A whole document without the login (Claude Code's file holding only
+        // other logins) is read once per item, never waited on.
+        struct CountingStore : CredentialStore
+        {
+            mutable int finds = 0;
+            std::optional<QByteArray> find(const QString &) const override
+            {
+                ++finds;
+                return R"({"mcpOAuth": {"server": {"accessToken": "m"}}})"_ba;
+            }
+        };
+        const auto counting = std::make_shared<CountingStore>();
+        QCOMPARE(KeychainService(counting, policy).getAccessToken(), std::nullopt);
+        QCOMPARE(counting->finds, 2);
     }
 };
 

@@ -478,6 +478,22 @@ private Q_SLOTS:
         QVERIFY(error->isRetryable());
     }
 
+    // No route to the service at all (just woken, the Wi-Fi not back yet) is
+    // tried again like a lost connection. The kernel refuses TCP to a
+    // multicast address just as it refuses one without a route.
+    void anUnreachableNetworkIsTriedAgain()
+    {
+        NetworkSession session;
+        UsageRequest request; // no token goes anywhere
+        std::optional<FetchResult> result;
+        QObject::connect(&request, &FetchJob::finished, [&](const FetchResult &r) { result = r; });
+        request.start(session.manager(), QUrl(u"http://224.0.0.1:9/"_s), {}, HttpOptions{},
+                      [](int, const QByteArray &) { return FetchResult(ProviderError::invalidResponse()); });
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 5000);
+        const auto *error = std::get_if<TransportError>(&*result);
+        QVERIFY2(error && error->isRetryable(), qPrintable(failureDescription(*result)));
+    }
+
     // The providers of one run share a session: one request's timeout or abort
     // ends only that request.
     void aSharedSessionKeepsRequestsApart()

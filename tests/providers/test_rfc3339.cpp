@@ -1,7 +1,10 @@
+#include "providers/RetryAfter.h"
 #include "providers/Rfc3339.h"
 #include "support/DataRows.h"
 
 #include <QTest>
+
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +35,34 @@ private Q_SLOTS:
         const auto [text, expected] = fetchRow<QString, QString>("text", "expected");
         const std::optional<QDateTime> parsed = parseRfc3339(text);
         QCOMPARE(parsed ? parsed->toString(Qt::ISODateWithMs) : QString(), expected);
+    }
+
+    // Retry-After dates in the obsolete forms HTTP accepts, and one the local
+    // clock skips (zone: the TZ to read it in).
+    void retryAfterDates_data()
+    {
+        addColumns<QByteArray, QByteArray, QString>("header", "zone", "expected");
+        QTest::newRow("RFC 850") << "Sunday, 29-Mar-26 12:30:00 GMT"_ba << QByteArray() << u"2026-03-29T12:30:00.000Z"_s;
+        QTest::newRow("asctime, one-digit day") << "Mon Mar  9 12:30:00 2026"_ba << QByteArray()
+                                                << u"2026-03-09T12:30:00.000Z"_s;
+        QTest::newRow("in the local spring gap")
+            << "Sun, 29 Mar 2026 02:30:00 GMT"_ba << "Europe/Berlin"_ba << u"2026-03-29T02:30:00.000Z"_s;
+    }
+
+    void retryAfterDates()
+    {
+        const auto [header, zone, expected] = fetchRow<QByteArray, QByteArray, QString>("header", "zone", "expected");
+        const QByteArray before = qgetenv("TZ");
+        const auto setZone = [](const QByteArray &tz) {
+            tz.isNull() ? qunsetenv("TZ") : qputenv("TZ", tz);
+            tzset();
+        };
+        if (!zone.isEmpty())
+            setZone(zone);
+        const auto instant = retryAfterInstant(header, QDateTime::fromString(u"2026-03-01T00:00:00Z"_s, Qt::ISODate));
+        if (!zone.isEmpty())
+            setZone(before);
+        QCOMPARE(instant ? instant->toString(Qt::ISODateWithMs) : QString(), expected);
     }
 };
 
