@@ -14,7 +14,8 @@ quotix_release() {
 QUOTIX_RELEASE=$(quotix_release)
 
 # Packages for the build, running, the test suite's desktop stand-ins, and
-# what cpack needs for the Debian package (dpkg-shlibdeps, file). The names
+# what cpack needs for the Debian package (dpkg-shlibdeps, file) and its test
+# checks the desktop entry with (desktop-file-validate). The names
 # that differ between releases come after the list.
 QUOTIX_PACKAGES=(
     cmake ninja-build g++ pkg-config
@@ -22,7 +23,7 @@ QUOTIX_PACKAGES=(
     qt6-tools-dev qt6-l10n-tools
     libgl-dev fonts-dejavu-core
     dbus dbus-x11 xvfb xauth trayer x11-utils xdotool
-    dpkg-dev file
+    dpkg-dev file desktop-file-utils
 )
 case "$QUOTIX_RELEASE" in
     bookworm)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package of Quotix and prints the path of the .deb.
-#   --lint  also check the package with lintian and the AppStream record
-#           with appstreamcli
+#   --lint  also check the package with lintian, the AppStream record
+#           with appstreamcli and the desktop entry with desktop-file-validate
 # QUOTIX_BUILD_DIR picks another build directory.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -47,6 +47,7 @@ if $lint; then
     appstreamcli --version | grep -q 'version: *0\.' || overrides+=,url-homepage-missing=info
     appstreamcli validate --no-net --pedantic "--override=$overrides" \
         "$QUOTIX_ROOT/resources/quotix.metainfo.xml" >&2 || status=1
+    desktop-file-validate "$QUOTIX_ROOT/resources/quotix.desktop" >&2 || status=1
     lintian --fail-on error --info "$deb" >&2 || status=1
     [ "$status" -eq 0 ] || { echo "package.sh: the checks found errors" >&2; exit 1; }
 fi

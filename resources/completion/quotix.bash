@@ -11,6 +11,14 @@ _quotix()
     local words
     case $command in
         status) words="--json --format --remaining --follow --demo --help --version" ;;
+        history)
+            case ${COMP_WORDS[COMP_CWORD - 1]} in
+                --provider) words="claude codex copilot gemini" ;;
+                --limit) words="session weekly" ;;
+                --since) return ;;
+                *) words="--since --provider --limit --json --csv --demo --help --version" ;;
+            esac
+            ;;
         screenshot)
             if [[ $cur != -* ]]; then
                 # The folder the pictures go to.
@@ -18,11 +26,11 @@ _quotix()
                 mapfile -t COMPREPLY < <(compgen -d -- "$cur")
                 return
             fi
-            words="--demo --help"
+            words="--demo --account --help"
             ;;
         *)
             if ((COMP_CWORD == 1)) && [[ $cur != -* ]]; then
-                words="status screenshot"
+                words="status history screenshot"
             else
                 words="--demo --help --version"
             fi

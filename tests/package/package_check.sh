@@ -2,7 +2,7 @@
 # "cpack -G DEB" turns this build tree into a package that installs under /usr
 # with the programs, their desktop integration, the manual page, the shell
 # completion and the Debian documents, and takes its library dependencies
-# from dpkg-shlibdeps.
+# from dpkg-shlibdeps. The manual page and the completion know every command.
 # Usage: package_check.sh CPACK BUILD_DIR VERSION METAINFO    Exit 77: a needed tool is missing.
 set -u
 
@@ -80,6 +80,24 @@ gzip -dc "$root/usr/share/doc/quotix/changelog.gz" | head -n 1 | grep -q "^quoti
     || fail "changelog.gz does not start with version $version"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "no release $version in the AppStream record"
 
+# Every command "quotix --help" names has its part in the manual page, which
+# reads without a warning, and is completed.
+commands=$("$root/usr/bin/quotix" --help | grep -o '"quotix [a-z]*' | cut -d' ' -f2 | tr '\n' ' ')
+page=$work/quotix.1
+gzip -dc "$root/usr/share/man/man1/quotix.1.gz" >"$page"
+for command in $commands; do
+    sed -n '/^\.SH COMMANDS/,/^\.SH [^C]/p' "$page" | grep -Eq "^\.BI? $command( |\$)" \
+        || fail "the manual page has no part on quotix $command"
+done
+if command -v groff >/dev/null 2>&1; then
+    warnings=$(groff -ww -z -man -Tutf8 "$page" 2>&1)
+    [ -z "$warnings" ] || fail "the manual page has warnings: $warnings"
+fi
+if command -v desktop-file-validate >/dev/null 2>&1; then
+    desktop-file-validate "$root/usr/share/applications/quotix.desktop" >"$work/out.txt" 2>&1 \
+        || fail "the desktop entry: $(cat "$work/out.txt")"
+fi
+
 # The completion loads in bash and completes the commands and their options.
 if command -v bash >/dev/null 2>&1; then
     completions() {
@@ -87,7 +105,9 @@ if command -v bash >/dev/null 2>&1; then
         bash -c '. "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _quotix; echo "${COMPREPLY[*]}"' \
             sh "$root/usr/share/bash-completion/completions/quotix" "$@"
     }
-    [ "$(completions quotix '')" = "status screenshot" ] || fail "completion of quotix: $(completions quotix '')"
+    [ "$(completions quotix '') " = "$commands" ] || fail "completion of quotix: $(completions quotix ''), not $commands"
+    [ "$(completions quotix history --provider '')" = "claude codex copilot gemini" ] \
+        || fail "completion of quotix history --provider: $(completions quotix history --provider '')"
     [ "$(completions quotix status --)" = "--json --format --remaining --follow --demo --help --version" ] \
         || fail "completion of quotix status --: $(completions quotix status --)"
     [ "$(completions quotix --)" = "--demo --help --version" ] || fail "completion of quotix --: $(completions quotix --)"
