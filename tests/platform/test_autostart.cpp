@@ -6,6 +6,8 @@
 #include "support/Files.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,8 +35,17 @@ private Q_SLOTS:
         const QStringList lines = QString::fromUtf8(readFile(m_entry)).split(u'\n');
         for (const QString &line :
              {u"[Desktop Entry]"_s, u"Type=Application"_s, u"Name=Quotix"_s,
-              u"Exec=\"/opt/My Apps/100%%/a\\\\$b\\\\\"c\\\\\\\\d/quotix\""_s, u"X-GNOME-Autostart-enabled=true"_s})
+              u"Exec=\"/opt/My Apps/100%%/a\\\\$b\\\\\"c\\\\\\\\d/quotix\""_s,
+              u"TryExec=/opt/My Apps/100%/a$b\"c\\\\d/quotix"_s, u"X-GNOME-Autostart-enabled=true"_s})
             QVERIFY2(lines.contains(line), qPrintable(line));
+        // What desktops are strict about, checked by freedesktop's own tool where it is installed.
+        if (const QString validate = QStandardPaths::findExecutable(u"desktop-file-validate"_s); !validate.isEmpty()) {
+            QProcess process;
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            process.start(validate, {m_entry});
+            QVERIFY(process.waitForFinished());
+            QVERIFY2(process.exitCode() == 0, process.readAll().constData());
+        }
         QVERIFY(XdgAutostartService(m_folder, u"/usr/bin/quotix"_s).isEnabled()); // read again at the next start
 
         QVERIFY(!service.unregisterItem());

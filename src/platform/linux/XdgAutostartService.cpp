@@ -37,6 +37,23 @@ QHash<QString, QString> readDesktopEntry(const QString &path)
     return values;
 }
 
+// A value in the desktop file's string syntax.
+QString escapedString(const QString &value)
+{
+    QString escaped;
+    for (QChar c : value) {
+        if (c == u'\\')
+            escaped += u"\\\\"_s;
+        else if (c == u'\n')
+            escaped += u"\\n"_s;
+        else if (c == u'\t')
+            escaped += u"\\t"_s;
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
 } // namespace
 
 QString desktopExecArgument(const QString &argument)
@@ -59,20 +76,7 @@ QString desktopExecArgument(const QString &argument)
     }
 
     // Then the file's own string escapes, and "%" that field codes would claim.
-    QString escaped;
-    for (QChar c : std::as_const(quoted)) {
-        if (c == u'\\')
-            escaped += u"\\\\"_s;
-        else if (c == u'\n')
-            escaped += u"\\n"_s;
-        else if (c == u'\t')
-            escaped += u"\\t"_s;
-        else if (c == u'%')
-            escaped += u"%%"_s;
-        else
-            escaped += c;
-    }
-    return escaped;
+    return escapedString(quoted).replace(u'%', u"%%"_s);
 }
 
 XdgAutostartService::XdgAutostartService(QString folder, QString executable)
@@ -123,9 +127,13 @@ std::optional<QString> XdgAutostartService::registerItem()
                           u"Name=Quotix\n"
                           u"Comment=Usage limits of Claude and ChatGPT subscriptions in the tray\n"
                           u"Exec=%1\n"
+                          // Once the package is removed, the entry the user
+                          // keeps starts nothing instead of failing at each login.
+                          u"TryExec=%2\n"
                           u"Icon=quotix\n"
                           u"Terminal=false\n"
-                          u"X-GNOME-Autostart-enabled=true\n"_s.arg(desktopExecArgument(m_executable));
+                          u"X-GNOME-Autostart-enabled=true\n"_s.arg(desktopExecArgument(m_executable),
+                                                                       escapedString(m_executable));
     const QByteArray bytes = entry.toUtf8();
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
