@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 
 #include "history/SqliteLibrary.h"
@@ -16,6 +17,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcHistory, "quotix.history", QtWarningMsg)
 
 constexpr qint64 ResetTolerance = 60; // seconds: a reset computed from "seconds left" wanders by one or two
 constexpr qint64 FoldLogBytes = 256 * 1024; // some 60 pages: tens of checks
@@ -398,7 +401,11 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
         const bool extends = last != m_last.cend() && last->until <= at
             && at - last->until <= m_options.mergeGap.count()
             && sameFigures(last->utilization, sample.utilization, last->reset, sample.reset);
+        // Earlier than what was seen already: the clock was set back, and
+        // this second may hold a recorded sample, which stays.
+        const bool clockBack = last != m_last.cend() && at < last->until;
         bool ok;
+        bool kept = true;
         if (extends) {
             sample.time = last->time;
             sample.reset = last->reset;
@@ -408,14 +415,19 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
                      .bind(3, at)
                      .run();
         } else {
+            // Two checks within one second: the later figures win.
             ok = Statement(*m_sql, m_db,
-                           "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
-                           " VALUES(?1, ?2, ?2, ?3, ?4)")
+                           clockBack
+                               ? "INSERT OR IGNORE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
+                                 " VALUES(?1, ?2, ?2, ?3, ?4)"
+                               : "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
+                                 " VALUES(?1, ?2, ?2, ?3, ?4)")
                      .bind(1, *id)
                      .bind(2, at)
                      .bindReal(3, sample.utilization)
                      .bind(4, sample.reset)
                      .run();
+            kept = !ok || m_sql->changes(m_db) > 0;
         }
         if (!ok) {
             m_failure = m_sql->extended_errcode(m_db);
@@ -423,7 +435,14 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
             rollback();
             return false;
         }
-        written.append({*id, sample});
+        if (kept) {
+            written.append({*id, sample});
+        } else {
+            qCWarning(lcHistory,
+                      "%s/%s: a sample is already recorded at %s (the clock was set back); this check is left out",
+                      qUtf8Printable(providerId), qUtf8Printable(limit.name),
+                      qUtf8Printable(QDateTime::fromSecsSinceEpoch(at, utcZone()).toString(Qt::ISODate)));
+        }
     }
     if (!exec("COMMIT", error)) {
         rollback();

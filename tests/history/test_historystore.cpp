@@ -245,6 +245,22 @@ private Q_SLOTS:
         QCOMPARE(samples.constFirst().time, Start.addSecs(240));
     }
 
+    // A clock set back lands a check on the second of a recorded sample:
+    // what was recorded stays; a check on a free second is still kept.
+    void aClockSetBackKeepsWhatWasRecorded()
+    {
+        auto store = writer(path);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 10.0 * i)}, Start.addSecs(i * 120)));
+        store->release();
+        QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 50)}, Start.addSecs(120)));
+        QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 60)}, Start.addSecs(180)));
+        QList<double> figures;
+        for (const HistorySample &sample : store->samples())
+            figures.append(sample.utilization);
+        QCOMPARE(figures, (QList<double>{0, 10, 60, 20}));
+    }
+
     void withoutSqliteNoHistoryAndNothingMoved()
     {
         writer(path, 1);
