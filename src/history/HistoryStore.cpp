@@ -11,6 +11,8 @@
 
 #include "history/SqliteLibrary.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <utility>
 
@@ -147,6 +149,15 @@ bool meansUnusable(int code)
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN;
 }
 
+// The device and inode: which file the path names, whatever its contents.
+std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return std::pair<quint64, quint64>(status.st_dev, status.st_ino);
+}
+
 } // namespace
 
 HistoryStore::HistoryStore(QString path, Options options, bool writable)
@@ -231,6 +242,14 @@ bool HistoryStore::open(QString *error)
         m_failure = SQLITE_ERROR; // nothing wrong with the file
         return false;
     }
+    // A file put in place of ours while it was closed (a backup restored) is
+    // another history: the log beside it is the old file's and would be laid
+    // over it, and the ids and last samples kept are the old file's too.
+    if (m_writable && m_checked && fileIdentity(m_path) != m_identity) {
+        QFile::remove(m_path + u"-wal"_s);
+        QFile::remove(m_path + u"-shm"_s);
+        m_checked = false;
+    }
     if (m_writable && !QFileInfo::exists(m_path)) {
         // Only the user's: SQLite gives its log and index the file's permissions.
         QDir().mkpath(QFileInfo(m_path).absolutePath());
@@ -265,6 +284,8 @@ bool HistoryStore::open(QString *error)
     if (m_writable)
         m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     m_checked = true;
+    if (m_writable)
+        m_identity = fileIdentity(m_path);
     return true;
 }
 

@@ -245,6 +245,20 @@ private Q_SLOTS:
         QCOMPARE(samples.constFirst().time, Start.addSecs(240));
     }
 
+    // A backup restored while the tray runs holds other limits under the
+    // same ids: new checks go under their own names.
+    void aReplacedFileIsReadAgain()
+    {
+        const QString backup = dir->filePath(u"backup.sqlite"_s);
+        writer(backup)->record(u"codex"_s, {limit(u"5h"_s, 1)}, Start);
+        auto store = writer(path, 1);
+        store->release();
+        QVERIFY(QFile::remove(path) && QFile::rename(backup, path));
+        QVERIFY(store->record(u"claude"_s, twoLimits(30, 40, Start), Start.addSecs(120)));
+        QCOMPARE(store->samples({std::nullopt, u"codex"_s, {}}).size(), 1);
+        QCOMPARE(store->samples({std::nullopt, u"claude"_s, {}}).size(), 2);
+    }
+
     // A clock set back lands a check on the second of a recorded sample:
     // what was recorded stays; a check on a free second is still kept.
     void aClockSetBackKeepsWhatWasRecorded()
