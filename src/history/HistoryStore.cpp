@@ -422,9 +422,10 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
         const bool extends = last != m_last.cend() && last->until <= at
             && at - last->until <= m_options.mergeGap.count()
             && sameFigures(last->utilization, sample.utilization, last->reset, sample.reset);
-        // Earlier than what was seen already: the clock was set back, and
-        // this second may hold a recorded sample, which stays.
-        const bool clockBack = last != m_last.cend() && at < last->until;
+        // Two checks within one second: the later figures win. Any other
+        // sample on this second was recorded before the clock was set back,
+        // and stays.
+        const bool sameSecond = last != m_last.cend() && last->time == at && last->until == at;
         bool ok;
         bool kept = true;
         if (extends) {
@@ -436,9 +437,8 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
                      .bind(3, at)
                      .run();
         } else {
-            // Two checks within one second: the later figures win.
             ok = Statement(*m_sql, m_db,
-                           clockBack
+                           !sameSecond
                                ? "INSERT OR IGNORE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
                                  " VALUES(?1, ?2, ?2, ?3, ?4)"
                                : "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"

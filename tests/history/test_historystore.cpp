@@ -259,8 +259,9 @@ private Q_SLOTS:
         QCOMPARE(store->samples({std::nullopt, u"claude"_s, {}}).size(), 2);
     }
 
-    // A clock set back lands a check on the second of a recorded sample:
-    // what was recorded stays; a check on a free second is still kept.
+    // A clock set back lands checks on the seconds of recorded samples,
+    // also once it has caught up: what was recorded stays; a check on a free
+    // second is still kept.
     void aClockSetBackKeepsWhatWasRecorded()
     {
         auto store = writer(path);
@@ -269,6 +270,7 @@ private Q_SLOTS:
         store->release();
         QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 50)}, Start.addSecs(120)));
         QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 60)}, Start.addSecs(180)));
+        QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 70)}, Start.addSecs(240))); // caught up again
         QList<double> figures;
         for (const HistorySample &sample : store->samples())
             figures.append(sample.utilization);
