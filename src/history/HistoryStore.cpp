@@ -246,8 +246,11 @@ bool HistoryStore::open(QString *error)
     // another history: the log beside it is the old file's and would be laid
     // over it, and the ids and last samples kept are the old file's too.
     if (m_writable && m_checked && fileIdentity(m_path) != m_identity) {
-        QFile::remove(m_path + u"-wal"_s);
-        QFile::remove(m_path + u"-shm"_s);
+        // Only our own log: a backup restored with its log keeps it.
+        if (fileIdentity(m_path + u"-wal"_s) == m_logIdentity) {
+            QFile::remove(m_path + u"-wal"_s);
+            QFile::remove(m_path + u"-shm"_s);
+        }
         m_checked = false;
     }
     if (m_writable && !QFileInfo::exists(m_path)) {
@@ -595,7 +598,10 @@ void HistoryStore::release()
     // folded in by a later session never starts again from its beginning.
     if (m_db && m_writable && QFileInfo(m_path + u"-wal"_s).size() > FoldLogBytes)
         exec("PRAGMA wal_checkpoint(TRUNCATE)", nullptr);
+    const bool wasOpen = m_db != nullptr;
     close();
+    if (wasOpen && m_writable)
+        m_logIdentity = fileIdentity(m_path + u"-wal"_s);
     m_sql.reset();
 }
 

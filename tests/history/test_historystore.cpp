@@ -257,6 +257,16 @@ private Q_SLOTS:
         QVERIFY(store->record(u"claude"_s, twoLimits(30, 40, Start), Start.addSecs(120)));
         QCOMPARE(store->samples({std::nullopt, u"codex"_s, {}}).size(), 1);
         QCOMPARE(store->samples({std::nullopt, u"claude"_s, {}}).size(), 2);
+        // Restored with a log of its own, the backup keeps what that log holds.
+        const auto copied = writer(backup); // left open: its log is not folded in
+        QVERIFY(copied->record(u"codex"_s, {limit(u"5h"_s, 2)}, Start.addSecs(60)));
+        copied->release();
+        store->release();
+        QVERIFY(QFile::exists(backup + u"-wal"_s));
+        for (const QString &log : {u""_s, u"-wal"_s})
+            QVERIFY(QFile::remove(path + log) && QFile::rename(backup + log, path + log));
+        QVERIFY(store->record(u"claude"_s, twoLimits(30, 40, Start), Start.addSecs(240)));
+        QCOMPARE(store->samples({std::nullopt, u"codex"_s, {}}).size(), 1);
     }
 
     // A clock set back lands checks on the seconds of recorded samples,
