@@ -6,9 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 
 #include "history/SqliteLibrary.h"
+
+#include <sys/stat.h>
 
 #include <cmath>
 #include <utility>
@@ -16,6 +19,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcHistory, "quotix.history", QtWarningMsg)
 
 constexpr qint64 ResetTolerance = 60; // seconds: a reset computed from "seconds left" wanders by one or two
 constexpr qint64 FoldLogBytes = 256 * 1024; // some 60 pages: tens of checks
@@ -144,6 +149,15 @@ bool meansUnusable(int code)
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN;
 }
 
+// The device and inode: which file the path names, whatever its contents.
+std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return std::pair<quint64, quint64>(status.st_dev, status.st_ino);
+}
+
 } // namespace
 
 HistoryStore::HistoryStore(QString path, Options options, bool writable)
@@ -228,6 +242,17 @@ bool HistoryStore::open(QString *error)
         m_failure = SQLITE_ERROR; // nothing wrong with the file
         return false;
     }
+    // A file put in place of ours while it was closed (a backup restored) is
+    // another history: the log beside it is the old file's and would be laid
+    // over it, and the ids and last samples kept are the old file's too.
+    if (m_writable && m_checked && fileIdentity(m_path) != m_identity) {
+        // Only our own log: a backup restored with its log keeps it.
+        if (fileIdentity(m_path + u"-wal"_s) == m_logIdentity) {
+            QFile::remove(m_path + u"-wal"_s);
+            QFile::remove(m_path + u"-shm"_s);
+        }
+        m_checked = false;
+    }
     if (m_writable && !QFileInfo::exists(m_path)) {
         // Only the user's: SQLite gives its log and index the file's permissions.
         QDir().mkpath(QFileInfo(m_path).absolutePath());
@@ -262,6 +287,8 @@ bool HistoryStore::open(QString *error)
     if (m_writable)
         m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     m_checked = true;
+    if (m_writable)
+        m_identity = fileIdentity(m_path);
     return true;
 }
 
@@ -398,7 +425,12 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
         const bool extends = last != m_last.cend() && last->until <= at
             && at - last->until <= m_options.mergeGap.count()
             && sameFigures(last->utilization, sample.utilization, last->reset, sample.reset);
+        // Two checks within one second: the later figures win. Any other
+        // sample on this second was recorded before the clock was set back,
+        // and stays.
+        const bool sameSecond = last != m_last.cend() && last->time == at && last->until == at;
         bool ok;
+        bool kept = true;
         if (extends) {
             sample.time = last->time;
             sample.reset = last->reset;
@@ -409,13 +441,17 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
                      .run();
         } else {
             ok = Statement(*m_sql, m_db,
-                           "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
-                           " VALUES(?1, ?2, ?2, ?3, ?4)")
+                           !sameSecond
+                               ? "INSERT OR IGNORE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
+                                 " VALUES(?1, ?2, ?2, ?3, ?4)"
+                               : "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
+                                 " VALUES(?1, ?2, ?2, ?3, ?4)")
                      .bind(1, *id)
                      .bind(2, at)
                      .bindReal(3, sample.utilization)
                      .bind(4, sample.reset)
                      .run();
+            kept = !ok || m_sql->changes(m_db) > 0;
         }
         if (!ok) {
             m_failure = m_sql->extended_errcode(m_db);
@@ -423,7 +459,14 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
             rollback();
             return false;
         }
-        written.append({*id, sample});
+        if (kept) {
+            written.append({*id, sample});
+        } else {
+            qCWarning(lcHistory,
+                      "%s/%s: a sample is already recorded at %s (the clock was set back); this check is left out",
+                      qUtf8Printable(providerId), qUtf8Printable(limit.name),
+                      qUtf8Printable(QDateTime::fromSecsSinceEpoch(at, utcZone()).toString(Qt::ISODate)));
+        }
     }
     if (!exec("COMMIT", error)) {
         rollback();
@@ -555,7 +598,10 @@ void HistoryStore::release()
     // folded in by a later session never starts again from its beginning.
     if (m_db && m_writable && QFileInfo(m_path + u"-wal"_s).size() > FoldLogBytes)
         exec("PRAGMA wal_checkpoint(TRUNCATE)", nullptr);
+    const bool wasOpen = m_db != nullptr;
     close();
+    if (wasOpen && m_writable)
+        m_logIdentity = fileIdentity(m_path + u"-wal"_s);
     m_sql.reset();
 }
 

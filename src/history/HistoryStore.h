@@ -12,6 +12,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <utility>
 
 struct sqlite3;
 struct SqliteApi;
@@ -116,6 +117,8 @@ private:
     std::shared_ptr<const SqliteApi> m_sql;
     sqlite3 *m_db = nullptr;
     bool m_checked = false; // the file was checked, brought up to date and its last samples read
+    std::optional<std::pair<quint64, quint64>> m_identity;    // of the file the writer last opened
+    std::optional<std::pair<quint64, quint64>> m_logIdentity; // of its log, as the writer left it
     int m_failure = 0; // the SQLite code of the last failure
     QHash<QString, qint64> m_limitIds; // "provider\nname" -> id
     QHash<qint64, LastSample> m_last;

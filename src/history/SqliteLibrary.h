@@ -14,6 +14,7 @@
     X(bind_null)                                                                                                       \
     X(bind_text)                                                                                                       \
     X(busy_timeout)                                                                                                    \
+    X(changes)                                                                                                         \
     X(close_v2)                                                                                                        \
     X(db_config)                                                                                                       \
     X(column_bytes)                                                                                                    \

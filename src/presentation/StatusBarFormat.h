@@ -16,7 +16,8 @@
 // lists them (resets as clock times of now), "class" the band of the
 // highest figure shown ("green", "orange", "red"; "error" when none is shown)
 // and "percentage" that figure's used share. Ends in a newline. The text
-// leaves out the providers the tray's title leaves out.
+// leaves out the providers the tray's title leaves out. Text and tooltip are
+// Pango markup, as waybar reads them by default: "&", "<" and ">" escaped.
 QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as,
                       const QStringList &titleLeftOut = {}, const QDateTime &now = QDateTime::currentDateTimeUtc());
 

@@ -245,6 +245,48 @@ private Q_SLOTS:
         QCOMPARE(samples.constFirst().time, Start.addSecs(240));
     }
 
+    // A backup restored while the tray runs holds other limits under the
+    // same ids: new checks go under their own names.
+    void aReplacedFileIsReadAgain()
+    {
+        const QString backup = dir->filePath(u"backup.sqlite"_s);
+        writer(backup)->record(u"codex"_s, {limit(u"5h"_s, 1)}, Start);
+        auto store = writer(path, 1);
+        store->release();
+        QVERIFY(QFile::remove(path) && QFile::rename(backup, path));
+        QVERIFY(store->record(u"claude"_s, twoLimits(30, 40, Start), Start.addSecs(120)));
+        QCOMPARE(store->samples({std::nullopt, u"codex"_s, {}}).size(), 1);
+        QCOMPARE(store->samples({std::nullopt, u"claude"_s, {}}).size(), 2);
+        // Restored with a log of its own, the backup keeps what that log holds.
+        const auto copied = writer(backup); // left open: its log is not folded in
+        QVERIFY(copied->record(u"codex"_s, {limit(u"5h"_s, 2)}, Start.addSecs(60)));
+        copied->release();
+        store->release();
+        QVERIFY(QFile::exists(backup + u"-wal"_s));
+        for (const QString &log : {u""_s, u"-wal"_s})
+            QVERIFY(QFile::remove(path + log) && QFile::rename(backup + log, path + log));
+        QVERIFY(store->record(u"claude"_s, twoLimits(30, 40, Start), Start.addSecs(240)));
+        QCOMPARE(store->samples({std::nullopt, u"codex"_s, {}}).size(), 1);
+    }
+
+    // A clock set back lands checks on the seconds of recorded samples,
+    // also once it has caught up: what was recorded stays; a check on a free
+    // second is still kept.
+    void aClockSetBackKeepsWhatWasRecorded()
+    {
+        auto store = writer(path);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 10.0 * i)}, Start.addSecs(i * 120)));
+        store->release();
+        QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 50)}, Start.addSecs(120)));
+        QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 60)}, Start.addSecs(180)));
+        QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 70)}, Start.addSecs(240))); // caught up again
+        QList<double> figures;
+        for (const HistorySample &sample : store->samples())
+            figures.append(sample.utilization);
+        QCOMPARE(figures, (QList<double>{0, 10, 60, 20}));
+    }
+
     void withoutSqliteNoHistoryAndNothingMoved()
     {
         writer(path, 1);

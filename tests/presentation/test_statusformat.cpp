@@ -251,6 +251,16 @@ private Q_SLOTS:
         QCOMPARE(tooltip.first(), u"Claude \u00B7 Opus 33%"_s);
         QCOMPARE(tooltip.at(4), u"Claude \u00B7 Usage credits 12.50 / 40.00 \u20AC"_s);
         QCOMPARE(tooltip.last(), u"Claude \u00B7 1 reset banked"_s);
+
+        // waybar reads markup: a service's "&" or "<" must not be taken for one.
+        StatusSnapshot marked = sampleSnapshot();
+        UsageLimit scoped = marked.providers[0].state.usage->limits[1];
+        scoped.name = u"R&D <beta>"_s;
+        scoped.utilization = 100;
+        marked.providers[0].state.usage->limits.append(scoped);
+        const QJsonObject line = waybar(marked);
+        QCOMPARE(line[u"text"_s].toString(), u"Claude R&amp;D &lt;beta&gt; 100%"_s);
+        QVERIFY(line[u"tooltip"_s].toString().contains(u"\u00B7 R&amp;D &lt;beta&gt; "_s));
     }
 };
 
