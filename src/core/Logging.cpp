@@ -4,3 +4,4 @@
 Q_LOGGING_CATEGORY(lcRefresh, "quotix.refresh", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcNetwork, "quotix.network", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcPanel, "quotix.panel", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcHistory, "quotix.history", QtWarningMsg)

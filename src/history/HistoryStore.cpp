@@ -1,12 +1,12 @@
 #include "history/HistoryStore.h"
 
+#include "core/Logging.h"
 #include "core/UtcZone.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QStandardPaths>
 
 #include "history/SqliteLibrary.h"
@@ -19,8 +19,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcHistory, "quotix.history", QtWarningMsg)
 
 constexpr qint64 ResetTolerance = 60; // seconds: a reset computed from "seconds left" wanders by one or two
 constexpr qint64 FoldLogBytes = 256 * 1024; // some 60 pages: tens of checks
