@@ -419,45 +419,14 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
             return false;
         }
         LastSample sample{at, at, storedUtilization(limit.utilization), storedReset(limit.resetTime)};
-        const auto last = m_last.constFind(*id);
-        const bool extends = last != m_last.cend() && last->until <= at
-            && at - last->until <= m_options.mergeGap.count()
-            && sameFigures(last->utilization, sample.utilization, last->reset, sample.reset);
-        // Two checks within one second: the later figures win. Any other
-        // sample on this second was recorded before the clock was set back,
-        // and stays.
-        const bool sameSecond = last != m_last.cend() && last->time == at && last->until == at;
-        bool ok;
-        bool kept = true;
-        if (extends) {
-            sample.time = last->time;
-            sample.reset = last->reset;
-            ok = Statement(*m_sql, m_db, "UPDATE samples SET seen_until = ?3 WHERE limit_id = ?1 AND taken_at = ?2")
-                     .bind(1, *id)
-                     .bind(2, sample.time)
-                     .bind(3, at)
-                     .run();
-        } else {
-            ok = Statement(*m_sql, m_db,
-                           !sameSecond
-                               ? "INSERT OR IGNORE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
-                                 " VALUES(?1, ?2, ?2, ?3, ?4)"
-                               : "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
-                                 " VALUES(?1, ?2, ?2, ?3, ?4)")
-                     .bind(1, *id)
-                     .bind(2, at)
-                     .bindReal(3, sample.utilization)
-                     .bind(4, sample.reset)
-                     .run();
-            kept = !ok || m_sql->changes(m_db) > 0;
-        }
-        if (!ok) {
+        const std::optional<bool> kept = writeSample(*id, sample, at);
+        if (!kept) {
             m_failure = m_sql->extended_errcode(m_db);
             *error = errorText(*m_sql, m_db);
             rollback();
             return false;
         }
-        if (kept) {
+        if (*kept) {
             written.append({*id, sample});
         } else {
             qCWarning(lcHistory,
@@ -473,6 +442,39 @@ bool HistoryStore::writeCheck(const QString &providerId, const QList<UsageLimit>
     for (const auto &[id, sample] : std::as_const(written))
         m_last.insert(id, sample);
     return true;
+}
+
+std::optional<bool> HistoryStore::writeSample(qint64 id, LastSample &sample, qint64 at)
+{
+    const auto last = m_last.constFind(id);
+    const bool extends = last != m_last.cend() && last->until <= at && at - last->until <= m_options.mergeGap.count()
+        && sameFigures(last->utilization, sample.utilization, last->reset, sample.reset);
+    if (extends) {
+        sample.time = last->time;
+        sample.reset = last->reset;
+        if (!Statement(*m_sql, m_db, "UPDATE samples SET seen_until = ?3 WHERE limit_id = ?1 AND taken_at = ?2")
+                 .bind(1, id)
+                 .bind(2, sample.time)
+                 .bind(3, at)
+                 .run())
+            return std::nullopt;
+        return true;
+    }
+    // Two checks within one second: the later figures win. Any other sample
+    // on this second was recorded before the clock was set back, and stays.
+    const bool sameSecond = last != m_last.cend() && last->time == at && last->until == at;
+    if (!Statement(*m_sql, m_db,
+                   sameSecond ? "INSERT OR REPLACE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
+                                " VALUES(?1, ?2, ?2, ?3, ?4)"
+                              : "INSERT OR IGNORE INTO samples(limit_id, taken_at, seen_until, utilization, reset_at)"
+                                " VALUES(?1, ?2, ?2, ?3, ?4)")
+             .bind(1, id)
+             .bind(2, at)
+             .bindReal(3, sample.utilization)
+             .bind(4, sample.reset)
+             .run())
+        return std::nullopt;
+    return m_sql->changes(m_db) > 0;
 }
 
 std::optional<qint64> HistoryStore::limitId(const QString &providerId, const UsageLimit &limit, QString *error)

@@ -105,6 +105,10 @@ private:
     bool migrate(bool *created, QString *error);
     bool loadLast(QString *error);
     bool writeCheck(const QString &providerId, const QList<UsageLimit> &limits, qint64 at, QString *error);
+    // One limit's figures of a check: its last sample extended, or a new one.
+    // Empty when SQLite failed; false when the second holds a sample recorded
+    // before the clock was set back, which stays.
+    std::optional<bool> writeSample(qint64 id, LastSample &sample, qint64 at);
     std::optional<qint64> limitId(const QString &providerId, const UsageLimit &limit, QString *error);
     void close();
     bool setAsideAndReopen(const QString &reason, QString *notice);
