@@ -89,13 +89,6 @@ std::optional<double> highestUsed(const StatusSnapshot &snapshot)
     return highest;
 }
 
-// waybar reads "text" and "tooltip" as Pango markup (unless its module sets
-// "escape"), and a bare "&" or "<" from a service blanks the whole module.
-QString markupEscaped(QString text)
-{
-    return text.replace(u'&', u"&amp;"_s).replace(u'<', u"&lt;"_s).replace(u'>', u"&gt;"_s);
-}
-
 } // namespace
 
 QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayAs as, const QStringList &titleLeftOut,
@@ -128,8 +121,10 @@ QByteArray waybarLine(const StatusSnapshot &snapshot, DisplayMode mode, DisplayA
     }
 
     QJsonObject line{
-        {u"text"_s, markupEscaped(title.label())},
-        {u"tooltip"_s, markupEscaped(tooltip.join(u'\n'))},
+        // waybar reads these as Pango markup (unless its module sets "escape"),
+        // and a bare "&" or "<" from a service blanks the whole module.
+        {u"text"_s, title.label().toHtmlEscaped()},
+        {u"tooltip"_s, tooltip.join(u'\n').toHtmlEscaped()},
         {u"class"_s, highest ? bandClass(bandFor(*highest)) : u"error"_s},
         {u"percentage"_s, highest ? qint64(truncatedPercent(*highest).value_or(0)) : 0},
     };
