@@ -121,6 +121,28 @@ class TestProvidersHttp : public QObject
         return results.first();
     }
 
+    // Each request the service got, as "METHOD path body".
+    QStringList requestLines() const
+    {
+        QStringList lines;
+        for (const RecordedRequest &request : m_service.requests())
+            lines.append(QString::fromLatin1(request.method + ' ' + request.path + ' ' + request.body));
+        return lines;
+    }
+
+    // One request of the shared client, outside any provider; no token goes anywhere.
+    static FetchResult sendAlone(NetworkSession &session, const QUrl &url)
+    {
+        UsageRequest request;
+        std::optional<FetchResult> result;
+        QObject::connect(&request, &FetchJob::finished, [&](const FetchResult &r) { result = r; });
+        request.start(session.manager(), url, {}, HttpOptions{},
+                      [](int, const QByteArray &) { return FetchResult(ProviderError::invalidResponse()); });
+        if (!QTest::qWaitFor([&] { return result.has_value(); }, 5000))
+            return OtherError{u"no answer"_s};
+        return *result;
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -290,10 +312,7 @@ private Q_SLOTS:
             const auto *usage = std::get_if<ProviderUsageResponse>(&result);
             QVERIFY(usage && usage->limits.size() == 1 && usage->limits.first().utilization == 75.0);
         }
-        QStringList sent;
-        for (const RecordedRequest &request : m_service.requests())
-            sent.append(QString::fromLatin1(request.method + ' ' + request.path + ' ' + request.body));
-        QCOMPARE(sent, (QStringList{u"POST /v1internal:loadCodeAssist {\"metadata\":{\"pluginType\":\"GEMINI\"}}"_s,
+        QCOMPARE(requestLines(), (QStringList{u"POST /v1internal:loadCodeAssist {\"metadata\":{\"pluginType\":\"GEMINI\"}}"_s,
                                     u"POST /v1internal:retrieveUserQuota {\"project\":\"named-1\"}"_s,
                                     u"POST /v1internal:retrieveUserQuota {\"project\":\"named-1\"}"_s}));
 
@@ -317,36 +336,30 @@ private Q_SLOTS:
         QVERIFY(writeFile(cacheFile, "{\"version\":1,\"logins\":[7,{\"file\":[]}"));
         m_service.setDefaultAnswer(Gemini, answer(200, R"({"buckets":[{"modelId":"m","remainingFraction":0.5}]})"));
         m_service.setDefaultAnswer(GeminiProject, answer(200, R"({"cloudaicompanionProject":"named-1"})"));
-        const auto projectAsks = [&] {
-            QStringList asked;
-            for (const RecordedRequest &request : m_service.requests())
-                asked.append(QString::fromLatin1(request.path + ' ' + request.body));
-            return asked;
-        };
         const auto check = [&] {
             GeminiProvider provider(fromFile(u"oauth_creds.json"_s, &geminiLoginFromFile), m_service.url(Gemini), {},
                                     loginFile, GeminiProjectCache(cacheFile));
             return fetch(provider);
         };
-        const QString ask = GeminiProject + u" {\"metadata\":{\"pluginType\":\"GEMINI\"}}"_s;
-        const QString quota = Gemini + u" {\"project\":\"named-1\"}"_s;
+        const QString ask = u"POST "_s + GeminiProject + u" {\"metadata\":{\"pluginType\":\"GEMINI\"}}"_s;
+        const QString quota = u"POST "_s + Gemini + u" {\"project\":\"named-1\"}"_s;
 
         QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
         QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
-        QCOMPARE(projectAsks(), (QStringList{ask, quota, quota}));
+        QCOMPARE(requestLines(), (QStringList{ask, quota, quota}));
         QCOMPARE(QFile::permissions(cacheFile), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 
         m_service.clearRequests();
         QVERIFY(writeFile(loginFile, geminiLogin("another-login-token")));
         QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
         QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
-        QCOMPARE(projectAsks(), (QStringList{ask, quota, quota}));
+        QCOMPARE(requestLines(), (QStringList{ask, quota, quota}));
 
         m_service.clearRequests();
         m_service.enqueue(Gemini, answer(403, "{}"));
         QVERIFY(!std::holds_alternative<ProviderUsageResponse>(check()));
         QVERIFY(std::holds_alternative<ProviderUsageResponse>(check()));
-        QCOMPARE(projectAsks(), (QStringList{quota, ask, quota}));
+        QCOMPARE(requestLines(), (QStringList{quota, ask, quota}));
         m_service.clearAnswers();
     }
 
@@ -466,16 +479,10 @@ private Q_SLOTS:
         m_service.setDefaultAnswer(Claude, answer(200, "{}", 3s));
         NetworkSession session;
         session.manager()->setTransferTimeout(200);
-        const std::unique_ptr<FetchJob> job(
-            UsageRequest::send(nullptr, session, u"t"_s, u"Claude"_s, m_service.url(Claude), {}, HttpOptions{},
-                               [](int, const QByteArray &) { return FetchResult(ProviderError::invalidResponse()); }));
-        std::optional<FetchResult> result;
-        QObject::connect(job.get(), &FetchJob::finished, [&](const FetchResult &r) { result = r; });
-        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 2500);
-        const auto *error = std::get_if<TransportError>(&*result);
-        QVERIFY(error);
-        QCOMPARE(int(error->code()), int(TransportError::Code::TimedOut));
-        QVERIFY(error->isRetryable());
+        const FetchResult result = sendAlone(session, m_service.url(Claude));
+        const auto *error = std::get_if<TransportError>(&result);
+        QVERIFY2(error && error->code() == TransportError::Code::TimedOut && error->isRetryable(),
+                 qPrintable(failureDescription(result)));
     }
 
     // No route to the service at all (just woken, the Wi-Fi not back yet) is
@@ -484,14 +491,9 @@ private Q_SLOTS:
     void anUnreachableNetworkIsTriedAgain()
     {
         NetworkSession session;
-        UsageRequest request; // no token goes anywhere
-        std::optional<FetchResult> result;
-        QObject::connect(&request, &FetchJob::finished, [&](const FetchResult &r) { result = r; });
-        request.start(session.manager(), QUrl(u"http://224.0.0.1:9/"_s), {}, HttpOptions{},
-                      [](int, const QByteArray &) { return FetchResult(ProviderError::invalidResponse()); });
-        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 5000);
-        const auto *error = std::get_if<TransportError>(&*result);
-        QVERIFY2(error && error->isRetryable(), qPrintable(failureDescription(*result)));
+        const FetchResult result = sendAlone(session, QUrl(u"http://224.0.0.1:9/"_s));
+        const auto *error = std::get_if<TransportError>(&result);
+        QVERIFY2(error && error->isRetryable(), qPrintable(failureDescription(result)));
     }
 
     // The providers of one run share a session: one request's timeout or abort
