@@ -40,26 +40,19 @@ private Q_SLOTS:
         writeAccounts(settings, written);
         QCOMPARE(accountsFromSettings(settings), written);
 
-        settings.beginWriteArray(u"accounts"_s, 4);
-        settings.setArrayIndex(2);
-        settings.setValue(u"provider"_s, u"claude"_s); // no folder
-        settings.setArrayIndex(3);
-        settings.setValue(u"provider"_s, u"codex"_s);
-        settings.setValue(u"folder"_s, dir.filePath(u"x/../home-b/"_s)); // no label: the folder's name
-        settings.endArray();
-        // Written as in a shell: "~" and a relative folder are the home folder's, wherever Quotix started.
-        settings.beginWriteArray(u"accounts"_s, 6);
-        for (const auto &[index, folder] : {std::pair{4, u"~/claude-work"_s}, std::pair{5, u"codex-team"_s}}) {
-            settings.setArrayIndex(index);
-            settings.setValue(u"provider"_s, u"claude"_s);
-            settings.setValue(u"folder"_s, folder);
-        }
-        settings.endArray();
-        const QList<ExtraAccount> read = accountsFromSettings(settings);
-        QCOMPARE(read.size(), 5);
-        QCOMPARE(read.at(2), (ExtraAccount{u"codex"_s, dir.filePath(u"home-b"_s), u"home-b"_s}));
-        QCOMPARE(read.at(3).folder, QDir::home().filePath(u"claude-work"_s));
-        QCOMPARE(read.at(4).folder, QDir::home().filePath(u"codex-team"_s));
+        // By hand: the first without a folder, the second without a label (the
+        // folder's name then); "~" and a relative folder are the home folder's,
+        // as in a shell, wherever Quotix started.
+        QVERIFY(writeFile(dir.filePath(u"hand.conf"_s),
+                          "[accounts]\n1\\provider=claude\n2\\provider=codex\n2\\folder="
+                              + dir.filePath(u"x/../home-b/"_s).toUtf8()
+                              + "\n3\\provider=claude\n3\\folder=~/claude-work\n"
+                                "4\\provider=claude\n4\\folder=codex-team\nsize=4\n"));
+        QSettings byHand(dir.filePath(u"hand.conf"_s), QSettings::IniFormat);
+        QCOMPARE(accountsFromSettings(byHand),
+                 (QList<ExtraAccount>{{u"codex"_s, dir.filePath(u"home-b"_s), u"home-b"_s},
+                                      {u"claude"_s, QDir::home().filePath(u"claude-work"_s), u"claude-work"_s},
+                                      {u"claude"_s, QDir::home().filePath(u"codex-team"_s), u"codex-team"_s}}));
     }
 
     // Each account reads its own folder, never the default login; it sits
