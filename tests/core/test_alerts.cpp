@@ -35,7 +35,6 @@ private Q_SLOTS:
         addColumns<QVariant, QList<int>>("stored", "expected");
         const QList<int> defaults{80, 90};
         QTest::newRow("missing") << QVariant() << defaults;
-        QTest::newRow("one") << QVariant(u"75"_s) << QList<int>{75};
         QTest::newRow("a list, unordered, repeated") << QVariant(QStringList{u" 95"_s, u"60"_s, u"95"_s})
                                                       << QList<int>{60, 95};
         QTest::newRow("text with commas") << QVariant(u"50,70, 90"_s) << QList<int>{50, 70, 90};

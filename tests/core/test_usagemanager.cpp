@@ -17,8 +17,6 @@ TransportError timedOut(const QString &text = u"The request timed out."_s)
     return TransportError(TransportError::Code::TimedOut, text);
 }
 
-using Fixture = ManagerFixture;
-
 } // namespace
 
 class TestUsageManager : public QObject
@@ -28,7 +26,7 @@ class TestUsageManager : public QObject
 private Q_SLOTS:
     void availabilityIsRecordedAtStartAndAtEachRunOnly()
     {
-        Fixture f;
+        ManagerFixture f;
         QCOMPARE(f.notifications.permissionRequests, 1);
         f.second->available = false;
         QCOMPARE(f.manager.knownAvailableProviders().size(), 2); // faces never ask the providers
@@ -67,7 +65,7 @@ private Q_SLOTS:
             {"unknown transport code", {TransportError(TransportError::Code::Unknown, u"Protocol"_s)}, u"Protocol"_s},
             {"parser error", {OtherError{u"illegal value"_s}}, u"illegal value"_s},
         };
-        Fixture f(false);
+        ManagerFixture f(false);
         for (const auto &[name, answers, error] : fetches) {
             QTest::qWait(5); // a later clock for every fetch
             const ProviderState before = f.state(u"claude"_s);
@@ -95,7 +93,7 @@ private Q_SLOTS:
         UsageManager::Timing timing{1h, ShortPause};
         timing.rateLimitBackoff = 400ms;
         timing.rateLimitBackoffCap = 1500ms;
-        Fixture f(false, timing);
+        ManagerFixture f(false, timing);
         const ProviderError limited = ProviderError::apiError(429);
         const auto in = [](std::chrono::milliseconds wait) {
             return ProviderError::apiError(429).withRetryAfter(QDateTime::currentDateTimeUtc().addMSecs(wait.count()));
@@ -155,7 +153,7 @@ private Q_SLOTS:
     void aSupersededRunLeavesNoTrace()
     {
         QFETCH(bool, inRetryPause);
-        Fixture f(false, UsageManager::Timing{1h, 150ms});
+        ManagerFixture f(false, UsageManager::Timing{1h, 150ms});
         const FetchResult old = inRetryPause ? FetchResult(timedOut()) : FetchResult(usageOf({{"old", 80}}));
         f.first->script({{old, inRetryPause ? 0ms : 200ms}, {usageOf({{"new", 10}}), 40ms}});
         QList<bool> loading; // as stored when announced
@@ -180,8 +178,8 @@ private Q_SLOTS:
     void aTickDuringARunIsSkippedSoSlowRunsStillEnd()
     {
         // Every fetch takes three periods: were ticks to supersede, no run would end.
-        Fixture f(false, UsageManager::Timing{40ms, ShortPause});
-        Fixture untimed(false, UsageManager::Timing{std::nullopt, ShortPause});
+        ManagerFixture f(false, UsageManager::Timing{40ms, ShortPause});
+        ManagerFixture untimed(false, UsageManager::Timing{std::nullopt, ShortPause});
         f.first->fallback = {usageOf({{"a", 5}}), 120ms};
         QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
         QTest::qWait(20);
@@ -194,7 +192,7 @@ private Q_SLOTS:
     // Alerts once per threshold and provider; the status color from the highest last figures.
     void alertsAndTheStatusColorFollowTheFigures()
     {
-        Fixture f;
+        ManagerFixture f;
         const ProviderError failure = ProviderError::apiError(500);
         f.first->script({{usageOf({{"a", 70}})}}); // then empty usage
         f.second->script(
@@ -223,7 +221,7 @@ private Q_SLOTS:
     {
         // Long enough that a loaded machine still clicks 99 times within it.
         constexpr auto spacing = 4000ms;
-        Fixture f(false, UsageManager::Timing{1h, ShortPause, spacing});
+        ManagerFixture f(false, UsageManager::Timing{1h, ShortPause, spacing});
         f.first->fallback = {usageOf({{"a", 1}}), 20ms};
         QSignalSpy finished(&f.manager, &UsageManager::refreshFinished);
         for (int click = 0; click < 99; ++click) {
@@ -252,7 +250,7 @@ private Q_SLOTS:
     // Whatever a service names or says reaches no face with a control character in it.
     void serviceTextsAreMadeSafeToShow()
     {
-        Fixture f(false);
+        ManagerFixture f(false);
         const QString hostile = u"Opus\x1b]0;owned\x07\x1b[2J\u0085\x7f\u202eevil\u2066\tweek\nly"_s;
         ProviderUsageResponse usage = usageOf({{"x", 10}});
         usage.limits[0].name = hostile;
