@@ -121,8 +121,9 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"HOME"_s, home.path());
         environment.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        const auto run = [&environment](const QStringList &arguments) {
-            return runChild(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"history"_s} + arguments, environment);
+        const auto run = [&environment](const QStringList &arguments, const QString &stdoutFile = {}) {
+            return runChild(QStringLiteral(QUOTIX_EXECUTABLE), QStringList{u"history"_s} + arguments, environment,
+                            stdoutFile);
         };
 
         const ChildRun missing = run({});
@@ -156,8 +157,7 @@ private Q_SLOTS:
         QCOMPARE(rows.size() - 1, 1 + 10 + 10 + 10);
         QVERIFY(rows[1].contains(",claude,Current session,session,18000,0,"));
 
-        const ChildRun full = runChild(QStringLiteral(QUOTIX_EXECUTABLE), {u"history"_s, u"--csv"_s}, environment,
-                                       u"/dev/full"_s);
+        const ChildRun full = run({u"--csv"_s}, u"/dev/full"_s);
         QCOMPARE(full.exitCode, 1);
         QVERIFY2(full.err.contains("quotix history: could not write the output: No space left on device\n"),
                  full.err.constData());
