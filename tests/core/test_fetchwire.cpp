@@ -32,23 +32,18 @@ QString money(const std::optional<Money> &value)
     return value ? u"%1e-%2 %3"_s.arg(value->amountMinor).arg(value->exponent).arg(value->currency) : u"-"_s;
 }
 
-QString real(double value)
-{
-    return QString::number(value, 'g', 17);
-}
-
 QString describe(const FetchResult &result)
 {
     if (const auto *usage = std::get_if<ProviderUsageResponse>(&result)) {
         QString out = u"usage"_s;
         for (const UsageLimit &l : usage->limits)
             out += u" [%1 %2 %3 %4 %5 %6]"_s.arg(
-                text(l.name), real(l.utilization), when(l.resetTime), limitKindName(l.kind),
+                text(l.name), QString::number(l.utilization, 'g', 17), when(l.resetTime), limitKindName(l.kind),
                 l.windowSeconds ? QString::number(*l.windowSeconds) : u"-"_s, text(l.scope));
         if (const auto &c = usage->credits)
-            out += u" credits(%1 %2 %3 %4 %5)"_s.arg(money(c->used), money(c->limit),
-                                                     c->utilization ? real(*c->utilization) : u"-"_s, text(c->balance),
-                                                     c->unlimited ? u"unlimited"_s : u"capped"_s);
+            out += u" credits(%1 %2 %3 %4 %5)"_s.arg(
+                money(c->used), money(c->limit), c->utilization ? QString::number(*c->utilization, 'g', 17) : u"-"_s,
+                text(c->balance), c->unlimited ? u"unlimited"_s : u"capped"_s);
         out += u" banked %1 budget %2 unlimited %3"_s.arg(usage->resetsBanked ? QString::number(*usage->resetsBanked)
                                                                               : u"-"_s,
                                                           text(usage->budgetReachedType), usage->unlimited.join(u'|'));

@@ -137,7 +137,6 @@ private Q_SLOTS:
 #endif
         QTemporaryDir home;
         qputenv("HOME", home.path().toUtf8()); // nothing after this reads it
-        QVERIFY(QDir(home.path()).mkpath(u".claude"_s));
         QVERIFY(writeFile(home.filePath(u".claude/.credentials.json"_s), claudeDocument("home-token")));
         for (bool unset : {true, false}) {
             unset ? qunsetenv("CLAUDE_CONFIG_DIR") : qputenv("CLAUDE_CONFIG_DIR", QByteArray());
@@ -161,7 +160,6 @@ private Q_SLOTS:
             return login ? login->accessToken : u"-"_s;
         };
         QCOMPARE(tokenOf(u"copilot"_s), u"-"_s);
-        QVERIFY(QDir(home.path()).mkpath(u".config/github-copilot"_s));
         QVERIFY(writeFile(home.filePath(u".config/github-copilot/hosts.json"_s),
                           R"({"github.com": {"user": "u", "oauth_token": "old-token"}})"));
         QCOMPARE(tokenOf(u"copilot"_s), u"old-token"_s);
@@ -173,7 +171,6 @@ private Q_SLOTS:
         QCOMPARE(tokenOf(u"copilot"_s), u"-"_s);
         qunsetenv("XDG_CONFIG_HOME");
 
-        QVERIFY(QDir(home.path()).mkpath(u".gemini"_s));
         QVERIFY(writeFile(home.filePath(u".gemini/oauth_creds.json"_s),
                           R"({"access_token": "g-token", "expiry_date": 1765404000000, "refresh_token": "r"})"));
         const std::optional<StoredLogin> gemini = findProviderDescriptor(u"gemini"_s)->credentials(nullptr)();

@@ -332,7 +332,6 @@ private Q_SLOTS:
         qunsetenv("GOOGLE_CLOUD_PROJECT");
         const QString loginFile = m_dir.filePath(u"oauth_creds.json"_s);
         const QString cacheFile = m_dir.filePath(u"cache/Quotix/gemini-projects.json"_s);
-        QVERIFY(QDir().mkpath(QFileInfo(cacheFile).absolutePath()));
         QVERIFY(writeFile(cacheFile, "{\"version\":1,\"logins\":[7,{\"file\":[]}"));
         m_service.setDefaultAnswer(Gemini, answer(200, R"({"buckets":[{"modelId":"m","remainingFraction":0.5}]})"));
         m_service.setDefaultAnswer(GeminiProject, answer(200, R"({"cloudaicompanionProject":"named-1"})"));
