@@ -32,6 +32,7 @@ private Q_SLOTS:
         QTest::newRow("under a minute") << QVariant(u"30"_s) << qint64(60'000);
         QTest::newRow("a minute and a half second") << QVariant(60.5) << qint64(60'500);
         QTest::newRow("zero") << QVariant(0) << qint64(120'000);
+        QTest::newRow("negative") << QVariant(-10) << qint64(120'000);
         QTest::newRow("not a number") << QVariant(u"soon"_s) << qint64(120'000);
         QTest::newRow("the mode's word, capitalised") << QVariant(u"Session"_s) << qint64(120'000);
         QTest::newRow("NaN") << QVariant(std::numeric_limits<double>::quiet_NaN()) << qint64(120'000);
