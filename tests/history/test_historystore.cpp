@@ -238,15 +238,13 @@ private Q_SLOTS:
         auto store = writer(path, 1);
         store->release();
         QVERIFY(store->record(u"claude"_s, twoLimits(0, 0, Start), Start.addSecs(120))); // extends the first
-        QCOMPARE(store->samples().size(), 2);
-        QCOMPARE(store->samples().constFirst().until, Start.addSecs(120));
+        QCOMPARE(described(store->samples()),
+                 (QStringList{u"Session (5h) 0 0-120 3600"_s, u"Weekly 0 0-120 604800"_s}));
         store->release();
         QVERIFY(QFile::remove(path));
         QVERIFY(store->record(u"claude"_s, twoLimits(7, 7, Start), Start.addSecs(240)));
-        const QList<HistorySample> samples = store->samples();
-        QCOMPARE(samples.size(), 2);
-        QCOMPARE(samples.constFirst().limit, u"Session (5h)"_s);
-        QCOMPARE(samples.constFirst().time, Start.addSecs(240));
+        QCOMPARE(described(store->samples()),
+                 (QStringList{u"Session (5h) 7 240-240 3600"_s, u"Weekly 7 240-240 604800"_s}));
     }
 
     // A backup restored while the tray runs holds other limits under the
@@ -285,10 +283,8 @@ private Q_SLOTS:
         QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 50)}, Start.addSecs(120)));
         QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 60)}, Start.addSecs(180)));
         QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 70)}, Start.addSecs(240))); // caught up again
-        QList<double> figures;
-        for (const HistorySample &sample : store->samples())
-            figures.append(sample.utilization);
-        QCOMPARE(figures, (QList<double>{0, 10, 60, 20}));
+        QCOMPARE(described(store->samples()), (QStringList{u"Weekly 0 0-0 -"_s, u"Weekly 10 120-120 -"_s,
+                                                           u"Weekly 60 180-180 -"_s, u"Weekly 20 240-240 -"_s}));
     }
 
     // Without SQLite, or written by a newer Quotix: no history, and the file
