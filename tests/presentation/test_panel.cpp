@@ -171,8 +171,6 @@ private Q_SLOTS:
             QVERIFY(placement.trayGeometry.isEmpty());
             input.waylandSession = true;
             QCOMPARE(decidePanelPlacement(input).mode, PanelMode::PlacedWindow);
-            input.platformName = u"wayland"_s;
-            QCOMPARE(decidePanelPlacement(input).mode, PanelMode::PlacedWindow);
         }
         // A layer-shell panel hangs from the right end of the desktop's usual
         // panel edge (Plasma's is the bottom): Qt on Wayland reports no panel strip.

@@ -86,7 +86,6 @@ private Q_SLOTS:
         addColumns<QList<HistorySample>, QString, QString>("history", "expected", "basis");
         QTest::newRow("recent") << climb(40, 30, 60) << u"At the last hour's rate: runs out in 1h 20m"_s
                                 << u"lastHour"_s;
-        QTest::newRow("none") << QList<HistorySample>{} << u"At this pace: runs out in 2d 16h"_s << u"window"_s;
         QTest::newRow("flat lately") << climb(120, 0, 60) << QString() << QString();
         QList<HistorySample> others = climb(40, 30, 60);
         for (HistorySample &sample : others)
