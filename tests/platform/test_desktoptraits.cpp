@@ -102,10 +102,6 @@ private Q_SLOTS:
         };
         QTest::newRow("top bar") << list({workspace("X11-1", true, {0, 26, 1280, 774})}) << screen
                                  << QRect(0, 26, 1280, 774);
-        QTest::newRow("bottom bar") << list({workspace("X11-1", true, {0, 0, 1280, 760})}) << screen
-                                    << QRect(0, 0, 1280, 760);
-        QTest::newRow("side bar") << list({workspace("X11-1", true, {48, 0, 1232, 800})}) << screen
-                                  << QRect(48, 0, 1232, 800);
         // The hidden workspace of the clicked output comes first, the other output's visible one too.
         const QByteArray twoOutputs = list({workspace("X11-2", false, {1280, 0, 1920, 1080}),
                                             workspace("X11-1", true, {0, 26, 1280, 774}),
