@@ -311,6 +311,7 @@ private Q_SLOTS:
         const LinuxTrayHost gnome(QDBusConnection::sessionBus(), /*gnome=*/true);
         QCOMPARE(gnome.missingHostTitle(), u"Turn on the AppIndicator extension to see Quotix"_s);
         QVERIFY(gnome.missingHostMessage().startsWith(u"Run: gnome-extensions enable ubuntu-appindicators@ubuntu.com\n"_s));
+        QCOMPARE(host.missingHostTitle(), u"Quotix has no tray to show its icon"_s);
         QVERIFY(!host.missingHostMessage().contains(u"gnome"_s));
     }
 
