@@ -78,7 +78,6 @@ private Q_SLOTS:
     {
         using enum DisplayMode;
         using enum Band;
-        const auto both = usageOf({{"Weekly (7d)", 42}, {"Session (5h)", 10}});
         // Labels that say the opposite of the kinds: the kinds decide.
         ProviderUsageResponse renamed;
         renamed.limits = {{u"Weekly"_s, 64, {}, LimitKind::Session, 18000},
@@ -86,9 +85,7 @@ private Q_SLOTS:
                           {u"Session"_s, 99, {}, LimitKind::Other, {}}};
         const auto one = [](double value) { return usageOf({{"Weekly", value}}); };
         for (const auto &[mode, usage, shown, band] : {
-                 std::tuple{Weekly, both, "42%", Low},
-                 {Session, both, "10%", Low},
-                 {Weekly, renamed, "7%", Low},
+                 std::tuple{Weekly, renamed, "7%", Low},
                  {Session, renamed, "64%", Low},
                  {Weekly, usageOf({{"Session (5h)", 30}, {"Other", 80}}), "80%", Elevated}, // none: the highest
                  {Weekly, {}, "0%", Low},
