@@ -75,8 +75,8 @@ private Q_SLOTS:
         QTest::newRow("an Exec line") << "Exec=quotix\n"_ba << true;
         QTest::newRow("cut off: starts nothing") << QByteArray() << false;
         QTest::newRow("empty Exec") << "Exec=\n"_ba << false;
-        QTest::newRow("hidden") << "Hidden = true\n"_ba << false;
-        QTest::newRow("GNOME's switch off") << "X-GNOME-Autostart-enabled=false\n"_ba << false;
+        QTest::newRow("hidden") << "Exec=quotix\nHidden = true\n"_ba << false;
+        QTest::newRow("GNOME's switch off") << "Exec=quotix\nX-GNOME-Autostart-enabled=false\n"_ba << false;
         QTest::newRow("another group hidden") << "Exec=quotix\n[Desktop Action x]\nHidden=true\n"_ba << true;
     }
     void whatCountsAsEnabled()
