@@ -184,6 +184,7 @@ private Q_SLOTS:
         QVERIFY(!isAnchorablePoint(QPoint(1919 - 64, 500), screen));
         QVERIFY(isAnchorablePoint(QPoint(64, 1079), screen));
         QVERIFY(!isAnchorablePoint(QPoint(63, 63), screen)); // could be item-relative
+        QVERIFY(isAnchorablePoint(QPoint(64, 10), screen));
         QVERIFY(!isAnchorablePoint(QPoint(100, 10), {}));
     }
 
