@@ -49,7 +49,8 @@ private Q_SLOTS:
                                          {150.0, "0% left"},
                                          {-5.0, "100% left"},
                                          {qQNaN(), "--% left"},
-                                         {qInf(), "--% left"}})
+                                         {qInf(), "--% left"},
+                                         {-qInf(), "--% left"}})
             QTest::addRow("%g", used) << used << QString::fromLatin1(text);
     }
     void whatIsLeftNeverOverstates()
