@@ -208,6 +208,11 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
         <source>The usage check gave no readable answer: %1</source>
         <translation>Die Nutzungsabfrage gab keine lesbare Antwort: %1</translation>
     </message>
+    <message>
+        <source>C</source>
+        <comment>The locale whose decimal mark amounts of money use, as de_DE; C for English.</comment>
+        <translation>de_DE</translation>
+    </message>
 </context>
 <context>
     <name>History</name>

@@ -208,6 +208,11 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
         <source>The usage check gave no readable answer: %1</source>
         <translation>使用量の確認から読み取れる応答がありません: %1</translation>
     </message>
+    <message>
+        <source>C</source>
+        <comment>The locale whose decimal mark amounts of money use, as de_DE; C for English.</comment>
+        <translation>ja_JP</translation>
+    </message>
 </context>
 <context>
     <name>History</name>

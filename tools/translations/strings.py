@@ -28,6 +28,7 @@ T = {
  ("Common", "The usage check gave no readable answer: %1"): ("Die Nutzungsabfrage gab keine lesbare Antwort: %1", "使用量の確認から読み取れる応答がありません: %1"),
  ("Common", "The usage check stopped unexpectedly."): ("Die Nutzungsabfrage brach unerwartet ab.", "使用量の確認が予期せず停止しました。"),
  ("Common", "The usage check's answer is too long."): ("Die Antwort der Nutzungsabfrage ist zu lang.", "使用量の確認の応答が長すぎます。"),
+ ("Common", "C"): ("de_DE", "ja_JP"),
  ("Common", "Credits"): ("Guthaben", "クレジット"),
  ("Common", "Failed to parse response: %1"): ("Antwort nicht lesbar: %1", "応答を解析できません: %1"),
  ("Common", "Invalid response from API"): ("Ungültige Antwort der API", "APIからの応答が無効です"),
