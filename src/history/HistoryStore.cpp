@@ -147,13 +147,14 @@ bool meansUnusable(int code)
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN;
 }
 
-// The device and inode: which file the path names, whatever its contents.
-std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path)
+std::optional<std::array<qint64, 4>> fileIdentity(const QString &path)
 {
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return std::nullopt;
-    return std::pair<quint64, quint64>(status.st_dev, status.st_ino);
+    // In milliseconds, which the kernel's own file times hardly beat.
+    const qint64 modified = QFileInfo(path).lastModified().toMSecsSinceEpoch();
+    return std::array<qint64, 4>{qint64(status.st_dev), qint64(status.st_ino), qint64(status.st_size), modified};
 }
 
 } // namespace
@@ -240,9 +241,10 @@ bool HistoryStore::open(QString *error)
         m_failure = SQLITE_ERROR; // nothing wrong with the file
         return false;
     }
-    // A file put in place of ours while it was closed (a backup restored) is
-    // another history: the log beside it is the old file's and would be laid
-    // over it, and the ids and last samples kept are the old file's too.
+    // A file put in place of ours while it was closed, or written into (a
+    // backup restored), is another history: the log beside it is the old
+    // file's and would be laid over it, and the ids and last samples kept are
+    // the old file's too.
     if (m_writable && m_checked && fileIdentity(m_path) != m_identity) {
         // Only our own log: a backup restored with its log keeps it.
         if (fileIdentity(m_path + u"-wal"_s) == m_logIdentity) {
@@ -285,8 +287,6 @@ bool HistoryStore::open(QString *error)
     if (m_writable)
         m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     m_checked = true;
-    if (m_writable)
-        m_identity = fileIdentity(m_path);
     return true;
 }
 
@@ -600,8 +600,11 @@ void HistoryStore::release()
         exec("PRAGMA wal_checkpoint(TRUNCATE)", nullptr);
     const bool wasOpen = m_db != nullptr;
     close();
-    if (wasOpen && m_writable)
+    // Taken once closed: until then the writer's own checkpoints may write the file.
+    if (wasOpen && m_writable) {
+        m_identity = fileIdentity(m_path);
         m_logIdentity = fileIdentity(m_path + u"-wal"_s);
+    }
     m_sql.reset();
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -121,8 +122,11 @@ private:
     std::shared_ptr<const SqliteApi> m_sql;
     sqlite3 *m_db = nullptr;
     bool m_checked = false; // the file was checked, brought up to date and its last samples read
-    std::optional<std::pair<quint64, quint64>> m_identity;    // of the file the writer last opened
-    std::optional<std::pair<quint64, quint64>> m_logIdentity; // of its log, as the writer left it
+    // Device, inode, size and modification time: which file the path names
+    // and whether anyone but the writer wrote it.
+    using FileIdentity = std::optional<std::array<qint64, 4>>;
+    FileIdentity m_identity;    // of the file, as the writer left it
+    FileIdentity m_logIdentity; // of its log, as the writer left it
     int m_failure = 0; // the SQLite code of the last failure
     QHash<QString, qint64> m_limitIds; // "provider\nname" -> id
     QHash<qint64, LastSample> m_last;
