@@ -82,9 +82,12 @@ QList<HistorySample> recentHistory(const QString &path, const QDateTime &now)
 {
     // Read-only and without waiting: the tray's writes go on, and a missing or
     // unreadable file only means the window's average is used.
+    const QDateTime since = now.addSecs(-RecentPaceSeconds);
+    if (!HistoryStore::writtenSince(path, since))
+        return {};
     QString ignored;
     const std::unique_ptr<HistoryStore> store = HistoryStore::openForReading(path, &ignored);
-    return store ? store->samples({now.addSecs(-RecentPaceSeconds)}) : QList<HistorySample>{};
+    return store ? store->samples({since}) : QList<HistorySample>{};
 }
 
 namespace {

@@ -87,6 +87,8 @@ public:
     }
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step() { return m_rc = m_sql.step(m_stmt); }
+    // For the next run of the same text: parsing it again costs more than the rows.
+    void reset() { m_sql.reset(m_stmt); }
     bool run() { return step() == SQLITE_DONE; }
     int code() const { return m_rc; }
 
@@ -158,6 +160,17 @@ std::optional<std::array<qint64, 4>> fileIdentity(const QString &path)
 }
 
 } // namespace
+
+bool HistoryStore::writtenSince(const QString &path, const QDateTime &since)
+{
+    const qint64 from = since.toSecsSinceEpoch();
+    for (const QString &file : {path, path + u"-wal"_s}) {
+        struct stat status;
+        if (::stat(QFile::encodeName(file).constData(), &status) == 0 && qint64(status.st_mtime) >= from)
+            return true;
+    }
+    return false;
+}
 
 HistoryStore::HistoryStore(QString path, Options options, bool writable)
     : m_path(std::move(path))
@@ -279,7 +292,7 @@ bool HistoryStore::open(QString *error)
     // What was kept between checks holds while the file is the one it came
     // from; a file made anew (someone deleted it) starts them again.
     bool created = false;
-    if (!migrate(&created, error) || ((!m_checked || created) && !loadLast(error)))
+    if (!migrate(&created, error) || (m_writable && (!m_checked || created) && !loadLast(error)))
         return false;
     // The log of a sound file stays when the connection closes: folding it
     // in costs two flushes to disk, and the tray closes after every check.
@@ -366,12 +379,11 @@ bool HistoryStore::loadLast(QString *error)
         *error = errorText(*m_sql, m_db);
         return false;
     }
-    if (!m_writable)
-        return true;
+    Statement last(*m_sql, m_db,
+                   "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
+                   " WHERE limit_id = ?1 ORDER BY taken_at DESC LIMIT 1");
     for (const qint64 id : std::as_const(m_limitIds)) {
-        Statement last(*m_sql, m_db,
-                       "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
-                       " WHERE limit_id = ?1 ORDER BY taken_at DESC LIMIT 1");
+        last.reset();
         last.bind(1, id);
         const int rc = last.step();
         if (rc == SQLITE_ROW)
@@ -531,10 +543,11 @@ QList<HistorySample> HistoryStore::samples(const HistoryQuery &query)
         wanted.append(limit);
     }
     const qint64 since = query.since ? query.since->toSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+    Statement rows(*m_sql, m_db,
+                   "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
+                   " WHERE limit_id = ?1 AND seen_until >= ?2 ORDER BY taken_at");
     for (const Limit &limit : std::as_const(wanted)) {
-        Statement rows(*m_sql, m_db,
-                       "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
-                       " WHERE limit_id = ?1 AND seen_until >= ?2 ORDER BY taken_at");
+        rows.reset();
         rows.bind(1, limit.id).bind(2, since);
         while (rows.step() == SQLITE_ROW) {
             HistorySample sample = limit.shape;

@@ -66,6 +66,10 @@ public:
     static std::unique_ptr<HistoryStore> openForWriting(const QString &path, QString *notice);
     // For readers: never creates, changes or moves the file.
     static std::unique_ptr<HistoryStore> openForReading(const QString &path, QString *error);
+    // Whether the file or its log was written at `since` or later. A history
+    // untouched since then holds no sample seen that late, so a reader that
+    // wants only recent ones need not load SQLite at all.
+    static bool writtenSince(const QString &path, const QDateTime &since);
 
     // One check of one provider, in one transaction. A database that turns
     // out to be damaged is set aside and the check written to a new one;

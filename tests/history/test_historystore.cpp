@@ -147,6 +147,23 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(path)); // only the writer moves files
     }
 
+    void onlyAFileWrittenSinceIsWorthOpening()
+    {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        QVERIFY(!HistoryStore::writtenSince(path, now.addSecs(-60)));
+        writer(path, 1).reset();
+        QVERIFY(HistoryStore::writtenSince(path, now.addSecs(-60)));
+        auto writtenAt = [](const QString &file, const QDateTime &at) {
+            QFile touched(file);
+            return touched.open(QIODevice::ReadWrite) && touched.setFileTime(at, QFileDevice::FileModificationTime);
+        };
+        QVERIFY(writtenAt(path, now.addSecs(-3 * 3600)) && writtenAt(path + u"-wal"_s, now.addSecs(-3 * 3600)));
+        QVERIFY(!HistoryStore::writtenSince(path, now.addSecs(-2 * 3600)));
+        // The writer's checks land in the log first.
+        QVERIFY(writtenAt(path + u"-wal"_s, now));
+        QVERIFY(HistoryStore::writtenSince(path, now.addSecs(-2 * 3600)));
+    }
+
     void aReaderDoesNotHoldUpTheWriter()
     {
         auto store = writer(path, 1);
