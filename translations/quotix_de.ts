@@ -280,6 +280,10 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
         <source>Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started.</source>
         <translation>Quotix konnte seinen Nutzungsverlauf nicht lesen (%1). Die Datei wurde nach %2 verschoben und ein neuer Verlauf begonnen.</translation>
     </message>
+    <message>
+        <source>SQLite cannot be loaded: %1</source>
+        <translation>SQLite kann nicht geladen werden: %1</translation>
+    </message>
 </context>
 <context>
     <name>Panel</name>

@@ -280,6 +280,10 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
         <source>Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started.</source>
         <translation>Quotixは使用履歴を読み込めませんでした（%1）。ファイルを%2に移し、新しい履歴を開始しました。</translation>
     </message>
+    <message>
+        <source>SQLite cannot be loaded: %1</source>
+        <translation>SQLiteを読み込めません: %1</translation>
+    </message>
 </context>
 <context>
     <name>Panel</name>

@@ -57,6 +57,7 @@ T = {
  ("History", "Dashed lines: resets. Red dots: the limit reached 100%."): ("Gestrichelt: Resets. Rote Punkte: Limit bei 100 % erreicht.", "破線: リセット。赤い点: 上限100%に到達。"),
  ("History", "History"): ("Verlauf", "履歴"),
  ("History", "No usage has been recorded in this period."): ("In diesem Zeitraum wurde keine Nutzung aufgezeichnet.", "この期間の使用量は記録されていません。"),
+ ("History", "SQLite cannot be loaded: %1"): ("SQLite kann nicht geladen werden: %1", "SQLiteを読み込めません: %1"),
  ("History", "No usage recorded in this period."): ("Keine Nutzung in diesem Zeitraum aufgezeichnet.", "この期間の使用量の記録はありません。"),
  ("History", "Now"): ("Jetzt", "現在"),
  ("History", "last %1, peak %2"): ("zuletzt %1, Spitze %2", "最新 %1、最大 %2"),
