@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 
 #include "history/SqliteLibrary.h"
@@ -87,6 +88,8 @@ public:
     }
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step() { return m_rc = m_sql.step(m_stmt); }
+    // For the next run of the same text: parsing it again costs more than the rows.
+    void reset() { m_sql.reset(m_stmt); }
     bool run() { return step() == SQLITE_DONE; }
     int code() const { return m_rc; }
 
@@ -147,16 +150,50 @@ bool meansUnusable(int code)
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN;
 }
 
-// The device and inode: which file the path names, whatever its contents.
-std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path)
+std::optional<std::array<qint64, 4>> fileIdentity(const QString &path)
 {
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return std::nullopt;
-    return std::pair<quint64, quint64>(status.st_dev, status.st_ino);
+#ifdef __APPLE__
+    const timespec &modified = status.st_mtimespec;
+#else
+    const timespec &modified = status.st_mtim;
+#endif
+    return std::array<qint64, 4>{qint64(status.st_dev), qint64(status.st_ino), qint64(status.st_size),
+                                 qint64(modified.tv_sec) * 1'000'000'000 + modified.tv_nsec};
+}
+
+// Read whole, so only after the writer's own fold wrote the file, or when
+// the file changed and its size leaves open whether its contents did. Qt's
+// hash is keyed per process; the writer compares only its own.
+std::optional<size_t> contentHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    size_t hash = 0;
+    qint64 read;
+    while ((read = file.read(chunk.data(), chunk.size())) > 0)
+        hash = qHashBits(chunk.constData(), size_t(read), hash);
+    if (read < 0)
+        return std::nullopt;
+    return hash;
 }
 
 } // namespace
+
+bool HistoryStore::writtenSince(const QString &path, const QDateTime &since)
+{
+    const qint64 from = since.toSecsSinceEpoch();
+    for (const QString &file : {path, path + u"-wal"_s}) {
+        struct stat status;
+        if (::stat(QFile::encodeName(file).constData(), &status) == 0 && qint64(status.st_mtime) >= from)
+            return true;
+    }
+    return false;
+}
 
 HistoryStore::HistoryStore(QString path, Options options, bool writable)
     : m_path(std::move(path))
@@ -240,10 +277,11 @@ bool HistoryStore::open(QString *error)
         m_failure = SQLITE_ERROR; // nothing wrong with the file
         return false;
     }
-    // A file put in place of ours while it was closed (a backup restored) is
-    // another history: the log beside it is the old file's and would be laid
-    // over it, and the ids and last samples kept are the old file's too.
-    if (m_writable && m_checked && fileIdentity(m_path) != m_identity) {
+    // A file put in place of ours while it was closed, or written into (a
+    // backup restored), is another history: the log beside it is the old
+    // file's and would be laid over it, and the ids and last samples kept are
+    // the old file's too.
+    if (m_writable && m_checked && replacedWhileClosed()) {
         // Only our own log: a backup restored with its log keeps it.
         if (fileIdentity(m_path + u"-wal"_s) == m_logIdentity) {
             QFile::remove(m_path + u"-wal"_s);
@@ -277,7 +315,7 @@ bool HistoryStore::open(QString *error)
     // What was kept between checks holds while the file is the one it came
     // from; a file made anew (someone deleted it) starts them again.
     bool created = false;
-    if (!migrate(&created, error) || ((!m_checked || created) && !loadLast(error)))
+    if (!migrate(&created, error) || (m_writable && (!m_checked || created) && !loadLast(error)))
         return false;
     // The log of a sound file stays when the connection closes: folding it
     // in costs two flushes to disk, and the tray closes after every check.
@@ -285,9 +323,21 @@ bool HistoryStore::open(QString *error)
     if (m_writable)
         m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     m_checked = true;
-    if (m_writable)
-        m_identity = fileIdentity(m_path);
     return true;
+}
+
+bool HistoryStore::replacedWhileClosed() const
+{
+    const FileIdentity now = fileIdentity(m_path);
+    if (now == m_identity || !m_identity)
+        return false;
+    // Only on proof, as the log holds checks not yet folded in: gone, of
+    // another size, or of other contents. A file only touched, or moved and
+    // put back as it was, keeps it.
+    if (!now || (*now)[2] != (*m_identity)[2])
+        return true;
+    const std::optional<size_t> contents = contentHash(m_path);
+    return contents && m_contents && *contents != *m_contents;
 }
 
 bool HistoryStore::prepareWriting(QString *error)
@@ -366,12 +416,11 @@ bool HistoryStore::loadLast(QString *error)
         *error = errorText(*m_sql, m_db);
         return false;
     }
-    if (!m_writable)
-        return true;
+    Statement last(*m_sql, m_db,
+                   "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
+                   " WHERE limit_id = ?1 ORDER BY taken_at DESC LIMIT 1");
     for (const qint64 id : std::as_const(m_limitIds)) {
-        Statement last(*m_sql, m_db,
-                       "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
-                       " WHERE limit_id = ?1 ORDER BY taken_at DESC LIMIT 1");
+        last.reset();
         last.bind(1, id);
         const int rc = last.step();
         if (rc == SQLITE_ROW)
@@ -531,10 +580,11 @@ QList<HistorySample> HistoryStore::samples(const HistoryQuery &query)
         wanted.append(limit);
     }
     const qint64 since = query.since ? query.since->toSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+    Statement rows(*m_sql, m_db,
+                   "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
+                   " WHERE limit_id = ?1 AND seen_until >= ?2 ORDER BY taken_at");
     for (const Limit &limit : std::as_const(wanted)) {
-        Statement rows(*m_sql, m_db,
-                       "SELECT taken_at, seen_until, utilization, reset_at FROM samples"
-                       " WHERE limit_id = ?1 AND seen_until >= ?2 ORDER BY taken_at");
+        rows.reset();
         rows.bind(1, limit.id).bind(2, since);
         while (rows.step() == SQLITE_ROW) {
             HistorySample sample = limit.shape;
@@ -600,8 +650,14 @@ void HistoryStore::release()
         exec("PRAGMA wal_checkpoint(TRUNCATE)", nullptr);
     const bool wasOpen = m_db != nullptr;
     close();
-    if (wasOpen && m_writable)
+    // Taken once closed: until then the writer's own checkpoints may write the file.
+    if (wasOpen && m_writable) {
+        const FileIdentity identity = fileIdentity(m_path);
+        if (identity != m_identity || !m_contents)
+            m_contents = contentHash(m_path);
+        m_identity = identity;
         m_logIdentity = fileIdentity(m_path + u"-wal"_s);
+    }
     m_sql.reset();
 }
 

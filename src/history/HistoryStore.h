@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -65,6 +66,10 @@ public:
     static std::unique_ptr<HistoryStore> openForWriting(const QString &path, QString *notice);
     // For readers: never creates, changes or moves the file.
     static std::unique_ptr<HistoryStore> openForReading(const QString &path, QString *error);
+    // Whether the file or its log was written at `since` or later. A history
+    // untouched since then holds no sample seen that late, so a reader that
+    // wants only recent ones need not load SQLite at all.
+    static bool writtenSince(const QString &path, const QDateTime &since);
 
     // One check of one provider, in one transaction. A database that turns
     // out to be damaged is set aside and the check written to a new one;
@@ -99,6 +104,9 @@ private:
     HistoryStore(QString path, Options options, bool writable);
     // Loads SQLite and opens the file unless both are open already.
     bool open(QString *error);
+    // Whether the file the writer left was replaced or written by another
+    // since; false unless that is certain.
+    bool replacedWhileClosed() const;
     // The log, its flushing, and a check of a file not checked yet.
     bool prepareWriting(QString *error);
     // *created: the schema was made just now.
@@ -121,8 +129,12 @@ private:
     std::shared_ptr<const SqliteApi> m_sql;
     sqlite3 *m_db = nullptr;
     bool m_checked = false; // the file was checked, brought up to date and its last samples read
-    std::optional<std::pair<quint64, quint64>> m_identity;    // of the file the writer last opened
-    std::optional<std::pair<quint64, quint64>> m_logIdentity; // of its log, as the writer left it
+    // Device, inode, size and modification time: which file the path names
+    // and whether anyone but the writer wrote it.
+    using FileIdentity = std::optional<std::array<qint64, 4>>;
+    FileIdentity m_identity;    // of the file, as the writer left it
+    FileIdentity m_logIdentity; // of its log, as the writer left it
+    std::optional<size_t> m_contents; // a hash of the file, as the writer left it
     int m_failure = 0; // the SQLite code of the last failure
     QHash<QString, qint64> m_limitIds; // "provider\nname" -> id
     QHash<qint64, LastSample> m_last;

@@ -31,6 +31,7 @@
     X(last_insert_rowid)                                                                                               \
     X(open_v2)                                                                                                         \
     X(prepare_v2)                                                                                                      \
+    X(reset)                                                                                                           \
     X(shutdown)                                                                                                        \
     X(step)
 

@@ -7,6 +7,7 @@
 #include "presentation/LimitRows.h"
 #include "presentation/PanelModel.h"
 #include "presentation/TitleLayout.h"
+#include "presentation/Translations.h"
 #include "presentation/TrayMenuModel.h"
 #include "support/TitleFixtures.h"
 
@@ -338,6 +339,11 @@ private Q_SLOTS:
         QCOMPARE(moneyText(Money{500, 0, u"JPY"_s}), u"500 \u00A5"_s);
         QCOMPARE(moneyText(Money{-5, 2, u"CHF"_s}), u"-0.05 CHF"_s);
         QCOMPARE(moneyText(Money{999'999'999'999'999, 9, u""_s}), u"999999.999999999"_s);
+        // In German the decimal mark is a comma; grouping stays off, as for every figure.
+        const auto german = translatorFor(QLocale(u"de_DE"_s));
+        QVERIFY(german && QCoreApplication::installTranslator(german.get()));
+        QCOMPARE(moneyText(Money{-123456, 2, u"EUR"_s}), u"-1234,56 €"_s);
+        QCoreApplication::removeTranslator(german.get());
         // Powers of ten by table, where the table ends and past either end.
         for (const int exponent : {-1, 0, 9, 22, 23, 300})
             QCOMPARE((Money{123'456'789, exponent, {}}.value()), 123'456'789 / std::pow(10.0, exponent));
