@@ -208,6 +208,11 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
         <source>The usage check gave no readable answer: %1</source>
         <translation>Die Nutzungsabfrage gab keine lesbare Antwort: %1</translation>
     </message>
+    <message>
+        <source>C</source>
+        <comment>The locale whose decimal mark amounts of money use, as de_DE; C for English.</comment>
+        <translation>de_DE</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -274,6 +279,10 @@ Zum Anmelden &apos;claude&apos; oder &apos;codex&apos; im Terminal ausführen.</
     <message>
         <source>Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started.</source>
         <translation>Quotix konnte seinen Nutzungsverlauf nicht lesen (%1). Die Datei wurde nach %2 verschoben und ein neuer Verlauf begonnen.</translation>
+    </message>
+    <message>
+        <source>SQLite cannot be loaded: %1</source>
+        <translation>SQLite kann nicht geladen werden: %1</translation>
     </message>
 </context>
 <context>

@@ -208,6 +208,11 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
         <source>The usage check gave no readable answer: %1</source>
         <translation>使用量の確認から読み取れる応答がありません: %1</translation>
     </message>
+    <message>
+        <source>C</source>
+        <comment>The locale whose decimal mark amounts of money use, as de_DE; C for English.</comment>
+        <translation>ja_JP</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -274,6 +279,10 @@ Run &apos;claude&apos; or &apos;codex&apos; in Terminal to log in.</source>
     <message>
         <source>Quotix could not read its usage history (%1). The file was moved to %2 and a new history was started.</source>
         <translation>Quotixは使用履歴を読み込めませんでした（%1）。ファイルを%2に移し、新しい履歴を開始しました。</translation>
+    </message>
+    <message>
+        <source>SQLite cannot be loaded: %1</source>
+        <translation>SQLiteを読み込めません: %1</translation>
     </message>
 </context>
 <context>

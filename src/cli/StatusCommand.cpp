@@ -1,5 +1,6 @@
 #include "cli/StatusCommand.h"
 
+#include "core/ClockWakeMonitor.h"
 #include "core/CommandLine.h"
 #include "core/Console.h"
 #include "core/Preferences.h"
@@ -309,6 +310,10 @@ int follow(const ProviderSetup &setup, const StatusOutput &output, const QSettin
             QCoreApplication::exit(0);
     });
     readerWatch.start(std::chrono::seconds(1));
+    // Figures from before a suspend are stale at once: ask again on waking,
+    // not when the rest of the interval has run on the clock that stopped.
+    ClockWakeMonitor wake(std::chrono::seconds(5));
+    QObject::connect(&wake, &WakeMonitor::woke, &manager, &UsageManager::refresh);
     manager.refresh();
     return QCoreApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include "core/DisplayText.h"
 #include "core/Logging.h"
 #include "core/RefreshRun.h"
+#include "core/SleepClock.h"
 #include "core/ThresholdAlerts.h"
 #include "core/UsageProvider.h"
 #include "core/os/NotificationManager.h"
@@ -68,6 +69,7 @@ void UsageManager::setProviders(ProviderList providers)
     const auto itself = [](const QString &id) { return id; };
     forget(m_notifiedThresholds, itself);
     forget(m_rateLimitStreak, itself);
+    forget(m_holdEnds, itself);
     forget(m_limitAlerts, [](const QString &key) { return key.section(u'\n', 0, 0); });
     m_providers = std::move(providers);
     m_providerStates = std::move(states);
@@ -189,13 +191,17 @@ void UsageManager::startRefreshTimer()
     m_refreshTimer->start();
 }
 
-QSet<QString> UsageManager::heldBack() const
+QSet<QString> UsageManager::heldBack()
 {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const std::chrono::milliseconds clock = sleepCountingClock();
+    const QDateTime now = m_timing.wallClock();
     QSet<QString> held;
-    for (auto it = m_providerStates.cbegin(); it != m_providerStates.cend(); ++it) {
-        if (it->heldUntil && *it->heldUntil > now)
-            held.insert(it.key());
+    for (auto it = m_holdEnds.cbegin(); it != m_holdEnds.cend(); ++it) {
+        const auto state = m_providerStates.find(it.key());
+        if (it.value() <= clock || state == m_providerStates.end())
+            continue;
+        held.insert(it.key());
+        state->heldUntil = now.addMSecs((it.value() - clock).count());
     }
     return held;
 }
@@ -235,7 +241,7 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const FetchR
 
     // Stored safe to show: every face reads its texts from here.
     ProviderState state = *found;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = m_timing.wallClock();
     const auto *usage = std::get_if<ProviderUsageResponse>(&result);
     if (usage) {
         state.usage = displaySafeUsage(*usage);
@@ -255,6 +261,10 @@ void UsageManager::applyOutcome(RefreshRun *run, const QString &id, const FetchR
             = std::holds_alternative<TransportError>(result) || (providerError && providerError->isTransient());
         state.heldUntil = providerError ? holdAfter(id, *providerError, now) : std::nullopt;
     }
+    if (state.heldUntil)
+        m_holdEnds.insert(id, sleepCountingClock() + std::chrono::milliseconds(now.msecsTo(*state.heldUntil)));
+    else
+        m_holdEnds.remove(id);
     state.isLoading = false;
     m_providerStates.insert(id, state);
     // The history keeps what the faces show: its names reach a terminal too.

@@ -48,6 +48,8 @@ public:
         // period in production.
         std::chrono::milliseconds rateLimitBackoff{DefaultRefreshInterval};
         std::chrono::milliseconds rateLimitBackoffCap{30 * 60'000};
+        // The wall clock: what the faces show and what a Retry-After names.
+        std::function<QDateTime()> wallClock{&QDateTime::currentDateTimeUtc};
     };
 
     // Providers in display order. notifications must outlive the manager.
@@ -123,7 +125,8 @@ private:
     void applyOutcome(RefreshRun *run, const QString &id, const FetchResult &result);
     // Until when a provider that just failed with this error waits.
     std::optional<QDateTime> holdAfter(const QString &id, const ProviderError &error, const QDateTime &now);
-    QSet<QString> heldBack() const;
+    // The providers still held, their shown time brought up to the wall clock.
+    QSet<QString> heldBack();
     void endRun(RefreshRun *run);
     void setLoading(bool loading);
     void checkThresholds(const QString &providerId, const QString &providerName, const ProviderUsageResponse &usage);
@@ -139,6 +142,9 @@ private:
     NotificationManager *m_notificationManager;
     QHash<QString, QSet<int>> m_notifiedThresholds;
     QHash<QString, int> m_rateLimitStreak; // 429s in a row, per provider
+    // When each hold ends, on sleepCountingClock(): a wall clock set back
+    // (or forward) neither lengthens nor shortens it.
+    QHash<QString, std::chrono::milliseconds> m_holdEnds;
     QHash<QString, AlertRules> m_alertRules;
     QHash<QString, LimitAlertState> m_limitAlerts; // by provider id and limit name
     RunOutProjection m_runOutProjection;

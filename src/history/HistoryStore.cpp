@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 
 #include "history/SqliteLibrary.h"
@@ -149,13 +150,36 @@ bool meansUnusable(int code)
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN;
 }
 
-// The device and inode: which file the path names, whatever its contents.
-std::optional<std::pair<quint64, quint64>> fileIdentity(const QString &path)
+std::optional<std::array<qint64, 4>> fileIdentity(const QString &path)
 {
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return std::nullopt;
-    return std::pair<quint64, quint64>(status.st_dev, status.st_ino);
+#ifdef __APPLE__
+    const timespec &modified = status.st_mtimespec;
+#else
+    const timespec &modified = status.st_mtim;
+#endif
+    return std::array<qint64, 4>{qint64(status.st_dev), qint64(status.st_ino), qint64(status.st_size),
+                                 qint64(modified.tv_sec) * 1'000'000'000 + modified.tv_nsec};
+}
+
+// Read whole, so only after the writer's own fold wrote the file, or when
+// the file changed and its size leaves open whether its contents did. Qt's
+// hash is keyed per process; the writer compares only its own.
+std::optional<size_t> contentHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    size_t hash = 0;
+    qint64 read;
+    while ((read = file.read(chunk.data(), chunk.size())) > 0)
+        hash = qHashBits(chunk.constData(), size_t(read), hash);
+    if (read < 0)
+        return std::nullopt;
+    return hash;
 }
 
 } // namespace
@@ -253,10 +277,11 @@ bool HistoryStore::open(QString *error)
         m_failure = SQLITE_ERROR; // nothing wrong with the file
         return false;
     }
-    // A file put in place of ours while it was closed (a backup restored) is
-    // another history: the log beside it is the old file's and would be laid
-    // over it, and the ids and last samples kept are the old file's too.
-    if (m_writable && m_checked && fileIdentity(m_path) != m_identity) {
+    // A file put in place of ours while it was closed, or written into (a
+    // backup restored), is another history: the log beside it is the old
+    // file's and would be laid over it, and the ids and last samples kept are
+    // the old file's too.
+    if (m_writable && m_checked && replacedWhileClosed()) {
         // Only our own log: a backup restored with its log keeps it.
         if (fileIdentity(m_path + u"-wal"_s) == m_logIdentity) {
             QFile::remove(m_path + u"-wal"_s);
@@ -298,9 +323,21 @@ bool HistoryStore::open(QString *error)
     if (m_writable)
         m_sql->db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     m_checked = true;
-    if (m_writable)
-        m_identity = fileIdentity(m_path);
     return true;
+}
+
+bool HistoryStore::replacedWhileClosed() const
+{
+    const FileIdentity now = fileIdentity(m_path);
+    if (now == m_identity || !m_identity)
+        return false;
+    // Only on proof, as the log holds checks not yet folded in: gone, of
+    // another size, or of other contents. A file only touched, or moved and
+    // put back as it was, keeps it.
+    if (!now || (*now)[2] != (*m_identity)[2])
+        return true;
+    const std::optional<size_t> contents = contentHash(m_path);
+    return contents && m_contents && *contents != *m_contents;
 }
 
 bool HistoryStore::prepareWriting(QString *error)
@@ -613,8 +650,14 @@ void HistoryStore::release()
         exec("PRAGMA wal_checkpoint(TRUNCATE)", nullptr);
     const bool wasOpen = m_db != nullptr;
     close();
-    if (wasOpen && m_writable)
+    // Taken once closed: until then the writer's own checkpoints may write the file.
+    if (wasOpen && m_writable) {
+        const FileIdentity identity = fileIdentity(m_path);
+        if (identity != m_identity || !m_contents)
+            m_contents = contentHash(m_path);
+        m_identity = identity;
         m_logIdentity = fileIdentity(m_path + u"-wal"_s);
+    }
     m_sql.reset();
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -103,6 +104,9 @@ private:
     HistoryStore(QString path, Options options, bool writable);
     // Loads SQLite and opens the file unless both are open already.
     bool open(QString *error);
+    // Whether the file the writer left was replaced or written by another
+    // since; false unless that is certain.
+    bool replacedWhileClosed() const;
     // The log, its flushing, and a check of a file not checked yet.
     bool prepareWriting(QString *error);
     // *created: the schema was made just now.
@@ -125,8 +129,12 @@ private:
     std::shared_ptr<const SqliteApi> m_sql;
     sqlite3 *m_db = nullptr;
     bool m_checked = false; // the file was checked, brought up to date and its last samples read
-    std::optional<std::pair<quint64, quint64>> m_identity;    // of the file the writer last opened
-    std::optional<std::pair<quint64, quint64>> m_logIdentity; // of its log, as the writer left it
+    // Device, inode, size and modification time: which file the path names
+    // and whether anyone but the writer wrote it.
+    using FileIdentity = std::optional<std::array<qint64, 4>>;
+    FileIdentity m_identity;    // of the file, as the writer left it
+    FileIdentity m_logIdentity; // of its log, as the writer left it
+    std::optional<size_t> m_contents; // a hash of the file, as the writer left it
     int m_failure = 0; // the SQLite code of the last failure
     QHash<QString, qint64> m_limitIds; // "provider\nname" -> id
     QHash<qint64, LastSample> m_last;

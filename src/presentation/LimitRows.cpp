@@ -61,8 +61,13 @@ QString moneyText(const Money &money)
         {u"EUR"_s, u"\u20AC"_s}, {u"USD"_s, u"$"_s},      {u"GBP"_s, u"\u00A3"_s},
         {u"JPY"_s, u"\u00A5"_s}, {u"INR"_s, u"\u20B9"_s}, {u"KRW"_s, u"\u20A9"_s},
     };
+    // Written the way the catalogue's language writes numbers ("12,50 €" in
+    // German); without a catalogue, as always ("12.50 €").
+    QLocale locale(QCoreApplication::translate(
+        "Common", "C", "The locale whose decimal mark amounts of money use, as de_DE; C for English."));
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     const int exponent = std::clamp(money.exponent, 0, 9);
-    const QString amount = QLocale::c().toString(money.value(), 'f', exponent);
+    const QString amount = locale.toString(money.value(), 'f', exponent);
     if (money.currency.isEmpty())
         return amount;
     return amount + u' ' + signs.value(money.currency, money.currency);

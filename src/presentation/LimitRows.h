@@ -25,7 +25,8 @@ std::optional<QString> bindingLimitName(const ProviderUsageResponse &usage, cons
 QString limitSlug(const UsageLimit &limit);
 
 // "12.50 €": the amount with the money's decimals and its currency's sign
-// (its code where it has no common sign).
+// (its code where it has no common sign); the decimal mark is the installed
+// catalogue's ("12,50 €" in German).
 QString moneyText(const Money &money);
 
 // The credits as a row: "Usage credits" with "12.50 / 40.00 €", or "Credits"

@@ -51,12 +51,19 @@ public:
 
     void start()
     {
+        // Aborted before its turn came (its run was superseded at once).
+        if (m_aborted)
+            return;
         m_hang.start();
         m_process->start(QIODevice::ReadOnly);
     }
 
 protected:
-    void onAbort() override { stop(); }
+    void onAbort() override
+    {
+        m_aborted = true;
+        stop();
+    }
 
 private:
     // Kills the program and reaps it: no zombie outlives the job.
@@ -123,6 +130,7 @@ private:
     QTimer m_hang;
     QByteArray m_answer;
     QByteArray m_log;
+    bool m_aborted = false;
 };
 
 bool hasLogin(const LoginReader &login)

@@ -93,6 +93,8 @@ private Q_SLOTS:
         UsageManager::Timing timing{1h, ShortPause};
         timing.rateLimitBackoff = 400ms;
         timing.rateLimitBackoffCap = 1500ms;
+        qint64 setBack = 0;
+        timing.wallClock = [&setBack] { return QDateTime::currentDateTimeUtc().addSecs(-setBack); };
         ManagerFixture f(false, timing);
         const ProviderError limited = ProviderError::apiError(429);
         const auto in = [](std::chrono::milliseconds wait) {
@@ -142,6 +144,20 @@ private Q_SLOTS:
         }
         // A held provider still counts as known: its figures stay on show.
         QVERIFY(f.state(u"claude"_s).usage && f.state(u"claude"_s).usage->limits.first().utilization == 51);
+
+        // The clock set back an hour during a hold: the hold ends on time and
+        // the time shown moves back with the clock.
+        f.first->attemptTimes.clear();
+        f.first->steps.append({limited});
+        QVERIFY(f.refreshAndWait());
+        heldUntil = f.state(u"claude"_s).heldUntil.value_or(QDateTime());
+        setBack = 3600;
+        QVERIFY(f.refreshAndWait());
+        QVERIFY(qAbs(f.state(u"claude"_s).heldUntil.value_or(heldUntil).msecsTo(heldUntil) - 3'600'000) < 150);
+        QTest::qWait(int(QDateTime::currentDateTimeUtc().msecsTo(heldUntil)) + 10);
+        f.first->steps.append({usageOf({{"Weekly (7d)", 52}})});
+        QVERIFY(f.refreshAndWait());
+        QCOMPARE(f.first->attemptTimes.size(), 2);
     }
 
     void aSupersededRunLeavesNoTrace_data()

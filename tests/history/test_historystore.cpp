@@ -286,6 +286,21 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(path + log) && QFile::rename(backup + log, path + log));
         QVERIFY(store->record(u"claude"_s, twoLimits(30, 40, Start), Start.addSecs(240)));
         QCOMPARE(store->samples({std::nullopt, u"codex"_s, {}}).size(), 1);
+        // Only touched: the check in the log not yet folded in stays.
+        store->release();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(Start, QFileDevice::FileModificationTime));
+        file.close();
+        QVERIFY(store->record(u"claude"_s, twoLimits(31, 41, Start), Start.addSecs(300)));
+        QCOMPARE(store->samples({std::nullopt, u"claude"_s, {}}).size(), 4);
+        // Copied into the file (cp backup history.sqlite): the same inode, other contents.
+        writer(backup)->record(u"codex"_s, {limit(u"5h"_s, 3)}, Start);
+        store->release();
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(readFile(backup)) > 0);
+        file.close();
+        QVERIFY(store->record(u"claude"_s, twoLimits(30, 40, Start), Start.addSecs(360)));
+        QCOMPARE(store->samples({std::nullopt, u"codex"_s, {}}).value(0).utilization, 3);
+        QCOMPARE(store->samples({std::nullopt, u"claude"_s, {}}).size(), 2); // this check's only
     }
 
     // A clock set back lands checks on the seconds of recorded samples,

@@ -3,6 +3,7 @@
 // never sooner than 5 s. Wakes come from logind's PrepareForSleep(false) on
 // the system bus, for which a private bus stands in: each gives exactly one
 // refresh, after the pause; without logind nothing happens and nothing is said.
+#include "core/ClockWakeMonitor.h"
 #include "platform/linux/BootClockUptime.h"
 #include "platform/linux/LogindWakeMonitor.h"
 #include "tray/RefreshScheduler.h"
@@ -72,6 +73,22 @@ private Q_SLOTS:
         QVERIFY2(sinceWake.elapsed() >= 80, "the refresh waits for the pause");
         QTest::qWait(150);
         QCOMPARE(refreshes.size(), 1);
+    }
+
+    // Without logind (quotix status --follow): a wake shows as the clock that
+    // counts sleep running ahead of the one that does not, once per sleep.
+    void aWakeShowsAsTheClocksDrawingApart()
+    {
+        std::chrono::milliseconds withSleep{900'000}, awake{5'000};
+        ClockWakeMonitor monitor(10ms, nullptr, [&] { return withSleep; }, [&] { return awake; });
+        QSignalSpy woke(&monitor, &WakeMonitor::woke);
+        for (const auto &[slept, wakes] : {std::pair{0ms, 0}, {900ms, 0}, {std::chrono::milliseconds(10min), 1}, {0ms, 1},
+                                           {1500ms, 1}, {1500ms, 2}}) {
+            withSleep += 5s + slept;
+            awake += 5s;
+            QTest::qWait(40);
+            QCOMPARE(woke.size(), wakes);
+        }
     }
 };
 

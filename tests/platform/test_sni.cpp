@@ -28,6 +28,7 @@ namespace {
 
 const QString ItemInterface = u"org.kde.StatusNotifierItem"_s;
 const QString MenuInterface = u"com.canonical.dbusmenu"_s;
+const QString Properties = u"org.freedesktop.DBus.Properties"_s;
 const QString InvalidArgs = u"org.freedesktop.DBus.Error.InvalidArgs"_s;
 
 // EventGroup's argument: a click on each id.
@@ -72,23 +73,27 @@ private:
     bool startWatcher() { return m_host.registerService(QString(StatusNotifierItem::WatcherService)); }
     void stopWatcher() { m_host.unregisterService(QString(StatusNotifierItem::WatcherService)); }
 
-    void listen(QLatin1StringView path, const QString &interface, const QString &name)
+    // The menu's interface lives on the menu's path, the others on the item's.
+    static QString pathOf(const QString &interface)
     {
-        QVERIFY(m_host.connect(m_item->serviceName(), path, interface, name, this, SLOT(onSignal(QDBusMessage))));
+        return interface == MenuInterface ? QString(StatusNotifierItem::MenuPath) : QString(StatusNotifierItem::ItemPath);
+    }
+    void listen(const QString &interface, const QString &name)
+    {
+        QVERIFY(m_host.connect(m_item->serviceName(), pathOf(interface), interface, name, this,
+                               SLOT(onSignal(QDBusMessage))));
     }
     // The item answers from this thread's event loop, so a blocking call would stall.
-    QDBusMessage call(QLatin1StringView path, const QString &interface, const QString &method, const QVariantList &args)
+    QDBusMessage call(const QString &interface, const QString &method, const QVariantList &args)
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(m_item->serviceName(), path, interface, method);
+        QDBusMessage message = QDBusMessage::createMethodCall(m_item->serviceName(), pathOf(interface), interface, method);
         message.setArguments(args);
         QDBusPendingCall pending = m_host.asyncCall(message);
         return QTest::qWaitFor([&pending] { return pending.isFinished(); }) ? pending.reply() : QDBusMessage();
     }
     QVariant property(const QString &name)
     {
-        const QDBusMessage reply
-            = call(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"Get"_s, {ItemInterface, name});
-        return reply.arguments().value(0).value<QDBusVariant>().variant();
+        return call(Properties, u"Get"_s, {ItemInterface, name}).arguments().value(0).value<QDBusVariant>().variant();
     }
     void drop(const QString &service)
     {
@@ -99,10 +104,7 @@ private:
         m_listed.removeAll(service);
         QVERIFY(m_host.send(signal));
     }
-    QDBusMessage menuCall(const QString &method, const QVariantList &args)
-    {
-        return call(StatusNotifierItem::MenuPath, MenuInterface, method, args);
-    }
+    QDBusMessage menuCall(const QString &method, const QVariantList &args) { return call(MenuInterface, method, args); }
     QDBusMessage event(int id, const QString &eventId = u"clicked"_s)
     {
         return menuCall(u"Event"_s, {id, eventId, QVariant::fromValue(QDBusVariant(0)), 0u});
@@ -145,19 +147,13 @@ private Q_SLOTS:
     // discards what does not match: every one must arrive, typed as declared.
     void everyPropertyArrivesTypedAsDeclared()
     {
-        const QHash<QString, QString> declared{
-            {u"Category"_s, u"s"_s},         {u"Id"_s, u"s"_s},
-            {u"Title"_s, u"s"_s},            {u"Status"_s, u"s"_s},
-            {u"WindowId"_s, u"i"_s},         {u"IconThemePath"_s, u"s"_s},
-            {u"IconName"_s, u"s"_s},         {u"IconPixmap"_s, u"a(iiay)"_s},
-            {u"OverlayIconName"_s, u"s"_s},  {u"OverlayIconPixmap"_s, u"a(iiay)"_s},
-            {u"AttentionIconName"_s, u"s"_s}, {u"AttentionIconPixmap"_s, u"a(iiay)"_s},
-            {u"AttentionMovieName"_s, u"s"_s}, {u"ToolTip"_s, u"(sa(iiay)ss)"_s},
-            {u"ItemIsMenu"_s, u"b"_s},       {u"Menu"_s, u"o"_s},
-            {u"XAyatanaLabel"_s, u"s"_s},    {u"XAyatanaLabelGuide"_s, u"s"_s},
-            {u"XAyatanaOrderingIndex"_s, u"u"_s}};
-        const QDBusMessage reply
-            = call(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"GetAll"_s, {ItemInterface});
+        QHash<QString, QString> declared; // name:signature, as the interface's XML declares them
+        for (const QString &pair : u"Category:s Id:s Title:s Status:s WindowId:i IconThemePath:s IconName:s "
+                                   u"IconPixmap:a(iiay) OverlayIconName:s OverlayIconPixmap:a(iiay) AttentionIconName:s "
+                                   u"AttentionIconPixmap:a(iiay) AttentionMovieName:s ToolTip:(sa(iiay)ss) ItemIsMenu:b "
+                                   u"Menu:o XAyatanaLabel:s XAyatanaLabelGuide:s XAyatanaOrderingIndex:u"_s.split(u' '))
+            declared.insert(pair.section(u':', 0, 0), pair.section(u':', 1));
+        const QDBusMessage reply = call(Properties, u"GetAll"_s, {ItemInterface});
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         const QVariantMap all = qdbus_cast<QVariantMap>(reply.arguments().value(0));
         QCOMPARE(QSet<QString>(all.keyBegin(), all.keyEnd()), QSet<QString>(declared.keyBegin(), declared.keyEnd()));
@@ -179,15 +175,10 @@ private Q_SLOTS:
     {
         cleanup();
         QVERIFY(startWatcher());
-        SniRegistrationDelays delays;
-        delays.reannounce = 20ms;
-        delays.verify = 150ms;
-        delays.firstRetry = 10ms;
-        delays.maxRetry = 40ms;
-        delays.maxRetries = 3;
+        const SniRegistrationDelays delays{20ms, 150ms, 10ms, 40ms, 3};
         m_item = std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus(), nullptr, delays);
         const QString name = m_item->serviceName();
-        listen(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
+        listen(Properties, u"PropertiesChanged"_s);
         QTRY_COMPARE(m_registered, QStringList{name});
 
         QTRY_COMPARE(m_signals.size(), 1);
@@ -217,8 +208,8 @@ private Q_SLOTS:
 
     void publishesAndAnnouncesTheTitle()
     {
-        listen(StatusNotifierItem::ItemPath, ItemInterface, u"XAyatanaNewLabel"_s);
-        listen(StatusNotifierItem::ItemPath, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
+        listen(ItemInterface, u"XAyatanaNewLabel"_s);
+        listen(Properties, u"PropertiesChanged"_s);
         QCOMPARE(property(u"XAyatanaLabel"_s).toString(), u"Loading..."_s);
 
         const QStringList details{u"Claude \u2014 Weekly (7d): 42%"_s, u"Codex \u2014 Weekly: 17%"_s};
@@ -252,12 +243,11 @@ private Q_SLOTS:
         QList<QPoint> activated;
         connect(m_item.get(), &TrayItem::activated, this,
                 [&activated](const QRect &, const QPoint &at) { activated.append(at); });
-        call(StatusNotifierItem::ItemPath, ItemInterface, u"Activate"_s, {640, 12});
+        call(ItemInterface, u"Activate"_s, {640, 12});
         // Extreme coordinates arrive clamped, so placement arithmetic cannot overflow.
-        for (const QString &method : {u"Activate"_s, u"ContextMenu"_s, u"SecondaryActivate"_s}) {
-            const QDBusMessage reply = call(StatusNotifierItem::ItemPath, ItemInterface, method, {INT_MIN, INT_MAX});
-            QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(method));
-        }
+        for (const QString &method : {u"Activate"_s, u"ContextMenu"_s, u"SecondaryActivate"_s})
+            QVERIFY2(call(ItemInterface, method, {INT_MIN, INT_MAX}).type() == QDBusMessage::ReplyMessage,
+                     qPrintable(method));
         const int far = StatusNotifierItem::MaxCoordinate;
         QTRY_COMPARE(activated, (QList<QPoint>{{640, 12}, {-far, far}}));
     }
@@ -271,9 +261,7 @@ private Q_SLOTS:
         const auto look = [&seen] { seen.append(qEnvironmentVariable("XDG_ACTIVATION_TOKEN")); };
         connect(m_item.get(), &TrayItem::activated, this, look);
         connect(m_item.get(), &TrayItem::showRequested, this, look);
-        const auto item = [this](const QString &method, const QVariantList &args) {
-            call(StatusNotifierItem::ItemPath, ItemInterface, method, args);
-        };
+        const auto item = [this](const QString &method, const QVariantList &args) { call(ItemInterface, method, args); };
         const QString provide = u"ProvideXdgActivationToken"_s, activate = u"Activate"_s;
         item(provide, {u"first"_s});
         item(activate, {1, 2});
@@ -414,7 +402,7 @@ private Q_SLOTS:
     void openMenusFollowTheRows()
     {
         for (const QString &name : {u"LayoutUpdated"_s, u"ItemsPropertiesUpdated"_s})
-            listen(StatusNotifierItem::MenuPath, MenuInterface, name);
+            listen(MenuInterface, name);
         using Role = TrayMenuEntry::Role;
         const auto menu = [](const QString &figures, bool refreshing, bool launching) {
             return QList<TrayMenuEntry>{{Role::Figures, figures, false},

@@ -48,6 +48,8 @@ private Q_SLOTS:
         QTest::newRow("steady climb") << 55.0 << climb(180, 5, 55) << u"At the last 2 hours' rate: runs out in 9h 0m"_s;
         // Forty minutes at 30 %/h: 40 % left takes 1h 20m.
         QTest::newRow("a short burst") << 60.0 << climb(40, 30, 60) << u"At the last hour's rate: runs out in 1h 20m"_s;
+        // Up to an hour and a half still reads as the last hour.
+        QTest::newRow("ninety minutes") << 60.0 << climb(90, 20, 60) << u"At the last hour's rate: runs out in 2h 0m"_s;
         // Ten minutes is too little: four days of the week gone with 60 %
         // used, the average since the start gives 40 % more in 2d 16h.
         QTest::newRow("thin history falls back") << 60.0 << climb(10, 30, 60)
@@ -86,7 +88,6 @@ private Q_SLOTS:
         addColumns<QList<HistorySample>, QString, QString>("history", "expected", "basis");
         QTest::newRow("recent") << climb(40, 30, 60) << u"At the last hour's rate: runs out in 1h 20m"_s
                                 << u"lastHour"_s;
-        QTest::newRow("none") << QList<HistorySample>{} << u"At this pace: runs out in 2d 16h"_s << u"window"_s;
         QTest::newRow("flat lately") << climb(120, 0, 60) << QString() << QString();
         QList<HistorySample> others = climb(40, 30, 60);
         for (HistorySample &sample : others)

@@ -104,9 +104,17 @@ private Q_SLOTS:
     }
 
     // A child that hangs is killed: on abort without a result, past its
-    // limit as timed out; either way it is reaped.
+    // limit as timed out; either way it is reaped. One aborted before its
+    // start (a refresh superseded at once) is never started.
     void aStuckChildIsKilledAndReaped()
     {
+        Attempt early;
+        start(*claude(FetchProgram{u"/bin/sh"_s, {u"-c"_s, u"sleep 5"_s, u"sh"_s}, {}}), early);
+        early.job->abort();
+        QTest::qWait(50);
+        QCOMPARE(childProcesses(), 0);
+        delete early.job;
+
         const ScriptedAnswer held(ServiceAnswer{200, "{}"_ba}, ScriptedAnswer::Fault::HeadersThenHold);
         const auto provider = claude();
         const qsizetype before = m_service.requests().size();

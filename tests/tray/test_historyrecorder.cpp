@@ -4,7 +4,7 @@
 #include "core/UsageManager.h"
 #include "history/HistoryStore.h"
 #include "support/Files.h"
-#include "support/ScriptedProvider.h"
+#include "support/ManagerFixture.h"
 #include "support/StreamCapture.h"
 #include "tray/HistoryRecorder.h"
 
@@ -15,7 +15,6 @@
 #include <dlfcn.h>
 
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
 
 // Whether SQLite is in this process now; asking does not load it.
 static bool sqliteLoaded()
@@ -45,12 +44,11 @@ private Q_SLOTS:
         if (damagedAtStart)
             QVERIFY(writeFile(path, QByteArray(5000, '\x01')));
 
-        auto claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-        RecordingNotifications notifications;
-        UsageManager manager({claude}, &notifications, UsageManager::Timing{1h, 20ms});
+        ManagerFixture f(/*withCodex=*/false); // Claude alone
+        RecordingNotifications &notifications = f.notifications;
         std::unique_ptr<HistoryRecorder> made;
         const QByteArray err = captureStream(STDERR_FILENO, [&] {
-            made = std::make_unique<HistoryRecorder>(&manager, &notifications, path);
+            made = std::make_unique<HistoryRecorder>(&f.manager, &notifications, path);
         });
         QVERIFY(made->isRecording());
         QCOMPARE(notifications.sent.size(), damagedAtStart ? 1 : 0); // a good file is opened quietly
@@ -60,15 +58,12 @@ private Q_SLOTS:
             QVERIFY(QString::fromUtf8(err).contains(notifications.sent[0].second));
         }
 
-        claude->script({{usageOf({{"Session (5h)", 10}, {"Weekly", 20}})},
-                        {ProviderError::apiError(500)},
-                        {usageOf({{"Session (5h)", 12}, {"Weekly", 20}})}});
+        f.first->script({{usageOf({{"Session (5h)", 10}, {"Weekly", 20}})},
+                         {ProviderError::apiError(500)},
+                         {usageOf({{"Session (5h)", 12}, {"Weekly", 20}})}});
         QSignalSpy recorded(made.get(), &HistoryRecorder::recorded);
-        for (int run = 0; run < 3; ++run) {
-            QSignalSpy finished(&manager, &UsageManager::refreshFinished);
-            manager.refresh();
-            QVERIFY(finished.wait(5000));
-        }
+        for (int run = 0; run < 3; ++run)
+            QVERIFY(f.refreshAndWait());
         QCOMPARE(recorded.size(), 2);
         // Between checks the tray holds no SQLite, and loads it again to read.
         QTRY_VERIFY(!sqliteLoaded());
@@ -85,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(samples[0].utilization, 12.0);
         QCOMPARE(samples[1].utilization, 20.0);
         QCOMPARE(samples[0].until.toSecsSinceEpoch(),
-                 manager.providerStates().value(u"claude"_s).lastUpdated->toSecsSinceEpoch());
+                 f.state(u"claude"_s).lastUpdated->toSecsSinceEpoch());
     }
 };
 

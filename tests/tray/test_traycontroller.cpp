@@ -25,6 +25,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using Sent = QList<std::pair<QString, QString>>; // notifications: title, body
+
 struct FakeTrayItem : TrayItem
 {
     void setTitle(const TitleLayout &title, const QStringList &) override { titles.append(title.text()); }
@@ -120,7 +122,6 @@ private Q_SLOTS:
     {
         Launch launch(3600, Launch::WithoutTray);
         launch.controller->startWithoutItem(u"No tray"_s, u"Enable one"_s);
-        using Sent = QList<std::pair<QString, QString>>;
         QCOMPARE(launch.notifications->sent, (Sent{{u"No tray"_s, u"Enable one"_s}}));
         QTRY_COMPARE(launch.provider->attemptTimes.size(), 1); // refreshing goes on
 
@@ -137,7 +138,6 @@ private Q_SLOTS:
     {
         Launch launch(3600, true, std::make_unique<RecordingLoginItems>(false, u"No space left on device"_s));
         Q_EMIT launch.item->launchAtLoginRequested(true);
-        using Sent = QList<std::pair<QString, QString>>;
         QCOMPARE(launch.notifications->sent,
                  (Sent{{u"Launch at Login"_s, u"Failed to enable launch at login: No space left on device"_s}}));
         QTest::qWait(50); // the menu follows the switch from the event loop
@@ -303,7 +303,6 @@ private Q_SLOTS:
             QTRY_COMPARE(launch.provider->attemptTimes.size(), run);
         }
         QTest::qWait(100);
-        using Sent = QList<std::pair<QString, QString>>;
         QCOMPARE(launch.notifications->sent, (Sent{{u"Claude Usage Alert"_s, u"Usage is at 42%\nWeekly (7d)"_s}}));
         QVERIFY(QFile::remove(m_config.filePath(u"Quotix/Quotix.conf"_s)));
     }

@@ -50,7 +50,6 @@ private Q_SLOTS:
                 return result;
             },
             {{u"claude"_s, u"Claude"_s}});
-        QCOMPARE(window.windowTitle(), u"History"_s);
 
         // Seven days back: the fresh window only, no reset or hit inside.
         window.reload(Now);
@@ -61,7 +60,6 @@ private Q_SLOTS:
 
         // Thirty days: the hit twenty days ago and the reset two days later.
         QTest::mouseClick(window.periodPicker()->segment(1), Qt::LeftButton);
-        QCOMPARE(window.days(), 30);
         QCOMPARE(asked.last().daysTo(QDateTime::currentDateTimeUtc()), 30);
         window.reload(Now);
         const HistoryChart &chart = window.charts().first();

@@ -1,8 +1,8 @@
 #include "core/AlertRules.h"
 #include "core/LaunchAtLogin.h"
 #include "presentation/Translations.h"
+#include "support/ManagerFixture.h"
 #include "support/RecordingLoginItems.h"
-#include "support/ScriptedProvider.h"
 #include "ui/AlertSettingsView.h"
 #include "ui/PanelWindow.h"
 #include "ui/ProviderChoices.h"
@@ -37,14 +37,11 @@ using namespace std::chrono_literals;
 namespace {
 
 // A real manager over scripted providers, its settings in a temporary file.
-struct Fixture
+struct Fixture : ManagerFixture
 {
-    bool refreshAndWait()
-    {
-        QSignalSpy finished(&manager, &UsageManager::refreshFinished);
-        manager.refresh();
-        return finished.wait(5000);
-    }
+    Fixture()
+        : ManagerFixture(true, UsageManager::Timing{1h, 1ms, 0ms})
+    {}
     // Shown with its first figures in.
     bool showLoaded()
     {
@@ -57,10 +54,7 @@ struct Fixture
     Preferences preferences{&settings};
     RecordingLoginItems loginItems;
     LaunchAtLogin launchAtLogin{&loginItems};
-    RecordingNotifications notifications;
-    std::shared_ptr<ScriptedProvider> claude = std::make_shared<ScriptedProvider>(u"claude"_s, u"Claude"_s);
-    std::shared_ptr<ScriptedProvider> codex = std::make_shared<ScriptedProvider>(u"codex"_s, u"Codex"_s);
-    UsageManager manager{ProviderList{claude, codex}, &notifications, UsageManager::Timing{1h, 1ms, 0ms}};
+    std::shared_ptr<ScriptedProvider> &claude = first, &codex = second;
     PanelView view{&manager, &preferences, &launchAtLogin};
 };
 

@@ -91,10 +91,8 @@ private Q_SLOTS:
         QTest::addColumn<QRgb>("panel");
         QTest::newRow("XFCE") << qRgb(0x35, 0x35, 0x35);
         QTest::newRow("Plasma Breeze") << qRgb(0xCF, 0xD2, 0xD4);
-        QTest::newRow("Plasma Breeze Dark") << qRgb(0x31, 0x36, 0x3B);
         QTest::newRow("waybar tray") << qRgb(0x29, 0x80, 0xB9);
         QTest::newRow("GNOME top bar") << qRgb(0x00, 0x00, 0x00);
-        QTest::newRow("Adwaita light") << qRgb(0xFA, 0xFA, 0xFA);
         QTest::newRow("white") << qRgb(0xFF, 0xFF, 0xFF);
     }
 
