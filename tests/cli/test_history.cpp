@@ -79,6 +79,7 @@ private Q_SLOTS:
                  "2026-03-11T12:00:00.000Z\r\n"
                  "2026-03-09T11:50:00.000Z,2026-03-09T12:00:00.000Z,claude,\"Opus, \"\"max\"\"\nplan\",weekly,,,\r\n"_ba);
         QCOMPARE(historyCsv({}), "time,until,provider,limit,kind,window_seconds,used_percent,resets_at\r\n"_ba);
+        QVERIFY(historyCsv({sample(u"Two\nlines"_s, 1, Now, Now)}).contains(",\"Two\nlines\","));
     }
 
     void jsonIsOneObjectPerLine()

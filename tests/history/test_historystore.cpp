@@ -317,6 +317,12 @@ private Q_SLOTS:
         QVERIFY(store->record(u"claude"_s, {limit(u"Weekly"_s, 70)}, Start.addSecs(240))); // caught up again
         QCOMPARE(described(store->samples()), (QStringList{u"Weekly 0 0-0 -"_s, u"Weekly 10 120-120 -"_s,
                                                            u"Weekly 60 180-180 -"_s, u"Weekly 20 240-240 -"_s}));
+        // Equal figures seen earlier than the last sample's end do not shorten it.
+        QVERIFY(store->record(u"codex"_s, {limit(u"5h"_s, 5)}, Start));
+        QVERIFY(store->record(u"codex"_s, {limit(u"5h"_s, 5)}, Start.addSecs(120)));
+        QVERIFY(store->record(u"codex"_s, {limit(u"5h"_s, 5)}, Start.addSecs(60)));
+        QCOMPARE(described(store->samples({std::nullopt, u"codex"_s, {}})),
+                 (QStringList{u"5h 5 0-120 -"_s, u"5h 5 60-60 -"_s}));
     }
 
     // Without SQLite, or written by a newer Quotix: no history, and the file
