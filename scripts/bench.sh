@@ -354,15 +354,21 @@ fi
 if wants status; then
     note "quotix status --json"
     "$quotix" status --json >/dev/null || { note "quotix status --json failed"; exit 1; }
-    hyperfine -N --style none --warmup 3 --runs $((repeats * 5)) --export-csv "$work/status.csv" \
-        "$quotix status --json" "$bin/floor_get $claude_url" "$bin/probe_get_gui_linked $claude_url" >/dev/null
-    # CSV: command,mean,stddev,median,user,system,min,max (seconds)
-    ms_of() { awk -F, -v n="$1" 'NR == n + 1 { printf "%.2f %.2f %.2f", $4 * 1000, $7 * 1000, $8 * 1000 }' "$work/status.csv"; }
-    values=$(ms_of 1)
-    floor=$(ms_of 2)
+    # Short rounds taking turns, so that the machine's drift over the
+    # minute weighs on Quotix and the floor alike.
+    status_ms=() floor_ms=() probe_ms=()
+    for _ in $(seq $((repeats * 5))); do
+        hyperfine -N --style none --warmup 1 --runs 2 --export-csv "$work/status.csv" \
+            "$quotix status --json" "$bin/floor_get $claude_url" "$bin/probe_get_gui_linked $claude_url" >/dev/null
+        # CSV: command,mean,stddev,median,user,system,min,max (seconds)
+        ms_of() { awk -F, -v n="$1" 'NR == n + 1 { printf "%.3f", $4 * 1000 }' "$work/status.csv"; }
+        status_ms+=("$(ms_of 1)") floor_ms+=("$(ms_of 2)") probe_ms+=("$(ms_of 3)")
+    done
+    values=$(stats "${status_ms[@]}")
+    floor=$(stats "${floor_ms[@]}")
     row "status --json, wall time" "$values" ms "<= 1.15 x floor GET" "$(ratio "${values%% *}" "${floor%% *}")" 1.15
     row "  floor GET program" "$floor" ms "-" - -
-    row "  probe: floor GET linked like quotix" "$(ms_of 3)" ms "-" - -
+    row "  probe: floor GET linked like quotix" "$(stats "${probe_ms[@]}")" ms "-" - -
     status_peak=() floor_peak=() probe_peak=()
     for _ in $(seq $((repeats * 2))); do
         /usr/bin/time -f %M -o "$work/peak" "$quotix" status --json >/dev/null
