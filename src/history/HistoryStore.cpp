@@ -186,10 +186,9 @@ std::optional<size_t> contentHash(const QString &path)
 
 bool HistoryStore::writtenSince(const QString &path, const QDateTime &since)
 {
-    const qint64 from = since.toSecsSinceEpoch();
+    const qint64 from = since.toSecsSinceEpoch() * 1'000'000'000;
     for (const QString &file : {path, path + u"-wal"_s}) {
-        struct stat status;
-        if (::stat(QFile::encodeName(file).constData(), &status) == 0 && qint64(status.st_mtime) >= from)
+        if (const auto identity = fileIdentity(file); identity && (*identity)[3] >= from)
             return true;
     }
     return false;
