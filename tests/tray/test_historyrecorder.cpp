@@ -44,7 +44,11 @@ private Q_SLOTS:
         if (damagedAtStart)
             QVERIFY(writeFile(path, QByteArray(5000, '\x01')));
 
-        ManagerFixture f(/*withCodex=*/false); // Claude alone
+        // Claude alone, on a clock that stands still: the three checks fall in one second.
+        UsageManager::Timing timing{std::chrono::hours(1), std::chrono::milliseconds(20)};
+        const QDateTime at = QDateTime::currentDateTimeUtc();
+        timing.wallClock = [at] { return at; };
+        ManagerFixture f(/*withCodex=*/false, timing);
         RecordingNotifications &notifications = f.notifications;
         std::unique_ptr<HistoryRecorder> made;
         const QByteArray err = captureStream(STDERR_FILENO, [&] {
