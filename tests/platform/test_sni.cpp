@@ -151,7 +151,8 @@ private Q_SLOTS:
         for (const QString &pair : u"Category:s Id:s Title:s Status:s WindowId:i IconThemePath:s IconName:s "
                                    u"IconPixmap:a(iiay) OverlayIconName:s OverlayIconPixmap:a(iiay) AttentionIconName:s "
                                    u"AttentionIconPixmap:a(iiay) AttentionMovieName:s ToolTip:(sa(iiay)ss) ItemIsMenu:b "
-                                   u"Menu:o XAyatanaLabel:s XAyatanaLabelGuide:s XAyatanaOrderingIndex:u"_s.split(u' '))
+                                   u"Menu:o XAyatanaLabel:s XAyatanaLabelGuide:s XAyatanaOrderingIndex:u IconAccessibleDesc:s "
+                                   u"AttentionAccessibleDesc:s"_s.split(u' '))
             declared.insert(pair.section(u':', 0, 0), pair.section(u':', 1));
         const QDBusMessage reply = call(Properties, u"GetAll"_s, {ItemInterface});
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
@@ -218,6 +219,7 @@ private Q_SLOTS:
         QCOMPARE(property(u"XAyatanaLabelGuide"_s).toString(), u"Claude 100% \u00B7 Codex 100%"_s);
         const auto toolTip = qdbus_cast<SniToolTip>(property(u"ToolTip"_s));
         QCOMPARE(toolTip.title, u"Claude 42% \u00B7 Codex 17%"_s);
+        QCOMPARE(property(u"IconAccessibleDesc"_s).toString(), toolTip.title); // read out, not only drawn
         QCOMPARE(toolTip.text, u"Claude \u2014 Weekly (7d): 42%\nCodex \u2014 Weekly: 17%"_s);
         const auto pixmaps = qdbus_cast<SniIconPixmapList>(property(u"IconPixmap"_s));
         // GNOME draws 16 px icons, other hosts 22 px; each doubled on dense screens.
@@ -235,7 +237,8 @@ private Q_SLOTS:
         QTRY_COMPARE(m_signals.size(), 4); // the label, then the properties, for each new title
         QCOMPARE(m_signals.at(2).arguments().value(0).toString(), u"Claude 71% \u00B7 Codex 17%"_s);
         QCOMPARE(qdbus_cast<QVariantMap>(m_signals.at(1).arguments().value(1)).keys(),
-                 (QStringList{u"IconPixmap"_s, u"ToolTip"_s, u"XAyatanaLabel"_s, u"XAyatanaLabelGuide"_s}));
+                 (QStringList{u"IconAccessibleDesc"_s, u"IconPixmap"_s, u"ToolTip"_s, u"XAyatanaLabel"_s,
+                              u"XAyatanaLabelGuide"_s}));
     }
 
     void activateArrivesClampedAndEveryClickIsAnswered()

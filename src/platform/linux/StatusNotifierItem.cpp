@@ -303,7 +303,8 @@ void StatusNotifierItem::setTitle(const TitleLayout &title, const QStringList &d
     bool iconChanged = pixmaps.size() != m_iconPixmap.size();
     for (qsizetype i = 0; !iconChanged && i < pixmaps.size(); ++i)
         iconChanged = pixmaps.at(i).bytes != m_iconPixmap.at(i).bytes;
-    const bool toolTipChanged = iconChanged || title.text() != m_toolTipTitle || toolTipText != m_toolTipText;
+    const bool textChanged = title.text() != m_toolTipTitle;
+    const bool toolTipChanged = iconChanged || textChanged || toolTipText != m_toolTipText;
 
     m_label = label;
     m_labelGuide = guide;
@@ -328,6 +329,8 @@ void StatusNotifierItem::setTitle(const TitleLayout &title, const QStringList &d
         changed.insert(u"ToolTip"_s, QVariant::fromValue(toolTip()));
         Q_EMIT NewToolTip();
     }
+    if (textChanged)
+        changed.insert(u"IconAccessibleDesc"_s, iconAccessibleDesc());
     sendPropertiesChanged(changed);
 }
 

@@ -58,6 +58,10 @@ class StatusNotifierItem : public TrayItem
     Q_PROPERTY(QString XAyatanaLabel READ label)
     Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide)
     Q_PROPERTY(uint XAyatanaOrderingIndex READ orderingIndex CONSTANT)
+    // What a screen reader says of the icon; hosts that ask for it (GNOME's
+    // extension does at every new icon) log an error each time it is missing.
+    Q_PROPERTY(QString IconAccessibleDesc READ iconAccessibleDesc)
+    Q_PROPERTY(QString AttentionAccessibleDesc READ emptyName CONSTANT)
 
 public:
     // Coordinates beyond any screen are clamped to this before use.
@@ -97,6 +101,7 @@ public:
     QString labelGuide() const { return m_labelGuide; }
     SniIconPixmapList iconPixmap() const { return m_iconPixmap; }
     SniToolTip toolTip() const;
+    QString iconAccessibleDesc() const { return m_toolTipTitle; }
 
     void Activate(int x, int y);
     void SecondaryActivate(int x, int y);
