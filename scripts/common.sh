@@ -56,8 +56,9 @@ QUOTIX_DESKTOP_XFCE_PACKAGES=(xfwm4 xfce4-panel xfce4-notifyd xfconf)
 # Plasma 5 brings kded5 and needs Qt 5's).
 QUOTIX_DESKTOP_KDE_PACKAGES=(kwin-x11 kwin-wayland plasma-workspace plasma-desktop xwayland libcap2-bin
     "kded6|kded5,qtwayland5")
+# gjs runs the shell's notification service; Debian 12 has it only as a recommendation.
 QUOTIX_DESKTOP_GNOME_PACKAGES=(gnome-shell gnome-shell-extension-appindicator dconf-gsettings-backend dconf-service
-    xwayland x11-utils)
+    xwayland x11-utils gjs)
 QUOTIX_DESKTOP_SWAY_PACKAGES=(sway waybar mako-notifier xwayland util-linux)
 
 quotix_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
